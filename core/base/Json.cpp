@@ -1,0 +1,144 @@
+#include "base/Json.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace qb::json {
+
+Error decodingError(std::string_view path, std::string_view what) {
+  std::string detail(path);
+  detail += ": ";
+  detail += what;
+  return Error::decoding(detail);
+}
+
+Json parse(std::string_view text) {
+  // The callback sees every nesting level as it opens, so a hostile document is refused before
+  // it costs more than kMaxDepth levels of work.
+  Json::parser_callback_t limitDepth = [](int depth, Json::parse_event_t event, Json&) {
+    if (event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start) {
+      if (depth >= kMaxDepth) throw decodingError("$", "nesting too deep");
+    }
+    return true;
+  };
+  try {
+    return Json::parse(text.begin(), text.end(), limitDepth);
+  } catch (const Json::exception& e) {
+    throw decodingError("$", e.what());
+  }
+}
+
+std::string dump(const Json& value, int indent) {
+  return value.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
+
+double shortest(float value) {
+  if (!std::isfinite(value)) return static_cast<double>(value);
+  char buffer[32];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  if (ec != std::errc{}) return static_cast<double>(value);
+  double result = 0;
+  std::from_chars(buffer, end, result);
+  return result;
+}
+
+namespace {
+
+template <typename Int>
+Int decodeInteger(const Json& value, std::string_view path) {
+  if (value.is_number_integer()) {
+    if (value.is_number_unsigned()) {
+      auto u = value.get<uint64_t>();
+      if (u > static_cast<uint64_t>(std::numeric_limits<Int>::max())) {
+        throw decodingError(path, "number out of range");
+      }
+      return static_cast<Int>(u);
+    }
+    auto i = value.get<int64_t>();
+    if (i < static_cast<int64_t>(std::numeric_limits<Int>::min()) ||
+        (i > 0 && static_cast<uint64_t>(i) > static_cast<uint64_t>(std::numeric_limits<Int>::max()))) {
+      throw decodingError(path, "number out of range");
+    }
+    return static_cast<Int>(i);
+  }
+  if (value.is_number_float()) {
+    double d = value.get<double>();
+    // Whole-valued floats such as 128.0 are integers; the range test also rejects NaN.
+    if (std::trunc(d) == d && d >= static_cast<double>(std::numeric_limits<Int>::min()) &&
+        d < std::ldexp(1.0, std::numeric_limits<Int>::digits)) {
+      return static_cast<Int>(d);
+    }
+    throw decodingError(path, "expected an integer");
+  }
+  throw decodingError(path, "expected an integer");
+}
+
+double decodeNumber(const Json& value, std::string_view path) {
+  if (!value.is_number()) throw decodingError(path, "expected a number");
+  return value.get<double>();
+}
+
+}  // namespace
+
+template <>
+bool decode<bool>(const Json& value, std::string_view path) {
+  if (!value.is_boolean()) throw decodingError(path, "expected a boolean");
+  return value.get<bool>();
+}
+
+template <>
+std::string decode<std::string>(const Json& value, std::string_view path) {
+  if (!value.is_string()) throw decodingError(path, "expected a string");
+  return value.get<std::string>();
+}
+
+template <>
+double decode<double>(const Json& value, std::string_view path) {
+  return decodeNumber(value, path);
+}
+
+template <>
+float decode<float>(const Json& value, std::string_view path) {
+  return static_cast<float>(decodeNumber(value, path));
+}
+
+template <>
+int decode<int>(const Json& value, std::string_view path) {
+  return decodeInteger<int>(value, path);
+}
+
+template <>
+int64_t decode<int64_t>(const Json& value, std::string_view path) {
+  return decodeInteger<int64_t>(value, path);
+}
+
+template <>
+uint64_t decode<uint64_t>(const Json& value, std::string_view path) {
+  return decodeInteger<uint64_t>(value, path);
+}
+
+template <>
+uint32_t decode<uint32_t>(const Json& value, std::string_view path) {
+  return decodeInteger<uint32_t>(value, path);
+}
+
+template <>
+Date decode<Date>(const Json& value, std::string_view path) {
+  return Date::fromReference(decodeNumber(value, path));
+}
+
+template <>
+Uuid decode<Uuid>(const Json& value, std::string_view path) {
+  auto id = Uuid::parse(decode<std::string>(value, path));
+  if (!id) throw decodingError(path, "invalid UUID string");
+  return *id;
+}
+
+template <>
+Json decode<Json>(const Json& value, std::string_view) {
+  return value;
+}
+
+}  // namespace qb::json
