@@ -8,6 +8,19 @@
 // in place) and strict where the structure is at stake: ASCII control characters and spaces, a
 // scheme with invalid characters, an unclosed IP literal or a non-numeric port make the text
 // unparseable. Ill-formed UTF-8 is repaired with U+FFFD before anything else.
+//
+// In detail: the empty text cannot be split. A text whose first ":" comes before any "/", "?" or
+// "#" must begin with a valid scheme (ALPHA *(ALPHA / DIGIT / "+" / "-" / ".")); any other text is
+// a relative reference ("foo/bar", "/x", "//host/p", "?q"), never resolved against a base. The
+// authority runs from "//" to the next "/", "?" or "#"; its userinfo is everything before its last
+// "@", split into user and password at the first ":". A host starting with "[" is an IP literal,
+// which must be closed by "]", contain ":" and no "[", and be followed by nothing or ":" and a
+// port; a "[" or "]" anywhere else in the host is refused. A port is ASCII digits fitting in 32
+// bits; an empty port (":" with nothing after it) means no port. The query runs from the first "?"
+// to the first "#", the fragment from that "#" to the end. Percent escapes are never checked:
+// "%zz" is kept as written, and decoding keeps it literally.
+//
+// For every text that parses, UrlComponents::parse(text)->string() == text.
 
 #pragma once
 
@@ -34,6 +47,10 @@ struct UrlComponents {
   std::optional<std::string> host;      // present when there is an authority ("//"); may be empty;
                                         // an IP literal without its brackets
   std::optional<uint32_t> port;
+  // The port as written after ":" when that is not the plain decimal form of `port`: empty (no
+  // port) or with leading zeros. string() writes it while it still denotes `port`, so that parsed
+  // text comes back unchanged; after `port` changes, the decimal form is written instead.
+  std::optional<std::string> portText;
   std::string path;                     // may be empty
   std::optional<std::string> query;     // without "?"; present (maybe empty) when "?" was written
   std::optional<std::string> fragment;  // without "#"; present (maybe empty) when "#" was written
@@ -43,20 +60,28 @@ struct UrlComponents {
 
   // The query split at "&" into items, empty items dropped; empty when there is no query.
   std::vector<UrlQueryItem> queryItems() const;
-  // Replaces the query by the items joined with "&"; absent items remove the query and its "?".
+  // Replaces the query by the items joined with "&" (name, then "=" and the value when there is
+  // one), written as given: items must already be percent-encoded. Absent items and an empty vector
+  // both remove the query and its "?".
   void setQueryItems(const std::optional<std::vector<UrlQueryItem>>& items);
 
-  // The address put back together from the components.
+  // The address put back together: scheme ":"; when host is present, "//", then user (with
+  // ":" password) and "@" when either is present, the host (in brackets when it contains ":") and
+  // ":" port when there is one; then path, "?" query and "#" fragment when present.
   std::string string() const;
 
   friend bool operator==(const UrlComponents&, const UrlComponents&) = default;
 };
 
 // An immutable, parsed address. Two Urls are equal when their texts are equal.
+//
+// To change an address (for example to scrub it before storing it), copy components(), change
+// them and take string().
 class Url {
 public:
   static std::optional<Url> parse(std::string_view text);
 
+  // The text as parsed (after UTF-8 repair); equal to components().string().
   const std::string& absoluteString() const { return text_; }
   const UrlComponents& components() const { return components_; }
 
