@@ -7,15 +7,26 @@
 //
 // "Characters" are user-perceived characters (extended grapheme clusters); "scalars" are Unicode
 // code points. All functions are pure and safe to call from any thread.
+//
+// The functions backed by ICU (characters, case mapping, normalisation) work within ICU's 32-bit
+// lengths: for text longer than kMaxLength bytes once repaired they throw qb::Error (domain
+// kErrorDomain, code kTooLongCode), as they do (code kLibraryCode) if ICU itself fails, which only
+// happens when its data is missing or memory runs out. No content of a text makes anything fail.
 
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qb::text {
+
+inline constexpr const char* kErrorDomain = "qb.text";
+inline constexpr long kTooLongCode = 1;
+inline constexpr long kLibraryCode = 2;
+inline constexpr size_t kMaxLength = INT32_MAX;
 
 // --- Encoding ---
 
