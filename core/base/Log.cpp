@@ -1,0 +1,41 @@
+#include "base/Log.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace qb::log {
+namespace {
+
+std::mutex& sinkMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+Sink& currentSink() {
+  static Sink sink;
+  return sink;
+}
+
+void writeToStderr(Level level, std::string_view message) {
+  const char* tag = level == Level::error ? "error" : level == Level::info ? "info" : "debug";
+  std::fprintf(stderr, "Quillbrook [app] %s: %.*s\n", tag, static_cast<int>(message.size()),
+               message.data());
+}
+
+}  // namespace
+
+void setSink(Sink sink) {
+  std::lock_guard lock(sinkMutex());
+  currentSink() = std::move(sink);
+}
+
+void write(Level level, std::string_view message) {
+  std::lock_guard lock(sinkMutex());
+  if (currentSink()) {
+    currentSink()(level, message);
+  } else {
+    writeToStderr(level, message);
+  }
+}
+
+}  // namespace qb::log
