@@ -41,6 +41,10 @@ double shortest(float value);
 inline Json encode(Date date) { return date.sinceReferenceDate; }
 inline Json encode(const Uuid& id) { return id.string(); }
 inline Json encode(float value) { return shortest(value); }
+inline Json encode(double value) { return value; }
+inline Json encode(int64_t value) { return value; }
+inline Json encode(bool value) { return value; }
+inline Json encode(const std::string& value) { return value; }
 
 // Writes key only when value is present.
 template <typename T>
@@ -87,6 +91,31 @@ std::optional<T> optional(const Json& object, std::string_view key) {
   auto it = object.find(key);
   if (it == object.end() || it->is_null()) return std::nullopt;
   return decode<T>(*it, key);
+}
+
+// A map whose keys are numbers is written as a flat array [key1, value1, key2, value2, ...].
+template <typename Map>
+Json encodeFlat(const Map& map) {
+  Json array = Json::array();
+  for (const auto& [key, value] : map) {
+    array.push_back(encode(key));
+    array.push_back(encode(value));
+  }
+  return array;
+}
+
+// Reads a flat [key, value, ...] array; throws for anything but an array of even length whose
+// items have the right types. A repeated key keeps its last value.
+template <typename Map>
+Map decodeFlat(const Json& array, std::string_view path) {
+  if (!array.is_array()) throw decodingError(path, "expected an array");
+  if (array.size() % 2 != 0) throw decodingError(path, "expected keys and values in pairs");
+  Map map;
+  for (size_t i = 0; i < array.size(); i += 2) {
+    map.insert_or_assign(decode<typename Map::key_type>(array[i], path),
+                         decode<typename Map::mapped_type>(array[i + 1], path));
+  }
+  return map;
 }
 
 }  // namespace json

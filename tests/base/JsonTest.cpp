@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 #include <set>
 #include <string>
 
@@ -68,6 +69,23 @@ TEST(JsonTest, DatesAndIdentifiersRoundTrip) {
   std::set<Uuid> many;
   for (int i = 0; i < 1000; ++i) many.insert(Uuid::random());
   EXPECT_EQ(many.size(), 1000u);
+}
+
+}  // namespace
+}  // namespace qb
+
+namespace qb {
+namespace {
+
+TEST(JsonTest, NumberKeyedMapsAreFlatArrays) {
+  std::map<double, double> days = {{1.5, 10}, {86400, 0.25}};
+  Json flat = json::encodeFlat(days);
+  EXPECT_EQ(json::dump(flat), "[1.5,10.0,86400.0,0.25]");
+  EXPECT_EQ((json::decodeFlat<std::map<double, double>>(flat, "days")), days);
+  EXPECT_THROW((json::decodeFlat<std::map<double, double>>(json::parse("[1, 2, 3]"), "d")), Error);
+  EXPECT_THROW((json::decodeFlat<std::map<double, double>>(json::parse("[1, \"x\"]"), "d")), Error);
+  EXPECT_THROW((json::decodeFlat<std::map<double, double>>(json::parse("{}"), "d")), Error);
+  EXPECT_TRUE((json::decodeFlat<std::map<double, double>>(json::parse("[]"), "d")).empty());
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+// Calendar: the user's calendar days, in a time zone, through ICU.
+//
+// Day totals and the once-a-day question count calendar days as the user lives them: a day starts
+// at local midnight (or at the first instant after it, on the rare days that skip midnight), and
+// days around a daylight-saving change are 23 or 25 hours long. The zone is fixed when the calendar
+// is made; tests name it explicitly, the program uses the system's zone.
+//
+// Immutable after construction and safe to share between threads.
+
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/Date.h"
+
+
+namespace qb {
+
+class Calendar {
+public:
+  // The calendar of the system's current time zone.
+  static Calendar current();
+  // The calendar of an IANA zone such as "Europe/Berlin". An unknown id gives GMT, as ICU does;
+  // isKnownZone() tells.
+  static Calendar inZone(std::string_view zoneID);
+
+  // The start of the local day that contains date.
+  Date startOfDay(Date date) const;
+  // True when both dates lie in the same local day.
+  bool isSameDay(Date a, Date b) const { return startOfDay(a) == startOfDay(b); }
+
+  std::string zoneID() const;
+  bool isKnownZone() const;
+
+private:
+  struct Impl;
+  explicit Calendar(std::shared_ptr<const Impl> impl);
+  std::shared_ptr<const Impl> impl_;
+};
+
+}  // namespace qb
