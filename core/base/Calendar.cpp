@@ -29,6 +29,9 @@ std::string idOf(const icu::TimeZone& zone) {
 Calendar::Calendar(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
 
 Calendar Calendar::current() {
+  // ICU reads the system's zone once per process anyway; sharing one calendar keeps the callers
+  // that take it as a default argument cheap.
+  static const Calendar shared = [] {
   auto impl = std::make_shared<Impl>();
   std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
   impl->zoneID = idOf(*zone);
@@ -37,6 +40,8 @@ Calendar Calendar::current() {
   impl->prototype.reset(icu::Calendar::createInstance(zone.release(), status));
   if (U_FAILURE(status)) impl->prototype.reset();
   return Calendar(std::move(impl));
+  }();
+  return shared;
 }
 
 Calendar Calendar::inZone(std::string_view zoneID) {

@@ -20,7 +20,8 @@ namespace qb {
 
 class Calendar {
 public:
-  // The calendar of the system's current time zone.
+  // The calendar of the system's time zone, as the process found it at its first use. Records
+  // that count local days take a calendar as a last argument that defaults to this one.
   static Calendar current();
   // The calendar of an IANA zone such as "Europe/Berlin". An unknown id gives GMT, as ICU does;
   // isKnownZone() tells.
