@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "base/Error.h"
 #include "base/File.h"
