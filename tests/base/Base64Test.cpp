@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/Base64.h"
+
+namespace qb {
+namespace {
+
+std::vector<uint8_t> bytesOf(std::string_view text) { return {text.begin(), text.end()}; }
+
+TEST(Base64Test, EncodesTheStandardVectorsWithPadding) {
+  const std::pair<const char*, const char*> vectors[] = {{"", ""},
+                                                         {"f", "Zg=="},
+                                                         {"fo", "Zm8="},
+                                                         {"foo", "Zm9v"},
+                                                         {"foob", "Zm9vYg=="},
+                                                         {"fooba", "Zm9vYmE="},
+                                                         {"foobar", "Zm9vYmFy"}};
+  for (auto [plain, coded] : vectors) {
+    EXPECT_EQ(base64::encode(bytesOf(plain)), coded);
+    EXPECT_EQ(base64::decode(coded), bytesOf(plain)) << coded;
+  }
+  // Both non-letter characters of the standard alphabet, and every byte value, survive the trip.
+  std::vector<uint8_t> all;
+  for (int i = 0; i < 256; ++i) all.push_back(static_cast<uint8_t>(255 - i));
+  std::string coded = base64::encode(all);
+  EXPECT_NE(coded.find('+'), std::string::npos);
+  EXPECT_NE(coded.find('/'), std::string::npos);
+  for (size_t n = 0; n <= all.size(); n += 37) {
+    std::vector<uint8_t> part(all.begin(), all.begin() + static_cast<ptrdiff_t>(n));
+    EXPECT_EQ(base64::decode(base64::encode(part)), part);
+  }
+}
+
+TEST(Base64Test, RejectsWhatTheEncoderNeverWrites) {
+  // Missing padding, padding in the wrong place, whitespace, the URL-safe alphabet, non-ASCII.
+  for (const char* bad : {"Zg", "Zm8", "Zg=", "Zg==Zg==", "Z===", "====", "Zm=v", "Zm9v\n", "Zm 9",
+                          "Zm9v\r\n\r\n", " Zm9v", "Zm9-", "Zm9_", "Zm\xC3\xA9"}) {
+    EXPECT_EQ(base64::decode(bad), std::nullopt) << bad;
+  }
+  EXPECT_EQ(base64::decode(std::string_view("Zm\0v", 4)), std::nullopt);
+  // Bits below the last whole byte are ignored, not refused.
+  EXPECT_EQ(base64::decode("Zh=="), bytesOf("f"));
+  EXPECT_EQ(base64::decodedSizeBound(8), 6u);
+}
+
+}  // namespace
+}  // namespace qb
