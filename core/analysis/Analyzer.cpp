@@ -1,0 +1,155 @@
+#include "analysis/Analyzer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/Redaction.h"
+#include "base/Regex.h"
+#include "base/Text.h"
+#include "context/WorkContext.h"
+
+namespace qb {
+namespace {
+
+constexpr const char* kUnlistedTask = "not in the table";
+constexpr const char* kSimilarityTask = "similarity to recent work";
+
+// Music that plays while the user works is not a detour.
+const Regex& musicTitle() {
+  static const Regex regex(
+      "(?i)\\b(official (audio|music video|video)|lyric video|lyrics|lo-?fi|full album|playlist|"
+      "beats to|instrumental|soundtrack|visuali[sz]er)\\b");
+  return regex;
+}
+
+// The site's name after the title, with the bullet that some sites use as a sixth separator.
+const Regex& switchTail() {
+  static const Regex regex("\\s[-\u2014\u2013|:\u2022]\\s[^-\u2014\u2013|:\u2022]+$");
+  return regex;
+}
+
+float sigmoid(float logit) { return 1.0f / (1.0f + std::exp(-logit)); }
+
+Analysis ruleAnswer(const Moment& moment, std::optional<ActivityKind> activity, float score,
+                    const std::string& revision) {
+  Analysis analysis;
+  analysis.observationID = moment.id;
+  analysis.activity = activity;
+  analysis.activityScore = score;
+  analysis.revision = revision;
+  return analysis;
+}
+
+}  // namespace
+
+Analyzer::Traced Analyzer::analyzeTraced(const Moment& moment,
+                                         const std::vector<std::string>& work) const {
+  const std::string revision = embedder->revision() + kRevisionSuffix;
+
+  if (config.messagingByList && Redaction::isMessaging(moment)) {
+    return {ruleAnswer(moment, ActivityKind::communication, 1.0f, revision), {}};
+  }
+  if (moment.title.empty() && !moment.host()) {
+    return {ruleAnswer(moment, std::nullopt, 0.0f, revision), {}};
+  }
+  if (moment.url && moment.namesOnlyApp(moment.title)) {
+    return {ruleAnswer(moment, std::nullopt, 0.0f, revision), {}};
+  }
+
+  Traced traced;
+  Analysis& analysis = traced.analysis;
+  analysis.observationID = moment.id;
+  analysis.revision = revision;
+
+  const std::optional<SiteKnowledge::Entry> entry = knowledge.lookup(moment);
+  const std::string headText = ActivityHead::text(moment);
+  Duration started = clock->now();
+
+  const Vector vector = embedder->embed(headText);
+  const float logit = head.logit(vector, entry);
+  const float shift = personal ? personal->shift(vector, moment.time).get() : 0.0f;
+  const float p = sigmoid(logit + shift);
+  const float general = sigmoid(logit);
+
+  AnalysisPass headPass;
+  headPass.name = "head";
+  headPass.text = headText;
+  headPass.task = entry ? std::string(rawValue(entry->lean)) + ": " + entry->what : kUnlistedTask;
+  headPass.probabilities = {{"work", p}, {"general", general}};
+  headPass.latency = clock->now() - started;
+  traced.passes.push_back(std::move(headPass));
+
+  const float confidence = p <= 1.0f - p ? 1.0f - p : p;
+  const float threshold = entry ? config.headAbstain : config.headAbstainUnlisted;
+  if (entry && entry->lean == SiteKnowledge::Lean::neutral) {
+    analysis.activity = ActivityKind::neutral;
+    analysis.activityScore = 1.0f;
+  } else if (!(threshold <= confidence)) {  // a NaN confidence abstains too
+    analysis.activityScore = confidence;
+    analysis.unsure = true;
+  } else if (p >= kDecisionPoint) {
+    analysis.activity = ActivityKind::work;
+    analysis.activityScore = confidence;
+  } else if (entry && entry->lean == SiteKnowledge::Lean::leisure) {
+    analysis.activity = ActivityKind::entertainment;
+    analysis.activityScore = confidence;
+  } else if (musicTitle().contains(moment.title)) {
+    analysis.activity = ActivityKind::neutral;
+    analysis.activityScore = 1.0f;
+  } else {
+    analysis.activity = ActivityKind::entertainment;
+    analysis.activityScore = confidence;
+  }
+
+  const bool related = analysis.activity == ActivityKind::work ||
+                       analysis.activity == ActivityKind::entertainment;
+  if (work.empty() || !related) return traced;
+
+  if (config.vagueTitleUnrelated && isVague(moment) &&
+      (!moment.pageText || moment.pageText->empty())) {
+    analysis.similarity = 0.0f;
+    return traced;
+  }
+
+  const std::string text = switchText(moment);
+  started = clock->now();
+  const std::vector<float> values = embedder->similarities(text, work);
+  for (size_t i = 0; i < values.size() && i < work.size(); ++i) {
+    auto [it, inserted] = analysis.similarities.emplace(work[i], values[i]);
+    if (!inserted) it->second = std::max(it->second, values[i]);
+    if (!analysis.similarity || values[i] > *analysis.similarity) analysis.similarity = values[i];
+  }
+
+  AnalysisPass similarityPass;
+  similarityPass.name = "similarity";
+  similarityPass.text = text;
+  similarityPass.task = kSimilarityTask;
+  if (analysis.similarity) similarityPass.probabilities = {{"similarity", *analysis.similarity}};
+  similarityPass.latency = clock->now() - started;
+  traced.passes.push_back(std::move(similarityPass));
+  return traced;
+}
+
+bool Analyzer::isVague(const Moment& moment) {
+  std::string site = moment.host().value_or(moment.appName);
+  std::replace(site.begin(), site.end(), '.', ' ');
+  site += ' ';
+  site += moment.appName;
+  const WorkContext::Words siteWords = WorkContext::words(site);
+  for (const std::string& word : WorkContext::words(WorkContext::shortTitle(moment.title))) {
+    if (siteWords.count(word) == 0) return false;
+  }
+  return true;
+}
+
+std::string Analyzer::switchText(const Moment& moment) {
+  std::string text = moment.title;
+  if (auto tail = switchTail().firstMatch(text)) text.resize(tail->range.begin);
+  if (moment.pageText && !moment.pageText->empty()) {
+    text += ". ";
+    text += text::characterPrefix(*moment.pageText, kPageTextCharacters);
+  }
+  return text;
+}
+
+}  // namespace qb
