@@ -1,14 +1,37 @@
 // WorkContext: what the user is working on.
 //
-// This header holds the title-word rules that the analyzer, the work context and the policy share:
-// titles are compared by their content words, stemmed so that inflected forms and long words
+// A plain value the policy owns while it protects the user's work: up to kMaxTitles recent work
+// titles, newest first, and for each piece of work (the key the policy credits it under) the seconds
+// spent on it, decaying with a half-life. Nothing here reads a clock; every operation that decays
+// takes the time `at` from its caller.
+//
+// Decay: an entry credited `seconds` at `updated` is worth seconds × 2^(−(at − updated) /
+// sessionHalfLife) at `at`; an entry dated after `at` (or an `at` that is not a number) keeps its
+// full seconds. A half-life that is not a positive finite number counts as the default: a zero or
+// NaN half-life would turn every later credit into NaN, and NaN seconds cannot even be saved.
+//
+// This header also holds the title-word rules that the analyzer, the work context and the policy
+// share: titles are compared by their content words, stemmed so that inflected forms and long words
 // compare equal, and shown without their trailing site or application name.
+//
+// Saved form: {"id": UUID string, "titles": [...], "dwell": {key: {"seconds", "updated",
+// "subject"?, "label"?, "site"?}}, "sessionHalfLife"}; dates are seconds since 2001-01-01 UTC.
+// "id" and "titles" are required; "dwell" defaults to empty and "sessionHalfLife" to 7200.
 
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "base/Date.h"
+#include "base/Json.h"
+#include "base/Uuid.h"
 
 namespace qb {
 
@@ -23,9 +46,95 @@ struct WorkContext {
   // The title without a trailing " - Site" part, when that part holds no further separator.
   static std::string shortTitle(std::string_view title);
 
+  // One piece of work: seconds as they stood at `updated` (not yet decayed), and what the policy
+  // calls it. A field once set is never cleared by a credit.
+  struct Dwell {
+    double seconds = 0;
+    Date updated;
+    std::optional<std::string> subject;  // the preferred name of the work
+    std::optional<std::string> label;
+    std::optional<std::string> site;     // the host the work was seen on
+
+    friend bool operator==(const Dwell&, const Dwell&) = default;
+  };
+
+  // One named subject of the work, with the decayed seconds of all entries that share its name.
+  struct Subject {
+    std::string text;
+    std::string label;
+    double seconds = 0;
+
+    friend bool operator==(const Subject&, const Subject&) = default;
+  };
+
+  // Maps a dwell key to the name of its project, or to nothing.
+  using ProjectResolver = std::function<std::optional<std::string>(const std::string&)>;
+
+  static constexpr double kDefaultSessionHalfLife = 7200;
+  static constexpr size_t kMaxTitles = 8;
+  // Past kMaxDwell entries a credit keeps the kPrunedDwell largest, so pruning runs rarely.
+  static constexpr size_t kMaxDwell = 200;
+  static constexpr size_t kPrunedDwell = 150;
+  static constexpr size_t kSummaryCharacters = 200;
+  static constexpr const char* kEmptySummary = "work";
+
+  Uuid id = Uuid::random();
+  std::vector<std::string> titles;                   // newest first; change through add()
+  std::map<std::string, Dwell, std::less<>> dwell;   // change through credit()
+  double sessionHalfLife = kDefaultSessionHalfLife;  // the policy sets its own
+
+  // The decayed seconds of an entry at `at`.
+  double seconds(const Dwell& entry, Date at) const;
+
+  // Adds seconds to the entry of key: its decayed seconds at `at` plus these, dated `at`, with each
+  // given name replacing the entry's and each absent one keeping it. Past kMaxDwell entries, keeps
+  // the kPrunedDwell with the most decayed seconds at `at`; among equal seconds the smaller keys
+  // stay, so that the same history always keeps the same work. A credit whose seconds or time is
+  // not a finite number, or whose sum would not be, changes nothing: it could never be saved.
+  void credit(const std::string& key, double seconds, std::optional<std::string> subject,
+              std::optional<std::string> label, std::optional<std::string> site, Date at);
+
+  // Puts a work title first, removing earlier copies of it (canonically equivalent text, case
+  // counts), and keeps at most kMaxTitles. The empty title changes nothing.
+  void add(const std::string& title);
+
+  // The subjects of the work at `at`, largest first: entries are named by their subject, else their
+  // project (when `project` names one), else their label, else their key without its site tail,
+  // and grouped by that name ignoring case. A group takes its text and label from its entry with
+  // the smallest key. Groups below minSeconds are left out; equal sums put the group worked on
+  // most recently first, then order by the lower-cased name.
+  std::vector<Subject> subjects(Date at, double minSeconds, const ProjectResolver& project = {}) const;
+
+  // A short phrase of what the user works on, at most kSummaryCharacters characters: the first
+  // subjectCount subjects of at least subjectSeconds (or, when none qualifies, as many titles in
+  // their place), then the first titleCount titles, all without their site tails, without repeats,
+  // joined by separator. Nothing at all gives the newest title whole, or kEmptySummary.
+  std::string summary(Date at, int subjectCount, double subjectSeconds, int titleCount,
+                      const std::string& separator, const ProjectResolver& project = {}) const;
+
+  // The label of the largest subject of at least subjectSeconds; absent when there is none.
+  std::optional<std::string> description(Date at, double subjectSeconds,
+                                         const ProjectResolver& project = {}) const;
+
+  // True when the title has a content word in common with the work titles, not counting the words
+  // of the site's own name (its dot-separated labels each count as a word).
+  bool sharesWords(std::string_view title, const std::optional<std::string>& site) const;
+
+  Json toJson() const;
+  // Throws qb::Error (decoding domain) when "id" or "titles" is missing or malformed, or an entry
+  // lacks "seconds" or "updated"; nothing partial is made. A half-life that is not a positive
+  // finite number (null is how one that was not finite gets written) is repaired to the default.
+  // A file beyond the record's own bounds is cut to them: the kMaxTitles newest titles and the
+  // kMaxDwell entries with the most seconds decayed to the file's latest update.
+  static WorkContext fromJson(const Json& json);
+
+  friend bool operator==(const WorkContext&, const WorkContext&) = default;
+
 private:
   // Removes one of "ing", "es", "ed", "s" from a word long enough to keep a stem of 4 characters.
   static std::string stem(const std::string& word);
+
+  double halfLife() const;
 };
 
 }  // namespace qb
