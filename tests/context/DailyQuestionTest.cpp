@@ -1,0 +1,168 @@
+#include "context/DailyQuestion.h"
+
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace qb {
+namespace {
+
+// A UTC instant from its civil date and time, so that tests state local days without a calendar.
+Date utc(int y, int mo, int d, int h, int mi) {
+  y -= mo <= 2;
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yoe = y - era * 400;
+  const int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const double days = era * 146097.0 + doe - 719468;
+  return Date::fromUnix(days * 86400 + h * 3600 + mi * 60);
+}
+
+Moment page(std::string_view title, std::string_view address, uint64_t id = 1) {
+  return Moment(id, Date::fromReference(0), "Firefox", "firefox", title, Url::parse(address));
+}
+
+Moment window(std::string_view title, std::string_view app, uint64_t id = 1) {
+  return Moment(id, Date::fromReference(0), app, "org." + std::string(app), title);
+}
+
+// What question() offers, in one comparable word: the title and seconds, or "none".
+std::string offered(const std::optional<DailyQuestion::Page>& page) {
+  if (!page) return "none";
+  std::ostringstream out;
+  out << page->moment.title << " " << page->seconds;
+  return out.str();
+}
+
+class DailyQuestionTest : public ::testing::Test {
+protected:
+  const Calendar berlin = Calendar::inZone("Europe/Berlin");
+  // 2026-06-15 in Berlin (UTC+2) runs from 06-14 22:00 to 06-15 22:00 UTC.
+  const Date morning = utc(2026, 6, 15, 7, 0);
+  const Date evening = utc(2026, 6, 15, 21, 59);
+  const Date nextMorning = utc(2026, 6, 16, 7, 0);
+};
+
+TEST_F(DailyQuestionTest, FreshValueAsksNothing) {
+  DailyQuestion question;
+  EXPECT_EQ(question.question(morning, berlin), std::nullopt);
+  EXPECT_EQ(question.question(Date::fromReference(0), berlin), std::nullopt);
+  EXPECT_EQ(question.minimum, 120);
+  EXPECT_EQ(question.answered, std::nullopt);
+}
+
+TEST_F(DailyQuestionTest, SameTextSharesAPageWithTheNewestMoment) {
+  DailyQuestion question;
+  Moment first = window("Budget", "Sheets", 1), second = window("Budget", "Sheets", 2);
+  question.add(first, 60, morning, berlin);
+  EXPECT_EQ(question.question(morning, berlin), std::nullopt);
+  question.add(second, 70, morning + 60, berlin);
+  EXPECT_EQ(question.question(evening, berlin), (DailyQuestion::Page{second, 130}));
+
+  // Addresses that differ only after the first path segment read the same to the model...
+  DailyQuestion web;
+  web.add(page("Intro", "https://example.com/docs/a"), 70, morning, berlin);
+  web.add(page("Intro", "https://www.example.com/docs/b?q=1", 2), 70, morning, berlin);
+  // ...while another host, or the same title in a program, is another page.
+  web.add(page("Intro", "https://example.org/docs/a"), 100, morning, berlin);
+  web.add(window("Intro", "Firefox"), 100, morning, berlin);
+  auto asked = web.question(morning, berlin);
+  ASSERT_TRUE(asked.has_value());
+  EXPECT_EQ(asked->seconds, 140);
+  EXPECT_EQ(asked->moment.id, 2u);
+}
+
+TEST_F(DailyQuestionTest, MinimumIsInclusiveAndNaNNeverQualifies) {
+  DailyQuestion question;
+  question.add(window("Short", "Editor"), 119.9, morning, berlin);
+  question.add(window("Odd", "Editor"), std::numeric_limits<double>::quiet_NaN(), morning, berlin);
+  EXPECT_EQ(question.question(morning, berlin), std::nullopt);
+  question.add(window("Exact", "Editor"), 120, morning, berlin);
+  EXPECT_EQ(offered(question.question(morning, berlin)), "Exact 120");
+
+  question.minimum = 100;
+  EXPECT_EQ(offered(question.question(morning, berlin)), "Exact 120");  // most seconds wins
+  question.minimum = 121;
+  EXPECT_EQ(question.question(morning, berlin), std::nullopt);
+}
+
+TEST_F(DailyQuestionTest, TiesGoToTheFirstKeyWhateverTheOrderOfAdding) {
+  DailyQuestion question;
+  question.add(window("Zeta", "Editor"), 150, morning, berlin);
+  question.add(window("Beta", "Editor"), 150, morning, berlin);
+  question.add(window("Alpha", "Viewer"), 149, morning, berlin);
+  // "Editor. Beta" sorts before "Editor. Zeta".
+  EXPECT_EQ(offered(question.question(morning, berlin)), "Beta 150");
+  question.add(window("Zeta", "Editor"), 0.5, morning, berlin);
+  EXPECT_EQ(offered(question.question(morning, berlin)), "Zeta 150.5");
+}
+
+TEST_F(DailyQuestionTest, AnAnswerHoldsForTheRestOfTheDay) {
+  DailyQuestion question;
+  question.add(window("Budget", "Sheets"), 200, morning, berlin);
+  question.answer(morning + 3600, berlin);
+  EXPECT_EQ(question.answered, berlin.startOfDay(morning));
+  question.add(window("Budget", "Sheets"), 200, morning + 7200, berlin);  // still collects
+  EXPECT_EQ(question.question(morning, berlin), std::nullopt);
+  EXPECT_EQ(question.question(evening, berlin), std::nullopt);
+  // The next day asks nothing until that day has collected a page of its own.
+  EXPECT_EQ(question.question(nextMorning, berlin), std::nullopt);
+  question.add(window("Budget", "Sheets"), 130, nextMorning, berlin);
+  EXPECT_EQ(offered(question.question(nextMorning, berlin)), "Budget 130");  // yesterday's 400 s are gone
+
+  // reset() forgets the pages, not the answer.
+  question.answer(nextMorning, berlin);
+  question.reset();
+  question.add(window("Budget", "Sheets"), 200, nextMorning + 60, berlin);
+  EXPECT_EQ(question.question(nextMorning + 60, berlin), std::nullopt);
+  EXPECT_EQ(question.answered, berlin.startOfDay(nextMorning));
+
+  // An answer given before a relaunch is handed back in.
+  DailyQuestion relaunched(berlin.startOfDay(morning));
+  relaunched.add(window("Budget", "Sheets"), 300, evening, berlin);
+  EXPECT_EQ(relaunched.question(evening, berlin), std::nullopt);
+}
+
+TEST_F(DailyQuestionTest, ANewDayDropsUnaskedPages) {
+  DailyQuestion question;
+  question.add(window("Budget", "Sheets"), 500, evening, berlin);
+  question.add(window("Other", "Sheets"), 10, nextMorning, berlin);
+  EXPECT_EQ(question.question(nextMorning, berlin), std::nullopt);
+  // reset() alone also leaves nothing to ask.
+  question.add(window("Budget", "Sheets"), 500, nextMorning, berlin);
+  question.reset();
+  EXPECT_EQ(question.question(nextMorning, berlin), std::nullopt);
+}
+
+TEST_F(DailyQuestionTest, DaysAreLocalAndFollowDaylightSaving) {
+  // 2026-03-29 in Berlin has 23 hours: 03-28 23:00 to 03-29 22:00 UTC.
+  DailyQuestion question;
+  const Moment budget = window("Budget", "Sheets");
+  question.add(budget, 100, utc(2026, 3, 28, 23, 10), berlin);  // 00:10 local
+  question.add(budget, 100, utc(2026, 3, 29, 21, 50), berlin);  // 23:50 local, same day
+  EXPECT_EQ(offered(question.question(utc(2026, 3, 29, 21, 59), berlin)), "Budget 200");
+  // 22:30 UTC is less than 24 hours after midnight but already the next local day.
+  EXPECT_EQ(question.question(utc(2026, 3, 29, 22, 30), berlin), std::nullopt);
+  question.add(budget, 100, utc(2026, 3, 29, 22, 30), berlin);
+  EXPECT_EQ(question.question(utc(2026, 3, 29, 22, 30), berlin), std::nullopt);  // 100 s only
+
+  // 2026-10-25 has 25 hours: 10-24 22:00 to 10-25 23:00 UTC.
+  DailyQuestion autumn;
+  autumn.add(budget, 100, utc(2026, 10, 24, 22, 10), berlin);
+  autumn.add(budget, 100, utc(2026, 10, 25, 22, 30), berlin);  // 24h20 later, same local day
+  EXPECT_EQ(offered(autumn.question(utc(2026, 10, 25, 22, 59), berlin)), "Budget 200");
+  autumn.answer(utc(2026, 10, 25, 22, 59), berlin);
+  EXPECT_EQ(autumn.answered, utc(2026, 10, 24, 22, 0));
+
+  // One instant lies in different days in different zones.
+  DailyQuestion zones;
+  const Calendar newYork = Calendar::inZone("America/New_York");
+  zones.add(budget, 200, utc(2026, 6, 15, 23, 0), berlin);  // 06-16 in Berlin, 06-15 in New York
+  EXPECT_EQ(zones.question(utc(2026, 6, 15, 23, 0), newYork), std::nullopt);
+  EXPECT_TRUE(zones.question(utc(2026, 6, 16, 12, 0), berlin).has_value());
+}
+
+}  // namespace
+}  // namespace qb
