@@ -84,6 +84,15 @@ T require(const Json& object, std::string_view key) {
   return decode<T>(*it, key);
 }
 
+// The object under key, without copying it; throws when it is missing or not an object.
+inline const Json& requireObject(const Json& object, std::string_view key) {
+  if (!object.is_object()) throw decodingError(key, "expected an object");
+  auto it = object.find(key);
+  if (it == object.end()) throw decodingError(key, "key not found");
+  if (!it->is_object()) throw decodingError(key, "expected an object");
+  return *it;
+}
+
 // The value under key, absent when the key is missing or null; throws on the wrong type.
 template <typename T>
 std::optional<T> optional(const Json& object, std::string_view key) {

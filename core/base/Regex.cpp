@@ -9,6 +9,7 @@
 
 #include "base/Error.h"
 #include "base/Text.h"
+#include "base/Utf8Text.h"
 
 namespace qb {
 
@@ -34,23 +35,6 @@ void checkMatch(UErrorCode status) {
   fail(Regex::kLibraryCode, "match failed", status);
 }
 
-// A UText over UTF-8 bytes: ICU then reports native (byte) offsets and never copies the text.
-class Utf8Text {
-public:
-  explicit Utf8Text(std::string_view valid) {
-    UErrorCode status = U_ZERO_ERROR;
-    utext_openUTF8(&text_, valid.data(), static_cast<int64_t>(valid.size()), &status);
-    if (U_FAILURE(status)) fail(Regex::kLibraryCode, "cannot open text", status);
-  }
-  ~Utf8Text() { utext_close(&text_); }
-  Utf8Text(const Utf8Text&) = delete;
-  Utf8Text& operator=(const Utf8Text&) = delete;
-
-  UText* get() { return &text_; }
-
-private:
-  UText text_ = UTEXT_INITIALIZER;
-};
 
 Regex::Range range(int64_t begin, int64_t end) {
   return {static_cast<size_t>(begin), static_cast<size_t>(end)};
@@ -62,7 +46,9 @@ Regex::Range range(int64_t begin, int64_t end) {
 class MatchSession {
 public:
   MatchSession(const icu::RegexPattern& pattern, std::string_view text)
-      : text_(text.empty() || text::isValidUtf8(text) ? text : repair(text)), utext_(text_) {
+      : text_(text.empty() || text::isValidUtf8(text) ? text : repair(text)),
+        utext_(text_, opened_) {
+    if (U_FAILURE(opened_)) fail(Regex::kLibraryCode, "cannot open text", opened_);
     UErrorCode status = U_ZERO_ERROR;
     matcher_.reset(pattern.matcher(status));
     if (U_FAILURE(status)) fail(Regex::kLibraryCode, "cannot create a matcher", status);
@@ -123,6 +109,7 @@ private:
 
   std::string repaired_;  // declared first: text_ may view it
   std::string_view text_;
+  UErrorCode opened_ = U_ZERO_ERROR;  // declared before utext_, which sets it
   Utf8Text utext_;
   std::unique_ptr<icu::RegexMatcher> matcher_;
 };
@@ -142,9 +129,9 @@ Regex::Regex(std::string_view pattern)
     throw Error(kErrorDomain, kSyntaxCode, "pattern is not valid UTF-8");
   }
   compiled_->source = pattern_;
-  Utf8Text source(compiled_->source);
-  UParseError where{};
   UErrorCode status = U_ZERO_ERROR;
+  Utf8Text source(compiled_->source, status);
+  UParseError where{};
   compiled_->pattern.reset(icu::RegexPattern::compile(source.get(), 0, where, status));
   if (U_FAILURE(status)) {
     throw Error(kErrorDomain, kSyntaxCode,

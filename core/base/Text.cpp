@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "base/Error.h"
+#include "base/Utf8Text.h"
 
 namespace qb::text {
 
@@ -215,23 +216,6 @@ icu::StringPiece piece(std::string_view text) {
   return icu::StringPiece(text.data(), static_cast<int32_t>(text.size()));
 }
 
-// A UText over UTF-8 bytes, so that ICU reports byte offsets and never copies into UTF-16.
-class Utf8Text {
-public:
-  explicit Utf8Text(std::string_view valid) {
-    UErrorCode status = U_ZERO_ERROR;
-    utext_openUTF8(&text_, valid.data(), static_cast<int64_t>(valid.size()), &status);
-    check(status, "opening UTF-8 text");
-  }
-  ~Utf8Text() { utext_close(&text_); }
-  Utf8Text(const Utf8Text&) = delete;
-  Utf8Text& operator=(const Utf8Text&) = delete;
-
-  UText* get() { return &text_; }
-
-private:
-  UText text_ = UTEXT_INITIALIZER;
-};
 
 // Creating a break iterator loads and compiles rules, far more work than iterating a title, so
 // each thread keeps one. An iterator is not thread-safe, hence one per thread rather than a
@@ -254,9 +238,10 @@ template <class Visit>
 void forEachCharacter(std::string_view valid, Visit visit) {
   if (valid.empty()) return;
   checkLength(valid);
-  Utf8Text text(valid);
-  icu::BreakIterator& breaks = characterBreaks();
   UErrorCode status = U_ZERO_ERROR;
+  Utf8Text text(valid, status);
+  check(status, "opening UTF-8 text");
+  icu::BreakIterator& breaks = characterBreaks();
   breaks.setText(text.get(), status);
   check(status, "setting the text of the character break iterator");
   int32_t begin = breaks.first();

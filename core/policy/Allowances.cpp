@@ -16,14 +16,6 @@ Duration lengthAfter(int64_t count) {
   return std::min(std::ldexp(Allowances::first, doublings), Allowances::longest);
 }
 
-// The object under key, without copying it.
-const Json& member(const Json& object, const char* key) {
-  if (!object.is_object()) throw json::decodingError(key, "expected an object");
-  auto it = object.find(key);
-  if (it == object.end()) throw json::decodingError(key, "key not found");
-  if (!it->is_object()) throw json::decodingError(key, "expected an object");
-  return *it;
-}
 
 }  // namespace
 
@@ -79,7 +71,7 @@ Json Allowances::toJson() const {
 }
 
 Allowances Allowances::fromJson(const Json& object) {
-  const Json& entries = member(object, "entries");
+  const Json& entries = json::requireObject(object, "entries");
   Allowances allowances;
   for (auto it = entries.begin(); it != entries.end(); ++it) {
     Allowance allowance = Allowance::fromJson(*it);

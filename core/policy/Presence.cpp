@@ -8,14 +8,6 @@ namespace {
 
 bool isPositiveFinite(double value) { return std::isfinite(value) && value > 0; }
 
-// The object under key, without copying it.
-const Json& member(const Json& object, const char* key) {
-  if (!object.is_object()) throw json::decodingError(key, "expected an object");
-  auto it = object.find(key);
-  if (it == object.end()) throw json::decodingError(key, "key not found");
-  if (!it->is_object()) throw json::decodingError(key, "expected an object");
-  return *it;
-}
 
 }  // namespace
 
@@ -55,7 +47,7 @@ Json Presence::toJson() const {
 }
 
 Presence Presence::fromJson(const Json& object) {
-  const Json& gaps = member(object, "gaps");
+  const Json& gaps = json::requireObject(object, "gaps");
   Presence presence;
   // Only the last kMaxKeys keys in key order are kept: the ones learning would have kept, since
   // it sheds the first keys. Every entry is still checked, so a malformed file fails whatever

@@ -4,19 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/CivilTime.h"
+
 namespace qb {
 namespace {
 
-Date utc(int y, int mo, int d, int h, int mi) {
-  // Days from civil, so the test states its instants without a calendar of its own.
-  y -= mo <= 2;
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const int yoe = y - era * 400;
-  const int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  const double days = era * 146097.0 + doe - 719468;
-  return Date::fromUnix(days * 86400 + h * 3600 + mi * 60);
-}
+using civil::utc;
 
 TEST(CalendarTest, DaysStartAtLocalMidnight) {
   Calendar berlin = Calendar::inZone("Europe/Berlin");

@@ -6,19 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/CivilTime.h"
+
 namespace qb {
 namespace {
 
-// A UTC instant from its civil date and time, so that tests state local days without a calendar.
-Date utc(int y, int mo, int d, int h, int mi) {
-  y -= mo <= 2;
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const int yoe = y - era * 400;
-  const int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  const double days = era * 146097.0 + doe - 719468;
-  return Date::fromUnix(days * 86400 + h * 3600 + mi * 60);
-}
+using civil::utc;
 
 Moment page(std::string_view title, std::string_view address, uint64_t id = 1) {
   return Moment(id, Date::fromReference(0), "Firefox", "firefox", title, Url::parse(address));
