@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Times our encoder against ONNX Runtime on the same all-MiniLM-L6-v2-shaped model, one thread
+# each, and prints milliseconds per text and the ratio ours / ONNX Runtime side by side.
+#
+#   bench/compare-encoder.sh [ROUNDS]
+#
+# Rounds alternate the two runtimes (default 3), so that load from other work on the machine
+# falls on both alike; each side's figure is the median over rounds, with the best repetition
+# beside it. Needs cmake and ninja, Debian's python3-torch (to export the weights to ONNX) and
+# node with npm. ONNX Runtime comes from the onnxruntime-node package pinned in
+# bench/onnx/package.json, installed under the work folder with ONNXRUNTIME_NODE_INSTALL=skip,
+# which skips only the optional GPU downloads: the CPU provider ships inside the package. Not part
+# of CI.
+#
+# QB_ENCODER_BENCH_DIR: work folder (default $TMPDIR/quillbrook-encoder-bench); it keeps the
+# model, the ONNX export, node_modules and the results. QB_BENCH_BUILD_DIR: the Release build
+# (default: build/ inside the work folder).
+
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+rounds=${1:-3}
+work=${QB_ENCODER_BENCH_DIR:-${TMPDIR:-/tmp}/quillbrook-encoder-bench}
+build=${QB_BENCH_BUILD_DIR:-$work/build}
+python=${QB_TORCH_PYTHON:-/usr/bin/python3}
+mkdir -p "$work"
+export QB_ENCODER_BENCH_DIR=$work
+
+echo "== building quillbrook_bench (Release) in $build"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target quillbrook_bench -j4 >/dev/null
+bench=$build/bench/quillbrook_bench
+
+echo "== writing the model and timing its load"
+rm -f "$work"/ours-*.json "$work"/ort-*.json
+"$bench" --benchmark_filter='Encoder/load' --benchmark_out="$work/ours-load.json" \
+  --benchmark_out_format=json >/dev/null 2>"$work/bench.log"
+
+echo "== exporting it to ONNX"
+"$python" "$root/tools/export_onnx.py" "$work" 2> >(grep -v -i warn >&2)
+
+echo "== installing onnxruntime-node"
+mkdir -p "$work/node"
+cp "$root/bench/onnx/package.json" "$root/bench/onnx/package-lock.json" "$root/bench/onnx/bench.mjs" \
+  "$root/bench/onnx/report.mjs" "$work/node/"
+if ! cmp -s "$root/bench/onnx/package-lock.json" "$work/node/node_modules/.package-lock.json.installed" 2>/dev/null; then
+  (cd "$work/node" && ONNXRUNTIME_NODE_INSTALL=skip npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  cp "$root/bench/onnx/package-lock.json" "$work/node/node_modules/.package-lock.json.installed"
+fi
+
+for round in $(seq 1 "$rounds"); do
+  echo "== round $round of $rounds: ours"
+  "$bench" --benchmark_filter='Encoder/run/' --benchmark_repetitions=5 \
+    --benchmark_out="$work/ours-$round.json" --benchmark_out_format=json >/dev/null 2>"$work/bench.log"
+  echo "== round $round of $rounds: ONNX Runtime"
+  node "$work/node/bench.mjs" "$work/model.onnx" "$work/inputs.json" "$work/ort-$round.json" >/dev/null
+done
+
+node "$work/node/report.mjs" "$work"

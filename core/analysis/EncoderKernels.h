@@ -1,0 +1,76 @@
+// EncoderKernels: the matrix kernels under BertEncoder, chosen once per processor.
+//
+// Two builds of the same operations: `portable` on Eigen, which compiles for baseline x86-64 (SSE2
+// only, since committed build files cannot assume more), and `avx2`, hand-written AVX2/FMA
+// kernels over weights repacked into panels when they are loaded, compiled per function with a
+// target attribute and used only when the processor reports AVX2 and FMA. Eigen cannot be used for
+// the second: it picks its vector width from the compile flags of the whole translation unit, and
+// compiling a unit for AVX2 would let the linker pick AVX2 copies of shared inline code for every
+// caller. The AVX2 build is what makes the encoder as fast as a mature runtime on one thread: on
+// SSE2, Eigen takes about three times as long (bench/EncoderBench.cpp measures both).
+//
+// All matrices are row-major float32 with explicit row strides (in floats). Not thread-safe: the
+// kernels keep scratch space between calls, like the encoder that owns them.
+
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <vector>
+
+namespace qb {
+
+class EncoderKernels {
+public:
+  enum class Isa { portable, avx2 };
+
+  // True when this processor can run the avx2 kernels.
+  static bool avx2Available();
+
+  explicit EncoderKernels(Isa isa);
+  Isa isa() const { return isa_; }
+
+  // A dense layer y = x·Wᵀ + b, its weight laid out for this build.
+  class Linear {
+  public:
+    int in() const { return in_; }
+    int out() const { return out_; }
+    const float* bias() const { return bias_.data(); }
+    const float* weight() const { return storage_.data() + offset_; }
+
+  private:
+    friend class EncoderKernels;
+    int in_ = 0;
+    int out_ = 0;
+    std::vector<float> storage_;  // portable: W as given; avx2: panels, 64-byte aligned at offset_
+    size_t offset_ = 0;
+    std::vector<float> bias_;
+  };
+
+  // weight is [out × in] row-major (the layout of torch's Linear.weight), bias [out].
+  Linear linear(std::span<const float> weight, std::span<const float> bias, int in, int out) const;
+
+  // What a linear layer adds to its product before it is stored.
+  struct Epilogue {
+    const float* residual = nullptr;  // added after the bias, rows of stride residualStride
+    int residualStride = 0;
+    bool gelu = false;  // then y = y·Φ(y), with the exact error function
+  };
+
+  // y[r] = x[r]·Wᵀ + b, then the epilogue, for r < rows. y must not overlap x; it may be the
+  // residual.
+  void apply(const Linear& layer, const float* x, int rows, int xStride, float* y, int yStride,
+             const Epilogue& epilogue);
+
+  // Multi-head self-attention among `rows` tokens, every token seeing every other. Each row of
+  // qkv holds the queries, keys and values of one token ([q | k | v], each heads × headSize);
+  // context receives the heads' outputs side by side, rows of stride contextStride.
+  void attention(const float* qkv, int rows, int qkvStride, int heads, int headSize, float* context,
+                 int contextStride);
+
+private:
+  Isa isa_;
+  std::vector<float> scratch_;  // packed keys and values, then the scores of one head
+};
+
+}  // namespace qb
