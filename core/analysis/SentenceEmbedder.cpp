@@ -1,0 +1,142 @@
+#include "analysis/SentenceEmbedder.h"
+
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "base/Error.h"
+#include "base/File.h"
+#include "base/Json.h"
+#include "base/Text.h"
+
+namespace qb {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A manifest is a few dozen bytes; one this large is not one.
+constexpr uint64_t kMaxManifestBytes = 1 << 20;
+
+Error corrupt(const fs::path& path, const std::string& what) {
+  return Error::fileReadCorrupt(path.string() + ": " + what);
+}
+
+// "L" as an integer: a JSON integer, or a number with a whole value (128.0); nothing else.
+int64_t sequenceLength(const Json& value, const fs::path& path) {
+  int64_t length = 0;
+  if (value.is_number_unsigned()) {
+    const auto v = value.get<uint64_t>();
+    if (v > static_cast<uint64_t>(SentenceEmbedder::kMaxLength)) {
+      throw corrupt(path, "\"L\" is " + std::to_string(v) + ", more than " +
+                              std::to_string(SentenceEmbedder::kMaxLength));
+    }
+    length = static_cast<int64_t>(v);
+  } else if (value.is_number_integer()) {
+    length = value.get<int64_t>();
+  } else if (value.is_number_float()) {
+    const double v = value.get<double>();
+    if (!std::isfinite(v) || std::floor(v) != v) throw corrupt(path, "\"L\" is not an integer");
+    // Compared as doubles first, so that no conversion of a huge value overflows.
+    if (v < static_cast<double>(SentenceEmbedder::kMinLength) ||
+        v > static_cast<double>(SentenceEmbedder::kMaxLength)) {
+      throw corrupt(path, "\"L\" is " + value.dump() + ", outside [" +
+                              std::to_string(SentenceEmbedder::kMinLength) + ", " +
+                              std::to_string(SentenceEmbedder::kMaxLength) + "]");
+    }
+    length = static_cast<int64_t>(v);
+  } else {
+    throw corrupt(path, "\"L\" is not an integer");
+  }
+  if (length < SentenceEmbedder::kMinLength || length > SentenceEmbedder::kMaxLength) {
+    throw corrupt(path, "\"L\" is " + std::to_string(length) + ", outside [" +
+                            std::to_string(SentenceEmbedder::kMinLength) + ", " +
+                            std::to_string(SentenceEmbedder::kMaxLength) + "]");
+  }
+  return length;
+}
+
+}  // namespace
+
+SentenceEmbedder::Manifest SentenceEmbedder::readManifest(const fs::path& file) {
+  const Json manifest = json::parse(qb::file::read(file, kMaxManifestBytes));
+  if (!manifest.is_object() || manifest.empty()) {
+    throw corrupt(file, "the manifest is not a non-empty object");
+  }
+  const auto l = manifest.find("L");
+  if (l == manifest.end()) throw corrupt(file, "the manifest has no \"L\"");
+
+  Manifest result;
+  result.length = sequenceLength(*l, file);
+  const auto revision = manifest.find("revision");
+  if (revision != manifest.end() && revision->is_string()) {
+    result.revision =
+        text::characterPrefix(revision->get_ref<const std::string&>(), kRevisionCharacters);
+  } else {
+    result.revision = "unknown";
+  }
+  return result;
+}
+
+SentenceEmbedder::SentenceEmbedder(const fs::path& directory, BertEncoder::Kernels kernels,
+                                   RunObserver observer)
+    : SentenceEmbedder(readManifest(directory / "manifest.json"), directory, kernels,
+                       std::move(observer)) {}
+
+SentenceEmbedder::SentenceEmbedder(Manifest manifest, const fs::path& directory,
+                                   BertEncoder::Kernels kernels, RunObserver observer)
+    : revision_(kRevisionPrefix + manifest.revision),
+      length_(manifest.length),
+      tokenizer_(directory / "vocab.txt"),
+      encoder_(BertEncoder::load(directory / "Embedder.safetensors", kernels)),
+      dimension_(static_cast<size_t>(encoder_.dimension())),
+      observer_(std::move(observer)) {
+  const BertEncoder::Config& config = encoder_.config();
+  if (length_ > config.maxPositions) {
+    throw corrupt(directory / "manifest.json",
+                  "\"L\" is " + std::to_string(length_) + ", more than the model's " +
+                      std::to_string(config.maxPositions) + " positions");
+  }
+  if (tokenizer_.largestId() >= config.vocabSize) {
+    throw corrupt(directory / "vocab.txt", "token id " + std::to_string(tokenizer_.largestId()) +
+                                               " is outside the model's vocabulary of " +
+                                               std::to_string(config.vocabSize));
+  }
+}
+
+SentenceEmbedder::~SentenceEmbedder() = default;
+
+Vector SentenceEmbedder::embed(const std::string& text) {
+  if (executor_.isCurrent()) return embedOnExecutor(text);
+  // The caller waits, so the text outlives the task.
+  return executor_.submit([this, &text] { return embedOnExecutor(text); }).get();
+}
+
+Vector SentenceEmbedder::embedOnExecutor(const std::string& text) {
+  std::string key = text::nfc(text);
+  if (auto found = memo_.find(key); found != memo_.end()) return found->second;
+
+  const std::vector<int32_t> ids = tokenizer_.encode(text, length_);
+  // Both inputs at the fixed length: the ids then 0s (the number 0, not a token looked up), and
+  // 1s over the ids then 0s.
+  const auto length = static_cast<size_t>(length_);
+  const size_t count = std::min(ids.size(), length);
+  std::vector<int32_t> inputIds(length, 0);
+  std::vector<int32_t> attentionMask(length, 0);
+  std::copy_n(ids.begin(), count, inputIds.begin());
+  std::fill_n(attentionMask.begin(), count, 1);
+  if (observer_) observer_(inputIds, attentionMask);
+
+  Vector vector = encoder_.run(inputIds, attentionMask);
+  if (vector.size() != dimension_) {
+    throw Error::fileReadCorrupt("the encoder gave " + std::to_string(vector.size()) +
+                                 " values instead of " + std::to_string(dimension_));
+  }
+  if (memo_.size() >= kMemoCapacity) memo_.clear();
+  memo_.emplace(std::move(key), vector);
+  return vector;
+}
+
+}  // namespace qb
