@@ -9,6 +9,7 @@
 #include <unicode/uchar.h>
 #include <unicode/utext.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -237,6 +238,17 @@ icu::BreakIterator& characterBreaks() {
 template <class Visit>
 void forEachCharacter(std::string_view valid, Visit visit) {
   if (valid.empty()) return;
+  // ASCII holds no extending marks, joiners or regional indicators, so every byte is a character
+  // of its own except a carriage return followed by a line feed: most titles never reach ICU.
+  if (std::all_of(valid.begin(), valid.end(), [](char c) { return (c & 0x80) == 0; })) {
+    for (size_t begin = 0; begin < valid.size();) {
+      bool crlf = valid[begin] == '\r' && begin + 1 < valid.size() && valid[begin + 1] == '\n';
+      size_t end = begin + (crlf ? 2 : 1);
+      if (!visit(begin, end)) return;
+      begin = end;
+    }
+    return;
+  }
   checkLength(valid);
   UErrorCode status = U_ZERO_ERROR;
   Utf8Text text(valid, status);
