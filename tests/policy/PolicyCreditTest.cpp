@@ -1,0 +1,238 @@
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "PolicyTestSupport.h"
+
+namespace qb {
+namespace {
+
+using namespace policytest;
+
+const Moment sheet = page(1, "Budget spreadsheet", "https://sheets.example/d/1");
+
+// A policy protecting the budget work, with an empty work-site record.
+Policy plain() {
+  Policy policy;
+  WorkContext context;
+  context.add("Budget spreadsheet");
+  policy.restore(context, t0);
+  return policy;
+}
+
+// A policy with the budget sheet in front as confident work since t0.
+Policy working() {
+  Policy policy = protecting({"Budget spreadsheet"});
+  show(policy, sheet, work(1), t0);
+  return policy;
+}
+
+TEST(PolicyCreditTest, StepsAreCappedAndNeverNegative) {
+  Policy policy = working();
+  policy.tick(at(600), 0, berlin());  // 10 minutes between two runs count as 90 s
+  EXPECT_EQ(policy.drainFocus(), (std::map<std::string, Duration>{{"sheets.example", 90}}));
+  policy.tick(at(500), 0, berlin());  // the clock went back
+  EXPECT_EQ(total(policy.drainFocus()), 0);
+  policy.tick(at(530), 0, berlin());
+  EXPECT_EQ(total(policy.drainFocus()), 30);
+  EXPECT_TRUE(policy.drainFocus().empty());  // a drain empties
+}
+
+TEST(PolicyCreditTest, TheFirstRunAndTheFirstAfterAnInterruptCreditNothing) {
+  Policy policy = protecting({"Budget spreadsheet"});
+  policy.tick(at(30), 0, berlin());
+  EXPECT_TRUE(policy.drainFocus().empty());
+  show(policy, sheet, work(1), at(30));
+  policy.tick(at(60), 0, berlin());
+  EXPECT_EQ(total(policy.drainFocus()), 30);
+  policy.interrupt();
+  policy.tick(at(90), 0, berlin());
+  EXPECT_TRUE(policy.drainFocus().empty());
+  policy.tick(at(120), 0, berlin());
+  EXPECT_EQ(total(policy.drainFocus()), 30);
+}
+
+TEST(PolicyCreditTest, StepsWithinAPauseWaitForItsEnd) {
+  // The default allowance is 120 s: pauses shorter than that are still presence.
+  Policy back = working();
+  back.tick(at(30), 30, berlin());  // no input within the step
+  back.tick(at(30), 40, berlin());
+  back.tick(at(60), 80, berlin());
+  back.tick(at(90), 100, berlin());
+  EXPECT_TRUE(back.drainFocus().empty());
+  back.tick(at(120), 5, berlin());
+  EXPECT_EQ(total(back.drainFocus()), 120);
+  EXPECT_EQ(back.drainAway(), 0);
+  EXPECT_FALSE(back.isAway());
+
+  Policy gone = working();
+  gone.tick(at(30), 40, berlin());
+  gone.tick(at(60), 80, berlin());
+  gone.tick(at(90), 100, berlin());
+  gone.tick(at(120), 130, berlin());
+  EXPECT_TRUE(gone.isAway());
+  EXPECT_TRUE(gone.drainFocus().empty());
+  EXPECT_EQ(gone.drainAway(), 120);
+  EXPECT_EQ(gone.drainAway(), 0);
+  // The first step with input ends the absence; only its own time counts as work.
+  gone.tick(at(150), 2, berlin());
+  EXPECT_FALSE(gone.isAway());
+  EXPECT_EQ(total(gone.drainFocus()), 30);
+
+  // An interruption drops held steps: neither work nor away.
+  Policy cut = working();
+  cut.tick(at(30), 40, berlin());
+  cut.interrupt();
+  cut.tick(at(60), 200, berlin());  // starts a fresh run
+  cut.tick(at(90), 0, berlin());
+  EXPECT_EQ(total(cut.drainFocus()), 30);
+  EXPECT_EQ(cut.drainAway(), 0);
+}
+
+TEST(PolicyCreditTest, MediaAndWorkingAgentsKeepTheUserPresent) {
+  Policy media = working();
+  media.mediaPlaying = true;
+  media.tick(at(30), 5000, berlin());
+  media.tick(at(60), std::numeric_limits<double>::infinity(), berlin());
+  EXPECT_FALSE(media.isAway());
+  EXPECT_EQ(total(media.drainFocus()), 60);  // credited at once, not held
+
+  Policy agent = working();
+  agent.agentWorking = true;
+  agent.tick(at(30), 899, berlin());
+  EXPECT_FALSE(agent.isAway());
+  EXPECT_EQ(total(agent.drainFocus()), 30);
+  agent.tick(at(60), 900, berlin());
+  EXPECT_TRUE(agent.isAway());
+  EXPECT_EQ(agent.drainAway(), 30);
+}
+
+TEST(PolicyCreditTest, FinishedPausesAreLearnedAsPresence) {
+  auto pauseThenType = [](double pause, auto setUp) {
+    Policy policy = working();
+    setUp(policy);
+    policy.tick(at(30), pause, berlin());
+    policy.mediaPlaying = false;
+    policy.agentWorking = false;
+    policy.tick(at(60), 1, berlin());
+    return policy.presence().gaps();
+  };
+  auto nothing = [](Policy&) {};
+  EXPECT_TRUE(pauseThenType(29, nothing).empty());
+  EXPECT_EQ(pauseThenType(30, nothing), (Presence::Gaps{{"sheets.example", {30}}}));
+  EXPECT_TRUE(pauseThenType(45, [](Policy& p) { p.mediaPlaying = true; }).empty());
+  EXPECT_TRUE(pauseThenType(45, [](Policy& p) { p.agentWorking = true; }).empty());
+  // Coming back from away learns nothing either.
+  EXPECT_TRUE(pauseThenType(400, nothing).empty());
+
+  // Nor does a pause on a page that is not work.
+  Policy idle = protecting({"Budget spreadsheet"});
+  show(idle, page(2, "Cat videos", "https://video.example/w"), fun(2), t0);
+  idle.tick(at(30), 45, berlin());
+  idle.tick(at(60), 1, berlin());
+  EXPECT_TRUE(idle.presence().gaps().empty());
+}
+
+TEST(PolicyCreditTest, ALearnedAllowanceDecidesWhenTheUserIsAway) {
+  Policy policy = working();
+  Presence presence;
+  for (int i = 0; i < 10; ++i) presence.learn(300, "sheets.example");
+  policy.restore(presence);
+  ASSERT_EQ(policy.presence().allowance(std::string("sheets.example")), 450);
+  policy.tick(at(30), 440, berlin());
+  EXPECT_FALSE(policy.isAway());
+  policy.tick(at(60), 450, berlin());
+  EXPECT_TRUE(policy.isAway());
+}
+
+TEST(PolicyCreditTest, ComingBackRestartsTheDriftClock) {
+  Policy policy = protecting({"Budget spreadsheet"});
+  policy.restore(builtSites({"video.example"}));
+  Moment video = page(2, "Cat videos", "https://video.example/w");
+  EXPECT_EQ(show(policy, video, fun(2), t0), PolicyDecision::check(at(1)));
+  policy.tick(at(30), 200, berlin());
+  ASSERT_TRUE(policy.isAway());
+  EXPECT_EQ(policy.tick(at(60), 230, berlin()), PolicyDecision::none());  // away: nothing due
+  EXPECT_EQ(policy.driftSeconds(at(60)), 60);
+  // Back at 90: the grace counts from the return.
+  EXPECT_EQ(policy.tick(at(90), 3, berlin()), PolicyDecision::check(at(91)));
+  EXPECT_EQ(policy.driftSeconds(at(90)), 0);
+  EXPECT_EQ(policy.tick(at(91), 0, berlin()), PolicyDecision::intervene(2));
+}
+
+TEST(PolicyCreditTest, DetoursUnsureTimeAndDrains) {
+  Policy policy = protecting({"Budget spreadsheet"});
+  policy.restore(builtSites({"video.example"}));
+  Moment video = page(2, "Cat videos", "https://video.example/w");
+  show(policy, video, fun(2), t0);
+  policy.tick(at(30), 0, berlin());
+  EXPECT_EQ(policy.drainDetours(), 30);
+  EXPECT_EQ(policy.drainDetours(), 0);
+  EXPECT_TRUE(policy.drainFocus().empty());  // drift time is no work
+
+  Analysis unsure = analysis(3, std::nullopt, 0.4f);
+  unsure.unsure = true;
+  Moment memo = page(3, "Strategy memo", "https://memo.example/m");
+  show(policy, memo, unsure, at(30));
+  policy.tick(at(50), 0, berlin());
+  policy.tick(at(50), 0, berlin());  // a step of no seconds adds no unsure entry...
+  policy.tick(at(51), 0, berlin());  // ...when it is counted here
+  EXPECT_EQ(policy.drainUnsure(), (std::vector<Policy::UnsureTime>{{memo, 20}, {memo, 1}}));
+  EXPECT_TRUE(policy.drainUnsure().empty());
+  EXPECT_EQ(policy.drainFocus(), (std::map<std::string, Duration>{{"memo.example", 21}}));
+}
+
+TEST(PolicyCreditTest, OnlyStrongWorkReadingsReachTheSiteRecord) {
+  Policy weak = plain();
+  show(weak, sheet, work(1, 0.9f), t0);
+  weak.tick(at(60), 0, berlin());
+  EXPECT_TRUE(weak.sites().sites.empty());
+  ASSERT_EQ(weak.sites().days.size(), 1u);
+  EXPECT_EQ(weak.sites().days.begin()->second, 60);
+
+  Policy strong = plain();
+  show(strong, sheet, work(1, 0.96f), t0);
+  strong.tick(at(60), 0, berlin());
+  ASSERT_EQ(strong.sites().sites.size(), 1u);
+  EXPECT_EQ(strong.sites().sites.begin()->second.seconds, 60);
+
+  // Entertainment time counts toward the day as no work on any site.
+  Policy leisure = plain();
+  show(leisure, page(2, "Cat videos", "https://video.example/w"), fun(2, 0.3f), t0);
+  leisure.tick(at(60), 0, berlin());
+  EXPECT_TRUE(leisure.sites().sites.empty());
+  EXPECT_EQ(total(leisure.drainFocus()), 60);
+}
+
+TEST(PolicyCreditTest, ObservingRecordsVisitsAndReplacesWhatIsInFront) {
+  Policy policy = protecting({"Budget spreadsheet"});
+  show(policy, sheet, work(1), t0);
+  policy.observe(std::nullopt, at(30), 0, berlin());  // nothing readable in front
+  EXPECT_EQ(total(policy.drainFocus()), 30);
+  EXPECT_EQ(policy.sites().visits.at("sheets.example").first, t0);
+  policy.tick(at(60), 0, berlin());
+  EXPECT_TRUE(policy.drainFocus().empty());
+  // The same page observed again has no analysis until ingest: its time is not work.
+  policy.observe(sheet, at(60), 0, berlin());
+  policy.tick(at(90), 0, berlin());
+  EXPECT_TRUE(policy.drainFocus().empty());
+  EXPECT_EQ(policy.sites().visits.at("sheets.example").last, at(60));
+}
+
+TEST(PolicyCreditTest, ContextCreditsGoToTheTitle) {
+  Policy policy = working();
+  Moment fix = window(2, "fix parser crash");
+  fix.agent = AgentSession("coder", "/home/me/quillfeather", "fix-parser-crash", t0, true);
+  show(policy, fix, work(2), at(30));
+  policy.tick(at(90), 0, berlin());
+  const WorkContext& context = *policy.context();
+  EXPECT_EQ(context.dwell.at("Budget spreadsheet").seconds, 30);
+  const WorkContext::Dwell& agentDwell = context.dwell.at("fix parser crash");
+  EXPECT_EQ(agentDwell.seconds, 60);
+  EXPECT_EQ(agentDwell.subject, "fix parser crash");
+  EXPECT_EQ(agentDwell.label, "quillfeather");
+  EXPECT_EQ(agentDwell.site, std::nullopt);
+}
+
+}  // namespace
+}  // namespace qb
