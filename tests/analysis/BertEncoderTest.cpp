@@ -3,6 +3,7 @@
 #include "base/File.h"
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -117,6 +118,16 @@ private:
   fs::path path_;
 };
 
+// Loading `path` fails as corrupt content.
+void expectCorruptLoad(const fs::path& path, const std::string& why) {
+  try {
+    BertEncoder::load(path);
+    ADD_FAILURE() << why << ": loaded";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.code(), Error::kFileReadCorruptCode) << why << ": " << e.what();
+  }
+}
+
 // --- Computation, on every kernel build this processor runs ---
 
 class BertEncoderTest : public ::testing::TestWithParam<BertEncoder::Kernels> {};
@@ -225,19 +236,11 @@ TEST(BertEncoderLoadTest, RefusesArchitecturesThatDoNotFitTheWeights) {
   const Json good = json::parse(readText(kModelDir / "config.json"));
   auto corrupt = [&](const std::string& configText, const std::string& why) {
     std::ofstream(dir.path() / "config.json", std::ios::trunc) << configText;
-    try {
-      BertEncoder::load(dir.path() / "Embedder.safetensors");
-      ADD_FAILURE() << why << ": loaded";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.code(), Error::kFileReadCorruptCode) << why << ": " << e.what();
-    }
+    expectCorruptLoad(dir.path() / "Embedder.safetensors", why);
   };
   auto with = [&](const char* key, Json value) {
     Json config = good;
-    if (value.is_null()) {
-      config.erase(key);
-    } else
-      config[key] = value;
+    value.is_null() ? void(config.erase(key)) : void(config[key] = value);
     return config.dump();
   };
   corrupt(with("hidden_size", 48), "hidden size other than the tensors'");
@@ -271,58 +274,36 @@ TEST(BertEncoderLoadTest, RefusesMissingMistypedOrMisdescribedTensors) {
   TempDir dir;
   fs::copy_file(kModelDir / "config.json", dir.path() / "config.json");
   const fs::path path = dir.path() / "Embedder.safetensors";
-  auto corrupt = [&](std::vector<Entry> entries, std::map<std::string, std::string> metadata,
-                     const char* why) {
+  auto corrupt = [&](const std::vector<Entry>& entries,
+                     const std::map<std::string, std::string>& metadata, const char* why) {
     writeSafeTensors(path, entries, metadata);
-    try {
-      BertEncoder::load(path);
-      ADD_FAILURE() << why << ": loaded";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.code(), Error::kFileReadCorruptCode) << why << ": " << e.what();
-    }
+    expectCorruptLoad(path, why);
   };
   const std::vector<Entry> entries = tinyModelEntries();
-  auto edited = [&](const std::string& name, auto edit) {
+  // The entries with `name` edited, or left out when `edit` is null.
+  auto edited = [&](const std::string& name, void (*edit)(Entry&)) {
     std::vector<Entry> copy = entries;
-    for (auto it = copy.begin(); it != copy.end(); ++it) {
-      if (it->name == name) {
-        if (!edit(*it)) copy.erase(it);
-        return copy;
-      }
-    }
-    throw std::runtime_error("no tensor " + name);
+    auto it = std::find_if(copy.begin(), copy.end(), [&](const Entry& e) { return e.name == name; });
+    if (it == copy.end()) throw std::runtime_error("no tensor " + name);
+    edit ? edit(*it) : void(copy.erase(it));
+    return copy;
   };
-  corrupt(edited("encoder.layer.1.output.LayerNorm.bias", [](Entry&) { return false; }), {},
-          "missing tensor");
-  corrupt(edited("embeddings.token_type_embeddings.weight", [](Entry&) { return false; }), {},
-          "no token types");
+  corrupt(edited("encoder.layer.1.output.LayerNorm.bias", nullptr), {}, "missing tensor");
+  corrupt(edited("embeddings.token_type_embeddings.weight", nullptr), {}, "no token types");
   corrupt(edited("encoder.layer.0.intermediate.dense.weight",
                  [](Entry& e) {
                    e.dtype = "F16";
                    e.bytes.resize(e.bytes.size() / 2);
-                   return true;
                  }),
           {}, "half-precision weight");
-  corrupt(edited("encoder.layer.0.attention.self.key.weight",
-                 [](Entry& e) {
-                   e.dtype = "I32";
-                   return true;
-                 }),
+  corrupt(edited("encoder.layer.0.attention.self.key.weight", [](Entry& e) { e.dtype = "I32"; }),
           {}, "integer weight");
-  corrupt(edited("encoder.layer.0.intermediate.dense.weight",
-                 [](Entry& e) {
-                   e.shape = {32, 64};
-                   return true;
-                 }),
+  corrupt(edited("encoder.layer.0.intermediate.dense.weight", [](Entry& e) { e.shape = {32, 64}; }),
           {}, "transposed weight");
   corrupt(entries, {{"num_hidden_layers", "2"}}, "metadata with part of the architecture");
   corrupt(entries,
-          {{"num_hidden_layers", "2x"},
-           {"num_attention_heads", "4"},
-           {"hidden_size", "32"},
-           {"intermediate_size", "64"},
-           {"max_position_embeddings", "64"},
-           {"vocab_size", "189"},
+          {{"num_hidden_layers", "2x"}, {"num_attention_heads", "4"}, {"hidden_size", "32"},
+           {"intermediate_size", "64"}, {"max_position_embeddings", "64"}, {"vocab_size", "189"},
            {"layer_norm_eps", "1e-12"}},
           "metadata number with junk");
 }

@@ -113,55 +113,51 @@ TEST_F(SafeTensorsTest, RefusesBadFraming) {
   expectCorrupt(write(lengthPrefixed("{}", ~0ull)), "header length of 2^64-1");
   expectCorrupt(write(lengthPrefixed("{}", SafeTensors::kMaxHeaderBytes + 1)),
                 "header length over the cap");
-  expectCorrupt(file("{\"a\": "), "truncated JSON");
-  expectCorrupt(file("[]"), "header is an array");
-  expectCorrupt(file("\"text\""), "header is a string");
-  expectCorrupt(file(std::string(300, '[') + std::string(300, ']')),
-                "nesting beyond the JSON limit");
-  expectCorrupt(file(R"({"__metadata__": {"n": 3}})"), "metadata value not a string");
-  expectCorrupt(file(R"({"__metadata__": []})"), "metadata not an object");
+  const std::pair<std::string, const char*> headers[] = {
+      {"{\"a\": ", "truncated JSON"},
+      {"[]", "header is an array"},
+      {"\"text\"", "header is a string"},
+      {std::string(300, '[') + std::string(300, ']'), "nesting beyond the JSON limit"},
+      {R"({"__metadata__": {"n": 3}})", "metadata value not a string"},
+      {R"({"__metadata__": []})", "metadata not an object"},
+  };
+  for (const auto& [header, why] : headers) expectCorrupt(file(header), why);
   EXPECT_NO_THROW(SafeTensors::open(file("{}")));
 }
 
 TEST_F(SafeTensorsTest, RefusesBadTensorEntries) {
-  auto one = [&](const std::string& entry, const std::string& data) {
-    return file("{\"t\": " + entry + "}", data);
+  struct Case {
+    const char* entry;
+    const char* why;
+    size_t dataBytes = 8;
   };
-  const std::string eight(8, '\0');
-  expectCorrupt(one("[]", eight), "entry not an object");
-  expectCorrupt(one(R"({"shape": [2], "data_offsets": [0, 8]})", eight), "no dtype");
-  expectCorrupt(one(R"({"dtype": "F32", "data_offsets": [0, 8]})", eight), "no shape");
-  expectCorrupt(one(R"({"dtype": "F32", "shape": [2]})", eight), "no offsets");
-  expectCorrupt(one(R"({"dtype": "Q7", "shape": [2], "data_offsets": [0, 8]})", eight),
-                "unknown dtype");
-  expectCorrupt(one(R"({"dtype": 4, "shape": [2], "data_offsets": [0, 8]})", eight),
-                "dtype not a string");
-  expectCorrupt(one(R"({"dtype": "F32", "shape": [-2], "data_offsets": [0, 8]})", eight),
-                "negative dimension");
-  expectCorrupt(one(R"({"dtype": "F32", "shape": [2.0], "data_offsets": [0, 8]})", eight),
-                "fractional dimension");
-  expectCorrupt(one(R"({"dtype": "F32", "shape": 2, "data_offsets": [0, 8]})", eight),
-                "shape not an array");
-  expectCorrupt(one(R"({"dtype": "F32", "shape": [2], "data_offsets": [0]})", eight), "one offset");
-  expectCorrupt(one(R"({"dtype": "F32", "shape": [2], "data_offsets": [8, 0]})", eight),
-                "end before begin");
-  expectCorrupt(one(R"({"dtype": "F32", "shape": [3], "data_offsets": [0, 8]})", eight),
-                "shape larger than bytes");
-  expectCorrupt(one(R"({"dtype": "F64", "shape": [2], "data_offsets": [0, 8]})", eight),
-                "dtype size mismatch");
-  expectCorrupt(
-      one(R"({"dtype": "F32", "shape": [4294967296, 4294967296, 16], "data_offsets": [0, 8]})",
-          eight),
-      "element count overflows");
-  expectCorrupt(
-      one(R"({"dtype": "F32", "shape": [4611686018427387904], "data_offsets": [0, 8]})", eight),
-      "byte size overflows");
-  expectCorrupt(
-      one(R"({"dtype": "F32", "shape": [0, 18446744073709551615], "data_offsets": [0, 0]})", ""),
-      "dimension beyond int64 behind a zero");
-  expectCorrupt(
-      one(R"({"dtype": "F32", "shape": [2], "data_offsets": [0, 18446744073709551615]})", eight),
-      "offset at 2^64-1");
+  const Case cases[] = {
+      {"[]", "entry not an object"},
+      {R"({"shape": [2], "data_offsets": [0, 8]})", "no dtype"},
+      {R"({"dtype": "F32", "data_offsets": [0, 8]})", "no shape"},
+      {R"({"dtype": "F32", "shape": [2]})", "no offsets"},
+      {R"({"dtype": "Q7", "shape": [2], "data_offsets": [0, 8]})", "unknown dtype"},
+      {R"({"dtype": 4, "shape": [2], "data_offsets": [0, 8]})", "dtype not a string"},
+      {R"({"dtype": "F32", "shape": [-2], "data_offsets": [0, 8]})", "negative dimension"},
+      {R"({"dtype": "F32", "shape": [2.0], "data_offsets": [0, 8]})", "fractional dimension"},
+      {R"({"dtype": "F32", "shape": 2, "data_offsets": [0, 8]})", "shape not an array"},
+      {R"({"dtype": "F32", "shape": [2], "data_offsets": [0]})", "one offset"},
+      {R"({"dtype": "F32", "shape": [2], "data_offsets": [8, 0]})", "end before begin"},
+      {R"({"dtype": "F32", "shape": [3], "data_offsets": [0, 8]})", "shape larger than bytes"},
+      {R"({"dtype": "F64", "shape": [2], "data_offsets": [0, 8]})", "dtype size mismatch"},
+      {R"({"dtype": "F32", "shape": [4294967296, 4294967296, 16], "data_offsets": [0, 8]})",
+       "element count overflows"},
+      {R"({"dtype": "F32", "shape": [4611686018427387904], "data_offsets": [0, 8]})",
+       "byte size overflows"},
+      {R"({"dtype": "F32", "shape": [0, 18446744073709551615], "data_offsets": [0, 0]})",
+       "dimension beyond int64 behind a zero", 0},
+      {R"({"dtype": "F32", "shape": [2], "data_offsets": [0, 18446744073709551615]})",
+       "offset at 2^64-1"},
+  };
+  for (const Case& c : cases) {
+    expectCorrupt(file(std::string("{\"t\": ") + c.entry + "}", std::string(c.dataBytes, '\0')),
+                  c.why);
+  }
 }
 
 TEST_F(SafeTensorsTest, TensorsMustTileTheData) {

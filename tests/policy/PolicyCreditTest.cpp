@@ -38,50 +38,12 @@ TEST(PolicyCreditTest, StepsAreCappedAndNeverNegative) {
   EXPECT_TRUE(policy.drainFocus().empty());  // a drain empties
 }
 
-TEST(PolicyCreditTest, TheFirstRunAndTheFirstAfterAnInterruptCreditNothing) {
-  Policy policy = protecting({"Budget spreadsheet"});
-  policy.tick(at(30), 0, berlin());
-  EXPECT_TRUE(policy.drainFocus().empty());
-  show(policy, sheet, work(1), at(30));
-  policy.tick(at(60), 0, berlin());
-  EXPECT_EQ(total(policy.drainFocus()), 30);
-  policy.interrupt();
-  policy.tick(at(90), 0, berlin());
-  EXPECT_TRUE(policy.drainFocus().empty());
-  policy.tick(at(120), 0, berlin());
-  EXPECT_EQ(total(policy.drainFocus()), 30);
-}
+// Pauses held back until they end, away time, announced sleep and the agent's cover are driven
+// through whole days in the scenarios.
 
-TEST(PolicyCreditTest, StepsWithinAPauseWaitForItsEnd) {
-  // The default allowance is 120 s: pauses shorter than that are still presence.
-  Policy back = working();
-  back.tick(at(30), 30, berlin());  // no input within the step
-  back.tick(at(30), 40, berlin());
-  back.tick(at(60), 80, berlin());
-  back.tick(at(90), 100, berlin());
-  EXPECT_TRUE(back.drainFocus().empty());
-  back.tick(at(120), 5, berlin());
-  EXPECT_EQ(total(back.drainFocus()), 120);
-  EXPECT_EQ(back.drainAway(), 0);
-  EXPECT_FALSE(back.isAway());
-
-  Policy gone = working();
-  gone.tick(at(30), 40, berlin());
-  gone.tick(at(60), 80, berlin());
-  gone.tick(at(90), 100, berlin());
-  gone.tick(at(120), 130, berlin());
-  EXPECT_TRUE(gone.isAway());
-  EXPECT_TRUE(gone.drainFocus().empty());
-  EXPECT_EQ(gone.drainAway(), 120);
-  EXPECT_EQ(gone.drainAway(), 0);
-  // The first step with input ends the absence; only its own time counts as work.
-  gone.tick(at(150), 2, berlin());
-  EXPECT_FALSE(gone.isAway());
-  EXPECT_EQ(total(gone.drainFocus()), 30);
-
-  // An interruption drops held steps: neither work nor away.
+TEST(PolicyCreditTest, AnInterruptionDropsHeldSteps) {
   Policy cut = working();
-  cut.tick(at(30), 40, berlin());
+  cut.tick(at(30), 40, berlin());  // held: the pause has not ended yet
   cut.interrupt();
   cut.tick(at(60), 200, berlin());  // starts a fresh run
   cut.tick(at(90), 0, berlin());
@@ -89,43 +51,16 @@ TEST(PolicyCreditTest, StepsWithinAPauseWaitForItsEnd) {
   EXPECT_EQ(cut.drainAway(), 0);
 }
 
-TEST(PolicyCreditTest, MediaAndWorkingAgentsKeepTheUserPresent) {
+TEST(PolicyCreditTest, PlayingMediaCoversEvenAnEndlessIdle) {
   Policy media = working();
   media.mediaPlaying = true;
   media.tick(at(30), 5000, berlin());
   media.tick(at(60), std::numeric_limits<double>::infinity(), berlin());
   EXPECT_FALSE(media.isAway());
   EXPECT_EQ(total(media.drainFocus()), 60);  // credited at once, not held
-
-  Policy agent = working();
-  agent.agentWorking = true;
-  agent.tick(at(30), 899, berlin());
-  EXPECT_FALSE(agent.isAway());
-  EXPECT_EQ(total(agent.drainFocus()), 30);
-  agent.tick(at(60), 900, berlin());
-  EXPECT_TRUE(agent.isAway());
-  EXPECT_EQ(agent.drainAway(), 30);
 }
 
-TEST(PolicyCreditTest, FinishedPausesAreLearnedAsPresence) {
-  auto pauseThenType = [](double pause, auto setUp) {
-    Policy policy = working();
-    setUp(policy);
-    policy.tick(at(30), pause, berlin());
-    policy.mediaPlaying = false;
-    policy.agentWorking = false;
-    policy.tick(at(60), 1, berlin());
-    return policy.presence().gaps();
-  };
-  auto nothing = [](Policy&) {};
-  EXPECT_TRUE(pauseThenType(29, nothing).empty());
-  EXPECT_EQ(pauseThenType(30, nothing), (Presence::Gaps{{"sheets.example", {30}}}));
-  EXPECT_TRUE(pauseThenType(45, [](Policy& p) { p.mediaPlaying = true; }).empty());
-  EXPECT_TRUE(pauseThenType(45, [](Policy& p) { p.agentWorking = true; }).empty());
-  // Coming back from away learns nothing either.
-  EXPECT_TRUE(pauseThenType(400, nothing).empty());
-
-  // Nor does a pause on a page that is not work.
+TEST(PolicyCreditTest, APauseOnAPageThatIsNotWorkTeachesNothing) {
   Policy idle = protecting({"Budget spreadsheet"});
   show(idle, page(2, "Cat videos", "https://video.example/w"), fun(2), t0);
   idle.tick(at(30), 45, berlin());
@@ -145,31 +80,8 @@ TEST(PolicyCreditTest, ALearnedAllowanceDecidesWhenTheUserIsAway) {
   EXPECT_TRUE(policy.isAway());
 }
 
-TEST(PolicyCreditTest, ComingBackRestartsTheDriftClock) {
+TEST(PolicyCreditTest, UnsureTimeIsLoggedPerNonEmptyStep) {
   Policy policy = protecting({"Budget spreadsheet"});
-  policy.restore(builtSites({"video.example"}));
-  Moment video = page(2, "Cat videos", "https://video.example/w");
-  EXPECT_EQ(show(policy, video, fun(2), t0), PolicyDecision::check(at(1)));
-  policy.tick(at(30), 200, berlin());
-  ASSERT_TRUE(policy.isAway());
-  EXPECT_EQ(policy.tick(at(60), 230, berlin()), PolicyDecision::none());  // away: nothing due
-  EXPECT_EQ(policy.driftSeconds(at(60)), 60);
-  // Back at 90: the grace counts from the return.
-  EXPECT_EQ(policy.tick(at(90), 3, berlin()), PolicyDecision::check(at(91)));
-  EXPECT_EQ(policy.driftSeconds(at(90)), 0);
-  EXPECT_EQ(policy.tick(at(91), 0, berlin()), PolicyDecision::intervene(2));
-}
-
-TEST(PolicyCreditTest, DetoursUnsureTimeAndDrains) {
-  Policy policy = protecting({"Budget spreadsheet"});
-  policy.restore(builtSites({"video.example"}));
-  Moment video = page(2, "Cat videos", "https://video.example/w");
-  show(policy, video, fun(2), t0);
-  policy.tick(at(30), 0, berlin());
-  EXPECT_EQ(policy.drainDetours(), 30);
-  EXPECT_EQ(policy.drainDetours(), 0);
-  EXPECT_TRUE(policy.drainFocus().empty());  // drift time is no work
-
   Analysis unsure = analysis(3, std::nullopt, 0.4f);
   unsure.unsure = true;
   Moment memo = page(3, "Strategy memo", "https://memo.example/m");

@@ -133,42 +133,42 @@ TEST(PolicySwitchTest, NeverInterruptCoversHostsSubdomainsAndPaths) {
   Policy policy = protecting();
   policy.restore(builtSites({"video.example", "m.video.example", "myvideo.example",
                              "docs.example"}));
-  auto never = [&](std::vector<std::string> entries, std::string_view address) {
-    policy.neverInterrupt = std::move(entries);
-    return verdictOf(policy, page(9, "Clip", address), fun(9)) == Verdict::neverInterrupt;
+  struct Case {
+    std::vector<std::string> entries;
+    std::string_view address;
+    bool never;
   };
-  EXPECT_TRUE(never({"video.example"}, "https://video.example/"));
-  EXPECT_TRUE(never({"video.example"}, "https://www.video.example/watch/1"));
-  EXPECT_TRUE(never({"video.example"}, "https://m.video.example/watch"));
-  EXPECT_FALSE(never({"video.example"}, "https://myvideo.example/watch"));
-  EXPECT_TRUE(never({"docs.example/team"}, "https://docs.example/team"));
-  EXPECT_TRUE(never({"docs.example/team"}, "https://docs.example/team/notes"));
-  EXPECT_FALSE(never({"docs.example/team"}, "https://docs.example/teamwork"));
-  EXPECT_FALSE(never({"docs.example/team"}, "https://docs.example/"));
-  EXPECT_TRUE(never({"other.example", "video.example"}, "https://video.example/"));
-  EXPECT_FALSE(never({"", " ", "/"}, "https://video.example/"));
+  const Case cases[] = {
+      {{"video.example"}, "https://video.example/", true},
+      {{"video.example"}, "https://www.video.example/watch/1", true},
+      {{"video.example"}, "https://m.video.example/watch", true},
+      {{"video.example"}, "https://myvideo.example/watch", false},
+      {{"docs.example/team"}, "https://docs.example/team", true},
+      {{"docs.example/team"}, "https://docs.example/team/notes", true},
+      {{"docs.example/team"}, "https://docs.example/teamwork", false},
+      {{"docs.example/team"}, "https://docs.example/", false},
+      {{"other.example", "video.example"}, "https://video.example/", true},
+      {{"", " ", "/"}, "https://video.example/", false},
+      // However they were typed; compared as typed these would silently never match.
+      {{"Video.Example"}, "https://video.example/watch", true},
+      {{"video.example/"}, "https://video.example/watch", true},
+      {{"www.video.example"}, "https://video.example/watch", true},
+      {{" WWW.Video.example// "}, "https://m.video.example/", true},
+      {{"Docs.Example/team/"}, "https://docs.example/team/x", true},
+      // The path keeps its case, as addresses do.
+      {{"docs.example/Team"}, "https://docs.example/team/x", false},
+      {{"docs.example/Team"}, "https://DOCS.example/Team", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.entries.front() << " on " << c.address);
+    policy.neverInterrupt = c.entries;
+    EXPECT_EQ(verdictOf(policy, page(9, "Clip", c.address), fun(9)) == Verdict::neverInterrupt,
+              c.never);
+  }
   // An application window never matches, even an entry of its own name.
   policy.neverInterrupt = {"org.gnome.Aisleriot", "Solitaire"};
   Moment game = window(6, "Solitaire deal", "Solitaire", "org.gnome.Aisleriot");
   EXPECT_EQ(verdictOf(policy, game, fun(6)), Verdict::distraction);
-}
-
-TEST(PolicySwitchTest, NeverInterruptEntriesMatchHoweverTheyWereTyped) {
-  // Compared as typed, these entries would silently never match.
-  Policy policy = protecting();
-  policy.restore(builtSites({"video.example", "docs.example"}));
-  auto never = [&](std::string entry, std::string_view address) {
-    policy.neverInterrupt = {std::move(entry)};
-    return verdictOf(policy, page(9, "Clip", address), fun(9)) == Verdict::neverInterrupt;
-  };
-  EXPECT_TRUE(never("Video.Example", "https://video.example/watch"));
-  EXPECT_TRUE(never("video.example/", "https://video.example/watch"));
-  EXPECT_TRUE(never("www.video.example", "https://video.example/watch"));
-  EXPECT_TRUE(never(" WWW.Video.example// ", "https://m.video.example/"));
-  EXPECT_TRUE(never("Docs.Example/team/", "https://docs.example/team/x"));
-  // The path keeps its case, as addresses do.
-  EXPECT_FALSE(never("docs.example/Team", "https://docs.example/team/x"));
-  EXPECT_TRUE(never("docs.example/Team", "https://DOCS.example/Team"));
 }
 
 }  // namespace
