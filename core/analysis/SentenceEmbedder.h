@@ -36,7 +36,7 @@
 
 #include "analysis/BertEncoder.h"
 #include "analysis/Embedding.h"
-#include "analysis/WordPiece.h"
+#include "analysis/Tokenizer.h"
 #include "base/SerialExecutor.h"
 
 namespace qb {
