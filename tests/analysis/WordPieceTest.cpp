@@ -1,4 +1,4 @@
-#include "analysis/WordPiece.h"
+#include "analysis/Tokenizer.h"
 
 #include <gtest/gtest.h>
 
