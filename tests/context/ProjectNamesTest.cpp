@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "analysis/Moment.h"
@@ -14,192 +14,144 @@ namespace qb {
 namespace {
 
 using Names = std::vector<std::string>;
-
-Moment moment(std::string_view title, std::string_view url = {},
-              std::string_view app = "Editor X") {
-  std::optional<Url> address;
-  if (!url.empty()) address = Url::parse(url);
-  return Moment(1, Date::fromReference(7e8), app, "org.example.app", title, address);
-}
+using Found = std::optional<std::string>;
 
 Names names(std::string_view title, std::string_view url = {}, std::string_view app = "Editor X") {
-  return ProjectMemory::names(moment(title, url, app));
+  std::optional<Url> address;
+  if (!url.empty()) address = Url::parse(url);
+  return ProjectMemory::names(
+      Moment(1, Date::fromReference(7e8), app, "org.example.app", title, address));
 }
 
 std::optional<Url> url(std::string_view text) { return Url::parse(text); }
 
-TEST(ProjectNamesTest, KeysKeepLettersAndNumbersOfEveryScript) {
-  EXPECT_EQ(ProjectMemory::key("ABC-123"), "abc123");
-  EXPECT_EQ(ProjectMemory::key("abc 123"), "abc123");
-  EXPECT_EQ(ProjectMemory::key("Abc123"), "abc123");
-  EXPECT_EQ(ProjectMemory::key("-- !? //"), "");
-  EXPECT_EQ(ProjectMemory::key(""), "");
-  EXPECT_EQ(ProjectMemory::key("\u00c9cole Normale"), "\u00e9colenormale");
-  // One name typed composed or decomposed is one candidate.
+TEST(ProjectNamesTest, KeysWordsMentionsAndDomains) {
+  // Keys keep letters and numbers of every script (superscript two, one half, a Roman numeral,
+  // Arabic-Indic three); composed and decomposed spellings are one key.
+  for (const auto& [name, key] : std::vector<std::pair<std::string, std::string>>{
+           {"ABC-123", "abc123"}, {"abc 123", "abc123"}, {"Abc123", "abc123"}, {"-- !? //", ""},
+           {"", ""}, {"\u00c9cole Normale", "\u00e9colenormale"},
+           {"x\u00b2 \u00bd \u216b \u0663", "x\u00b2\u00bd\u217b\u0663"},
+           {"\u041f\u0440\u043e\u0435\u043a\u0442 \u4e00",
+            "\u043f\u0440\u043e\u0435\u043a\u0442\u4e00"},
+           {"bad \xff bytes", "badbytes"}}) {
+    EXPECT_EQ(ProjectMemory::key(name), key) << name;
+  }
   EXPECT_EQ(ProjectMemory::key("E\u0301cole"), ProjectMemory::key("\u00c9cole"));
-  // Numbers beyond the ASCII digits: superscript two, one half, a Roman numeral, Arabic-Indic
-  // three.
-  EXPECT_EQ(ProjectMemory::key("x\u00b2 \u00bd \u216b \u0663"), "x\u00b2\u00bd\u217b\u0663");
-  EXPECT_EQ(ProjectMemory::key("\u041f\u0440\u043e\u0435\u043a\u0442 \u4e00"),
-            "\u043f\u0440\u043e\u0435\u043a\u0442\u4e00");
-  EXPECT_EQ(ProjectMemory::key("bad \xff bytes"), "badbytes");
-}
-
-TEST(ProjectNamesTest, WordsSplitAtEveryOtherCharacter) {
   EXPECT_EQ(ProjectMemory::words("index.html"), (Names{"index", "html"}));
   EXPECT_EQ(ProjectMemory::words("Don't stop_now -- OK?"),
             (Names{"don", "t", "stop", "now", "ok"}));
   EXPECT_EQ(ProjectMemory::words("a 1 \u00c9t\u00e9"), (Names{"a", "1", "\u00e9t\u00e9"}));
   EXPECT_TRUE(ProjectMemory::words(" -- ").empty());
+
+  // Up to five whole words, joined, must equal the key.
+  using Mention = std::tuple<std::string, std::string, bool>;
+  for (const auto& [title, key, mentioned] : std::vector<Mention>{
+           {"Widget Service - Docs", "widgetservice", true},
+           {"docs: widget-service", "widgetservice", true},
+           {"Widget Servicing", "widgetservice", false},
+           {"Widgets Service", "widgetservice", false},
+           {"a b c d e f", "abcde", true}, {"a b c d e f", "bcdef", true},
+           {"a b c d e f", "abcdef", false}, {"", "atlas", false}, {"atlas", "", false},
+           {"Atlases", "atlas", false},
+           {"E\u0301COLE plan", ProjectMemory::key("\u00e9cole"), true}}) {
+    EXPECT_EQ(ProjectMemory::mentions(title, key), mentioned) << title << " / " << key;
+  }
+
+  // The registrable labels: two, or three under a listed second-level label of a country.
+  for (const auto& [host, domain] : std::vector<std::pair<std::string, std::string>>{
+           {"a.b.example.com", "example.com"}, {"news.bbc.co.uk", "bbc.co.uk"},
+           {"Docs.Example.AC.JP", "example.ac.jp"}, {"www.example.de", "example.de"},
+           {"example.com", "example.com"}, {"co.uk", "co.uk"}, {"a..example.com.", "example.com"},
+           {"localhost", "localhost"}, {"", ""}, {"...", ""}}) {
+    EXPECT_EQ(ProjectMemory::domain(host), domain) << host;
+  }
 }
 
-TEST(ProjectNamesTest, MentionsJoinUpToFiveWords) {
-  EXPECT_TRUE(ProjectMemory::mentions("Widget Service - Docs", "widgetservice"));
-  EXPECT_TRUE(ProjectMemory::mentions("docs: widget-service", "widgetservice"));
-  EXPECT_FALSE(ProjectMemory::mentions("Widget Servicing", "widgetservice"));
-  EXPECT_FALSE(ProjectMemory::mentions("Widgets Service", "widgetservice"));
-  EXPECT_TRUE(ProjectMemory::mentions("a b c d e f", "abcde"));
-  EXPECT_TRUE(ProjectMemory::mentions("a b c d e f", "bcdef"));
-  EXPECT_FALSE(ProjectMemory::mentions("a b c d e f", "abcdef"));
-  EXPECT_FALSE(ProjectMemory::mentions("", "atlas"));
-  EXPECT_FALSE(ProjectMemory::mentions("atlas", ""));
-  // A whole word must match: a key is not found inside a longer word.
-  EXPECT_FALSE(ProjectMemory::mentions("Atlases", "atlas"));
-  EXPECT_TRUE(ProjectMemory::mentions("E\u0301COLE plan", ProjectMemory::key("\u00e9cole")));
+TEST(ProjectNamesTest, NamesInTitlesAndAddresses) {
+  const std::string tail = " is on the list for the whole team";  // too long to be a title part
+  const std::string lms = "https://lms.example.edu/courses/";
+  const std::string reading = "Week three reading list for the class";
+  for (const auto& [title, address, app, expected] :
+       std::vector<std::tuple<std::string, std::string, std::string, Names>>{
+           // Without an address a file name goes while a folder's name stays; only file names:
+           // none is removed, and the last extension is cut (a generic name once cut goes).
+           {"index.html \u2014 atlas", "", "", {"atlas"}},
+           {"Quarterly report.docx", "", "", {"Quarterly report"}},
+           {"notes.txt", "", "", {}},
+           {"Report.final.docx", "", "", {"Report.final"}},
+           {"Budget v2.xlsx - Budget review", "", "", {"Budget v2", "Budget review"}},
+           // Extensions that are no extensions.
+           {".gitignore - dotfiles", "", "", {".gitignore", "dotfiles"}},
+           {"Build 2.5", "", "", {"Build 2.5"}},
+           {"notes.backup2024x", "", "", {"notes.backup2024x"}},
+           // With an address a part with an extension is never removed, only cut.
+           {"atlas.md - Viewer", "https://example.org/x", "", {"atlas", "Viewer"}},
+           // Separators; a hyphen inside a word, or a colon without a blank after it, is none;
+           // blanks of any width are trimmed.
+           {"Alpha [Beta] (Gamma) <Delta>", "", "", {"Alpha", "Beta", "Gamma", "Delta"}},
+           {"Alpha \u00b7 Beta \u2022 Gamma | Delta \u2013 Eps", "", "",
+            {"Alpha", "Beta", "Gamma", "Delta", "Eps"}},
+           {"Alpha::Beta: Gamma", "", "", {"Alpha", "Beta", "Gamma"}},
+           {"Self-hosted wiki", "", "", {"Self-hosted wiki"}},
+           {"12:30 standup", "", "", {"12:30 standup"}},
+           {"Alpha (\u2003Beta\u00a0)", "", "", {"Alpha", "Beta"}},
+           // Ticket keys come first, years are no tickets, two spellings of one ticket are one.
+           {"ABC 123: Fix login", "", "", {"ABC 123", "Fix login"}},
+           {"FY 2024" + tail, "", "", {}}, {"FY 1999" + tail, "", "", {}},
+           {"FY 2024Q" + tail, "", "", {"FY 2024Q"}}, {"FY 202" + tail, "", "", {"FY 202"}},
+           {"FY 1850" + tail, "", "", {"FY 1850"}}, {"Abc 123" + tail, "", "", {}},
+           {"QA 4521B and ABC123 and XY 12" + tail, "", "", {"QA 4521B", "ABC123", "XY 12"}},
+           {"ABC123 and ABC 123" + tail, "", "", {"ABC123"}},
+           // Course codes from the title and the path.
+           {"hist204 essay", "", "", {"HIST204", "hist204 essay"}},
+           {reading, lms + "cs101b/pages", "", {"CS101B"}},
+           {reading, lms + "cs1010/pages", "", {}},
+           // A title part is at most five words and 40 characters, and not generic or numbers.
+           {"one two three four five six", "", "", {}},
+           {"one two three four five", "", "", {"one two three four five"}},
+           {std::string(41, 'a'), "", "", {}},
+           {std::string(40, 'a'), "", "", {std::string(40, 'a')}},
+           {"12345 | 2024", "", "", {}}, {"me@example | src/atlas", "", "", {}},
+           {"Inbox", "", "", {}}, {"New Tab", "", "", {}},
+           // Words of four or more characters of the application's name keep a part out; the
+           // site's own name is dropped, but a key of three characters stays.
+           {"Studio plan | UX plan", "", "UX Studio", {"UX plan"}},
+           {"Atlas | Roadmap", "https://atlas.example.com/roadmap", "", {"Roadmap"}},
+           {"ABC | Roadmap", "https://abcdef.example.com/roadmap", "", {"ABC", "Roadmap"}},
+           // A code-hosting repository comes last; a title part of the same key replaces it.
+           {"Fix parser", "https://github.com/owner/atlas/pulls/12", "", {"Fix parser", "atlas"}},
+           {"ATLAS", "https://gitlab.com/owner/atlas", "", {"ATLAS"}}}) {
+    EXPECT_EQ(names(title, address, app.empty() ? "Editor X" : app), expected) << title;
+  }
 }
 
-TEST(ProjectNamesTest, DomainKeepsTheRegistrableLabels) {
-  EXPECT_EQ(ProjectMemory::domain("a.b.example.com"), "example.com");
-  EXPECT_EQ(ProjectMemory::domain("news.bbc.co.uk"), "bbc.co.uk");
-  EXPECT_EQ(ProjectMemory::domain("Docs.Example.AC.JP"), "example.ac.jp");
-  EXPECT_EQ(ProjectMemory::domain("www.example.de"), "example.de");  // "example" is not listed
-  EXPECT_EQ(ProjectMemory::domain("example.com"), "example.com");
-  EXPECT_EQ(ProjectMemory::domain("co.uk"), "co.uk");
-  EXPECT_EQ(ProjectMemory::domain("a..example.com."), "example.com");
-  EXPECT_EQ(ProjectMemory::domain("localhost"), "localhost");
-  EXPECT_EQ(ProjectMemory::domain(""), "");
-  EXPECT_EQ(ProjectMemory::domain("..."), "");
-}
-
-TEST(ProjectNamesTest, FileNamesInTitles) {
-  // Without an address the file name goes while a folder's name stays.
-  EXPECT_EQ(names("index.html \u2014 atlas"), Names{"atlas"});
-  // Only file names: none is removed, and the extension is cut.
-  EXPECT_EQ(names("Quarterly report.docx"), Names{"Quarterly report"});
-  EXPECT_EQ(names("notes.txt"), Names{});  // generic once cut
-  // Only the last extension goes.
-  EXPECT_EQ(names("Report.final.docx"), Names{"Report.final"});
-  EXPECT_EQ(names("Budget v2.xlsx - Budget review"), (Names{"Budget v2", "Budget review"}));
-  // Extensions that are no extensions.
-  EXPECT_EQ(names(".gitignore - dotfiles"), (Names{".gitignore", "dotfiles"}));
-  EXPECT_EQ(names("Build 2.5"), Names{"Build 2.5"});
-  EXPECT_EQ(names("notes.backup2024x"), Names{"notes.backup2024x"});
-  // With an address a part with an extension is never removed, only cut.
-  EXPECT_EQ(names("atlas.md - Viewer", "https://example.org/x"), (Names{"atlas", "Viewer"}));
-}
-
-TEST(ProjectNamesTest, TitleSeparatorsAndTrimming) {
-  EXPECT_EQ(names("Alpha [Beta] (Gamma) <Delta>"), (Names{"Alpha", "Beta", "Gamma", "Delta"}));
-  EXPECT_EQ(names("Alpha \u00b7 Beta \u2022 Gamma | Delta \u2013 Eps"),
-            (Names{"Alpha", "Beta", "Gamma", "Delta", "Eps"}));
-  EXPECT_EQ(names("Alpha::Beta: Gamma"), (Names{"Alpha", "Beta", "Gamma"}));
-  // A hyphen inside a word, or a colon without a blank after it, does not separate.
-  EXPECT_EQ(names("Self-hosted wiki"), Names{"Self-hosted wiki"});
-  EXPECT_EQ(names("12:30 standup"), Names{"12:30 standup"});
-  // Blanks of any width go from both ends.
-  EXPECT_EQ(names("Alpha (\u2003Beta\u00a0)"), (Names{"Alpha", "Beta"}));
-}
-
-TEST(ProjectNamesTest, TicketKeysComeFirstAndYearsAreNoTickets) {
-  EXPECT_EQ(names("ABC 123: Fix login"), (Names{"ABC 123", "Fix login"}));
-  // Long titles give no title part, so what remains is the ticket keys.
-  const std::string tail = " is on the list for the whole team";
-  EXPECT_EQ(names("FY 2024" + tail), Names{});
-  EXPECT_EQ(names("FY 1999" + tail), Names{});
-  EXPECT_EQ(names("FY 2024Q" + tail), Names{"FY 2024Q"});
-  EXPECT_EQ(names("FY 202" + tail), Names{"FY 202"});
-  EXPECT_EQ(names("FY 1850" + tail), Names{"FY 1850"});
-  EXPECT_EQ(names("Abc 123" + tail), Names{});
-  EXPECT_EQ(names("QA 4521B and ABC123 and XY 12" + tail), (Names{"QA 4521B", "ABC123", "XY 12"}));
-  // Two spellings of one ticket are one name.
-  EXPECT_EQ(names("ABC123 and ABC 123" + tail), Names{"ABC123"});
-}
-
-TEST(ProjectNamesTest, CourseCodesFromTitleAndPath) {
-  EXPECT_EQ(names("hist204 essay"), (Names{"HIST204", "hist204 essay"}));
-  EXPECT_EQ(names("Week three reading list for the class",
-                  "https://lms.example.edu/courses/cs101b/pages"),
-            Names{"CS101B"});
-  EXPECT_EQ(names("Week three reading list for the class",
-                  "https://lms.example.edu/courses/cs1010/pages"),
-            Names{});
-}
-
-TEST(ProjectNamesTest, TitlePartRules) {
-  EXPECT_EQ(names("one two three four five six"), Names{});
-  EXPECT_EQ(names("one two three four five"), Names{"one two three four five"});
-  EXPECT_EQ(names(std::string(41, 'a')), Names{});
-  EXPECT_EQ(names(std::string(40, 'a')), Names{std::string(40, 'a')});
-  EXPECT_EQ(names("12345 | 2024"), Names{});
-  EXPECT_EQ(names("me@example | src/atlas"), Names{});
-  EXPECT_EQ(names("Inbox"), Names{});
-  EXPECT_EQ(names("New Tab"), Names{});  // generic by its key
-}
-
-TEST(ProjectNamesTest, ApplicationAndSiteNamesAreNoProjects) {
-  // Words of the application's name of four characters or more keep a part out; shorter ones not.
-  EXPECT_EQ(names("Studio plan | UX plan", {}, "UX Studio"), Names{"UX plan"});
-  // The site's own name in its titles is dropped; a key of three characters stays.
-  EXPECT_EQ(names("Atlas | Roadmap", "https://atlas.example.com/roadmap"), Names{"Roadmap"});
-  EXPECT_EQ(names("ABC | Roadmap", "https://abcdef.example.com/roadmap"),
-            (Names{"ABC", "Roadmap"}));
-}
-
-TEST(ProjectNamesTest, RepositoriesOfCodeHostingSites) {
-  EXPECT_EQ(names("Fix parser", "https://github.com/owner/atlas/pulls/12"),
-            (Names{"Fix parser", "atlas"}));
-  // A title part of the same key comes first and the repository is dropped.
-  EXPECT_EQ(names("ATLAS", "https://gitlab.com/owner/atlas"), Names{"ATLAS"});
-
-  EXPECT_EQ(ProjectMemory::repository(url("https://www.GitHub.com/Owner/Atlas%20Two/tree")),
-            "Atlas Two");
-  EXPECT_EQ(ProjectMemory::repository(url("https://github.com/settings/profile")), std::nullopt);
-  EXPECT_EQ(ProjectMemory::repository(url("https://github.com/Pulls/x")), std::nullopt);
-  EXPECT_EQ(ProjectMemory::repository(url("https://github.com/owner")), std::nullopt);
-  EXPECT_EQ(ProjectMemory::repository(url("https://gist.github.com/owner/atlas")), std::nullopt);
-  EXPECT_EQ(ProjectMemory::repository(url("https://example.com/owner/atlas")), std::nullopt);
-  EXPECT_EQ(ProjectMemory::repository(url("file:///owner/atlas")), std::nullopt);
+TEST(ProjectNamesTest, RepositoriesAndAssistantProjects) {
+  for (const auto& [address, name] : std::vector<std::pair<std::string, Found>>{
+           {"https://www.GitHub.com/Owner/Atlas%20Two/tree", "Atlas Two"},
+           {"https://github.com/settings/profile", std::nullopt},
+           {"https://github.com/Pulls/x", std::nullopt}, {"https://github.com/owner", std::nullopt},
+           {"https://gist.github.com/owner/atlas", std::nullopt},
+           {"https://example.com/owner/atlas", std::nullopt},
+           {"file:///owner/atlas", std::nullopt}}) {
+    EXPECT_EQ(ProjectMemory::repository(url(address)), name) << address;
+  }
   EXPECT_EQ(ProjectMemory::repository(std::nullopt), std::nullopt);
-}
 
-TEST(ProjectNamesTest, AssistantProjectAddresses) {
   const std::string hex(32, 'a');
   const std::string base = "https://" + ProjectMemory::assistantHost() + "/g/";
-  EXPECT_EQ(ProjectMemory::assistantProject(url(base + "g-p-" + hex + "-Thesis%20plan/project")),
-            "Thesis plan");
-  EXPECT_EQ(ProjectMemory::assistantProject(url("https://www." + ProjectMemory::assistantHost() +
-                                                "/g/g-p-0123456789abcdef0123456789abcdef-x-y")),
-            "x-y");
-  EXPECT_EQ(ProjectMemory::assistantProject(url(base + "g-p-" + std::string(32, 'A') + "-Plan")),
-            std::nullopt);
-  EXPECT_EQ(ProjectMemory::assistantProject(url(base + "g-p-" + std::string(31, 'a') + "-Plan")),
-            std::nullopt);
-  // Only the first segment of that form is read.
-  EXPECT_EQ(ProjectMemory::assistantProject(url(base + "g-p-bad/g-p-" + hex + "-Plan")),
-            std::nullopt);
-  EXPECT_EQ(ProjectMemory::assistantProject(url("https://example.com/g/g-p-" + hex + "-Plan")),
-            std::nullopt);
-  EXPECT_EQ(ProjectMemory::assistantProject(std::nullopt), std::nullopt);
-}
-
-TEST(ProjectNamesTest, FixedTables) {
-  EXPECT_EQ(ProjectMemory::generic().size(), 48u);
-  EXPECT_EQ(ProjectMemory::workspaceHosts().size(), 33u);
-  EXPECT_EQ(ProjectMemory::codeHosts().size(), 4u);
-  for (const char* id : {"com.apple.Safari", "app.zen-browser.zen", "firefox", "google-chrome"}) {
-    EXPECT_EQ(ProjectMemory::browsers().count(id), 1u) << id;
+  // Only lower-case hex of 32 digits, and only the first segment of that form.
+  for (const auto& [address, name] : std::vector<std::pair<std::string, Found>>{
+           {base + "g-p-" + hex + "-Thesis%20plan/project", "Thesis plan"},
+           {"https://www." + ProjectMemory::assistantHost() +
+                "/g/g-p-0123456789abcdef0123456789abcdef-x-y", "x-y"},
+           {base + "g-p-" + std::string(32, 'A') + "-Plan", std::nullopt},
+           {base + "g-p-" + std::string(31, 'a') + "-Plan", std::nullopt},
+           {base + "g-p-bad/g-p-" + hex + "-Plan", std::nullopt},
+           {"https://example.com/g/g-p-" + hex + "-Plan", std::nullopt}}) {
+    EXPECT_EQ(ProjectMemory::assistantProject(url(address)), name) << address;
   }
-  EXPECT_EQ(ProjectMemory::browsers().count("org.gnome.Epiphany"), 0u);
+  EXPECT_EQ(ProjectMemory::assistantProject(std::nullopt), std::nullopt);
 }
 
 TEST(ProjectNamesTest, AnyTitleGivesDistinctValidNames) {
@@ -211,13 +163,9 @@ TEST(ProjectNamesTest, AnyTitleGivesDistinctValidNames) {
   const char* urls[] = {"", "https://github.com/o/r", "https://docs.example.com/cs101/x"};
   for (int round = 0; round < 400; ++round) {
     std::string title;
-    const int n = length(random);
-    for (int i = 0; i < n; ++i) {
-      if (byte(random) < 90) {
-        title += pieces[byte(random) % std::size(pieces)];
-      } else {
-        title += static_cast<char>(byte(random));
-      }
+    for (int i = length(random); i > 0; --i) {
+      title += byte(random) < 90 ? pieces[byte(random) % std::size(pieces)]
+                                 : std::string(1, static_cast<char>(byte(random)));
     }
     std::set<std::string> keys;
     for (const std::string& name : names(title, urls[round % 3])) {

@@ -15,6 +15,7 @@ constexpr double kHour = 3600;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const Date t0 = Date::fromReference(740'000'000);
 const std::nullopt_t none = std::nullopt;
+using Dwell = WorkContext::Dwell;
 using Subject = WorkContext::Subject;
 
 std::string numbered(const char* prefix, int i) {
@@ -22,28 +23,30 @@ std::string numbered(const char* prefix, int i) {
   return prefix + std::string(3 - digits.size(), '0') + digits;
 }
 
-TEST(WorkContextTest, CreditDecaysByTheHalfLifeAndKeepsNames) {
+// Credits seconds to the key at a time, with no names.
+void credit(WorkContext& context, const std::string& key, double seconds, Date at = t0) {
+  context.credit(key, seconds, none, none, none, at);
+}
+
+TEST(WorkContextTest, CreditDecaysByTheHalfLifeKeepsNamesAndLetsNothingUnsavableIn) {
   WorkContext context;
   context.credit("k", 100, "Subject", "Label", "example.com", t0);
-  context.credit("k", 30, none, none, none, t0 + 2 * kHour);  // the old 100 count as 50
-  EXPECT_EQ(context.dwell.at("k"), (WorkContext::Dwell{80, t0 + 2 * kHour, "Subject", "Label", "example.com"}));
-  const WorkContext::Dwell& entry = context.dwell.at("k");
+  credit(context, "k", 30, t0 + 2 * kHour);  // the old 100 count as 50
+  EXPECT_EQ(context.dwell.at("k"), (Dwell{80, t0 + 2 * kHour, "Subject", "Label", "example.com"}));
+  const Dwell& entry = context.dwell.at("k");
   EXPECT_DOUBLE_EQ(context.seconds(entry, t0 + 6 * kHour), 20);
   EXPECT_EQ(context.seconds(entry, t0), 80);  // dated after `at`: no growth
   context.sessionHalfLife = kHour;
   EXPECT_DOUBLE_EQ(context.seconds(entry, t0 + 4 * kHour), 20);
-}
 
-TEST(WorkContextTest, NothingUnsavableGetsIn) {
-  WorkContext context;
-  context.credit("k", 10, none, none, none, t0);
+  context = WorkContext();
+  credit(context, "k", 10);
   const WorkContext before = context;
-  const double inf = std::numeric_limits<double>::infinity(), max = std::numeric_limits<double>::max();
-  context.credit("k", kNaN, none, none, none, t0);
-  context.credit("k", inf, none, none, none, t0);
-  context.credit("n", 5, none, none, none, Date::fromReference(kNaN));
-  context.credit("k", max, none, none, none, t0);
-  context.credit("k", max, none, none, none, t0);  // the sum would overflow
+  const double max = std::numeric_limits<double>::max();
+  for (double bad : {kNaN, std::numeric_limits<double>::infinity()}) credit(context, "k", bad);
+  credit(context, "n", 5, Date::fromReference(kNaN));
+  credit(context, "k", max);
+  credit(context, "k", max);  // the sum would overflow
   EXPECT_EQ(context.dwell.size(), 1u);
   EXPECT_EQ(context.dwell.at("k").seconds, max);
 
@@ -51,7 +54,7 @@ TEST(WorkContextTest, NothingUnsavableGetsIn) {
   for (double halfLife : {0.0, -1.0, kNaN}) {
     context = before;
     context.sessionHalfLife = halfLife;
-    context.credit("k", 10, none, none, none, t0 + 2 * kHour);
+    credit(context, "k", 10, t0 + 2 * kHour);
     EXPECT_DOUBLE_EQ(context.dwell.at("k").seconds, 15) << halfLife;
     WorkContext read = WorkContext::fromJson(json::parse(json::dump(context.toJson())));
     EXPECT_EQ(read.sessionHalfLife, WorkContext::kDefaultSessionHalfLife);
@@ -61,11 +64,10 @@ TEST(WorkContextTest, NothingUnsavableGetsIn) {
 TEST(WorkContextTest, PruningKeepsTheMostDecayedSecondsAndSmallerKeysOnTies) {
   WorkContext context;
   // 100 entries of many seconds long ago (worth 1000 / 2^10 now), 100 of few seconds now.
-  for (int i = 0; i < 100; ++i) context.credit(numbered("old", i), 1000, none, none, none, t0 - 20 * kHour);
-  for (int i = 0; i < 100; ++i) context.credit(numbered("new", i), 10, none, none, none, t0);
+  for (int i = 0; i < 100; ++i) credit(context, numbered("old", i), 1000, t0 - 20 * kHour);
+  for (int i = 0; i < 100; ++i) credit(context, numbered("new", i), 10);
   EXPECT_EQ(context.dwell.size(), 200u);
-
-  context.credit("late", 5, none, none, none, t0);
+  credit(context, "late", 5);
   ASSERT_EQ(context.dwell.size(), WorkContext::kPrunedDwell);
   EXPECT_TRUE(context.dwell.contains("late"));
   EXPECT_TRUE(context.dwell.contains("new099"));
@@ -75,11 +77,10 @@ TEST(WorkContextTest, PruningKeepsTheMostDecayedSecondsAndSmallerKeysOnTies) {
 
 TEST(WorkContextTest, AddKeepsEightDistinctTitlesNewestFirst) {
   WorkContext context;
-  context.add("Caf\u00e9 menu");
-  context.add("Budget");
-  context.add("Cafe\u0301 menu");  // canonically the same: moves to the front
-  context.add("budget");           // case counts
-  context.add("");
+  // Canonically the same title moves to the front; case counts; an empty title is no title.
+  for (const char* title : {"Caf\u00e9 menu", "Budget", "Cafe\u0301 menu", "budget", ""}) {
+    context.add(title);
+  }
   EXPECT_EQ(context.titles, (std::vector<std::string>{"budget", "Cafe\u0301 menu", "Budget"}));
   for (int i = 0; i < 6; ++i) context.add(numbered("t", i));
   EXPECT_EQ(context.titles.size(), 8u);
@@ -93,7 +94,7 @@ TEST(WorkContextTest, SubjectsAreNamedGroupedAndOrdered) {
   context.credit("report appendix", 50, "REPORT", "finance", none, t0);
   context.credit("Budget.xlsx - Sheets", 140, none, none, "sheets.example.com", t0);
   context.credit("main.cpp - quill", 120, none, "coding", none, t0);
-  context.credit("notes.md - quill", 20, none, none, none, t0);
+  credit(context, "notes.md - quill", 20);
   context.credit("x", 60, none, "Reading", none, t0 - kHour);  // decayed to 42.4
   WorkContext::ProjectResolver project = [](const std::string& key) -> std::optional<std::string> {
     if (key.ends_with("- quill")) return "Quill";
@@ -111,23 +112,23 @@ TEST(WorkContextTest, SubjectsAreNamedGroupedAndOrdered) {
   EXPECT_EQ(context.subjects(t0, 150).size(), 1u);  // the least seconds are inclusive
 
   WorkContext recent;
-  recent.credit("a", 100, none, none, none, t0);
-  recent.credit("b", 100, none, none, none, t0 + 10);  // in the future at t0: not decayed
+  credit(recent, "a", 100);
+  credit(recent, "b", 100, t0 + 10);  // in the future at t0: not decayed
   EXPECT_EQ(recent.subjects(t0, 0).front().text, "b");
 }
 
 TEST(WorkContextTest, SummaryNamesSubjectsOrFallsBackToTitles) {
   WorkContext context;
   EXPECT_EQ(context.summary(t0, 2, 300, 0, ", "), "work");
-  context.add("Alpha design - Docs");
-  context.add("Beta plan | Wiki");
-  context.add("Gamma - Site");
+  for (const char* title : {"Alpha design - Docs", "Beta plan | Wiki", "Gamma - Site"}) {
+    context.add(title);
+  }
   EXPECT_EQ(context.summary(t0, 2, 300, 0, ", "), "Gamma, Beta plan");
   EXPECT_EQ(context.summary(t0, 0, 300, 0, ", "), "Gamma - Site");
   EXPECT_EQ(context.description(t0, 300), std::nullopt);
 
   context.credit("Beta plan | Wiki", 400, none, "planning", none, t0);
-  context.credit("Gamma - Site", 100, none, none, none, t0);
+  credit(context, "Gamma - Site", 100);
   EXPECT_EQ(context.summary(t0, 2, 300, 0, ", "), "planning");  // no title takes second place
   EXPECT_EQ(context.description(t0, 300), "planning");
   EXPECT_EQ(context.summary(t0, 2, 50, 3, " / "), "planning / Gamma / Beta plan / Alpha design");
@@ -163,10 +164,10 @@ TEST(WorkContextJsonTest, ReadsTheDocumentedFormAndWritesItBack) {
   EXPECT_EQ(context.titles, (std::vector<std::string>{"Design review - Docs", "Budget"}));
   EXPECT_EQ(context.sessionHalfLife, 3600);
   EXPECT_EQ(context.dwell.at("Design review - Docs"),
-            (WorkContext::Dwell{1800, Date::fromReference(739000000.5), "Design review", none,
-                                "docs.example.com"}));
+            (Dwell{1800, Date::fromReference(739000000.5), "Design review", none,
+                   "docs.example.com"}));
   EXPECT_EQ(context.dwell.at("Budget"),
-            (WorkContext::Dwell{600.25, Date::fromReference(739000100), none, "finance", none}));
+            (Dwell{600.25, Date::fromReference(739000100), none, "finance", none}));
   Json written = context.toJson();
   EXPECT_EQ(written["dwell"]["Budget"].size(), 3u);  // absent names are not written
   EXPECT_EQ(WorkContext::fromJson(json::parse(json::dump(written))), context);
@@ -182,7 +183,8 @@ TEST(WorkContextJsonTest, RejectsMalformedFilesAndRepairsTheHalfLife) {
   for (const std::string& text :
        {std::string(R"({"titles": []})"), id + R"("x": 1})", id + R"("titles": "Budget"})",
         std::string(R"({"id": "nope", "titles": []})"), id + R"("titles": ["a", 3]})",
-        id + R"("titles": [], "dwell": []})", id + R"("titles": [], "dwell": {"k": {"seconds": 1}}})",
+        id + R"("titles": [], "dwell": []})",
+        id + R"("titles": [], "dwell": {"k": {"seconds": 1}}})",
         id + R"("titles": [], "dwell": {"k": {"updated": 1}}})",
         id + R"("titles": [], "dwell": {"k": {"seconds": 1, "updated": 1, "label": 2}}})",
         id + R"("titles": [], "sessionHalfLife": "7200"})", std::string("[]")}) {
@@ -193,14 +195,11 @@ TEST(WorkContextJsonTest, RejectsMalformedFilesAndRepairsTheHalfLife) {
       EXPECT_EQ(e.domain(), Error::kDecodingDomain) << text;
     }
   }
-  auto halfLifeOf = [&](const std::string& value) {
-    return WorkContext::fromJson(json::parse(id + R"("titles": [], "sessionHalfLife": )" + value + "}"))
-        .sessionHalfLife;
-  };
-  EXPECT_EQ(halfLifeOf("0"), 7200);
-  EXPECT_EQ(halfLifeOf("-3600"), 7200);
-  EXPECT_EQ(halfLifeOf("null"), 7200);
-  EXPECT_EQ(halfLifeOf("0.001"), 0.001);
+  for (const auto& [value, halfLife] : std::vector<std::pair<std::string, double>>{
+           {"0", 7200}, {"-3600", 7200}, {"null", 7200}, {"0.001", 0.001}}) {
+    const std::string text = id + R"("titles": [], "sessionHalfLife": )" + value + "}";
+    EXPECT_EQ(WorkContext::fromJson(json::parse(text)).sessionHalfLife, halfLife) << value;
+  }
 }
 
 TEST(WorkContextJsonTest, HostileFilesAreCutToTheRecordsBounds) {
@@ -210,7 +209,7 @@ TEST(WorkContextJsonTest, HostileFilesAreCutToTheRecordsBounds) {
     file["dwell"][numbered("k", i)] = Json{{"seconds", i}, {"updated", t0.sinceReferenceDate}};
   }
   // The most seconds, but decayed by 20 half-lives to almost nothing.
-  file["dwell"]["ancient"] = Json{{"seconds", 1e5}, {"updated", t0.sinceReferenceDate - 40 * kHour}};
+  file["dwell"]["ancient"] = {{"seconds", 1e5}, {"updated", t0.sinceReferenceDate - 40 * kHour}};
   WorkContext context = WorkContext::fromJson(file);
   EXPECT_EQ(context.titles.size(), WorkContext::kMaxTitles);
   EXPECT_EQ(context.titles.front(), "title000");

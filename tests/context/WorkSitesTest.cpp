@@ -12,38 +12,38 @@ namespace qb {
 namespace {
 
 constexpr double kDay = 86400;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const Date t0 = Date::fromReference(740'000'000);  // 17:46 UTC
 const Calendar utc = Calendar::inZone("UTC");
+using Days = std::map<double, double>;
 
 Moment page(const std::string& address, const std::string& title = "Page") {
   return Moment(1, t0, "Firefox", "firefox.desktop", title, Url::parse(address));
 }
-Moment app(const std::string& title = "Editor") { return Moment(1, t0, "Editor", "editor.desktop", title); }
+Moment app(const std::string& title = "Editor") {
+  return Moment(1, t0, "Editor", "editor.desktop", title);
+}
 
 std::string site(int i) {
   std::string digits = std::to_string(i);
   return "s" + std::string(4 - digits.size(), '0') + digits + ".example.com";
 }
-std::optional<std::string> keyOf(const std::string& path) {
-  return WorkSites::section(page("https://www.Example.com" + path));
-}
 
-TEST(WorkSitesTest, SiteKeys) {
-  EXPECT_EQ(keyOf("/en/docs/intro"), "example.com/en/docs");  // a short first segment takes two
-  EXPECT_EQ(keyOf("/Guides/install"), "example.com/guides");
-  EXPECT_EQ(keyOf(""), "example.com");
-  EXPECT_EQ(keyOf("/caf%C3%A9/menu"), "example.com/caf\u00e9");
-  EXPECT_EQ(keyOf("/abcdef12/x"), "example.com");  // 2 of 8 characters numeric: an identifier
-  EXPECT_EQ(keyOf("/abcdefg1/x"), "example.com/abcdefg1");
-  EXPECT_EQ(keyOf("/1234567/x"), "example.com/1234567");  // too short to be one
-  EXPECT_EQ(keyOf("/en/ab12cd34/x"), "example.com/en");
-  EXPECT_EQ(keyOf("/" + std::string(41, 'a')), "example.com");
-  EXPECT_EQ(keyOf("/" + std::string(40, 'a')), "example.com/" + std::string(40, 'a'));
+TEST(WorkSitesTest, SiteKeysAndSignInPages) {
+  const std::string a40(40, 'a');
+  // A short first segment takes two; a segment of 41 characters, or of 8 with 2 or more numeric,
+  // is an identifier and ends the key.
+  for (const auto& [path, key] : std::vector<std::pair<std::string, std::string>>{
+           {"/en/docs/intro", "example.com/en/docs"}, {"/Guides/install", "example.com/guides"},
+           {"", "example.com"}, {"/caf%C3%A9/menu", "example.com/caf\u00e9"},
+           {"/abcdef12/x", "example.com"}, {"/abcdefg1/x", "example.com/abcdefg1"},
+           {"/1234567/x", "example.com/1234567"}, {"/en/ab12cd34/x", "example.com/en"},
+           {"/" + a40 + "a", "example.com"}, {"/" + a40, "example.com/" + a40}}) {
+    EXPECT_EQ(WorkSites::section(page("https://www.Example.com" + path)), key) << path;
+  }
   EXPECT_EQ(WorkSites::section(app()), std::nullopt);
   EXPECT_EQ(WorkSites::section(page("file:///home/user/notes.txt")), std::nullopt);
-}
 
-TEST(WorkSitesTest, SignInPages) {
   EXPECT_TRUE(WorkSites::isSignIn(page("https://example.com/accounts/Login?next=/")));
   EXPECT_FALSE(WorkSites::isSignIn(page("https://example.com/login-help")));
   EXPECT_TRUE(WorkSites::isSignIn(page("https://example.com/", "Please LOG IN to continue")));
@@ -59,7 +59,8 @@ TEST(WorkSitesTest, WeightAndReading) {
   EXPECT_EQ(sites.reading(0.25f, docs, t0), 0.25f);
 
   sites.credit(docs, 3600, 0.9f, 0.5f, t0, utc);
-  EXPECT_NEAR(sites.weight(page("https://docs.example.com/Guide/b"), t0), 1 - std::exp(-1.0), 1e-12);
+  EXPECT_NEAR(sites.weight(page("https://docs.example.com/Guide/b"), t0), 1 - std::exp(-1.0),
+              1e-12);
   EXPECT_NEAR(sites.weight(docs, t0 + 30 * kDay), 1 - std::exp(-0.5), 1e-12);  // one half-life
   EXPECT_EQ(sites.weight(docs, t0 - kDay), sites.weight(docs, t0));  // no growth before the credit
   EXPECT_FLOAT_EQ(sites.reading(0.5f, docs, t0), 1 - 0.5f * static_cast<float>(std::exp(-1.0)));
@@ -68,7 +69,8 @@ TEST(WorkSitesTest, WeightAndReading) {
   sites.confirm(news, t0);
   EXPECT_EQ(sites.reading(0.1f, news, t0), 1.0f);
   sites.confirm(docs, t0 + 30 * kDay);  // keeps the decayed seconds
-  EXPECT_EQ(sites.sites.at("docs.example.com/guide"), (WorkSites::Site{1800, true, t0 + 30 * kDay}));
+  EXPECT_EQ(sites.sites.at("docs.example.com/guide"),
+            (WorkSites::Site{1800, true, t0 + 30 * kDay}));
 }
 
 TEST(WorkSitesTest, CreditsBelowTheBarCountOnlyForTheDay) {
@@ -80,7 +82,7 @@ TEST(WorkSitesTest, CreditsBelowTheBarCountOnlyForTheDay) {
   sites.credit(docs, 60, 0.9f, nan, t0, utc);
   sites.credit(std::nullopt, 60, 0.9f, 0.5f, t0, utc);
   EXPECT_TRUE(sites.sites.empty());
-  EXPECT_EQ(sites.days, (std::map<double, double>{{utc.startOfDay(t0).unixTime(), 240}}));
+  EXPECT_EQ(sites.days, (Days{{utc.startOfDay(t0).unixTime(), 240}}));
   EXPECT_FALSE(sites.isBuilt(1));  // one day is never enough...
   EXPECT_TRUE(sites.isBuilt(0));
 
@@ -95,15 +97,17 @@ TEST(WorkSitesTest, DayTotalsFollowTheLocalCalendarAcrossDaylightSaving) {
   // Berlin's 31 March 2024 has 23 hours: from 23:00 UTC the day before to 22:00 UTC.
   const Calendar berlin = Calendar::inZone("Europe/Berlin");
   WorkSites sites;
-  sites.credit(std::nullopt, 1, 0, 1, Date::fromUnix(1711837800), berlin);   // 30 March, 23:30
-  sites.credit(std::nullopt, 10, 0, 1, Date::fromUnix(1711841400), berlin);  // 31 March, 00:30
-  sites.credit(std::nullopt, 20, 0, 1, Date::fromUnix(1711920600), berlin);  // 31 March, 23:30
-  sites.credit(std::nullopt, 40, 0, 1, Date::fromUnix(1711924200), berlin);  // 1 April, 00:30
-  EXPECT_EQ(sites.days, (std::map<double, double>{{1711753200, 1}, {1711839600, 30}, {1711922400, 40}}));
+  // 30 March 23:30, 31 March 00:30 and 23:30, 1 April 00:30.
+  for (const auto& [unix, seconds] : std::vector<std::pair<double, double>>{
+           {1711837800, 1}, {1711841400, 10}, {1711920600, 20}, {1711924200, 40}}) {
+    sites.credit(std::nullopt, seconds, 0, 1, Date::fromUnix(unix), berlin);
+  }
+  EXPECT_EQ(sites.days, (Days{{1711753200, 1}, {1711839600, 30}, {1711922400, 40}}));
 
   WorkSites newYork;
-  newYork.credit(std::nullopt, 20, 0, 1, Date::fromUnix(1711920600), Calendar::inZone("America/New_York"));
-  EXPECT_EQ(newYork.days, (std::map<double, double>{{1711857600, 20}}));
+  newYork.credit(std::nullopt, 20, 0, 1, Date::fromUnix(1711920600),
+                 Calendar::inZone("America/New_York"));
+  EXPECT_EQ(newYork.days, (Days{{1711857600, 20}}));
 }
 
 TEST(WorkSitesTest, UnsavableValuesChangeNothingAndBadConstantsActAsDefaults) {
@@ -112,16 +116,15 @@ TEST(WorkSitesTest, UnsavableValuesChangeNothingAndBadConstantsActAsDefaults) {
   sites.credit(docs, 60, 1, 0, t0, utc);
   sites.visit(docs, t0);
   const WorkSites before = sites;
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  sites.credit(docs, nan, 1, 0, t0, utc);
+  sites.credit(docs, kNaN, 1, 0, t0, utc);
   sites.credit(docs, std::numeric_limits<double>::infinity(), 1, 0, t0, utc);
-  sites.credit(docs, 60, 1, 0, Date::fromReference(nan), utc);
-  sites.visit(docs, Date::fromReference(nan));
-  sites.confirm(docs, Date::fromReference(nan));
+  sites.credit(docs, 60, 1, 0, Date::fromReference(kNaN), utc);
+  sites.visit(docs, Date::fromReference(kNaN));
+  sites.confirm(docs, Date::fromReference(kNaN));
   EXPECT_EQ(sites, before);
 
   sites.halfLife = 0;
-  sites.timeConstant = nan;
+  sites.timeConstant = kNaN;
   sites.window = -1;  // as it stood, every day and stale site would go
   sites.credit(docs, 60, 1, 0, t0 + 30 * kDay, utc);
   EXPECT_DOUBLE_EQ(sites.sites.at("docs.example.com/guide").seconds, 90);
@@ -141,7 +144,7 @@ TEST(WorkSitesTest, PruningKeepsWhatStillCountsAndTrimsToTheTwoHundredUpdatedLas
   EXPECT_FALSE(sites.sites.contains("small.example.com"));
   EXPECT_EQ(sites.days.size(), 2u);  // the first day lies more than 30 days back
 
-  WorkSites full;
+  WorkSites full, same;
   for (int i = 0; i < 300; ++i) full.credit(page("https://" + site(i)), 100, 1, 0, t0 + i, utc);
   EXPECT_EQ(full.sites.size(), 300u);
   full.credit(page("https://last.example.com/"), 100, 1, 0, t0 + 300, utc);
@@ -149,8 +152,7 @@ TEST(WorkSitesTest, PruningKeepsWhatStillCountsAndTrimsToTheTwoHundredUpdatedLas
   EXPECT_TRUE(full.sites.contains("last.example.com"));
   EXPECT_TRUE(full.sites.contains(site(101)));
   EXPECT_FALSE(full.sites.contains(site(100)));
-
-  WorkSites same;  // updated at one time: the smaller keys stay
+  // Updated at one time: the smaller keys stay.
   for (int i = 300; i >= 0; --i) same.credit(page("https://" + site(i)), 100, 1, 0, t0, utc);
   ASSERT_EQ(same.sites.size(), 200u);
   EXPECT_EQ(same.sites.rbegin()->first, site(199));
@@ -177,7 +179,6 @@ TEST(WorkSitesTest, VisitsTellNewSitesAndKeepTwoThousandHosts) {
   EXPECT_EQ(sites.visits.size(), 2000u);
   EXPECT_FALSE(sites.visits.contains("a.example.com"));
   EXPECT_TRUE(sites.visits.contains("b.example.com"));
-
   // Hosts not seen for a year all go at once.
   for (int i = 0; i < 10; ++i) sites.visit(page("https://" + site(i)), t0 - 365 * kDay);
   sites.visit(page("https://newer.example.com/"), t0 + 10000);
@@ -193,11 +194,13 @@ const char* kDocumented = R"({
 
 TEST(WorkSitesJsonTest, ReadsTheDocumentedFormAndWritesItBack) {
   WorkSites sites = WorkSites::fromJson(json::parse(kDocumented));
-  EXPECT_EQ(sites.sites.at("github.com/acme"), (WorkSites::Site{5400, false, Date::fromReference(739000000)}));
-  EXPECT_EQ(sites.sites.at("docs.example.com"), (WorkSites::Site{0, true, Date::fromReference(739000500.5)}));
+  EXPECT_EQ(sites.sites.at("github.com/acme"),
+            (WorkSites::Site{5400, false, Date::fromReference(739000000)}));
+  EXPECT_EQ(sites.sites.at("docs.example.com"),
+            (WorkSites::Site{0, true, Date::fromReference(739000500.5)}));
   EXPECT_EQ(sites.visits.at("github.com"),
             (WorkSites::Visit{Date::fromReference(738000000), Date::fromReference(739000000)}));
-  EXPECT_EQ(sites.days, (std::map<double, double>{{1717970400, 3600}, {1718056800, 1800.5}}));
+  EXPECT_EQ(sites.days, (Days{{1717970400, 3600}, {1718056800, 1800.5}}));
   EXPECT_EQ(sites.toJson(), json::parse(kDocumented));
 
   sites.credit(page("https://docs.example.com/en/guide"), 123.456, 1, 0, t0 + 0.25, utc);
@@ -212,15 +215,13 @@ TEST(WorkSitesJsonTest, RejectsMalformedFilesAndRepairsConstants) {
     broken.push_back(file);
     broken.back().erase(key);
   }
-  auto with = [&](const char* pointer, Json value) {
+  for (const auto& [pointer, value] : std::vector<std::pair<const char*, Json>>{
+           {"/sites/github.com~1acme/confirmed", 1}, {"/visits/github.com/first", nullptr},
+           {"/days", Json::array({1717970400, 3600, 1718056800})}, {"/sites", Json::array()},
+           {"/halfLife", "30 days"}}) {
     broken.push_back(file);
-    broken.back()[Json::json_pointer(pointer)] = std::move(value);
-  };
-  with("/sites/github.com~1acme/confirmed", 1);
-  with("/visits/github.com/first", nullptr);
-  with("/days", Json::array({1717970400, 3600, 1718056800}));
-  with("/sites", Json::array());
-  with("/halfLife", "30 days");
+    broken.back()[Json::json_pointer(pointer)] = value;
+  }
   for (const Json& bad : broken) {
     try {
       WorkSites::fromJson(bad);
@@ -245,7 +246,7 @@ TEST(WorkSitesJsonTest, RejectsMalformedFilesAndRepairsConstants) {
 TEST(WorkSitesJsonTest, HostileFilesAreCutToTheRecordsBounds) {
   Json file = WorkSites{}.toJson();
   for (int i = 0; i < 3000; ++i) {
-    if (i < 1000) file["sites"][site(i)] = Json{{"seconds", 1}, {"confirmed", false}, {"updated", i}};
+    if (i < 1000) file["sites"][site(i)] = {{"seconds", 1}, {"confirmed", false}, {"updated", i}};
     file["visits"][site(i)] = Json{{"first", 0}, {"last", i}};
   }
   for (int i = 0; i < 5000; ++i) {

@@ -17,12 +17,12 @@ const Date t0 = Date::fromReference(800000000);
 
 Date at(double seconds) { return t0 + seconds; }
 
-TEST(AllowancesTest, GrantsDoubleFromTheNewGrant) {
+TEST(AllowancesTest, GrantsDoubleFromTheNewGrantUntilAChainBreaksAfterThirtyDays) {
   Allowances allowances;
   allowances.allow("example.com", t0);
   EXPECT_EQ(allowances.entries().at("example.com"), (Allowance{1, at(2 * kHour), t0}));
   allowances.allow("example.com", at(kHour));  // while the first still runs
-  EXPECT_EQ(allowances.entries().at("example.com"), (Allowance{2, at(kHour + 4 * kHour), at(kHour)}));
+  EXPECT_EQ(allowances.entries().at("example.com"), (Allowance{2, at(5 * kHour), at(kHour)}));
 
   // Grants one second apart: 2, 4, ..., 512 hours for the first nine, then 30 days each.
   Allowances chain;
@@ -30,18 +30,16 @@ TEST(AllowancesTest, GrantsDoubleFromTheNewGrant) {
     chain.allow("s", at(grant));
     const Allowance& entry = chain.entries().at("s");
     EXPECT_EQ(entry.count, grant);
-    const double expected = grant <= 9 ? 2 * kHour * std::pow(2.0, grant - 1) : kDays30;
-    EXPECT_EQ(entry.until.since(entry.last), expected) << grant;
+    EXPECT_EQ(entry.until.since(entry.last), grant <= 9 ? kHour * (2 << (grant - 1)) : kDays30);
   }
-}
 
-TEST(AllowancesTest, AChainBreaksAfterThirtyDays) {
-  Allowances allowances;
-  allowances.allow("s", t0);
-  allowances.allow("s", at(kDays30 - 1));  // one second short: the chain goes on
-  EXPECT_EQ(allowances.entries().at("s").count, 2);
-  allowances.allow("s", at(2 * kDays30 - 1));  // exactly 30 days after the last grant
-  EXPECT_EQ(allowances.entries().at("s"), (Allowance{1, at(2 * kDays30 - 1 + 2 * kHour), at(2 * kDays30 - 1)}));
+  Allowances broken;
+  broken.allow("s", t0);
+  broken.allow("s", at(kDays30 - 1));  // one second short: the chain goes on
+  EXPECT_EQ(broken.entries().at("s").count, 2);
+  const Date later = at(2 * kDays30 - 1);  // exactly 30 days after the last grant
+  broken.allow("s", later);
+  EXPECT_EQ(broken.entries().at("s"), (Allowance{1, later + 2 * kHour, later}));
 }
 
 TEST(AllowancesTest, AGrantForgetsEveryStaleScope) {
@@ -58,7 +56,7 @@ TEST(AllowancesTest, AGrantForgetsEveryStaleScope) {
   EXPECT_EQ(allowances.entries().size(), 3u);
 }
 
-TEST(AllowancesTest, AllowedStrictlyBeforeTheEnd) {
+TEST(AllowancesTest, AllowedStrictlyBeforeTheEndAndActiveByEnd) {
   Allowances allowances;
   EXPECT_FALSE(allowances.isAllowed("s", t0));
   allowances.allow("s", t0);
@@ -66,34 +64,28 @@ TEST(AllowancesTest, AllowedStrictlyBeforeTheEnd) {
   EXPECT_TRUE(allowances.isAllowed("s", at(2 * kHour - 0.001)));
   EXPECT_FALSE(allowances.isAllowed("s", at(2 * kHour)));
   EXPECT_FALSE(allowances.isAllowed("S", t0));  // scopes compare exactly
-
   allowances.remove("s");
   allowances.remove("never");
   EXPECT_FALSE(allowances.isAllowed("s", t0));
   allowances.allow("s", at(10));
-  EXPECT_EQ(allowances.entries().at("s").count, 1);
-  EXPECT_EQ(allowances.entries().at("s").until, at(10 + 2 * kHour));
+  EXPECT_EQ(allowances.entries().at("s"), (Allowance{1, at(10 + 2 * kHour), at(10)}));
+
+  Allowances running;
+  running.allow("c.example", t0);               // ends at 2 h
+  running.allow("b.example", at(-3 * kHour));   // ended
+  running.allow("a.example", at(0));            // same end as c
+  running.allow("d.example", at(-kHour));
+  running.allow("d.example", at(-kHour));       // 4 h from -1 h: ends at 3 h
+  running.allow("e.example", at(-2 * kHour + 1));  // ends at 1 s
+  auto active = running.active(t0);
+  std::vector<std::string> scopes;
+  for (const auto& entry : active) scopes.push_back(entry.scope);
+  EXPECT_EQ(scopes, (std::vector<std::string>{"e.example", "a.example", "c.example", "d.example"}));
+  EXPECT_EQ(active.back().allowance, running.entries().at("d.example"));
+  EXPECT_TRUE(running.active(at(3 * kHour)).empty());
 }
 
-TEST(AllowancesTest, ActiveListsRunningAllowancesByEnd) {
-  Allowances allowances;
-  allowances.allow("c.example", t0);          // ends at 2 h
-  allowances.allow("b.example", at(-3 * kHour));  // ended
-  allowances.allow("a.example", at(0));       // same end as c
-  allowances.allow("d.example", at(-kHour));
-  allowances.allow("d.example", at(-kHour));  // 4 h from -1 h: ends at 3 h
-  allowances.allow("e.example", at(-2 * kHour + 1));  // ends at 1 s
-  auto active = allowances.active(t0);
-  ASSERT_EQ(active.size(), 4u);
-  EXPECT_EQ(active[0].scope, "e.example");
-  EXPECT_EQ(active[1].scope, "a.example");  // ties in scope order
-  EXPECT_EQ(active[2].scope, "c.example");
-  EXPECT_EQ(active[3].scope, "d.example");
-  EXPECT_EQ(active[3].allowance, allowances.entries().at("d.example"));
-  EXPECT_TRUE(allowances.active(at(3 * kHour)).empty());
-}
-
-TEST(AllowancesTest, ReadsTheDocumentedFormAndWritesItBack) {
+TEST(AllowancesTest, ReadsTheDocumentedFormAndWritesItBackAndBrokenFilesFail) {
   const char* file = R"({"entries": {
       "example.com": {"count": 3, "until": 800028800, "last": 800000000.5},
       "org.editor": {"count": 1, "until": 7200, "last": 0}}})";
@@ -102,14 +94,11 @@ TEST(AllowancesTest, ReadsTheDocumentedFormAndWritesItBack) {
             (Allowance{3, Date::fromReference(800028800), Date::fromReference(800000000.5)}));
   EXPECT_TRUE(allowances.isAllowed("example.com", t0));
   EXPECT_EQ(allowances.toJson(), json::parse(file));
-
   Allowances granted;
   for (int i = 0; i < 12; ++i) granted.allow("s" + std::to_string(i % 3), at(i * 1000.25));
   EXPECT_EQ(Allowances::fromJson(json::parse(json::dump(granted.toJson()))), granted);
   EXPECT_EQ(Allowances::fromJson(json::parse(R"({"entries": {}})")), Allowances());
-}
 
-TEST(AllowancesTest, BrokenFilesFail) {
   for (const char* bad : {R"({})", R"({"entries": []})", R"({"entries": {"s": []}})",
                           R"({"entries": {"s": {"until": 1, "last": 0}}})",
                           R"({"entries": {"s": {"count": 1, "last": 0}}})",
@@ -123,12 +112,11 @@ TEST(AllowancesTest, BrokenFilesFail) {
 }
 
 TEST(AllowancesTest, ImpossibleEntriesAreRepairedOnRead) {
-  const Json file = json::parse(R"({"entries": {
+  Allowances allowances = Allowances::fromJson(json::parse(R"({"entries": {
       "zero": {"count": 0, "until": 1000, "last": 0},
       "negative": {"count": -40, "until": 1000, "last": 0},
       "forever": {"count": 2, "until": 1e300, "last": 100},
-      "huge": {"count": 9223372036854775807, "until": 1000, "last": 0}}})");
-  Allowances allowances = Allowances::fromJson(file);
+      "huge": {"count": 9223372036854775807, "until": 1000, "last": 0}}})"));
   EXPECT_EQ(allowances.entries().at("zero").count, 1);
   EXPECT_EQ(allowances.entries().at("negative").count, 1);
   // An end no grant could set is cut to the longest allowance after the grant.
@@ -144,11 +132,11 @@ TEST(AllowancesTest, ImpossibleEntriesAreRepairedOnRead) {
 
   // Non-finite dates can only come from a value built in memory; such entries are dropped.
   const double inf = std::numeric_limits<double>::infinity();
-  Json handed = {{"entries",
-                  {{"a", {{"count", 1}, {"until", inf}, {"last", 0}}},
-                   {"b", {{"count", 1}, {"until", 10}, {"last", std::nan("")}}},
-                   {"c", {{"count", 1}, {"until", 7200}, {"last", 0}}}}}};
-  Allowances dropped = Allowances::fromJson(handed);
+  Allowances dropped = Allowances::fromJson(
+      {{"entries",
+        {{"a", {{"count", 1}, {"until", inf}, {"last", 0}}},
+         {"b", {{"count", 1}, {"until", 10}, {"last", std::nan("")}}},
+         {"c", {{"count", 1}, {"until", 7200}, {"last", 0}}}}}});
   EXPECT_EQ(dropped.entries().size(), 1u);
   EXPECT_EQ(dropped.entries().count("c"), 1u);
 }
