@@ -16,8 +16,10 @@ public:
 }  // namespace
 
 const MonotonicClock& MonotonicClock::steady() {
-  static const SteadyClock clock;
-  return clock;
+  // Never destroyed: an analysis abandoned after a time-out may still time its steps while the
+  // process exits, after static objects are gone.
+  static const SteadyClock* clock = new SteadyClock;
+  return *clock;
 }
 
 }  // namespace qb

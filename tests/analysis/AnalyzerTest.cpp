@@ -254,6 +254,11 @@ TEST_F(AnalyzerTest, GuardTimesOutAndRecoversWhenTheModelReturns) {
     EXPECT_EQ(guard->analyzeTraced(moment, {}).outcome, GuardedAnalyzer::Outcome::timedOut());
     guard.reset();
     embedder->release();
+    // The abandoned analysis ends on its own thread, dropping its reference to the analyzer.
+    for (int i = 0; i < 500 && shared.use_count() > 1; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(shared.use_count(), 1) << "the abandoned analysis never ended";
   }
 }
 
