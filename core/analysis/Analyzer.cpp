@@ -14,9 +14,12 @@ namespace {
 constexpr const char* kUnlistedTask = "not in the table";
 constexpr const char* kSimilarityTask = "similarity to recent work";
 
+// The patterns and word lists below are built once and never destroyed: an analysis abandoned
+// after a time-out may still be running while the process exits.
+
 // Music that plays while the user works is not a detour.
 const Regex& musicTitle() {
-  static const Regex regex(
+  static const Regex& regex = *new Regex(
       "(?i)\\b(official (audio|music video|video)|lyric video|lyrics|lo-?fi|full album|playlist|"
       "beats to|instrumental|soundtrack|visuali[sz]er)\\b");
   return regex;
@@ -24,7 +27,7 @@ const Regex& musicTitle() {
 
 // The site's name after the title, with the bullet that some sites use as a sixth separator.
 const Regex& switchTail() {
-  static const Regex regex("\\s[-\u2014\u2013|:\u2022]\\s[^-\u2014\u2013|:\u2022]+$");
+  static const Regex& regex = *new Regex("\\s[-\u2014\u2013|:\u2022]\\s[^-\u2014\u2013|:\u2022]+$");
   return regex;
 }
 

@@ -15,22 +15,26 @@ namespace {
 constexpr size_t kMaxTitleScalars = 2000;
 constexpr size_t kMaxTitleCharacters = 200;
 
+// The patterns and word lists below are built once and never destroyed: an analysis abandoned
+// after a time-out may still be running while the process exits.
+
 // A browser's name appended to the page title, with any profile or mode part after it.
 const Regex& browserSuffix() {
-  static const Regex regex(
-      "\\s[-\u2014\u2013]\\s(Mozilla Firefox|Google Chrome|Safari|Chromium)( [-\u2014\u2013] .*)?$");
+  static const Regex& regex = *new Regex(
+      "\\s[-\u2014\u2013]\\s(Mozilla Firefox|Google Chrome|Safari|Chromium)"
+      "( [-\u2014\u2013] .*)?$");
   return regex;
 }
 
 // An unread count in front of the title: "(3) Inbox", "(99+) Feed".
 const Regex& unreadCount() {
-  static const Regex regex("^\\s*\\(\\d{1,3}\\+?\\)\\s+");
+  static const Regex& regex = *new Regex("^\\s*\\(\\d{1,3}\\+?\\)\\s+");
   return regex;
 }
 
 // Words that say where a title is shown rather than what it shows.
 const std::set<std::string, std::less<>>& windowWords() {
-  static const std::set<std::string, std::less<>> words = {
+  static const std::set<std::string, std::less<>>& words = *new std::set<std::string, std::less<>>{
       "new", "tab", "window", "private", "browsing", "incognito", "start", "page"};
   return words;
 }

@@ -26,18 +26,22 @@ constexpr size_t kMinStemCharacters = 4;
 
 constexpr std::array<std::string_view, 4> kSuffixes = {"ing", "es", "ed", "s"};
 
+// The patterns and word lists below are built once and never destroyed: an analysis abandoned
+// after a time-out may still be running while the process exits.
+
 const std::set<std::string, std::less<>>& stopwords() {
-  static const std::set<std::string, std::less<>> words = {
-      "with", "from", "that", "this", "your", "what", "when", "into", "about", "have", "will",
-      "more", "home", "page", "video", "videos", "youtube", "google", "docs", "wikipedia", "reddit",
-      "tutorial", "part", "chapter", "lecture", "notes", "draft", "final", "free", "online",
-      "watch", "search", "results", "untitled", "document", "project", "code", "file", "files",
-      "https", "official", "full", "episode"};
+  static const std::set<std::string, std::less<>>& words = *new std::set<std::string, std::less<>>{
+      "with",     "from",     "that",     "this",      "your",   "what",     "when",  "into",
+      "about",    "have",     "will",     "more",      "home",   "page",     "video", "videos",
+      "youtube",  "google",   "docs",     "wikipedia", "reddit", "tutorial", "part",  "chapter",
+      "lecture",  "notes",    "draft",    "final",     "free",   "online",   "watch", "search",
+      "results",  "untitled", "document", "project",   "code",   "file",     "files", "https",
+      "official", "full",     "episode"};
   return words;
 }
 
 const Regex& titleTail() {
-  static const Regex regex("\\s[-\u2014\u2013|:]\\s[^-\u2014\u2013|:]+$");
+  static const Regex& regex = *new Regex("\\s[-\u2014\u2013|:]\\s[^-\u2014\u2013|:]+$");
   return regex;
 }
 
