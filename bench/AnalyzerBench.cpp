@@ -52,10 +52,8 @@ Analyzer makeAnalyzer(size_t answers) {
     memory.add(vector, i % 2 == 0, Date::fromReference(1e8), std::nullopt, std::nullopt,
                Uuid::random());
   }
-  return Analyzer{embedder,
-                  SiteKnowledge::load(kSource / "resources/Model/Knowledge/sites.tsv"),
-                  ActivityHead(weights, 0.0f),
-                  std::make_shared<PersonalStore>(memory),
+  return Analyzer{embedder, SiteKnowledge::load(kSource / "resources/Model/Knowledge/sites.tsv"),
+                  ActivityHead(weights, 0.0f), std::make_shared<PersonalStore>(memory),
                   AnalyzerConfig::production};
 }
 
@@ -64,10 +62,14 @@ void runCached(benchmark::State& state, size_t answers) {
   Moment moment(1, Date::fromReference(1e8), "Firefox", "firefox",
                 "Fix flaky scheduler test by acme · Pull Request #4521 - GitHub",
                 Url::parse("https://github.com/acme/quill/pull/4521"));
-  const std::vector<std::string> work = {
-      "Scheduler rewrite design notes", "quill/src/scheduler.cpp", "CI failures on main",
-      "Release checklist 3.2",          "Timer wheel benchmarks",  "Code review: executor",
-      "Flaky test triage",              "Sprint planning"};
+  const std::vector<std::string> work = {"Scheduler rewrite design notes",
+                                         "quill/src/scheduler.cpp",
+                                         "CI failures on main",
+                                         "Release checklist 3.2",
+                                         "Timer wheel benchmarks",
+                                         "Code review: executor",
+                                         "Flaky test triage",
+                                         "Sprint planning"};
   analyzer.analyzeTraced(moment, work);  // fills the memo
   for (auto _ : state) benchmark::DoNotOptimize(analyzer.analyzeTraced(moment, work));
 }

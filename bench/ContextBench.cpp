@@ -1,11 +1,11 @@
 // Cost of the learned work records at their full size: the operations the policy runs on every
 // credit step and observation, in the case where they also have to prune.
 
+#include <benchmark/benchmark.h>
+
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <benchmark/benchmark.h>
 
 #include "analysis/Moment.h"
 #include "base/Calendar.h"
@@ -27,8 +27,9 @@ Moment page(const std::string& address) {
 WorkContext fullContext() {
   WorkContext context;
   for (size_t i = 0; i < WorkContext::kMaxDwell; ++i) {
-    context.credit(key("Issue #", i) + ": fix the scheduler - Tracker", 30.0 + static_cast<double>(i % 97),
-                   std::nullopt, "coding", "tracker.example.com", kStart + static_cast<double>(i));
+    context.credit(key("Issue #", i) + ": fix the scheduler - Tracker",
+                   30.0 + static_cast<double>(i % 97), std::nullopt, "coding",
+                   "tracker.example.com", kStart + static_cast<double>(i));
   }
   return context;
 }
@@ -61,7 +62,8 @@ BENCHMARK(BM_WorkContextCreditPrune);
 
 void BM_WorkContextSummary(benchmark::State& state) {
   WorkContext context = fullContext();
-  for (size_t i = 0; i < WorkContext::kMaxTitles; ++i) context.add(key("Design review ", i) + " - Docs");
+  for (size_t i = 0; i < WorkContext::kMaxTitles; ++i)
+    context.add(key("Design review ", i) + " - Docs");
   for (auto _ : state) {
     benchmark::DoNotOptimize(context.summary(kStart + 1000, 2, 300, 0, ", "));
   }
@@ -110,10 +112,12 @@ BENCHMARK(BM_WorkSitesCreditTrim);
 void BM_WorkSitesVisitFull(benchmark::State& state) {
   WorkSites sites;
   for (size_t i = 0; i < WorkSites::kMaxHosts; ++i) {
-    sites.visit(page("https://" + key("host", i) + ".example.com/"), kStart + static_cast<double>(i));
+    sites.visit(page("https://" + key("host", i) + ".example.com/"),
+                kStart + static_cast<double>(i));
   }
   std::vector<Moment> fresh;
-  for (size_t i = 0; i < 4096; ++i) fresh.push_back(page("https://" + key("new", i) + ".example.net/"));
+  for (size_t i = 0; i < 4096; ++i)
+    fresh.push_back(page("https://" + key("new", i) + ".example.net/"));
   size_t i = 0;
   Date at = kStart + 1e4;
   for (auto _ : state) {

@@ -5,14 +5,14 @@
 // with reading pauses, prompts and every kind of answer to them, so the policy's records grow to
 // the sizes a real day gives them. Each call must stay in microseconds.
 
+#include <benchmark/benchmark.h>
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
-
-#include <benchmark/benchmark.h>
 
 #include "analysis/Analysis.h"
 #include "analysis/Moment.h"
@@ -111,10 +111,10 @@ private:
   Stretch stretchAt(Date at) {
     auto index = static_cast<uint64_t>(at.since(kMorning) / kStretch);
     // A fixed pattern of stretches over the day: mostly work, with breaks of every kind.
-    static constexpr Stretch kPattern[] = {Stretch::code, Stretch::code,    Stretch::docs,
-                                           Stretch::code, Stretch::leisure, Stretch::code,
-                                           Stretch::chat, Stretch::docs,    Stretch::code,
-                                           Stretch::unsure, Stretch::code,  Stretch::leisure};
+    static constexpr Stretch kPattern[] = {Stretch::code,   Stretch::code,    Stretch::docs,
+                                           Stretch::code,   Stretch::leisure, Stretch::code,
+                                           Stretch::chat,   Stretch::docs,    Stretch::code,
+                                           Stretch::unsure, Stretch::code,    Stretch::leisure};
     return kPattern[index % std::size(kPattern)];
   }
 
@@ -154,8 +154,8 @@ private:
       case Stretch::leisure: {
         int site = pick(15);
         title = "Clip number " + std::to_string(pick(500)) + " - Channel " + std::to_string(site);
-        address = "https://videos" + std::to_string(site) + ".example.net/watch?v=" +
-                  std::to_string(pick(500));
+        address = "https://videos" + std::to_string(site) +
+                  ".example.net/watch?v=" + std::to_string(pick(500));
         analysis.activity = ActivityKind::entertainment;
         analysis.activityScore = 0.92f;
         similarity = 0.05f;
@@ -237,9 +237,9 @@ void BM_PolicyWholeDay(benchmark::State& state) {
   state.counters["calls"] = static_cast<double>(calls);
   state.counters["prompts"] = static_cast<double>(prompts);
   state.counters["candidates"] = static_cast<double>(candidates);
-  state.counters["per_call"] = benchmark::Counter(
-      static_cast<double>(calls),
-      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_call"] =
+      benchmark::Counter(static_cast<double>(calls), benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_PolicyWholeDay)->Unit(benchmark::kMillisecond);
 

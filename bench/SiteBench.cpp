@@ -1,11 +1,11 @@
 // Cost of the site table and the head's text for one observation, on the table we ship.
 
+#include <benchmark/benchmark.h>
+
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
-
-#include <benchmark/benchmark.h>
 
 #include "analysis/ActivityHead.h"
 #include "analysis/Moment.h"
@@ -48,7 +48,7 @@ const std::vector<Moment>& moments() {
         "https://WWW.NETFLIX.COM/browse",
         "https://b\u00fccher.example.de/suche?q=krimi"};
     const char* programs[] = {"Terminal", "Visual Studio Code", "LibreOffice Calc", "Steam",
-                              "Files", "Some Unlisted Tool", "Système"};
+                              "Files",    "Some Unlisted Tool", "Système"};
     std::mt19937 random(11);
     std::vector<Moment> out;
     out.reserve(kSamples);

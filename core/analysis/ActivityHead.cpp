@@ -1,12 +1,11 @@
 #include "analysis/ActivityHead.h"
 
-#include "base/File.h"
-
 #include <cfloat>
 #include <cmath>
 #include <stdexcept>
 
 #include "base/Error.h"
+#include "base/File.h"
 #include "base/Json.h"
 
 namespace qb {
@@ -37,8 +36,10 @@ ActivityHead::Unlisted readUnlisted(const Json& head) {
   for (const auto& [key, value] : found->items()) {
     if (!finiteFloat(value)) return unlisted;
   }
-  if (auto scale = found->find("scale"); scale != found->end()) unlisted.scale = *finiteFloat(*scale);
-  if (auto shift = found->find("shift"); shift != found->end()) unlisted.shift = *finiteFloat(*shift);
+  if (auto scale = found->find("scale"); scale != found->end())
+    unlisted.scale = *finiteFloat(*scale);
+  if (auto shift = found->find("shift"); shift != found->end())
+    unlisted.shift = *finiteFloat(*shift);
   return unlisted;
 }
 
@@ -53,8 +54,8 @@ std::string describe(size_t weightCount, size_t embeddingLength) {
 ActivityHead::ActivityHead(std::vector<float> weights, float bias, Unlisted unlisted)
     : weights_(std::move(weights)), bias_(bias), unlisted_(unlisted) {
   if (weights_.size() < kMinWeightCount) throw std::invalid_argument("too few head weights");
-  bool finite = std::isfinite(bias_) && std::isfinite(unlisted_.scale) &&
-                std::isfinite(unlisted_.shift);
+  bool finite =
+      std::isfinite(bias_) && std::isfinite(unlisted_.scale) && std::isfinite(unlisted_.shift);
   for (float weight : weights_) finite = finite && std::isfinite(weight);
   if (!finite) throw std::invalid_argument("head values must be finite");
 }
@@ -100,7 +101,8 @@ bool ActivityHead::fits(size_t embeddingLength) const {
 }
 
 void ActivityHead::check(size_t embeddingLength) const {
-  if (!fits(embeddingLength)) throw Error::fileReadCorrupt(describe(weights_.size(), embeddingLength));
+  if (!fits(embeddingLength))
+    throw Error::fileReadCorrupt(describe(weights_.size(), embeddingLength));
 }
 
 float ActivityHead::logit(std::span<const float> embedding,

@@ -4,10 +4,14 @@ namespace qb {
 
 std::string_view rawValue(ActivityKind kind) {
   switch (kind) {
-    case ActivityKind::work: return "work";
-    case ActivityKind::entertainment: return "entertainment";
-    case ActivityKind::communication: return "communication";
-    case ActivityKind::neutral: return "neutral";
+    case ActivityKind::work:
+      return "work";
+    case ActivityKind::entertainment:
+      return "entertainment";
+    case ActivityKind::communication:
+      return "communication";
+    case ActivityKind::neutral:
+      return "neutral";
   }
   return "neutral";
 }

@@ -10,9 +10,9 @@
 namespace qb {
 
 struct AnalysisPass {
-  std::string name;  // "head" or "similarity"
-  std::string text;  // the step's input text
-  std::string task;  // what the step decided about, in words
+  std::string name;                            // "head" or "similarity"
+  std::string text;                            // the step's input text
+  std::string task;                            // what the step decided about, in words
   std::map<std::string, float> probabilities;  // the step's outputs by name
   Duration latency = 0;                        // on a monotonic clock
 

@@ -104,8 +104,8 @@ Analyzer::Traced Analyzer::analyzeTraced(const Moment& moment,
     analysis.activityScore = confidence;
   }
 
-  const bool related = analysis.activity == ActivityKind::work ||
-                       analysis.activity == ActivityKind::entertainment;
+  const bool related =
+      analysis.activity == ActivityKind::work || analysis.activity == ActivityKind::entertainment;
   if (work.empty() || !related) return traced;
 
   if (config.vagueTitleUnrelated && isVague(moment) &&

@@ -56,8 +56,8 @@ GuardedAnalyzer::Result GuardedAnalyzer::analyzeTraced(const Moment& moment,
     Result outcome;
     try {
       Analyzer::Traced traced = analyzer->analyzeTraced(moment, work);
-      outcome.outcome = isValid(traced.analysis) ? Outcome::done(std::move(traced.analysis))
-                                                 : Outcome::failed();
+      outcome.outcome =
+          isValid(traced.analysis) ? Outcome::done(std::move(traced.analysis)) : Outcome::failed();
       outcome.passes = std::move(traced.passes);
     } catch (...) {
       outcome = {Outcome::failed(), {}};

@@ -19,12 +19,12 @@
 namespace qb {
 
 struct Moment {
-  uint64_t id = 0;        // the builder's running observation number
-  Date time;              // wall-clock time of the reading
-  std::string appName;    // the front application's name
-  std::string bundleID;   // the front application's desktop-file id
-  std::string title;      // always as clean() returns it
-  std::optional<Url> url; // the front browser tab's address, as read
+  uint64_t id = 0;                      // the builder's running observation number
+  Date time;                            // wall-clock time of the reading
+  std::string appName;                  // the front application's name
+  std::string bundleID;                 // the front application's desktop-file id
+  std::string title;                    // always as clean() returns it
+  std::optional<Url> url;               // the front browser tab's address, as read
   std::optional<std::string> document;  // the window's document path or name
   std::optional<std::string> pageText;  // filled in after the reading, when read
   std::optional<AgentSession> agent;    // attached by the coordinator

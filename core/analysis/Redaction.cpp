@@ -38,13 +38,13 @@ const Ids& workMessagingApps() {
 }
 
 // Web versions of consumer chat services.
-constexpr std::array<std::string_view, 4> kChatSites = {
-    "web.whatsapp.com", "web.telegram.org", "discord.com", "messenger.com"};
+constexpr std::array<std::string_view, 4> kChatSites = {"web.whatsapp.com", "web.telegram.org",
+                                                        "discord.com", "messenger.com"};
 
 // Web mail (two services, four hosts) and web work chat (two services, three hosts).
 constexpr std::array<std::string_view, 7> kWorkMessagingSites = {
-    "mail.google.com",  "outlook.live.com",   "outlook.office.com", "outlook.office365.com",
-    "app.slack.com",    "teams.microsoft.com", "teams.live.com"};
+    "mail.google.com", "outlook.live.com",    "outlook.office.com", "outlook.office365.com",
+    "app.slack.com",   "teams.microsoft.com", "teams.live.com"};
 
 // Direct-message pages of social networks: host, "/", one path segment.
 constexpr std::array<std::string_view, 4> kChatPages = {

@@ -1,6 +1,5 @@
 #include "analysis/SafeTensors.h"
 
-
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -194,8 +193,8 @@ SafeTensors SafeTensors::open(const std::filesystem::path& path) {
 }
 
 std::span<const std::byte> SafeTensors::bytes(const Tensor& tensor) const {
-  return std::as_bytes(std::span<const char>(file_)).subspan(dataStart_ + tensor.begin,
-                                                             tensor.end - tensor.begin);
+  return std::as_bytes(std::span<const char>(file_))
+      .subspan(dataStart_ + tensor.begin, tensor.end - tensor.begin);
 }
 
 std::vector<float> SafeTensors::floats(std::string_view name,

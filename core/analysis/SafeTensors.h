@@ -11,7 +11,8 @@
 //
 // Errors: malformed content throws Error::fileReadCorrupt() (code 259) with a detail naming what
 // was wrong; a file that cannot be read throws an Error in the file domain with another code
-// (qb::file codes: kNoSuchFileCode, kNoPermissionCode, kReadFailedCode), whose message names the path.
+// (qb::file codes: kNoSuchFileCode, kNoPermissionCode, kReadFailedCode), whose message names the
+// path.
 
 #pragma once
 

@@ -1,6 +1,5 @@
 #include "analysis/SentenceEmbedder.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <utility>

@@ -1,15 +1,14 @@
 #include "analysis/SiteKnowledge.h"
 
+#include <locale.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
 #include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <new>
-
-#include <locale.h>
-
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
 
 #include "base/Error.h"
 #include "base/File.h"
@@ -23,7 +22,8 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kWwwLabel = "www.";
 
 // Full lower-case mapping. Keys and looked-up names are mostly ASCII, where the mapping is the
-// ASCII one; only other text goes through ICU. out is reused so that a lookup allocates at most once.
+// ASCII one; only other text goes through ICU. out is reused so that a lookup allocates at most
+// once.
 void lowercase(std::string_view text, std::string& out) {
   out.resize(text.size());
   unsigned char seen = 0;  // one branch-free pass; a high bit anywhere means non-ASCII
@@ -128,10 +128,14 @@ std::string sectionPath(const Moment& moment) {
 
 std::string_view rawValue(SiteKnowledge::Lean lean) {
   switch (lean) {
-    case SiteKnowledge::Lean::work: return "work";
-    case SiteKnowledge::Lean::leisure: return "leisure";
-    case SiteKnowledge::Lean::mixed: return "mixed";
-    case SiteKnowledge::Lean::neutral: return "neutral";
+    case SiteKnowledge::Lean::work:
+      return "work";
+    case SiteKnowledge::Lean::leisure:
+      return "leisure";
+    case SiteKnowledge::Lean::mixed:
+      return "mixed";
+    case SiteKnowledge::Lean::neutral:
+      return "neutral";
   }
   return "neutral";
 }
@@ -176,7 +180,8 @@ SiteKnowledge SiteKnowledge::parse(std::string_view tsv) {
       std::vector<Section> sections = parseSections(fields[4]);
       if (!sections.empty()) table.sections_[key] = std::move(sections);
     }
-    table.entries_[std::move(key)] = Entry{*lean, readConfidence(fields[2]), std::string(fields[3])};
+    table.entries_[std::move(key)] =
+        Entry{*lean, readConfidence(fields[2]), std::string(fields[3])};
   };
 
   size_t start = 0;

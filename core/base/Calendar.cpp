@@ -1,10 +1,10 @@
 #include "base/Calendar.h"
 
-#include <cmath>
-
 #include <unicode/calendar.h>
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
+
+#include <cmath>
 
 namespace qb {
 
@@ -32,22 +32,22 @@ Calendar Calendar::current() {
   // ICU reads the system's zone once per process anyway; sharing one calendar keeps the callers
   // that take it as a default argument cheap.
   static const Calendar shared = [] {
-  auto impl = std::make_shared<Impl>();
-  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
-  impl->zoneID = idOf(*zone);
-  impl->known = *zone != icu::TimeZone::getUnknown();
-  UErrorCode status = U_ZERO_ERROR;
-  impl->prototype.reset(icu::Calendar::createInstance(zone.release(), status));
-  if (U_FAILURE(status)) impl->prototype.reset();
-  return Calendar(std::move(impl));
+    auto impl = std::make_shared<Impl>();
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+    impl->zoneID = idOf(*zone);
+    impl->known = *zone != icu::TimeZone::getUnknown();
+    UErrorCode status = U_ZERO_ERROR;
+    impl->prototype.reset(icu::Calendar::createInstance(zone.release(), status));
+    if (U_FAILURE(status)) impl->prototype.reset();
+    return Calendar(std::move(impl));
   }();
   return shared;
 }
 
 Calendar Calendar::inZone(std::string_view zoneID) {
   auto impl = std::make_shared<Impl>();
-  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(
-      icu::UnicodeString::fromUTF8(icu::StringPiece(zoneID.data(), static_cast<int32_t>(zoneID.size())))));
+  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(
+      icu::StringPiece(zoneID.data(), static_cast<int32_t>(zoneID.size())))));
   impl->known = *zone != icu::TimeZone::getUnknown();
   impl->zoneID = idOf(*zone);
   UErrorCode status = U_ZERO_ERROR;

@@ -15,7 +15,6 @@
 
 #include "base/Date.h"
 
-
 namespace qb {
 
 class Calendar {

@@ -24,7 +24,9 @@ struct Date {
   constexpr double unixTime() const { return sinceReferenceDate + kUnixOffset; }
 
   // Seconds from other to this date: positive when this date is later.
-  constexpr Duration since(Date other) const { return sinceReferenceDate - other.sinceReferenceDate; }
+  constexpr Duration since(Date other) const {
+    return sinceReferenceDate - other.sinceReferenceDate;
+  }
 
   constexpr Date operator+(Duration seconds) const { return Date{sinceReferenceDate + seconds}; }
   constexpr Date operator-(Duration seconds) const { return Date{sinceReferenceDate - seconds}; }

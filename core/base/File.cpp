@@ -1,12 +1,12 @@
 #include "base/File.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "base/Error.h"
 #include "base/Text.h"
@@ -17,7 +17,8 @@ namespace {
 constexpr size_t kReadChunkBytes = 64 << 10;
 
 Error failure(const std::filesystem::path& path, long code, const std::string& reason) {
-  return Error(Error::kFileDomain, code, "The file " + path.string() + " couldn't be read: " + reason);
+  return Error(Error::kFileDomain, code,
+               "The file " + path.string() + " couldn't be read: " + reason);
 }
 
 Error failure(const std::filesystem::path& path, int error) {
@@ -52,7 +53,8 @@ std::string read(const std::filesystem::path& path, uint64_t maxBytes) {
   if (S_ISDIR(info.st_mode)) throw failure(path, EISDIR);
   if (!S_ISREG(info.st_mode)) throw failure(path, kReadFailedCode, "not a regular file");
   auto tooLarge = [&] {
-    return failure(path, kReadFailedCode, "it is larger than " + std::to_string(maxBytes) + " bytes");
+    return failure(path, kReadFailedCode,
+                   "it is larger than " + std::to_string(maxBytes) + " bytes");
   };
   if (static_cast<uint64_t>(info.st_size) > maxBytes) throw tooLarge();
 

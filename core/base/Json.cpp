@@ -58,7 +58,8 @@ Int decodeInteger(const Json& value, std::string_view path) {
     }
     auto i = value.get<int64_t>();
     if (i < static_cast<int64_t>(std::numeric_limits<Int>::min()) ||
-        (i > 0 && static_cast<uint64_t>(i) > static_cast<uint64_t>(std::numeric_limits<Int>::max()))) {
+        (i > 0 &&
+         static_cast<uint64_t>(i) > static_cast<uint64_t>(std::numeric_limits<Int>::max()))) {
       throw decodingError(path, "number out of range");
     }
     return static_cast<Int>(i);

@@ -9,11 +9,10 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 #include "base/Date.h"
 #include "base/Error.h"
@@ -63,17 +62,28 @@ qb::Error decodingError(std::string_view path, std::string_view what);
 template <typename T>
 T decode(const Json& value, std::string_view path);
 
-template <> bool decode<bool>(const Json&, std::string_view);
-template <> std::string decode<std::string>(const Json&, std::string_view);
-template <> double decode<double>(const Json&, std::string_view);
-template <> float decode<float>(const Json&, std::string_view);
-template <> int decode<int>(const Json&, std::string_view);
-template <> int64_t decode<int64_t>(const Json&, std::string_view);
-template <> uint64_t decode<uint64_t>(const Json&, std::string_view);
-template <> uint32_t decode<uint32_t>(const Json&, std::string_view);
-template <> Date decode<Date>(const Json&, std::string_view);
-template <> Uuid decode<Uuid>(const Json&, std::string_view);
-template <> Json decode<Json>(const Json&, std::string_view);
+template <>
+bool decode<bool>(const Json&, std::string_view);
+template <>
+std::string decode<std::string>(const Json&, std::string_view);
+template <>
+double decode<double>(const Json&, std::string_view);
+template <>
+float decode<float>(const Json&, std::string_view);
+template <>
+int decode<int>(const Json&, std::string_view);
+template <>
+int64_t decode<int64_t>(const Json&, std::string_view);
+template <>
+uint64_t decode<uint64_t>(const Json&, std::string_view);
+template <>
+uint32_t decode<uint32_t>(const Json&, std::string_view);
+template <>
+Date decode<Date>(const Json&, std::string_view);
+template <>
+Uuid decode<Uuid>(const Json&, std::string_view);
+template <>
+Json decode<Json>(const Json&, std::string_view);
 
 // The value under key; throws when the object lacks it or it has the wrong type.
 template <typename T>

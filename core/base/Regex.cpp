@@ -35,7 +35,6 @@ void checkMatch(UErrorCode status) {
   fail(Regex::kLibraryCode, "match failed", status);
 }
 
-
 Regex::Range range(int64_t begin, int64_t end) {
   return {static_cast<size_t>(begin), static_cast<size_t>(end)};
 }

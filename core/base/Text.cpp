@@ -43,7 +43,7 @@ inline char32_t next(const unsigned char* text, size_t size, size_t& i, bool& we
   wellFormed = true;
   if (lead < 0x80) return lead;
 
-  int trail;             // continuation bytes still needed
+  int trail;  // continuation bytes still needed
   char32_t scalar;
   unsigned char low = 0x80, high = 0xBF;  // allowed range of the first continuation byte
   if (lead >= 0xC2 && lead <= 0xDF) {
@@ -52,13 +52,17 @@ inline char32_t next(const unsigned char* text, size_t size, size_t& i, bool& we
   } else if (lead >= 0xE0 && lead <= 0xEF) {
     trail = 2;
     scalar = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;       // overlong below U+0800
-    else if (lead == 0xED) high = 0x9F; // surrogates U+D800..U+DFFF
+    if (lead == 0xE0)
+      low = 0xA0;  // overlong below U+0800
+    else if (lead == 0xED)
+      high = 0x9F;  // surrogates U+D800..U+DFFF
   } else if (lead >= 0xF0 && lead <= 0xF4) {
     trail = 3;
     scalar = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;       // overlong below U+10000
-    else if (lead == 0xF4) high = 0x8F; // above U+10FFFF
+    if (lead == 0xF0)
+      low = 0x90;  // overlong below U+10000
+    else if (lead == 0xF4)
+      high = 0x8F;  // above U+10FFFF
   } else {
     // A stray continuation byte, C0/C1 (always overlong) or F5..FF (beyond Unicode).
     wellFormed = false;
@@ -216,7 +220,6 @@ icu::StringPiece piece(std::string_view text) {
   checkLength(text);
   return icu::StringPiece(text.data(), static_cast<int32_t>(text.size()));
 }
-
 
 // Creating a break iterator loads and compiles rules, far more work than iterating a title, so
 // each thread keeps one. An iterator is not thread-safe, hence one per thread rather than a
@@ -445,8 +448,6 @@ std::string nfd(std::string_view text) { return normalized(text, Form::nfd); }
 
 std::string nfc(std::string_view text) { return normalized(text, Form::nfc); }
 
-bool canonicallyEqual(std::string_view a, std::string_view b) {
-  return a == b || nfd(a) == nfd(b);
-}
+bool canonicallyEqual(std::string_view a, std::string_view b) { return a == b || nfd(a) == nfd(b); }
 
 }  // namespace qb::text

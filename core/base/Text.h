@@ -57,8 +57,8 @@ std::vector<std::string> characters(std::string_view text);
 bool isControl(char32_t c);          // general category Cc
 bool isLetter(char32_t c);           // general category L*
 bool isUppercaseLetter(char32_t c);  // general category Lu
-bool isNumeric(char32_t c);          // Numeric_Type is not None (digits, fractions, roman numerals...)
-bool isWhitespace(char32_t c);       // the White_Space property
+bool isNumeric(char32_t c);     // Numeric_Type is not None (digits, fractions, roman numerals...)
+bool isWhitespace(char32_t c);  // the White_Space property
 
 // Properties of a user-perceived character: those of its first scalar.
 bool isLetter(std::string_view character);

@@ -2,7 +2,8 @@
 //
 // Browsers hand us addresses as text. We never re-encode or normalise what they wrote: the host
 // keeps its case and percent-encoding, the path and query stay percent-encoded, and
-// absoluteString() is the text exactly as parsed. Decoded forms are offered beside the encoded ones.
+// absoluteString() is the text exactly as parsed. Decoded forms are offered beside the encoded
+// ones.
 //
 // Parsing is lenient where browsers are (non-ASCII bytes and characters such as "|" are accepted
 // in place) and strict where the structure is at stake: ASCII control characters and spaces, a
@@ -91,7 +92,7 @@ public:
   // The host as written: percent-encoded, case kept.
   const std::optional<std::string>& host() const { return components_.host; }
   const std::optional<uint32_t>& port() const { return components_.port; }
-  const std::string& path() const { return components_.path; }        // percent-encoded
+  const std::string& path() const { return components_.path; }  // percent-encoded
   const std::optional<std::string>& query() const { return components_.query; }
   const std::optional<std::string>& fragment() const { return components_.fragment; }
   std::vector<UrlQueryItem> queryItems() const { return components_.queryItems(); }

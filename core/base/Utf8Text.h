@@ -5,10 +5,10 @@
 
 #pragma once
 
+#include <unicode/utext.h>
+
 #include <cstdint>
 #include <string_view>
-
-#include <unicode/utext.h>
 
 namespace qb {
 

@@ -4,8 +4,7 @@
 
 namespace qb {
 
-void DailyQuestion::add(const Moment& moment, Duration seconds, Date at,
-                        const Calendar& calendar) {
+void DailyQuestion::add(const Moment& moment, Duration seconds, Date at, const Calendar& calendar) {
   const Date today = calendar.startOfDay(at);
   if (day_ != today) {
     day_ = today;

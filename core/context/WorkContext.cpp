@@ -162,8 +162,8 @@ double decayed(const WorkContext::Dwell& entry, Date at, double halfLife) {
 
 // Keeps the `keep` entries worth the most at `at`. Ties keep the smaller key, so that pruning
 // never depends on how the map happens to be laid out.
-void keepLargest(std::map<std::string, WorkContext::Dwell, std::less<>>& dwell, size_t keep, Date at,
-                 double halfLife) {
+void keepLargest(std::map<std::string, WorkContext::Dwell, std::less<>>& dwell, size_t keep,
+                 Date at, double halfLife) {
   if (dwell.size() <= keep) return;
   using Iterator = std::map<std::string, WorkContext::Dwell, std::less<>>::iterator;
   struct Ranked {
@@ -255,7 +255,7 @@ std::vector<WorkContext::Subject> WorkContext::subjects(Date at, double minSecon
     }
     auto [group, created] = groups.try_emplace(text::lowercased(text));
     if (created) {
-      std::string label = entry.label ? *entry.label
+      std::string label = entry.label   ? *entry.label
                           : projectName ? *projectName
                           : entry.site  ? *entry.site
                                         : text;
@@ -318,7 +318,7 @@ std::string WorkContext::summary(Date at, int subjectCount, double subjectSecond
 }
 
 std::optional<std::string> WorkContext::description(Date at, double subjectSeconds,
-                                                     const ProjectResolver& project) const {
+                                                    const ProjectResolver& project) const {
   std::vector<Subject> found = subjects(at, subjectSeconds, project);
   if (found.empty()) return std::nullopt;
   return std::move(found.front().label);
@@ -382,7 +382,8 @@ WorkContext WorkContext::fromJson(const Json& object) {
   // like zero or a negative one, it becomes the default, which every later decay depends on.
   if (const Json* halfLife = member(object, "sessionHalfLife")) {
     context.sessionHalfLife = json::decode<double>(*halfLife, "sessionHalfLife");
-    if (!isUsableHalfLife(context.sessionHalfLife)) context.sessionHalfLife = kDefaultSessionHalfLife;
+    if (!isUsableHalfLife(context.sessionHalfLife))
+      context.sessionHalfLife = kDefaultSessionHalfLife;
   }
 
   if (const Json* entries = member(object, "dwell")) {

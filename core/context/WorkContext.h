@@ -1,9 +1,9 @@
 // WorkContext: what the user is working on.
 //
 // A plain value the policy owns while it protects the user's work: up to kMaxTitles recent work
-// titles, newest first, and for each piece of work (the key the policy credits it under) the seconds
-// spent on it, decaying with a half-life. Nothing here reads a clock; every operation that decays
-// takes the time `at` from its caller.
+// titles, newest first, and for each piece of work (the key the policy credits it under) the
+// seconds spent on it, decaying with a half-life. Nothing here reads a clock; every operation that
+// decays takes the time `at` from its caller.
 //
 // Decay: an entry credited `seconds` at `updated` is worth seconds × 2^(−(at − updated) /
 // sessionHalfLife) at `at`; an entry dated after `at` (or an `at` that is not a number) keeps its
@@ -53,7 +53,7 @@ struct WorkContext {
     Date updated;
     std::optional<std::string> subject;  // the preferred name of the work
     std::optional<std::string> label;
-    std::optional<std::string> site;     // the host the work was seen on
+    std::optional<std::string> site;  // the host the work was seen on
 
     friend bool operator==(const Dwell&, const Dwell&) = default;
   };
@@ -103,7 +103,8 @@ struct WorkContext {
   // and grouped by that name ignoring case. A group takes its text and label from its entry with
   // the smallest key. Groups below minSeconds are left out; equal sums put the group worked on
   // most recently first, then order by the lower-cased name.
-  std::vector<Subject> subjects(Date at, double minSeconds, const ProjectResolver& project = {}) const;
+  std::vector<Subject> subjects(Date at, double minSeconds,
+                                const ProjectResolver& project = {}) const;
 
   // A short phrase of what the user works on, at most kSummaryCharacters characters: the first
   // subjectCount subjects of at least subjectSeconds (or, when none qualifies, as many titles in

@@ -146,7 +146,8 @@ void WorkSites::visit(const Moment& moment, Date at) {
   if (!created) found->second.last = at;
   if (visits.size() <= kMaxHosts) return;
 
-  std::erase_if(visits, [&](const auto& entry) { return at.since(entry.second.last) >= kHostRetention; });
+  std::erase_if(visits,
+                [&](const auto& entry) { return at.since(entry.second.last) >= kHostRetention; });
   if (visits.size() <= kMaxHosts) return;
   // The least recently seen host; among equals the first in host order.
   auto oldest = std::min_element(visits.begin(), visits.end(), [](const auto& a, const auto& b) {
@@ -155,8 +156,8 @@ void WorkSites::visit(const Moment& moment, Date at) {
   visits.erase(oldest);
 }
 
-void WorkSites::credit(const std::optional<Moment>& moment, double seconds, float reading, float bar,
-                       Date at, const Calendar& calendar) {
+void WorkSites::credit(const std::optional<Moment>& moment, double seconds, float reading,
+                       float bar, Date at, const Calendar& calendar) {
   if (!std::isfinite(seconds) || !isFinite(at)) return;
 
   // Totals that overflowed to infinity could not be saved either; they stay as they were.
@@ -172,7 +173,8 @@ void WorkSites::credit(const std::optional<Moment>& moment, double seconds, floa
       auto found = sites.find(*key);
       Site site = found == sites.end() ? Site{0, false, at} : found->second;
       const double total = seconds + decayed(site, at);
-      if (std::isfinite(total)) sites.insert_or_assign(std::move(*key), Site{total, site.confirmed, at});
+      if (std::isfinite(total))
+        sites.insert_or_assign(std::move(*key), Site{total, site.confirmed, at});
     }
   }
   prune(at);
@@ -266,9 +268,9 @@ WorkSites WorkSites::fromJson(const Json& object) {
   for (const auto& [key, item] : siteObject.items()) {
     const std::string path = "sites." + key;
     if (!item.is_object()) throw json::decodingError(path, "expected an object");
-    record.sites.insert_or_assign(key, Site{json::require<double>(item, "seconds"),
-                                            json::require<bool>(item, "confirmed"),
-                                            json::require<Date>(item, "updated")});
+    record.sites.insert_or_assign(
+        key, Site{json::require<double>(item, "seconds"), json::require<bool>(item, "confirmed"),
+                  json::require<Date>(item, "updated")});
   }
   keepFirst(record.sites, kMaxSites, updatedLater);
 

@@ -6,12 +6,13 @@
 // credited work tell whether the record has seen enough work to be trusted (isBuilt()), and the
 // first and last visit of each host whether a site is new (isNew()).
 //
-// A plain value the policy owns: no clock, no files. Time comes in as `at`; local days come from the
-// calendar passed to credit(). The record bounds itself: credit() prunes day totals and sites older
-// than `window` (sites keep while confirmed or worth kKeptSeconds) and then, past kMaxSites sites,
-// keeps the kTrimmedSites updated last; visit() keeps at most kMaxHosts hosts. Ties are broken by
-// key, so the same history always keeps the same sites: among sites updated at the same time the
-// smaller keys stay; among hosts last seen at the same time, visit() drops the first in host order.
+// A plain value the policy owns: no clock, no files. Time comes in as `at`; local days come from
+// the calendar passed to credit(). The record bounds itself: credit() prunes day totals and sites
+// older than `window` (sites keep while confirmed or worth kKeptSeconds) and then, past kMaxSites
+// sites, keeps the kTrimmedSites updated last; visit() keeps at most kMaxHosts hosts. Ties are
+// broken by key, so the same history always keeps the same sites: among sites updated at the same
+// time the smaller keys stay; among hosts last seen at the same time, visit() drops the first in
+// host order.
 //
 // Operations given a time or seconds that are not finite numbers change nothing: such a value would
 // be saved as null and make the whole file unreadable.
@@ -79,7 +80,8 @@ struct WorkSites {
   static constexpr size_t kShortSegmentCharacters = 2;
 
   static constexpr std::array<std::string_view, 10> kSignInPathWords = {
-      "login", "log-in", "signin", "sign-in", "sign_in", "auth", "oauth", "oauth2", "sso", "authorize"};
+      "login", "log-in", "signin", "sign-in", "sign_in",
+      "auth",  "oauth",  "oauth2", "sso",     "authorize"};
   static constexpr std::array<std::string_view, 6> kSignInTitleWords = {
       "login", "log in", "sign in", "sign-in", "signin", "authorize"};
 
@@ -95,8 +97,8 @@ struct WorkSites {
 
   // Adds the seconds to the total of the local day of `at`, and to the moment's site when there is
   // one and reading reaches bar (NaN on either side does not); then prunes.
-  void credit(const std::optional<Moment>& moment, double seconds, float reading, float bar, Date at,
-              const Calendar& calendar = Calendar::current());
+  void credit(const std::optional<Moment>& moment, double seconds, float reading, float bar,
+              Date at, const Calendar& calendar = Calendar::current());
 
   // Marks the moment's site as work, keeping its decayed seconds. Does not prune.
   void confirm(const Moment& moment, Date at);
@@ -120,8 +122,8 @@ struct WorkSites {
   // segments lower-cased. Absent without a host.
   static std::optional<std::string> section(const Moment& moment);
 
-  // True when a path component is a sign-in word, or the lower-cased title holds a sign-in phrase as
-  // whole words.
+  // True when a path component is a sign-in word, or the lower-cased title holds a sign-in phrase
+  // as whole words.
   static bool isSignIn(const Moment& moment);
 
   Json toJson() const;

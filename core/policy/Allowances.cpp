@@ -16,14 +16,12 @@ Duration lengthAfter(int64_t count) {
   return std::min(std::ldexp(Allowances::first, doublings), Allowances::longest);
 }
 
-
 }  // namespace
 
 void Allowances::allow(const std::string& scope, Date at) {
   // An entry stays while its last grant is less than `longest` ago, or in the future.
-  std::erase_if(entries_, [&](const auto& entry) {
-    return at.since(entry.second.last) >= longest;
-  });
+  std::erase_if(entries_,
+                [&](const auto& entry) { return at.since(entry.second.last) >= longest; });
   int64_t count = 0;
   if (auto it = entries_.find(scope); it != entries_.end()) count = it->second.count;
   // Saturates rather than overflowing on a count no run of grants reaches.
@@ -51,9 +49,8 @@ std::vector<Allowances::Active> Allowances::active(Date at) const {
 void Allowances::remove(const std::string& scope) { entries_.erase(scope); }
 
 Json Allowances::Allowance::toJson() const {
-  return Json{{"count", json::encode(count)},
-              {"until", json::encode(until)},
-              {"last", json::encode(last)}};
+  return Json{
+      {"count", json::encode(count)}, {"until", json::encode(until)}, {"last", json::encode(last)}};
 }
 
 Allowances::Allowance Allowances::Allowance::fromJson(const Json& object) {

@@ -9,10 +9,14 @@ namespace qb {
 
 std::string_view rawValue(Outcome outcome) {
   switch (outcome) {
-    case Outcome::prompted: return "prompted";
-    case Outcome::back: return "back";
-    case Outcome::related: return "related";
-    case Outcome::dismissed: return "dismissed";
+    case Outcome::prompted:
+      return "prompted";
+    case Outcome::back:
+      return "back";
+    case Outcome::related:
+      return "related";
+    case Outcome::dismissed:
+      return "dismissed";
   }
   return "prompted";
 }
@@ -49,7 +53,8 @@ void Policy::restore(WorkContext context, Date at) {
 void Policy::forgetContext() { expire(); }
 
 void Policy::expire() {
-  if (!config.projectMemory) changeProjects([](ProjectMemory& memory) { memory = ProjectMemory(); });
+  if (!config.projectMemory)
+    changeProjects([](ProjectMemory& memory) { memory = ProjectMemory(); });
   context_.reset();
   workTitles_.clear();
   evidence_.clear();
@@ -88,8 +93,8 @@ namespace {
 using Lookups = std::map<std::string, std::optional<std::string>, std::less<>>;
 
 template <typename Lookup>
-std::optional<std::string> remembered(Lookups& lookups, std::string_view key,
-                                      size_t limit, Lookup lookup) {
+std::optional<std::string> remembered(Lookups& lookups, std::string_view key, size_t limit,
+                                      Lookup lookup) {
   if (auto found = lookups.find(key); found != lookups.end()) return found->second;
   if (lookups.size() >= limit) lookups.clear();
   std::optional<std::string> answer = lookup();

@@ -73,14 +73,16 @@ public:
 
   // --- Settings the coordinator writes; setting one has no further effect ---
   PolicyConfig config;
-  bool waitingOnAgent = false;  // a coding agent has finished and waits: the grace is agentWaitLimit
-  bool mediaPlaying = false;    // idle time never counts as away
+  bool waitingOnAgent =
+      false;                  // a coding agent has finished and waits: the grace is agentWaitLimit
+  bool mediaPlaying = false;  // idle time never counts as away
   // Hosts, or hosts followed by a path, never to prompt on. Entries are compared in the host's
   // normal form (lower-cased host, no leading "www.", no trailing "/"), whatever way they were
   // typed. Application windows never match.
   std::vector<std::string> neverInterrupt;
-  bool promptOnChat = false;    // consumer chat counts as drift
-  bool agentWorking = false;    // a coding agent of the work is busy: idle up to agentWaitLimit is presence
+  bool promptOnChat = false;  // consumer chat counts as drift
+  bool agentWorking =
+      false;  // a coding agent of the work is busy: idle up to agentWaitLimit is presence
 
   // --- Learned state, read only ---
   const std::optional<WorkContext>& context() const { return context_; }
@@ -131,7 +133,8 @@ public:
   std::optional<std::string> project(std::string_view in) const;
   // The project a page belongs to: named by its agent session, assistant project, title or
   // address, else by the recent work titles it resembles.
-  std::optional<std::string> project(const Moment& of, const std::optional<Analysis>& analysis) const;
+  std::optional<std::string> project(const Moment& of,
+                                     const std::optional<Analysis>& analysis) const;
   // The name time on a page is logged under: its project, else its host, else its application;
   // "" without a moment.
   std::string task(const std::optional<Moment>& of, const std::optional<Analysis>& analysis) const;

@@ -126,10 +126,12 @@ void Policy::count(Duration seconds, const std::optional<Moment>& moment, const 
     std::string task;
     if (moment) task = label ? *label : moment->host().value_or(moment->appName);
     credited_[task] += seconds;
-    if (analysis.unsure && seconds > 0 && moment) unsureTime_.push_back(UnsureTime{*moment, seconds});
+    if (analysis.unsure && seconds > 0 && moment)
+      unsureTime_.push_back(UnsureTime{*moment, seconds});
     float reading = 0;
     if (analysis.activity == ActivityKind::work) {
-      reading = moment ? sites_.reading(analysis.activityScore, *moment, at) : analysis.activityScore;
+      reading =
+          moment ? sites_.reading(analysis.activityScore, *moment, at) : analysis.activityScore;
     }
     sites_.credit(moment, seconds, reading, config.switchWorkBar, at, calendar);
   }
@@ -150,14 +152,12 @@ void Policy::count(Duration seconds, const std::optional<Moment>& moment, const 
   }
 
   workLog_.push_back(WorkStep{at, seconds});
-  std::erase_if(workLog_, [&](const WorkStep& step) {
-    return at.since(step.end) > config.learnWindow;
-  });
+  std::erase_if(workLog_,
+                [&](const WorkStep& step) { return at.since(step.end) > config.learnWindow; });
   if (title) {
     learnedDwell_.push_back(TitleDwell{*title, seconds, subject, label, site, at});
-    std::erase_if(learnedDwell_, [&](const TitleDwell& dwell) {
-      return at.since(dwell.at) > config.learnWindow;
-    });
+    std::erase_if(learnedDwell_,
+                  [&](const TitleDwell& dwell) { return at.since(dwell.at) > config.learnWindow; });
   }
   if (learnedSeconds() >= config.learnWorkSeconds) establish(at);
 }

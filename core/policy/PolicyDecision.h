@@ -32,9 +32,12 @@ struct PolicyDecision {
   friend constexpr bool operator==(const PolicyDecision& a, const PolicyDecision& b) {
     if (a.kind != b.kind) return false;
     switch (a.kind) {
-      case Kind::check: return a.at == b.at;
-      case Kind::intervene: return a.observationID == b.observationID;
-      case Kind::none: return true;
+      case Kind::check:
+        return a.at == b.at;
+      case Kind::intervene:
+        return a.observationID == b.observationID;
+      case Kind::none:
+        return true;
     }
     return true;
   }

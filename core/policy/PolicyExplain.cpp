@@ -23,8 +23,8 @@ std::string twoDecimals(double value) {
   if (std::isnan(value)) return "nan";
   if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
   char buffer[64];
-  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                    std::chars_format::fixed, kDecimals);
+  auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, kDecimals);
   if (error != std::errc()) return "0.00";
   return std::string(buffer, end);
 }

@@ -81,8 +81,8 @@ PolicyDecision Policy::ingest(const Analysis& analysis, const Moment& moment, Da
 void Policy::learn(const Moment& moment, const Analysis& analysis, Date at) {
   std::optional<std::string> title;
   if (!moment.namesOnlyApp(moment.title)) title = moment.title;
-  const bool confidentWork = analysis.activity == ActivityKind::work &&
-                             analysis.activityScore >= config.learnMinScore;
+  const bool confidentWork =
+      analysis.activity == ActivityKind::work && analysis.activityScore >= config.learnMinScore;
 
   std::vector<std::string> names;
   if (title && confidentWork) names = ProjectMemory::names(moment);
@@ -98,9 +98,8 @@ void Policy::learn(const Moment& moment, const Analysis& analysis, Date at) {
       context_->add(*title);
     } else {
       evidence_.push_back(Evidence{*title, at});
-      std::erase_if(evidence_, [&](const Evidence& seen) {
-        return at.since(seen.at) > config.learnWindow;
-      });
+      std::erase_if(evidence_,
+                    [&](const Evidence& seen) { return at.since(seen.at) > config.learnWindow; });
     }
   }
 
@@ -130,9 +129,7 @@ void Policy::learn(const Moment& moment, const Analysis& analysis, Date at) {
   }
 }
 
-std::optional<std::string> Policy::project(std::string_view in) const {
-  return projectIn(in);
-}
+std::optional<std::string> Policy::project(std::string_view in) const { return projectIn(in); }
 
 std::optional<std::string> Policy::namedProject(const Moment& moment) const {
   if (moment.agent) return projects_.spelling(moment.agent->project);

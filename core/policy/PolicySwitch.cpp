@@ -12,12 +12,13 @@ namespace {
 using Verdict = SwitchReading::Verdict;
 
 constexpr std::array<Verdict, 9> kAllVerdicts = {
-    Verdict::sameTask,  Verdict::sharesWords, Verdict::project,
-    Verdict::otherWork, Verdict::unknownSite, Verdict::newSite,
+    Verdict::sameTask,  Verdict::sharesWords,    Verdict::project,
+    Verdict::otherWork, Verdict::unknownSite,    Verdict::newSite,
     Verdict::signIn,    Verdict::neverInterrupt, Verdict::distraction};
 
 bool isAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::string lowercased(std::string_view text) {
@@ -46,15 +47,24 @@ std::string normalEntry(std::string_view entry) {
 
 std::string_view rawValue(SwitchReading::Verdict verdict) {
   switch (verdict) {
-    case Verdict::sameTask: return "same task";
-    case Verdict::sharesWords: return "shares words";
-    case Verdict::project: return "project";
-    case Verdict::otherWork: return "other work";
-    case Verdict::unknownSite: return "unknown site";
-    case Verdict::newSite: return "new site";
-    case Verdict::signIn: return "sign-in";
-    case Verdict::neverInterrupt: return "never interrupt";
-    case Verdict::distraction: return "distraction";
+    case Verdict::sameTask:
+      return "same task";
+    case Verdict::sharesWords:
+      return "shares words";
+    case Verdict::project:
+      return "project";
+    case Verdict::otherWork:
+      return "other work";
+    case Verdict::unknownSite:
+      return "unknown site";
+    case Verdict::newSite:
+      return "new site";
+    case Verdict::signIn:
+      return "sign-in";
+    case Verdict::neverInterrupt:
+      return "never interrupt";
+    case Verdict::distraction:
+      return "distraction";
   }
   return "distraction";
 }
@@ -90,10 +100,13 @@ SwitchReading::Verdict Policy::verdict(const Moment& moment, ActivityKind activi
   if (projectIn(moment.title)) return Verdict::project;
   if (moment.url && WorkSites::isSignIn(moment)) return Verdict::signIn;
   switch (activity) {
-    case ActivityKind::entertainment: return Verdict::distraction;
+    case ActivityKind::entertainment:
+      return Verdict::distraction;
     case ActivityKind::communication:
-    case ActivityKind::neutral: return Verdict::otherWork;
-    case ActivityKind::work: break;
+    case ActivityKind::neutral:
+      return Verdict::otherWork;
+    case ActivityKind::work:
+      break;
   }
   if (!moment.url) return Verdict::otherWork;
   if (reading >= config.switchWorkBar) return Verdict::otherWork;

@@ -41,9 +41,8 @@ void Policy::record(Outcome outcome, const Moment& moment,
     allowances_.allow(scope, at);
     sites_.confirm(moment, at);
     if (config.projectCorrections && !moment.namesOnlyApp(moment.title)) {
-      changeProjects([&](ProjectMemory& projects) {
-        projects.confirm(moment.title, source(moment), at);
-      });
+      changeProjects(
+          [&](ProjectMemory& projects) { projects.confirm(moment.title, source(moment), at); });
     }
   } else if (outcome == Outcome::dismissed) {
     // Cooldowns that have run out decide nothing any more; dropping them here keeps the map to

@@ -8,7 +8,6 @@ namespace {
 
 bool isPositiveFinite(double value) { return std::isfinite(value) && value > 0; }
 
-
 }  // namespace
 
 Duration Presence::allowance(const std::optional<std::string>& key) const {
@@ -43,7 +42,8 @@ Json Presence::toJson() const {
     for (Duration gap : list) array.push_back(json::encode(gap));
     gaps[key] = std::move(array);
   }
-  return Json{{"gaps", std::move(gaps)}, {"base", json::encode(base)}, {"most", json::encode(most)}};
+  return Json{
+      {"gaps", std::move(gaps)}, {"base", json::encode(base)}, {"most", json::encode(most)}};
 }
 
 Presence Presence::fromJson(const Json& object) {

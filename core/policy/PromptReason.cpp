@@ -33,7 +33,12 @@ bool isDangling(std::string_view character) {
 // Line breaks are White_Space but not blanks; what is left is the space separators and the tab.
 bool isBlankSpace(char32_t c) {
   switch (c) {
-    case U'\n': case U'\v': case U'\f': case U'\r': case U'\u0085': case U'\u2028':
+    case U'\n':
+    case U'\v':
+    case U'\f':
+    case U'\r':
+    case U'\u0085':
+    case U'\u2028':
     case U'\u2029':
       return false;
     default:

@@ -27,9 +27,9 @@ struct SwitchReading {
     distraction,
   };
 
-  float similarity = 0;  // the analysis's similarity to the recent work, unchanged
-  double siteWeight = 0; // 0 to 1: how much the page's site counts as work
-  float reading = 0;     // the work score raised by the site weight; 0 unless the page is work
+  float similarity = 0;   // the analysis's similarity to the recent work, unchanged
+  double siteWeight = 0;  // 0 to 1: how much the page's site counts as work
+  float reading = 0;      // the work score raised by the site weight; 0 unless the page is work
   Verdict verdict = Verdict::sameTask;
 
   // True unless the page continues the work: every verdict but sameTask and sharesWords.

@@ -1,5 +1,4 @@
-#include "analysis/ActivityHead.h"
-
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <cmath>
@@ -10,8 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "analysis/ActivityHead.h"
 #include "base/Error.h"
 #include "base/File.h"
 
@@ -106,13 +104,18 @@ TEST_F(ActivityHeadTest, LoadsWeightsBiasAndUnlistedWithTheirDefaults) {
   // Each missing value takes its own default; anything but an object of finite numbers (a float
   // infinity included) gives both defaults, not just the bad one.
   for (const auto& [json, expected] : std::vector<std::pair<std::string, Unlisted>>{
-           {"", {1, 0}}, {R"({"scale": 3})", {3, 0}}, {R"({"shift": -2})", {1, -2}},
-           {"[2, -1]", {1, 0}}, {"null", {1, 0}}, {R"({"scale": "2", "shift": -1})", {1, 0}},
+           {"", {1, 0}},
+           {R"({"scale": 3})", {3, 0}},
+           {R"({"shift": -2})", {1, -2}},
+           {"[2, -1]", {1, 0}},
+           {"null", {1, 0}},
+           {R"({"scale": "2", "shift": -1})", {1, 0}},
            {R"({"scale": 2, "shift": -1, "why": "tuned"})", {1, 0}},
            {R"({"scale": 1e39, "shift": -1})", {1, 0}}}) {
     const std::string member = json.empty() ? "" : R"(, "unlisted": )" + json;
     EXPECT_EQ(load(R"({"weights": [1, 1, 1, 1, 1, 1], "bias": 0)" + member + "}").unlisted(),
-              expected) << json;
+              expected)
+        << json;
   }
 }
 
@@ -186,25 +189,27 @@ TEST_F(ActivityHeadTest, CheckNamesBothLengthsOfAMismatch) {
 TEST_F(ActivityHeadTest, TextOfASiteIsTitleHostAndFirstPathWordElsewhereProgramAndTitle) {
   // The path word is decoded; blanks it brings are trimmed, line breaks are not.
   using Case = std::tuple<const char*, const char*, const char*>;
-  for (const auto& [title, address, text] : std::vector<Case>{
-           {"Pull requests", "https://www.GitHub.com/acme/widgets/pulls",
-            "Pull requests. github.com acme"},
-           {"Home", "https://example.org/", "Home. example.org"},
-           {"Home", "https://example.org", "Home. example.org"},
-           {"Home", "https://example.org//a/", "Home. example.org a"},
-           {"Wiki", "https://example.org/caf%C3%A9/x", "Wiki. example.org café"},
-           {"Wiki", "https://example.org/a%20%C2%A0%09", "Wiki. example.org a"},
-           {"Wiki", "https://example.org/a%0A", "Wiki. example.org a\n"},
-           {"", "https://example.org/", ". example.org"},
-           // A file address has no host: the program form.
-           {"notes.txt", "file:///home/me/notes.txt", "Firefox. notes.txt"}}) {
+  for (const auto& [title, address, text] :
+       std::vector<Case>{{"Pull requests", "https://www.GitHub.com/acme/widgets/pulls",
+                          "Pull requests. github.com acme"},
+                         {"Home", "https://example.org/", "Home. example.org"},
+                         {"Home", "https://example.org", "Home. example.org"},
+                         {"Home", "https://example.org//a/", "Home. example.org a"},
+                         {"Wiki", "https://example.org/caf%C3%A9/x", "Wiki. example.org café"},
+                         {"Wiki", "https://example.org/a%20%C2%A0%09", "Wiki. example.org a"},
+                         {"Wiki", "https://example.org/a%0A", "Wiki. example.org a\n"},
+                         {"", "https://example.org/", ". example.org"},
+                         // A file address has no host: the program form.
+                         {"notes.txt", "file:///home/me/notes.txt", "Firefox. notes.txt"}}) {
     const Moment tab(1, Date::fromReference(0), "Firefox", "firefox", title, Url::parse(address));
     EXPECT_EQ(ActivityHead::text(tab), text) << address;
   }
-  EXPECT_EQ(ActivityHead::text(Moment(1, Date::fromReference(0), "Notes", "org.example.Notes",
-                                      "Untitled")), "Notes. Untitled");
-  EXPECT_EQ(ActivityHead::text(Moment(1, Date::fromReference(0), " Notes\t", "org.example.Notes",
-                                      "")), " Notes\t. ");
+  EXPECT_EQ(ActivityHead::text(
+                Moment(1, Date::fromReference(0), "Notes", "org.example.Notes", "Untitled")),
+            "Notes. Untitled");
+  EXPECT_EQ(
+      ActivityHead::text(Moment(1, Date::fromReference(0), " Notes\t", "org.example.Notes", "")),
+      " Notes\t. ");
 }
 
 }  // namespace

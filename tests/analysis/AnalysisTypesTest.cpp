@@ -34,8 +34,9 @@ TEST(AnalysisTest, EqualityAndRebinding) {
 
 TEST(AnalyzerConfigTest, JsonIsStrictAndRoundTrips) {
   Json production = AnalyzerConfig::production.toJson();
-  EXPECT_EQ(json::dump(production),
-            R"({"headAbstain":0.7,"headAbstainUnlisted":0.8,"messagingByList":true,"vagueTitleUnrelated":true})");
+  EXPECT_EQ(
+      json::dump(production),
+      R"({"headAbstain":0.7,"headAbstainUnlisted":0.8,"messagingByList":true,"vagueTitleUnrelated":true})");
   EXPECT_EQ(AnalyzerConfig::fromJson(production), AnalyzerConfig::production);
   EXPECT_EQ(AnalyzerConfig::production, AnalyzerConfig());
 

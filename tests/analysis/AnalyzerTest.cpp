@@ -1,4 +1,4 @@
-#include "analysis/Analyzer.h"
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
@@ -9,8 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include <gtest/gtest.h>
-
+#include "analysis/Analyzer.h"
 #include "analysis/GuardedAnalyzer.h"
 
 namespace qb {
@@ -35,7 +34,8 @@ public:
                                   const std::vector<std::string>& others) override {
     embed(text);
     std::vector<float> out;
-    for (const std::string& other : others) out.push_back(similarity.count(other) ? similarity[other] : 0.1f);
+    for (const std::string& other : others)
+      out.push_back(similarity.count(other) ? similarity[other] : 0.1f);
     return out;
   }
 
@@ -72,7 +72,8 @@ protected:
   }
 
   Moment page(std::string_view title, std::string_view address, float logit) {
-    Moment moment(++id, Date::fromReference(1000), "Firefox", "firefox", title, Url::parse(address));
+    Moment moment(++id, Date::fromReference(1000), "Firefox", "firefox", title,
+                  Url::parse(address));
     embedder->logits[ActivityHead::text(moment)] = logit;
     return moment;
   }
@@ -117,7 +118,8 @@ TEST_F(AnalyzerTest, ThresholdsDependOnWhetherTheSiteIsListed) {
   EXPECT_EQ(listed.passes[0].task, "work: code hosting");
   EXPECT_EQ(listed.passes[0].text, "Pull requests. github.com acme");
 
-  auto unlisted = analyzer.analyzeTraced(page("Pull requests", "https://code.example/acme", p75), {});
+  auto unlisted =
+      analyzer.analyzeTraced(page("Pull requests", "https://code.example/acme", p75), {});
   EXPECT_EQ(unlisted.analysis.activity, std::nullopt);
   EXPECT_FLOAT_EQ(unlisted.analysis.activityScore, 0.75f);
   EXPECT_TRUE(unlisted.analysis.unsure);
@@ -131,7 +133,8 @@ TEST_F(AnalyzerTest, ThresholdsDependOnWhetherTheSiteIsListed) {
 
 TEST_F(AnalyzerTest, LeisureAnswersAndMusic) {
   const float p10 = -std::log(9.0f);  // sigmoid = 0.1
-  auto music = analyzer.analyzeTraced(page("Song (Official Music Video)", "https://tube.example/w", p10), {});
+  auto music = analyzer.analyzeTraced(
+      page("Song (Official Music Video)", "https://tube.example/w", p10), {});
   EXPECT_EQ(music.analysis.activity, ActivityKind::neutral);
   EXPECT_EQ(music.analysis.activityScore, 1.0f);
 
@@ -188,13 +191,15 @@ TEST_F(AnalyzerTest, PersonalShiftMovesOnlyThePersonalProbability) {
 }
 
 TEST_F(AnalyzerTest, SwitchTextAndVagueness) {
-  Moment bullet(1, Date(), "Firefox", "firefox", "Deep work \u2022 Site", Url::parse("https://a.example/"));
+  Moment bullet(1, Date(), "Firefox", "firefox", "Deep work \u2022 Site",
+                Url::parse("https://a.example/"));
   EXPECT_EQ(Analyzer::switchText(bullet), "Deep work");
   bullet.pageText = std::string(800, 'p');
   EXPECT_EQ(Analyzer::switchText(bullet), "Deep work. " + std::string(500, 'p'));
   EXPECT_TRUE(Analyzer::isVague(Moment(1, Date(), "Files", "org.gnome.Nautilus", "Files")));
   EXPECT_TRUE(Analyzer::isVague(Moment(1, Date(), "Files", "org.gnome.Nautilus", "")));
-  EXPECT_FALSE(Analyzer::isVague(Moment(1, Date(), "Files", "org.gnome.Nautilus", "Invoices 2024")));
+  EXPECT_FALSE(
+      Analyzer::isVague(Moment(1, Date(), "Files", "org.gnome.Nautilus", "Invoices 2024")));
 }
 
 TEST_F(AnalyzerTest, GuardRejectsFailuresAndInvalidResults) {
@@ -242,7 +247,8 @@ TEST_F(AnalyzerTest, GuardTimesOutAndRecoversWhenTheModelReturns) {
     guard.timeout = 5.0;
     bool recovered = false;
     for (int i = 0; i < 500 && !recovered; ++i) {
-      recovered = guard.analyzeTraced(moment, {}).outcome.kind == GuardedAnalyzer::Outcome::Kind::done;
+      recovered =
+          guard.analyzeTraced(moment, {}).outcome.kind == GuardedAnalyzer::Outcome::Kind::done;
       if (!recovered) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(recovered) << "the guard never recovered after the model returned";

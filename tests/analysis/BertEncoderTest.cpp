@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-
-#include "base/File.h"
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +14,7 @@
 #include "analysis/EncoderKernels.h"
 #include "analysis/SafeTensors.h"
 #include "base/Error.h"
+#include "base/File.h"
 #include "base/Json.h"
 
 namespace qb {
@@ -283,7 +282,8 @@ TEST(BertEncoderLoadTest, RefusesMissingMistypedOrMisdescribedTensors) {
   // The entries with `name` edited, or left out when `edit` is null.
   auto edited = [&](const std::string& name, void (*edit)(Entry&)) {
     std::vector<Entry> copy = entries;
-    auto it = std::find_if(copy.begin(), copy.end(), [&](const Entry& e) { return e.name == name; });
+    auto it =
+        std::find_if(copy.begin(), copy.end(), [&](const Entry& e) { return e.name == name; });
     if (it == copy.end()) throw std::runtime_error("no tensor " + name);
     edit ? edit(*it) : void(copy.erase(it));
     return copy;
@@ -298,12 +298,19 @@ TEST(BertEncoderLoadTest, RefusesMissingMistypedOrMisdescribedTensors) {
           {}, "half-precision weight");
   corrupt(edited("encoder.layer.0.attention.self.key.weight", [](Entry& e) { e.dtype = "I32"; }),
           {}, "integer weight");
-  corrupt(edited("encoder.layer.0.intermediate.dense.weight", [](Entry& e) { e.shape = {32, 64}; }),
+  corrupt(edited("encoder.layer.0.intermediate.dense.weight",
+                 [](Entry& e) {
+                   e.shape = {32, 64};
+                 }),
           {}, "transposed weight");
   corrupt(entries, {{"num_hidden_layers", "2"}}, "metadata with part of the architecture");
   corrupt(entries,
-          {{"num_hidden_layers", "2x"}, {"num_attention_heads", "4"}, {"hidden_size", "32"},
-           {"intermediate_size", "64"}, {"max_position_embeddings", "64"}, {"vocab_size", "189"},
+          {{"num_hidden_layers", "2x"},
+           {"num_attention_heads", "4"},
+           {"hidden_size", "32"},
+           {"intermediate_size", "64"},
+           {"max_position_embeddings", "64"},
+           {"vocab_size", "189"},
            {"layer_norm_eps", "1e-12"}},
           "metadata number with junk");
 }

@@ -1,10 +1,9 @@
-#include "analysis/Moment.h"
+#include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-#include <gtest/gtest.h>
-
+#include "analysis/Moment.h"
 #include "base/Text.h"
 
 namespace qb {
@@ -35,7 +34,9 @@ TEST(MomentTest, CleanRemovesBrowserNamesAndUnreadCounts) {
 }
 
 TEST(MomentTest, CleanDropsControlsTrimsAndCuts) {
-  EXPECT_EQ(Moment::clean("a\tb\nc\r\x7f" "d"), "abcd");
+  EXPECT_EQ(Moment::clean("a\tb\nc\r\x7f"
+                          "d"),
+            "abcd");
   EXPECT_EQ(Moment::clean("  \u00a0 spaced out \u3000 "), "spaced out");
   EXPECT_EQ(Moment::clean(std::string(250, 'x')), std::string(200, 'x'));
   // 200 characters, each of two scalars: the cut keeps whole characters.
@@ -52,7 +53,8 @@ TEST(MomentTest, CleanSurvivesHostileInput) {
   EXPECT_EQ(Moment::clean(std::string(100000, '(')), std::string(200, '('));
   std::mt19937 random(20261206);
   std::uniform_int_distribution<int> byte(0, 255), length(0, 400);
-  const std::string pieces[] = {" - ", "Google Chrome", "(12) ", "\u2014", "\t", "\xe2\x80", "\xf0"};
+  const std::string pieces[] = {" - ", "Google Chrome", "(12) ", "\u2014",
+                                "\t",  "\xe2\x80",      "\xf0"};
   for (int round = 0; round < 2000; ++round) {
     std::string input;
     int n = length(random);
@@ -101,7 +103,7 @@ TEST(MomentTest, NamesOnlyAppRecognisesBareTitles) {
   EXPECT_TRUE(firefox.namesOnlyApp("Mozilla Firefox"));  // both words are in the bundle id
   EXPECT_TRUE(firefox.namesOnlyApp("Firefox 2024"));     // digits alone never count
   EXPECT_FALSE(firefox.namesOnlyApp("New Tab - Recipes"));
-  EXPECT_FALSE(firefox.namesOnlyApp("Firefox v2"));      // "v2" holds a letter
+  EXPECT_FALSE(firefox.namesOnlyApp("Firefox v2"));  // "v2" holds a letter
   EXPECT_TRUE(appMoment("Terminal").titleIsBare());
   EXPECT_FALSE(appMoment("vim main.cpp").titleIsBare());
 }

@@ -169,8 +169,11 @@ TEST(PersonalMemoryTest, JsonRoundTripsAndReadsAHandWrittenFile) {
   ASSERT_EQ(read.examples.size(), 3u);
   PersonalMemory expected;
   expected.examples = {
-      {.id = *Uuid::parse("0F0E0D0C-0B0A-4908-8706-050403020100"), .vector = {1.0f, -2.0f, 0.5f},
-       .work = true, .at = Date::fromReference(86400.5), .title = "Design review",
+      {.id = *Uuid::parse("0F0E0D0C-0B0A-4908-8706-050403020100"),
+       .vector = {1.0f, -2.0f, 0.5f},
+       .work = true,
+       .at = Date::fromReference(86400.5),
+       .title = "Design review",
        .site = "wiki.example.org"},
       {.id = read.examples[1].id, .vector = {1.0f, -2.0f}, .at = Date::fromReference(-3)},
       {.id = read.examples[2].id, .vector = {}, .at = Date::fromReference(0)}};
@@ -188,14 +191,28 @@ TEST(PersonalMemoryTest, MalformedFilesFailWholeAndUnusableConstantsAreRepaired)
       "limit": 2000, "halfLife": 7776000, "nearby": 0.6, "strength": 6})");
   ASSERT_NO_THROW(PersonalMemory::fromJson(good));
   // A member removed (no value) or replaced: anything missing or of the wrong type fails it all.
-  for (const auto& [pointer, value] : std::vector<std::pair<std::string, std::string>>{
-           {"/examples", ""}, {"/limit", ""}, {"/halfLife", ""}, {"/nearby", ""}, {"/strength", ""},
-           {"/examples", "\"1\""}, {"/limit", "\"1\""}, {"/halfLife", "\"1\""},
-           {"/nearby", "\"1\""}, {"/strength", "\"1\""}, {"/examples/0/vector", ""},
-           {"/examples/0/work", ""}, {"/examples/0/at", ""}, {"/examples/0/id", "5"},
-           {"/examples/0/id", "\"x\""}, {"/examples/0/vector", "\"AACAPw\""},
-           {"/examples/0/vector", "1"}, {"/examples/0/work", "1"}, {"/examples/0/title", "false"},
-           {"/examples/1", "42"}, {"", "[]"}}) {
+  for (const auto& [pointer, value] :
+       std::vector<std::pair<std::string, std::string>>{{"/examples", ""},
+                                                        {"/limit", ""},
+                                                        {"/halfLife", ""},
+                                                        {"/nearby", ""},
+                                                        {"/strength", ""},
+                                                        {"/examples", "\"1\""},
+                                                        {"/limit", "\"1\""},
+                                                        {"/halfLife", "\"1\""},
+                                                        {"/nearby", "\"1\""},
+                                                        {"/strength", "\"1\""},
+                                                        {"/examples/0/vector", ""},
+                                                        {"/examples/0/work", ""},
+                                                        {"/examples/0/at", ""},
+                                                        {"/examples/0/id", "5"},
+                                                        {"/examples/0/id", "\"x\""},
+                                                        {"/examples/0/vector", "\"AACAPw\""},
+                                                        {"/examples/0/vector", "1"},
+                                                        {"/examples/0/work", "1"},
+                                                        {"/examples/0/title", "false"},
+                                                        {"/examples/1", "42"},
+                                                        {"", "[]"}}) {
     Json file = good;
     const Json::json_pointer at(pointer);
     if (!value.empty()) {
@@ -211,9 +228,13 @@ TEST(PersonalMemoryTest, MalformedFilesFailWholeAndUnusableConstantsAreRepaired)
     }
   }
 
-  for (const auto& [key, value] : std::vector<std::pair<const char*, Json>>{
-           {"halfLife", 0}, {"halfLife", -86400}, {"nearby", 1}, {"nearby", 1.5},
-           {"nearby", 1e300}, {"strength", -2}, {"strength", 1e39}}) {
+  for (const auto& [key, value] : std::vector<std::pair<const char*, Json>>{{"halfLife", 0},
+                                                                            {"halfLife", -86400},
+                                                                            {"nearby", 1},
+                                                                            {"nearby", 1.5},
+                                                                            {"nearby", 1e300},
+                                                                            {"strength", -2},
+                                                                            {"strength", 1e39}}) {
     Json file = PersonalMemory().toJson();
     file[key] = value;
     EXPECT_EQ(PersonalMemory::fromJson(file), PersonalMemory()) << key << value;
@@ -248,7 +269,9 @@ TEST(PersonalMemoryTest, HostileSizesStayBounded) {
   many["limit"] = 3;
   for (int i = 0; i < 5000; ++i) {
     many["examples"].push_back({{"id", idOf(static_cast<uint8_t>(i)).string()},
-                                {"vector", "AACAPw=="}, {"work", true}, {"at", i}});
+                                {"vector", "AACAPw=="},
+                                {"work", true},
+                                {"at", i}});
   }
   const PersonalMemory memory = PersonalMemory::fromJson(many);
   ASSERT_EQ(memory.examples.size(), 3u);

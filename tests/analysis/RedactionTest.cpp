@@ -1,6 +1,6 @@
-#include "analysis/Redaction.h"
-
 #include <gtest/gtest.h>
+
+#include "analysis/Redaction.h"
 
 namespace qb {
 namespace {

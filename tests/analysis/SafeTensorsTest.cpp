@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-
-#include "base/File.h"
 #include <unistd.h>
 
 #include <cstring>
@@ -10,6 +8,7 @@
 
 #include "analysis/SafeTensors.h"
 #include "base/Error.h"
+#include "base/File.h"
 
 namespace qb {
 namespace {

@@ -1,5 +1,4 @@
-#include "analysis/SiteKnowledge.h"
-
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <clocale>
@@ -10,8 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "analysis/SiteKnowledge.h"
 #include "base/Error.h"
 #include "base/File.h"
 
@@ -65,7 +63,8 @@ TEST(SiteKnowledgeTest, UsesOnlyRowsWithALeanWordAndFourFieldsSplitAtEveryTermin
   EXPECT_TRUE(table.sections().empty());  // "extra" has no "=": no usable item
 
   auto lines = SiteKnowledge::parse(
-      "\xEF\xBB\xBF" "a.org\twork\t1\tA\r\n"
+      "\xEF\xBB\xBF"
+      "a.org\twork\t1\tA\r\n"
       "b.org\tleisure\t1\tB\r"
       "c.org\tmixed\t1\tC\xC2\x85"
       "d.org\tneutral\t1\tD\xE2\x80\xA8"
@@ -91,15 +90,20 @@ TEST(SiteKnowledgeTest, LaterRowsReplaceEntriesButKeepSectionsUnlessTheyBringNew
 
 TEST(SiteKnowledgeTest, ConfidenceReadsAsStrtofInTheCLocaleAndMustBeFinite) {
   // Finite values outside 0 to 1 are kept: they only weigh the site feature more or less.
-  for (const auto& [field, value] : std::vector<std::pair<std::string, float>>{
-           {"0.9", 0.9f}, {"+0.25", 0.25f}, {"0x1p-1", 0.5f}, {"5e-1", 0.5f}, {".75", 0.75f},
-           {"-0.5", -0.5f}, {"1.5", 1.5f}}) {
+  for (const auto& [field, value] : std::vector<std::pair<std::string, float>>{{"0.9", 0.9f},
+                                                                               {"+0.25", 0.25f},
+                                                                               {"0x1p-1", 0.5f},
+                                                                               {"5e-1", 0.5f},
+                                                                               {".75", 0.75f},
+                                                                               {"-0.5", -0.5f},
+                                                                               {"1.5", 1.5f}}) {
     EXPECT_EQ(confidenceOf(field), value) << field;
   }
   // Words and overflows that strtof reads as NaN or infinity would poison every score.
-  for (std::string bad : {"", "high", " 0.9", "\t0.9", "\v0.9", "0.9 ", "0.9x", "0,9", "--1",
-                          "nan", "NaN", "nan(123)", "-nan", "inf", "-inf", "Infinity", "+INFINITY",
-                          "1e39", "-1e39", "0x1p200", "0x1.fffffffffp127"}) {
+  for (std::string bad :
+       {"",     "high",     " 0.9",      "\t0.9", "\v0.9",    "0.9 ",    "0.9x",
+        "0,9",  "--1",      "nan",       "NaN",   "nan(123)", "-nan",    "inf",
+        "-inf", "Infinity", "+INFINITY", "1e39",  "-1e39",    "0x1p200", "0x1.fffffffffp127"}) {
     EXPECT_EQ(confidenceOf(bad), SiteKnowledge::kDefaultConfidence) << '"' << bad << '"';
   }
   EXPECT_EQ(confidenceOf(std::string("0.5\0", 4)), SiteKnowledge::kDefaultConfidence);
@@ -129,25 +133,30 @@ TEST(SiteKnowledgeTest, SectionsAreCheckedOneByOneAndTheLongestWholeSegmentPrefi
       "reddit.com\tleisure\t0.8\tboards\t/r/programming=work;/learn/=work\n");
   // Trimmed, lower-cased, longest first by characters (the ideographic space is one character of
   // three bytes); equal lengths keep their file order.
-  EXPECT_EQ(table.sections().at("s.org"), (Sections{{"noslash", Lean::work},
-                                                    {"/\u3000learn", Lean::mixed},
-                                                    {"/docs", Lean::work}}));
+  EXPECT_EQ(
+      table.sections().at("s.org"),
+      (Sections{{"noslash", Lean::work}, {"/\u3000learn", Lean::mixed}, {"/docs", Lean::work}}));
   EXPECT_EQ(table.sections().at("v.com"), (Sections{{"/watch/later", Lean::work},
                                                     {"/watch", Lean::mixed},
                                                     {"/b", Lean::neutral},
                                                     {"/a", Lean::work}}));
   expectLeans(table, {
-      // The prefix without a slash is kept but can never match a path.
-      {"https://s.org/noslash", Lean::leisure}, {"https://s.org/docs/intro", Lean::work},
-      {"https://v.com/watch/later/x", Lean::work}, {"https://v.com/watch?v=1", Lean::mixed},
-      {"https://www.reddit.com/r/programming", Lean::work},
-      {"https://reddit.com/R/Programming/comments/x", Lean::work},
-      {"https://old.reddit.com/r/programming/", Lean::work},
-      {"https://reddit.com/r/programmingx", Lean::leisure},
-      {"https://reddit.com/r", Lean::leisure}, {"https://reddit.com", Lean::leisure},
-      {"https://reddit.com/learn/", Lean::work}, {"https://reddit.com/learn", Lean::work},
-      {"https://reddit.com/r/%70rogramming", Lean::work},  // decoded, as the address bar shows
-  });
+                         // The prefix without a slash is kept but can never match a path.
+                         {"https://s.org/noslash", Lean::leisure},
+                         {"https://s.org/docs/intro", Lean::work},
+                         {"https://v.com/watch/later/x", Lean::work},
+                         {"https://v.com/watch?v=1", Lean::mixed},
+                         {"https://www.reddit.com/r/programming", Lean::work},
+                         {"https://reddit.com/R/Programming/comments/x", Lean::work},
+                         {"https://old.reddit.com/r/programming/", Lean::work},
+                         {"https://reddit.com/r/programmingx", Lean::leisure},
+                         {"https://reddit.com/r", Lean::leisure},
+                         {"https://reddit.com", Lean::leisure},
+                         {"https://reddit.com/learn/", Lean::work},
+                         {"https://reddit.com/learn", Lean::work},
+                         {"https://reddit.com/r/%70rogramming",
+                          Lean::work},  // decoded, as the address bar shows
+                     });
   // A match keeps the site's confidence and note; only the lean changes.
   EXPECT_EQ(table.lookup(site("https://reddit.com/r/programming")),
             (Entry{Lean::work, 0.8f, "boards"}));
@@ -162,13 +171,19 @@ TEST(SiteKnowledgeTest, MostSpecificListedDomainWins) {
       "localhost\twork\t0.8\tlocal\n");
   // The last label alone is never a candidate, but a one-label host is tried whole; empty labels
   // are dropped before the candidates are built.
-  for (const auto& [address, what] : std::vector<std::pair<std::string, std::string>>{
-           {"https://docs.example.org/a", "docs"}, {"https://mail.example.org", "site"},
-           {"https://WWW.Example.ORG/", "site"}, {"https://a.b.docs.example.org", "docs"},
-           {"https://news.site.co.uk", "country"}, {"http://localhost:8080/app", "local"},
-           {"https://other.uk", "-"}, {"https://uk", "label"},
-           {"https://a..example.org.", "site"}, {"https://.docs.example.org", "docs"},
-           {"https://...", "-"}, {"https://example.org.evil.net", "-"}}) {
+  for (const auto& [address, what] :
+       std::vector<std::pair<std::string, std::string>>{{"https://docs.example.org/a", "docs"},
+                                                        {"https://mail.example.org", "site"},
+                                                        {"https://WWW.Example.ORG/", "site"},
+                                                        {"https://a.b.docs.example.org", "docs"},
+                                                        {"https://news.site.co.uk", "country"},
+                                                        {"http://localhost:8080/app", "local"},
+                                                        {"https://other.uk", "-"},
+                                                        {"https://uk", "label"},
+                                                        {"https://a..example.org.", "site"},
+                                                        {"https://.docs.example.org", "docs"},
+                                                        {"https://...", "-"},
+                                                        {"https://example.org.evil.net", "-"}}) {
     auto entry = table.lookup(site(address));
     EXPECT_EQ(entry ? entry->what : "-", what) << address;
   }
@@ -270,9 +285,11 @@ TEST(SiteKnowledgeTest, ShippedTableIsWellFormed) {
                       {"https://aws.amazon.com/s3", Lean::work},
                       {"https://www.amazon.com/dp/1", Lean::leisure},
                       {"http://localhost:3000/", Lean::work}});
-  for (const auto& [name, lean] : std::vector<std::pair<std::string, std::optional<Lean>>>{
-           {"Terminal", Lean::work}, {"Steam", Lean::leisure}, {"Files", Lean::neutral},
-           {"Firefox", std::nullopt}}) {
+  for (const auto& [name, lean] :
+       std::vector<std::pair<std::string, std::optional<Lean>>>{{"Terminal", Lean::work},
+                                                                {"Steam", Lean::leisure},
+                                                                {"Files", Lean::neutral},
+                                                                {"Firefox", std::nullopt}}) {
     EXPECT_EQ(leanOf(table, program(name)), lean) << name;
   }
 }

@@ -1,5 +1,3 @@
-#include "analysis/Tokenizer.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -11,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "analysis/Tokenizer.h"
 #include "base/Error.h"
 #include "base/File.h"
 
@@ -121,30 +120,45 @@ TEST_F(WordPieceTest, NormalisesSplitsAndMatchesWords) {
       {"Hello, World!", {"hello", ",", "world", "!"}},
       {"HELLO,WORLD!", {"hello", ",", "world", "!"}},
       // Accents are stripped and case folded; the Angstrom sign decomposes to A with a ring.
-      {"Caf\u00E9", {"cafe"}}, {"Cafe\u0301", {"cafe"}}, {"CAF\u00C9", {"cafe"}},
-      {"\u00C5NGSTR\u00D6M", {"angstrom"}}, {"\u212BNGSTROM", {"angstrom"}},
+      {"Caf\u00E9", {"cafe"}},
+      {"Cafe\u0301", {"cafe"}},
+      {"CAF\u00C9", {"cafe"}},
+      {"\u00C5NGSTR\u00D6M", {"angstrom"}},
+      {"\u212BNGSTROM", {"angstrom"}},
       // Lower-casing is per scalar and full: a final capital sigma is σ, not ς; ẞ is ß; dotted
       // capital I decomposes to I and a mark, which goes.
-      {"\u03A3\u0391\u03A3", {"\u03C3\u03B1\u03C3"}}, {"\u1E9E", {"\u00DF"}}, {"\u0130", {"i"}},
+      {"\u03A3\u0391\u03A3", {"\u03C3\u03B1\u03C3"}},
+      {"\u1E9E", {"\u00DF"}},
+      {"\u0130", {"i"}},
       // Tabs, line ends and other White_Space separate words...
-      {"a\tb\r\nc", {"a", "b", "c"}}, {"a\nb\rc", {"a", "b", "c"}},
-      {"a\u00A0b\u2028c", {"a", "b", "c"}}, {"a\u3000b", {"a", "b"}},
+      {"a\tb\r\nc", {"a", "b", "c"}},
+      {"a\nb\rc", {"a", "b", "c"}},
+      {"a\u00A0b\u2028c", {"a", "b", "c"}},
+      {"a\u3000b", {"a", "b"}},
       // ...while controls (vertical tab, form feed, NEL) and Cf are dropped first.
-      {"a\vb", {"ab"}}, {"a\fb", {"ab"}}, {"a\u0085b", {"ab"}}, {"a\u200Db", {"ab"}},
+      {"a\vb", {"ab"}},
+      {"a\fb", {"ab"}},
+      {"a\u0085b", {"ab"}},
+      {"a\u200Db", {"ab"}},
       // CJK ideographs are words of their own; kana and hangul runs are not split (the voiced
       // mark of が goes like an accent once decomposed).
-      {"\u4E2D\u6587", {"\u4E2D", "\u6587"}}, {"x\u4E2Dy", {"x", "\u4E2D", "y"}},
+      {"\u4E2D\u6587", {"\u4E2D", "\u6587"}},
+      {"x\u4E2Dy", {"x", "\u4E2D", "y"}},
       {"\u3072\u3089\u304C\u306A", {"\u3072\u3089\u304B\u306A"}},
       {"\uD55C\uAD6D\uC5B4", {"\uD55C\uAD6D\uC5B4"}},
       // ASCII symbols and non-ASCII punctuation split; € (Sc) and © (So) do not.
-      {"$5+3", {"$", "5", "+", "3"}}, {"\u20AC5", {"\u20AC", "##5"}},
+      {"$5+3", {"$", "5", "+", "3"}},
+      {"\u20AC5", {"\u20AC", "##5"}},
       {"a^b`c", {"a", "^", "b", "`", "c"}},
       {"a\u2014b\u00ABc\u00BBa\u3002",
        {"a", "\u2014", "b", "\u00AB", "c", "\u00BB", "a", "\u3002"}},
-      {"\u00A9", {"\u00A9"}}, {"a\u00A9", {"[UNK]"}},
+      {"\u00A9", {"\u00A9"}},
+      {"a\u00A9", {"[UNK]"}},
       {"[MASK]", {"[", "mask", "]"}},  // bracketed lines are plain tokens; brackets split
       // Greedy longest match; a rest no "##" piece covers makes the whole word unknown.
-      {"playing", {"play", "##ing"}}, {"play", {"play"}}, {"helpx", {"[UNK]"}},
+      {"playing", {"play", "##ing"}},
+      {"play", {"play"}},
+      {"helpx", {"[UNK]"}},
       {"hello helpx world", {"hello", "[UNK]", "world"}},
       {"hel\xFFlo \xC3", {"hello"}},  // ill-formed text reads as U+FFFD, which goes
   };
@@ -204,8 +218,9 @@ TEST_F(WordPieceTest, TokensAreComparedUnderCanonicalEquivalence) {
   // Line 3: a precomposed Hangul syllable; line 4: its conjoining jamo (a duplicate, skipped);
   // line 5: jamo of another syllable; line 6: e with a combining acute; line 7: precomposed é
   // (a duplicate); line 8: a continuation piece.
-  WordPiece v = parsed("[CLS]\n[SEP]\n[UNK]\n\uD55C\n\u1112\u1161\u11AB\n\u1100\u116E\u11A8\n"
-                       "e\u0301\n\u00E9\n##\uAD6D");
+  WordPiece v = parsed(
+      "[CLS]\n[SEP]\n[UNK]\n\uD55C\n\u1112\u1161\u11AB\n\u1100\u116E\u11A8\n"
+      "e\u0301\n\u00E9\n##\uAD6D");
   EXPECT_EQ(v.size(), 7u);
   EXPECT_EQ(v.id("\u1112\u1161\u11AB"), 3);
   EXPECT_EQ(v.id("\uD55C"), 3);

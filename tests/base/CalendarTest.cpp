@@ -1,9 +1,8 @@
-#include "base/Calendar.h"
+#include <gtest/gtest.h>
 
 #include <cmath>
 
-#include <gtest/gtest.h>
-
+#include "base/Calendar.h"
 #include "support/CivilTime.h"
 
 namespace qb {

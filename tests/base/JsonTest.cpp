@@ -1,4 +1,4 @@
-#include "base/Json.h"
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include <gtest/gtest.h>
+#include "base/Json.h"
 
 namespace qb {
 namespace {
@@ -22,7 +22,8 @@ TEST(JsonTest, FloatsAreWrittenInTheirShortestForm) {
 }
 
 TEST(JsonTest, DecodingIsStrictAboutKeysAndTypes) {
-  Json object = json::parse(R"({"flag": true, "n": 128.0, "half": 128.5, "s": "x", "neg": -1, "nil": null})");
+  Json object =
+      json::parse(R"({"flag": true, "n": 128.0, "half": 128.5, "s": "x", "neg": -1, "nil": null})");
   EXPECT_TRUE(json::require<bool>(object, "flag"));
   EXPECT_EQ(json::require<int>(object, "n"), 128);
   EXPECT_EQ(json::require<std::string>(object, "s"), "x");

@@ -1,5 +1,3 @@
-#include "base/Regex.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/Regex.h"
 #include "base/Text.h"
 
 namespace qb {
@@ -49,8 +48,8 @@ TEST(RegexTest, OffsetsAreBytesOfTheUtf8Text) {
   ASSERT_TRUE(groups);
   EXPECT_EQ(groups->range, (Range{1, 7}));
   // The second group did not take part.
-  EXPECT_EQ(groups->groups, (std::vector<std::optional<Range>>{Range{1, 3}, std::nullopt,
-                                                               Range{3, 7}}));
+  EXPECT_EQ(groups->groups,
+            (std::vector<std::optional<Range>>{Range{1, 3}, std::nullopt, Range{3, 7}}));
   EXPECT_EQ(Regex("(a)|(b)").firstMatch("b").value().groups,
             (std::vector<std::optional<Range>>{std::nullopt, Range{0, 1}}));
 
@@ -67,11 +66,18 @@ TEST(RegexTest, AnchorsAndCase) {
   // Anchors are the ends of the whole text (ICU: "$" also before a final line end); case is
   // ignored only when asked, then with Unicode case folding.
   using Case = std::tuple<const char*, const char*, bool>;
-  for (const auto& [pattern, text, expected] : std::vector<Case>{
-           {"^one", "one\ntwo", true}, {"two$", "one\ntwo", true}, {"^two", "one\ntwo", false},
-           {"one$", "one\ntwo", false}, {"two$", "two\n", true}, {count, "News (3) today", false},
-           {count, " (99+) News", true}, {"hello", "HeLLo", false}, {"(?i)hello", "HeLLo", true},
-           {"(?i)\u00E9mile", "\u00C9MILE", true}, {"(?i)\u03C3", "\u03A3", true}}) {
+  for (const auto& [pattern, text, expected] :
+       std::vector<Case>{{"^one", "one\ntwo", true},
+                         {"two$", "one\ntwo", true},
+                         {"^two", "one\ntwo", false},
+                         {"one$", "one\ntwo", false},
+                         {"two$", "two\n", true},
+                         {count, "News (3) today", false},
+                         {count, " (99+) News", true},
+                         {"hello", "HeLLo", false},
+                         {"(?i)hello", "HeLLo", true},
+                         {"(?i)\u00E9mile", "\u00C9MILE", true},
+                         {"(?i)\u03C3", "\u03A3", true}}) {
     EXPECT_EQ(Regex(pattern).contains(text), expected) << pattern << " in " << text;
   }
 }
@@ -105,7 +111,9 @@ TEST(RegexTest, SplitReplaceAndRemove) {
   EXPECT_EQ(Regex("\\s+").removeAll(" a \u3000b\t"), "ab");
 
   // Ill-formed text is matched as repaired: offsets index "a", U+FFFD, "b", U+FFFD.
-  const std::string bytes = "a\xFF" "b\xE2\x82";
+  const std::string bytes =
+      "a\xFF"
+      "b\xE2\x82";
   EXPECT_EQ(ranges(Regex("\uFFFD").allMatches(bytes)), (Ranges{{1, 4}, {5, 8}}));
   EXPECT_EQ(Regex("b").removeAll(bytes), "a\uFFFD\uFFFD");
   EXPECT_EQ(Regex("b").split(bytes), (Strings{"a\uFFFD", "\uFFFD"}));

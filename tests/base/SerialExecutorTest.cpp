@@ -1,10 +1,10 @@
-#include "base/SerialExecutor.h"
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <stdexcept>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "base/SerialExecutor.h"
 
 namespace qb {
 namespace {

@@ -1,5 +1,3 @@
-#include "base/Text.h"
-
 #include <gtest/gtest.h>
 #include <unicode/unistr.h>
 
@@ -7,6 +5,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "base/Text.h"
 
 namespace qb::text {
 namespace {
@@ -34,22 +34,32 @@ void expectMapped(F f, const Pairs& cases) {
 }
 
 TEST(TextTest, ValidTextIsKeptAndIllFormedTextLosesEachMaximalSubpart) {
-  for (const std::string& text : {std::string(), std::string("plain ascii, longer than a word"),
-                                  std::string("caf\u00E9 \u20AC\U0001F600\U0010FFFF"),
-                                  std::string("nul\0inside", 10)}) {
+  for (const std::string& text :
+       {std::string(), std::string("plain ascii, longer than a word"),
+        std::string("caf\u00E9 \u20AC\U0001F600\U0010FFFF"), std::string("nul\0inside", 10)}) {
     EXPECT_TRUE(isValidUtf8(text)) << text;
     EXPECT_EQ(repairUtf8(text), text);
   }
-  const Pairs cases = {
-      {"\xC3", kFFFD}, {"a\xE2\x82" "b", "a" + kFFFD + "b"},  // truncated 2- and 3-byte
-      {"\xF0\x9F\x98", kFFFD}, {"\xF0\x9F\xC3\xA9", kFFFD + "\xC3\xA9"},  // truncated 4-byte
-      {"\xC0\xAF", fffd(2)}, {"\xE0\x80\xAF", fffd(3)}, {"\xF0\x80\x80\xAF", fffd(4)},  // overlong
-      {"\xED\xA0\x80", fffd(3)}, {"\xED\xA0\x80\xED\xB0\x80", fffd(6)},  // surrogates, CESU
-      {"\xF4\x90\x80\x80", fffd(4)}, {"\xF5\x80\x80\x80", fffd(4)},      // beyond U+10FFFF
-      {"x\xFFy", "x" + kFFFD + "y"}, {"a\x80\xBF" "b", "a" + fffd(2) + "b"},
-      // The worked example of the Unicode Standard's chapter 3.
-      {"\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",
-       "a" + fffd(3) + "b" + kFFFD + "c" + fffd(2) + "d"}};
+  const Pairs cases = {{"\xC3", kFFFD},
+                       {"a\xE2\x82"
+                        "b",
+                        "a" + kFFFD + "b"},  // truncated 2- and 3-byte
+                       {"\xF0\x9F\x98", kFFFD},
+                       {"\xF0\x9F\xC3\xA9", kFFFD + "\xC3\xA9"},  // truncated 4-byte
+                       {"\xC0\xAF", fffd(2)},
+                       {"\xE0\x80\xAF", fffd(3)},
+                       {"\xF0\x80\x80\xAF", fffd(4)},  // overlong
+                       {"\xED\xA0\x80", fffd(3)},
+                       {"\xED\xA0\x80\xED\xB0\x80", fffd(6)},  // surrogates, CESU
+                       {"\xF4\x90\x80\x80", fffd(4)},
+                       {"\xF5\x80\x80\x80", fffd(4)},  // beyond U+10FFFF
+                       {"x\xFFy", "x" + kFFFD + "y"},
+                       {"a\x80\xBF"
+                        "b",
+                        "a" + fffd(2) + "b"},
+                       // The worked example of the Unicode Standard's chapter 3.
+                       {"\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",
+                        "a" + fffd(3) + "b" + kFFFD + "c" + fffd(2) + "d"}};
   for (const auto& [input, expected] : cases) {
     SCOPED_TRACE(::testing::PrintToString(input));
     EXPECT_FALSE(isValidUtf8(input));
@@ -71,11 +81,16 @@ TEST(TextTest, DecodeEncodeAndScalarCounts) {
 
   EXPECT_EQ(scalarCount(""), 0u);
   EXPECT_EQ(scalarCount("e\u0301\U0001F600"), 3u);
-  EXPECT_EQ(scalarCount("a\xE2\x82" "b"), 3u);  // the broken sequence counts as one U+FFFD
+  EXPECT_EQ(scalarCount("a\xE2\x82"
+                        "b"),
+            3u);  // the broken sequence counts as one U+FFFD
   EXPECT_EQ(scalarPrefix("a\u00E9\U0001F600z", 3), "a\u00E9\U0001F600");
   EXPECT_EQ(scalarPrefix("abc", 10), "abc");
   EXPECT_EQ(scalarPrefix("abc", 0), "");
-  EXPECT_EQ(scalarPrefix("\xE2\x82" "ab\xFF", 2), kFFFD + "a");
+  EXPECT_EQ(scalarPrefix("\xE2\x82"
+                         "ab\xFF",
+                         2),
+            kFFFD + "a");
 }
 
 TEST(TextTest, CharactersAreGraphemeClusters) {
@@ -83,9 +98,15 @@ TEST(TextTest, CharactersAreGraphemeClusters) {
   const std::string flags = "\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA";  // two flags
   const std::string accented = "e\u0301\u0323";
   // Conjoining jamo of one syllable; a thumb with a skin-tone modifier.
-  for (const auto& [text, count] : std::vector<std::pair<std::string, size_t>>{
-           {"", 0}, {family, 1}, {flags, 2}, {accented, 1}, {"\u1112\u1161\u11AB", 1},
-           {"\U0001F44D\U0001F3FD", 1}, {"a\r\nb", 3}, {"a\n\rb", 4}}) {
+  for (const auto& [text, count] :
+       std::vector<std::pair<std::string, size_t>>{{"", 0},
+                                                   {family, 1},
+                                                   {flags, 2},
+                                                   {accented, 1},
+                                                   {"\u1112\u1161\u11AB", 1},
+                                                   {"\U0001F44D\U0001F3FD", 1},
+                                                   {"a\r\nb", 3},
+                                                   {"a\n\rb", 4}}) {
     EXPECT_EQ(characterCount(text), count) << text;
   }
   EXPECT_EQ(characters("x" + family + accented + "\r\n"),
@@ -142,22 +163,31 @@ TEST(TextTest, ScalarAndCharacterProperties) {
 TEST(TextTest, LowercasedAndTrimmed) {
   // Full root mapping: ẞ to ß, İ grows by a combining dot, I is never the Turkish dotless i,
   // and final sigma is context-dependent even in the root locale.
-  expectMapped(lowercased, {{"Hello, WORLD 42 XYZ", "hello, world 42 xyz"}, {"\u1E9E", "\u00DF"},
-                            {"\u0130", "i\u0307"}, {"I", "i"},
+  expectMapped(lowercased, {{"Hello, WORLD 42 XYZ", "hello, world 42 xyz"},
+                            {"\u1E9E", "\u00DF"},
+                            {"\u0130", "i\u0307"},
+                            {"I", "i"},
                             {"\u00C5NGSTR\u00D6M", "\u00E5ngstr\u00F6m"},
                             {"\u039F\u0394\u039F\u03A3", "\u03BF\u03B4\u03BF\u03C2"},
-                            {"\u03A3", "\u03C3"}, {"A\xFF" "B", "a" + kFFFD + "b"}});
+                            {"\u03A3", "\u03C3"},
+                            {"A\xFF"
+                             "B",
+                             "a" + kFFFD + "b"}});
   // Unicode White_Space goes from the ends; zero-width space is not White_Space.
-  expectMapped(trimmed, {{"  \t a b \r\n", "a b"}, {"\u00A0\u3000x y\u0085\u2029", "x y"},
-                         {" \u00A0 ", ""}, {"", ""}, {"\u200Bx\u200B", "\u200Bx\u200B"},
-                         {" \xFF ", kFFFD}, {" e\u0301 ", "e\u0301"}});
+  expectMapped(trimmed, {{"  \t a b \r\n", "a b"},
+                         {"\u00A0\u3000x y\u0085\u2029", "x y"},
+                         {" \u00A0 ", ""},
+                         {"", ""},
+                         {"\u200Bx\u200B", "\u200Bx\u200B"},
+                         {" \xFF ", kFFFD},
+                         {" e\u0301 ", "e\u0301"}});
 }
 
 TEST(TextTest, NormalisationAndCanonicalEquivalence) {
-  expectMapped(nfd, {{"caf\u00E9", "cafe\u0301"}, {"\uD55C", "\u1112\u1161\u11AB"},
-                     {"plain", "plain"}});
-  expectMapped(nfc, {{"cafe\u0301", "caf\u00E9"}, {"\u1112\u1161\u11AB", "\uD55C"},
-                     {"a\xFF", "a" + kFFFD}});
+  expectMapped(nfd,
+               {{"caf\u00E9", "cafe\u0301"}, {"\uD55C", "\u1112\u1161\u11AB"}, {"plain", "plain"}});
+  expectMapped(
+      nfc, {{"cafe\u0301", "caf\u00E9"}, {"\u1112\u1161\u11AB", "\uD55C"}, {"a\xFF", "a" + kFFFD}});
   EXPECT_TRUE(canonicallyEqual("caf\u00E9", "cafe\u0301"));
   EXPECT_TRUE(canonicallyEqual("\uD55C", "\u1112\u1161\u11AB"));
   // Marks of different combining classes may come in either order.
@@ -169,10 +199,9 @@ TEST(TextTest, NormalisationAndCanonicalEquivalence) {
 
 // Random byte strings biased towards the bytes that make or break UTF-8.
 std::string randomBytes(std::mt19937& rng, size_t maxLength) {
-  static const unsigned char kInteresting[] = {0x00, 0x09, 0x0A, 0x0D, 0x20, 'a',  'Z',  0x7F,
-                                               0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1,
-                                               0xC2, 0xDF, 0xE0, 0xE1, 0xED, 0xEF, 0xF0, 0xF1,
-                                               0xF4, 0xF5, 0xFE, 0xFF};
+  static const unsigned char kInteresting[] = {
+      0x00, 0x09, 0x0A, 0x0D, 0x20, 'a',  'Z',  0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF,
+      0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xED, 0xEF, 0xF0, 0xF1, 0xF4, 0xF5, 0xFE, 0xFF};
   std::string out(std::uniform_int_distribution<size_t>(0, maxLength)(rng), '\0');
   for (char& c : out) {
     c = static_cast<char>(rng() % 4 == 0 ? rng() % 256 : kInteresting[rng() % sizeof kInteresting]);

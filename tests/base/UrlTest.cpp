@@ -1,10 +1,10 @@
-#include "base/Url.h"
+#include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "base/Url.h"
 
 namespace qb {
 namespace {
@@ -53,11 +53,23 @@ TEST(UrlTest, AddressesSplitIntoTheirComponentsAsWritten) {
 }
 
 TEST(UrlTest, StructuralErrorsAreRefused) {
-  const std::vector<std::string_view> refused = {
-      "", ":x", "1http://h", "ht tp://h", "http://h/a b", "http://h/\t", "http://h/\x7f",
-      std::string_view("http://h/\0", 10), "http://[::1/", "http://[::1]x/", "http://[v1.x]/",
-      "http://a]b/", "http://a[b/", "http://h:8x/", "http://h:-1/", "http://h:4294967296/",
-      "http://[::1]:1:2/"};
+  const std::vector<std::string_view> refused = {"",
+                                                 ":x",
+                                                 "1http://h",
+                                                 "ht tp://h",
+                                                 "http://h/a b",
+                                                 "http://h/\t",
+                                                 "http://h/\x7f",
+                                                 std::string_view("http://h/\0", 10),
+                                                 "http://[::1/",
+                                                 "http://[::1]x/",
+                                                 "http://[v1.x]/",
+                                                 "http://a]b/",
+                                                 "http://a[b/",
+                                                 "http://h:8x/",
+                                                 "http://h:-1/",
+                                                 "http://h:4294967296/",
+                                                 "http://[::1]:1:2/"};
   for (std::string_view bad : refused) {
     EXPECT_FALSE(UrlComponents::parse(bad)) << bad;
     EXPECT_FALSE(Url::parse(bad)) << bad;
@@ -111,8 +123,8 @@ TEST(UrlTest, QueryItemsKeepTheirEncodingAndChangedComponentsRecompose) {
 
 TEST(UrlTest, ParsedTextsComeBackUnchanged) {
   for (std::string_view text :
-       {"http://h", "http://:@h:/", "http://@h", "x://[::1]:0/?#", "file:///", "//", "///x",
-        "?", "#", "a", "a:", "a:b:c", "HTTP://H/%7e?%26=%3D#%23", "https://u@h:80/p?q#f#g"}) {
+       {"http://h", "http://:@h:/", "http://@h", "x://[::1]:0/?#", "file:///", "//", "///x", "?",
+        "#", "a", "a:", "a:b:c", "HTTP://H/%7e?%26=%3D#%23", "https://u@h:80/p?q#f#g"}) {
     auto url = Url::parse(text);
     ASSERT_TRUE(url) << text;
     EXPECT_EQ(url->absoluteString(), text);
@@ -121,18 +133,28 @@ TEST(UrlTest, ParsedTextsComeBackUnchanged) {
 }
 
 TEST(UrlTest, RandomAndHugeTextEitherRoundTripsOrIsRefused) {
-  static const std::vector<std::string> pieces = {
-      "http", "https", "file", ":", "//", "/", "?", "#", "@", "[", "]", "::1", "%", "%2", "%41",
-      "%zz", "&", "=", "a", "B.c", "80", "4294967296", " ", "\t", "\x7f", "\xff", "\xc3", "é",
-      "\xe2\x82", "|", "\\", "{", std::string(1, '\0'), "www.", "-", "+"};
+  static const std::vector<std::string> pieces = {"http",       "https",    "file",
+                                                  ":",          "//",       "/",
+                                                  "?",          "#",        "@",
+                                                  "[",          "]",        "::1",
+                                                  "%",          "%2",       "%41",
+                                                  "%zz",        "&",        "=",
+                                                  "a",          "B.c",      "80",
+                                                  "4294967296", " ",        "\t",
+                                                  "\x7f",       "\xff",     "\xc3",
+                                                  "é",          "\xe2\x82", "|",
+                                                  "\\",         "{",        std::string(1, '\0'),
+                                                  "www.",       "-",        "+"};
   std::mt19937 random(20240601);
   int parsed = 0;
   for (int n = 0; n < 4000; ++n) {
     std::string text;
     int count = static_cast<int>(random() % 12);
     for (int i = 0; i < count; ++i) {
-      if (random() % 4 == 0) text += static_cast<char>(random() % 256);
-      else text += pieces[random() % pieces.size()];
+      if (random() % 4 == 0)
+        text += static_cast<char>(random() % 256);
+      else
+        text += pieces[random() % pieces.size()];
     }
     auto url = Url::parse(text);
     auto c = UrlComponents::parse(text);

@@ -1,11 +1,10 @@
-#include "context/DailyQuestion.h"
+#include <gtest/gtest.h>
 
 #include <limits>
 #include <sstream>
 #include <string>
 
-#include <gtest/gtest.h>
-
+#include "context/DailyQuestion.h"
 #include "support/CivilTime.h"
 
 namespace qb {

@@ -1,11 +1,11 @@
-#include "context/LastWork.h"
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "context/LastWork.h"
 
 namespace qb {
 namespace {
@@ -67,7 +67,7 @@ TEST(LastWorkTest, EmptyUntilTheFirstWorkPageWhichIsRememberedAtOnce) {
 
 TEST(LastWorkTest, StayingAMinuteFollowsTheRunAndSticks) {
   play({{0, site("example.com", "/a"), "a1", "a1"},
-        {30, site("example.com", "/b"), "a2", "a2"},  // an equal-length run lets the newer in
+        {30, site("example.com", "/b"), "a2", "a2"},      // an equal-length run lets the newer in
         {61, site("www.EXAMPLE.com", "/c"), "a3", "a3"},  // same scope: the run started at 0
         // Having stayed, shorter runs elsewhere no longer matter, however long below a minute.
         {61, site("other.org", "/x"), "b", "a3"},
@@ -79,26 +79,32 @@ TEST(LastWorkTest, StayingAMinuteFollowsTheRunAndSticks) {
 
   // After a stay of exactly a minute a 59.99-second run elsewhere cannot replace the page; after
   // a 59.9-second run it can, since that page only leads as the longest run.
-  play({{0, site("example.com", "/a"), "a", "a"}, {60, {}, "", "a"},
-        {60, app("org.editor"), "b", "a"}, {60 + 59.99, {}, "", "a"}});
-  play({{0, site("example.com", "/a"), "a", "a"}, {59.9, {}, "", "a"},
-        {59.9, app("org.editor"), "b", "a"}, {59.9 + 59.99, {}, "", "b"}});
+  play({{0, site("example.com", "/a"), "a", "a"},
+        {60, {}, "", "a"},
+        {60, app("org.editor"), "b", "a"},
+        {60 + 59.99, {}, "", "a"}});
+  play({{0, site("example.com", "/a"), "a", "a"},
+        {59.9, {}, "", "a"},
+        {59.9, app("org.editor"), "b", "a"},
+        {59.9 + 59.99, {}, "", "b"}});
 }
 
 TEST(LastWorkTest, LongestRunLeadsUntilSomethingStays) {
   play({{0, site("example.com", "/a"), "a", "a"},
         {40, app("org.editor"), "b", "a"},  // measures a's run: 40 s
-        {60, {}, "", "a"}, {79.9, {}, "", "a"},
+        {60, {}, "", "a"},
+        {79.9, {}, "", "a"},
         {80, {}, "", "b"},  // b's run equals a's
         // A third scope's shorter run changes nothing.
-        {85, app("org.terminal"), "c", "b"}, {85 + 44, {}, "", "b"}});
+        {85, app("org.terminal"), "c", "b"},
+        {85 + 44, {}, "", "b"}});
 }
 
 TEST(LastWorkTest, NonWorkEndsTheRunButKeepsThePageAndAnotherScopeStartsANewOne) {
   play({{0, site("example.com", "/a"), "a1", "a1"},
         {30, site("news.example.org", "/"), "news", "a1", false},
         {50, site("example.com", "/b"), "a2", nullptr},  // a new run from 50, not the old one
-        {100, {}, "", "a2"},                              // 50 s: longest, not stayed
+        {100, {}, "", "a2"},                             // 50 s: longest, not stayed
         {100, app("org.editor"), "b", "a2"},
         {155, {}, "", "b"}});  // 55 s beats 50 s only if a2 never stayed
 
@@ -106,8 +112,10 @@ TEST(LastWorkTest, NonWorkEndsTheRunButKeepsThePageAndAnotherScopeStartsANewOne)
         {50, site("sub.example.com", "/a"), "b", "a"},  // hosts differ: new run
         {70, site("example.com", "/a"), "c", "a"},      // and again
         // a's run was 50 s; b's 20 s never beat it, c's (from 70) does only at 50 s.
-        {119.9, {}, "", "a"}, {120, {}, "", "c"},
-        {130, {}, "", "c"}, {130, app("org.editor"), "d", "c"},
+        {119.9, {}, "", "a"},
+        {120, {}, "", "c"},
+        {130, {}, "", "c"},
+        {130, app("org.editor"), "d", "c"},
         {130 + 59, {}, "", "c"}});  // c stayed at 130
 }
 

@@ -200,9 +200,15 @@ TEST(ProjectMemoryTest, ProjectEvidence) {
   EXPECT_TRUE(memory.isProject(inApp));
 
   // A ticket-like spelling, the whole of it, but no year.
-  for (const auto& [spelling, ticket] : std::vector<std::pair<std::string, bool>>{
-           {"ABC 123", true}, {"ABC123", true}, {"ABC 2024", false}, {"ABC 1999", false},
-           {"ABC 2024A", true}, {"ABC 1850", true}, {"Abc 123", false}, {"ABC 123 plan", false}}) {
+  for (const auto& [spelling, ticket] :
+       std::vector<std::pair<std::string, bool>>{{"ABC 123", true},
+                                                 {"ABC123", true},
+                                                 {"ABC 2024", false},
+                                                 {"ABC 1999", false},
+                                                 {"ABC 2024A", true},
+                                                 {"ABC 1850", true},
+                                                 {"Abc 123", false},
+                                                 {"ABC 123 plan", false}}) {
     Candidate candidate = withTitles(spelling, 2);
     candidate.spellings[spelling] = 1;
     EXPECT_EQ(memory.isProject(candidate), ticket) << spelling;
@@ -236,10 +242,16 @@ TEST(ProjectMemoryTest, WorkspaceSitesNeedASecondDomainAndNoHeader) {
   // The header needs three titles, and three quarters of them.
   ProjectMemory headers;
   EXPECT_FALSE(headers.isHeader("atlas", "a.example.com"));
-  for (const auto& [title, host, header] : std::vector<std::tuple<const char*, const char*, bool>>{
-           {"Atlas one", "a", false}, {"Atlas two", "a", false}, {"Other", "a", false},
-           {"Atlas three", "a", true}, {"Else", "a", false}, {"Atlas four", "b", false},
-           {"Atlas five", "b", false}, {"Other", "b", false}, {"Else", "b", false}}) {
+  for (const auto& [title, host, header] :
+       std::vector<std::tuple<const char*, const char*, bool>>{{"Atlas one", "a", false},
+                                                               {"Atlas two", "a", false},
+                                                               {"Other", "a", false},
+                                                               {"Atlas three", "a", true},
+                                                               {"Else", "a", false},
+                                                               {"Atlas four", "b", false},
+                                                               {"Atlas five", "b", false},
+                                                               {"Other", "b", false},
+                                                               {"Else", "b", false}}) {
     see(headers, title, site(std::string(host) + ".example.com"));
     EXPECT_EQ(headers.isHeader("atlas", std::string(host) + ".example.com"), header) << title;
   }
@@ -367,8 +379,12 @@ TEST(ProjectMemoryTest, MalformedFilesFail) {
   const Json good = populated().toJson();
   // A member replaced by other JSON, or removed where none is given.
   for (const auto& [pointer, value] : std::vector<std::pair<std::string, std::string>>{
-           {"/candidates", ""}, {"/recent", ""}, {"/siteTitles", ""}, {"/retention", ""},
-           {"/candidates/atlas/confirmed", ""}, {"/candidates/atlas/sites", "[1]"},
+           {"/candidates", ""},
+           {"/recent", ""},
+           {"/siteTitles", ""},
+           {"/retention", ""},
+           {"/candidates/atlas/confirmed", ""},
+           {"/candidates/atlas/sites", "[1]"},
            {"/candidates/atlas/spellings/Atlas", "1.5"},
            {"/siteTitles/docs.example.com", "\"Atlas plan\""},
            {"/recent/0/source", R"({"site": {"0": "a"}})"},

@@ -29,8 +29,12 @@ TEST(ProjectNamesTest, KeysWordsMentionsAndDomains) {
   // Keys keep letters and numbers of every script (superscript two, one half, a Roman numeral,
   // Arabic-Indic three); composed and decomposed spellings are one key.
   for (const auto& [name, key] : std::vector<std::pair<std::string, std::string>>{
-           {"ABC-123", "abc123"}, {"abc 123", "abc123"}, {"Abc123", "abc123"}, {"-- !? //", ""},
-           {"", ""}, {"\u00c9cole Normale", "\u00e9colenormale"},
+           {"ABC-123", "abc123"},
+           {"abc 123", "abc123"},
+           {"Abc123", "abc123"},
+           {"-- !? //", ""},
+           {"", ""},
+           {"\u00c9cole Normale", "\u00e9colenormale"},
            {"x\u00b2 \u00bd \u216b \u0663", "x\u00b2\u00bd\u217b\u0663"},
            {"\u041f\u0440\u043e\u0435\u043a\u0442 \u4e00",
             "\u043f\u0440\u043e\u0435\u043a\u0442\u4e00"},
@@ -46,24 +50,33 @@ TEST(ProjectNamesTest, KeysWordsMentionsAndDomains) {
 
   // Up to five whole words, joined, must equal the key.
   using Mention = std::tuple<std::string, std::string, bool>;
-  for (const auto& [title, key, mentioned] : std::vector<Mention>{
-           {"Widget Service - Docs", "widgetservice", true},
-           {"docs: widget-service", "widgetservice", true},
-           {"Widget Servicing", "widgetservice", false},
-           {"Widgets Service", "widgetservice", false},
-           {"a b c d e f", "abcde", true}, {"a b c d e f", "bcdef", true},
-           {"a b c d e f", "abcdef", false}, {"", "atlas", false}, {"atlas", "", false},
-           {"Atlases", "atlas", false},
-           {"E\u0301COLE plan", ProjectMemory::key("\u00e9cole"), true}}) {
+  for (const auto& [title, key, mentioned] :
+       std::vector<Mention>{{"Widget Service - Docs", "widgetservice", true},
+                            {"docs: widget-service", "widgetservice", true},
+                            {"Widget Servicing", "widgetservice", false},
+                            {"Widgets Service", "widgetservice", false},
+                            {"a b c d e f", "abcde", true},
+                            {"a b c d e f", "bcdef", true},
+                            {"a b c d e f", "abcdef", false},
+                            {"", "atlas", false},
+                            {"atlas", "", false},
+                            {"Atlases", "atlas", false},
+                            {"E\u0301COLE plan", ProjectMemory::key("\u00e9cole"), true}}) {
     EXPECT_EQ(ProjectMemory::mentions(title, key), mentioned) << title << " / " << key;
   }
 
   // The registrable labels: two, or three under a listed second-level label of a country.
-  for (const auto& [host, domain] : std::vector<std::pair<std::string, std::string>>{
-           {"a.b.example.com", "example.com"}, {"news.bbc.co.uk", "bbc.co.uk"},
-           {"Docs.Example.AC.JP", "example.ac.jp"}, {"www.example.de", "example.de"},
-           {"example.com", "example.com"}, {"co.uk", "co.uk"}, {"a..example.com.", "example.com"},
-           {"localhost", "localhost"}, {"", ""}, {"...", ""}}) {
+  for (const auto& [host, domain] :
+       std::vector<std::pair<std::string, std::string>>{{"a.b.example.com", "example.com"},
+                                                        {"news.bbc.co.uk", "bbc.co.uk"},
+                                                        {"Docs.Example.AC.JP", "example.ac.jp"},
+                                                        {"www.example.de", "example.de"},
+                                                        {"example.com", "example.com"},
+                                                        {"co.uk", "co.uk"},
+                                                        {"a..example.com.", "example.com"},
+                                                        {"localhost", "localhost"},
+                                                        {"", ""},
+                                                        {"...", ""}}) {
     EXPECT_EQ(ProjectMemory::domain(host), domain) << host;
   }
 }
@@ -90,7 +103,9 @@ TEST(ProjectNamesTest, NamesInTitlesAndAddresses) {
            // Separators; a hyphen inside a word, or a colon without a blank after it, is none;
            // blanks of any width are trimmed.
            {"Alpha [Beta] (Gamma) <Delta>", "", "", {"Alpha", "Beta", "Gamma", "Delta"}},
-           {"Alpha \u00b7 Beta \u2022 Gamma | Delta \u2013 Eps", "", "",
+           {"Alpha \u00b7 Beta \u2022 Gamma | Delta \u2013 Eps",
+            "",
+            "",
             {"Alpha", "Beta", "Gamma", "Delta", "Eps"}},
            {"Alpha::Beta: Gamma", "", "", {"Alpha", "Beta", "Gamma"}},
            {"Self-hosted wiki", "", "", {"Self-hosted wiki"}},
@@ -98,9 +113,12 @@ TEST(ProjectNamesTest, NamesInTitlesAndAddresses) {
            {"Alpha (\u2003Beta\u00a0)", "", "", {"Alpha", "Beta"}},
            // Ticket keys come first, years are no tickets, two spellings of one ticket are one.
            {"ABC 123: Fix login", "", "", {"ABC 123", "Fix login"}},
-           {"FY 2024" + tail, "", "", {}}, {"FY 1999" + tail, "", "", {}},
-           {"FY 2024Q" + tail, "", "", {"FY 2024Q"}}, {"FY 202" + tail, "", "", {"FY 202"}},
-           {"FY 1850" + tail, "", "", {"FY 1850"}}, {"Abc 123" + tail, "", "", {}},
+           {"FY 2024" + tail, "", "", {}},
+           {"FY 1999" + tail, "", "", {}},
+           {"FY 2024Q" + tail, "", "", {"FY 2024Q"}},
+           {"FY 202" + tail, "", "", {"FY 202"}},
+           {"FY 1850" + tail, "", "", {"FY 1850"}},
+           {"Abc 123" + tail, "", "", {}},
            {"QA 4521B and ABC123 and XY 12" + tail, "", "", {"QA 4521B", "ABC123", "XY 12"}},
            {"ABC123 and ABC 123" + tail, "", "", {"ABC123"}},
            // Course codes from the title and the path.
@@ -112,8 +130,10 @@ TEST(ProjectNamesTest, NamesInTitlesAndAddresses) {
            {"one two three four five", "", "", {"one two three four five"}},
            {std::string(41, 'a'), "", "", {}},
            {std::string(40, 'a'), "", "", {std::string(40, 'a')}},
-           {"12345 | 2024", "", "", {}}, {"me@example | src/atlas", "", "", {}},
-           {"Inbox", "", "", {}}, {"New Tab", "", "", {}},
+           {"12345 | 2024", "", "", {}},
+           {"me@example | src/atlas", "", "", {}},
+           {"Inbox", "", "", {}},
+           {"New Tab", "", "", {}},
            // Words of four or more characters of the application's name keep a part out; the
            // site's own name is dropped, but a key of three characters stays.
            {"Studio plan | UX plan", "", "UX Studio", {"UX plan"}},
@@ -130,7 +150,8 @@ TEST(ProjectNamesTest, RepositoriesAndAssistantProjects) {
   for (const auto& [address, name] : std::vector<std::pair<std::string, Found>>{
            {"https://www.GitHub.com/Owner/Atlas%20Two/tree", "Atlas Two"},
            {"https://github.com/settings/profile", std::nullopt},
-           {"https://github.com/Pulls/x", std::nullopt}, {"https://github.com/owner", std::nullopt},
+           {"https://github.com/Pulls/x", std::nullopt},
+           {"https://github.com/owner", std::nullopt},
            {"https://gist.github.com/owner/atlas", std::nullopt},
            {"https://example.com/owner/atlas", std::nullopt},
            {"file:///owner/atlas", std::nullopt}}) {
@@ -144,7 +165,8 @@ TEST(ProjectNamesTest, RepositoriesAndAssistantProjects) {
   for (const auto& [address, name] : std::vector<std::pair<std::string, Found>>{
            {base + "g-p-" + hex + "-Thesis%20plan/project", "Thesis plan"},
            {"https://www." + ProjectMemory::assistantHost() +
-                "/g/g-p-0123456789abcdef0123456789abcdef-x-y", "x-y"},
+                "/g/g-p-0123456789abcdef0123456789abcdef-x-y",
+            "x-y"},
            {base + "g-p-" + std::string(32, 'A') + "-Plan", std::nullopt},
            {base + "g-p-" + std::string(31, 'a') + "-Plan", std::nullopt},
            {base + "g-p-bad/g-p-" + hex + "-Plan", std::nullopt},

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <random>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "base/Text.h"
 #include "context/WorkContext.h"
@@ -16,16 +16,16 @@ TEST(TitleWordsTest, StemsAndCutsLongWords) {
   EXPECT_EQ(WorkContext::words("coding"), Words{"coding"});       // 6 letters keep "ing"
   EXPECT_EQ(WorkContext::words("tests"), Words{"test"});
   EXPECT_EQ(WorkContext::words("bugs"), Words{"bugs"});
-  EXPECT_EQ(WorkContext::words("classes"), Words{"class"});       // "es" before "s"
+  EXPECT_EQ(WorkContext::words("classes"), Words{"class"});  // "es" before "s"
   EXPECT_EQ(WorkContext::words("parsed"), Words{"pars"});
   EXPECT_EQ(WorkContext::words("Compiler compilers compiling"), Words{"compil"});
 }
 
 TEST(TitleWordsTest, StopWordsShortWordsAndAcronyms) {
   EXPECT_EQ(WorkContext::words("the Video about watch"), Words{});
-  EXPECT_EQ(WorkContext::words("TUTORIAL"), Words{});       // 6+ capitals are not an acronym
-  EXPECT_EQ(WorkContext::words("DOCS"), Words{"docs"});     // short capitals are
-  EXPECT_EQ(WorkContext::words("Videoing"), Words{"video"}); // an inflected stop word is stemmed
+  EXPECT_EQ(WorkContext::words("TUTORIAL"), Words{});         // 6+ capitals are not an acronym
+  EXPECT_EQ(WorkContext::words("DOCS"), Words{"docs"});       // short capitals are
+  EXPECT_EQ(WorkContext::words("Videoing"), Words{"video"});  // an inflected stop word is stemmed
   EXPECT_EQ(WorkContext::words("UI ui api"), Words{"ui"});
   EXPECT_EQ(WorkContext::words("CS50 and CS 101"), (Words{"cs50", "cs", "101"}));
   EXPECT_EQ(WorkContext::words("7 42 2024"), Words{"2024"});

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <limits>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "base/Error.h"
 #include "base/Json.h"
@@ -163,17 +163,17 @@ TEST(WorkContextJsonTest, ReadsTheDocumentedFormAndWritesItBack) {
   EXPECT_EQ(context.id.string(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
   EXPECT_EQ(context.titles, (std::vector<std::string>{"Design review - Docs", "Budget"}));
   EXPECT_EQ(context.sessionHalfLife, 3600);
-  EXPECT_EQ(context.dwell.at("Design review - Docs"),
-            (Dwell{1800, Date::fromReference(739000000.5), "Design review", none,
-                   "docs.example.com"}));
+  EXPECT_EQ(
+      context.dwell.at("Design review - Docs"),
+      (Dwell{1800, Date::fromReference(739000000.5), "Design review", none, "docs.example.com"}));
   EXPECT_EQ(context.dwell.at("Budget"),
             (Dwell{600.25, Date::fromReference(739000100), none, "finance", none}));
   Json written = context.toJson();
   EXPECT_EQ(written["dwell"]["Budget"].size(), 3u);  // absent names are not written
   EXPECT_EQ(WorkContext::fromJson(json::parse(json::dump(written))), context);
 
-  WorkContext bare = WorkContext::fromJson(json::parse(R"({"id": ")" + context.id.string() +
-                                                       R"(", "titles": []})"));
+  WorkContext bare = WorkContext::fromJson(
+      json::parse(R"({"id": ")" + context.id.string() + R"(", "titles": []})"));
   EXPECT_TRUE(bare.dwell.empty());
   EXPECT_EQ(bare.sessionHalfLife, 7200);
 }

@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <limits>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "base/Error.h"
 #include "base/Json.h"
@@ -34,11 +34,16 @@ TEST(WorkSitesTest, SiteKeysAndSignInPages) {
   // A short first segment takes two; a segment of 41 characters, or of 8 with 2 or more numeric,
   // is an identifier and ends the key.
   for (const auto& [path, key] : std::vector<std::pair<std::string, std::string>>{
-           {"/en/docs/intro", "example.com/en/docs"}, {"/Guides/install", "example.com/guides"},
-           {"", "example.com"}, {"/caf%C3%A9/menu", "example.com/caf\u00e9"},
-           {"/abcdef12/x", "example.com"}, {"/abcdefg1/x", "example.com/abcdefg1"},
-           {"/1234567/x", "example.com/1234567"}, {"/en/ab12cd34/x", "example.com/en"},
-           {"/" + a40 + "a", "example.com"}, {"/" + a40, "example.com/" + a40}}) {
+           {"/en/docs/intro", "example.com/en/docs"},
+           {"/Guides/install", "example.com/guides"},
+           {"", "example.com"},
+           {"/caf%C3%A9/menu", "example.com/caf\u00e9"},
+           {"/abcdef12/x", "example.com"},
+           {"/abcdefg1/x", "example.com/abcdefg1"},
+           {"/1234567/x", "example.com/1234567"},
+           {"/en/ab12cd34/x", "example.com/en"},
+           {"/" + a40 + "a", "example.com"},
+           {"/" + a40, "example.com/" + a40}}) {
     EXPECT_EQ(WorkSites::section(page("https://www.Example.com" + path)), key) << path;
   }
   EXPECT_EQ(WorkSites::section(app()), std::nullopt);
@@ -216,8 +221,10 @@ TEST(WorkSitesJsonTest, RejectsMalformedFilesAndRepairsConstants) {
     broken.back().erase(key);
   }
   for (const auto& [pointer, value] : std::vector<std::pair<const char*, Json>>{
-           {"/sites/github.com~1acme/confirmed", 1}, {"/visits/github.com/first", nullptr},
-           {"/days", Json::array({1717970400, 3600, 1718056800})}, {"/sites", Json::array()},
+           {"/sites/github.com~1acme/confirmed", 1},
+           {"/visits/github.com/first", nullptr},
+           {"/days", Json::array({1717970400, 3600, 1718056800})},
+           {"/sites", Json::array()},
            {"/halfLife", "30 days"}}) {
     broken.push_back(file);
     broken.back()[Json::json_pointer(pointer)] = value;

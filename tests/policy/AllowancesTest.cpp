@@ -1,10 +1,10 @@
-#include "policy/Allowances.h"
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include <gtest/gtest.h>
+#include "policy/Allowances.h"
 
 namespace qb {
 namespace {
@@ -71,11 +71,11 @@ TEST(AllowancesTest, AllowedStrictlyBeforeTheEndAndActiveByEnd) {
   EXPECT_EQ(allowances.entries().at("s"), (Allowance{1, at(10 + 2 * kHour), at(10)}));
 
   Allowances running;
-  running.allow("c.example", t0);               // ends at 2 h
-  running.allow("b.example", at(-3 * kHour));   // ended
-  running.allow("a.example", at(0));            // same end as c
+  running.allow("c.example", t0);              // ends at 2 h
+  running.allow("b.example", at(-3 * kHour));  // ended
+  running.allow("a.example", at(0));           // same end as c
   running.allow("d.example", at(-kHour));
-  running.allow("d.example", at(-kHour));       // 4 h from -1 h: ends at 3 h
+  running.allow("d.example", at(-kHour));          // 4 h from -1 h: ends at 3 h
   running.allow("e.example", at(-2 * kHour + 1));  // ends at 1 s
   auto active = running.active(t0);
   std::vector<std::string> scopes;
@@ -99,14 +99,14 @@ TEST(AllowancesTest, ReadsTheDocumentedFormAndWritesItBackAndBrokenFilesFail) {
   EXPECT_EQ(Allowances::fromJson(json::parse(json::dump(granted.toJson()))), granted);
   EXPECT_EQ(Allowances::fromJson(json::parse(R"({"entries": {}})")), Allowances());
 
-  for (const char* bad : {R"({})", R"({"entries": []})", R"({"entries": {"s": []}})",
-                          R"({"entries": {"s": {"until": 1, "last": 0}}})",
-                          R"({"entries": {"s": {"count": 1, "last": 0}}})",
-                          R"({"entries": {"s": {"count": 1, "until": 1}}})",
-                          R"({"entries": {"s": {"count": 1.5, "until": 1, "last": 0}}})",
-                          R"({"entries": {"s": {"count": 1, "until": "1", "last": 0}}})",
-                          R"({"entries": {"s": {"count": 1e30, "until": 1, "last": 0}}})",
-                          R"(null)"}) {
+  for (const char* bad :
+       {R"({})", R"({"entries": []})", R"({"entries": {"s": []}})",
+        R"({"entries": {"s": {"until": 1, "last": 0}}})",
+        R"({"entries": {"s": {"count": 1, "last": 0}}})",
+        R"({"entries": {"s": {"count": 1, "until": 1}}})",
+        R"({"entries": {"s": {"count": 1.5, "until": 1, "last": 0}}})",
+        R"({"entries": {"s": {"count": 1, "until": "1", "last": 0}}})",
+        R"({"entries": {"s": {"count": 1e30, "until": 1, "last": 0}}})", R"(null)"}) {
     EXPECT_THROW(Allowances::fromJson(json::parse(bad)), Error) << bad;
   }
 }
@@ -132,11 +132,11 @@ TEST(AllowancesTest, ImpossibleEntriesAreRepairedOnRead) {
 
   // Non-finite dates can only come from a value built in memory; such entries are dropped.
   const double inf = std::numeric_limits<double>::infinity();
-  Allowances dropped = Allowances::fromJson(
-      {{"entries",
-        {{"a", {{"count", 1}, {"until", inf}, {"last", 0}}},
-         {"b", {{"count", 1}, {"until", 10}, {"last", std::nan("")}}},
-         {"c", {{"count", 1}, {"until", 7200}, {"last", 0}}}}}});
+  Allowances dropped =
+      Allowances::fromJson({{"entries",
+                             {{"a", {{"count", 1}, {"until", inf}, {"last", 0}}},
+                              {"b", {{"count", 1}, {"until", 10}, {"last", std::nan("")}}},
+                              {"c", {{"count", 1}, {"until", 7200}, {"last", 0}}}}}});
   EXPECT_EQ(dropped.entries().size(), 1u);
   EXPECT_EQ(dropped.entries().count("c"), 1u);
 }

@@ -1,9 +1,9 @@
-#include "policy/PolicyConfig.h"
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "policy/PolicyConfig.h"
 
 namespace qb {
 namespace {
@@ -73,10 +73,13 @@ TEST(PolicyConfigTest, EveryKeyIsRequiredAndTheFirstBadOneIsNamed) {
   EXPECT_NE(message.find("grace"), std::string::npos) << message;
   EXPECT_EQ(message.find("newSiteWindow"), std::string::npos) << message;
 
-  for (const auto& [key, value] : std::vector<std::pair<std::string, Json>>{
-           {"contextSubjects", 2.5}, {"contextTitles", "0"}, {"projectMemory", 1},
-           {"contextSeparator", nullptr}, {"switchWorkBar", "0.95"},
-           {"learnWindow", Json::array()}}) {
+  for (const auto& [key, value] :
+       std::vector<std::pair<std::string, Json>>{{"contextSubjects", 2.5},
+                                                 {"contextTitles", "0"},
+                                                 {"projectMemory", 1},
+                                                 {"contextSeparator", nullptr},
+                                                 {"switchWorkBar", "0.95"},
+                                                 {"learnWindow", Json::array()}}) {
     Json wrong = defaults;
     wrong[key] = value;
     EXPECT_NE(decodingFailure(wrong).find(key), std::string::npos) << key;

@@ -56,9 +56,9 @@ TEST(PolicyDriftTest, ChatDriftsOnlyWhenAskedTo) {
                    analysis(4, communication, 0.9f, 0.1f), true),
             PolicyDecision::none());
   EXPECT_EQ(decide(chat, analysis(3, communication, 0.5f, 0.1f), true), PolicyDecision::none());
-  EXPECT_EQ(decide(window(5, "General", "Discord", "discord"), analysis(5, communication, 0.9f),
-                   true),
-            PolicyDecision::check(at(1)));
+  EXPECT_EQ(
+      decide(window(5, "General", "Discord", "discord"), analysis(5, communication, 0.9f), true),
+      PolicyDecision::check(at(1)));
 }
 
 TEST(PolicyDriftTest, AllowedAndNeverInterruptedScopesDoNotDrift) {

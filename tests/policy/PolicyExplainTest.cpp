@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <clocale>
 #include <locale>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "PolicyTestSupport.h"
 
@@ -72,7 +72,8 @@ TEST(PolicyExplainTest, ListsAllowancesAndChats) {
 
 TEST(PolicyExplainTest, VerdictsWithTheirNumbers) {
   Policy policy = protecting();
-  EXPECT_EQ(policy.explain(work(1, 0.82f, std::nullopt), video, t0), "work 0.82, nothing to compare");
+  EXPECT_EQ(policy.explain(work(1, 0.82f, std::nullopt), video, t0),
+            "work 0.82, nothing to compare");
   Moment bank = page(5, "Account overview", "https://bank.example/overview");
   policy.observe(bank, t0, 0, berlin());
   EXPECT_EQ(policy.explain(work(5, 0.9f, 0.3f), bank, t0),

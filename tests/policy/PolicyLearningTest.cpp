@@ -117,7 +117,8 @@ TEST(PolicyLearningTest, ABareTitleStillTeachesTheProjectMemory) {
   policy.restore(WorkContext(), t0);
   EXPECT_TRUE(policy.recentWork().empty());  // "Terminal" was never a work title
 
-  Moment chat = page(2, "Terminal", "https://chatgpt.com/g/g-p-0123456789abcdef0123456789abcdef-orbit/c/1");
+  Moment chat =
+      page(2, "Terminal", "https://chatgpt.com/g/g-p-0123456789abcdef0123456789abcdef-orbit/c/1");
   chat.appName = "Terminal";  // the title names only the program in front
   policy.ingest(work(2), chat, t0);
   EXPECT_TRUE(policy.projects().candidates.at("orbit").assistant);

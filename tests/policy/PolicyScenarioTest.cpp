@@ -55,63 +55,113 @@ struct Page {
 constexpr const char* kProject = "ledgerly";
 
 Page editor(const std::string& file) {
-  return {"Code", "code", file + " - ledgerly - Visual Studio Code", std::nullopt,
-          ActivityKind::work, 0.91f, 0.62f, std::nullopt};
+  return {"Code",
+          "code",
+          file + " - ledgerly - Visual Studio Code",
+          std::nullopt,
+          ActivityKind::work,
+          0.91f,
+          0.62f,
+          std::nullopt};
 }
 
 Page terminalWithAgent(Date updated, bool busy) {
-  Page page{"Terminal", "org.gnome.Terminal", "coder: ledgerly", std::nullopt,
-            ActivityKind::work, 0.84f, 0.48f, std::nullopt};
-  page.agent = AgentSession("coder", "/home/sam/src/ledgerly", "fix-invoice-rounding", updated,
-                            busy);
+  Page page{"Terminal",   "org.gnome.Terminal", "coder: ledgerly",
+            std::nullopt, ActivityKind::work,   0.84f,
+            0.48f,        std::nullopt};
+  page.agent =
+      AgentSession("coder", "/home/sam/src/ledgerly", "fix-invoice-rounding", updated, busy);
   return page;
 }
 
 Page rustBook() {
-  return {"Firefox", "firefox", "Fearless Concurrency - The Rust Programming Language",
-          "https://doc.rust-lang.org/book/ch16-00-concurrency.html", ActivityKind::work, 0.88f,
-          0.41f, std::nullopt};
+  return {"Firefox",
+          "firefox",
+          "Fearless Concurrency - The Rust Programming Language",
+          "https://doc.rust-lang.org/book/ch16-00-concurrency.html",
+          ActivityKind::work,
+          0.88f,
+          0.41f,
+          std::nullopt};
 }
 
 Page pythonDocs() {
-  return {"Firefox", "firefox", "asyncio \u2014 Asynchronous I/O \u2014 Python 3.12 documentation",
-          "https://docs.python.org/3/library/asyncio.html", ActivityKind::work, 0.87f, 0.33f,
+  return {"Firefox",
+          "firefox",
+          "asyncio \u2014 Asynchronous I/O \u2014 Python 3.12 documentation",
+          "https://docs.python.org/3/library/asyncio.html",
+          ActivityKind::work,
+          0.87f,
+          0.33f,
           std::nullopt};
 }
 
 Page lectureVideo() {
-  return {"Firefox", "firefox", "Understanding ownership and borrowing, a RustConf talk - YouTube",
-          "https://www.youtube.com/watch?v=rustconf22", ActivityKind::work, 0.86f, 0.4f,
+  return {"Firefox",
+          "firefox",
+          "Understanding ownership and borrowing, a RustConf talk - YouTube",
+          "https://www.youtube.com/watch?v=rustconf22",
+          ActivityKind::work,
+          0.86f,
+          0.4f,
           std::nullopt};
 }
 
 Page video(const std::string& title, const std::string& id) {
-  return {"Firefox", "firefox", title + " - YouTube", "https://www.youtube.com/watch?v=" + id,
-          ActivityKind::entertainment, 0.93f, 0.04f, std::nullopt};
+  return {"Firefox",
+          "firefox",
+          title + " - YouTube",
+          "https://www.youtube.com/watch?v=" + id,
+          ActivityKind::entertainment,
+          0.93f,
+          0.04f,
+          std::nullopt};
 }
 
 Page redditThread(const std::string& title, const std::string& path) {
-  return {"Firefox", "firefox", title, "https://www.reddit.com/r/" + path,
-          ActivityKind::entertainment, 0.9f, 0.06f, std::nullopt};
+  return {"Firefox",
+          "firefox",
+          title,
+          "https://www.reddit.com/r/" + path,
+          ActivityKind::entertainment,
+          0.9f,
+          0.06f,
+          std::nullopt};
 }
 
 // A programming forum the classifier reads as leisure, though the user reads it for work.
 Page rustForum(const std::string& title, int thread) {
-  return {"Firefox", "firefox", title + " : r/rust",
+  return {"Firefox",
+          "firefox",
+          title + " : r/rust",
           "https://www.reddit.com/r/rust/comments/" + std::to_string(thread),
-          ActivityKind::entertainment, 0.82f, 0.12f, std::nullopt};
+          ActivityKind::entertainment,
+          0.82f,
+          0.12f,
+          std::nullopt};
 }
 
 Page newsArticle() {
   // The analyser cannot tell: it abstains, and says it is unsure.
-  return {"Firefox", "firefox", "Rail strike: what commuters need to know | Example News",
-          "https://news.example.org/2024/03/12/rail-strike", std::nullopt, 0.55f, 0.1f,
+  return {"Firefox",
+          "firefox",
+          "Rail strike: what commuters need to know | Example News",
+          "https://news.example.org/2024/03/12/rail-strike",
+          std::nullopt,
+          0.55f,
+          0.1f,
           std::nullopt};
 }
 
 Page whatsapp() {
-  return {"Firefox", "firefox", "WhatsApp", "https://web.whatsapp.com/",
-          ActivityKind::communication, 1.0f, std::nullopt, std::nullopt};
+  return {"Firefox",
+          "firefox",
+          "WhatsApp",
+          "https://web.whatsapp.com/",
+          ActivityKind::communication,
+          1.0f,
+          std::nullopt,
+          std::nullopt};
 }
 
 struct Prompt {
@@ -218,8 +268,8 @@ private:
     analysis.unsure = !page.activity.has_value();
     analysis.revision = "tiny/head";
     std::vector<std::string> work = policy_.recentWork();
-    bool compared = page.activity == ActivityKind::work ||
-                    page.activity == ActivityKind::entertainment;
+    bool compared =
+        page.activity == ActivityKind::work || page.activity == ActivityKind::entertainment;
     if (!work.empty() && compared && page.similarity) {
       analysis.similarity = page.similarity;
       for (const std::string& title : work) analysis.similarities[title] = *page.similarity;
@@ -251,8 +301,8 @@ private:
     if (decision.kind == Kind::check) {
       // A check for a time already reached would be scheduled for now again and again.
       if (decision.at <= now_) {
-        ADD_FAILURE() << "check(at:) for a time not in the future, "
-                      << now_.since(decision.at) << " s ago";
+        ADD_FAILURE() << "check(at:) for a time not in the future, " << now_.since(decision.at)
+                      << " s ago";
       } else {
         checks_.insert(decision.at);
       }
@@ -384,8 +434,7 @@ TEST(PolicyScenarioTest, EstablishedContextNamesTheWorkAndReadsPagesAgainstIt) {
   // An article the analyser is unsure about is counted, under its site, and reported as unsure.
   day.open(newsArticle());
   day.busy(kMinute);
-  EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()),
-            "activity unsure (0.55)");
+  EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()), "activity unsure (0.55)");
   drained = day.drain();
   EXPECT_EQ(drained.focus, (std::map<std::string, Duration>{{"news.example.org", 60}}));
   ASSERT_EQ(drained.unsure.size(), 2u);
@@ -493,12 +542,11 @@ TEST(PolicyScenarioTest, DismissalHoldsTheSiteBackLongerThanTheRest) {
   day.busy(50);
   day.open(video("Top 10 goals of the season", "g0al"));
   day.busy(7 * kMinute + 8);
-  EXPECT_EQ(shown(day), (std::vector<std::pair<double, std::string>>{
-                            {sinceNine(clock(10, 0, 1)), "Ten cats that changed history - YouTube"},
-                            {sinceNine(clock(10, 2, 4)),
-                             "What is the best pizza topping? : r/AskReddit"},
-                            {sinceNine(clock(10, 10, 4)),
-                             "Top 10 goals of the season - YouTube"}}));
+  EXPECT_EQ(shown(day),
+            (std::vector<std::pair<double, std::string>>{
+                {sinceNine(clock(10, 0, 1)), "Ten cats that changed history - YouTube"},
+                {sinceNine(clock(10, 2, 4)), "What is the best pizza topping? : r/AskReddit"},
+                {sinceNine(clock(10, 10, 4)), "Top 10 goals of the season - YouTube"}}));
   // The ticks in between looked again at the held-back time, never at an earlier one.
   for (const auto& [at, decision] : day.ticks()) {
     if (at > clock(10, 3) && at < clock(10, 10, 4)) {
@@ -682,9 +730,13 @@ TEST(PolicyScenarioTest, WorkOnAnUnknownSiteIsADistractionOnlyOnceSitesAreKnown)
 
   // An article that reads as work, on a site never seen before: the user may be passing through,
   // so it is neither prompted nor learned from, and its time is nobody's.
-  Page article{"Firefox", "firefox",
+  Page article{"Firefox",
+               "firefox",
                "10 habits of highly productive engineers | by Sam Writer | Medium",
-               "https://medium.com/@samwriter/10-habits-3f2a", ActivityKind::work, 0.8f, 0.1f,
+               "https://medium.com/@samwriter/10-habits-3f2a",
+               ActivityKind::work,
+               0.8f,
+               0.1f,
                std::nullopt};
   EXPECT_EQ(day.open(article), PolicyDecision::none());
   EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()),

@@ -1,6 +1,6 @@
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "PolicyTestSupport.h"
 
@@ -21,10 +21,10 @@ const Moment video = page(1, "Cat videos", "https://video.example/watch");
 
 TEST(PolicySwitchTest, VerdictsHaveTheirWords) {
   const std::vector<std::pair<Verdict, std::string>> words = {
-      {Verdict::sameTask, "same task"},         {Verdict::sharesWords, "shares words"},
-      {Verdict::project, "project"},            {Verdict::otherWork, "other work"},
-      {Verdict::unknownSite, "unknown site"},   {Verdict::newSite, "new site"},
-      {Verdict::signIn, "sign-in"},             {Verdict::neverInterrupt, "never interrupt"},
+      {Verdict::sameTask, "same task"},       {Verdict::sharesWords, "shares words"},
+      {Verdict::project, "project"},          {Verdict::otherWork, "other work"},
+      {Verdict::unknownSite, "unknown site"}, {Verdict::newSite, "new site"},
+      {Verdict::signIn, "sign-in"},           {Verdict::neverInterrupt, "never interrupt"},
       {Verdict::distraction, "distraction"}};
   for (const auto& [verdict, word] : words) {
     EXPECT_EQ(rawValue(verdict), word);
@@ -74,9 +74,9 @@ TEST(PolicySwitchTest, SharedContentWordsRelateAPage) {
 TEST(PolicySwitchTest, ProjectsSignInsAndActivities) {
   Policy policy = protecting();
   policy.learnAgentFolders({"quillfeather"}, t0);
-  EXPECT_EQ(verdictOf(policy, page(2, "quillfeather launch trailer", "https://video.example/w"),
-                      fun(2)),
-            Verdict::project);
+  EXPECT_EQ(
+      verdictOf(policy, page(2, "quillfeather launch trailer", "https://video.example/w"), fun(2)),
+      Verdict::project);
   EXPECT_EQ(verdictOf(policy, page(3, "Welcome", "https://video.example/login"), fun(3)),
             Verdict::signIn);
   EXPECT_EQ(verdictOf(policy, page(4, "Sign in to continue", "https://video.example/w"), fun(4)),
@@ -131,8 +131,8 @@ TEST(PolicySwitchTest, SiteWeightIsReadForEveryActivity) {
 
 TEST(PolicySwitchTest, NeverInterruptCoversHostsSubdomainsAndPaths) {
   Policy policy = protecting();
-  policy.restore(builtSites({"video.example", "m.video.example", "myvideo.example",
-                             "docs.example"}));
+  policy.restore(
+      builtSites({"video.example", "m.video.example", "myvideo.example", "docs.example"}));
   struct Case {
     std::vector<std::string> entries;
     std::string_view address;

@@ -1,8 +1,7 @@
-#include "policy/Policy.h"
-
 #include <gtest/gtest.h>
 
 #include "PolicyTestSupport.h"
+#include "policy/Policy.h"
 
 namespace qb {
 namespace {

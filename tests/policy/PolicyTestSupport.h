@@ -22,13 +22,21 @@ namespace qb {
 // Readable decisions in test failures.
 inline void PrintTo(const PolicyDecision& decision, std::ostream* out) {
   switch (decision.kind) {
-    case PolicyDecision::Kind::check: *out << "check(at: " << decision.at.sinceReferenceDate << ")"; break;
-    case PolicyDecision::Kind::intervene: *out << "intervene(" << decision.observationID << ")"; break;
-    case PolicyDecision::Kind::none: *out << "none"; break;
+    case PolicyDecision::Kind::check:
+      *out << "check(at: " << decision.at.sinceReferenceDate << ")";
+      break;
+    case PolicyDecision::Kind::intervene:
+      *out << "intervene(" << decision.observationID << ")";
+      break;
+    case PolicyDecision::Kind::none:
+      *out << "none";
+      break;
   }
 }
 
-inline void PrintTo(SwitchReading::Verdict verdict, std::ostream* out) { *out << rawValue(verdict); }
+inline void PrintTo(SwitchReading::Verdict verdict, std::ostream* out) {
+  *out << rawValue(verdict);
+}
 
 }  // namespace qb
 

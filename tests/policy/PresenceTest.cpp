@@ -1,11 +1,11 @@
-#include "policy/Presence.h"
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "policy/Presence.h"
 
 namespace qb {
 namespace {
@@ -92,14 +92,13 @@ TEST(PresenceTest, ReadsTheDocumentedFormAndWritesItBack) {
 }
 
 TEST(PresenceTest, BrokenFilesFailAndBadLimitsAreRepaired) {
-  for (const char* bad : {R"({"base": 120, "most": 600})",
-                          R"({"gaps": {}, "most": 600})",
-                          R"({"gaps": {}, "base": 120})",
-                          R"({"gaps": [], "base": 120, "most": 600})",
-                          R"({"gaps": {"a": [1, "2"]}, "base": 120, "most": 600})",
-                          R"({"gaps": {"a": 5}, "base": 120, "most": 600})",
-                          R"({"gaps": {}, "base": "120", "most": 600})",
-                          R"({"gaps": {}, "base": 120, "most": null})", R"([])", R"(3)"}) {
+  for (const char* bad :
+       {R"({"base": 120, "most": 600})", R"({"gaps": {}, "most": 600})",
+        R"({"gaps": {}, "base": 120})", R"({"gaps": [], "base": 120, "most": 600})",
+        R"({"gaps": {"a": [1, "2"]}, "base": 120, "most": 600})",
+        R"({"gaps": {"a": 5}, "base": 120, "most": 600})",
+        R"({"gaps": {}, "base": "120", "most": 600})", R"({"gaps": {}, "base": 120, "most": null})",
+        R"([])", R"(3)"}) {
     EXPECT_THROW(Presence::fromJson(json::parse(bad)), Error) << bad;
   }
 

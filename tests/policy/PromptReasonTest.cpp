@@ -1,8 +1,7 @@
-#include "policy/PromptReason.h"
-
 #include <gtest/gtest.h>
 
 #include "base/Text.h"
+#include "policy/PromptReason.h"
 
 namespace qb {
 namespace {
@@ -80,8 +79,7 @@ TEST(PromptReasonTest, ShorteningCutsAtTheLastBlankAndDropsDanglingSeparators) {
 
   // No blank in the prefix: all of it stays, less separators at its ends.
   EXPECT_EQ(shortened(std::string(50, 'x'), 45), std::string(45, 'x') + "\u2026");
-  EXPECT_EQ(shortened("(" + std::string(43, 'a') + "/bbbb", 45),
-            std::string(43, 'a') + "\u2026");
+  EXPECT_EQ(shortened("(" + std::string(43, 'a') + "/bbbb", 45), std::string(43, 'a') + "\u2026");
   // A prefix whose only blank is its first character leaves nothing but the ellipsis.
   EXPECT_EQ(shortened(" " + std::string(50, 'x'), 45), "\u2026");
   // Separators of every kind at the start go too.
