@@ -4,9 +4,10 @@
 #include <cmath>
 
 #include "analysis/Redaction.h"
+#include "analysis/TitleWords.h"
+#include "base/NoDestructor.h"
 #include "base/Regex.h"
 #include "base/Text.h"
-#include "context/WorkContext.h"
 
 namespace qb {
 namespace {
@@ -27,8 +28,8 @@ const Regex& musicTitle() {
 
 // The site's name after the title, with the bullet that some sites use as a sixth separator.
 const Regex& switchTail() {
-  static const Regex& regex = *new Regex("\\s[-\u2014\u2013|:\u2022]\\s[^-\u2014\u2013|:\u2022]+$");
-  return regex;
+  static const NoDestructor<Regex> regex(TitleWords::tailPattern("\u2022"));
+  return *regex;
 }
 
 float sigmoid(float logit) { return 1.0f / (1.0f + std::exp(-logit)); }
@@ -138,8 +139,8 @@ bool Analyzer::isVague(const Moment& moment) {
   std::replace(site.begin(), site.end(), '.', ' ');
   site += ' ';
   site += moment.appName;
-  const WorkContext::Words siteWords = WorkContext::words(site);
-  for (const std::string& word : WorkContext::words(WorkContext::shortTitle(moment.title))) {
+  const TitleWords::Words siteWords = TitleWords::words(site);
+  for (const std::string& word : TitleWords::words(TitleWords::shortTitle(moment.title))) {
     if (siteWords.count(word) == 0) return false;
   }
   return true;

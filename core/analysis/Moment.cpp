@@ -4,6 +4,7 @@
 #include <set>
 
 #include "analysis/Redaction.h"
+#include "analysis/TitleWords.h"
 #include "base/Regex.h"
 #include "base/Text.h"
 
@@ -20,9 +21,10 @@ constexpr size_t kMaxTitleCharacters = 200;
 
 // A browser's name appended to the page title, with any profile or mode part after it.
 const Regex& browserSuffix() {
-  static const Regex& regex = *new Regex(
-      "\\s[-\u2014\u2013]\\s(Mozilla Firefox|Google Chrome|Safari|Chromium)"
-      "( [-\u2014\u2013] .*)?$");
+  static const Regex& regex = *new Regex([] {
+    const std::string dash = "[" + std::string(TitleWords::kDashes) + "]";
+    return "\\s" + dash + "\\s(Mozilla Firefox|Google Chrome|Safari|Chromium)( " + dash + " .*)?$";
+  }());
   return regex;
 }
 

@@ -10,10 +10,6 @@
 // full seconds. A half-life that is not a positive finite number counts as the default: a zero or
 // NaN half-life would turn every later credit into NaN, and NaN seconds cannot even be saved.
 //
-// This header also holds the title-word rules that the analyzer, the work context and the policy
-// share: titles are compared by their content words, stemmed so that inflected forms and long words
-// compare equal, and shown without their trailing site or application name.
-//
 // Saved form: {"id": UUID string, "titles": [...], "dwell": {key: {"seconds", "updated",
 // "subject"?, "label"?, "site"?}}, "sessionHalfLife"}; dates are seconds since 2001-01-01 UTC.
 // "id" and "titles" are required; "dwell" defaults to empty and "sessionHalfLife" to 7200.
@@ -29,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/TitleWords.h"
 #include "base/Date.h"
 #include "base/Json.h"
 #include "base/Uuid.h"
@@ -36,15 +33,11 @@
 namespace qb {
 
 struct WorkContext {
-  using Words = std::set<std::string>;
+  using Words = TitleWords::Words;
 
-  // The content words of a title: numbers of 3+ digits and version-like tokens whole, short
-  // all-capital acronyms and codes lower-cased, other words lower-cased, without stop words and
-  // words under 4 characters, with one English suffix removed and cut to 6 characters.
-  static Words words(std::string_view title);
-
-  // The title without a trailing " - Site" part, when that part holds no further separator.
-  static std::string shortTitle(std::string_view title);
+  // The title-word rules, by the names the work's callers know them (see analysis/TitleWords.h).
+  static Words words(std::string_view title) { return TitleWords::words(title); }
+  static std::string shortTitle(std::string_view title) { return TitleWords::shortTitle(title); }
 
   // One piece of work: seconds as they stood at `updated` (not yet decayed), and what the policy
   // calls it. A field once set is never cleared by a credit.
@@ -132,9 +125,6 @@ struct WorkContext {
   friend bool operator==(const WorkContext&, const WorkContext&) = default;
 
 private:
-  // Removes one of "ing", "es", "ed", "s" from a word long enough to keep a stem of 4 characters.
-  static std::string stem(const std::string& word);
-
   double halfLife() const;
 };
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "analysis/Moment.h"
+#include "analysis/TitleWords.h"
 #include "base/Regex.h"
 #include "base/Text.h"
 #include "context/ProjectMemory.h"
@@ -16,7 +17,8 @@ using StringSet = std::set<std::string, std::less<>>;
 // Where a window title is cut into parts: a dash, bar or dot between blanks, a colon before a
 // blank, a double colon, or any bracket.
 const Regex& titleSeparator() {
-  static const Regex regex("\\s[\u2014\u2013\\-|\u00b7\u2022]\\s|:\\s|::|[\\[\\]()<>]");
+  static const Regex regex("\\s[" + std::string(TitleWords::kDashes) +
+                           "|\u00b7\u2022]\\s|:\\s|::|[\\[\\]()<>]");
   return regex;
 }
 
