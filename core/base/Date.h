@@ -5,6 +5,7 @@
 
 #pragma once
 
+#include <cmath>
 #include <compare>
 
 namespace qb {
@@ -23,6 +24,8 @@ struct Date {
 
   constexpr double unixTime() const { return sinceReferenceDate + kUnixOffset; }
 
+  bool isFinite() const { return std::isfinite(sinceReferenceDate); }
+
   // Seconds from other to this date: positive when this date is later.
   constexpr Duration since(Date other) const {
     return sinceReferenceDate - other.sinceReferenceDate;
@@ -38,5 +41,18 @@ struct Date {
   friend constexpr bool operator==(Date, Date) = default;
   friend constexpr auto operator<=>(Date, Date) = default;
 };
+
+// The rule at every record's boundary: a time or a number that is not finite is refused, never
+// kept. JSON has no text for NaN or an infinity, so one kept would be saved as null, and the saved
+// file would no longer load: everything else the record had learned would be lost with it.
+inline bool allFinite() { return true; }
+template <typename... Rest>
+bool allFinite(double value, Rest... rest) {
+  return std::isfinite(value) && allFinite(rest...);
+}
+template <typename... Rest>
+bool allFinite(Date date, Rest... rest) {
+  return date.isFinite() && allFinite(rest...);
+}
 
 }  // namespace qb

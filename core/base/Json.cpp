@@ -78,7 +78,10 @@ Int decodeInteger(const Json& value, std::string_view path) {
 
 double decodeNumber(const Json& value, std::string_view path) {
   if (!value.is_number()) throw decodingError(path, "expected a number");
-  return value.get<double>();
+  // A value that is not finite could never be saved again (see allFinite in Date.h).
+  const double number = value.get<double>();
+  if (!std::isfinite(number)) throw decodingError(path, "expected a finite number");
+  return number;
 }
 
 }  // namespace
@@ -102,7 +105,11 @@ double decode<double>(const Json& value, std::string_view path) {
 
 template <>
 float decode<float>(const Json& value, std::string_view path) {
-  return static_cast<float>(decodeNumber(value, path));
+  const double number = decodeNumber(value, path);
+  if (std::fabs(number) > std::numeric_limits<float>::max()) {
+    throw decodingError(path, "number out of range");
+  }
+  return static_cast<float>(number);
 }
 
 template <>

@@ -57,6 +57,7 @@ void putIfPresent(Json& object, const char* key, const std::optional<T>& value) 
 qb::Error decodingError(std::string_view path, std::string_view what);
 
 // Decodes one value of type T, throwing qb::Error (decoding domain) naming `path` on a mismatch.
+// Numbers must be finite, and a float's must lie within its range.
 // Supported: bool, std::string, double, float, int, int64_t, uint64_t, uint32_t, Date, Uuid, Json.
 // Integers accept numbers with a whole value (128.0) within range.
 template <typename T>
