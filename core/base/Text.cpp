@@ -239,7 +239,7 @@ icu::BreakIterator& characterBreaks() {
 // text, in order, until visit answers false. visit must not itself iterate characters: the
 // thread's iterator is in use.
 template <class Visit>
-void forEachCharacter(std::string_view valid, Visit visit) {
+void forEachCharacterRange(std::string_view valid, Visit visit) {
   if (valid.empty()) return;
   // ASCII holds no extending marks, joiners or regional indicators, so every byte is a character
   // of its own except a carriage return followed by a line feed: most titles never reach ICU.
@@ -337,7 +337,7 @@ std::string scalarPrefix(std::string_view text, size_t n) {
 size_t characterCount(std::string_view text) {
   Repaired valid(text);
   size_t count = 0;
-  forEachCharacter(valid.view(), [&](size_t, size_t) {
+  forEachCharacterRange(valid.view(), [&](size_t, size_t) {
     ++count;
     return true;
   });
@@ -349,17 +349,24 @@ std::string characterPrefix(std::string_view text, size_t n) {
   Repaired valid(text);
   size_t end = 0;
   size_t count = 0;
-  forEachCharacter(valid.view(), [&](size_t, size_t characterEnd) {
+  forEachCharacterRange(valid.view(), [&](size_t, size_t characterEnd) {
     end = characterEnd;
     return ++count < n;
   });
   return std::string(valid.view().substr(0, end));
 }
 
+void visitCharacters(std::string_view text, bool (*visit)(void*, std::string_view), void* context) {
+  Repaired valid(text);
+  forEachCharacterRange(valid.view(), [&](size_t begin, size_t end) {
+    return visit(context, valid.view().substr(begin, end - begin));
+  });
+}
+
 std::vector<std::string> characters(std::string_view text) {
   Repaired valid(text);
   std::vector<std::string> out;
-  forEachCharacter(valid.view(), [&](size_t begin, size_t end) {
+  forEachCharacterRange(valid.view(), [&](size_t begin, size_t end) {
     out.emplace_back(valid.view().substr(begin, end - begin));
     return true;
   });

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace qb::text {
@@ -51,6 +52,27 @@ size_t characterCount(std::string_view text);
 std::string characterPrefix(std::string_view text, size_t n);
 // The user-perceived characters of the text, in order, each as valid UTF-8.
 std::vector<std::string> characters(std::string_view text);
+
+// Calls visit(character) with each user-perceived character of the text, in order, as valid UTF-8
+// in a view that lasts for the call; a visit that answers false stops the walk. Nothing is
+// allocated per character, which is what hot paths want of characters(). visit must not itself
+// walk characters on this thread: the thread's break iterator is in use.
+void visitCharacters(std::string_view text, bool (*visit)(void*, std::string_view), void* context);
+template <class Visit>
+void forEachCharacter(std::string_view text, Visit visit) {
+  visitCharacters(
+      text,
+      [](void* context, std::string_view character) {
+        auto& f = *static_cast<Visit*>(context);
+        if constexpr (std::is_void_v<decltype(f(character))>) {
+          f(character);
+          return true;
+        } else {
+          return static_cast<bool>(f(character));
+        }
+      },
+      &visit);
+}
 
 // --- Properties of one scalar ---
 
