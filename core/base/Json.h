@@ -16,11 +16,10 @@
 
 #include "base/Date.h"
 #include "base/Error.h"
+#include "base/JsonFwd.h"
 #include "base/Uuid.h"
 
 namespace qb {
-
-using Json = nlohmann::json;
 
 namespace json {
 
