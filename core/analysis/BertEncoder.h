@@ -14,9 +14,11 @@
 // ones. Token type is 0 throughout; GELU is the exact (erf) form.
 //
 // Errors: load() throws what SafeTensors throws, Error::fileReadCorrupt() for a configuration or
-// tensor that does not fit, and the read error of a missing config.json. run() throws an Error in
-// kErrorDomain for bad input (lengths that differ or exceed the model's positions, an id outside
-// the vocabulary, a mask value other than 0 and 1, no position with mask 1).
+// tensor that does not fit, the read error of a missing config.json, and an Error in kErrorDomain
+// (kInvalidInputCode) when asked for kernels this processor cannot run. run() throws an Error in
+// kErrorDomain with kInvalidInputCode for bad input (lengths that differ or exceed the model's
+// positions, an id outside the vocabulary, a mask value other than 0 and 1, no position with
+// mask 1).
 //
 // Threads: a run computes on the calling thread only (kThreads). A BertEncoder is not reentrant:
 // run() reuses scratch buffers held by the encoder, so calls must not overlap; the embedder's
@@ -31,6 +33,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/EncoderKernels.h"
+
 namespace qb {
 
 class BertEncoder {
@@ -40,8 +44,9 @@ public:
   // compete with the program's own work.
   static constexpr int kThreads = 1;
 
-  static constexpr const char* kErrorDomain = "qb.encoder";
-  static constexpr long kInvalidInputCode = 1;
+  // The kernels' errors and the encoder's are one kind.
+  static constexpr const char* kErrorDomain = EncoderKernels::kErrorDomain;
+  static constexpr long kInvalidInputCode = EncoderKernels::kInvalidInputCode;
 
   struct Config {
     int layers = 0;
@@ -57,7 +62,7 @@ public:
   // Which kernels compute: `best` picks AVX2/FMA when the processor has them, else `portable`.
   enum class Kernels { best, portable, avx2 };
 
-  // Throws as described above; asking for avx2 on a processor without it throws too.
+  // Throws as described above.
   static BertEncoder load(const std::filesystem::path& file, Kernels kernels = Kernels::best);
 
   BertEncoder(BertEncoder&&) noexcept;

@@ -5,8 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
 #include <unsupported/Eigen/SpecialFunctions>
+
+#include "base/Error.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -389,7 +390,7 @@ bool EncoderKernels::avx2Available() {
 
 EncoderKernels::EncoderKernels(Isa isa) : isa_(isa) {
   if (isa == Isa::avx2 && !avx2Available()) {
-    throw std::invalid_argument("this processor lacks AVX2 or FMA");
+    throw Error(kErrorDomain, kInvalidInputCode, "This processor lacks AVX2 or FMA");
   }
 }
 
@@ -397,7 +398,10 @@ EncoderKernels::Linear EncoderKernels::linear(std::span<const float> weight,
                                               std::span<const float> bias, int in, int out) const {
   if (in <= 0 || out <= 0 || weight.size() != static_cast<size_t>(in) * out ||
       bias.size() != static_cast<size_t>(out)) {
-    throw std::invalid_argument("linear layer of inconsistent shape");
+    throw Error(kErrorDomain, kInvalidInputCode,
+                "Linear layer of inconsistent shape: " + std::to_string(weight.size()) +
+                    " weights and " + std::to_string(bias.size()) + " biases for " +
+                    std::to_string(in) + " inputs and " + std::to_string(out) + " outputs");
   }
   Linear layer;
   layer.in_ = in;

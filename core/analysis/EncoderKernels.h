@@ -11,6 +11,9 @@
 //
 // All matrices are row-major float32 with explicit row strides (in floats). Not thread-safe: the
 // kernels keep scratch space between calls, like the encoder that owns them.
+//
+// Errors: asking for kernels this processor cannot run, or a layer whose sizes disagree, throws a
+// qb::Error in kErrorDomain with kInvalidInputCode.
 
 #pragma once
 
@@ -24,9 +27,16 @@ class EncoderKernels {
 public:
   enum class Isa { portable, avx2 };
 
+  // The domain of every error of the encoder, these kernels and BertEncoder above them.
+  static constexpr const char* kErrorDomain = "qb.encoder";
+  // An argument the encoder cannot take: kernels the processor lacks, sizes that disagree, input
+  // ids or a mask out of range.
+  static constexpr long kInvalidInputCode = 1;
+
   // True when this processor can run the avx2 kernels.
   static bool avx2Available();
 
+  // Throws when isa is avx2 and avx2Available() is false.
   explicit EncoderKernels(Isa isa);
   Isa isa() const { return isa_; }
 
@@ -47,7 +57,8 @@ public:
     std::vector<float> bias_;
   };
 
-  // weight is [out × in] row-major (the layout of torch's Linear.weight), bias [out].
+  // weight is [out × in] row-major (the layout of torch's Linear.weight), bias [out]; throws when
+  // a size is not positive or the spans do not hold exactly those counts.
   Linear linear(std::span<const float> weight, std::span<const float> bias, int in, int out) const;
 
   // What a linear layer adds to its product before it is stored.
