@@ -8,6 +8,7 @@
 #include "base/Error.h"
 #include "base/File.h"
 #include "base/Json.h"
+#include "base/Log.h"
 #include "base/Text.h"
 
 namespace qb {
@@ -74,6 +75,9 @@ SentenceEmbedder::Manifest SentenceEmbedder::readManifest(const fs::path& file) 
     result.revision =
         text::characterPrefix(revision->get_ref<const std::string&>(), kRevisionCharacters);
   } else {
+    if (revision != manifest.end()) {
+      log::error(file.string() + ": \"revision\" is not a string; the model's revision is unknown");
+    }
     result.revision = "unknown";
   }
   return result;

@@ -4,22 +4,27 @@
 // optional string}), vocab.txt (WordPiece) and Embedder.safetensors (BertEncoder; its architecture
 // from the file's metadata or config.json beside it).
 //
-// Loading happens in the constructor, in the caller's thread, in the Part's order; it throws:
+// Loading happens in the constructor, in the caller's thread: manifest, vocabulary, then weights,
+// so that a folder with several faults reports the first. It throws:
 //   - manifest.json unreadable: the read error (file domain, WordPiece's read codes);
 //   - manifest not JSON: the JSON parser's error (decoding domain);
 //   - manifest not an object, empty, without "L", "L" not an integer (128.0 counts as one; 128.5,
 //     a string or an array do not), or "L" outside [kMinLength, kMaxLength]: fileReadCorrupt (259);
 //   - the vocabulary's errors (WordPiece), then the encoder's (BertEncoder::load);
 //   - "L" above the loaded model's max_position_embeddings, or a vocabulary whose ids reach past
-//     the model's vocab_size: fileReadCorrupt (259). (The Part leaves a short L open; the other
-//     checks turn a mismatched folder into a load failure instead of a failure at every run.)
+//     the model's vocab_size: fileReadCorrupt (259). (An L below the model's positions is fine:
+//     texts are cut to it. These checks turn a mismatched folder into one load failure instead of
+//     a failure at every run.)
+//
+// A manifest whose "revision" is there but not a string loads with the revision "unknown", and
+// the log says so.
 //
 // Threads: embed() runs on the embedder's own SerialExecutor, one text at a time, and blocks the
 // caller until it is done: call it off the main thread. Called from the executor's own thread
 // (an operation of the embedder calling another) it runs directly. revision() is a constant,
 // readable from anywhere without waiting. Destroying the embedder runs what is queued first.
 //
-// similarities(of:to:) is Embedding's: the text, then each other text in turn, each an embed().
+// similarities() is Embedding's: the text, then each other text in turn, each an embed().
 //
 // Memo: vectors already computed, keyed by the NFC form of the text (so canonically equivalent
 // texts share an entry); at kMemoCapacity entries the next new text empties it whole first.
@@ -62,10 +67,9 @@ public:
   using RunObserver = std::function<void(std::span<const int32_t> inputIds,
                                          std::span<const int32_t> attentionMask)>;
 
-  // Loads the folder. `kernels` stands where the Part has compute units: on Linux there is only
-  // the processor, and the choice left is its kernels (the program passes `best`; a benchmark may
-  // pick one). The encoder computes on one thread (BertEncoder::kThreads), so there is no thread
-  // count to pass. Throws as described above.
+  // Loads the folder. `kernels` picks the processor's matrix kernels (the program passes `best`;
+  // a benchmark may pick one). The encoder computes on one thread (BertEncoder::kThreads), so
+  // there is no thread count to pass. Throws as described above.
   explicit SentenceEmbedder(const std::filesystem::path& directory,
                             BertEncoder::Kernels kernels = BertEncoder::Kernels::best,
                             RunObserver observer = {});
@@ -97,7 +101,7 @@ private:
 
   Vector embedOnExecutor(const std::string& text);
 
-  // Initialised in this order, which is the Part's order of loading: manifest, vocabulary, model.
+  // Initialised in this order, which is the order of loading: manifest, vocabulary, model.
   std::string revision_;
   int64_t length_ = 0;
   WordPiece tokenizer_;

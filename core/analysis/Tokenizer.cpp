@@ -12,6 +12,7 @@
 
 #include "base/Error.h"
 #include "base/File.h"
+#include "base/Log.h"
 #include "base/Text.h"
 
 namespace qb {
@@ -20,16 +21,15 @@ namespace {
 
 // --- Unicode classes ---
 
+// ICU keeps the instance for the life of the process; after the first call, getting it is one
+// atomic load.
 const icu::Normalizer2& nfdNormalizer() {
-  static const icu::Normalizer2* const normalizer = [] {
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* n = icu::Normalizer2::getNFDInstance(status);
-    if (U_FAILURE(status)) {
-      throw Error(text::kErrorDomain, text::kLibraryCode,
-                  std::string("loading normalisation data: ") + u_errorName(status));
-    }
-    return n;
-  }();
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Normalizer2* normalizer = icu::Normalizer2::getNFDInstance(status);
+  if (U_FAILURE(status)) {
+    throw Error(text::kErrorDomain, text::kLibraryCode,
+                std::string("loading normalisation data: ") + u_errorName(status));
+  }
   return *normalizer;
 }
 
@@ -123,7 +123,7 @@ void secondPass(UChar32 c, std::u32string& out) {
   }
 }
 
-// normalize(_:): the text's cleaned, decomposed, mark-free, lower-cased scalars.
+// The text's cleaned, decomposed, mark-free, lower-cased scalars.
 std::u32string normalize(std::string_view text) {
   std::u32string out;
   out.reserve(text.size());
@@ -268,6 +268,8 @@ WordPiece WordPiece::parse(std::string_view text, const std::filesystem::path& p
   result.keys_.reserve(text.size());
   size_t begin = 0;
   int32_t number = 0;
+  size_t duplicates = 0;
+  int32_t firstDuplicate = 0;
   for (size_t i = 0; i <= text.size(); ++i) {
     const bool end = i == text.size() || (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'));
     if (!end) continue;
@@ -277,11 +279,9 @@ WordPiece WordPiece::parse(std::string_view text, const std::filesystem::path& p
     if (!line.empty()) {
       bool ascii = true;
       for (char c : line) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-      if (ascii) {
-        result.insert(line, number);
-      } else {
-        result.insert(text::nfd(line), number);
-      }
+      const bool added =
+          ascii ? result.insert(line, number) : result.insert(text::nfd(line), number);
+      if (!added && duplicates++ == 0) firstDuplicate = number;
     }
     begin = i + 1;
     ++number;
@@ -298,6 +298,13 @@ WordPiece WordPiece::parse(std::string_view text, const std::filesystem::path& p
   result.cls_ = special("[CLS]");
   result.sep_ = special("[SEP]");
   result.unk_ = special("[UNK]");
+  if (duplicates > 0) {
+    // A skipped line's id is never given, so a model trained with both lines only ever sees the
+    // first: a mended vocabulary is said to be one.
+    log::info(path.string() + ": " + std::to_string(duplicates) +
+              " lines repeat an earlier token and are skipped, the first on line " +
+              std::to_string(firstDuplicate + 1));
+  }
   return result;
 }
 

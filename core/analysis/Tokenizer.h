@@ -4,7 +4,8 @@
 // return ends a line (the file is cut into user-perceived characters, in which CR LF is one), so a
 // file with CR LF line ends is one long line and fails for lack of the special tokens. A token's
 // id is its line number from 0; empty lines use up a number; nothing is trimmed; the first of
-// duplicate lines wins. Tokens are compared under canonical equivalence, on loading and on look-up.
+// duplicate lines wins, and the log says how many were skipped. Tokens are compared under canonical
+// equivalence, on loading and on look-up.
 //
 // How canonical equivalence is kept without normalising every candidate: two texts are canonically
 // equivalent exactly when their NFD forms are equal, so the dictionary's keys are the NFD forms of
@@ -16,7 +17,7 @@
 // leaves nearly every word in NFD (it decomposes the text, and lower-casing and dropping marks
 // rarely undo that); for a word that is not, each candidate is normalised before its look-up.
 //
-// Errors (init): the file cannot be read: qb::Error in the file domain (kNoSuchFileCode,
+// Errors (loading): the file cannot be read: qb::Error in the file domain (kNoSuchFileCode,
 // kNoPermissionCode, kReadFailedCode), naming the path; not UTF-8: file domain,
 // kInapplicableEncodingCode; larger than kMaxFileBytes, empty, or without "[CLS]", "[SEP]" or
 // "[UNK]": Error::fileReadCorrupt() (259) whose message holds the path.
@@ -50,7 +51,7 @@ public:
   // Words of more than this many scalars are [UNK] without a look-up.
   static constexpr size_t kMaxWordScalars = 100;
 
-  // Reads and parses the vocabulary file (init(contentsOf:)). Throws as described above.
+  // Reads and parses the vocabulary file. Throws as described above.
   explicit WordPiece(const std::filesystem::path& file);
 
   // Parses vocabulary text that has already been read; `path` is only for the error message.
