@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "base/Error.h"
 #include "base/File.h"
@@ -22,6 +23,12 @@ constexpr size_t kLengthPrefixBytes = 8;
 constexpr uint64_t kMaxFileBytes = 4ull << 30;
 // Names from the file go into error messages; a hostile name must not make the message huge.
 constexpr size_t kMaxNameInMessage = 80;
+// Every dtype the format defines, with the bytes of one element.
+constexpr std::pair<std::string_view, size_t> kDtypeSizes[] = {
+    {"BOOL", 1}, {"U8", 1},  {"I8", 1},  {"F8_E5M2", 1}, {"F8_E4M3", 1},
+    {"I16", 2},  {"U16", 2}, {"F16", 2}, {"BF16", 2},    {"I32", 4},
+    {"U32", 4},  {"F32", 4}, {"F64", 8}, {"I64", 8},     {"U64", 8},
+};
 
 std::string nameText(std::string_view name) {
   std::string text = "\"";
@@ -109,12 +116,7 @@ uint64_t SafeTensors::Tensor::elementCount() const {
 }
 
 size_t SafeTensors::dtypeSize(std::string_view dtype) {
-  static constexpr std::pair<std::string_view, size_t> kSizes[] = {
-      {"BOOL", 1}, {"U8", 1},  {"I8", 1},  {"F8_E5M2", 1}, {"F8_E4M3", 1},
-      {"I16", 2},  {"U16", 2}, {"F16", 2}, {"BF16", 2},    {"I32", 4},
-      {"U32", 4},  {"F32", 4}, {"F64", 8}, {"I64", 8},     {"U64", 8},
-  };
-  for (const auto& [name, size] : kSizes) {
+  for (const auto& [name, size] : kDtypeSizes) {
     if (name == dtype) return size;
   }
   return 0;
