@@ -6,13 +6,9 @@
 
 #include <cmath>
 
-namespace qb {
+#include "base/Log.h"
 
-struct Calendar::Impl {
-  std::unique_ptr<icu::Calendar> prototype;  // never used directly: ICU calendars hold state
-  std::string zoneID;
-  bool known = false;
-};
+namespace qb {
 
 namespace {
 
@@ -26,34 +22,46 @@ std::string idOf(const icu::TimeZone& zone) {
 
 }  // namespace
 
+struct Calendar::Impl {
+  explicit Impl(std::unique_ptr<icu::TimeZone> zone);
+
+  std::unique_ptr<icu::Calendar> prototype;  // never used directly: ICU calendars hold state
+  std::string zoneID;
+  bool known = false;
+};
+
+Calendar::Impl::Impl(std::unique_ptr<icu::TimeZone> zone)
+    : zoneID(idOf(*zone)), known(*zone != icu::TimeZone::getUnknown()) {
+  UErrorCode status = U_ZERO_ERROR;
+  prototype.reset(icu::Calendar::createInstance(zone.release(), status));
+  if (U_FAILURE(status)) {
+    log::error("no calendar for the zone " + zoneID + " (" + u_errorName(status) +
+               "): its days are counted as UTC days");
+    prototype.reset();
+    return;
+  }
+  // Where clocks go back across midnight (Havana, the Azores), midnight happens twice and the day
+  // starts at the first one; ICU's default, the second, would start a day after instants in it.
+  // Where clocks skip midnight (Santiago), the day starts when they land.
+  prototype->setRepeatedWallTimeOption(UCAL_WALLTIME_FIRST);
+  prototype->setSkippedWallTimeOption(UCAL_WALLTIME_NEXT_VALID);
+}
+
 Calendar::Calendar(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
 
 Calendar Calendar::current() {
   // ICU reads the system's zone once per process anyway; sharing one calendar keeps the callers
   // that take it as a default argument cheap.
-  static const Calendar shared = [] {
-    auto impl = std::make_shared<Impl>();
-    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
-    impl->zoneID = idOf(*zone);
-    impl->known = *zone != icu::TimeZone::getUnknown();
-    UErrorCode status = U_ZERO_ERROR;
-    impl->prototype.reset(icu::Calendar::createInstance(zone.release(), status));
-    if (U_FAILURE(status)) impl->prototype.reset();
-    return Calendar(std::move(impl));
-  }();
+  static const Calendar shared(
+      std::make_shared<const Impl>(std::unique_ptr<icu::TimeZone>(icu::TimeZone::createDefault())));
   return shared;
 }
 
 Calendar Calendar::inZone(std::string_view zoneID) {
-  auto impl = std::make_shared<Impl>();
-  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(
-      icu::StringPiece(zoneID.data(), static_cast<int32_t>(zoneID.size())))));
-  impl->known = *zone != icu::TimeZone::getUnknown();
-  impl->zoneID = idOf(*zone);
-  UErrorCode status = U_ZERO_ERROR;
-  impl->prototype.reset(icu::Calendar::createInstance(zone.release(), status));
-  if (U_FAILURE(status)) impl->prototype.reset();
-  return Calendar(std::move(impl));
+  const auto id = icu::UnicodeString::fromUTF8(
+      icu::StringPiece(zoneID.data(), static_cast<int32_t>(zoneID.size())));
+  return Calendar(std::make_shared<const Impl>(
+      std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(id))));
 }
 
 Date Calendar::startOfDay(Date date) const {
@@ -71,7 +79,11 @@ Date Calendar::startOfDay(Date date) const {
   calendar->set(UCAL_SECOND, 0);
   calendar->set(UCAL_MILLISECOND, 0);
   const double start = calendar->getTime(status);
-  if (U_FAILURE(status)) return utcDay();
+  if (U_FAILURE(status)) {
+    log::error("no local day for " + std::to_string(date.sinceReferenceDate) + " in " +
+               impl_->zoneID + " (" + u_errorName(status) + "): its UTC day is used");
+    return utcDay();
+  }
   return Date::fromUnix(start / 1000.0);
 }
 

@@ -1,8 +1,9 @@
 // Calendar: the user's calendar days, in a time zone, through ICU.
 //
 // Day totals and the once-a-day question count calendar days as the user lives them: a day starts
-// at local midnight (or at the first instant after it, on the rare days that skip midnight), and
-// days around a daylight-saving change are 23 or 25 hours long. The zone is fixed when the calendar
+// at local midnight (the first one, on days whose clocks go back across midnight so that it happens
+// twice; the first instant after it, on days that skip it), and days around a daylight-saving
+// change are 23 or 25 hours long. The zone is fixed when the calendar
 // is made; tests name it explicitly, the program uses the system's zone.
 //
 // Immutable after construction and safe to share between threads.
@@ -26,7 +27,7 @@ public:
   // isKnownZone() tells.
   static Calendar inZone(std::string_view zoneID);
 
-  // The start of the local day that contains date.
+  // The start of the local day that contains date: never after date.
   Date startOfDay(Date date) const;
   // True when both dates lie in the same local day.
   bool isSameDay(Date a, Date b) const { return startOfDay(a) == startOfDay(b); }

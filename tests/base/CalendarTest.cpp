@@ -10,36 +10,51 @@ namespace {
 
 using civil::utc;
 
-TEST(CalendarTest, DaysStartAtLocalMidnight) {
-  Calendar berlin = Calendar::inZone("Europe/Berlin");
-  ASSERT_TRUE(berlin.isKnownZone());
-  // 2026-06-15 00:30 in Berlin (UTC+2) is still 2026-06-14 in UTC.
-  EXPECT_EQ(berlin.startOfDay(utc(2026, 6, 14, 22, 30)), utc(2026, 6, 14, 22, 0));
-  EXPECT_EQ(berlin.startOfDay(utc(2026, 6, 14, 21, 59)), utc(2026, 6, 13, 22, 0));
-  EXPECT_TRUE(berlin.isSameDay(utc(2026, 6, 14, 22, 0), utc(2026, 6, 15, 21, 59)));
-  EXPECT_FALSE(berlin.isSameDay(utc(2026, 6, 14, 21, 59), utc(2026, 6, 14, 22, 0)));
+constexpr double kHour = 3600;
+
+// The one place where days around daylight-saving changes are tested.
+TEST(CalendarTest, DaysRunFromTheFirstLocalMidnightToTheNext) {
+  struct Day {
+    const char* zone;
+    Date at;
+    Date start;    // the first instant of at's local day
+    double hours;  // how long that day lasts
+  };
+  const Day days[] = {
+      {"Europe/Berlin", utc(2026, 6, 14, 22, 30), utc(2026, 6, 14, 22, 0), 24},  // 00:30 local
+      {"Europe/Berlin", utc(2026, 6, 14, 21, 59), utc(2026, 6, 13, 22, 0), 24},
+      {"Europe/Berlin", utc(2026, 3, 29, 12, 0), utc(2026, 3, 28, 23, 0), 23},    // spring forward
+      {"Europe/Berlin", utc(2026, 10, 25, 12, 0), utc(2026, 10, 24, 22, 0), 25},  // fall back
+      {"America/New_York", utc(2024, 3, 31, 21, 30), utc(2024, 3, 31, 4, 0), 24},
+      {"America/New_York", utc(2024, 11, 3, 12, 0), utc(2024, 11, 3, 4, 0), 25},
+      // Santiago skipped its midnight on 2022-09-11: the day starts when the clocks land at 01:00.
+      {"America/Santiago", utc(2022, 9, 11, 15, 0), utc(2022, 9, 11, 4, 0), 23},
+      // Havana went back from 01:00 to 00:00 on 2019-11-03, the Azores do every autumn: midnight
+      // happens twice, and the day starts at the first one, whichever 00:30 `at` is.
+      {"America/Havana", utc(2019, 11, 3, 4, 30), utc(2019, 11, 3, 4, 0), 25},
+      {"America/Havana", utc(2019, 11, 3, 5, 30), utc(2019, 11, 3, 4, 0), 25},
+      {"Atlantic/Azores", utc(2025, 10, 26, 0, 30), utc(2025, 10, 26, 0, 0), 25},
+      {"Atlantic/Azores", utc(2025, 10, 26, 1, 30), utc(2025, 10, 26, 0, 0), 25},
+      // An unknown zone counts UTC days, as ICU does.
+      {"Not/AZone", utc(2026, 1, 2, 3, 4), utc(2026, 1, 2, 0, 0), 24},
+  };
+  for (const Day& day : days) {
+    SCOPED_TRACE(std::string(day.zone) + " at " + std::to_string(day.at.unixTime()));
+    const Calendar calendar = Calendar::inZone(day.zone);
+    EXPECT_EQ(calendar.isKnownZone(), day.zone != std::string("Not/AZone"));
+    EXPECT_EQ(calendar.startOfDay(day.at), day.start);
+    const Date next = day.start + day.hours * kHour;
+    EXPECT_EQ(calendar.startOfDay(next - 1), day.start);
+    EXPECT_EQ(calendar.startOfDay(next), next);
+    EXPECT_TRUE(calendar.isSameDay(day.at, next - 1));
+    EXPECT_FALSE(calendar.isSameDay(day.at, next));
+  }
 }
 
-TEST(CalendarTest, DaylightSavingDaysAreShortAndLong) {
-  Calendar berlin = Calendar::inZone("Europe/Berlin");
-  // Clocks go forward on 2026-03-29: that day has 23 hours, the autumn day 25.
-  Date spring = berlin.startOfDay(utc(2026, 3, 29, 12, 0));
-  EXPECT_EQ(berlin.startOfDay(spring + 23 * 3600.0).since(spring), 23 * 3600.0);
-  Date autumn = berlin.startOfDay(utc(2026, 10, 25, 12, 0));
-  EXPECT_EQ(berlin.startOfDay(autumn + 25 * 3600.0).since(autumn), 25 * 3600.0);
-  // A zone that skipped midnight itself (Santiago, 2022-09-11) starts the day at 01:00.
-  Calendar santiago = Calendar::inZone("America/Santiago");
-  Date skipped = santiago.startOfDay(utc(2022, 9, 11, 15, 0));
-  EXPECT_EQ(skipped, utc(2022, 9, 11, 4, 0));
-}
-
-TEST(CalendarTest, UnknownZonesAndOddDatesStillGiveADay) {
-  Calendar unknown = Calendar::inZone("Not/AZone");
-  EXPECT_FALSE(unknown.isKnownZone());
-  EXPECT_EQ(unknown.startOfDay(utc(2026, 1, 2, 3, 4)), utc(2026, 1, 2, 0, 0));
-  EXPECT_TRUE(std::isfinite(Calendar::inZone("UTC").startOfDay(Date::fromUnix(1e300)).unixTime()));
-  Date nan = Calendar::inZone("UTC").startOfDay(Date::fromReference(std::nan("")));
-  EXPECT_TRUE(std::isnan(nan.sinceReferenceDate));
+TEST(CalendarTest, DatesOutsideTheCalendarStillGiveADay) {
+  const Calendar utcCalendar = Calendar::inZone("UTC");
+  EXPECT_TRUE(utcCalendar.startOfDay(Date::fromUnix(1e300)).isFinite());
+  EXPECT_TRUE(std::isnan(utcCalendar.startOfDay(Date::fromReference(NAN)).sinceReferenceDate));
   EXPECT_FALSE(Calendar::current().zoneID().empty());
 }
 
