@@ -14,20 +14,57 @@ Error decodingError(std::string_view path, std::string_view what) {
   return Error::decoding(detail);
 }
 
+namespace {
+
+// Builds the value as nlohmann's own parser does, refusing each container that opens beyond
+// kMaxDepth, so that a hostile document is refused before it costs more than kMaxDepth levels of
+// work. Counting here keeps parsing linear: a parser callback would do the same, but nlohmann then
+// rescans the parent for discarded values each time a container closes, which makes a long array
+// of objects quadratic.
+class DepthLimitedParser : public nlohmann::detail::json_sax_dom_parser<Json> {
+public:
+  explicit DepthLimitedParser(Json& result) : json_sax_dom_parser(result) {}
+
+  bool start_object(std::size_t size) {
+    open();
+    return json_sax_dom_parser::start_object(size);
+  }
+  bool start_array(std::size_t size) {
+    open();
+    return json_sax_dom_parser::start_array(size);
+  }
+  bool end_object() {
+    --depth_;
+    return json_sax_dom_parser::end_object();
+  }
+  bool end_array() {
+    --depth_;
+    return json_sax_dom_parser::end_array();
+  }
+
+private:
+  void open() {
+    if (depth_ >= kMaxDepth) throw decodingError("$", "nesting too deep");
+    ++depth_;
+  }
+
+  int depth_ = 0;  // containers open around the next value
+};
+
+}  // namespace
+
 Json parse(std::string_view text) {
-  // The callback sees every nesting level as it opens, so a hostile document is refused before
-  // it costs more than kMaxDepth levels of work.
-  Json::parser_callback_t limitDepth = [](int depth, Json::parse_event_t event, Json&) {
-    if (event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start) {
-      if (depth >= kMaxDepth) throw decodingError("$", "nesting too deep");
-    }
-    return true;
-  };
+  Json result;
+  DepthLimitedParser parser(result);
   try {
-    return Json::parse(text.begin(), text.end(), limitDepth);
+    // Malformed text makes the parser throw; a false answer would mean it stopped without saying.
+    if (!Json::sax_parse(text.begin(), text.end(), &parser)) {
+      throw decodingError("$", "the parser stopped without a value");
+    }
   } catch (const Json::exception& e) {
     throw decodingError("$", e.what());
   }
+  return result;
 }
 
 std::string dump(const Json& value, int indent) {
