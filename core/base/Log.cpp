@@ -1,6 +1,7 @@
 #include "base/Log.h"
 
 #include <cstdio>
+#include <exception>
 #include <mutex>
 
 namespace qb::log {
@@ -31,9 +32,19 @@ void setSink(Sink sink) {
 
 void write(Level level, std::string_view message) {
   std::lock_guard lock(sinkMutex());
-  if (currentSink()) {
+  if (!currentSink()) {
+    writeToStderr(level, message);
+    return;
+  }
+  // Callers log from failure paths, where another exception would end the program: a sink that
+  // fails loses its message to stderr instead.
+  try {
     currentSink()(level, message);
-  } else {
+  } catch (const std::exception& e) {
+    writeToStderr(Level::error, std::string("the log's sink failed: ") + e.what());
+    writeToStderr(level, message);
+  } catch (...) {
+    writeToStderr(Level::error, "the log's sink failed");
     writeToStderr(level, message);
   }
 }

@@ -1,7 +1,8 @@
 // Log: the program's one log, under the category "app".
 //
 // The core only writes messages; where they go is the program's choice (the journal, stderr when
-// there is none). Until a sink is installed, messages go to stderr. Safe from any thread.
+// there is none). Until a sink is installed, messages go to stderr, as does a message whose sink
+// throws: writing never throws from the sink. Safe from any thread.
 
 #pragma once
 

@@ -4,11 +4,15 @@
 // recorder) own one. Callers get a std::future and wait on it only off the main thread; the
 // main thread hands work over and takes results back through its own executor. Destruction runs
 // what is already queued, then joins the worker.
+//
+// A task that throws never ends the program: submit() hands the exception to the future, post()
+// to the failure handler given with the task, or to the log when there is none.
 
 #pragma once
 
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <future>
 #include <memory>
@@ -35,18 +39,27 @@ public:
     return result;
   }
 
-  // Queues a task whose result nobody waits for. It must not throw.
-  void post(std::function<void()> task);
+  // Called on the worker with what a posted task threw.
+  using Failure = std::function<void(std::exception_ptr)>;
+
+  // Queues a task whose result nobody waits for. What it throws goes to onFailure, or to the log
+  // as an error when onFailure is empty; an exception from onFailure itself is logged too.
+  void post(std::function<void()> task, Failure onFailure = {});
 
   // True when called from this executor's worker: waiting on its own future there would deadlock.
   bool isCurrent() const { return std::this_thread::get_id() == worker_.get_id(); }
 
 private:
+  struct Task {
+    std::function<void()> run;
+    Failure onFailure;
+  };
+
   void run();
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<std::function<void()>> queue_;
+  std::deque<Task> queue_;
   bool stopping_ = false;
   std::thread worker_;
 };
