@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "base/Log.h"
+#include "base/NoDestructor.h"
 
 namespace qb {
 
@@ -52,9 +53,9 @@ Calendar::Calendar(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
 Calendar Calendar::current() {
   // ICU reads the system's zone once per process anyway; sharing one calendar keeps the callers
   // that take it as a default argument cheap.
-  static const Calendar shared(
-      std::make_shared<const Impl>(std::unique_ptr<icu::TimeZone>(icu::TimeZone::createDefault())));
-  return shared;
+  static const NoDestructor<Calendar> shared(Calendar(std::make_shared<const Impl>(
+      std::unique_ptr<icu::TimeZone>(icu::TimeZone::createDefault()))));
+  return *shared;
 }
 
 Calendar Calendar::inZone(std::string_view zoneID) {

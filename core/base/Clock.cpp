@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "base/NoDestructor.h"
+
 namespace qb {
 namespace {
 
@@ -16,9 +18,7 @@ public:
 }  // namespace
 
 const MonotonicClock& MonotonicClock::steady() {
-  // Never destroyed: an analysis abandoned after a time-out may still time its steps while the
-  // process exits, after static objects are gone.
-  static const SteadyClock* clock = new SteadyClock;
+  static const NoDestructor<SteadyClock> clock;
   return *clock;
 }
 

@@ -4,17 +4,19 @@
 #include <exception>
 #include <mutex>
 
+#include "base/NoDestructor.h"
+
 namespace qb::log {
 namespace {
 
 std::mutex& sinkMutex() {
-  static std::mutex mutex;
-  return mutex;
+  static NoDestructor<std::mutex> mutex;
+  return *mutex;
 }
 
 Sink& currentSink() {
-  static Sink sink;
-  return sink;
+  static NoDestructor<Sink> sink;
+  return *sink;
 }
 
 void writeToStderr(Level level, std::string_view message) {
