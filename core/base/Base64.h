@@ -1,11 +1,12 @@
 // Base64: the standard alphabet (RFC 4648 section 4) with padding.
 //
-// The encoder always pads. The decoder takes exactly what the encoder writes and what the
-// platform's default decoder on the other desktop accepted: the 64 alphabet characters in groups
-// of four, the last group padded with one or two '=' when it carries fewer than three bytes.
-// It rejects whitespace and line breaks, a length that is not a multiple of four (that is, missing
-// padding), '=' anywhere but the end, and characters of the URL-safe alphabet. Bits below the last
-// byte of a padded group are ignored rather than rejected, as that decoder ignores them.
+// The encoder always pads. The decoder is strict, so that text the program did not write in this
+// form is refused rather than guessed at: it takes the 64 alphabet characters in groups of four,
+// the last group padded with one or two '=' when it carries fewer than three bytes, and rejects
+// whitespace and line breaks, a length that is not a multiple of four (that is, missing padding),
+// '=' anywhere but the end, and characters of the URL-safe alphabet. Bits below the last byte of a
+// padded group are ignored rather than rejected: they carry no data, and encoders differ in
+// whether they clear them.
 
 #pragma once
 

@@ -1,8 +1,9 @@
 // Reading whole files: the model files, the vocabulary and the program's own JSON files.
 //
-// Every failure is a qb::Error in the file domain whose message names the path, with the codes
-// below (the numbers the platform's file errors use). Content problems are the callers' to judge:
-// a file that reads is never reported corrupt here.
+// Every failure is a qb::Error in the file domain whose message names the path, with one of the
+// codes below, in the same numbering as Error::kFileReadCorruptCode; callers tell failures apart
+// by them, so the numbers never change. Content problems are the callers' to judge: a file that
+// reads is never reported corrupt here.
 
 #pragma once
 
