@@ -15,15 +15,12 @@ namespace {
 constexpr const char* kUnlistedTask = "not in the table";
 constexpr const char* kSimilarityTask = "similarity to recent work";
 
-// The patterns and word lists below are built once and never destroyed: an analysis abandoned
-// after a time-out may still be running while the process exits.
-
 // Music that plays while the user works is not a detour.
 const Regex& musicTitle() {
-  static const Regex& regex = *new Regex(
+  static const NoDestructor<Regex> regex(
       "(?i)\\b(official (audio|music video|video)|lyric video|lyrics|lo-?fi|full album|playlist|"
       "beats to|instrumental|soundtrack|visuali[sz]er)\\b");
-  return regex;
+  return *regex;
 }
 
 // The site's name after the title, with the bullet that some sites use as a sixth separator.

@@ -5,6 +5,7 @@
 
 #include "analysis/Redaction.h"
 #include "analysis/TitleWords.h"
+#include "base/NoDestructor.h"
 #include "base/Regex.h"
 #include "base/Text.h"
 
@@ -16,29 +17,26 @@ namespace {
 constexpr size_t kMaxTitleScalars = 2000;
 constexpr size_t kMaxTitleCharacters = 200;
 
-// The patterns and word lists below are built once and never destroyed: an analysis abandoned
-// after a time-out may still be running while the process exits.
-
 // A browser's name appended to the page title, with any profile or mode part after it.
 const Regex& browserSuffix() {
-  static const Regex& regex = *new Regex([] {
+  static const NoDestructor<Regex> regex([] {
     const std::string dash = "[" + std::string(TitleWords::kDashes) + "]";
     return "\\s" + dash + "\\s(Mozilla Firefox|Google Chrome|Safari|Chromium)( " + dash + " .*)?$";
   }());
-  return regex;
+  return *regex;
 }
 
 // An unread count in front of the title: "(3) Inbox", "(99+) Feed".
 const Regex& unreadCount() {
-  static const Regex& regex = *new Regex("^\\s*\\(\\d{1,3}\\+?\\)\\s+");
-  return regex;
+  static const NoDestructor<Regex> regex("^\\s*\\(\\d{1,3}\\+?\\)\\s+");
+  return *regex;
 }
 
 // Words that say where a title is shown rather than what it shows.
 const std::set<std::string, std::less<>>& windowWords() {
-  static const std::set<std::string, std::less<>>& words = *new std::set<std::string, std::less<>>{
+  static const NoDestructor<std::set<std::string, std::less<>>> words{
       "new", "tab", "window", "private", "browsing", "incognito", "start", "page"};
-  return words;
+  return *words;
 }
 
 // The lower-cased runs of letters and numbers that hold at least one letter.
@@ -51,7 +49,7 @@ std::set<std::string> nameWords(std::string_view text) {
     word.clear();
     hasLetter = false;
   };
-  for (const std::string& character : text::characters(text::lowercased(text))) {
+  text::forEachCharacter(text::lowercased(text), [&](std::string_view character) {
     bool letter = text::isLetter(character);
     if (letter || text::isNumeric(character)) {
       word += character;
@@ -59,7 +57,7 @@ std::set<std::string> nameWords(std::string_view text) {
     } else {
       finish();
     }
-  }
+  });
   finish();
   return words;
 }

@@ -4,6 +4,7 @@
 #include <set>
 #include <string_view>
 
+#include "base/NoDestructor.h"
 #include "base/Text.h"
 
 namespace qb::Redaction {
@@ -11,30 +12,27 @@ namespace {
 
 using Ids = std::set<std::string, std::less<>>;
 
-// The patterns and word lists below are built once and never destroyed: an analysis abandoned
-// after a time-out may still be running while the process exits.
-
 // Desktop-file ids of chat programs, with the identifiers other desktops use for the same programs.
 const Ids& chatApps() {
-  static const Ids& ids =
-      *new Ids{"com.apple.MobileSMS", "com.hnc.Discord", "net.whatsapp.WhatsApp",
-               "desktop.WhatsApp", "ru.keepcoder.Telegram", "org.telegram.desktop",
-               "org.whispersystems.signal-desktop", "com.facebook.archon",
-               // As packaged for Linux (Debian packages and Flathub).
-               "discord", "com.discordapp.Discord", "telegram-desktop", "signal-desktop",
-               "org.signal.Signal", "whatsapp-for-linux", "com.github.eneshecan.WhatsAppForLinux"};
-  return ids;
+  static const NoDestructor<Ids> ids{
+      "com.apple.MobileSMS", "com.hnc.Discord", "net.whatsapp.WhatsApp", "desktop.WhatsApp",
+      "ru.keepcoder.Telegram", "org.telegram.desktop", "org.whispersystems.signal-desktop",
+      "com.facebook.archon",
+      // As packaged for Linux (Debian packages and Flathub).
+      "discord", "com.discordapp.Discord", "telegram-desktop", "signal-desktop",
+      "org.signal.Signal", "whatsapp-for-linux", "com.github.eneshecan.WhatsAppForLinux"};
+  return *ids;
 }
 
 const Ids& workMessagingApps() {
-  static const Ids& ids =
-      *new Ids{"com.apple.mail", "com.tinyspeck.slackmacgap", "com.microsoft.teams2",
-               "com.microsoft.teams", "com.microsoft.Outlook",
-               // As packaged for Linux: mail programs and work chat.
-               "thunderbird", "org.mozilla.Thunderbird", "net.thunderbird.Thunderbird",
-               "org.gnome.Evolution", "org.gnome.Geary", "org.kde.kmail2", "slack",
-               "com.slack.Slack", "teams-for-linux", "com.github.IsmaelMartinez.teams_for_linux"};
-  return ids;
+  static const NoDestructor<Ids> ids{
+      "com.apple.mail", "com.tinyspeck.slackmacgap", "com.microsoft.teams2", "com.microsoft.teams",
+      "com.microsoft.Outlook",
+      // As packaged for Linux: mail programs and work chat.
+      "thunderbird", "org.mozilla.Thunderbird", "net.thunderbird.Thunderbird",
+      "org.gnome.Evolution", "org.gnome.Geary", "org.kde.kmail2", "slack", "com.slack.Slack",
+      "teams-for-linux", "com.github.IsmaelMartinez.teams_for_linux"};
+  return *ids;
 }
 
 // Web versions of consumer chat services.

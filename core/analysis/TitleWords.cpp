@@ -40,37 +40,56 @@ const Regex& titleTail() {
   return *regex;
 }
 
-using Characters = std::vector<std::string>;
+// The characters of a title's tokens, back to back in one buffer, so that a walk allocates per
+// title rather than per character. Character i is bytes [ends[i - 1], ends[i]).
+struct Characters {
+  std::string bytes;
+  std::vector<size_t> ends;
 
-std::string join(const Characters& characters, size_t begin, size_t end) {
-  std::string out;
-  for (size_t i = begin; i < end; ++i) out += characters[i];
-  return out;
-}
+  void add(std::string_view character) {
+    bytes += character;
+    ends.push_back(bytes.size());
+  }
+  std::string_view span(size_t begin, size_t end) const {
+    const size_t from = begin == 0 ? 0 : ends[begin - 1];
+    return std::string_view(bytes).substr(from, (end == 0 ? 0 : ends[end - 1]) - from);
+  }
+  std::string_view operator[](size_t i) const { return span(i, i + 1); }
+};
 
-bool isAcronym(const Characters& piece) {
+// Characters [begin, end) of `all`.
+struct Piece {
+  const Characters& all;
+  size_t begin, end;
+
+  size_t size() const { return end - begin; }
+  std::string_view operator[](size_t i) const { return all[begin + i]; }
+  std::string text() const { return std::string(all.span(begin, end)); }
+};
+
+bool isAcronym(const Piece& piece) {
   if (piece.size() < kMinAcronymCharacters || piece.size() > kMaxAcronymCharacters) return false;
   bool hasLetter = false;
-  for (const std::string& c : piece) {
-    bool upper = text::isUppercaseLetter(c);
-    if (!upper && !text::isNumeric(c)) return false;
+  for (size_t i = 0; i < piece.size(); ++i) {
+    bool upper = text::isUppercaseLetter(piece[i]);
+    if (!upper && !text::isNumeric(piece[i])) return false;
     hasLetter = hasLetter || upper;
   }
   return hasLetter;
 }
 
-void insertPiece(const Characters& piece, Words& words) {
+void insertPiece(const Piece& piece, Words& words) {
+  std::string lower = text::lowercased(piece.text());
   if (isAcronym(piece)) {
-    words.insert(text::lowercased(join(piece, 0, piece.size())));
+    words.insert(std::move(lower));
     return;
   }
-  std::string lower = text::lowercased(join(piece, 0, piece.size()));
   if (text::characterCount(lower) < kMinWordCharacters) return;
   if (stopwords().count(lower) > 0) return;
   words.insert(text::characterPrefix(stem(lower), kStemCharacters));
 }
 
-void insertToken(const Characters& raw, Words& words) {
+void insertToken(const Piece& raw, Words& words) {
   // Dots around a token are punctuation (an ellipsis, a sentence end), not part of it.
   size_t begin = 0, end = raw.size();
   while (begin < end && raw[begin] == ".") ++begin;
@@ -86,18 +105,16 @@ void insertToken(const Characters& raw, Words& words) {
       hasDot = hasDot || raw[i] == ".";
     }
     if (allDigits || (hasDot && hasDigit)) {
-      words.insert(join(raw, begin, end));
+      words.insert(Piece{raw.all, raw.begin + begin, raw.begin + end}.text());
       return;
     }
   }
 
-  Characters piece;
+  size_t pieceBegin = begin;
   for (size_t i = begin; i <= end; ++i) {
     if (i == end || raw[i] == ".") {
-      if (!piece.empty()) insertPiece(piece, words);
-      piece.clear();
-    } else {
-      piece.push_back(raw[i]);
+      if (i > pieceBegin) insertPiece(Piece{raw.all, raw.begin + pieceBegin, raw.begin + i}, words);
+      pieceBegin = i + 1;
     }
   }
 }
@@ -110,28 +127,43 @@ std::string tailPattern(std::string_view extra) {
 }
 
 std::string stem(const std::string& word) {
-  Characters characters = text::characters(word);
+  Characters characters;
+  characters.bytes.reserve(word.size());
+  text::forEachCharacter(word, [&](std::string_view character) { characters.add(character); });
+  const size_t count = characters.ends.size();
   for (std::string_view suffix : kSuffixes) {
-    if (characters.size() < suffix.size() + kMinStemCharacters) continue;
+    if (count < suffix.size() + kMinStemCharacters) continue;
     // The suffixes are ASCII, so they end the word exactly when its last characters spell them.
-    size_t kept = characters.size() - suffix.size();
-    if (join(characters, kept, characters.size()) == suffix) return join(characters, 0, kept);
+    size_t kept = count - suffix.size();
+    if (characters.span(kept, count) == suffix) return std::string(characters.span(0, kept));
   }
   return word;
 }
 
 Words words(std::string_view title) {
-  Words words;
-  Characters token;
-  for (std::string& character : text::characters(title)) {
+  // Tokens are gathered during the walk and read after it, since reading them walks characters
+  // too: a token is characters [first, ends[k]) for the previous token's end as first.
+  Characters characters;
+  std::vector<size_t> tokenEnds;
+  characters.bytes.reserve(title.size());
+  bool inToken = false;
+  text::forEachCharacter(title, [&](std::string_view character) {
     if (character == "." || text::isLetter(character) || text::isNumeric(character)) {
-      token.push_back(std::move(character));
-    } else if (!token.empty()) {
-      insertToken(token, words);
-      token.clear();
+      characters.add(character);
+      inToken = true;
+    } else if (inToken) {
+      tokenEnds.push_back(characters.ends.size());
+      inToken = false;
     }
+  });
+  if (inToken) tokenEnds.push_back(characters.ends.size());
+
+  Words words;
+  size_t first = 0;
+  for (size_t end : tokenEnds) {
+    insertToken(Piece{characters, first, end}, words);
+    first = end;
   }
-  if (!token.empty()) insertToken(token, words);
   return words;
 }
 
