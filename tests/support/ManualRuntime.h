@@ -1,0 +1,122 @@
+// The program's run-time seams driven by hand: a main executor whose posted tasks run when the
+// test says, one-shot timers that fire when the test moves their clock on, and the log captured.
+// With them a day of timers runs in no time, and a test decides every interleaving it checks.
+
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/Log.h"
+#include "base/Runtime.h"
+
+namespace qb::test {
+
+// Tasks wait until the test runs them, on the test's thread; post() is safe from any thread.
+class ManualExecutor : public Executor {
+public:
+  void post(std::function<void()> task) override {
+    {
+      std::lock_guard lock(mutex_);
+      tasks_.push_back(std::move(task));
+    }
+    posted_.notify_all();
+  }
+
+  // Runs the waiting tasks, and those they post, in order; answers how many ran.
+  size_t runAll() {
+    size_t ran = 0;
+    for (std::function<void()> task; take(task); ++ran) task();
+    return ran;
+  }
+
+  // Waits at most `limit` for a task to be waiting (one posted by another thread): a bounded wait,
+  // so that a task that never comes fails the test instead of hanging it.
+  bool awaitTask(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    std::unique_lock lock(mutex_);
+    return posted_.wait_for(lock, limit, [this] { return !tasks_.empty(); });
+  }
+
+private:
+  bool take(std::function<void()>& task) {
+    std::lock_guard lock(mutex_);
+    if (tasks_.empty()) return false;
+    task = std::move(tasks_.front());
+    tasks_.pop_front();
+    return true;
+  }
+
+  std::mutex mutex_;
+  std::condition_variable posted_;
+  std::deque<std::function<void()>> tasks_;
+};
+
+// One-shot timers on a clock of their own, which starts at 0 and moves only in advance().
+// Zero, negative and NaN delays fall due at once: at the next advance(), even advance(0).
+class ManualTimers : public Timers {
+public:
+  Id schedule(Duration after, std::function<void()> fire) override {
+    timers_.emplace(std::pair(now_ + (after > 0 ? after : 0), ++lastId_), std::move(fire));
+    return lastId_;
+  }
+
+  void cancel(Id id) override {
+    std::erase_if(timers_, [id](const auto& timer) { return timer.first.second == id; });
+  }
+
+  // Moves the clock on, firing each timer that falls due on the way (those that firing schedules
+  // included) in due order, equal times in scheduling order, with the clock at its due time.
+  void advance(Duration seconds) {
+    const Duration until = now_ + seconds;
+    while (!timers_.empty() && timers_.begin()->first.first <= until) {
+      auto next = timers_.begin();
+      now_ = next->first.first;
+      std::function<void()> fire = std::move(next->second);
+      timers_.erase(next);
+      fire();
+    }
+    now_ = until;
+  }
+
+  Duration now() const { return now_; }
+  size_t pending() const { return timers_.size(); }
+
+private:
+  std::map<std::pair<Duration, Id>, std::function<void()>> timers_;  // by due time, then id
+  Duration now_ = 0;
+  Id lastId_ = 0;
+};
+
+// The log's messages while it lives, instead of stderr:
+//   EXPECT_THAT(log.lines(), Contains(HasSubstr("timed out")));
+class LogCapture {
+public:
+  LogCapture() {
+    log::setSink([this](log::Level, std::string_view message) {
+      std::lock_guard lock(mutex_);
+      lines_.emplace_back(message);
+    });
+  }
+  ~LogCapture() { log::setSink({}); }
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+
+  std::vector<std::string> lines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+  }
+
+private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
+}  // namespace qb::test
