@@ -2,11 +2,12 @@
 
 #include <cfloat>
 #include <cmath>
-#include <stdexcept>
 
+#include "base/Date.h"
 #include "base/Error.h"
 #include "base/File.h"
 #include "base/Json.h"
+#include "base/Log.h"
 
 namespace qb {
 
@@ -20,6 +21,8 @@ namespace {
 static_assert(static_cast<size_t>(SiteKnowledge::Lean::work) == 0 &&
               static_cast<size_t>(SiteKnowledge::Lean::neutral) == 3);
 constexpr size_t kNotListedSlot = 4;
+// Enough of a value that was set aside to recognise it in the log.
+constexpr size_t kMaxLoggedBytes = 200;
 
 // The number as a 32-bit float, absent when it is not a JSON number or not finite as a float.
 std::optional<float> finiteFloat(const Json& value) {
@@ -32,9 +35,16 @@ std::optional<float> finiteFloat(const Json& value) {
 ActivityHead::Unlisted readUnlisted(const Json& head) {
   ActivityHead::Unlisted unlisted;
   auto found = head.find("unlisted");
-  if (found == head.end() || !found->is_object()) return unlisted;
-  for (const auto& [key, value] : found->items()) {
-    if (!finiteFloat(value)) return unlisted;
+  if (found == head.end()) return unlisted;
+  bool usable = found->is_object();
+  for (auto it = found->begin(); usable && it != found->end(); ++it)
+    usable = finiteFloat(*it).has_value();
+  if (!usable) {
+    log::error(
+        "Head \"unlisted\" is not an object of finite numbers; both of its values take "
+        "their defaults: " +
+        json::dump(*found).substr(0, kMaxLoggedBytes));
+    return unlisted;
   }
   if (auto scale = found->find("scale"); scale != found->end())
     unlisted.scale = *finiteFloat(*scale);
@@ -53,11 +63,17 @@ std::string describe(size_t weightCount, size_t embeddingLength) {
 
 ActivityHead::ActivityHead(std::vector<float> weights, float bias, Unlisted unlisted)
     : weights_(std::move(weights)), bias_(bias), unlisted_(unlisted) {
-  if (weights_.size() < kMinWeightCount) throw std::invalid_argument("too few head weights");
-  bool finite =
-      std::isfinite(bias_) && std::isfinite(unlisted_.scale) && std::isfinite(unlisted_.shift);
+  if (weights_.size() < kMinWeightCount) {
+    throw Error(knowledge::kErrorDomain, knowledge::kInvalidHeadCode,
+                "a head needs " + std::to_string(kMinWeightCount) + " weights, not " +
+                    std::to_string(weights_.size()));
+  }
+  bool finite = allFinite(bias_, unlisted_.scale, unlisted_.shift);
   for (float weight : weights_) finite = finite && std::isfinite(weight);
-  if (!finite) throw std::invalid_argument("head values must be finite");
+  if (!finite) {
+    throw Error(knowledge::kErrorDomain, knowledge::kInvalidHeadCode,
+                "a head's weights, bias and correction must be finite");
+  }
 }
 
 ActivityHead::ActivityHead(std::vector<float> weights, float bias)

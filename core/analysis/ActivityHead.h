@@ -14,8 +14,8 @@
 // object, no "weights" array of numbers, fewer than kMinWeightCount weights, no numeric "bias",
 // or a weight or the bias that is not finite as a 32-bit float (1e39 is a JSON number but an
 // infinite float, and one infinite weight makes every score NaN). "unlisted" is lenient: when it
-// is not an object holding only finite numbers both of its values take their defaults, and each
-// one missing takes its own.
+// is not an object holding only finite numbers both of its values take their defaults (and the
+// log says so), and each one missing takes its own.
 //
 // A head trained for another embedder does not fail at run time: logit() answers 0 for an
 // embedding of the wrong length. The loader cannot know the embedding length, so the caller checks
@@ -55,7 +55,8 @@ public:
 
   using Features = std::array<float, kSiteFeatureCount>;
 
-  // Throws std::invalid_argument for fewer than kMinWeightCount weights or a non-finite value.
+  // Throws qb::Error (knowledge::kErrorDomain, kInvalidHeadCode) for fewer than kMinWeightCount
+  // weights or a value that is not finite.
   ActivityHead(std::vector<float> weights, float bias, Unlisted unlisted);
   ActivityHead(std::vector<float> weights, float bias);
 

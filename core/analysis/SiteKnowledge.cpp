@@ -5,13 +5,16 @@
 #include <unicode/utf8.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <new>
+#include <cstring>
 
 #include "base/Error.h"
 #include "base/File.h"
+#include "base/Log.h"
+#include "base/NoDestructor.h"
 #include "base/Text.h"
 
 namespace qb {
@@ -19,37 +22,19 @@ namespace qb {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kWwwLabel = "www.";
-
-// Full lower-case mapping. Keys and looked-up names are mostly ASCII, where the mapping is the
-// ASCII one; only other text goes through ICU. out is reused so that a lookup allocates at most
-// once.
-void lowercase(std::string_view text, std::string& out) {
-  out.resize(text.size());
-  unsigned char seen = 0;  // one branch-free pass; a high bit anywhere means non-ASCII
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    seen |= static_cast<unsigned char>(c);
-    out[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  }
-  if (seen & 0x80) out = text::lowercased(text);
-}
-
-std::string lowercased(std::string_view text) {
-  std::string out;
-  lowercase(text, out);
-  return out;
-}
 
 // strtof must read "0.5" whatever LC_NUMERIC the program runs under; one C locale object serves
 // every call on every thread.
 locale_t cLocale() {
-  static const locale_t locale = [] {
+  static const NoDestructor<locale_t> locale([] {
     locale_t created = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    if (created == static_cast<locale_t>(nullptr)) throw std::bad_alloc();
+    if (created == static_cast<locale_t>(nullptr)) {
+      throw Error(knowledge::kErrorDomain, knowledge::kNoCLocaleCode,
+                  std::string("cannot create the C locale: ") + std::strerror(errno));
+    }
     return created;
-  }();
-  return locale;
+  }());
+  return *locale;
 }
 
 // The white space strtof would skip in the C locale: a field may not begin with it.
@@ -57,20 +42,49 @@ bool isCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-float readConfidence(std::string_view field) {
-  if (field.empty() || isCSpace(field.front())) return SiteKnowledge::kDefaultConfidence;
+// The confidence the field spells; absent when it does not read as a finite number.
+std::optional<float> readConfidence(std::string_view field) {
+  if (field.empty() || isCSpace(field.front())) return std::nullopt;
   std::string terminated(field);  // strtof wants a C string; an embedded NUL ends it early
   char* end = nullptr;
   float value = ::strtof_l(terminated.c_str(), &end, cLocale());
-  if (end != terminated.c_str() + terminated.size()) return SiteKnowledge::kDefaultConfidence;
+  if (end != terminated.c_str() + terminated.size()) return std::nullopt;
   // "nan", "inf" and numbers beyond the float range read fine but would make every score of the
   // site NaN or infinite.
-  if (!std::isfinite(value)) return SiteKnowledge::kDefaultConfidence;
+  if (!std::isfinite(value)) return std::nullopt;
   return value;
 }
 
-// Items "prefix=lean" separated by ";", longest prefix first, equal lengths in file order.
-std::vector<SiteKnowledge::Section> parseSections(std::string_view field) {
+// What parsing mended or left out of rows it kept, told once per table so that a damaged file is
+// never silent: counts, and the first row of each kind so that it can be found.
+struct Repairs {
+  bool utf8 = false;
+  size_t confidences = 0;
+  std::string firstConfidence;
+  size_t sections = 0;
+  std::string firstSection;
+
+  void log() const {
+    if (!utf8 && confidences == 0 && sections == 0) return;
+    std::string message = "Site table repaired while parsing:";
+    if (utf8) message += " ill-formed UTF-8 replaced;";
+    if (confidences > 0) {
+      message += " " + std::to_string(confidences) +
+                 " unreadable confidence(s) given the default (first: \"" + firstConfidence +
+                 "\");";
+    }
+    if (sections > 0) {
+      message += " " + std::to_string(sections) + " unusable section item(s) dropped (first: \"" +
+                 firstSection + "\");";
+    }
+    message.pop_back();
+    log::error(message);
+  }
+};
+
+// Items "prefix=lean" separated by ";", longest prefix first, equal lengths in file order. Counts
+// in dropped the items that hold something but cannot be used.
+std::vector<SiteKnowledge::Section> parseSections(std::string_view field, size_t& dropped) {
   struct Item {
     SiteKnowledge::Section section;
     size_t characters;
@@ -81,6 +95,8 @@ std::vector<SiteKnowledge::Section> parseSections(std::string_view field) {
     std::string_view item = field.substr(0, semicolon);
     field = semicolon == std::string_view::npos ? std::string_view() : field.substr(semicolon + 1);
 
+    if (item.empty()) continue;
+    dropped += 1;  // taken back once the item proves usable
     size_t equals = item.find('=');
     if (equals == std::string_view::npos) continue;
     std::string_view prefix = item.substr(0, equals);
@@ -89,9 +105,10 @@ std::vector<SiteKnowledge::Section> parseSections(std::string_view field) {
     if (prefix.empty() || leanWord.empty()) continue;
     auto lean = SiteKnowledge::parseLean(knowledge::trimBlanks(leanWord));
     if (!lean) continue;
-    std::string key = lowercased(knowledge::trimBlanks(prefix));
+    std::string key = text::lowercased(knowledge::trimBlanks(prefix));
     while (!key.empty() && key.back() == '/') key.pop_back();
     if (key.empty()) continue;
+    dropped -= 1;
     size_t characters = text::characterCount(key);
     items.push_back({{std::move(key), *lean}, characters});
   }
@@ -119,7 +136,7 @@ size_t terminatorLength(std::string_view text, size_t i) {
 // The path as sections see it: decoded, lower-cased, without trailing "/".
 std::string sectionPath(const Moment& moment) {
   if (!moment.url) return {};
-  std::string path = lowercased(moment.url->decodedPath());
+  std::string path = text::lowercased(moment.url->decodedPath());
   while (!path.empty() && path.back() == '/') path.pop_back();
   return path;
 }
@@ -152,15 +169,17 @@ SiteKnowledge SiteKnowledge::load(const std::filesystem::path& contentsOf) {
 }
 
 SiteKnowledge SiteKnowledge::parse(std::string_view tsv) {
+  Repairs repairs;
   std::string repaired;
   if (!text::isValidUtf8(tsv)) {
     repaired = text::repairUtf8(tsv);
     tsv = repaired;
+    repairs.utf8 = true;
   }
   if (tsv.starts_with(kByteOrderMark)) tsv.remove_prefix(kByteOrderMark.size());
 
   SiteKnowledge table;
-  auto parseLine = [&table](std::string_view line) {
+  auto parseLine = [&table, &repairs](std::string_view line) {
     // Fields 1 to 5; a sixth and later are ignored.
     std::string_view fields[5];
     size_t count = 0;
@@ -174,14 +193,21 @@ SiteKnowledge SiteKnowledge::parse(std::string_view tsv) {
     auto lean = parseLean(fields[1]);
     if (!lean) return;
 
-    std::string key = lowercased(fields[0]);
+    std::string key = text::lowercased(fields[0]);
     table.longestKey_ = std::max(table.longestKey_, key.size());
     if (count == 5 && !fields[4].empty()) {
-      std::vector<Section> sections = parseSections(fields[4]);
+      const size_t dropped = repairs.sections;
+      std::vector<Section> sections = parseSections(fields[4], repairs.sections);
+      if (dropped == 0 && repairs.sections > 0) repairs.firstSection = key;
       if (!sections.empty()) table.sections_[key] = std::move(sections);
     }
+    // An empty field names no confidence; any other that does not read is a damaged row.
+    std::optional<float> confidence = readConfidence(fields[2]);
+    if (!confidence && !fields[2].empty() && repairs.confidences++ == 0) {
+      repairs.firstConfidence = key;
+    }
     table.entries_[std::move(key)] =
-        Entry{*lean, readConfidence(fields[2]), std::string(fields[3])};
+        Entry{*lean, confidence.value_or(kDefaultConfidence), std::string(fields[3])};
   };
 
   size_t start = 0;
@@ -196,22 +222,14 @@ SiteKnowledge SiteKnowledge::parse(std::string_view tsv) {
     start = i;
   }
   if (start < tsv.size()) parseLine(tsv.substr(start));
+  repairs.log();
   return table;
 }
 
 std::optional<SiteKnowledge::Entry> SiteKnowledge::lookup(const Moment& moment) const {
   if (entries_.empty()) return std::nullopt;
-  std::string name;
-  const std::optional<std::string>* host = moment.url ? &moment.url->host() : nullptr;
-  if (host && *host && !(*host)->empty()) {
-    // Moment::host(), without its allocation when the host is ASCII.
-    lowercase(**host, name);
-    std::string_view site = name;
-    if (site.starts_with(kWwwLabel)) site.remove_prefix(kWwwLabel.size());
-    return lookupHost(site, moment);
-  }
-  lowercase(moment.appName, name);
-  auto found = entries_.find(std::string_view(name));
+  if (std::optional<std::string> site = moment.host()) return lookupHost(*site, moment);
+  auto found = entries_.find(std::string_view(text::lowercased(moment.appName)));
   if (found == entries_.end()) return std::nullopt;
   return found->second;
 }

@@ -19,8 +19,10 @@
 // is ours to keep in range (a test checks the shipped one). Only non-finite values, which would
 // turn every score of the site into NaN, fall back to kDefaultConfidence.
 //
-// Parsing never fails on content. Loading a file fails only when it cannot be read or is not
-// UTF-8: both throw qb::Error in the file domain (see qb::file::readText), never code 259.
+// Parsing never fails on content; what it mends or leaves out of a row it keeps (ill-formed UTF-8,
+// a confidence that does not read, an unusable section item) is logged once per table. Loading a
+// file fails only when it cannot be read or is not UTF-8: both throw qb::Error in the file domain
+// (see qb::file::readText), never code 259.
 //
 // An immutable value: lookup() may run on any thread at once.
 
@@ -76,7 +78,9 @@ public:
   // Reads the file whole as UTF-8 and parses it. Throws qb::Error (file domain) when it cannot be
   // read or is not valid UTF-8.
   static SiteKnowledge load(const std::filesystem::path& contentsOf);
-  // Parses the table's text; never fails (ill-formed UTF-8 is repaired first).
+  // Parses the table's text; never fails on content (ill-formed UTF-8 is repaired first). Throws
+  // qb::Error (knowledge::kErrorDomain, kNoCLocaleCode) only when the C locale that reads the
+  // confidences cannot be made, which takes memory running out.
   static SiteKnowledge parse(std::string_view tsv);
 
   // The entry that applies to the observation, with a matching section's lean; absent when the
@@ -109,6 +113,11 @@ std::string_view rawValue(SiteKnowledge::Lean lean);
 
 // What the two readers of the Knowledge folder (this table and the activity head) share.
 namespace knowledge {
+
+// Errors of the folder's readers that are not about a file's content.
+inline constexpr const char* kErrorDomain = "qb.knowledge";
+inline constexpr long kNoCLocaleCode = 1;    // the C locale for reading numbers cannot be made
+inline constexpr long kInvalidHeadCode = 2;  // a head built in code from unusable values
 
 // Nothing in the folder comes near this; a larger file is refused before it is read, so a
 // misplaced file cannot make the loader allocate without bound.
