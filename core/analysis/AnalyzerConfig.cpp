@@ -1,5 +1,7 @@
 #include "analysis/AnalyzerConfig.h"
 
+#include "base/Json.h"
+
 namespace qb {
 
 Json AnalyzerConfig::toJson() const {

@@ -5,7 +5,7 @@
 
 #pragma once
 
-#include "base/Json.h"
+#include "base/JsonFwd.h"
 
 namespace qb {
 

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <limits>
 
 #include "base/Base64.h"
+#include "base/Json.h"
+#include "base/Log.h"
 
 namespace qb {
 namespace {
@@ -64,16 +65,6 @@ bool usableHalfLife(double value) { return std::isfinite(value) && value > 0; }
 bool usableNearby(float value) { return std::isfinite(value) && value < 1; }
 // A negative strength would turn every answer into its opposite.
 bool usableStrength(float value) { return std::isfinite(value) && value >= 0; }
-
-// A JSON number as a Float, with anything beyond the float range (or not finite) as NaN so that
-// the caller's repair sees it, instead of an out-of-range conversion.
-float decodeConstant(const Json& object, std::string_view key) {
-  double value = json::require<double>(object, key);
-  if (!(std::fabs(value) <= std::numeric_limits<float>::max())) {
-    return std::numeric_limits<float>::quiet_NaN();
-  }
-  return static_cast<float>(value);
-}
 
 std::string encodeVector(const std::vector<float>& vector) {
   std::vector<uint8_t> bytes;
@@ -206,12 +197,21 @@ PersonalMemory PersonalMemory::fromJson(const Json& object) {
   if (!list.is_array()) throw json::decodingError("examples", "expected an array");
   memory.limit = json::require<int64_t>(object, "limit");
   memory.halfLife = json::require<double>(object, "halfLife");
-  memory.nearby = decodeConstant(object, "nearby");
-  memory.strength = decodeConstant(object, "strength");
+  memory.nearby = json::require<float>(object, "nearby");
+  memory.strength = json::require<float>(object, "strength");
 
-  if (!usableHalfLife(memory.halfLife)) memory.halfLife = kDefaultHalfLife;
-  if (!usableNearby(memory.nearby)) memory.nearby = kDefaultNearby;
-  if (!usableStrength(memory.strength)) memory.strength = kDefaultStrength;
+  std::string repaired;
+  auto repair = [&repaired](auto& value, auto fallback, const char* name) {
+    repaired +=
+        std::string(repaired.empty() ? "" : ", ") + name + " " + json::dump(json::encode(value));
+    value = fallback;
+  };
+  if (!usableHalfLife(memory.halfLife)) repair(memory.halfLife, kDefaultHalfLife, "halfLife");
+  if (!usableNearby(memory.nearby)) repair(memory.nearby, kDefaultNearby, "nearby");
+  if (!usableStrength(memory.strength)) repair(memory.strength, kDefaultStrength, "strength");
+  if (!repaired.empty()) {
+    log::error("Personal memory: unusable " + repaired + " replaced by the default");
+  }
 
   // Every example is decoded (a bad one fails the file even when it would be dropped), but only
   // the newest `limit` are kept.
@@ -231,6 +231,10 @@ PersonalMemory PersonalMemory::fromJson(const Json& object) {
                     .title = json::optional<std::string>(item, "title"),
                     .site = json::optional<std::string>(item, "site")};
     if (i >= first) memory.examples.push_back(std::move(example));
+  }
+  if (first > 0) {
+    log::error("Personal memory: kept the newest " + std::to_string(count - first) + " of " +
+               std::to_string(count) + " answers, its limit");
   }
   return memory;
 }

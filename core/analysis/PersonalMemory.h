@@ -16,7 +16,9 @@
 //
 // Constants that cannot give a finite correction (from a hand-edited file) are replaced by their
 // defaults on reading, and shift() answers 0 rather than NaN for a memory built with them in code:
-// a NaN here would count as a failed analysis and reload the model over and over.
+// a NaN here would count as a failed analysis and reload the model over and over. Numbers that
+// are not finite, or a float constant beyond the float range, fail the whole memory, as every
+// reader's numbers do.
 
 #pragma once
 
@@ -28,7 +30,7 @@
 #include <vector>
 
 #include "base/Date.h"
-#include "base/Json.h"
+#include "base/JsonFwd.h"
 #include "base/Uuid.h"
 
 namespace qb {
@@ -74,9 +76,10 @@ struct PersonalMemory {
   static float similarity(std::span<const float> a, std::span<const float> b);
 
   Json toJson() const;
-  // Throws qb::Error (decoding domain) for a missing key, a wrong type, invalid Base64 or a vector
-  // longer than kMaxVectorLength. Repairs unusable constants to their defaults, and keeps only the
-  // newest `limit` answers, so that what is loaded obeys the same bound as what add() builds.
+  // Throws qb::Error (decoding domain) for a missing key, a wrong type, a number that is not
+  // finite, invalid Base64 or a vector longer than kMaxVectorLength. Repairs unusable constants to
+  // their defaults, and keeps only the newest `limit` answers, so that what is loaded obeys the
+  // same bound as what add() builds; both are logged.
   static PersonalMemory fromJson(const Json& json);
 
   friend bool operator==(const PersonalMemory&, const PersonalMemory&) = default;
