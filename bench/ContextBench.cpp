@@ -70,6 +70,19 @@ void BM_WorkContextSummary(benchmark::State& state) {
 }
 BENCHMARK(BM_WorkContextSummary);
 
+// A switch asks whether the new title shares a content word with the work titles; the answer is
+// no here, so every title word is looked up.
+void BM_WorkContextSharesWords(benchmark::State& state) {
+  WorkContext context;
+  for (size_t i = 0; i < WorkContext::kMaxTitles; ++i)
+    context.add(key("Quarterly budget review, draft ", i) + " - Sheets");
+  const std::optional<std::string> site = "news.example.com";
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(context.sharesWords("Election results tonight - News", site));
+  }
+}
+BENCHMARK(BM_WorkContextSharesWords);
+
 // kMaxSites sites credited a second apart, all within the window.
 WorkSites fullSites(const Calendar& calendar) {
   WorkSites sites;
