@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "base/Json.h"
+#include "base/NoDestructor.h"
 #include "base/Regex.h"
 #include "base/Text.h"
 
@@ -28,11 +30,11 @@ int64_t incremented(int64_t value) {
 
 // Two capitals to five, a number of two to four digits, not a year.
 bool isTicketSpelling(std::string_view spelling) {
-  static const Regex ticket("\\b([A-Z]{2,5}) ?(\\d{2,4}[A-Z]?)\\b");
+  static const NoDestructor<Regex> ticket("\\b([A-Z]{2,5}) ?(\\d{2,4}[A-Z]?)\\b");
   // The pattern's first character is a capital; most spellings fail here without the engine.
   if (spelling.empty() || spelling.front() < 'A' || spelling.front() > 'Z') return false;
   const std::string checked = text::repairUtf8(spelling);
-  auto match = ticket.wholeMatch(checked);
+  auto match = ticket->wholeMatch(checked);
   if (!match || !match->groups[1]) return false;
   const std::string_view number =
       std::string_view(checked).substr(match->groups[1]->begin, match->groups[1]->size());

@@ -40,7 +40,7 @@
 #include <vector>
 
 #include "base/Date.h"
-#include "base/Json.h"
+#include "base/JsonFwd.h"
 #include "base/Url.h"
 
 namespace qb {

@@ -5,6 +5,7 @@
 
 #include "analysis/Moment.h"
 #include "analysis/TitleWords.h"
+#include "base/NoDestructor.h"
 #include "base/Regex.h"
 #include "base/Text.h"
 #include "context/ProjectMemory.h"
@@ -17,45 +18,45 @@ using StringSet = std::set<std::string, std::less<>>;
 // Where a window title is cut into parts: a dash, bar or dot between blanks, a colon before a
 // blank, a double colon, or any bracket.
 const Regex& titleSeparator() {
-  static const Regex regex("\\s[" + std::string(TitleWords::kDashes) +
-                           "|\u00b7\u2022]\\s|:\\s|::|[\\[\\]()<>]");
-  return regex;
+  static const NoDestructor<Regex> regex("\\s[" + std::string(TitleWords::kDashes) +
+                                         "|\u00b7\u2022]\\s|:\\s|::|[\\[\\]()<>]");
+  return *regex;
 }
 
 // Ticket keys: "ABC-123" as written "ABC 123" or "ABC123", with an optional trailing letter.
 const Regex& ticketKey() {
-  static const Regex regex("\\b([A-Z]{2,5}) ?(\\d{2,4}[A-Z]?)\\b");
-  return regex;
+  static const NoDestructor<Regex> regex("\\b([A-Z]{2,5}) ?(\\d{2,4}[A-Z]?)\\b");
+  return *regex;
 }
 
 const Regex& courseCode() {
-  static const Regex regex("\\b[a-z]{2,5}\\d{3}[a-z]?\\b");
-  return regex;
+  static const NoDestructor<Regex> regex("\\b[a-z]{2,5}\\d{3}[a-z]?\\b");
+  return *regex;
 }
 
 const Regex& assistantSegment() {
-  static const Regex regex("g-p-[0-9a-f]{32}-(.+)");
-  return regex;
+  static const NoDestructor<Regex> regex("g-p-[0-9a-f]{32}-(.+)");
+  return *regex;
 }
 
 // Blanks and tabs at either end of a title part; line breaks stay.
 const Regex& partPadding() {
-  static const Regex regex("\\A[\\p{Zs}\\t]+|[\\p{Zs}\\t]+\\z");
-  return regex;
+  static const NoDestructor<Regex> regex("\\A[\\p{Zs}\\t]+|[\\p{Zs}\\t]+\\z");
+  return *regex;
 }
 
 // First path segments that are pages of a code-hosting site rather than an owner.
 const StringSet& reservedOwners() {
-  static const StringSet words = {"settings", "notifications", "orgs",        "search",
-                                  "topics",   "explore",       "marketplace", "sponsors",
-                                  "pulls",    "issues",        "login"};
-  return words;
+  static const NoDestructor<StringSet> words{"settings", "notifications", "orgs",        "search",
+                                             "topics",   "explore",       "marketplace", "sponsors",
+                                             "pulls",    "issues",        "login"};
+  return *words;
 }
 
 // Labels under which a country's registry hands out names ("example.co.uk").
 const StringSet& secondLevelLabels() {
-  static const StringSet labels = {"co", "com", "ac", "org", "net", "gov", "edu"};
-  return labels;
+  static const NoDestructor<StringSet> labels{"co", "com", "ac", "org", "net", "gov", "edu"};
+  return *labels;
 }
 
 bool isAscii(std::string_view text) {
@@ -70,7 +71,7 @@ bool isAsciiLetterOrDigit(char c) {
 char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool isLetterOrNumber(const std::string& character) {
+bool isLetterOrNumber(std::string_view character) {
   return text::isLetter(character) || text::isNumeric(character);
 }
 
@@ -93,14 +94,14 @@ void letterRuns(std::string_view text, Sink&& sink) {
       }
     }
   } else {
-    for (const std::string& character : text::characters(folded(text))) {
+    text::forEachCharacter(folded(text), [&](std::string_view character) {
       if (isLetterOrNumber(character)) {
         run += character;
       } else if (!run.empty()) {
         sink(std::move(run));
         run.clear();
       }
-    }
+    });
   }
   if (!run.empty()) sink(std::move(run));
 }
@@ -138,28 +139,31 @@ std::vector<std::string> pathSegments(const Url& url) {
 std::string extensionCut(std::string_view part) {
   const size_t dot = part.rfind('.');
   if (dot == std::string_view::npos || dot == 0) return std::string(part);
-  const std::vector<std::string> extension = text::characters(part.substr(dot + 1));
-  if (extension.empty() || extension.size() > ProjectMemory::kMaxExtensionCharacters) {
-    return std::string(part);
-  }
-  bool letter = false;
-  for (const std::string& character : extension) {
+  // Letters and numbers only, at least one letter, and at most kMaxExtensionCharacters of them.
+  size_t characters = 0;
+  bool letter = false, other = false;
+  text::forEachCharacter(part.substr(dot + 1), [&](std::string_view character) {
+    ++characters;
     if (text::isLetter(character)) {
       letter = true;
     } else if (!text::isNumeric(character)) {
-      return std::string(part);
+      other = true;
     }
-  }
-  return letter ? std::string(part.substr(0, dot)) : std::string(part);
+    return !other && characters <= ProjectMemory::kMaxExtensionCharacters;
+  });
+  const bool cut = letter && !other && characters <= ProjectMemory::kMaxExtensionCharacters;
+  return std::string(cut ? part.substr(0, dot) : part);
 }
 
 bool hasExtension(std::string_view part) { return extensionCut(part).size() != part.size(); }
 
 bool hasLetter(std::string_view text) {
-  for (const std::string& character : text::characters(text)) {
-    if (text::isLetter(character)) return true;
-  }
-  return false;
+  bool letter = false;
+  text::forEachCharacter(text, [&](std::string_view character) {
+    letter = text::isLetter(character);
+    return !letter;
+  });
+  return letter;
 }
 
 std::string slice(std::string_view text, Regex::Range range) {
@@ -328,7 +332,7 @@ std::vector<std::string> ProjectMemory::names(const Moment& in) {
 }
 
 const std::set<std::string, std::less<>>& ProjectMemory::generic() {
-  static const StringSet keys = {
+  static const NoDestructor<StringSet> keys{
       "home",      "homepage",   "dashboard",       "inbox",       "settings",
       "search",    "feed",       "notifications",   "messages",    "welcome",
       "untracked", "untitled",   "newtab",          "login",       "signin",
@@ -339,11 +343,11 @@ const std::set<std::string, std::less<>>& ProjectMemory::generic() {
       "content",   "lecture",    "lectures",        "notes",       "draft",
       "claude",    "claudecode", "codex",           "opencode",    "zsh",
       "bash",      "fish",       "terminal"};
-  return keys;
+  return *keys;
 }
 
 const std::set<std::string, std::less<>>& ProjectMemory::browsers() {
-  static const StringSet ids = {
+  static const NoDestructor<StringSet> ids{
       // As the browsers name themselves on other desktops; kept so that saved sources and
       // shared lists read the same everywhere.
       "com.apple.Safari", "com.google.Chrome", "org.mozilla.firefox", "company.thebrowser.Browser",
@@ -353,11 +357,11 @@ const std::set<std::string, std::less<>>& ProjectMemory::browsers() {
       "firefox", "firefox-esr", "chromium", "org.chromium.Chromium", "google-chrome",
       "microsoft-edge", "com.microsoft.Edge", "brave-browser", "opera", "com.opera.Opera",
       "vivaldi-stable", "app.zen_browser.zen"};
-  return ids;
+  return *ids;
 }
 
 const std::set<std::string, std::less<>>& ProjectMemory::workspaceHosts() {
-  static const StringSet hosts = {
+  static const NoDestructor<StringSet> hosts{
       // Document editors and file stores.
       "docs.google.com", "drive.google.com", "sharepoint.com", "onedrive.live.com", "office.com",
       "dropbox.com", "box.com", "quip.com", "coda.io", "overleaf.com", "icloud.com",
@@ -374,17 +378,18 @@ const std::set<std::string, std::less<>>& ProjectMemory::workspaceHosts() {
       "greenhouse.io", "lever.co",
       // Customer relationships.
       "force.com", "hubspot.com"};
-  return hosts;
+  return *hosts;
 }
 
 const std::set<std::string, std::less<>>& ProjectMemory::codeHosts() {
-  static const StringSet hosts = {"github.com", "gitlab.com", "bitbucket.org", "codeberg.org"};
-  return hosts;
+  static const NoDestructor<StringSet> hosts{"github.com", "gitlab.com", "bitbucket.org",
+                                             "codeberg.org"};
+  return *hosts;
 }
 
 const std::string& ProjectMemory::assistantHost() {
-  static const std::string host = "chatgpt.com";
-  return host;
+  static const NoDestructor<std::string> host("chatgpt.com");
+  return *host;
 }
 
 }  // namespace qb

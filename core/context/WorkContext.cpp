@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "base/Json.h"
 #include "base/Regex.h"
 #include "base/Text.h"
 

@@ -27,7 +27,7 @@
 
 #include "analysis/TitleWords.h"
 #include "base/Date.h"
-#include "base/Json.h"
+#include "base/JsonFwd.h"
 #include "base/Uuid.h"
 
 namespace qb {

@@ -5,6 +5,8 @@
 #include <limits>
 #include <vector>
 
+#include "base/Json.h"
+#include "base/NoDestructor.h"
 #include "base/Regex.h"
 #include "base/Text.h"
 
@@ -42,23 +44,26 @@ bool seenLater(const std::pair<const std::string, WorkSites::Visit>& a,
 }
 
 bool isIdLike(const std::string& segment) {
-  const std::vector<std::string> characters = text::characters(segment);
-  if (characters.size() >= WorkSites::kIdSegmentCharacters) return true;
-  if (characters.size() < WorkSites::kNumberedSegmentCharacters) return false;
-  size_t numeric = 0;
-  for (const std::string& character : characters) numeric += text::isNumeric(character) ? 1 : 0;
-  return characters.size() <= WorkSites::kDigitShare * numeric;
+  size_t characters = 0, numeric = 0;
+  text::forEachCharacter(segment, [&](std::string_view character) {
+    ++characters;
+    numeric += text::isNumeric(character) ? 1 : 0;
+    return characters < WorkSites::kIdSegmentCharacters;
+  });
+  if (characters >= WorkSites::kIdSegmentCharacters) return true;
+  if (characters < WorkSites::kNumberedSegmentCharacters) return false;
+  return characters <= WorkSites::kDigitShare * numeric;
 }
 
 const std::vector<Regex>& signInTitlePatterns() {
-  static const std::vector<Regex> patterns = [] {
+  static const NoDestructor<std::vector<Regex>> patterns([] {
     std::vector<Regex> out;
     for (std::string_view word : WorkSites::kSignInTitleWords) {
       out.emplace_back("\\b" + std::string(word) + "\\b");
     }
     return out;
-  }();
-  return patterns;
+  }());
+  return *patterns;
 }
 
 // Every key is required, but a constant that is null (how a non-finite number gets written), zero,

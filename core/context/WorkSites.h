@@ -34,7 +34,7 @@
 #include "analysis/Moment.h"
 #include "base/Calendar.h"
 #include "base/Date.h"
-#include "base/Json.h"
+#include "base/JsonFwd.h"
 
 namespace qb {
 
