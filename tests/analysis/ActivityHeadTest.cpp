@@ -1,8 +1,6 @@
 #include <gmock/gmock.h>
 
 #include <cmath>
-#include <string>
-#include <vector>
 
 #include "analysis/ActivityHead.h"
 #include "base/File.h"
@@ -12,11 +10,9 @@
 namespace qb {
 namespace {
 
-using ::testing::Contains;
-using ::testing::HasSubstr;
 using Lean = SiteKnowledge::Lean;
 using Entry = SiteKnowledge::Entry;
-using Unlisted = ActivityHead::Unlisted;
+using F = ActivityHead::Features;
 
 const Entry kWork{Lean::work, 0.9f, "code"};
 
@@ -40,7 +36,6 @@ TEST_F(ActivityHeadTest, LogitAddsTheSiteFeaturesAndCorrectsUnlistedSites) {
     EXPECT_EQ(head.logit(wrong, kWork), 0.0f);
     EXPECT_EQ(head.probability(wrong, std::nullopt), 0.5f);
   }
-  using F = ActivityHead::Features;
   EXPECT_EQ(ActivityHead::features(std::nullopt), (F{0, 0, 0, 0, 1}));
   EXPECT_EQ(ActivityHead::features(Entry{Lean::work, 0.9f, ""}), (F{0.9f, 0, 0, 0, 0}));
   EXPECT_EQ(ActivityHead::features(Entry{Lean::leisure, 0.7f, ""}), (F{0, 0.7f, 0, 0, 0}));
@@ -50,16 +45,13 @@ TEST_F(ActivityHeadTest, LogitAddsTheSiteFeaturesAndCorrectsUnlistedSites) {
 
 TEST_F(ActivityHeadTest, LogitRoundsEveryProductAndSumToFloat) {
   // w × w = 1 + 2^-11 + 2^-24 exactly; rounded to float it loses the 2^-24 (a tie, to even). A
-  // fused multiply-add, or a bias added last, would keep it.
-  const float w = 1.0f + std::ldexp(1.0f, -12);
-  EXPECT_EQ(ActivityHead({w, 0, 0, 0, 0, 0}, -1.0f).logit(std::vector<float>{w}, kWork),
+  // fused multiply-add, or a bias added last, would keep it. The unlisted correction rounds its
+  // product before adding the shift. Bias first, then index order: 2^24 + 1 + 1 stays 2^24.
+  const float w = 1.0f + std::ldexp(1.0f, -12), big = std::ldexp(1.0f, 24);
+  EXPECT_EQ(ActivityHead({w, 0, 0, 0, 0, 0}, -1).logit(std::vector{w}, kWork), std::ldexp(1, -11));
+  EXPECT_EQ(ActivityHead({0, 0, 0, 0, 0, 0}, w, {w, -1}).logit(std::vector{0.5f}, {}),
             std::ldexp(1.0f, -11));
-  // The unlisted correction rounds its product before adding the shift.
-  EXPECT_EQ(ActivityHead({0, 0, 0, 0, 0, 0}, w, {w, -1.0f}).logit(std::vector<float>{0.5f}, {}),
-            std::ldexp(1.0f, -11));
-  // Bias first, then index order: 2^24 + 1 + 1 stays 2^24 in float, 1 + 1 + 2^24 does not.
-  const float big = std::ldexp(1.0f, 24);
-  EXPECT_EQ(ActivityHead({1, 1, 0, 0, 0, 0, 0}, big).logit(std::vector<float>{1, 1}, kWork), big);
+  EXPECT_EQ(ActivityHead({1, 1, 0, 0, 0, 0, 0}, big).logit(std::vector{1.0f, 1.0f}, kWork), big);
 }
 
 TEST_F(ActivityHeadTest, LoadsWeightsBiasAndUnlistedWithTheirDefaults) {
@@ -67,46 +59,44 @@ TEST_F(ActivityHeadTest, LoadsWeightsBiasAndUnlistedWithTheirDefaults) {
                        "unlisted": {"scale": 2, "shift": -1}, "note": "ignored"})");
   EXPECT_EQ(head.weights(), (std::vector<float>{0.5f, -1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(head.bias(), 0.25f);
-  EXPECT_EQ(head.unlisted(), (Unlisted{2.0f, -1.0f}));
-
+  EXPECT_EQ(head.unlisted(), (ActivityHead::Unlisted{2.0f, -1.0f}));
   // Each missing value takes its own default; anything but an object of finite numbers (a float
   // infinity included) gives both defaults, not just the bad one, and says so.
   test::LogCapture log;
-  for (const auto& [json, expected] : std::vector<std::pair<std::string, Unlisted>>{
-           {"", {1, 0}},
-           {R"({"scale": 3})", {3, 0}},
-           {R"({"shift": -2})", {1, -2}},
-           {"[2, -1]", {1, 0}},
-           {"null", {1, 0}},
-           {R"({"scale": "2", "shift": -1})", {1, 0}},
-           {R"({"scale": 2, "shift": -1, "why": "tuned"})", {1, 0}},
-           {R"({"scale": 1e39, "shift": -1})", {1, 0}}}) {
-    const std::string member = json.empty() ? "" : R"(, "unlisted": )" + json;
+  // clang-format off
+  const std::vector<std::tuple<std::string, float, float>> cases = {
+      {"", 1, 0}, {R"({"scale": 3})", 3, 0}, {R"({"shift": -2})", 1, -2}, {"[2, -1]", 1, 0},
+      {"null", 1, 0}, {R"({"scale": "2", "shift": -1})", 1, 0},
+      {R"({"scale": 1e39, "shift": -1})", 1, 0},
+      {R"({"scale": 2, "shift": -1, "why": "x"})", 1, 0}};
+  // clang-format on
+  for (const auto& [unlisted, scale, shift] : cases) {
+    const std::string member = unlisted.empty() ? "" : R"(, "unlisted": )" + unlisted;
     EXPECT_EQ(load(R"({"weights": [1, 1, 1, 1, 1, 1], "bias": 0)" + member + "}").unlisted(),
-              expected)
-        << json;
+              (ActivityHead::Unlisted{scale, shift}))
+        << unlisted;
   }
   EXPECT_EQ(log.lines().size(), 5u);
-  EXPECT_THAT(log.lines(),
-              Contains(HasSubstr(R"(take their defaults: {"scale":1e+39,"shift":-1})")));
+  EXPECT_THAT(log.lines(), testing::Contains(testing::HasSubstr(R"({"scale":1e+39,"shift":-1})")));
 }
 
-TEST_F(ActivityHeadTest, RefusesWhatCannotBeAHead) {
-  for (std::string_view bad :
-       {R"([1, 2, 3, 4, 5, 6])", R"({})", R"("weights")", R"({"bias": 0})",
-        R"({"weights": [1, 1, 1, 1, 1], "bias": 0})",
-        R"({"weights": [1, 1, 1, 1, 1, 1], "bias": "0"})", R"({"weights": [1, 1, 1, 1, 1, 1]})",
-        R"({"weights": [1, 1, "1", 1, 1, 1], "bias": 0})",
-        R"({"weights": [1, 1, true, 1, 1, 1], "bias": 0})", R"({"weights": {"0": 1}, "bias": 0})",
-        // Finite in JSON, infinite as 32-bit floats: every score would be NaN or infinite.
-        R"({"weights": [1, 1, 1e39, 1, 1, 1], "bias": 0})",
-        R"({"weights": [1, 1, 1, 1, 1, -1e300], "bias": 0})",
-        R"({"weights": [1, 1, 1, 1, 1, 1], "bias": 1e39})"}) {
+TEST_F(ActivityHeadTest, RefusesWhatCannotBeAHeadAndPassesReadErrorsOn) {
+  // Finite in JSON but infinite as 32-bit floats (1e39) would make every score NaN or infinite.
+  // clang-format off
+  for (std::string_view bad : {
+           R"([1, 2, 3, 4, 5, 6])", R"({})", R"("weights")", R"({"bias": 0})",
+           R"({"weights": [1, 1, 1, 1, 1], "bias": 0})", R"({"weights": [1, 1, 1, 1, 1, 1]})",
+           R"({"weights": [1, 1, 1, 1, 1, 1], "bias": "0"})", R"({"weights": {"0": 1}, "bias": 0})",
+           R"({"weights": [1, 1, "1", 1, 1, 1], "bias": 0})",
+           R"({"weights": [1, 1, true, 1, 1, 1], "bias": 0})",
+           R"({"weights": [1, 1, 1e39, 1, 1, 1], "bias": 0})",
+           R"({"weights": [1, 1, 1, 1, 1, -1e300], "bias": 0})",
+           R"({"weights": [1, 1, 1, 1, 1, 1], "bias": 1e39})"}) {
     EXPECT_THAT([&] { load(bad); }, test::ThrowsError(Error::kFileDomain, 259)) << bad;
   }
+  // clang-format on
   // The smallest floats are fine: they round to zero or a denormal, not to infinity.
   EXPECT_NO_THROW(load(R"({"weights": [1e-50, 1, 1, 1, 1, 1], "bias": -1e-40})"));
-  // Read and parse errors pass on unchanged.
   EXPECT_THAT([&] { load("{\"weights\": [1, 2"); }, test::ThrowsDecoding());
   EXPECT_THAT([&] { load(std::string(100000, '[') + std::string(100000, ']')); },
               test::ThrowsDecoding("nesting too deep"));
@@ -130,33 +120,32 @@ TEST_F(ActivityHeadTest, FitsOnlyItsEmbeddingLengthAndCheckNamesBothLengths) {
   std::string many = R"({"bias": 0, "weights": [0)";  // a large head loads whole
   for (int i = 1; i < 100000; ++i) many += ",0.5";
   EXPECT_EQ(load(many + "]}").weights().size(), 100000u);
-  ActivityHead head(std::vector<float>(389, 0.0f), 0.0f);
+  const ActivityHead head(std::vector<float>(389, 0.0f), 0.0f);
   EXPECT_TRUE(head.fits(384));
   EXPECT_FALSE(head.fits(389) || head.fits(383));
   EXPECT_NO_THROW(head.check(384));
-  EXPECT_THAT([&] { head.check(768); }, test::ThrowsError(Error::kFileDomain, 259,
-                                                          "has 389 weights; an embedding of "
-                                                          "length 768 needs 773"));
+  EXPECT_THAT(
+      [&] { head.check(768); },
+      test::ThrowsError(Error::kFileDomain, 259, "389 weights; an embedding of length 768"));
 }
 
 TEST_F(ActivityHeadTest, TextOfASiteIsTitleHostAndFirstPathWordElsewhereProgramAndTitle) {
   // The path word is decoded; blanks it brings are trimmed, line breaks are not.
-  for (const auto& [title, address, text] :
-       std::vector<std::tuple<const char*, const char*, const char*>>{
-           {"Pull requests", "https://www.GitHub.com/acme/widgets/pulls",
-            "Pull requests. github.com acme"},
-           {"Home", "https://example.org/", "Home. example.org"},
-           {"Home", "https://example.org", "Home. example.org"},
-           {"Home", "https://example.org//a/", "Home. example.org a"},
-           {"Wiki", "https://example.org/caf%C3%A9/x", "Wiki. example.org café"},
-           {"Wiki", "https://example.org/a%20%C2%A0%09", "Wiki. example.org a"},
-           {"Wiki", "https://example.org/a%0A", "Wiki. example.org a\n"},
-           {"", "https://example.org/", ". example.org"},
-           {"notes.txt", "file:///home/me/notes.txt", "Firefox. notes.txt"}}) {  // no host
-    EXPECT_EQ(
-        ActivityHead::text(Moment(1, Date(), "Firefox", "firefox", title, Url::parse(address))),
-        text)
-        << address;
+  // clang-format off
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"Pull requests", "https://www.GitHub.com/acme/a/b", "Pull requests. github.com acme"},
+      {"Home", "https://example.org/", "Home. example.org"},
+      {"Home", "https://example.org", "Home. example.org"},
+      {"Home", "https://example.org//a/", "Home. example.org a"},
+      {"", "https://example.org/", ". example.org"},
+      {"Wiki", "https://example.org/caf%C3%A9/x", "Wiki. example.org caf\u00e9"},
+      {"Wiki", "https://example.org/a%20%C2%A0%09", "Wiki. example.org a"},
+      {"Wiki", "https://example.org/a%0A", "Wiki. example.org a\n"},
+      {"notes.txt", "file:///home/me/notes.txt", "Firefox. notes.txt"}};  // no host
+  // clang-format on
+  for (const auto& [title, address, text] : cases) {
+    const Moment moment(1, Date(), "Firefox", "firefox", title, Url::parse(address));
+    EXPECT_EQ(ActivityHead::text(moment), text) << address;
   }
   EXPECT_EQ(ActivityHead::text(Moment(1, Date(), " Notes\t", "org.example.Notes", "")),
             " Notes\t. ");

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "analysis/Moment.h"
 #include "base/Text.h"
 #include "support/TestSupport.h"
@@ -20,41 +18,34 @@ Moment window(std::string_view title) {
 TEST(MomentTest, CleanRemovesBrowserNamesUnreadCountsAndControlsThenTrimsAndCuts) {
   std::string accented;  // 250 characters of two scalars each: the cut keeps whole ones
   for (int i = 0; i < 250; ++i) accented += "e\u0301";
-  for (const auto& [raw, clean] : std::vector<std::pair<std::string, std::string>>{
-           {"(3) Inbox - Google Chrome", "Inbox"},
-           {"(99+) Feed \u2013 Mozilla Firefox \u2013 Private Browsing", "Feed"},
-           {"Release notes - Safari", "Release notes"},
-           {"Issue tracker \u2014 Mozilla Firefox", "Issue tracker"},
-           {"Build log - Chromium", "Build log"},
-           {"Why Safari is slow", "Why Safari is slow"},    // only a separated suffix
-           {"Notes-Google Chrome", "Notes-Google Chrome"},  // names the browser
-           {"(12) ", ""},
-           {"(1234) Too many", "(1234) Too many"},
-           {"Page (3) middle", "Page (3) middle"},
-           {"a\tb\nc\r\x7f"
-            "d",
-            "abcd"},
-           {"  \u00a0 spaced out \u3000 ", "spaced out"},
-           {std::string(250, 'x'), std::string(200, 'x')},
-           {accented, text::characterPrefix(accented, 200)},
-           {std::string(1999, ' ') + "abc", "a"},  // the scalar cap comes before trimming
-           {std::string(1990, ' ') + "abc", "abc"},
-           {"ok\xff\xfe", "ok\uFFFD\uFFFD"},
-           {std::string(100000, '('), std::string(200, '(')}}) {
-    EXPECT_EQ(Moment::clean(raw), clean) << raw.substr(0, 40);
-  }
+  // Only a separated suffix names the browser; the scalar cap comes before trimming.
+  // clang-format off
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"(3) Inbox - Google Chrome", "Inbox"}, {"Release notes - Safari", "Release notes"},
+      {"(99+) Feed \u2013 Mozilla Firefox \u2013 Private Browsing", "Feed"},
+      {"Issue tracker \u2014 Mozilla Firefox", "Issue tracker"},
+      {"Build log - Chromium", "Build log"}, {"Notes-Google Chrome", "Notes-Google Chrome"},
+      {"Why Safari is slow", "Why Safari is slow"}, {"(12) ", ""},
+      {"(1234) Too many", "(1234) Too many"}, {"Page (3) middle", "Page (3) middle"},
+      {"a\tb\nc\r\x7f" "d", "abcd"}, {"  \u00a0 spaced out \u3000 ", "spaced out"},
+      {std::string(250, 'x'), std::string(200, 'x')},
+      {accented, text::characterPrefix(accented, 200)},
+      {std::string(1999, ' ') + "abc", "a"}, {std::string(1990, ' ') + "abc", "abc"},
+      {"ok\xff\xfe", "ok\uFFFD\uFFFD"}, {std::string(100000, '('), std::string(200, '(')}};
+  // clang-format on
+  for (const auto& [raw, clean] : cases) EXPECT_EQ(Moment::clean(raw), clean) << raw.substr(0, 60);
 }
 
 TEST(MomentTest, CleanSurvivesHostileInput) {
   test::RandomInput random(20261206);
-  const std::vector<std::string> pieces = {" - ", "Google Chrome", "(12) ", "\u2014", "\t"};
   for (int round = 0; round < 2000; ++round) {
-    const std::string cleaned = Moment::clean(random.text(400, pieces));
-    ASSERT_TRUE(text::isValidUtf8(cleaned));
-    ASSERT_LE(text::characterCount(cleaned), 200u);
+    const std::string clean =
+        Moment::clean(random.text(400, {" - ", "Google Chrome", "(12) ", "\t"}));
+    ASSERT_TRUE(text::isValidUtf8(clean));
+    ASSERT_LE(text::characterCount(clean), 200u);
     // Trimmed before the cut, so only the start is sure to be free of blanks.
-    ASSERT_EQ(cleaned + "x", text::trimmed(cleaned + "x"));
-    ASSERT_EQ(cleaned.find('\t'), std::string::npos);
+    ASSERT_EQ(clean + "x", text::trimmed(clean + "x"));
+    ASSERT_EQ(clean.find('\t'), std::string::npos);
   }
 }
 
@@ -68,7 +59,6 @@ TEST(MomentTest, HostScopeAndKey) {
   EXPECT_EQ(tab("file:///home/me/notes.txt").host(), std::nullopt);
   EXPECT_EQ(tab("https://www.www.example.com").host(), "www.example.com");
   EXPECT_EQ(tab("https://x.com/messages/123").scope(), "x.com/messages");
-
   const Moment app = window("make test");
   EXPECT_EQ(app.host(), std::nullopt);
   EXPECT_EQ(app.displayName(), "Terminal");
@@ -77,16 +67,12 @@ TEST(MomentTest, HostScopeAndKey) {
 }
 
 TEST(MomentTest, NamesOnlyAppRecognisesBareTitles) {
-  const Moment firefox = tab("about:newtab", "");
-  for (const auto& [title, bare] : std::vector<std::pair<const char*, bool>>{
-           {"", true},
-           {"New Tab", true},
-           {"Private Browsing", true},
-           {"Mozilla Firefox", true},  // both words are in the bundle id
-           {"Firefox 2024", true},     // digits alone never count
-           {"New Tab - Recipes", false},
-           {"Firefox v2", false}}) {  // "v2" holds a letter
-    EXPECT_EQ(firefox.namesOnlyApp(title), bare) << title;
+  // Words of the name or the bundle id, and numbers, are bare; "v2" holds a letter.
+  for (const char* bare : {"", "New Tab", "Private Browsing", "Mozilla Firefox", "Firefox 2024"}) {
+    EXPECT_TRUE(tab("about:newtab").namesOnlyApp(bare)) << bare;
+  }
+  for (const char* named : {"New Tab - Recipes", "Firefox v2"}) {
+    EXPECT_FALSE(tab("about:newtab").namesOnlyApp(named)) << named;
   }
   EXPECT_TRUE(window("Terminal").titleIsBare());
   EXPECT_FALSE(window("vim main.cpp").titleIsBare());
@@ -96,19 +82,15 @@ TEST(MomentTest, ConstructorCleansTheTitleAndRepairsText) {
   const Moment moment(7, Date(), "App\xff", "id\xc3", "(2) Hello\t!", std::nullopt,
                       std::string("doc\xe2\x82"), std::string("page\xff"));
   EXPECT_EQ(moment.title, "Hello!");
-  EXPECT_EQ(moment.appName, "App\uFFFD");
-  EXPECT_EQ(moment.bundleID, "id\uFFFD");
-  EXPECT_EQ(moment.document, "doc\uFFFD");
-  EXPECT_EQ(moment.pageText, "page\uFFFD");
+  EXPECT_EQ(moment.appName + moment.bundleID, "App\uFFFDid\uFFFD");
+  EXPECT_EQ(*moment.document + *moment.pageText, "doc\uFFFDpage\uFFFD");
 }
 
 TEST(AgentSessionTest, ProjectAndTask) {
   const AgentSession slug("agent", "/home/me/src/quill/", "fix-login-bug", Date(), true);
-  EXPECT_EQ(slug.project, "quill");
-  EXPECT_EQ(slug.task(), "fix login bug");
+  EXPECT_EQ(slug.project + "/" + slug.task(), "quill/fix login bug");
   const AgentSession words("agent", "/srv", "Fix the log-in bug", Date(), false, "named");
-  EXPECT_EQ(words.project, "named");
-  EXPECT_EQ(words.task(), "Fix the log-in bug");
+  EXPECT_EQ(words.project + "/" + words.task(), "named/Fix the log-in bug");
   for (const char* path : {"/", "", "relative"}) EXPECT_EQ(lastPathComponent(path), path);
 }
 

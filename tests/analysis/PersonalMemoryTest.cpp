@@ -1,7 +1,6 @@
 #include <gmock/gmock.h>
 
 #include <cmath>
-#include <limits>
 
 #include "analysis/PersonalMemory.h"
 #include "base/Base64.h"
@@ -11,47 +10,37 @@
 namespace qb {
 namespace {
 
-using ::testing::Contains;
 using ::testing::HasSubstr;
 using Vec = std::vector<float>;
 
 const Date kNow = Date::fromReference(700000000);
 const float kOneFresh = 6.0f * std::tanh(1.0f);  // one identical, fresh answer with the defaults
-const float kNaN = std::numeric_limits<float>::quiet_NaN();
-const float kInf = std::numeric_limits<float>::infinity();
+const float kNaN = NAN, kInf = INFINITY;
 
-Uuid idOf(uint8_t n) {
+// An answer whose identifier is its number, and the numbers of a memory's answers in order.
+void answer(PersonalMemory& memory, Vec vector, bool work, uint8_t number = 0, Date at = kNow) {
   Uuid id;
-  id.bytes[15] = n;
-  return id;
+  id.bytes[15] = number;
+  memory.add(std::move(vector), work, at, std::nullopt, std::nullopt, id);
 }
-
-void answer(PersonalMemory& memory, Vec vector, bool work, Date at = kNow, uint8_t id = 0) {
-  memory.add(std::move(vector), work, at, std::nullopt, std::nullopt, idOf(id));
-}
-
-std::vector<uint8_t> idsOf(const PersonalMemory& memory) {
-  std::vector<uint8_t> ids;
-  for (const auto& example : memory.examples) ids.push_back(example.id.bytes[15]);
-  return ids;
+std::vector<int> numbers(const PersonalMemory& memory) {
+  std::vector<int> out;
+  for (const auto& example : memory.examples) out.push_back(example.id.bytes[15]);
+  return out;
 }
 
 TEST(PersonalMemoryTest, ShiftFollowsSimilarityAgeAndAnswer) {
   PersonalMemory memory;
   answer(memory, {1, 0, 0}, true);
-  struct Case {
-    Vec query;
-    Date at;
-    float shift;
-  };
-  for (const Case& c : std::vector<Case>{
-           {{1, 0, 0}, kNow, kOneFresh},
-           {{1, 0}, kNow, 0},                                         // another length: never near
-           {{}, kNow, 0},                                             // nor an empty one
-           {{0.5f, 0.8f, 0}, kNow, 0},                                // below nearby
-           {{1, 0, 0}, kNow + memory.halfLife, 6 * std::tanh(0.5f)},  // one half-life: half weight
-           {{1, 0, 0}, kNow - 1e6, kOneFresh}}) {  // from the future: full weight
-    EXPECT_FLOAT_EQ(memory.shift(c.query, c.at), c.shift) << c.query.size() << " " << c.shift;
+  // Another length (or none) is never near; one half-life halves the weight; an answer from the
+  // future weighs in full.
+  // clang-format off
+  const std::vector<std::tuple<Vec, Date, float>> cases = {
+      {{1, 0, 0}, kNow, kOneFresh}, {{1, 0}, kNow, 0}, {{}, kNow, 0}, {{0.5f, 0.8f, 0}, kNow, 0},
+      {{1, 0, 0}, kNow + memory.halfLife, 6 * std::tanh(0.5f)}, {{1, 0, 0}, kNow - 1e6, kOneFresh}};
+  // clang-format on
+  for (const auto& [query, at, shift] : cases) {
+    EXPECT_FLOAT_EQ(memory.shift(query, at), shift) << query.size() << " " << shift;
   }
   memory.nearby = -0.5f;  // similarity 0 would pass, but other lengths stay apart
   EXPECT_EQ(memory.shift(Vec{1, 0}, kNow), 0.0f);
@@ -62,22 +51,18 @@ TEST(PersonalMemoryTest, ShiftFollowsSimilarityAgeAndAnswer) {
 
 TEST(PersonalMemoryTest, AddReplacesNearDuplicatesAndKeepsTheNewestWithinLimit) {
   PersonalMemory memory;
-  answer(memory, {1, 0}, true, kNow, 1);
-  answer(memory, {0.6f, 0.8f}, true, kNow, 2);    // similarity 0.6: a different page
-  answer(memory, {0.99f, 0.1f}, false, kNow, 3);  // 0.99 to the first: the same page answered again
-  EXPECT_EQ(idsOf(memory), (std::vector<uint8_t>{2, 3}));
-  answer(memory, {}, true, kNow, 4);  // empty vectors, other lengths and NaN replace nothing
-  answer(memory, {}, true, kNow, 5);
-  answer(memory, {1, 0, 0}, true, kNow, 6);
-  answer(memory, {kNaN, 0}, true, kNow, 7);
-  EXPECT_EQ(idsOf(memory), (std::vector<uint8_t>{2, 3, 4, 5, 6, 7}));
-
-  memory = PersonalMemory();
-  memory.limit = 2;  // the order of adding decides what goes, not the dates
-  answer(memory, {1, 0, 0}, true, kNow + 1000, 1);
-  answer(memory, {0, 1, 0}, true, kNow, 2);
-  answer(memory, {0, 0, 1}, true, kNow, 3);
-  EXPECT_EQ(idsOf(memory), (std::vector<uint8_t>{2, 3}));
+  answer(memory, {1, 0}, true, 1);
+  answer(memory, {0.6f, 0.8f}, true, 2);    // similarity 0.6: a different page
+  answer(memory, {0.99f, 0.1f}, false, 3);  // 0.99 to the first: the same page answered again
+  EXPECT_EQ(numbers(memory), (std::vector{2, 3}));
+  for (const Vec& vector : {Vec{}, Vec{}, Vec{1, 0, 0}, Vec{kNaN, 0}})
+    answer(memory, vector, true, 4);
+  EXPECT_EQ(numbers(memory), (std::vector{2, 3, 4, 4, 4, 4})) << "none of these is near anything";
+  memory = PersonalMemory{.limit = 2};  // the order of adding decides what goes, not the dates
+  answer(memory, {1, 0, 0}, true, 1, kNow + 1000);
+  answer(memory, {0, 1, 0}, true, 2);
+  answer(memory, {0, 0, 1}, true, 3);
+  EXPECT_EQ(numbers(memory), (std::vector{2, 3}));
   for (int64_t limit : {0, -5}) {
     memory.limit = limit;
     answer(memory, {1, 0, 0}, true);
@@ -85,7 +70,7 @@ TEST(PersonalMemoryTest, AddReplacesNearDuplicatesAndKeepsTheNewestWithinLimit) 
   }
 }
 
-// The side-by-side dot products must credit each answer with exactly its own similarity() sum.
+// The side-by-side dot products must credit each answer with exactly its own similarity().
 TEST(PersonalMemoryTest, ShiftSumsEachAnswersSimilarityBitForBit) {
   test::RandomInput random(11);
   auto vector = [&](size_t n) {
@@ -94,10 +79,9 @@ TEST(PersonalMemoryTest, ShiftSumsEachAnswersSimilarityBitForBit) {
     return v;
   };
   const Vec query = vector(384);
-  PersonalMemory memory;
-  memory.nearby = 0;  // every answer of the query's length counts with its similarity as it is
+  PersonalMemory memory{.nearby = 0};  // every answer counts with its similarity as it is
   float x = 0;
-  for (int i = 0; i < 21; ++i) {  // two full groups of lanes and a partial one, other lengths among
+  for (int i = 0; i < 21; ++i) {  // two full groups of lanes and a part, other lengths among them
     memory.examples.push_back({.vector = vector(i % 5 == 0 ? 383 : 384), .work = i % 3 != 0});
     const float d = PersonalMemory::similarity(memory.examples.back().vector, query);
     x = memory.examples.back().work ? x + d : x - d;
@@ -108,22 +92,17 @@ TEST(PersonalMemoryTest, ShiftSumsEachAnswersSimilarityBitForBit) {
 TEST(PersonalMemoryTest, UnusableConstantsAndValuesNeverGiveNaN) {
   PersonalMemory base;
   answer(base, {1, 0}, true);
-  answer(base, {0, 1}, false, kNow - 10);
-  for (float nearby : {1.0f, 2.0f, kNaN, -kInf}) {
-    PersonalMemory memory = base;
-    memory.nearby = nearby;
-    EXPECT_EQ(memory.shift(Vec{1, 0}, kNow), 0.0f) << nearby;
-    EXPECT_EQ(memory.shift(Vec{2, 0}, kNow), 0.0f) << nearby;  // a similarity above 1
-  }
-  for (double halfLife : {0.0, -1.0, double(kNaN), double(kInf)}) {
-    PersonalMemory memory = base;
-    memory.halfLife = halfLife;
-    EXPECT_EQ(memory.shift(Vec{1, 0}, kNow), 0.0f) << halfLife;
-  }
-  for (float strength : {kNaN, kInf, -6.0f}) {
-    PersonalMemory memory = base;
-    memory.strength = strength;
-    EXPECT_EQ(memory.shift(Vec{1, 0}, kNow), 0.0f) << strength;
+  answer(base, {0, 1}, false, 0, kNow - 10);
+  // clang-format off
+  for (const PersonalMemory& memory : std::vector<PersonalMemory>{
+           {.nearby = 1}, {.nearby = 2}, {.nearby = kNaN}, {.nearby = -kInf}, {.halfLife = 0},
+           {.halfLife = -1}, {.halfLife = kNaN}, {.halfLife = kInf}, {.strength = kNaN},
+           {.strength = kInf}, {.strength = -6}}) {
+    // clang-format on
+    PersonalMemory unusable = memory;
+    unusable.examples = base.examples;
+    EXPECT_EQ(unusable.shift(Vec{1, 0}, kNow), 0.0f) << json::dump(unusable.toJson());
+    EXPECT_EQ(unusable.shift(Vec{2, 0}, kNow), 0.0f) << "a similarity above 1";
   }
   // Answers with non-finite elements or times neither poison the sum nor cancel sound ones...
   PersonalMemory memory;
@@ -148,8 +127,8 @@ const char* kHandWritten = R"({"examples": [
 
 TEST(PersonalMemoryTest, SavedFormReloadsAndReadsAHandWrittenFile) {
   PersonalMemory memory{.limit = 50, .halfLife = 1234.5, .nearby = 0.7f};
-  memory.add({0.1f, -0.2f, 3.4028235e38f, 1e-45f}, true, kNow, "Plan", "docs.example.com", idOf(1));
-  memory.add({}, false, Date::fromReference(-5.25), std::nullopt, "Terminal", idOf(2));
+  memory.add({0.1f, -0.2f, 3.4028235e38f, 1e-45f}, true, kNow, "Plan", "docs.example.com", {});
+  memory.add({}, false, Date::fromReference(-5.25), std::nullopt, "Terminal", Uuid::random());
   test::expectReloads(memory);
   const std::string text = json::dump(memory.toJson());
   EXPECT_THAT(text, HasSubstr(R"("nearby":0.7,)"));  // floats at their shortest
@@ -157,16 +136,14 @@ TEST(PersonalMemoryTest, SavedFormReloadsAndReadsAHandWrittenFile) {
 
   const PersonalMemory read = PersonalMemory::fromJson(json::parse(kHandWritten));
   ASSERT_EQ(read.examples.size(), 3u);
-  PersonalMemory expected;
-  expected.examples = {
-      {.id = *Uuid::parse("0F0E0D0C-0B0A-4908-8706-050403020100"),
-       .vector = {1.0f, -2.0f, 0.5f},
-       .work = true,
-       .at = Date::fromReference(86400.5),
-       .title = "Design review",
+  // clang-format off
+  const PersonalMemory expected{.examples = {
+      {.id = *Uuid::parse("0F0E0D0C-0B0A-4908-8706-050403020100"), .vector = {1.0f, -2.0f, 0.5f},
+       .work = true, .at = Date::fromReference(86400.5), .title = "Design review",
        .site = "wiki.example.org"},
       {.id = read.examples[1].id, .vector = {1.0f, -2.0f}, .at = Date::fromReference(-3)},
-      {.id = read.examples[2].id, .vector = {}, .at = Date::fromReference(0)}};
+      {.id = read.examples[2].id, .vector = {}, .at = Date::fromReference(0)}}};
+  // clang-format on
   EXPECT_EQ(read, expected);
   // Without "id" each reading draws a fresh identifier.
   EXPECT_NE(PersonalMemory::fromJson(json::parse(kHandWritten)).examples[1].id,
@@ -174,55 +151,63 @@ TEST(PersonalMemoryTest, SavedFormReloadsAndReadsAHandWrittenFile) {
   EXPECT_NE(read.examples[1].id, Uuid{});
 }
 
-TEST(PersonalMemoryTest, DamagedFilesFailWholeAndUnusableConstantsAreRepairedAloud) {
+TEST(PersonalMemoryTest, DamagedFilesFailWholeAndRepairsAndCutsAreLogged) {
   test::LogCapture log;
   const Json good = json::parse(kHandWritten);
   test::expectHostileVariantsSafe<PersonalMemory>(good);
   // Every key but "id" and "title" is required, and no value of the wrong kind is taken.
-  for (std::string pointer :
-       {"/examples", "/limit", "/halfLife", "/nearby", "/strength", "/examples/0/vector",
-        "/examples/0/work", "/examples/0/at", "/examples/0/id", "/examples/0/title"}) {
-    SCOPED_TRACE(pointer);
+  // clang-format off
+  for (std::string pointer : {"/examples", "/limit", "/halfLife", "/nearby", "/strength",
+                              "/examples/0/vector", "/examples/0/work", "/examples/0/at",
+                              "/examples/0/id", "/examples/0/title"}) {
+    // clang-format on
     const Json::json_pointer at(pointer);
     Json file = good;
     file[at] = Json::object();
-    EXPECT_THAT([&] { PersonalMemory::fromJson(file); }, test::ThrowsDecoding(": expected"));
+    EXPECT_THAT([&] { PersonalMemory::fromJson(file); }, test::ThrowsDecoding(": expected"))
+        << pointer;
     if (at.back() == "id" || at.back() == "title") continue;
     file[at.parent_pointer()].erase(at.back());
     EXPECT_THAT([&] { PersonalMemory::fromJson(file); },
                 test::ThrowsDecoding(at.back() + ": key not found"));
   }
-  const std::string constants = R"("limit": 9, "halfLife": 1, "nearby": 0.5, "strength": 1})";
+  const std::string constants = R"(], "limit": 9, "halfLife": 1, "nearby": 0.5, "strength": 1})";
+  // clang-format off
   test::expectRefused<PersonalMemory>({
       {"[]", "$: expected an object"},
-      {R"({"examples": [42], )" + constants, "examples[0]: expected an object"},
-      {R"({"examples": [{"vector": "AACAPw", "work": true, "at": 1}], )" + constants,
-       "vector is not valid Base64"},
-      {R"({"examples": [{"id": "x", "vector": "", "work": true, "at": 1}], )" + constants,
-       "id: invalid UUID string"},
+      {R"({"examples": [42)" + constants, "examples[0]: expected an object"},
+      {R"({"examples": [{"vector": "AACAPw", "work": true, "at": 1})" + constants, "Base64"},
+      {R"({"examples": [{"id": "x", "vector": "", "work": true, "at": 1})" + constants, "UUID"},
       {R"({"examples": [], "limit": 9, "halfLife": 1, "nearby": 1e39, "strength": 1})",
-       "nearby: number out of range"},
-  });
-
-  for (const auto& [key, value] : std::vector<std::pair<const char*, Json>>{{"halfLife", 0},
-                                                                            {"halfLife", -86400},
-                                                                            {"nearby", 1},
-                                                                            {"nearby", 1.5},
-                                                                            {"strength", -2}}) {
+       "nearby: number out of range"}});
+  // clang-format on
+  // Unusable constants are repaired aloud; unusual but usable ones stay as written.
+  // clang-format off
+  const std::vector<std::pair<const char*, double>> repairs = {
+      {"halfLife", 0}, {"halfLife", -86400}, {"nearby", 1}, {"nearby", 1.5}, {"strength", -2}};
+  // clang-format on
+  for (const auto& [key, value] : repairs) {
     Json file = PersonalMemory().toJson();
     file[key] = value;
     EXPECT_EQ(PersonalMemory::fromJson(file), PersonalMemory()) << key << value;
-    EXPECT_THAT(log.lines().back(), HasSubstr(std::string("unusable ") + key)) << key << value;
+    EXPECT_THAT(log.lines().back(), HasSubstr(std::string("unusable ") + key));
   }
-  // Unusual but usable values stay as written.
   Json file = PersonalMemory().toJson();
   file.update(Json{{"nearby", -0.25}, {"strength", 0}, {"halfLife", 1e-3}});
   EXPECT_EQ(PersonalMemory::fromJson(file),
             (PersonalMemory{.halfLife = 1e-3, .nearby = -0.25f, .strength = 0}));
+
+  // More answers than the limit: the newest are kept, as add() would have left them, and said so.
+  file["limit"] = 3;
+  for (int i = 0; i < 5000; ++i)
+    file["examples"].push_back({{"vector", "AACAPw=="}, {"work", true}, {"at", i}});
+  EXPECT_EQ(PersonalMemory::fromJson(file).examples.at(0).at, Date::fromReference(4997));
+  EXPECT_THAT(log.lines().back(), HasSubstr("kept the newest 3 of 5000 answers"));
+  file["limit"] = -1;
+  EXPECT_TRUE(PersonalMemory::fromJson(file).examples.empty());
 }
 
-TEST(PersonalMemoryTest, HostileSizesStayBounded) {
-  test::LogCapture log;
+TEST(PersonalMemoryTest, VectorsAreBoundedBeforeTheyAreDecoded) {
   auto withVector = [](std::string vector) {
     Json file = PersonalMemory().toJson();
     file["examples"].push_back({{"vector", std::move(vector)}, {"work", true}, {"at", 0}});
@@ -238,20 +223,6 @@ TEST(PersonalMemoryTest, HostileSizesStayBounded) {
   }
   EXPECT_EQ(PersonalMemory::fromJson(withVector(zeros(longest * 4 + 3))).examples[0].vector.size(),
             longest);
-
-  // More answers than the limit: the newest are kept, as add() would have left them, and the cut
-  // is logged.
-  Json many = PersonalMemory().toJson();
-  many["limit"] = 3;
-  for (int i = 0; i < 5000; ++i) {
-    many["examples"].push_back({{"vector", "AACAPw=="}, {"work", true}, {"at", i}});
-  }
-  const PersonalMemory memory = PersonalMemory::fromJson(many);
-  ASSERT_EQ(memory.examples.size(), 3u);
-  EXPECT_EQ(memory.examples[0].at, Date::fromReference(4997));
-  EXPECT_THAT(log.lines(), Contains(HasSubstr("kept the newest 3 of 5000 answers")));
-  many["limit"] = -1;
-  EXPECT_TRUE(PersonalMemory::fromJson(many).examples.empty());
 }
 
 }  // namespace

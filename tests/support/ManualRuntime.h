@@ -1,6 +1,6 @@
-// The program's run-time seams driven by hand: a main executor whose posted tasks run when the
-// test says, one-shot timers that fire when the test moves their clock on, and the log captured.
-// With them a day of timers runs in no time, and a test decides every interleaving it checks.
+// The program's run-time seams driven by hand: a main executor whose tasks run when the test says,
+// one-shot timers that fire when the test moves their clock on, and the log captured. With them a
+// day of timers runs in no time, and a test decides every interleaving it checks.
 
 #pragma once
 
@@ -11,8 +11,6 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include "base/Log.h"
@@ -24,10 +22,8 @@ namespace qb::test {
 class ManualExecutor : public Executor {
 public:
   void post(std::function<void()> task) override {
-    {
-      std::lock_guard lock(mutex_);
-      tasks_.push_back(std::move(task));
-    }
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
     posted_.notify_all();
   }
 
@@ -38,9 +34,9 @@ public:
     return ran;
   }
 
-  // Waits at most `limit` for a task to be waiting (one posted by another thread): a bounded wait,
-  // so that a task that never comes fails the test instead of hanging it.
-  bool awaitTask(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  // Waits at most `limit` for a task posted by another thread: bounded, so that a task that never
+  // comes fails the test instead of hanging it.
+  bool awaitTask(std::chrono::seconds limit = std::chrono::seconds(10)) {
     std::unique_lock lock(mutex_);
     return posted_.wait_for(lock, limit, [this] { return !tasks_.empty(); });
   }
@@ -59,15 +55,14 @@ private:
   std::deque<std::function<void()>> tasks_;
 };
 
-// One-shot timers on a clock of their own, which starts at 0 and moves only in advance().
-// Zero, negative and NaN delays fall due at once: at the next advance(), even advance(0).
+// One-shot timers on a clock of their own, which starts at 0 and moves only in advance(). Zero,
+// negative and NaN delays fall due at once: at the next advance(), advance(0) included.
 class ManualTimers : public Timers {
 public:
   Id schedule(Duration after, std::function<void()> fire) override {
     timers_.emplace(std::pair(now_ + (after > 0 ? after : 0), ++lastId_), std::move(fire));
     return lastId_;
   }
-
   void cancel(Id id) override {
     std::erase_if(timers_, [id](const auto& timer) { return timer.first.second == id; });
   }
@@ -77,15 +72,13 @@ public:
   void advance(Duration seconds) {
     const Duration until = now_ + seconds;
     while (!timers_.empty() && timers_.begin()->first.first <= until) {
-      auto next = timers_.begin();
-      now_ = next->first.first;
-      std::function<void()> fire = std::move(next->second);
-      timers_.erase(next);
+      now_ = timers_.begin()->first.first;
+      std::function<void()> fire = std::move(timers_.begin()->second);
+      timers_.erase(timers_.begin());
       fire();
     }
     now_ = until;
   }
-
   Duration now() const { return now_; }
   size_t pending() const { return timers_.size(); }
 
@@ -95,8 +88,7 @@ private:
   Id lastId_ = 0;
 };
 
-// The log's messages while it lives, instead of stderr:
-//   EXPECT_THAT(log.lines(), Contains(HasSubstr("timed out")));
+// The log's messages while it lives, instead of stderr.
 class LogCapture {
 public:
   LogCapture() {
@@ -106,9 +98,6 @@ public:
     });
   }
   ~LogCapture() { log::setSink({}); }
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
-
   std::vector<std::string> lines() const {
     std::lock_guard lock(mutex_);
     return lines_;
