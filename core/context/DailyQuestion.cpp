@@ -1,10 +1,12 @@
 #include "context/DailyQuestion.h"
 
 #include "analysis/ActivityHead.h"
+#include "context/RecordInput.h"
 
 namespace qb {
 
 void DailyQuestion::add(const Moment& moment, Duration seconds, Date at, const Calendar& calendar) {
+  if (!allFinite(seconds, at)) return logRefused("DailyQuestion::add");
   const Date today = calendar.startOfDay(at);
   if (day_ != today) {
     day_ = today;
@@ -32,6 +34,7 @@ std::optional<DailyQuestion::Page> DailyQuestion::question(Date at,
 }
 
 void DailyQuestion::answer(Date at, const Calendar& calendar) {
+  if (!at.isFinite()) return logRefused("DailyQuestion::answer");
   answered = calendar.startOfDay(at);
 }
 

@@ -36,16 +36,19 @@ public:
   explicit DailyQuestion(std::optional<Date> answeredDay = std::nullopt) : answered(answeredDay) {}
 
   // Adds unsure time to today's page of moment; the newest observation replaces the stored one.
+  // Seconds or a time that are not finite are refused (see RecordInput.h).
   void add(const Moment& moment, Duration seconds, Date at,
            const Calendar& calendar = Calendar::current());
 
   // The page to ask about now: absent when nothing was collected today, when today's question
-  // was answered, or when no page has `minimum` seconds (a NaN total never qualifies). Among pages
-  // tied for the most seconds, the one whose key sorts first wins, so the choice is repeatable.
+  // was answered, or when no page has `minimum` seconds (a NaN minimum lets none qualify). Among
+  // pages tied for the most seconds, the one whose key sorts first wins, so the choice is
+  // repeatable.
   std::optional<Page> question(Date at, const Calendar& calendar = Calendar::current()) const;
 
   // Records that today's question was answered; pages keep collecting but nothing is offered
-  // again until the next day.
+  // again until the next day. A time that is not finite is refused: `answered` is kept in the
+  // user's settings, where it could not be saved.
   void answer(Date at, const Calendar& calendar = Calendar::current());
 
   // Forgets today's pages; `answered` and `minimum` are kept.

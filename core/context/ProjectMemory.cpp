@@ -1,11 +1,10 @@
 #include "context/ProjectMemory.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 #include "base/Json.h"
-#include "base/NoDestructor.h"
+#include "base/Log.h"
 #include "base/Regex.h"
 #include "base/Text.h"
 
@@ -26,20 +25,6 @@ size_t lengthOf(std::string_view text) {
 // Counts never wrap: a file may already hold the largest count.
 int64_t incremented(int64_t value) {
   return value == std::numeric_limits<int64_t>::max() ? value : value + 1;
-}
-
-// Two capitals to five, a number of two to four digits, not a year.
-bool isTicketSpelling(std::string_view spelling) {
-  static const NoDestructor<Regex> ticket("\\b([A-Z]{2,5}) ?(\\d{2,4}[A-Z]?)\\b");
-  // The pattern's first character is a capital; most spellings fail here without the engine.
-  if (spelling.empty() || spelling.front() < 'A' || spelling.front() > 'Z') return false;
-  const std::string checked = text::repairUtf8(spelling);
-  auto match = ticket->wholeMatch(checked);
-  if (!match || !match->groups[1]) return false;
-  const std::string_view number =
-      std::string_view(checked).substr(match->groups[1]->begin, match->groups[1]->size());
-  const bool year = lengthOf(number) == 4 && (number.starts_with("19") || number.starts_with("20"));
-  return !year;
 }
 
 // The host is a workspace host or one of its subdomains.
@@ -93,13 +78,23 @@ Json encodeStrings(const std::set<std::string>& strings) {
   return array;
 }
 
+// Says in the log how many items of a file's collection a load left out, and why.
+void logDropped(std::string_view what, size_t read, size_t kept) {
+  if (read <= kept) return;
+  log::info("project memory: " + std::to_string(read - kept) + " " + std::string(what) +
+            " of the file dropped");
+}
+
 // Every item is checked; beyond `limit` distinct strings the rest are left out.
 std::set<std::string> decodeStrings(const Json& object, std::string_view key, size_t limit) {
   std::set<std::string> strings;
+  size_t read = 0;
   for (const Json& item : arrayMember(object, key)) {
     auto value = json::decode<std::string>(item, key);
     if (strings.size() < limit) strings.insert(std::move(value));
+    ++read;
   }
+  logDropped(key, read, strings.size());
   return strings;
 }
 
@@ -111,9 +106,10 @@ std::vector<Item> lastDistinct(std::vector<Item> items, size_t limit, TitleOf ti
   std::set<std::string> titles;
   for (auto it = items.rbegin(); it != items.rend() && kept.size() < limit; ++it) {
     const std::string& title = titleOf(*it);
-    if (title.size() > ProjectMemory::kMaxLoadedTitleBytes) continue;
+    if (title.size() > ProjectMemory::kMaxTitleBytes) continue;
     if (titles.insert(title).second) kept.push_back(std::move(*it));
   }
+  logDropped("repeated, overlong or surplus titles", items.size(), kept.size());
   std::reverse(kept.begin(), kept.end());
   return kept;
 }
@@ -183,8 +179,8 @@ ProjectMemory::Candidate ProjectMemory::Candidate::fromJson(const Json& object) 
   for (const auto& [title, date] : objectMember(object, "titles").items()) {
     candidate.titles.emplace(title, json::decode<Date>(date, "titles"));
   }
-  candidate.sites = decodeStrings(object, "sites", kMaxLoadedEvidence);
-  candidate.apps = decodeStrings(object, "apps", kMaxLoadedEvidence);
+  candidate.sites = decodeStrings(object, "sites", kEvidenceLimit);
+  candidate.apps = decodeStrings(object, "apps", kEvidenceLimit);
   candidate.agent = json::require<bool>(object, "agent");
   candidate.assistant = json::optional<bool>(object, "assistant").value_or(false);
   candidate.confirmed = json::require<int64_t>(object, "confirmed");
@@ -192,6 +188,7 @@ ProjectMemory::Candidate ProjectMemory::Candidate::fromJson(const Json& object) 
 
   // Beyond what back-fill can give, the most recently seen titles stay.
   if (candidate.titles.size() > kMaxLoadedTitles) {
+    logDropped("candidate titles", candidate.titles.size(), kMaxLoadedTitles);
     std::vector<std::pair<std::string, Date>> byDate(candidate.titles.begin(),
                                                      candidate.titles.end());
     std::stable_sort(byDate.begin(), byDate.end(),
@@ -200,15 +197,16 @@ ProjectMemory::Candidate ProjectMemory::Candidate::fromJson(const Json& object) 
     candidate.titles = {byDate.begin(), byDate.end()};
   }
   // The most counted spellings stay, and always the one shown.
-  if (candidate.spellings.size() > kMaxLoadedEvidence) {
+  if (candidate.spellings.size() > kEvidenceLimit) {
     std::vector<std::pair<std::string, int64_t>> byCount(candidate.spellings.begin(),
                                                          candidate.spellings.end());
     std::stable_sort(byCount.begin(), byCount.end(),
                      [](const auto& a, const auto& b) { return a.second > b.second; });
     std::map<std::string, int64_t> kept;
     for (size_t i = 0; i < byCount.size(); ++i) {
-      if (i < kMaxLoadedEvidence || byCount[i].first == candidate.text) kept.insert(byCount[i]);
+      if (i < kEvidenceLimit || byCount[i].first == candidate.text) kept.insert(byCount[i]);
     }
+    logDropped("spellings", candidate.spellings.size(), kept.size());
     candidate.spellings = std::move(kept);
   }
   return candidate;
@@ -216,8 +214,14 @@ ProjectMemory::Candidate ProjectMemory::Candidate::fromJson(const Json& object) 
 
 // --- Queries ---
 
-Duration ProjectMemory::usableRetention() const {
-  return std::isfinite(retention) && retention > 0 ? retention : kDefaultRetention;
+bool ProjectMemory::isTicketSpelling(std::string_view spelling) {
+  // The pattern's first character is a capital; most spellings fail here without the engine.
+  if (spelling.empty() || spelling.front() < 'A' || spelling.front() > 'Z') return false;
+  const std::string checked = text::repairUtf8(spelling);
+  auto match = ticketKey().wholeMatch(checked);
+  if (!match || !match->groups[1]) return false;
+  return !isYear(
+      std::string_view(checked).substr(match->groups[1]->begin, match->groups[1]->size()));
 }
 
 std::vector<std::string> ProjectMemory::projects() const {
@@ -302,7 +306,9 @@ bool ProjectMemory::isHeader(std::string_view key, std::string_view on) const {
 
 void ProjectMemory::addSource(Candidate& candidate, const std::optional<Source>& source) {
   if (!source) return;
-  (source->kind == Source::Kind::site ? candidate.sites : candidate.apps).insert(source->value);
+  std::set<std::string>& hosts =
+      source->kind == Source::Kind::site ? candidate.sites : candidate.apps;
+  if (hosts.size() < kEvidenceLimit) hosts.insert(source->value);
 }
 
 ProjectMemory::Candidate ProjectMemory::backfilled(Candidate candidate, std::string_view key,
@@ -330,45 +336,51 @@ ProjectMemory::Candidate& ProjectMemory::candidateFor(const std::string& key, st
 void ProjectMemory::observe(const std::vector<std::string>& names,
                             const std::optional<std::string>& title,
                             const std::optional<Source>& source, Date at) {
-  if (!std::isfinite(at.sinceReferenceDate)) return;
+  if (!at.isFinite()) return logRefused("ProjectMemory::observe");
   for (const std::string& name : names) {
     // A full stop marks a file or a host, not a name.
     if (name.find('.') != std::string::npos) continue;
     const std::string nameKey = key(name);
     if (lengthOf(nameKey) < kMinKeyCharacters) continue;
     Candidate& candidate = candidateFor(nameKey, name, at);
-    int64_t& count = candidate.spellings[name];
+    candidate.updated = at;
+    auto spelling = candidate.spellings.find(name);
+    if (spelling == candidate.spellings.end()) {
+      if (candidate.spellings.size() >= kEvidenceLimit) continue;
+      spelling = candidate.spellings.emplace(name, 0).first;
+    }
+    int64_t& count = spelling->second;
     count = incremented(count);
     auto shown = candidate.spellings.find(candidate.text);
     const int64_t shownCount = shown == candidate.spellings.end() ? 0 : shown->second;
     // On a tie the spelling shown stays.
     if (count > shownCount) candidate.text = name;
-    candidate.updated = at;
   }
   if (title && !title->empty()) mention(*title, source, at);
   prune(at);
 }
 
 void ProjectMemory::agentWorks(std::string_view in, Date at) {
-  if (!std::isfinite(at.sinceReferenceDate)) return;
-  const std::string nameKey = key(in);
-  if (lengthOf(nameKey) < kMinKeyCharacters) return;
-  Candidate& candidate = candidateFor(nameKey, in, at);
-  candidate.agent = true;
-  candidate.updated = at;
+  worksIn(in, at, &Candidate::agent, "ProjectMemory::agentWorks");
 }
 
 void ProjectMemory::assistantWorks(std::string_view in, Date at) {
-  if (!std::isfinite(at.sinceReferenceDate)) return;
-  const std::string nameKey = key(in);
+  worksIn(in, at, &Candidate::assistant, "ProjectMemory::assistantWorks");
+}
+
+void ProjectMemory::worksIn(std::string_view name, Date at, bool Candidate::*evidence,
+                            const char* operation) {
+  if (!at.isFinite()) return logRefused(operation);
+  const std::string nameKey = key(name);
   if (lengthOf(nameKey) < kMinKeyCharacters) return;
-  Candidate& candidate = candidateFor(nameKey, in, at);
-  candidate.assistant = true;
+  Candidate& candidate = candidateFor(nameKey, name, at);
+  candidate.*evidence = true;
   candidate.updated = at;
+  prune(at);
 }
 
 void ProjectMemory::confirm(std::string_view title, const std::optional<Source>& source, Date at) {
-  if (!std::isfinite(at.sinceReferenceDate)) return;
+  if (!at.isFinite()) return logRefused("ProjectMemory::confirm");
   const std::vector<std::string> titleWords = words(title);
   for (auto& [nameKey, candidate] : candidates) {
     if (mentionedBy(titleWords, nameKey)) candidate.confirmed = incremented(candidate.confirmed);
@@ -379,34 +391,7 @@ void ProjectMemory::confirm(std::string_view title, const std::optional<Source>&
 
 void ProjectMemory::mention(std::string_view title, const std::optional<Source>& source, Date at) {
   const std::string seen(title);
-
-  std::erase_if(recent, [&](const Seen& entry) { return entry.title == seen; });
-  recent.push_back(Seen{seen, source});
-  // Counted after the title's earlier entry is gone, so seeing a title again never costs another.
-  if (recent.size() > kRecentLimit) {
-    recent.erase(recent.begin(),
-                 recent.begin() + static_cast<ptrdiff_t>(recent.size() - kRecentLimit));
-  }
-
-  if (source && source->kind == Source::Kind::site) {
-    const std::string& host = source->value;
-    std::vector<std::string>& titles = siteTitles[host];
-    std::erase(titles, seen);
-    titles.push_back(seen);
-    if (titles.size() > kSiteTitleLimit) {
-      titles.erase(titles.begin(),
-                   titles.begin() + static_cast<ptrdiff_t>(titles.size() - kSiteTitleLimit));
-    }
-    if (siteTitles.size() > kSiteLimit) {
-      // The first other host in key order goes.
-      for (auto it = siteTitles.begin(); it != siteTitles.end(); ++it) {
-        if (it->first != host) {
-          siteTitles.erase(it);
-          break;
-        }
-      }
-    }
-  }
+  if (seen.size() <= kMaxTitleBytes) remember(seen, source);
 
   const std::vector<std::string> titleWords = words(seen);
   for (auto& [nameKey, candidate] : candidates) {
@@ -422,11 +407,39 @@ void ProjectMemory::mention(std::string_view title, const std::optional<Source>&
   }
 }
 
+void ProjectMemory::remember(const std::string& title, const std::optional<Source>& source) {
+  std::erase_if(recent, [&](const Seen& entry) { return entry.title == title; });
+  recent.push_back(Seen{title, source});
+  // Counted after the title's earlier entry is gone, so seeing a title again never costs another.
+  if (recent.size() > kRecentLimit) {
+    recent.erase(recent.begin(),
+                 recent.begin() + static_cast<ptrdiff_t>(recent.size() - kRecentLimit));
+  }
+  if (!source || source->kind != Source::Kind::site) return;
+
+  const std::string& host = source->value;
+  std::vector<std::string>& titles = siteTitles[host];
+  std::erase(titles, title);
+  titles.push_back(title);
+  if (titles.size() > kSiteTitleLimit) {
+    titles.erase(titles.begin(),
+                 titles.begin() + static_cast<ptrdiff_t>(titles.size() - kSiteTitleLimit));
+  }
+  if (siteTitles.size() > kSiteLimit) {
+    // The first other host in key order goes.
+    for (auto it = siteTitles.begin(); it != siteTitles.end(); ++it) {
+      if (it->first != host) {
+        siteTitles.erase(it);
+        break;
+      }
+    }
+  }
+}
+
 void ProjectMemory::prune(Date at) {
-  const Duration keep = usableRetention();
   // A candidate dated after `at` has a negative age and stays.
   std::erase_if(candidates,
-                [&](const auto& entry) { return !(at.since(entry.second.updated) < keep); });
+                [&](const auto& entry) { return !(at.since(entry.second.updated) < retention); });
   if (candidates.size() > kCandidateLimit) keepNewest(candidates, kCandidatesAfterCut);
 }
 
@@ -444,7 +457,7 @@ Json ProjectMemory::toJson() const {
   object["candidates"] = std::move(candidateObjects);
   object["recent"] = std::move(recentList);
   object["siteTitles"] = std::move(sites);
-  object["retention"] = retention;
+  object["retention"] = json::encode(Duration(retention));
   return object;
 }
 
@@ -452,7 +465,8 @@ ProjectMemory ProjectMemory::fromJson(const Json& object) {
   ProjectMemory memory;
   if (!object.is_object()) throw json::decodingError("$", "expected an object");
 
-  for (const auto& [nameKey, value] : objectMember(object, "candidates").items()) {
+  const Json& candidates = objectMember(object, "candidates");
+  for (const auto& [nameKey, value] : candidates.items()) {
     memory.candidates.emplace(nameKey, Candidate::fromJson(value));
     // Cutting as we go keeps a huge file from being held twice; the newest of all survive the
     // cuts, so the result is what one cut at the end would leave.
@@ -462,6 +476,7 @@ ProjectMemory ProjectMemory::fromJson(const Json& object) {
   }
   if (memory.candidates.size() > kCandidateLimit)
     keepNewest(memory.candidates, kCandidatesAfterCut);
+  logDropped("candidates", candidates.size(), memory.candidates.size());
 
   std::vector<Seen> seen;
   for (const Json& item : arrayMember(object, "recent")) seen.push_back(Seen::fromJson(item));
@@ -478,12 +493,18 @@ ProjectMemory ProjectMemory::fromJson(const Json& object) {
                      [](const std::string& title) -> const std::string& { return title; });
   }
   // The hosts that eviction would have kept: it removes the first ones in key order.
+  logDropped("sites' title lists", memory.siteTitles.size(), kSiteLimit);
   while (memory.siteTitles.size() > kSiteLimit) memory.siteTitles.erase(memory.siteTitles.begin());
 
-  // A retention of 0, below 0 or not finite would forget every candidate at the next observation
-  // (or none, ever); such a file gets the default back and keeps everything else.
+  // A retention of 0 or below would forget every candidate at the next observation; such a file
+  // gets the default back and keeps everything else.
   const double retention = json::require<double>(object, "retention");
-  memory.retention = std::isfinite(retention) && retention > 0 ? retention : kDefaultRetention;
+  if (PositiveDuration::accepts(retention)) {
+    memory.retention = retention;
+  } else {
+    log::info("project memory: retention " + std::to_string(retention) +
+              " s replaced by the default");
+  }
   return memory;
 }
 

@@ -10,11 +10,11 @@
 // The memory is a plain value: no clock, no files, no threads; time comes in as `at`. Every
 // collection is bounded (kRecentLimit recent titles, kSiteTitleLimit titles on each of at most
 // kSiteLimit sites, kTitleLimit titles per candidate except those back-filled from the recent
-// titles, kCandidateLimit candidates before a cut to the kCandidatesAfterCut most recent), so the
-// memory and its file stay small.
+// titles, kEvidenceLimit spellings, sites and applications per candidate, kCandidateLimit
+// candidates before a cut to the kCandidatesAfterCut most recent), so the memory and its file stay
+// small, and a file the memory wrote reads back unchanged.
 //
-// The learning operations ignore a call whose time is not a finite number: its date would be saved
-// as null and make the whole file unreadable.
+// The learning operations refuse a call whose time is not a finite number (see RecordInput.h).
 //
 // Maps are ordered by key; wherever a choice falls to "the first met in map order" (the project of
 // a title among equally good candidates, the site evicted beyond kSiteLimit) that is key order.
@@ -42,10 +42,12 @@
 #include "base/Date.h"
 #include "base/JsonFwd.h"
 #include "base/Url.h"
+#include "context/RecordInput.h"
 
 namespace qb {
 
 struct Moment;
+class Regex;
 
 class ProjectMemory {
 public:
@@ -123,22 +125,25 @@ public:
   // mentions() joins at most this many consecutive words of a title.
   static constexpr size_t kMentionWords = 5;
 
-  // --- Bounds on reading a file ---
-  // Back-fill is the one way past kTitleLimit, and it adds at most the recent titles.
+  // Spellings, sites and applications a candidate keeps: far more than real sightings give, but a
+  // bound, so that isProject() stays cheap whatever a day or a file brings. A new one past it is
+  // not added; a file's are cut to the most counted spellings (and the one shown) and to the first
+  // hosts and applications.
+  static constexpr size_t kEvidenceLimit = 1000;
+  // Titles come from the observation record, which keeps them far shorter; a longer one is not
+  // remembered among the recent and site titles (a file's longer ones go), because remembered
+  // titles are split into words again on every new candidate.
+  static constexpr size_t kMaxTitleBytes = 16384;
+  // Back-fill is the one way past kTitleLimit, and it adds at most the recent titles; a file's
+  // candidate beyond this keeps its most recently seen titles.
   static constexpr size_t kMaxLoadedTitles =
       kRecentLimit > kTitleLimit ? kRecentLimit : kTitleLimit;
-  // Spellings, sites and applications have no limit of their own but grow only with real
-  // sightings; a file holding more than this of one of them for one candidate was not written by
-  // us, and is cut so that isProject() stays cheap.
-  static constexpr size_t kMaxLoadedEvidence = 1000;
-  // Titles come from the observation record, which keeps them far shorter; a longer remembered
-  // title would be split into words again on every new candidate, so a file's longer ones go.
-  static constexpr size_t kMaxLoadedTitleBytes = 16384;
 
   // Every candidate, keyed by key() of its name.
   std::map<std::string, Candidate> candidates;
-  // A candidate not updated for this long is forgotten.
-  Duration retention = kDefaultRetention;
+  // A candidate not updated for this long is forgotten. Refuses a value that is not a positive
+  // finite number (see RecordInput.h).
+  PositiveDuration retention{kDefaultRetention};
 
   // The text of every candidate that passes isProject(), ascending by code point.
   std::vector<std::string> projects() const;
@@ -153,12 +158,13 @@ public:
 
   // Learns from one observation: counts each name's spelling into its candidate (skipping names
   // with a full stop or a short key), remembers a non-empty title and credits it to the
-  // candidates it mentions, then forgets candidates past the retention.
+  // candidates it mentions, then prunes: forgets candidates past the retention and, past
+  // kCandidateLimit, keeps the kCandidatesAfterCut updated last (the earlier key among equals).
   void observe(const std::vector<std::string>& names, const std::optional<std::string>& title,
                const std::optional<Source>& source, Date at);
-  // A coding agent works in a folder of this name.
+  // A coding agent works in a folder of this name; then prunes as observe() does.
   void agentWorks(std::string_view in, Date at);
-  // The chat assistant has a project of this name.
+  // The chat assistant has a project of this name; then prunes as observe() does.
   void assistantWorks(std::string_view in, Date at);
   // The user confirmed the page with this title as related work.
   void confirm(std::string_view title, const std::optional<Source>& source, Date at);
@@ -201,8 +207,9 @@ public:
 
   Json toJson() const;
   // Throws qb::Error (decoding domain) for a missing member, a wrong type or a malformed source.
-  // An unusable retention (0, negative) is repaired to kDefaultRetention; collections beyond the
-  // memory's own limits are cut as the operations would have cut them (see the bounds above).
+  // A retention of zero or below is repaired to kDefaultRetention; collections beyond the memory's
+  // own limits are cut as the operations would have cut them (see the bounds above). Repairs and
+  // cuts are logged.
   static ProjectMemory fromJson(const Json& json);
 
   friend bool operator==(const ProjectMemory&, const ProjectMemory&) = default;
@@ -216,16 +223,26 @@ private:
   // Whether these words of a title, joined by up to kMentionWords, equal the key.
   static bool mentionedBy(const std::vector<std::string>& titleWords, std::string_view key);
   static void addSource(Candidate& candidate, const std::optional<Source>& source);
+  // Ticket keys: "ABC-123" as written "ABC 123" or "ABC123", with an optional trailing letter.
+  static const Regex& ticketKey();
+  // A ticket key's number of four digits starting with 19 or 20 is a year.
+  static bool isYear(std::string_view number);
+  // The whole spelling is a ticket key whose number is no year.
+  static bool isTicketSpelling(std::string_view spelling);
 
   // The new candidate with the recent titles that mention its key, dated at.
   Candidate backfilled(Candidate candidate, std::string_view key, Date at) const;
   // The candidate under the key, made and back-filled when there is none.
   Candidate& candidateFor(const std::string& key, std::string_view name, Date at);
+  // Remembers the title and credits it to the candidates that it mentions.
   void mention(std::string_view title, const std::optional<Source>& source, Date at);
+  // Puts the title last among the recent titles and, for a site, among the site's titles.
+  void remember(const std::string& title, const std::optional<Source>& source);
   void prune(Date at);
   // The project among the candidates that these title words mention.
   std::optional<std::string> namedIn(const std::vector<std::string>& titleWords) const;
-  Duration usableRetention() const;
+  // Sets the evidence on the name's candidate (made when there is none), then prunes.
+  void worksIn(std::string_view name, Date at, bool Candidate::*evidence, const char* operation);
 };
 
 }  // namespace qb

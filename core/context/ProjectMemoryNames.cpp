@@ -23,12 +23,6 @@ const Regex& titleSeparator() {
   return *regex;
 }
 
-// Ticket keys: "ABC-123" as written "ABC 123" or "ABC123", with an optional trailing letter.
-const Regex& ticketKey() {
-  static const NoDestructor<Regex> regex("\\b([A-Z]{2,5}) ?(\\d{2,4}[A-Z]?)\\b");
-  return *regex;
-}
-
 const Regex& courseCode() {
   static const NoDestructor<Regex> regex("\\b[a-z]{2,5}\\d{3}[a-z]?\\b");
   return *regex;
@@ -170,13 +164,17 @@ std::string slice(std::string_view text, Regex::Range range) {
   return std::string(text.substr(range.begin, range.size()));
 }
 
-// A ticket key's number of four digits starting with 19 or 20 is a year.
-bool isYear(std::string_view number) {
+}  // namespace
+
+const Regex& ProjectMemory::ticketKey() {
+  static const NoDestructor<Regex> regex("\\b([A-Z]{2,5}) ?(\\d{2,4}[A-Z]?)\\b");
+  return *regex;
+}
+
+bool ProjectMemory::isYear(std::string_view number) {
   return text::characterCount(number) == 4 &&
          (number.starts_with("19") || number.starts_with("20"));
 }
-
-}  // namespace
 
 std::string ProjectMemory::key(std::string_view name) {
   std::string out;

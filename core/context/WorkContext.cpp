@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/Json.h"
-#include "base/Regex.h"
+#include "base/Log.h"
 #include "base/Text.h"
 
 namespace qb {
@@ -15,10 +15,6 @@ namespace qb {
 // --- The work itself ---
 
 namespace {
-
-bool isUsableHalfLife(double halfLife) { return std::isfinite(halfLife) && halfLife > 0; }
-
-bool isFinite(Date date) { return std::isfinite(date.sinceReferenceDate); }
 
 double decayed(const WorkContext::Dwell& entry, Date at, double halfLife) {
   const double elapsed = at.since(entry.updated);
@@ -40,10 +36,7 @@ void keepLargest(std::map<std::string, WorkContext::Dwell, std::less<>>& dwell, 
   std::vector<Ranked> ranked;
   ranked.reserve(dwell.size());
   for (auto it = dwell.begin(); it != dwell.end(); ++it) {
-    double seconds = decayed(it->second, at, halfLife);
-    // Nothing stored is NaN, but a NaN in the comparison would break the sort's ordering.
-    if (std::isnan(seconds)) seconds = -std::numeric_limits<double>::infinity();
-    ranked.push_back({seconds, it});
+    ranked.push_back({decayed(it->second, at, halfLife), it});
   }
   std::nth_element(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(keep), ranked.end(),
                    [](const Ranked& a, const Ranked& b) {
@@ -53,7 +46,7 @@ void keepLargest(std::map<std::string, WorkContext::Dwell, std::less<>>& dwell, 
   for (size_t i = keep; i < ranked.size(); ++i) dwell.erase(ranked[i].entry);
 }
 
-std::vector<std::string> shortTitles(const std::vector<std::string>& titles, size_t count) {
+std::vector<std::string> shortTitles(const WorkContext::Titles& titles, size_t count) {
   std::vector<std::string> out;
   for (size_t i = 0; i < std::min(count, titles.size()); ++i) {
     out.push_back(WorkContext::shortTitle(titles[i]));
@@ -68,36 +61,47 @@ const Json* member(const Json& object, const char* key) {
 
 }  // namespace
 
-double WorkContext::halfLife() const {
-  return isUsableHalfLife(sessionHalfLife) ? sessionHalfLife : kDefaultSessionHalfLife;
+void WorkContext::Titles::wordsChanged() {
+  std::string joined;
+  for (size_t i = 0; i < list_.size(); ++i) {
+    if (i > 0) joined += ' ';
+    joined += list_[i];
+  }
+  words_ = WorkContext::words(joined);
 }
 
 double WorkContext::seconds(const Dwell& entry, Date at) const {
-  return decayed(entry, at, halfLife());
+  return decayed(entry, at, sessionHalfLife);
 }
 
 void WorkContext::credit(const std::string& key, double seconds, std::optional<std::string> subject,
                          std::optional<std::string> label, std::optional<std::string> site,
                          Date at) {
-  if (!std::isfinite(seconds) || !isFinite(at)) return;
   Dwell entry;
   if (auto found = dwell.find(key); found != dwell.end()) entry = found->second;
-  const double total = seconds + decayed(entry, at, halfLife());
-  if (!std::isfinite(total)) return;
+  // The sum can overflow where both parts are finite.
+  const double total = seconds + decayed(entry, at, sessionHalfLife);
+  if (!allFinite(seconds, at, total)) return logRefused("WorkContext::credit");
   entry.seconds = total;
   entry.updated = at;
   if (subject) entry.subject = std::move(subject);
   if (label) entry.label = std::move(label);
   if (site) entry.site = std::move(site);
   dwell.insert_or_assign(key, std::move(entry));
-  if (dwell.size() > kMaxDwell) keepLargest(dwell, kPrunedDwell, at, halfLife());
+  if (dwell.size() > kMaxDwell) keepLargest(dwell, kPrunedDwell, at, sessionHalfLife);
 }
 
 void WorkContext::add(const std::string& title) {
   if (title.empty()) return;
-  std::erase_if(titles, [&](const std::string& t) { return text::canonicallyEqual(t, title); });
-  titles.insert(titles.begin(), title);
-  if (titles.size() > kMaxTitles) titles.pop_back();
+  std::vector<std::string>& list = titles.list_;
+  const size_t before = list.size();
+  const bool wasFirst = !list.empty() && list.front() == title;
+  std::erase_if(list, [&](const std::string& t) { return text::canonicallyEqual(t, title); });
+  list.insert(list.begin(), title);
+  if (list.size() > kMaxTitles) list.pop_back();
+  // The title in front seen again, the most common call, removed only itself: nothing changed.
+  if (wasFirst && list.size() == before) return;
+  titles.wordsChanged();
 }
 
 std::vector<WorkContext::Subject> WorkContext::subjects(Date at, double minSeconds,
@@ -193,19 +197,18 @@ std::optional<std::string> WorkContext::description(Date at, double subjectSecon
 
 bool WorkContext::sharesWords(std::string_view title,
                               const std::optional<std::string>& site) const {
-  std::string joined;
-  for (size_t i = 0; i < titles.size(); ++i) {
-    if (i > 0) joined += ' ';
-    joined += titles[i];
-  }
-  const Words context = words(joined);
+  const Words& context = titles.words();
   if (context.empty()) return false;
 
-  std::string siteText = site.value_or("");
-  std::replace(siteText.begin(), siteText.end(), '.', ' ');
-  const Words siteWords = words(siteText);
+  std::optional<Words> siteWords;
   for (const std::string& word : words(title)) {
-    if (siteWords.count(word) == 0 && context.count(word) > 0) return true;
+    if (context.count(word) == 0) continue;
+    if (!siteWords) {
+      std::string siteText = site.value_or("");
+      std::replace(siteText.begin(), siteText.end(), '.', ' ');
+      siteWords = words(siteText);
+    }
+    if (siteWords->count(word) == 0) return true;
   }
   return false;
 }
@@ -227,7 +230,7 @@ Json WorkContext::toJson() const {
   object["id"] = json::encode(id);
   object["titles"] = std::move(titleList);
   object["dwell"] = std::move(entries);
-  object["sessionHalfLife"] = json::encode(sessionHalfLife);
+  object["sessionHalfLife"] = json::encode(Duration(sessionHalfLife));
   return object;
 }
 
@@ -242,15 +245,24 @@ WorkContext WorkContext::fromJson(const Json& object) {
   if (!titleList->is_array()) throw json::decodingError("titles", "expected an array");
   for (size_t i = 0; i < titleList->size(); ++i) {
     auto title = json::decode<std::string>((*titleList)[i], "titles");
-    if (i < kMaxTitles) context.titles.push_back(std::move(title));
+    if (i < kMaxTitles) context.titles.list_.push_back(std::move(title));
   }
+  if (titleList->size() > kMaxTitles) {
+    log::info("work context: " + std::to_string(titleList->size() - kMaxTitles) +
+              " titles beyond the newest " + std::to_string(kMaxTitles) + " dropped");
+  }
+  context.titles.wordsChanged();
 
-  // Our own encoder writes a half-life that is not a finite number as null; like a missing one, and
-  // like zero or a negative one, it becomes the default, which every later decay depends on.
+  // Like a missing one, a half-life of zero or below becomes the default, which every later decay
+  // depends on.
   if (const Json* halfLife = member(object, "sessionHalfLife")) {
-    context.sessionHalfLife = json::decode<double>(*halfLife, "sessionHalfLife");
-    if (!isUsableHalfLife(context.sessionHalfLife))
-      context.sessionHalfLife = kDefaultSessionHalfLife;
+    const double seconds = json::decode<double>(*halfLife, "sessionHalfLife");
+    if (PositiveDuration::accepts(seconds)) {
+      context.sessionHalfLife = seconds;
+    } else {
+      log::info("work context: half-life " + std::to_string(seconds) +
+                " s replaced by the default");
+    }
   }
 
   if (const Json* entries = member(object, "dwell")) {
@@ -269,7 +281,11 @@ WorkContext WorkContext::fromJson(const Json& object) {
     }
     // Measured at the file's own latest update, the largest entries are the ones the next credit
     // would rank first, whenever it comes.
-    keepLargest(context.dwell, kMaxDwell, latest, context.halfLife());
+    if (context.dwell.size() > kMaxDwell) {
+      log::info("work context: " + std::to_string(context.dwell.size() - kMaxDwell) +
+                " entries beyond the largest " + std::to_string(kMaxDwell) + " dropped");
+      keepLargest(context.dwell, kMaxDwell, latest, context.sessionHalfLife);
+    }
   }
   return context;
 }

@@ -1,14 +1,13 @@
 // WorkContext: what the user is working on.
 //
 // A plain value the policy owns while it protects the user's work: up to kMaxTitles recent work
-// titles, newest first, and for each piece of work (the key the policy credits it under) the
-// seconds spent on it, decaying with a half-life. Nothing here reads a clock; every operation that
-// decays takes the time `at` from its caller.
+// titles, newest first, with their content words, and for each piece of work (the key the policy
+// credits it under) the seconds spent on it, decaying with a half-life. Nothing here reads a
+// clock; every operation that decays takes the time `at` from its caller.
 //
 // Decay: an entry credited `seconds` at `updated` is worth seconds × 2^(−(at − updated) /
 // sessionHalfLife) at `at`; an entry dated after `at` (or an `at` that is not a number) keeps its
-// full seconds. A half-life that is not a positive finite number counts as the default: a zero or
-// NaN half-life would turn every later credit into NaN, and NaN seconds cannot even be saved.
+// full seconds. The half-life is always a positive finite number (see RecordInput.h).
 //
 // Saved form: {"id": UUID string, "titles": [...], "dwell": {key: {"seconds", "updated",
 // "subject"?, "label"?, "site"?}}, "sessionHalfLife"}; dates are seconds since 2001-01-01 UTC.
@@ -29,6 +28,7 @@
 #include "base/Date.h"
 #include "base/JsonFwd.h"
 #include "base/Uuid.h"
+#include "context/RecordInput.h"
 
 namespace qb {
 
@@ -71,10 +71,42 @@ struct WorkContext {
   static constexpr size_t kSummaryCharacters = 200;
   static constexpr const char* kEmptySummary = "work";
 
+  // The work titles, newest first, read like a list, and the content words of all of them, which
+  // every switch compares with. Only add() and fromJson() change them, so the words always follow
+  // the titles; two lists with equal titles are equal.
+  class Titles {
+  public:
+    using const_iterator = std::vector<std::string>::const_iterator;
+    using iterator = const_iterator;
+    using value_type = std::string;
+
+    const_iterator begin() const { return list_.begin(); }
+    const_iterator end() const { return list_.end(); }
+    size_t size() const { return list_.size(); }
+    bool empty() const { return list_.empty(); }
+    const std::string& front() const { return list_.front(); }
+    const std::string& operator[](size_t i) const { return list_[i]; }
+    // words() of the titles joined by blanks.
+    const Words& words() const { return words_; }
+
+    friend bool operator==(const Titles& a, const Titles& b) { return a.list_ == b.list_; }
+    friend bool operator==(const Titles& a, const std::vector<std::string>& b) {
+      return a.list_ == b;
+    }
+
+  private:
+    friend struct WorkContext;
+    void wordsChanged();
+
+    std::vector<std::string> list_;
+    Words words_;
+  };
+
   Uuid id = Uuid::random();
-  std::vector<std::string> titles;                   // newest first; change through add()
-  std::map<std::string, Dwell, std::less<>> dwell;   // change through credit()
-  double sessionHalfLife = kDefaultSessionHalfLife;  // the policy sets its own
+  Titles titles;
+  std::map<std::string, Dwell, std::less<>> dwell;  // change through credit()
+  // The policy sets its own; a value that is not a positive finite number is refused.
+  PositiveDuration sessionHalfLife{kDefaultSessionHalfLife};
 
   // The decayed seconds of an entry at `at`.
   double seconds(const Dwell& entry, Date at) const;
@@ -83,7 +115,7 @@ struct WorkContext {
   // given name replacing the entry's and each absent one keeping it. Past kMaxDwell entries, keeps
   // the kPrunedDwell with the most decayed seconds at `at`; among equal seconds the smaller keys
   // stay, so that the same history always keeps the same work. A credit whose seconds or time is
-  // not a finite number, or whose sum would not be, changes nothing: it could never be saved.
+  // not a finite number, or whose sum would not be, is refused (see RecordInput.h).
   void credit(const std::string& key, double seconds, std::optional<std::string> subject,
               std::optional<std::string> label, std::optional<std::string> site, Date at);
 
@@ -111,21 +143,19 @@ struct WorkContext {
                                          const ProjectResolver& project = {}) const;
 
   // True when the title has a content word in common with the work titles, not counting the words
-  // of the site's own name (its dot-separated labels each count as a word).
+  // of the site's own name (its dot-separated labels each count as a word). The work titles'
+  // words are kept with them, so only the title (and the site, once a word is shared) is split.
   bool sharesWords(std::string_view title, const std::optional<std::string>& site) const;
 
   Json toJson() const;
   // Throws qb::Error (decoding domain) when "id" or "titles" is missing or malformed, or an entry
-  // lacks "seconds" or "updated"; nothing partial is made. A half-life that is not a positive
-  // finite number (null is how one that was not finite gets written) is repaired to the default.
-  // A file beyond the record's own bounds is cut to them: the kMaxTitles newest titles and the
-  // kMaxDwell entries with the most seconds decayed to the file's latest update.
+  // lacks "seconds" or "updated"; nothing partial is made. A half-life of zero or below is
+  // repaired to the default. A file beyond the record's own bounds is cut to them: the kMaxTitles
+  // newest titles and the kMaxDwell entries with the most seconds decayed to the file's latest
+  // update. Repairs and cuts are logged; a file the record wrote reads back unchanged.
   static WorkContext fromJson(const Json& json);
 
   friend bool operator==(const WorkContext&, const WorkContext&) = default;
-
-private:
-  double halfLife() const;
 };
 
 }  // namespace qb

@@ -2,20 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "base/Json.h"
+#include "base/Log.h"
 #include "base/NoDestructor.h"
 #include "base/Regex.h"
 #include "base/Text.h"
 
 namespace qb {
 namespace {
-
-bool isUsable(double constant) { return std::isfinite(constant) && constant > 0; }
-
-bool isFinite(Date date) { return std::isfinite(date.sinceReferenceDate); }
 
 // Keeps the `keep` entries that `before` ranks first and erases the rest. `before` must be a strict
 // weak order that never calls two entries equal (break ties by key), so the result is the same
@@ -66,15 +62,25 @@ const std::vector<Regex>& signInTitlePatterns() {
   return *patterns;
 }
 
-// Every key is required, but a constant that is null (how a non-finite number gets written), zero,
-// negative or otherwise unusable is replaced by its default: kept as it was, it would break every
-// later decay or prune every site.
-double decodeConstant(const Json& object, const char* key, double fallback) {
+// Every key is required; a constant of zero or below, which would break every later decay or
+// prune every site, is replaced by its default.
+void decodeConstant(const Json& object, const char* key, PositiveDuration& constant) {
   auto it = object.find(key);
   if (it == object.end()) throw json::decodingError(key, "key not found");
-  if (it->is_null()) return fallback;
   const double value = json::decode<double>(*it, key);
-  return isUsable(value) ? value : fallback;
+  if (PositiveDuration::accepts(value)) {
+    constant = value;
+  } else {
+    log::info(std::string("work sites: ") + key + " " + std::to_string(value) +
+              " replaced by the default");
+  }
+}
+
+// Logs a cut of a file's collection to the record's bound.
+void logCut(const char* what, size_t count, size_t bound) {
+  if (count <= bound) return;
+  log::info("work sites: " + std::to_string(count - bound) + " " + what + " beyond " +
+            std::to_string(bound) + " dropped");
 }
 
 const Json& requireMember(const Json& object, const char* key) {
@@ -85,18 +91,10 @@ const Json& requireMember(const Json& object, const char* key) {
 
 }  // namespace
 
-double WorkSites::usedTimeConstant() const {
-  return isUsable(timeConstant) ? timeConstant : kDefaultTimeConstant;
-}
-
-double WorkSites::usedHalfLife() const { return isUsable(halfLife) ? halfLife : kDefaultHalfLife; }
-
-double WorkSites::usedWindow() const { return isUsable(window) ? window : kDefaultWindow; }
-
 double WorkSites::decayed(const Site& site, Date at) const {
   // A site updated after `at` (a clock set back) does not decay.
   const double elapsed = std::max(0.0, at.since(site.updated));
-  return site.seconds * std::exp2(-elapsed / usedHalfLife());
+  return site.seconds * std::exp2(-elapsed / halfLife);
 }
 
 std::optional<std::string> WorkSites::section(const Moment& moment) {
@@ -146,7 +144,8 @@ bool WorkSites::isSignIn(const Moment& moment) {
 
 void WorkSites::visit(const Moment& moment, Date at) {
   std::optional<std::string> host = moment.host();
-  if (!host || !isFinite(at)) return;
+  if (!host) return;
+  if (!at.isFinite()) return logRefused("WorkSites::visit");
   auto [found, created] = visits.try_emplace(std::move(*host), Visit{at, at});
   if (!created) found->second.last = at;
   if (visits.size() <= kMaxHosts) return;
@@ -163,14 +162,16 @@ void WorkSites::visit(const Moment& moment, Date at) {
 
 void WorkSites::credit(const std::optional<Moment>& moment, double seconds, float reading,
                        float bar, Date at, const Calendar& calendar) {
-  if (!std::isfinite(seconds) || !isFinite(at)) return;
+  if (!allFinite(seconds, at)) return logRefused("WorkSites::credit");
 
-  // Totals that overflowed to infinity could not be saved either; they stay as they were.
+  // Totals that would overflow to infinity could not be saved either; they stay as they were.
   const double day = calendar.startOfDay(at).unixTime();
-  if (std::isfinite(day)) {
-    auto found = days.find(day);
-    const double total = (found == days.end() ? 0 : found->second) + seconds;
-    if (std::isfinite(total)) days.insert_or_assign(day, total);
+  auto foundDay = days.find(day);
+  const double dayTotal = (foundDay == days.end() ? 0 : foundDay->second) + seconds;
+  if (allFinite(day, dayTotal)) {
+    days.insert_or_assign(day, dayTotal);
+  } else {
+    logRefused("WorkSites::credit (day total)");
   }
 
   if (reading >= bar && moment) {
@@ -178,8 +179,11 @@ void WorkSites::credit(const std::optional<Moment>& moment, double seconds, floa
       auto found = sites.find(*key);
       Site site = found == sites.end() ? Site{0, false, at} : found->second;
       const double total = seconds + decayed(site, at);
-      if (std::isfinite(total))
+      if (allFinite(total)) {
         sites.insert_or_assign(std::move(*key), Site{total, site.confirmed, at});
+      } else {
+        logRefused("WorkSites::credit (site total)");
+      }
     }
   }
   prune(at);
@@ -187,9 +191,11 @@ void WorkSites::credit(const std::optional<Moment>& moment, double seconds, floa
 
 void WorkSites::confirm(const Moment& moment, Date at) {
   std::optional<std::string> key = section(moment);
-  if (!key || !isFinite(at)) return;
+  if (!key) return;
+  if (!at.isFinite()) return logRefused("WorkSites::confirm");
   auto [found, created] = sites.try_emplace(std::move(*key), Site{0, false, at});
   found->second = Site{decayed(found->second, at), true, at};
+  trimSites();
 }
 
 double WorkSites::weight(const Moment& moment, Date at) const {
@@ -199,7 +205,7 @@ double WorkSites::weight(const Moment& moment, Date at) const {
   if (found == sites.end()) return 0;
   if (found->second.confirmed) return 1;
   // Negative seconds (only ever credited by mistake) would give a weight below 0.
-  return std::clamp(1 - std::exp(-decayed(found->second, at) / usedTimeConstant()), 0.0, 1.0);
+  return std::clamp(1 - std::exp(-decayed(found->second, at) / timeConstant), 0.0, 1.0);
 }
 
 float WorkSites::reading(float score, const Moment& moment, Date at) const {
@@ -225,12 +231,17 @@ bool WorkSites::isBuilt(Duration warmup) const {
 
 void WorkSites::prune(Date at) {
   const double now = at.unixTime();
-  const double kept = usedWindow();
-  std::erase_if(days, [&](const auto& entry) { return !(now - entry.first < kept); });
+  std::erase_if(days, [&](const auto& entry) { return !(now - entry.first < window); });
+  while (days.size() > kMaxDays) days.erase(days.begin());
   std::erase_if(sites, [&](const auto& entry) {
     const Site& site = entry.second;
-    return !(site.confirmed || at.since(site.updated) < kept || decayed(site, at) >= kKeptSeconds);
+    return !(site.confirmed || at.since(site.updated) < window ||
+             decayed(site, at) >= kKeptSeconds);
   });
+  trimSites();
+}
+
+void WorkSites::trimSites() {
   if (sites.size() > kMaxSites) keepFirst(sites, kTrimmedSites, updatedLater);
 }
 
@@ -254,18 +265,18 @@ Json WorkSites::toJson() const {
   object["sites"] = std::move(siteObject);
   object["visits"] = std::move(visitObject);
   object["days"] = json::encodeFlat(days);
-  object["timeConstant"] = json::encode(timeConstant);
-  object["halfLife"] = json::encode(halfLife);
-  object["window"] = json::encode(window);
+  object["timeConstant"] = json::encode(Duration(timeConstant));
+  object["halfLife"] = json::encode(Duration(halfLife));
+  object["window"] = json::encode(Duration(window));
   return object;
 }
 
 WorkSites WorkSites::fromJson(const Json& object) {
   if (!object.is_object()) throw json::decodingError("$", "expected an object");
   WorkSites record;
-  record.timeConstant = decodeConstant(object, "timeConstant", kDefaultTimeConstant);
-  record.halfLife = decodeConstant(object, "halfLife", kDefaultHalfLife);
-  record.window = decodeConstant(object, "window", kDefaultWindow);
+  decodeConstant(object, "timeConstant", record.timeConstant);
+  decodeConstant(object, "halfLife", record.halfLife);
+  decodeConstant(object, "window", record.window);
 
   // Every entry is decoded, so a malformed one fails the file even when the bounds would drop it.
   const Json& siteObject = requireMember(object, "sites");
@@ -277,6 +288,7 @@ WorkSites WorkSites::fromJson(const Json& object) {
         key, Site{json::require<double>(item, "seconds"), json::require<bool>(item, "confirmed"),
                   json::require<Date>(item, "updated")});
   }
+  logCut("sites", record.sites.size(), kMaxSites);
   keepFirst(record.sites, kMaxSites, updatedLater);
 
   const Json& visitObject = requireMember(object, "visits");
@@ -287,10 +299,12 @@ WorkSites WorkSites::fromJson(const Json& object) {
     record.visits.insert_or_assign(
         host, Visit{json::require<Date>(item, "first"), json::require<Date>(item, "last")});
   }
+  logCut("hosts", record.visits.size(), kMaxHosts);
   keepFirst(record.visits, kMaxHosts, seenLater);
 
   record.days = json::decodeFlat<std::map<double, double>>(requireMember(object, "days"), "days");
-  while (record.days.size() > kMaxLoadedDays) record.days.erase(record.days.begin());
+  logCut("days", record.days.size(), kMaxDays);
+  while (record.days.size() > kMaxDays) record.days.erase(record.days.begin());
   return record;
 }
 

@@ -8,14 +8,13 @@
 //
 // A plain value the policy owns: no clock, no files. Time comes in as `at`; local days come from
 // the calendar passed to credit(). The record bounds itself: credit() prunes day totals and sites
-// older than `window` (sites keep while confirmed or worth kKeptSeconds) and then, past kMaxSites
-// sites, keeps the kTrimmedSites updated last; visit() keeps at most kMaxHosts hosts. Ties are
-// broken by key, so the same history always keeps the same sites: among sites updated at the same
-// time the smaller keys stay; among hosts last seen at the same time, visit() drops the first in
-// host order.
+// older than `window` (sites keep while confirmed or worth kKeptSeconds) and the earliest days past
+// kMaxDays; credit() and confirm() keep the kTrimmedSites updated last past kMaxSites sites;
+// visit() keeps at most kMaxHosts hosts. Ties are broken by key, so the same history always keeps
+// the same sites: among sites updated at the same time the smaller keys stay; among hosts last
+// seen at the same time, visit() drops the first in host order.
 //
-// Operations given a time or seconds that are not finite numbers change nothing: such a value would
-// be saved as null and make the whole file unreadable.
+// Operations given a time or seconds that are not finite numbers refuse them (see RecordInput.h).
 //
 // Saved form (sites.json), every key required: {"sites": {key: {"seconds", "confirmed",
 // "updated"}}, "visits": {host: {"first", "last"}}, "days": [dayStart, seconds, ...],
@@ -35,6 +34,7 @@
 #include "base/Calendar.h"
 #include "base/Date.h"
 #include "base/JsonFwd.h"
+#include "context/RecordInput.h"
 
 namespace qb {
 
@@ -67,9 +67,9 @@ struct WorkSites {
   // recently.
   static constexpr size_t kMaxHosts = 2000;
   static constexpr double kHostRetention = 365 * 86400.0;
-  // Day totals a file may bring in: ten years of days, far beyond any window in use; bounds a
-  // hostile file whose days lie in the future, where pruning never reaches them.
-  static constexpr size_t kMaxLoadedDays = 3660;
+  // Day totals kept: ten years of days, far beyond any window in use; bounds days that lie in the
+  // future (a clock set back), where the window never reaches them.
+  static constexpr size_t kMaxDays = 3660;
 
   // A path segment with this many characters is an identifier, whatever it holds...
   static constexpr size_t kIdSegmentCharacters = 41;
@@ -88,9 +88,10 @@ struct WorkSites {
   std::map<std::string, Site, std::less<>> sites;    // by site key (section())
   std::map<std::string, Visit, std::less<>> visits;  // by site host (Moment::host())
   std::map<double, double> days;  // start of a local day (seconds since 1970) to seconds of work
-  double timeConstant = kDefaultTimeConstant;  // decayed seconds at which the weight is 1 − 1/e
-  double halfLife = kDefaultHalfLife;          // of a site's seconds
-  double window = kDefaultWindow;              // how long day totals and stale sites are kept
+  // Each refuses a value that is not a positive finite number (see RecordInput.h).
+  PositiveDuration timeConstant{kDefaultTimeConstant};  // seconds at which the weight is 1 − 1/e
+  PositiveDuration halfLife{kDefaultHalfLife};          // of a site's seconds
+  PositiveDuration window{kDefaultWindow};  // how long day totals and stale sites are kept
 
   // Records a visit of the moment's host: the first visit sets `first`, every visit `last`.
   void visit(const Moment& moment, Date at);
@@ -100,7 +101,8 @@ struct WorkSites {
   void credit(const std::optional<Moment>& moment, double seconds, float reading, float bar,
               Date at, const Calendar& calendar = Calendar::current());
 
-  // Marks the moment's site as work, keeping its decayed seconds. Does not prune.
+  // Marks the moment's site as work, keeping its decayed seconds. Past kMaxSites sites, keeps the
+  // kTrimmedSites updated last, as credit() does; stale sites and days wait for the next credit.
   void confirm(const Moment& moment, Date at);
 
   // How much a page on the moment's site counts as work, 0 to 1: 0 for an unknown site, 1 for a
@@ -128,23 +130,20 @@ struct WorkSites {
 
   Json toJson() const;
   // Throws qb::Error (decoding domain) for a missing key or a value of the wrong type. A constant
-  // that is not a positive finite number (null is how one that was not finite gets written) is
-  // repaired to its default. A file beyond the record's bounds is cut to them: the kMaxSites sites
-  // updated last, the kMaxHosts hosts seen last and the kMaxLoadedDays latest days; a file that the
-  // record could have written is read exactly as it stands.
+  // of zero or below is repaired to its default. A file beyond the record's bounds is cut to them:
+  // the kMaxSites sites updated last, the kMaxHosts hosts seen last and the kMaxDays latest days.
+  // Repairs and cuts are logged; a file the record wrote reads back unchanged.
   static WorkSites fromJson(const Json& json);
 
   friend bool operator==(const WorkSites&, const WorkSites&) = default;
 
 private:
-  // Drops old day totals and stale sites, then trims to kTrimmedSites past kMaxSites.
+  // Drops old day totals and stale sites, then applies the bounds.
   void prune(Date at);
+  // Keeps the kTrimmedSites updated last once there are more than kMaxSites.
+  void trimSites();
 
   double decayed(const Site& site, Date at) const;
-  // The constants in use: a value that is not a positive finite number counts as its default.
-  double usedTimeConstant() const;
-  double usedHalfLife() const;
-  double usedWindow() const;
 };
 
 }  // namespace qb

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <string>
 #include <vector>
 
+#include "context/ContextTest.h"
 #include "context/LastWork.h"
 
 namespace qb {
@@ -12,121 +12,99 @@ namespace {
 
 using Work = LastWork<std::string>;
 
-Moment site(std::string_view host, std::string_view path) {
-  return Moment(1, Date::fromReference(0), "Firefox", "firefox", "Page " + std::string(path),
-                Url::parse("https://" + std::string(host) + std::string(path)));
-}
-
-Moment app(std::string_view bundle) {
-  return Moment(1, Date::fromReference(0), "Editor", bundle, "main.cpp");
-}
-
 Date at(double seconds) { return Date::fromReference(1000 + seconds); }
 
-std::string remembered(const Work& last) {
-  auto page = last.page();
-  return page ? page->item : "<none>";
-}
-
-// One event at a time: a page in front (`item` names it; work unless `work` is false), or a tick
-// when there is no page; then the item remembered, unless `expected` is null.
+// One event: a page in front, named `item` ("host/path" or "app:bundle", with a leading "-" when
+// it is not work), or a tick when there is none; then the item remembered, unless `expected` is
+// null.
 struct Step {
   double time;
-  std::optional<Moment> front;
+  std::string front;
   const char* item;
   const char* expected;
-  bool work = true;
 };
 
-void play(Work& last, const std::vector<Step>& steps) {
+void play(const std::vector<Step>& steps, Work& last) {
   for (const Step& step : steps) {
-    if (step.front) {
-      last.front(step.item, *step.front, step.work, at(step.time));
-    } else {
+    if (step.front.empty()) {
       last.tick(at(step.time));
+    } else {
+      const bool work = step.front[0] != '-';
+      const std::string scope = step.front.substr(work ? 0 : 1);
+      last.front(step.item,
+                 scope.starts_with("app:") ? test::window("main.cpp", scope.substr(4))
+                                           : test::page("https://" + scope),
+                 work, at(step.time));
     }
-    if (step.expected) {
-      EXPECT_EQ(remembered(last), step.expected) << "at " << step.time;
-    }
+    auto page = last.page();
+    if (step.expected) EXPECT_EQ(page ? page->item : "<none>", step.expected) << step.time;
   }
 }
 
 void play(const std::vector<Step>& steps) {
   Work last;
-  play(last, steps);
+  play(steps, last);
 }
 
 TEST(LastWorkTest, EmptyUntilTheFirstWorkPageWhichIsRememberedAtOnce) {
   Work last;
-  EXPECT_EQ(last.page(), std::nullopt);
-  play(last, {{500, {}, "", "<none>"}, {0, app("chat"), "chat", "<none>", false}});
-  const Moment doc = site("docs.example.com", "/guide");
+  play({{500, "", "", "<none>"}, {0, "-app:chat", "chat", "<none>"}}, last);
+  const Moment doc = test::page("https://docs.example.com/guide");
   last.front("guide", doc, true, at(10));
   EXPECT_EQ(last.page(), (Work::Page{"guide", doc}));
 }
 
 TEST(LastWorkTest, StayingAMinuteFollowsTheRunAndSticks) {
-  play({{0, site("example.com", "/a"), "a1", "a1"},
-        {30, site("example.com", "/b"), "a2", "a2"},      // an equal-length run lets the newer in
-        {61, site("www.EXAMPLE.com", "/c"), "a3", "a3"},  // same scope: the run started at 0
+  play({{0, "example.com/a", "a1", "a1"},
+        {30, "example.com/b", "a2", "a2"},      // an equal-length run lets the newer in
+        {61, "www.EXAMPLE.com/c", "a3", "a3"},  // same scope: the run started at 0
         // Having stayed, shorter runs elsewhere no longer matter, however long below a minute.
-        {61, site("other.org", "/x"), "b", "a3"},
-        {61 + 59.99, {}, "", "a3"},
-        {61 + 60, {}, "", "b"},
-        // A non-work page leaves the page that stayed in place.
-        {200, site("videos.example.net", "/v"), "video", "b", false},
-        {1000, {}, "", "b"}});
+        {61, "other.org/x", "b", "a3"},
+        {61 + 59.99, "", "", "a3"},
+        {61 + 60, "", "", "b"},
+        {200, "-videos.example.net/v", "video", "b"},  // a page that is not work changes nothing
+        {1000, "", "", "b"}});
 
   // After a stay of exactly a minute a 59.99-second run elsewhere cannot replace the page; after
   // a 59.9-second run it can, since that page only leads as the longest run.
-  play({{0, site("example.com", "/a"), "a", "a"},
-        {60, {}, "", "a"},
-        {60, app("org.editor"), "b", "a"},
-        {60 + 59.99, {}, "", "a"}});
-  play({{0, site("example.com", "/a"), "a", "a"},
-        {59.9, {}, "", "a"},
-        {59.9, app("org.editor"), "b", "a"},
-        {59.9 + 59.99, {}, "", "b"}});
+  play({{0, "example.com/a", "a", "a"},
+        {60, "", "", "a"},
+        {60, "app:editor", "b", "a"},
+        {60 + 59.99, "", "", "a"}});
+  play({{0, "example.com/a", "a", "a"},
+        {59.9, "app:editor", "b", "a"},
+        {59.9 + 59.99, "", "", "b"}});
 }
 
 TEST(LastWorkTest, LongestRunLeadsUntilSomethingStays) {
-  play({{0, site("example.com", "/a"), "a", "a"},
-        {40, app("org.editor"), "b", "a"},  // measures a's run: 40 s
-        {60, {}, "", "a"},
-        {79.9, {}, "", "a"},
-        {80, {}, "", "b"},  // b's run equals a's
-        // A third scope's shorter run changes nothing.
-        {85, app("org.terminal"), "c", "b"},
-        {85 + 44, {}, "", "b"}});
+  play({{0, "example.com/a", "a", "a"},
+        {40, "app:editor", "b", "a"},  // measures a's run: 40 s
+        {79.9, "", "", "a"},
+        {80, "", "", "b"},  // b's run equals a's
+        {85, "app:terminal", "c", "b"},
+        {85 + 44, "", "", "b"}});  // a third scope's shorter run changes nothing
 }
 
-TEST(LastWorkTest, NonWorkEndsTheRunButKeepsThePageAndAnotherScopeStartsANewOne) {
-  play({{0, site("example.com", "/a"), "a1", "a1"},
-        {30, site("news.example.org", "/"), "news", "a1", false},
-        {50, site("example.com", "/b"), "a2", nullptr},  // a new run from 50, not the old one
-        {100, {}, "", "a2"},                             // 50 s: longest, not stayed
-        {100, app("org.editor"), "b", "a2"},
-        {155, {}, "", "b"}});  // 55 s beats 50 s only if a2 never stayed
-
-  play({{0, site("example.com", "/a"), "a", "a"},
-        {50, site("sub.example.com", "/a"), "b", "a"},  // hosts differ: new run
-        {70, site("example.com", "/a"), "c", "a"},      // and again
-        // a's run was 50 s; b's 20 s never beat it, c's (from 70) does only at 50 s.
-        {119.9, {}, "", "a"},
-        {120, {}, "", "c"},
-        {130, {}, "", "c"},
-        {130, app("org.editor"), "d", "c"},
-        {130 + 59, {}, "", "c"}});  // c stayed at 130
+TEST(LastWorkTest, NonWorkOrAnotherScopeStartsANewRun) {
+  play({{0, "example.com/a", "a1", "a1"},
+        {30, "-news.example.org/", "news", "a1"},
+        {50, "example.com/b", "a2", nullptr},  // a new run from 50, not the old one
+        {100, "app:editor", "b", "a2"},        // 50 s: the longest, not stayed
+        {155, "", "", "b"}});
+  play({{0, "example.com/a", "a", "a"},
+        {50, "sub.example.com/a", "b", "a"},  // hosts differ: a new run
+        {70, "example.com/a", "c", "a"},      // and again: c's run beats a's 50 s only at 120
+        {119.9, "", "", "a"},
+        {120, "", "", "c"}});
 }
 
-TEST(LastWorkTest, ClockGoingBackOrNaNTimesNeverMeasure) {
-  play({{100, site("example.com", "/a"), "a1", "a1"},
-        {50, site("example.com", "/b"), "a2", "a1"}});  // same run, started at 100: −50 s
+TEST(LastWorkTest, AClockGoingBackOrAnUnknownTimeNeverMeasures) {
+  play({{100, "example.com/a", "a1", "a1"}, {50, "example.com/b", "a2", "a1"}});  // a run of −50 s
 
   // The run that began at an unknown time never stays either; a new scope recovers.
-  Work fresh;
-  fresh.front("x", site("example.com", "/x"), true, Date::fromReference(std::nan("")));
-  play(fresh, {{10, {}, "", "<none>"}, {20, app("org.editor"), "y", nullptr}, {90, {}, "", "y"}});
+  Work unknown;
+  unknown.front("x", test::page("https://example.com/x"), true, Date::fromReference(std::nan("")));
+  play({{10, "", "", "<none>"}, {20, "app:editor", "y", nullptr}, {90, "", "", "y"}}, unknown);
 }
 
 }  // namespace

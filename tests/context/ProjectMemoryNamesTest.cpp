@@ -1,14 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <random>
-#include <set>
-#include <string>
-#include <tuple>
-#include <vector>
-
 #include "analysis/Moment.h"
 #include "base/Text.h"
 #include "context/ProjectMemory.h"
+#include "support/TestSupport.h"
 
 namespace qb {
 namespace {
@@ -25,15 +20,12 @@ Names names(std::string_view title, std::string_view url = {}, std::string_view 
 
 std::optional<Url> url(std::string_view text) { return Url::parse(text); }
 
-TEST(ProjectNamesTest, KeysWordsMentionsAndDomains) {
+TEST(ProjectMemoryNamesTest, KeysWordsMentionsAndDomains) {
   // Keys keep letters and numbers of every script (superscript two, one half, a Roman numeral,
   // Arabic-Indic three); composed and decomposed spellings are one key.
   for (const auto& [name, key] : std::vector<std::pair<std::string, std::string>>{
            {"ABC-123", "abc123"},
-           {"abc 123", "abc123"},
-           {"Abc123", "abc123"},
            {"-- !? //", ""},
-           {"", ""},
            {"\u00c9cole Normale", "\u00e9colenormale"},
            {"x\u00b2 \u00bd \u216b \u0663", "x\u00b2\u00bd\u217b\u0663"},
            {"\u041f\u0440\u043e\u0435\u043a\u0442 \u4e00",
@@ -46,13 +38,11 @@ TEST(ProjectNamesTest, KeysWordsMentionsAndDomains) {
   EXPECT_EQ(ProjectMemory::words("Don't stop_now -- OK?"),
             (Names{"don", "t", "stop", "now", "ok"}));
   EXPECT_EQ(ProjectMemory::words("a 1 \u00c9t\u00e9"), (Names{"a", "1", "\u00e9t\u00e9"}));
-  EXPECT_TRUE(ProjectMemory::words(" -- ").empty());
 
   // Up to five whole words, joined, must equal the key.
   using Mention = std::tuple<std::string, std::string, bool>;
   for (const auto& [title, key, mentioned] :
        std::vector<Mention>{{"Widget Service - Docs", "widgetservice", true},
-                            {"docs: widget-service", "widgetservice", true},
                             {"Widget Servicing", "widgetservice", false},
                             {"Widgets Service", "widgetservice", false},
                             {"a b c d e f", "abcde", true},
@@ -60,9 +50,8 @@ TEST(ProjectNamesTest, KeysWordsMentionsAndDomains) {
                             {"a b c d e f", "abcdef", false},
                             {"", "atlas", false},
                             {"atlas", "", false},
-                            {"Atlases", "atlas", false},
                             {"E\u0301COLE plan", ProjectMemory::key("\u00e9cole"), true}}) {
-    EXPECT_EQ(ProjectMemory::mentions(title, key), mentioned) << title << " / " << key;
+    EXPECT_EQ(ProjectMemory::mentions(title, key), mentioned) << title << " " << key;
   }
 
   // The registrable labels: two, or three under a listed second-level label of a country.
@@ -70,18 +59,16 @@ TEST(ProjectNamesTest, KeysWordsMentionsAndDomains) {
        std::vector<std::pair<std::string, std::string>>{{"a.b.example.com", "example.com"},
                                                         {"news.bbc.co.uk", "bbc.co.uk"},
                                                         {"Docs.Example.AC.JP", "example.ac.jp"},
-                                                        {"www.example.de", "example.de"},
                                                         {"example.com", "example.com"},
                                                         {"co.uk", "co.uk"},
                                                         {"a..example.com.", "example.com"},
                                                         {"localhost", "localhost"},
-                                                        {"", ""},
                                                         {"...", ""}}) {
     EXPECT_EQ(ProjectMemory::domain(host), domain) << host;
   }
 }
 
-TEST(ProjectNamesTest, NamesInTitlesAndAddresses) {
+TEST(ProjectMemoryNamesTest, NamesInTitlesAndAddresses) {
   const std::string tail = " is on the list for the whole team";  // too long to be a title part
   const std::string lms = "https://lms.example.edu/courses/";
   const std::string reading = "Week three reading list for the class";
@@ -93,6 +80,8 @@ TEST(ProjectNamesTest, NamesInTitlesAndAddresses) {
            {"Quarterly report.docx", "", "", {"Quarterly report"}},
            {"notes.txt", "", "", {}},
            {"Report.final.docx", "", "", {"Report.final"}},
+           {"R\u00e9sum\u00e9.\u00e9t\u00e9", "", "", {"R\u00e9sum\u00e9"}},
+           {"R\u00e9sum\u00e9.\u00e9t\u00e9 - Plan.\u00e9bauche", "", "", {"Plan.\u00e9bauche"}},
            {"Budget v2.xlsx - Budget review", "", "", {"Budget v2", "Budget review"}},
            // Extensions that are no extensions.
            {".gitignore - dotfiles", "", "", {".gitignore", "dotfiles"}},
@@ -131,6 +120,7 @@ TEST(ProjectNamesTest, NamesInTitlesAndAddresses) {
            {std::string(41, 'a'), "", "", {}},
            {std::string(40, 'a'), "", "", {std::string(40, 'a')}},
            {"12345 | 2024", "", "", {}},
+           {"\u0663\u0664\u0665 | \u00e9t\u00e9", "", "", {"\u00e9t\u00e9"}},
            {"me@example | src/atlas", "", "", {}},
            {"Inbox", "", "", {}},
            {"New Tab", "", "", {}},
@@ -146,7 +136,7 @@ TEST(ProjectNamesTest, NamesInTitlesAndAddresses) {
   }
 }
 
-TEST(ProjectNamesTest, RepositoriesAndAssistantProjects) {
+TEST(ProjectMemoryNamesTest, RepositoriesAndAssistantProjects) {
   for (const auto& [address, name] : std::vector<std::pair<std::string, Found>>{
            {"https://www.GitHub.com/Owner/Atlas%20Two/tree", "Atlas Two"},
            {"https://github.com/settings/profile", std::nullopt},
@@ -176,19 +166,14 @@ TEST(ProjectNamesTest, RepositoriesAndAssistantProjects) {
   EXPECT_EQ(ProjectMemory::assistantProject(std::nullopt), std::nullopt);
 }
 
-TEST(ProjectNamesTest, AnyTitleGivesDistinctValidNames) {
-  std::mt19937 random(2103);
-  std::uniform_int_distribution<int> byte(0, 255), length(0, 120);
-  const std::string pieces[] = {" - ",      ": ",      "::",    "[",      ")",
-                                ".md",      "ABC 123", "cs101", "\u2014", " \u00b7 ",
-                                "\xe2\x80", "2024",    "Atlas", "\u00a0"};
+TEST(ProjectMemoryNamesTest, AnyTitleGivesDistinctValidNames) {
+  test::RandomInput random(2103);
+  const std::vector<std::string> pieces = {
+      " - ",      ": ",   "::",    "[",      ")",     ".md",       "ABC 123", "cs101",   "\u2014",
+      " \u00b7 ", "2024", "Atlas", "\u00a0", ".docx", "Caf\u00e9", "e\u0301", "\u0663x", "\u0D4E"};
   const char* urls[] = {"", "https://github.com/o/r", "https://docs.example.com/cs101/x"};
   for (int round = 0; round < 400; ++round) {
-    std::string title;
-    for (int i = length(random); i > 0; --i) {
-      title += byte(random) < 90 ? pieces[byte(random) % std::size(pieces)]
-                                 : std::string(1, static_cast<char>(byte(random)));
-    }
+    const std::string title = random.text(120, pieces);
     std::set<std::string> keys;
     for (const std::string& name : names(title, urls[round % 3])) {
       ASSERT_TRUE(text::isValidUtf8(name));
