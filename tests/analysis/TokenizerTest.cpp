@@ -69,7 +69,7 @@ TEST(WordPieceTest, NormalisesSplitsAndMatchesWords) {
       // CJK ideographs are words; kana and hangul runs are not (が loses its mark like an accent).
       {"\u4E2D\u6587 x\u4E2Dy \u3072\u3089\u304C\u306A \uD55C\uAD6D\uC5B4",
        {"\u4E2D", "\u6587", "x", "\u4E2D", "y", "\u3072\u3089\u304B\u306A", "\uD55C\uAD6D\uC5B4"}},
-      // ASCII symbols and non-ASCII punctuation split; € (Sc), © (So) and special tokens do not.
+      // Symbols and punctuation split, [MASK] in text too; € (Sc) and © (So) do not.
       {"$5+3 \u20AC5 a^b`c", {"$", "5", "+", "3", "\u20AC", "##5", "a", "^", "b", "`", "c"}},
       {"a\u2014b\u00ABc\u00BBa\u3002",
        {"a", "\u2014", "b", "\u00AB", "c", "\u00BB", "a", "\u3002"}},
