@@ -55,47 +55,41 @@ TEST(LastWorkTest, EmptyUntilTheFirstWorkPageWhichIsRememberedAtOnce) {
 }
 
 TEST(LastWorkTest, StayingAMinuteFollowsTheRunAndSticks) {
-  play({{0, "example.com/a", "a1", "a1"},
-        {30, "example.com/b", "a2", "a2"},      // an equal-length run lets the newer in
-        {61, "www.EXAMPLE.com/c", "a3", "a3"},  // same scope: the run started at 0
-        // Having stayed, shorter runs elsewhere no longer matter, however long below a minute.
-        {61, "other.org/x", "b", "a3"},
-        {61 + 59.99, "", "", "a3"},
-        {61 + 60, "", "", "b"},
-        {200, "-videos.example.net/v", "video", "b"},  // a page that is not work changes nothing
-        {1000, "", "", "b"}});
-
+  // An equal-length run lets the newer page in; the same scope keeps the run's start (0), so a3
+  // stays at once; having stayed, a shorter run elsewhere no longer matters, a minute does, and a
+  // page that is not work changes nothing.
+  // clang-format off
+  play({{0, "example.com/a", "a1", "a1"},           {30, "example.com/b", "a2", "a2"},
+        {61, "www.EXAMPLE.com/c", "a3", "a3"},      {61, "other.org/x", "b", "a3"},
+        {61 + 59.99, "", "", "a3"},                 {61 + 60, "", "", "b"},
+        {200, "-videos.example.net/v", "video", "b"}, {1000, "", "", "b"}});
   // After a stay of exactly a minute a 59.99-second run elsewhere cannot replace the page; after
   // a 59.9-second run it can, since that page only leads as the longest run.
-  play({{0, "example.com/a", "a", "a"},
-        {60, "", "", "a"},
-        {60, "app:editor", "b", "a"},
+  play({{0, "example.com/a", "a", "a"}, {60, "", "", "a"}, {60, "app:editor", "b", "a"},
         {60 + 59.99, "", "", "a"}});
-  play({{0, "example.com/a", "a", "a"},
-        {59.9, "app:editor", "b", "a"},
+  play({{0, "example.com/a", "a", "a"}, {59.9, "app:editor", "b", "a"},
         {59.9 + 59.99, "", "", "b"}});
+  // clang-format on
 }
 
 TEST(LastWorkTest, LongestRunLeadsUntilSomethingStays) {
-  play({{0, "example.com/a", "a", "a"},
-        {40, "app:editor", "b", "a"},  // measures a's run: 40 s
-        {79.9, "", "", "a"},
-        {80, "", "", "b"},  // b's run equals a's
-        {85, "app:terminal", "c", "b"},
-        {85 + 44, "", "", "b"}});  // a third scope's shorter run changes nothing
+  // a's run is measured when b comes (40 s); b's equals it at 80; a third scope's shorter run
+  // changes nothing.
+  // clang-format off
+  play({{0, "example.com/a", "a", "a"}, {40, "app:editor", "b", "a"}, {79.9, "", "", "a"},
+        {80, "", "", "b"}, {85, "app:terminal", "c", "b"}, {85 + 44, "", "", "b"}});
+  // clang-format on
 }
 
 TEST(LastWorkTest, NonWorkOrAnotherScopeStartsANewRun) {
-  play({{0, "example.com/a", "a1", "a1"},
-        {30, "-news.example.org/", "news", "a1"},
-        {50, "example.com/b", "a2", nullptr},  // a new run from 50, not the old one
-        {100, "app:editor", "b", "a2"},        // 50 s: the longest, not stayed
-        {155, "", "", "b"}});
-  play({{0, "example.com/a", "a", "a"},
-        {50, "sub.example.com/a", "b", "a"},  // hosts differ: a new run
-        {70, "example.com/a", "c", "a"},      // and again: c's run beats a's 50 s only at 120
-        {119.9, "", "", "a"},
-        {120, "", "", "c"}});
+  // After the news page a2's run starts at 50, so at 100 it only leads (50 s) and b's 55 s beat
+  // it; another host is another scope, so c's run beats a's 50 s only at 120.
+  // clang-format off
+  play({{0, "example.com/a", "a1", "a1"}, {30, "-news.example.org/", "news", "a1"},
+        {50, "example.com/b", "a2", nullptr}, {100, "app:editor", "b", "a2"}, {155, "", "", "b"}});
+  play({{0, "example.com/a", "a", "a"}, {50, "sub.example.com/a", "b", "a"},
+        {70, "example.com/a", "c", "a"}, {119.9, "", "", "a"}, {120, "", "", "c"}});
+  // clang-format on
 }
 
 TEST(LastWorkTest, AClockGoingBackOrAnUnknownTimeNeverMeasures) {

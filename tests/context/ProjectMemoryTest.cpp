@@ -12,11 +12,11 @@ namespace {
 using test::numbered;
 using test::t0;
 using Candidate = ProjectMemory::Candidate;
+using Source = std::optional<ProjectMemory::Source>;
 using Strings = std::vector<std::string>;
 using Hosts = std::set<std::string>;
-const std::optional<ProjectMemory::Source> none;
-ProjectMemory::Source site(std::string host) { return ProjectMemory::Source::site(host); }
-ProjectMemory::Source app(std::string id) { return ProjectMemory::Source::app(id); }
+Source site(std::string host) { return ProjectMemory::Source::site(host); }
+Source app(std::string id) { return ProjectMemory::Source::app(id); }
 
 // The remembered titles, as saved: the recent ones, or those of one site.
 Strings remembered(const ProjectMemory& memory, const std::string& host = {}) {
@@ -27,8 +27,7 @@ Strings remembered(const ProjectMemory& memory, const std::string& host = {}) {
   return titles;
 }
 
-void see(ProjectMemory& memory, const std::string& title,
-         std::optional<ProjectMemory::Source> source = {}, Date at = t0) {
+void see(ProjectMemory& memory, const std::string& title, Source source = {}, Date at = t0) {
   memory.observe({}, title, source, at);
 }
 
@@ -38,42 +37,36 @@ Candidate withTitles(std::string text, size_t n) {
   return candidate;
 }
 
-TEST(ProjectMemoryTest, ObserveCountsSpellingsOfNamesWithALongKeyAndNoFullStop) {
+TEST(ProjectMemoryTest, LearningMakesCandidatesOfNamesWithALongKeyAndCountsTheirSpellings) {
   ProjectMemory memory;
   memory.agentWorks("old folder", t0 - ProjectMemory::kDefaultRetention - 1);
+  // A full stop marks no name, except for an agent or the assistant; short keys never count.
   memory.observe({"Acme.Corp", "Q3", "a-b"}, "Quarterly plan", site("example.com"), t0);
-  EXPECT_TRUE(memory.candidates.empty());           // the old candidate went too
-  memory.observe({}, "", site("example.com"), t0);  // empty and absent titles are not remembered
+  EXPECT_TRUE(memory.candidates.empty());  // the old candidate went too
+  memory.agentWorks("widget-service", t0);
+  memory.assistantWorks("abc", t0);
+  memory.assistantWorks("a.b.c.d", t0);
+  EXPECT_EQ(memory.candidates.size(), 2u);
+  EXPECT_TRUE(memory.candidates.at("abcd").assistant);
+  const Candidate& widget = memory.candidates.at("widgetservice");
+  EXPECT_TRUE(widget.agent && !widget.assistant && widget.text == "widget-service");
+
+  // A spelling seen replaces the folder's name; then only one counted more often does.
+  for (int i = 0; i < 2; ++i) memory.observe({"Widget Service"}, std::nullopt, {}, t0);
+  for (int i = 0; i < 2; ++i) memory.observe({"widget service"}, std::nullopt, {}, t0 + 1);
+  EXPECT_EQ(widget.text, "Widget Service");
+  EXPECT_EQ(widget.updated, t0 + 1);
+  memory.observe({"widget service"}, std::nullopt, {}, t0);
+  EXPECT_EQ(widget.spellings,
+            (std::map<std::string, int64_t>{{"Widget Service", 2}, {"widget service", 3}}));
+  EXPECT_EQ(memory.spelling("WIDGET-SERVICE"), "widget service");
+  EXPECT_EQ(memory.spelling("Unknown thing"), "Unknown thing");
+
+  // Empty and absent titles are not remembered.
+  memory.observe({}, "", site("example.com"), t0);
   memory.observe({}, std::nullopt, site("example.com"), t0);
   EXPECT_EQ(remembered(memory), Strings{"Quarterly plan"});
   EXPECT_EQ(remembered(memory, "example.com"), Strings{"Quarterly plan"});
-
-  memory.observe({"Widget Service"}, std::nullopt, none, t0);
-  for (int i = 0; i < 2; ++i) memory.observe({"widget service"}, std::nullopt, none, t0 + 2);
-  memory.observe({"Widget Service"}, std::nullopt, none, t0 + 1);
-  const Candidate& widget = memory.candidates.at("widgetservice");
-  EXPECT_EQ(widget.text, "widget service");  // two against two: the spelling shown stays
-  EXPECT_EQ(widget.updated, t0 + 1);
-  memory.observe({"Widget Service"}, std::nullopt, none, t0);
-  EXPECT_EQ(widget.text, "Widget Service");  // the most counted
-  EXPECT_EQ(widget.spellings,
-            (std::map<std::string, int64_t>{{"widget service", 2}, {"Widget Service", 3}}));
-  EXPECT_EQ(memory.spelling("WIDGET-SERVICE"), "Widget Service");
-  EXPECT_EQ(memory.spelling("Unknown thing"), "Unknown thing");
-}
-
-TEST(ProjectMemoryTest, AgentAndAssistantNamesNeedALongKeyAndGiveWayToASpellingSeen) {
-  ProjectMemory memory;
-  memory.agentWorks("widget-service", t0);
-  memory.assistantWorks("abc", t0);      // key too short
-  memory.assistantWorks("a.b.c.d", t0);  // a full stop does not matter here
-  ASSERT_EQ(memory.candidates.size(), 2u);
-  const Candidate& folder = memory.candidates.at("widgetservice");
-  EXPECT_TRUE(folder.agent && !folder.assistant && folder.spellings.empty());
-  EXPECT_EQ(folder.text, "widget-service");
-  EXPECT_TRUE(memory.candidates.at("abcd").assistant);
-  memory.observe({"Widget Service"}, std::nullopt, none, t0);
-  EXPECT_EQ(folder.text, "Widget Service");
 }
 
 TEST(ProjectMemoryTest, ANewCandidateIsBackfilledFromRecentTitlesPastTheTitleLimit) {
@@ -81,7 +74,7 @@ TEST(ProjectMemoryTest, ANewCandidateIsBackfilledFromRecentTitlesPastTheTitleLim
   see(memory, "Widget Service docs", site("docs.example.com"), t0);
   see(memory, "Widget Service in editor", app("org.example.Editor"), t0 + 1);
   see(memory, "Unrelated page", site("news.example.com"), t0 + 2);
-  see(memory, "widget-service notes", none, t0 + 3);
+  see(memory, "widget-service notes", {}, t0 + 3);
   memory.observe({"Widget Service"}, "Planning", site("plan.example.com"), t0 + 100);
   const Candidate& candidate = memory.candidates.at("widgetservice");
   // Dated now, not when each title was seen; the current title does not mention the name.
@@ -97,7 +90,7 @@ TEST(ProjectMemoryTest, ANewCandidateIsBackfilledFromRecentTitlesPastTheTitleLim
   const Candidate& filled = atlas.candidates.at("atlas");
   EXPECT_EQ(filled.titles.size(), 50u);  // all back-filled, the new one over the limit
   EXPECT_EQ(filled.sites, Hosts{"new.example.com"});
-  see(atlas, "Atlas page 3", none, t0 + 20);  // a held title is refreshed
+  see(atlas, "Atlas page 3", {}, t0 + 20);  // a held title is refreshed
   EXPECT_EQ(filled.titles.at("Atlas page 3"), t0 + 20);
   test::expectReloads(atlas);
 
@@ -156,7 +149,7 @@ TEST(ProjectMemoryTest, EvidenceStopsAtItsLimit) {
   EXPECT_EQ(atlas.sites.size(), ProjectMemory::kEvidenceLimit);
   EXPECT_EQ(atlas.sites.count(numbered("h", limit)), 0u);
   EXPECT_EQ(atlas.spellings.size(), ProjectMemory::kEvidenceLimit);
-  memory.observe({"atlasproject"}, std::nullopt, none, t0);  // one seen before still counts
+  memory.observe({"atlasproject"}, std::nullopt, {}, t0);  // one seen before still counts
   EXPECT_EQ(atlas.spellings.at("atlasproject"), 2);
   test::expectReloads(memory);
 }
@@ -166,7 +159,7 @@ TEST(ProjectMemoryTest, EveryNewCandidatePrunesToTheRetentionAndTheNewest) {
   memory.agentWorks("from the future", t0 + 1000);
   memory.agentWorks("exactly old", t0 - memory.retention);
   memory.assistantWorks("almost old", t0 - memory.retention + 1);
-  see(memory, "anything", none, t0);
+  see(memory, "anything", {}, t0);
   EXPECT_EQ(memory.candidates.count("exactlyold"), 0u);
   EXPECT_EQ(memory.candidates.count("almostold"), 1u);
   EXPECT_EQ(memory.candidates.count("fromthefuture"), 1u);
@@ -174,7 +167,7 @@ TEST(ProjectMemoryTest, EveryNewCandidatePrunesToTheRetentionAndTheNewest) {
   // Past kCandidateLimit the kCandidatesAfterCut updated last stay, however candidates come.
   using Learn = void (*)(ProjectMemory&, const std::string&, Date);
   const std::vector<Learn> learners = {
-      [](ProjectMemory& m, const std::string& name, Date at) { m.observe({name}, {}, none, at); },
+      [](ProjectMemory& m, const std::string& name, Date at) { m.observe({name}, {}, {}, at); },
       [](ProjectMemory& m, const std::string& name, Date at) { m.agentWorks(name, at); },
       [](ProjectMemory& m, const std::string& name, Date at) { m.assistantWorks(name, at); }};
   for (Learn learn : learners) {
@@ -264,7 +257,7 @@ TEST(ProjectMemoryTest, ConfirmCountsMentionedCandidatesAndRemembersTheTitle) {
   // A count at the largest value stays there.
   constexpr int64_t kMaxCount = std::numeric_limits<int64_t>::max();
   memory.candidates.at("atlas").confirmed = kMaxCount;
-  memory.confirm("Atlas budget", none, t0 + 3);
+  memory.confirm("Atlas budget", {}, t0 + 3);
   EXPECT_EQ(atlas.confirmed, kMaxCount);
 }
 

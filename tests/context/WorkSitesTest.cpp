@@ -24,17 +24,13 @@ TEST(WorkSitesTest, SiteKeysAndSignInPages) {
   const std::string a40(40, 'a');
   // A short first segment takes two; a segment of 41 characters, or of 8 with 2 or more numeric,
   // is an identifier and ends the key.
-  const std::vector<std::pair<std::string, std::string>> keys = {{"/en/docs/intro", "/en/docs"},
-                                                                 {"/Guides/install", "/guides"},
-                                                                 {"", ""},
-                                                                 {"/caf%C3%A9/menu", "/caf\u00e9"},
-                                                                 {"/abcdef12/x", ""},
-                                                                 {"/abcdefg1/x", "/abcdefg1"},
-                                                                 {"/1234567/x", "/1234567"},
-                                                                 {"/en/ab12cd34/x", "/en"},
-                                                                 {"/" + a40 + "a", ""},
-                                                                 {"/" + a40, "/" + a40},
-                                                                 {"/" + a40 + "\u00e9", ""}};
+  // clang-format off
+  const std::vector<std::pair<std::string, std::string>> keys = {
+      {"/en/docs/intro", "/en/docs"}, {"/Guides/install", "/guides"}, {"", ""},
+      {"/caf%C3%A9/menu", "/caf\u00e9"}, {"/abcdef12/x", ""}, {"/abcdefg1/x", "/abcdefg1"},
+      {"/1234567/x", "/1234567"}, {"/en/ab12cd34/x", "/en"}, {"/" + a40 + "a", ""},
+      {"/" + a40, "/" + a40}, {"/" + a40 + "\u00e9", ""}};
+  // clang-format on
   for (const auto& [path, key] : keys) {
     EXPECT_EQ(WorkSites::section(page("https://www.Example.com" + path)), "example.com" + key);
   }
@@ -106,15 +102,17 @@ TEST(WorkSitesTest, PruningKeepsWhatStillCountsWithinTheBoundsAndReloadsAtThem) 
   // Past kMaxSites, by a credit or a confirmation, the kTrimmedSites updated last stay, and the
   // smaller keys among equals.
   for (bool confirm : {false, true}) {
+    auto add = [&](WorkSites& to, const std::string& host, Date at) {
+      confirm ? to.confirm(home(host), at) : to.credit(home(host), 100, 1, 0, at, utc);
+    };
     WorkSites full, same;
-    for (int i = 0; i < 300; ++i) full.credit(home(site(i)), 100, 1, 0, t0 + i, utc);
+    for (int i = 0; i < 300; ++i) add(full, site(i), t0 + i);
     test::expectReloads(full);
-    confirm ? full.confirm(home("last.example.com"), t0 + 300)
-            : full.credit(home("last.example.com"), 100, 1, 0, t0 + 300, utc);
+    add(full, "last.example.com", t0 + 300);
     EXPECT_EQ(full.sites.size(), WorkSites::kTrimmedSites) << confirm;
     EXPECT_TRUE(full.sites.contains("last.example.com") && full.sites.contains(site(101)));
     EXPECT_FALSE(full.sites.contains(site(100)));
-    for (int i = 300; i >= 0; --i) same.credit(home(site(i)), 100, 1, 0, t0, utc);
+    for (int i = 300; i >= 0; --i) add(same, site(i), t0);
     EXPECT_EQ(same.sites.rbegin()->first, site(199));
   }
 
