@@ -4,6 +4,10 @@
 #include <cmath>
 #include <limits>
 
+#include "base/Json.h"
+#include "base/Log.h"
+#include "context/RecordInput.h"
+
 namespace qb {
 namespace {
 
@@ -19,6 +23,7 @@ Duration lengthAfter(int64_t count) {
 }  // namespace
 
 void Allowances::allow(const std::string& scope, Date at) {
+  if (!at.isFinite()) return logRefused("Allowances::allow");
   // An entry stays while its last grant is less than `longest` ago, or in the future.
   std::erase_if(entries_,
                 [&](const auto& entry) { return at.since(entry.second.last) >= longest; });
@@ -71,19 +76,14 @@ Allowances Allowances::fromJson(const Json& object) {
   const Json& entries = json::requireObject(object, "entries");
   Allowances allowances;
   for (auto it = entries.begin(); it != entries.end(); ++it) {
-    Allowance allowance = Allowance::fromJson(*it);
-    // A non-finite date (JSON text cannot spell one, but a value handed in can hold one) would
-    // allow a scope forever or keep it from ever going stale; no grant writes one, so the entry
-    // is dropped.
-    if (!std::isfinite(allowance.until.sinceReferenceDate) ||
-        !std::isfinite(allowance.last.sinceReferenceDate)) {
-      continue;
-    }
+    const Allowance read = Allowance::fromJson(*it);
     // Every grant leaves count at least 1 and ends at most `longest` after it; a file that says
     // otherwise would shorten the next grant below `first` or silence the policy on that scope
     // for good.
-    allowance.count = std::max<int64_t>(allowance.count, 1);
-    allowance.until = std::min(allowance.until, allowance.last + longest);
+    Allowance allowance = read;
+    allowance.count = std::max<int64_t>(read.count, 1);
+    allowance.until = std::min(read.until, read.last + longest);
+    if (allowance != read) log::error("allowances: repaired the entry of " + it.key());
     allowances.entries_.emplace(it.key(), allowance);
   }
   return allowances;

@@ -8,9 +8,8 @@
 //
 // JSON form (allowed.json): {"entries": {scope: {"count": n, "until": date, "last": date}}}, every
 // key required, dates as seconds since 2001-01-01 UTC. Reading repairs what no grant can produce
-// and what would otherwise stick: a count below 1 becomes 1, an `until` beyond `last` + `longest`
-// is cut to it, and an entry with a non-finite date is dropped. A file we wrote reads back
-// unchanged.
+// and what would otherwise stick, and logs it: a count below 1 becomes 1, and an `until` beyond
+// `last` + `longest` is cut to it. A file we wrote reads back unchanged.
 //
 // A plain value with no clock: time comes in as `at`. Not thread-safe.
 
@@ -22,7 +21,7 @@
 #include <vector>
 
 #include "base/Date.h"
-#include "base/Json.h"
+#include "base/JsonFwd.h"
 
 namespace qb {
 
@@ -51,7 +50,9 @@ public:
 
   Allowances() = default;
 
-  // Grants or extends scope's allowance from now, after forgetting every stale entry.
+  // Grants or extends scope's allowance from now, after forgetting every stale entry. A time that
+  // is not a finite number changes nothing (and is logged): it would allow the scope for ever, or
+  // be saved as null and leave the file unreadable.
   void allow(const std::string& scope, Date at);
   // True when scope's allowance ends later than at.
   bool isAllowed(const std::string& scope, Date at) const;

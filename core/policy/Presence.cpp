@@ -1,28 +1,31 @@
 #include "policy/Presence.h"
 
 #include <algorithm>
-#include <cmath>
+#include <string>
+
+#include "base/Json.h"
+#include "base/Log.h"
 
 namespace qb {
-namespace {
 
-bool isPositiveFinite(double value) { return std::isfinite(value) && value > 0; }
-
-}  // namespace
+Presence::Presence(Duration base, Duration most) {
+  // Each limit refuses a value that is not a positive finite number, keeping its default.
+  base_ = base;
+  most_ = most;
+}
 
 Duration Presence::allowance(const std::optional<std::string>& key) const {
-  if (!key) return base;
+  if (!key) return base();
   auto it = gaps_.find(*key);
-  if (it == gaps_.end() || it->second.size() <= kMinGaps) return base;
+  if (it == gaps_.end() || it->second.size() <= kMinGaps) return base();
   std::vector<Duration> sorted = it->second;
   std::sort(sorted.begin(), sorted.end());
   const auto index = static_cast<size_t>(static_cast<double>(sorted.size() - 1) * kPercentile);
-  return std::min(std::max(base, kHeadroom * sorted[index]), most);
+  return std::min(std::max(base(), kHeadroom * sorted[index]), most());
 }
 
 void Presence::learn(Duration gap, const std::string& key) {
-  // A NaN is no measurement, and one in a list would leave its sort without an order.
-  if (std::isnan(gap)) return;
+  if (!allFinite(gap)) return logRefused("Presence::learn");
   std::vector<Duration>& list = gaps_[key];
   list.push_back(gap);
   if (list.size() > kMaxGaps) list.erase(list.begin());
@@ -43,15 +46,16 @@ Json Presence::toJson() const {
     gaps[key] = std::move(array);
   }
   return Json{
-      {"gaps", std::move(gaps)}, {"base", json::encode(base)}, {"most", json::encode(most)}};
+      {"gaps", std::move(gaps)}, {"base", json::encode(base())}, {"most", json::encode(most())}};
 }
 
 Presence Presence::fromJson(const Json& object) {
   const Json& gaps = json::requireObject(object, "gaps");
-  Presence presence;
   // Only the last kMaxKeys keys in key order are kept: the ones learning would have kept, since
   // it sheds the first keys. Every entry is still checked, so a malformed file fails whatever
   // its size.
+  Gaps kept;
+  size_t cut = 0;
   const size_t dropKeys = gaps.size() > kMaxKeys ? gaps.size() - kMaxKeys : 0;
   size_t index = 0;
   for (auto it = gaps.begin(); it != gaps.end(); ++it, ++index) {
@@ -63,14 +67,16 @@ Presence Presence::fromJson(const Json& object) {
       Duration gap = json::decode<double>((*it)[i], "gaps");
       if (index >= dropKeys && i >= skip) list.push_back(gap);
     }
-    if (index >= dropKeys) presence.gaps_.emplace(it.key(), std::move(list));
+    cut += index >= dropKeys ? skip : it->size();
+    if (index >= dropKeys) kept.emplace(it.key(), std::move(list));
   }
-  // A zero, negative or non-finite limit would make every later allowance zero or endless, and the
-  // value is only ever restored wholesale: such limits are repaired to their defaults.
-  double base = json::require<double>(object, "base");
-  double most = json::require<double>(object, "most");
-  presence.base = isPositiveFinite(base) ? base : kDefaultBase;
-  presence.most = isPositiveFinite(most) ? most : kDefaultMost;
+  if (cut > 0) {
+    log::error("presence: " + std::to_string(cut) + " gaps beyond the limits were not read");
+  }
+  const Duration base = json::require<double>(object, "base");
+  const Duration most = json::require<double>(object, "most");
+  Presence presence(base, most);
+  presence.gaps_ = std::move(kept);
   return presence;
 }
 

@@ -7,9 +7,10 @@
 // kMaxGaps gaps and the map at most kMaxKeys keys; nothing expires with time.
 //
 // JSON form (presence.json): {"gaps": {key: [seconds, oldest first]}, "base": n, "most": n}, all
-// three keys required. Reading repairs what a file could otherwise break for good: a `base` or
-// `most` that is not a positive finite number takes its default, and lists and maps longer than
-// the limits are cut as learning would have cut them. A file we wrote reads back unchanged.
+// three keys required. A limit that is not a positive number, in a file or given, is refused and
+// its default stays, so that no allowance becomes zero or endless; lists and maps longer than the
+// limits are cut as learning would have cut them. Both are logged. A file we wrote reads back
+// unchanged.
 //
 // A plain value; not thread-safe.
 
@@ -22,7 +23,8 @@
 #include <vector>
 
 #include "base/Date.h"
-#include "base/Json.h"
+#include "base/JsonFwd.h"
+#include "context/RecordInput.h"
 
 namespace qb {
 
@@ -40,19 +42,20 @@ public:
   static constexpr double kHeadroom = 1.5;
   using Gaps = std::map<std::string, std::vector<Duration>>;
 
-  Presence() = default;
+  // base: the allowance without enough gaps, and the lowest one; most: the highest allowance.
+  explicit Presence(Duration base = kDefaultBase, Duration most = kDefaultMost);
 
   // Idle seconds that still count as presence for key; `base` without a key or enough gaps.
   Duration allowance(const std::optional<std::string>& key) const;
 
   // Appends a finished gap to key's list, dropping the key's oldest gap beyond kMaxGaps and one
-  // other key beyond kMaxKeys. A NaN gap is ignored.
+  // other key beyond kMaxKeys. A gap that is not a finite number is refused (and logged): it is no
+  // measurement, it would leave the sort without an order, and the file could not hold it.
   void learn(Duration gap, const std::string& key);
 
   const Gaps& gaps() const { return gaps_; }
-
-  Duration base = kDefaultBase;  // the allowance without enough gaps, and the lowest one
-  Duration most = kDefaultMost;  // the highest allowance
+  Duration base() const { return base_; }
+  Duration most() const { return most_; }
 
   Json toJson() const;
   // Throws qb::Error (decoding domain) when a key is missing or has the wrong type.
@@ -62,6 +65,8 @@ public:
 
 private:
   Gaps gaps_;
+  PositiveDuration base_{kDefaultBase};
+  PositiveDuration most_{kDefaultMost};
 };
 
 }  // namespace qb
