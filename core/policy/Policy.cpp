@@ -1,9 +1,10 @@
 #include "policy/Policy.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <utility>
+
+#include "context/RecordInput.h"
 
 namespace qb {
 
@@ -33,18 +34,18 @@ void Policy::restore(Presence presence) { presence_ = std::move(presence); }
 void Policy::restore(Allowances allowances) { allowances_ = std::move(allowances); }
 
 void Policy::restore(WorkContext context, Date at) {
-  if (!std::isfinite(at.sinceReferenceDate)) return;
+  if (!at.isFinite()) return logRefused("Policy::restore");
   context.sessionHalfLife = config.sessionHalfLife;
   // Without work titles the analyser computes no similarity, and a restored context could never
   // see a drift until a new work title was learned. Titles learned since start are newer than the
   // saved ones, so they stay in front.
   std::vector<std::string> titles = std::move(workTitles_);
   for (const std::string& title : context.titles) {
-    if (titles.size() >= kMaxWorkTitles) break;
+    if (titles.size() >= WorkContext::kMaxTitles) break;
     if (title.empty() || std::find(titles.begin(), titles.end(), title) != titles.end()) continue;
     titles.push_back(title);
   }
-  if (titles.size() > kMaxWorkTitles) titles.resize(kMaxWorkTitles);
+  if (titles.size() > WorkContext::kMaxTitles) titles.resize(WorkContext::kMaxTitles);
   workTitles_ = std::move(titles);
   context_ = std::move(context);
   lastWork_ = at;

@@ -14,9 +14,9 @@
 // A plain value: copying copies all state. Not thread-safe, not even for reading: const operations
 // fill small caches of derived answers. No clock, files or threads; time comes in as `at`, and
 // operations that credit work take the calendar of the local days last. A time that is not a finite
-// number changes nothing (observe() still takes the moment in front): such a date would stop the
-// credit run or the learning windows for good. An idle time that is NaN or negative counts as no
-// idle time.
+// number changes nothing and is logged (observe() still takes the moment in front): such a date
+// would stop the credit run or the learning windows for good. An idle time that is NaN or negative
+// counts as no idle time.
 //
 // The learning windows are bounded by time (learnWindow) and the other collections by the records'
 // own limits, so that every call stays cheap on a full day's state.
@@ -51,8 +51,6 @@ class Policy {
 public:
   // Long before any date the program meets: no cooldown runs until it.
   static constexpr Date kDistantPast = Date::fromReference(-63114076800.0);
-  // Recent work titles kept, newest first.
-  static constexpr size_t kMaxWorkTitles = 8;
   // Past this many titles with a project, only those of the recent work titles are kept.
   static constexpr size_t kMaxTitleProjects = 200;
   // An input pause shorter than this is ordinary typing rhythm, not a gap worth learning.

@@ -6,12 +6,11 @@
 #include <cmath>
 #include <limits>
 
+#include "context/RecordInput.h"
 #include "policy/Policy.h"
 
 namespace qb {
 namespace {
-
-bool finite(Date at) { return std::isfinite(at.sinceReferenceDate); }
 
 // Idle seconds as the credit step uses them: a reading that is not a number, or below zero, is no
 // idle time at all rather than a reason to hold every step back for ever.
@@ -21,9 +20,11 @@ Duration usableIdle(Duration idle) { return std::isnan(idle) || idle < 0 ? 0 : i
 
 void Policy::observe(const std::optional<Moment>& moment, Date at, Duration idle,
                      const Calendar& calendar) {
-  if (finite(at)) {
+  if (at.isFinite()) {
     credit(at, idle, calendar);
     if (moment) sites_.visit(*moment, at);
+  } else {
+    logRefused("Policy::observe");
   }
   current_ = moment;
   currentAnalysis_.reset();

@@ -2,16 +2,11 @@
 // starting and stopping the drift clock.
 
 #include <algorithm>
-#include <cmath>
 
+#include "context/RecordInput.h"
 #include "policy/Policy.h"
 
 namespace qb {
-namespace {
-
-bool finite(Date at) { return std::isfinite(at.sinceReferenceDate); }
-
-}  // namespace
 
 bool Policy::isLearnable(const Analysis& analysis) const {
   if (!analysis.activity) return config.learnFromNonLeisure;
@@ -52,7 +47,10 @@ std::optional<ProjectMemory::Source> Policy::source(const Moment& moment) {
 }
 
 PolicyDecision Policy::ingest(const Analysis& analysis, const Moment& moment, Date at) {
-  if (!finite(at)) return PolicyDecision::none();
+  if (!at.isFinite()) {
+    logRefused("Policy::ingest");
+    return PolicyDecision::none();
+  }
   const Analysis taken = continuing(analysis, moment).value_or(analysis);
   const Standing stands = standing(moment, taken, at);
   const bool drift = stands.drift;
@@ -106,7 +104,7 @@ void Policy::learn(const Moment& moment, const Analysis& analysis, Date at) {
   if (!title || !confidentWork) return;
   std::erase(workTitles_, *title);
   workTitles_.insert(workTitles_.begin(), *title);
-  if (workTitles_.size() > kMaxWorkTitles) workTitles_.resize(kMaxWorkTitles);
+  if (workTitles_.size() > WorkContext::kMaxTitles) workTitles_.resize(WorkContext::kMaxTitles);
 
   if (titleProjects_.size() > kMaxTitleProjects) {
     std::erase_if(titleProjects_, [&](const auto& entry) {
@@ -196,7 +194,7 @@ std::vector<std::string> Policy::workingOn(Date at) const {
 }
 
 void Policy::learnAgentFolders(const std::vector<std::string>& folders, Date at) {
-  if (!finite(at)) return;
+  if (!at.isFinite()) return logRefused("Policy::learnAgentFolders");
   changeProjects([&](ProjectMemory& projects) {
     for (const std::string& folder : folders) projects.agentWorks(folder, at);
   });

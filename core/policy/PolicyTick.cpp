@@ -1,14 +1,17 @@
 // The periodic tick, the bookkeeping after a prompt's outcome, and the interruption of watching.
 
 #include <algorithm>
-#include <cmath>
 
+#include "context/RecordInput.h"
 #include "policy/Policy.h"
 
 namespace qb {
 
 PolicyDecision Policy::tick(Date at, Duration idle, const Calendar& calendar) {
-  if (!std::isfinite(at.sinceReferenceDate)) return PolicyDecision::none();
+  if (!at.isFinite()) {
+    logRefused("Policy::tick");
+    return PolicyDecision::none();
+  }
   credit(at, idle, calendar);
 
   if (context_) {
@@ -26,7 +29,7 @@ PolicyDecision Policy::tick(Date at, Duration idle, const Calendar& calendar) {
 
 void Policy::record(Outcome outcome, const Moment& moment,
                     const std::optional<Analysis>& /*analysis*/, Date at) {
-  if (!std::isfinite(at.sinceReferenceDate)) return;
+  if (!at.isFinite()) return logRefused("Policy::record");
   driftSince_.reset();
   const std::string scope = moment.scope();
 
