@@ -1,5 +1,7 @@
 #include "policy/PolicyConfig.h"
 
+#include "base/Json.h"
+
 namespace qb {
 
 Json PolicyConfig::toJson() const {

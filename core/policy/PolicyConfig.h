@@ -12,7 +12,8 @@
 #include <string>
 
 #include "base/Date.h"
-#include "base/Json.h"
+#include "base/JsonFwd.h"
+#include "context/WorkContext.h"
 
 namespace qb {
 
@@ -44,7 +45,7 @@ struct PolicyConfig {
   // Decayed dwell a subject needs to be named.
   Duration subjectSeconds = 60;
   // Half-life of the work context's dwell.
-  Duration sessionHalfLife = 7200;
+  Duration sessionHalfLife = WorkContext::kDefaultSessionHalfLife;
   // Keep the project memory when the work context is forgotten or expires.
   bool projectMemory = true;
   // An answer that a page is for work confirms the projects its title mentions.

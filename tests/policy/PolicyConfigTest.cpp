@@ -4,93 +4,65 @@
 #include <vector>
 
 #include "policy/PolicyConfig.h"
+#include "support/SavedRecord.h"
 
 namespace qb {
 namespace {
 
-// A configuration written by hand in the documented form, every value off its default.
-const char* kHandWritten = R"({
-  "learnWorkSeconds": 240, "learnWindow": 900.5, "minActivityScore": 0.55, "grace": 2,
-  "globalCooldown": 60, "scopeCooldown": 300, "agentWaitLimit": 1200, "contextExpiry": 3600,
-  "maxCredit": 45, "learnMinScore": 0.7, "contextSubjects": 3, "contextTitles": 1,
-  "subjectSeconds": 30, "sessionHalfLife": 3600, "projectMemory": false,
-  "projectCorrections": false, "contextSeparator": " · ", "relatedByOverlap": false,
-  "learnFromNonLeisure": false, "switchSimilarity": 0.3, "switchWorkBar": 0.9,
-  "siteWarmup": 7200, "newSiteWindow": 600})";
+// A configuration written by hand in the form each recording session stores, every value off its
+// default so that a field that is not read or written shows: durations as doubles, scores at
+// their shortest (a float written as 0.550000011920929 would show), counts as integers.
+const char* kHandWritten =
+    R"({"agentWaitLimit":1200.0,"contextExpiry":3600.0,"contextSeparator":" · ",)"
+    R"("contextSubjects":3,"contextTitles":1,"globalCooldown":60.0,"grace":2.0,)"
+    R"("learnFromNonLeisure":false,"learnMinScore":0.7,"learnWindow":900.5,)"
+    R"("learnWorkSeconds":240.0,"maxCredit":45.0,"minActivityScore":0.55,"newSiteWindow":600.0,)"
+    R"("projectCorrections":false,"projectMemory":false,"relatedByOverlap":false,)"
+    R"("scopeCooldown":300.0,"sessionHalfLife":3600.0,"siteWarmup":7200.0,"subjectSeconds":30.0,)"
+    R"("switchSimilarity":0.3,"switchWorkBar":0.9})";
 
-TEST(PolicyConfigTest, WritesTheProductionValuesInFullAndReadsBack) {
-  // Every default, in the form each recording session stores: floats at their shortest, counts
-  // as integers. Text comparison, so 0.6000000238418579 or 2.0 would show.
-  const Json expected = json::parse(R"({
-    "learnWorkSeconds": 180.0, "learnWindow": 600.0, "minActivityScore": 0.6, "grace": 1.0,
-    "globalCooldown": 120.0, "scopeCooldown": 600.0, "agentWaitLimit": 900.0,
-    "contextExpiry": 1800.0, "maxCredit": 90.0, "learnMinScore": 0.6, "contextSubjects": 2,
-    "contextTitles": 0, "subjectSeconds": 60.0, "sessionHalfLife": 7200.0, "projectMemory": true,
-    "projectCorrections": true, "contextSeparator": ", ", "relatedByOverlap": true,
-    "learnFromNonLeisure": true, "switchSimilarity": 0.25, "switchWorkBar": 0.95,
-    "siteWarmup": 10800.0, "newSiteWindow": 1800.0})");
-  const PolicyConfig config;
-  EXPECT_EQ(json::dump(config.toJson()), json::dump(expected));
-  EXPECT_EQ(PolicyConfig::fromJson(json::parse(json::dump(config.toJson()))), config);
-
-  PolicyConfig changed = PolicyConfig::fromJson(json::parse(kHandWritten));
-  EXPECT_EQ(changed.learnWindow, 900.5);
+TEST(PolicyConfigTest, EveryFieldIsWrittenAndReadBack) {
+  const PolicyConfig changed = PolicyConfig::fromJson(json::parse(kHandWritten));
   EXPECT_EQ(changed.minActivityScore, 0.55f);
-  EXPECT_EQ(changed.contextSubjects, 3);
-  EXPECT_FALSE(changed.learnFromNonLeisure);
   EXPECT_EQ(changed.contextSeparator, " · ");
-  EXPECT_EQ(changed.newSiteWindow, 600);
-  EXPECT_EQ(PolicyConfig::fromJson(json::parse(json::dump(changed.toJson()))), changed);
-  // Every field differs from its default, so a field that is not read or written shows.
-  EXPECT_EQ(json::parse(json::dump(changed.toJson())), json::parse(kHandWritten));
-}
-
-// The message of the decoding error, or "<decoded>".
-std::string decodingFailure(const Json& object) {
-  try {
-    PolicyConfig::fromJson(object);
-  } catch (const Error& error) {
-    EXPECT_EQ(error.domain(), Error::kDecodingDomain);
-    return error.what();
-  }
-  return "<decoded>";
+  EXPECT_EQ(json::dump(changed.toJson()), kHandWritten);
+  test::expectReloads(PolicyConfig());
+  test::expectHostileVariantsSafe<PolicyConfig>(json::parse(kHandWritten));
+  // A whole-valued number is still an integer count.
+  Json whole = json::parse(kHandWritten);
+  whole["contextSubjects"] = 4.0;
+  EXPECT_EQ(PolicyConfig::fromJson(whole).contextSubjects, 4);
 }
 
 TEST(PolicyConfigTest, EveryKeyIsRequiredAndTheFirstBadOneIsNamed) {
-  const Json defaults = PolicyConfig().toJson();
-  for (const auto& [key, value] : defaults.items()) {
-    Json missing = defaults;
+  const Json good = json::parse(kHandWritten);
+  std::vector<test::Refusal> refusals = {
+      {"[]", "learnWorkSeconds: expected an object"},
+      {"null", "learnWorkSeconds: expected an object"},
+  };
+  for (const auto& [key, value] : good.items()) {
+    Json missing = good;
     missing.erase(key);
-    EXPECT_NE(decodingFailure(missing).find(key), std::string::npos) << key;
+    refusals.push_back({json::dump(missing), key + ": key not found"});
   }
-
+  for (const auto& [key, value, reason] : std::vector<std::tuple<std::string, Json, std::string>>{
+           {"contextSubjects", 2.5, "expected an integer"},
+           {"contextTitles", "0", "expected an integer"},
+           {"projectMemory", 1, "expected a boolean"},
+           {"contextSeparator", nullptr, "expected a string"},
+           {"switchWorkBar", "0.95", "expected a number"},
+           {"learnWindow", Json::array(), "expected a number"}}) {
+    Json wrong = good;
+    wrong[key] = value;
+    refusals.push_back({json::dump(wrong), key + ": " + reason});
+  }
   // Declaration order decides which of several bad keys is reported.
-  Json bad = defaults;
+  Json bad = good;
   bad["newSiteWindow"] = "1800";
   bad["grace"] = true;
   bad["contextSeparator"] = 1;
-  std::string message = decodingFailure(bad);
-  EXPECT_NE(message.find("grace"), std::string::npos) << message;
-  EXPECT_EQ(message.find("newSiteWindow"), std::string::npos) << message;
-
-  for (const auto& [key, value] :
-       std::vector<std::pair<std::string, Json>>{{"contextSubjects", 2.5},
-                                                 {"contextTitles", "0"},
-                                                 {"projectMemory", 1},
-                                                 {"contextSeparator", nullptr},
-                                                 {"switchWorkBar", "0.95"},
-                                                 {"learnWindow", Json::array()}}) {
-    Json wrong = defaults;
-    wrong[key] = value;
-    EXPECT_NE(decodingFailure(wrong).find(key), std::string::npos) << key;
-  }
-  EXPECT_EQ(decodingFailure(Json::array()).find("<decoded>"), std::string::npos);
-  EXPECT_EQ(decodingFailure(Json()).find("<decoded>"), std::string::npos);
-
-  // A whole-valued number is still an integer count.
-  Json whole = defaults;
-  whole["contextSubjects"] = 4.0;
-  EXPECT_EQ(PolicyConfig::fromJson(whole).contextSubjects, 4);
+  refusals.push_back({json::dump(bad), "grace: expected a number"});
+  test::expectRefused<PolicyConfig>(refusals);
 }
 
 }  // namespace
