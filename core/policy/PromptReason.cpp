@@ -60,11 +60,11 @@ std::string trimBlankSpace(std::string_view raw) {
 size_t wordCount(std::string_view title) {
   size_t count = 0;
   bool inWord = false;
-  for (const std::string& character : text::characters(title)) {
-    bool space = text::isWhitespace(text::decode(character).front());
+  text::forEachCharacter(title, [&](std::string_view character) {
+    const bool space = text::isWhitespace(text::decode(character).front());
     if (!space && !inWord) ++count;
     inWord = !space;
-  }
+  });
   return count;
 }
 
@@ -91,10 +91,16 @@ bool isSamePlace(const Moment& work, const Moment& inFront) {
 }
 
 std::string shortened(std::string_view text, size_t limit) {
-  std::vector<std::string> characters = text::characters(text);
-  if (characters.size() <= limit) return text::repairUtf8(text);
+  // Only a title that is too long needs its characters one by one, and only the first `limit`.
+  std::vector<std::string> characters;
+  bool fits = true;
+  text::forEachCharacter(text, [&](std::string_view character) {
+    fits = characters.size() < limit;
+    if (fits) characters.emplace_back(character);
+    return fits;
+  });
+  if (fits) return text::repairUtf8(text);
 
-  characters.resize(limit);
   // Cut before the last blank; a character is a blank only when it is U+0020 alone (a blank that
   // carries a combining mark is part of a word).
   auto lastBlank = std::find(characters.rbegin(), characters.rend(), " ");
