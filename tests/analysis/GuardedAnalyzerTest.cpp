@@ -140,7 +140,7 @@ TEST_F(GuardedAnalyzerTest, TheFirstToEndWinsAndAStuckModelTimesLaterCallsOutAtO
 TEST_F(GuardedAnalyzerTest, AGuardDestroyedWhileAnalysingNeitherWaitsNorCallsDone) {
   auto guard = std::make_unique<GuardedAnalyzer>(analyzer, 10);
   guard->start(moment, {}, main, timers, done());
-  guard.reset();
+  guard.reset();       // would hang here if it waited for the blocked analysis
   timers.advance(10);  // the abandoned call's timer fires into nothing
   gate.set_value();
   // The abandoned analysis ends on its own thread, dropping its reference to the analyzer.
