@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -71,6 +72,22 @@ TEST_P(EncoderKernelsTest, DenseLayersMatchAPlainProduct) {
         }
       }
     }
+  }
+}
+
+TEST_P(EncoderKernelsTest, LayersOfInconsistentShapeAreRefused) {
+  EncoderKernels kernels(GetParam());
+  const std::vector<float> values(8, 1.0f);
+  // in, out, weights, biases: one count off in each, or a size that is not positive.
+  for (auto [in, out, weights, biases] :
+       {std::array{3, 2, 5, 2}, {3, 2, 6, 3}, {0, 2, 0, 2}, {3, -2, 6, 2}}) {
+    EXPECT_THAT(
+        [&] {
+          kernels.linear({values.data(), size_t(weights)}, {values.data(), size_t(biases)}, in,
+                         out);
+        },
+        test::ThrowsError(EncoderKernels::kErrorDomain, EncoderKernels::kInvalidInputCode,
+                          "inconsistent shape"));
   }
 }
 
