@@ -91,7 +91,9 @@ TEST_F(GuardedAnalyzerTest, ResultsOutOfRangeAndErrorsFailAndAreLogged) {
     EXPECT_EQ(result.outcome.kind, c.kind);
     EXPECT_EQ(result.outcome.analysis.has_value(), c.kind == Kind::done);
     EXPECT_EQ(result.passes.size(), c.passes);
-    if (c.kind != Kind::done) EXPECT_THAT(log.lines(), Contains(HasSubstr(c.logged)));
+    if (c.kind != Kind::done) {
+      EXPECT_THAT(log.lines(), Contains(HasSubstr(c.logged)));
+    }
   }
   for (float score : {0.0f, 1.0f, std::nextafter(1.0f, 2.0f), -0.01f}) {
     EXPECT_EQ(GuardedAnalyzer::isValid({.activityScore = score}), score >= 0 && score <= 1);
