@@ -16,15 +16,10 @@ TEST(ActivityKindTest, RawValuesRoundTripAndRejectOtherText) {
 }
 
 TEST(AnalysisTest, ReboundChangesOnlyTheObservation) {
-  const Analysis analysis{.observationID = 3,
-                          .activity = ActivityKind::work,
-                          .similarity = 0.2f,
-                          .similarities = {{"a", 0.2f}},
-                          .revision = "r/head",
-                          .unsure = true};
+  const Analysis analysis{3, ActivityKind::work, 0.9f, 0.2f, {{"a", 0.2f}}, "r/head", true};
   Analysis moved = analysis.rebound(9);
   EXPECT_EQ(moved.observationID, 9u);
-  moved.observationID = analysis.observationID;
+  moved.observationID = 3;
   EXPECT_EQ(moved, analysis);
 }
 

@@ -47,12 +47,6 @@ protected:
     }
     return false;
   }
-  void expectRecovers(GuardedAnalyzer& guard) {
-    guard.timeout = 10;
-    EXPECT_TRUE(eventually([&] {
-      return guard.analyzeTraced(moment, {}).outcome.kind == Kind::done;
-    })) << "the guard never recovered after the model returned";
-  }
 
   std::shared_ptr<StubEmbedder> embedder = std::make_shared<StubEmbedder>();
   std::shared_ptr<const Analyzer> analyzer = std::make_shared<Analyzer>(
@@ -69,34 +63,32 @@ protected:
 
 TEST_F(GuardedAnalyzerTest, ResultsOutOfRangeAndErrorsFailAndAreLogged) {
   gate.set_value();
-  struct Case {
-    std::function<float()> logit;
-    std::vector<std::string> work;
-    Kind kind;
-    size_t passes;  // those of an invalid result are kept
-    const char* logged;
-  };
+  // An invalid result keeps its passes.
   // clang-format off
-  const std::vector<Case> cases = {
+  const std::vector<std::tuple<std::function<float()>, std::vector<std::string>, Kind, size_t,
+                               const char*>> cases = {
       {[] { return 3.0f; }, {}, Kind::done, 1, ""},
       {[] { return NAN; }, {}, Kind::failed, 1, "nan, similarity 0"},
       {[] { return 1e30f; }, {"w"}, Kind::failed, 2, "similarity inf"},  // 1e30² in float
       {[]() -> float { throw std::runtime_error("bad"); }, {}, Kind::failed, 0, "failed: bad"},
       {[]() -> float { throw 42; }, {}, Kind::failed, 0, "Analysis failed: unknown error"}};
   // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.logged);
-    embedder->logit = c.logit;
-    auto result = GuardedAnalyzer(analyzer, 10).analyzeTraced(moment, c.work);
-    EXPECT_EQ(result.outcome.kind, c.kind);
-    EXPECT_EQ(result.outcome.analysis.has_value(), c.kind == Kind::done);
-    EXPECT_EQ(result.passes.size(), c.passes);
-    if (c.kind != Kind::done) {
-      EXPECT_THAT(log.lines(), Contains(HasSubstr(c.logged)));
+  for (const auto& [logit, work, kind, passes, logged] : cases) {
+    SCOPED_TRACE(logged);
+    embedder->logit = logit;
+    auto result = GuardedAnalyzer(analyzer, 10).analyzeTraced(moment, work);
+    EXPECT_EQ(result.outcome.kind, kind);
+    EXPECT_EQ(result.outcome.analysis.has_value(), kind == Kind::done);
+    EXPECT_EQ(result.passes.size(), passes);
+    if (kind != Kind::done) {
+      EXPECT_THAT(log.lines(), Contains(HasSubstr(logged)));
     }
   }
-  for (float score : {0.0f, 1.0f, std::nextafter(1.0f, 2.0f), -0.01f}) {
-    EXPECT_EQ(GuardedAnalyzer::isValid({.activityScore = score}), score >= 0 && score <= 1);
+  for (const auto& [score, valid] : {std::pair(0.0f, true),
+                                     {1.0f, true},
+                                     {std::nextafter(1.0f, 2.0f), false},
+                                     {-0.01f, false}}) {
+    EXPECT_EQ(GuardedAnalyzer::isValid({.activityScore = score}), valid) << score;
   }
 }
 
@@ -132,8 +124,12 @@ TEST_F(GuardedAnalyzerTest, TheFirstToEndWinsAndAStuckModelTimesLaterCallsOutAtO
   EXPECT_EQ(results, std::vector(3, Kind::timedOut));
 
   gate.set_value();
-  expectRecovers(blocking);
-  expectRecovers(started);
+  for (GuardedAnalyzer* guard : {&blocking, &started}) {
+    guard->timeout = 10;
+    EXPECT_TRUE(eventually([&] {
+      return guard->analyzeTraced(moment, {}).outcome.kind == Kind::done;
+    })) << "the guard never recovered after the model returned";
+  }
   main.runAll();
   EXPECT_EQ(results.size(), 3u) << "a late result was delivered";
   EXPECT_EQ(embedder->calls.load(), 4) << "the queued analysis that lost ran anyway";

@@ -26,30 +26,24 @@ public:
     tasks_.push_back(std::move(task));
     posted_.notify_all();
   }
-
   // Runs the waiting tasks, and those they post, in order; answers how many ran.
   size_t runAll() {
     size_t ran = 0;
-    for (std::function<void()> task; take(task); ++ran) task();
+    for (std::unique_lock lock(mutex_); !tasks_.empty(); lock.lock(), ++ran) {
+      std::function<void()> task = std::move(tasks_.front());
+      tasks_.pop_front();
+      lock.unlock();
+      task();
+    }
     return ran;
   }
-
-  // Waits at most `limit` for a task posted by another thread: bounded, so that a task that never
-  // comes fails the test instead of hanging it.
+  // Bounded, so that a task that never comes fails the test instead of hanging it.
   bool awaitTask(std::chrono::seconds limit = std::chrono::seconds(10)) {
     std::unique_lock lock(mutex_);
     return posted_.wait_for(lock, limit, [this] { return !tasks_.empty(); });
   }
 
 private:
-  bool take(std::function<void()>& task) {
-    std::lock_guard lock(mutex_);
-    if (tasks_.empty()) return false;
-    task = std::move(tasks_.front());
-    tasks_.pop_front();
-    return true;
-  }
-
   std::mutex mutex_;
   std::condition_variable posted_;
   std::deque<std::function<void()>> tasks_;
@@ -66,9 +60,8 @@ public:
   void cancel(Id id) override {
     std::erase_if(timers_, [id](const auto& timer) { return timer.first.second == id; });
   }
-
-  // Moves the clock on, firing each timer that falls due on the way (those that firing schedules
-  // included) in due order, equal times in scheduling order, with the clock at its due time.
+  // Fires each timer that falls due on the way (those that firing schedules included) in due
+  // order, equal times in scheduling order, with the clock at its due time.
   void advance(Duration seconds) {
     const Duration until = now_ + seconds;
     while (!timers_.empty() && timers_.begin()->first.first <= until) {
@@ -79,7 +72,6 @@ public:
     }
     now_ = until;
   }
-  Duration now() const { return now_; }
   size_t pending() const { return timers_.size(); }
 
 private:
