@@ -42,19 +42,19 @@ protected:
 
 TEST_F(AnalyzerTest, RulesAnswerWithoutTheModel) {
   const Moment mail(1, Date(), "Thunderbird", "org.mozilla.Thunderbird", "");
+  const std::string revision = "tiny@abc1234/head";
   auto traced = analyzer.analyzeTraced(mail, {"work"});
-  EXPECT_EQ(traced.analysis.activity, Kind::communication);
-  EXPECT_EQ(traced.analysis.activityScore, 1.0f);
-  EXPECT_EQ(traced.analysis.revision, "tiny@abc1234/head");
+  EXPECT_EQ(traced.analysis, (Analysis{.observationID = 1,
+                                       .activity = Kind::communication,
+                                       .activityScore = 1,
+                                       .revision = revision}));
   EXPECT_TRUE(traced.passes.empty());
   // Nothing to read (no title and no site, or a title that names only the browser) abstains.
   analyzer.config.messagingByList = false;
   for (const Moment& bare :
        {mail, page("New Tab", "https://github.com/", 5), page("", "https://github.com/", 5)}) {
     traced = analyzer.analyzeTraced(bare, {});
-    EXPECT_EQ(traced.analysis.activity, std::nullopt) << bare.title;
-    EXPECT_EQ(traced.analysis.activityScore, 0.0f);
-    EXPECT_FALSE(traced.analysis.unsure);
+    EXPECT_EQ(traced.analysis, (Analysis{.observationID = 1, .revision = revision})) << bare.title;
     EXPECT_TRUE(traced.passes.empty());
   }
   EXPECT_EQ(embedder->embedded, 0);
@@ -66,15 +66,8 @@ TEST_F(AnalyzerTest, TheModelAnswersByTheSiteTableAndTheTitle) {
   const float p75 = std::log(3.0f), p10 = -std::log(9.0f);  // sigmoid: 0.75 and 0.1
   // Unlisted sites need more confidence: an unsure abstention keeps its score. Music that plays
   // during work is no detour, unless its site is listed for leisure; a word must match whole.
-  struct Case {
-    const char* title;
-    const char* address;
-    float logit;
-    std::optional<Kind> activity;
-    float score;
-    const char* task;
-  };
   const char* unlisted = "not in the table";
+  using Case = std::tuple<const char*, const char*, float, std::optional<Kind>, float, const char*>;
   // clang-format off
   const std::vector<Case> cases = {
       {"Pull requests", "https://github.com/a", p75, Kind::work, 0.75f, "work: code hosting"},
@@ -85,14 +78,14 @@ TEST_F(AnalyzerTest, TheModelAnswersByTheSiteTableAndTheTitle) {
       {"Playlisting tips", "https://tube.example/", p10, Kind::entertainment, 0.9f, unlisted},
       {"Lo-fi beats", "https://v.example/", p10, Kind::entertainment, 0.9f, "leisure: video site"}};
   // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.title);
-    auto traced = analyzer.analyzeTraced(page(c.title, c.address, c.logit), {"x"});
-    EXPECT_EQ(traced.analysis.activity, c.activity);
-    EXPECT_NEAR(traced.analysis.activityScore, c.score, 1e-6);
-    EXPECT_EQ(traced.analysis.unsure, !c.activity);
-    EXPECT_EQ(traced.analysis.similarity.has_value(), c.activity && c.activity != Kind::neutral);
-    EXPECT_EQ(traced.passes.at(0).task, c.task);
+  for (const auto& [title, address, logit, activity, score, task] : cases) {
+    SCOPED_TRACE(title);
+    auto traced = analyzer.analyzeTraced(page(title, address, logit), {"x"});
+    EXPECT_EQ(traced.analysis.activity, activity);
+    EXPECT_NEAR(traced.analysis.activityScore, score, 1e-6);
+    EXPECT_EQ(traced.analysis.unsure, !activity);
+    EXPECT_EQ(traced.analysis.similarity.has_value(), activity && activity != Kind::neutral);
+    EXPECT_EQ(traced.passes.at(0).task, task);
   }
   const auto listed =
       analyzer.analyzeTraced(page("Pull requests", "https://github.com/a", p75), {});
