@@ -57,7 +57,7 @@ TEST_F(ActivityHeadTest, LoadsWeightsBiasAndUnlistedWithTheirDefaults) {
   test::LogCapture log;
   // clang-format off
   const std::vector<std::tuple<std::string, float, float>> cases = {
-      {"", 1, 0}, {R"({"scale": 3})", 3, 0}, {R"({"shift": -2})", 1, -2}, {"[2, -1]", 1, 0},
+      {"", 1, 0}, {R"({"scale": 3})", 3, 0}, {R"({"shift": -2})", 1, -2}, {"[2, -1]", 1, 0}, {"null", 1, 0},
       {R"({"scale": "2", "shift": -1})", 1, 0}, {R"({"scale": 1e39, "shift": -1})", 1, 0},
       {R"({"scale": 2, "shift": -1, "why": "x"})", 1, 0}};
   // clang-format on
@@ -67,7 +67,7 @@ TEST_F(ActivityHeadTest, LoadsWeightsBiasAndUnlistedWithTheirDefaults) {
               (ActivityHead::Unlisted{scale, shift}))
         << unlisted;
   }
-  EXPECT_EQ(log.lines().size(), 4u);
+  EXPECT_EQ(log.lines().size(), 5u);
   EXPECT_THAT(log.lines(), testing::Contains(testing::HasSubstr(R"({"scale":1e+39,"shift":-1})")));
 }
 
@@ -78,7 +78,7 @@ TEST_F(ActivityHeadTest, RefusesWhatCannotBeAHeadAndPassesReadErrorsOn) {
            "[1, 2, 3, 4, 5, 6]", "{}", R"({"bias": 0})", R"({"weights": {"0": 1}, "bias": 0})",
            R"({"weights": [1, 1, 1, 1, 1], "bias": 0})", R"({"weights": [1, 1, 1, 1, 1, 1]})",
            R"({"weights": [1, 1, "1", 1, 1, 1], "bias": 0})",
-           R"({"weights": [1, 1, 1e39, 1, 1, 1], "bias": 0})",
+           R"({"weights": [1, 1, -1e39, 1, 1, 1], "bias": 0})",
            R"({"weights": [1, 1, 1, 1, 1, 1], "bias": "0"})",
            R"({"weights": [1, 1, 1, 1, 1, 1], "bias": 1e39})"}) {
     EXPECT_THAT([&] { load(bad); }, test::ThrowsError(Error::kFileDomain, 259)) << bad;

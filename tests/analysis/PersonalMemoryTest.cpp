@@ -182,7 +182,7 @@ TEST(PersonalMemoryTest, DamagedFilesFailWholeAndRepairsAndCutsAreLogged) {
   // clang-format on
   // Unusable constants are repaired aloud; unusual but usable ones stay as written.
   for (const auto& [key, value] : std::vector<std::pair<const char*, double>>{
-           {"halfLife", 0}, {"nearby", 1}, {"strength", -1}}) {
+           {"halfLife", 0}, {"nearby", 1}, {"nearby", 1.5}, {"strength", -1}}) {
     Json file = PersonalMemory().toJson();
     file[key] = value;
     EXPECT_EQ(PersonalMemory::fromJson(file), PersonalMemory()) << key << value;
