@@ -2,6 +2,7 @@
 
 #include "analysis/Moment.h"
 #include "base/Text.h"
+#include "support/TestSupport.h"
 
 namespace qb {
 namespace {
@@ -33,6 +34,19 @@ TEST(MomentTest, CleanRemovesBrowserNamesUnreadCountsAndControlsThenTrimsAndCuts
       {"ok\xff\xfe", "ok\uFFFD\uFFFD"}, {std::string(100000, '('), std::string(200, '(')}};
   // clang-format on
   for (const auto& [raw, clean] : cases) EXPECT_EQ(Moment::clean(raw), clean) << raw.substr(0, 60);
+}
+
+TEST(MomentTest, CleanSurvivesHostileInput) {
+  test::RandomInput random(20261206);
+  for (int round = 0; round < 2000; ++round) {
+    const std::string clean =
+        Moment::clean(random.text(400, {" - ", "Google Chrome", "(12) ", "\t"}));
+    ASSERT_TRUE(text::isValidUtf8(clean));
+    ASSERT_LE(text::characterCount(clean), 200u);
+    // Trimmed before the cut, so only the start is sure to be free of blanks.
+    ASSERT_EQ(clean + "x", text::trimmed(clean + "x"));
+    ASSERT_EQ(clean.find('\t'), std::string::npos);
+  }
 }
 
 TEST(MomentTest, HostScopeAndKey) {
