@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <limits>
-
 #include "PolicyTestSupport.h"
 
 namespace qb {
@@ -11,21 +9,17 @@ using namespace policytest;
 
 const Moment sheet = page(1, "Budget spreadsheet", "https://sheets.example/d/1");
 
-// A policy protecting the budget work, with an empty work-site record.
-Policy plain() {
-  Policy policy;
-  WorkContext context;
-  context.add("Budget spreadsheet");
-  policy.restore(context, t0);
+// A policy protecting the budget work, the sheet in front as work since t0; with protecting()'s
+// work-site record, or with none.
+Policy working(float score = 0.9f, bool sites = true) {
+  Policy policy = protecting({"Budget spreadsheet"});
+  if (!sites) policy.restore(WorkSites());
+  show(policy, sheet, work(1, score), t0);
   return policy;
 }
 
-// A policy with the budget sheet in front as confident work since t0.
-Policy working() {
-  Policy policy = protecting({"Budget spreadsheet"});
-  show(policy, sheet, work(1), t0);
-  return policy;
-}
+// Pauses held back until they end, away time, announced sleep, the agent's and the media's cover
+// and learned allowances are driven through whole days in the scenarios.
 
 TEST(PolicyCreditTest, StepsAreCappedAndNeverNegative) {
   Policy policy = working();
@@ -38,46 +32,22 @@ TEST(PolicyCreditTest, StepsAreCappedAndNeverNegative) {
   EXPECT_TRUE(policy.drainFocus().empty());  // a drain empties
 }
 
-// Pauses held back until they end, away time, announced sleep and the agent's cover are driven
-// through whole days in the scenarios.
-
 TEST(PolicyCreditTest, AnInterruptionDropsHeldSteps) {
-  Policy cut = working();
-  cut.tick(at(30), 40, berlin());  // held: the pause has not ended yet
-  cut.interrupt();
-  cut.tick(at(60), 200, berlin());  // starts a fresh run
-  cut.tick(at(90), 0, berlin());
-  EXPECT_EQ(total(cut.drainFocus()), 30);
-  EXPECT_EQ(cut.drainAway(), 0);
-}
-
-TEST(PolicyCreditTest, PlayingMediaCoversEvenAnEndlessIdle) {
-  Policy media = working();
-  media.mediaPlaying = true;
-  media.tick(at(30), 5000, berlin());
-  media.tick(at(60), std::numeric_limits<double>::infinity(), berlin());
-  EXPECT_FALSE(media.isAway());
-  EXPECT_EQ(total(media.drainFocus()), 60);  // credited at once, not held
+  Policy policy = working();
+  policy.tick(at(30), 40, berlin());  // held: the pause has not ended yet
+  policy.interrupt();
+  policy.tick(at(60), 200, berlin());  // starts a fresh run
+  policy.tick(at(90), 0, berlin());
+  EXPECT_EQ(total(policy.drainFocus()), 30);
+  EXPECT_EQ(policy.drainAway(), 0);
 }
 
 TEST(PolicyCreditTest, APauseOnAPageThatIsNotWorkTeachesNothing) {
-  Policy idle = protecting({"Budget spreadsheet"});
-  show(idle, page(2, "Cat videos", "https://video.example/w"), fun(2), t0);
-  idle.tick(at(30), 45, berlin());
-  idle.tick(at(60), 1, berlin());
-  EXPECT_TRUE(idle.presence().gaps().empty());
-}
-
-TEST(PolicyCreditTest, ALearnedAllowanceDecidesWhenTheUserIsAway) {
-  Policy policy = working();
-  Presence presence;
-  for (int i = 0; i < 10; ++i) presence.learn(300, "sheets.example");
-  policy.restore(presence);
-  ASSERT_EQ(policy.presence().allowance(std::string("sheets.example")), 450);
-  policy.tick(at(30), 440, berlin());
-  EXPECT_FALSE(policy.isAway());
-  policy.tick(at(60), 450, berlin());
-  EXPECT_TRUE(policy.isAway());
+  Policy policy = protecting({"Budget spreadsheet"});
+  show(policy, page(2, "Cat videos", "https://video.example/w"), fun(2), t0);
+  policy.tick(at(30), 45, berlin());
+  policy.tick(at(60), 1, berlin());
+  EXPECT_TRUE(policy.presence().gaps().empty());
 }
 
 TEST(PolicyCreditTest, UnsureTimeIsLoggedPerNonEmptyStep) {
@@ -95,21 +65,19 @@ TEST(PolicyCreditTest, UnsureTimeIsLoggedPerNonEmptyStep) {
 }
 
 TEST(PolicyCreditTest, OnlyStrongWorkReadingsReachTheSiteRecord) {
-  Policy weak = plain();
-  show(weak, sheet, work(1, 0.9f), t0);
+  Policy weak = working(0.9f, false);
   weak.tick(at(60), 0, berlin());
   EXPECT_TRUE(weak.sites().sites.empty());
   ASSERT_EQ(weak.sites().days.size(), 1u);
   EXPECT_EQ(weak.sites().days.begin()->second, 60);
 
-  Policy strong = plain();
-  show(strong, sheet, work(1, 0.96f), t0);
+  Policy strong = working(0.96f, false);
   strong.tick(at(60), 0, berlin());
   ASSERT_EQ(strong.sites().sites.size(), 1u);
   EXPECT_EQ(strong.sites().sites.begin()->second.seconds, 60);
 
   // Entertainment time counts toward the day as no work on any site.
-  Policy leisure = plain();
+  Policy leisure = working(0.9f, false);
   show(leisure, page(2, "Cat videos", "https://video.example/w"), fun(2, 0.3f), t0);
   leisure.tick(at(60), 0, berlin());
   EXPECT_TRUE(leisure.sites().sites.empty());
@@ -117,8 +85,7 @@ TEST(PolicyCreditTest, OnlyStrongWorkReadingsReachTheSiteRecord) {
 }
 
 TEST(PolicyCreditTest, ObservingRecordsVisitsAndReplacesWhatIsInFront) {
-  Policy policy = protecting({"Budget spreadsheet"});
-  show(policy, sheet, work(1), t0);
+  Policy policy = working();
   policy.observe(std::nullopt, at(30), 0, berlin());  // nothing readable in front
   EXPECT_EQ(total(policy.drainFocus()), 30);
   EXPECT_EQ(policy.sites().visits.at("sheets.example").first, t0);

@@ -32,9 +32,8 @@ TEST(PolicySwitchTest, VerdictsHaveTheirWords) {
     const bool continues = verdict == Verdict::sameTask || verdict == Verdict::sharesWords;
     EXPECT_EQ((SwitchReading{0, 0, 0, verdict}.switched()), !continues) << word;
   }
-  EXPECT_EQ(parseVerdict("Same task"), std::nullopt);
-  EXPECT_EQ(parseVerdict("sign in"), std::nullopt);
-  EXPECT_EQ(parseVerdict(""), std::nullopt);
+  for (const char* other : {"Same task", "sign in", ""})
+    EXPECT_EQ(parseVerdict(other), std::nullopt);
 }
 
 TEST(PolicySwitchTest, AReadingNeedsAContextASimilarityAnActivityAndAConfidentScore) {
@@ -42,54 +41,47 @@ TEST(PolicySwitchTest, AReadingNeedsAContextASimilarityAnActivityAndAConfidentSc
   Policy policy = protecting();
   EXPECT_EQ(policy.switchReading(fun(1, 0.9f, std::nullopt), video, t0), std::nullopt);
   EXPECT_EQ(policy.switchReading(analysis(1, std::nullopt, 0.9f, 0.1f), video, t0), std::nullopt);
-  const float minimum = PolicyConfig().minActivityScore;
+  const float minimum = policy.config.minActivityScore;
   EXPECT_EQ(policy.switchReading(fun(1, std::nextafter(minimum, 0.0f)), video, t0), std::nullopt);
   EXPECT_EQ(verdictOf(policy, video, fun(1, minimum)), Verdict::distraction);
-}
 
-TEST(PolicySwitchTest, SimilarityDecidesFirst) {
-  Policy policy = protecting();
+  // Similarity decides first, and is passed on unchanged.
   policy.neverInterrupt = {"video.example"};
-  const float bar = PolicyConfig().switchSimilarity;
+  const float bar = policy.config.switchSimilarity;
   EXPECT_EQ(verdictOf(policy, video, fun(1, 0.9f, bar)), Verdict::sameTask);
   EXPECT_EQ(verdictOf(policy, video, fun(1, 0.9f, std::nextafter(bar, 0.0f))),
             Verdict::neverInterrupt);
-  SwitchReading reading = *policy.switchReading(fun(1, 0.9f, 0.125f), video, t0);
-  EXPECT_EQ(reading.similarity, 0.125f);
+  EXPECT_EQ(policy.switchReading(fun(1, 0.9f, 0.125f), video, t0)->similarity, 0.125f);
 }
 
-TEST(PolicySwitchTest, SharedContentWordsRelateAPage) {
+TEST(PolicySwitchTest, SharedWordsProjectsSignInsAndActivities) {
   Policy policy = protecting({"Quarterly budget spreadsheet"});
-  Moment budgetVideo = page(2, "Budget planning explained", "https://video.example/watch?v=9");
-  EXPECT_EQ(verdictOf(policy, budgetVideo, fun(2)), Verdict::sharesWords);
-  // The site's own name does not count as a shared word.
-  Policy budgetWork = protecting({"Budget review for the team"});
-  Moment siteName = page(3, "Budget homepage", "https://budget.example/");
-  budgetWork.restore(builtSites({"budget.example"}));
-  EXPECT_EQ(verdictOf(budgetWork, siteName, fun(3)), Verdict::distraction);
-  policy.config.relatedByOverlap = false;
-  EXPECT_EQ(verdictOf(policy, budgetVideo, fun(2)), Verdict::distraction);
-}
-
-TEST(PolicySwitchTest, ProjectsSignInsAndActivities) {
-  Policy policy = protecting();
   policy.learnAgentFolders({"quillfeather"}, t0);
-  EXPECT_EQ(
-      verdictOf(policy, page(2, "quillfeather launch trailer", "https://video.example/w"), fun(2)),
-      Verdict::project);
-  EXPECT_EQ(verdictOf(policy, page(3, "Welcome", "https://video.example/login"), fun(3)),
-            Verdict::signIn);
-  EXPECT_EQ(verdictOf(policy, page(4, "Sign in to continue", "https://video.example/w"), fun(4)),
-            Verdict::signIn);
+  Moment budgetVideo = page(2, "Budget planning explained", "https://video.example/watch?v=9");
   Moment mail = page(5, "Inbox", "https://mail.example/inbox");
-  EXPECT_EQ(verdictOf(policy, mail, analysis(5, ActivityKind::communication, 0.9f, 0.1f)),
-            Verdict::otherWork);
-  EXPECT_EQ(verdictOf(policy, mail, analysis(5, ActivityKind::neutral, 0.9f, 0.1f)),
-            Verdict::otherWork);
   // An application window: work is other work, entertainment a distraction.
   Moment game = window(6, "Solitaire deal", "Solitaire", "org.gnome.Aisleriot");
-  EXPECT_EQ(verdictOf(policy, game, work(6, 0.7f, 0.1f)), Verdict::otherWork);
-  EXPECT_EQ(verdictOf(policy, game, fun(6)), Verdict::distraction);
+  const ActivityKind communication = ActivityKind::communication, neutral = ActivityKind::neutral;
+  const std::vector<std::tuple<Moment, Analysis, Verdict>> cases = {
+      {budgetVideo, fun(2), Verdict::sharesWords},
+      {page(2, "quillfeather launch trailer", "https://video.example/w"), fun(2), Verdict::project},
+      {page(3, "Welcome", "https://video.example/login"), fun(3), Verdict::signIn},
+      {page(4, "Sign in to continue", "https://video.example/w"), fun(4), Verdict::signIn},
+      {mail, analysis(5, communication, 0.9f, 0.1f), Verdict::otherWork},
+      {mail, analysis(5, neutral, 0.9f, 0.1f), Verdict::otherWork},
+      {game, work(6, 0.7f, 0.1f), Verdict::otherWork},
+      {game, fun(6), Verdict::distraction},
+  };
+  for (const auto& [moment, result, verdict] : cases) {
+    EXPECT_EQ(verdictOf(policy, moment, result), verdict) << moment.title;
+  }
+  policy.config.relatedByOverlap = false;
+  EXPECT_EQ(verdictOf(policy, budgetVideo, fun(2)), Verdict::distraction);
+  // The site's own name does not count as a shared word.
+  Policy budgetWork = protecting({"Budget review for the team"});
+  budgetWork.restore(builtSites({"budget.example"}));
+  EXPECT_EQ(verdictOf(budgetWork, page(3, "Budget homepage", "https://budget.example/"), fun(3)),
+            Verdict::distraction);
 }
 
 TEST(PolicySwitchTest, WorkOnOtherSitesDependsOnReadingAgeAndWarmUp) {
@@ -97,14 +89,12 @@ TEST(PolicySwitchTest, WorkOnOtherSitesDependsOnReadingAgeAndWarmUp) {
   Moment wiki = page(2, "Plate tectonics", "https://wiki.example/plates");
   policy.observe(wiki, t0, 0, berlin());  // first visit
   // A reading at the work bar is other work; just below it the site's age decides.
-  const float score = 0.9f;
-  const float reading = policy.sites().reading(score, wiki, t0);
+  const Analysis result = work(2, 0.9f, 0.1f);
+  const float reading = policy.sites().reading(0.9f, wiki, t0);
   policy.config.switchWorkBar = reading;
-  EXPECT_EQ(verdictOf(policy, wiki, work(2, score, 0.1f)), Verdict::otherWork);
+  EXPECT_EQ(verdictOf(policy, wiki, result), Verdict::otherWork);
   policy.config.switchWorkBar = std::nextafter(reading, 1.0f);
-  EXPECT_EQ(verdictOf(policy, wiki, work(2, score, 0.1f)), Verdict::newSite);
-
-  const Analysis result = work(2, score, 0.1f);
+  EXPECT_EQ(verdictOf(policy, wiki, result), Verdict::newSite);
   EXPECT_EQ(verdictOf(policy, wiki, result, at(1799)), Verdict::newSite);
   EXPECT_EQ(verdictOf(policy, wiki, result, at(1800)), Verdict::distraction);
   Policy warming = policy;
@@ -114,16 +104,13 @@ TEST(PolicySwitchTest, WorkOnOtherSitesDependsOnReadingAgeAndWarmUp) {
   // A host never visited is new whatever the time.
   EXPECT_EQ(verdictOf(policy, page(3, "Rocks", "https://rocks.example/"), result, at(1e6)),
             Verdict::newSite);
-}
 
-TEST(PolicySwitchTest, SiteWeightIsReadForEveryActivity) {
-  Policy policy = protecting();
+  // The site weight is read for every activity; the reading only for work.
   WorkSites sites = builtSites({"video.example"});
   sites.confirm(video, t0);
   policy.restore(sites);
   SwitchReading leisure = *policy.switchReading(fun(1), video, t0);
-  EXPECT_EQ(leisure.siteWeight, 1);
-  EXPECT_EQ(leisure.reading, 0);
+  EXPECT_EQ(std::pair(leisure.siteWeight, leisure.reading), std::pair(1.0, 0.0f));
   SwitchReading working = *policy.switchReading(work(1, 0.7f, 0.1f), video, t0);
   EXPECT_EQ(working.reading, 1);
   EXPECT_EQ(working.verdict, Verdict::otherWork);
@@ -167,8 +154,9 @@ TEST(PolicySwitchTest, NeverInterruptCoversHostsSubdomainsAndPaths) {
   }
   // An application window never matches, even an entry of its own name.
   policy.neverInterrupt = {"org.gnome.Aisleriot", "Solitaire"};
-  Moment game = window(6, "Solitaire deal", "Solitaire", "org.gnome.Aisleriot");
-  EXPECT_EQ(verdictOf(policy, game, fun(6)), Verdict::distraction);
+  EXPECT_EQ(
+      verdictOf(policy, window(6, "Solitaire deal", "Solitaire", "org.gnome.Aisleriot"), fun(6)),
+      Verdict::distraction);
 }
 
 }  // namespace

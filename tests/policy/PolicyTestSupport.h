@@ -13,6 +13,7 @@
 #include "analysis/Analysis.h"
 #include "analysis/Moment.h"
 #include "base/Calendar.h"
+#include "base/NoDestructor.h"
 #include "context/WorkContext.h"
 #include "context/WorkSites.h"
 #include "policy/Policy.h"
@@ -42,12 +43,15 @@ inline void PrintTo(SwitchReading::Verdict verdict, std::ostream* out) {
 
 namespace qb::policytest {
 
+inline constexpr Duration kMinute = 60;
+inline constexpr Duration kHour = 3600;
+
 inline const Date t0 = Date::fromReference(780000000);  // a date in September 2025
 inline Date at(double seconds) { return t0 + seconds; }
 
 inline const Calendar& berlin() {
-  static const Calendar calendar = Calendar::inZone("Europe/Berlin");
-  return calendar;
+  static const NoDestructor<Calendar> calendar(Calendar::inZone("Europe/Berlin"));
+  return *calendar;
 }
 
 inline Moment page(uint64_t id, std::string_view title, std::string_view address) {
@@ -107,6 +111,11 @@ inline PolicyDecision show(Policy& policy, const Moment& moment, const Analysis&
                            double idle = 0) {
   policy.observe(moment, when, idle, berlin());
   return policy.ingest(result, moment, when);
+}
+
+// The context's titles, newest first.
+inline std::vector<std::string> contextTitles(const Policy& policy) {
+  return {policy.context()->titles.begin(), policy.context()->titles.end()};
 }
 
 inline double total(const std::map<std::string, Duration>& seconds) {
