@@ -3,1083 +3,732 @@
 // analysis, a tick every 30 seconds and at the time of every check(at:) answer, the prompt's
 // outcome when the user answers. Each scenario checks only what the coordinator can see: the
 // decisions, the prompts they lead to, the views and the drained counters.
+//
+// A scenario is a table, one step a row, read by one driver:
+//
+//   TIME [busy|still|pause|asleep] [ACTION[, ACTION...]] [| VIEW VALUE; VIEW VALUE...]
+//
+// Time first passes up to TIME ("9:20", "9:20:00.5"): with input before every tick (which then
+// sees 2 s of idle), without input, as one pause the user ends by moving the mouse, or asleep (no
+// tick runs and scheduled checks are lost); with none of these the clock must be at TIME. Then the
+// actions: `open PAGE` (a click), `answer back|related|dismissed`, `touch` (input), `drain`,
+// `interrupt`, `end SCOPE` (an allowance), `set media|agentWorking|waitingOnAgent on|off`. Then
+// each view, written as text, must read VALUE exactly. A line that starts with "|" adds views to
+// the row above; "//" starts a comment. Titles in views are written as the pages' names.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <map>
-#include <optional>
+#include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "base/Calendar.h"
-#include "base/Json.h"
-#include "policy/Policy.h"
+#include "base/NoDestructor.h"
 #include "policy/PolicyTestSupport.h"
+#include "support/SavedRecord.h"
 
 namespace qb {
 namespace {
 
-using Kind = PolicyDecision::Kind;
+using namespace policytest;
 
 constexpr Duration kTickEvery = 30;
-// The idle time a tick sees while the user types or scrolls.
-constexpr Duration kBusyIdle = 2;
-constexpr Duration kMinute = 60;
-constexpr Duration kHour = 3600;
+constexpr Duration kBusyIdle = 2;  // the idle time a tick sees while the user types or scrolls
+constexpr Date kMorning = Date::fromUnix(1710230400);  // Tuesday 2024-03-12, 09:00 in Berlin
 
-// Tuesday 2024-03-12, 09:00 in Berlin (08:00 UTC).
-constexpr Date kMorning = Date::fromUnix(1710230400);
-
-Date clock(int hour, int minute, double second = 0) {
-  return kMorning + (hour - 9) * kHour + minute * kMinute + second;
+// "H:MM[:SS[.f]]" on the day whose 09:00 is `nine`.
+std::optional<Date> parseClock(const std::string& text, Date nine) {
+  int hour = 0, minute = 0;
+  double second = 0;
+  if (std::sscanf(text.c_str(), "%d:%d:%lf", &hour, &minute, &second) < 2) return std::nullopt;
+  return nine + (hour - 9) * kHour + minute * kMinute + second;
 }
 
-// Something the user can have in front, with what the analyser says about it.
+// Exactly, in the shortest text that reads back as the same number.
+std::string number(double value) {
+  char text[64];
+  return {text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr};
+}
+
+// The clock time of `at` on the day whose 09:00 is `nine`, without ":00" seconds.
+std::string clockText(Date at, Date nine) {
+  const double seconds = at.since(nine) + 9 * kHour, whole = std::floor(seconds);
+  const int s = static_cast<int>(whole);
+  char text[32];
+  std::snprintf(text, sizeof text, s % 60 || seconds != whole ? "%d:%02d:%02d" : "%d:%02d",
+                s / 3600, s / 60 % 60, s % 60);
+  return text + (seconds != whole ? number(seconds - whole).substr(1) : "");
+}
+
+template <typename Items, typename Text>
+std::string join(const Items& items, Text text, const char* separator = " / ") {
+  std::string out;
+  for (const auto& item : items) out += (out.empty() ? "" : separator) + text(item);
+  return out.empty() ? "none" : out;
+}
+const auto asIs = [](const std::string& text) { return text; };
+
+std::string trim(const std::string& text) {
+  const size_t begin = text.find_first_not_of(' ');
+  return begin == std::string::npos ? ""
+                                    : text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
+}
+
+// Something the user can have in front, with what the analyser says about it: no activity when it
+// abstains, and a similarity to the recent work that it reports only while there is recent work to
+// compare with (it skips the comparison for an empty list, and always for messaging).
 struct Page {
-  std::string appName;
-  std::string bundleID;
-  std::string title;
-  std::optional<std::string> address;
-  std::optional<ActivityKind> activity;  // absent: the analyser abstains
+  std::string name, bundleID, title, address;  // no address: an application window
+  std::optional<ActivityKind> activity;
   float score = 0;
-  // Similarity to the recent work, reported only while the policy has recent work to compare with
-  // (the analyser skips the comparison for an empty list, and always for messaging).
   std::optional<float> similarity;
-  std::optional<AgentSession> agent;
 };
 
-// --- The pages of the day ---
-
-constexpr const char* kProject = "ledgerly";
-
-Page editor(const std::string& file) {
-  return {"Code",
-          "code",
-          file + " - ledgerly - Visual Studio Code",
-          std::nullopt,
-          ActivityKind::work,
-          0.91f,
-          0.62f,
-          std::nullopt};
-}
-
-Page terminalWithAgent(Date updated, bool busy) {
-  Page page{"Terminal",   "org.gnome.Terminal", "coder: ledgerly",
-            std::nullopt, ActivityKind::work,   0.84f,
-            0.48f,        std::nullopt};
-  page.agent =
-      AgentSession("coder", "/home/sam/src/ledgerly", "fix-invoice-rounding", updated, busy);
-  return page;
-}
-
-Page rustBook() {
-  return {"Firefox",
-          "firefox",
-          "Fearless Concurrency - The Rust Programming Language",
-          "https://doc.rust-lang.org/book/ch16-00-concurrency.html",
-          ActivityKind::work,
-          0.88f,
-          0.41f,
-          std::nullopt};
-}
-
-Page pythonDocs() {
-  return {"Firefox",
-          "firefox",
-          "asyncio \u2014 Asynchronous I/O \u2014 Python 3.12 documentation",
-          "https://docs.python.org/3/library/asyncio.html",
-          ActivityKind::work,
-          0.87f,
-          0.33f,
-          std::nullopt};
-}
-
-Page lectureVideo() {
-  return {"Firefox",
-          "firefox",
-          "Understanding ownership and borrowing, a RustConf talk - YouTube",
-          "https://www.youtube.com/watch?v=rustconf22",
-          ActivityKind::work,
-          0.86f,
-          0.4f,
-          std::nullopt};
-}
-
-Page video(const std::string& title, const std::string& id) {
-  return {"Firefox",
-          "firefox",
-          title + " - YouTube",
-          "https://www.youtube.com/watch?v=" + id,
-          ActivityKind::entertainment,
-          0.93f,
-          0.04f,
-          std::nullopt};
-}
-
-Page redditThread(const std::string& title, const std::string& path) {
-  return {"Firefox",
-          "firefox",
-          title,
-          "https://www.reddit.com/r/" + path,
-          ActivityKind::entertainment,
-          0.9f,
-          0.06f,
-          std::nullopt};
-}
-
-// A programming forum the classifier reads as leisure, though the user reads it for work.
-Page rustForum(const std::string& title, int thread) {
-  return {"Firefox",
-          "firefox",
-          title + " : r/rust",
-          "https://www.reddit.com/r/rust/comments/" + std::to_string(thread),
-          ActivityKind::entertainment,
-          0.82f,
-          0.12f,
-          std::nullopt};
-}
-
-Page newsArticle() {
-  // The analyser cannot tell: it abstains, and says it is unsure.
-  return {"Firefox",
-          "firefox",
-          "Rail strike: what commuters need to know | Example News",
-          "https://news.example.org/2024/03/12/rail-strike",
-          std::nullopt,
-          0.55f,
-          0.1f,
-          std::nullopt};
-}
-
-Page whatsapp() {
-  return {"Firefox",
-          "firefox",
-          "WhatsApp",
-          "https://web.whatsapp.com/",
-          ActivityKind::communication,
-          1.0f,
-          std::nullopt,
-          std::nullopt};
-}
-
-struct Prompt {
-  Date at;
-  uint64_t observationID = 0;
-  std::string title;
+constexpr auto work = ActivityKind::work, leisure = ActivityKind::entertainment;
+const Page kPages[] = {
+    {"book", "firefox", "Fearless Concurrency - The Rust Programming Language",
+     "https://doc.rust-lang.org/book/ch16-00-concurrency.html", work, 0.88f, 0.41f},
+    {"python", "firefox", "asyncio \u2014 Asynchronous I/O \u2014 Python 3.12 documentation",
+     "https://docs.python.org/3/library/asyncio.html", work, 0.87f, 0.33f},
+    {"lecture", "firefox", "Understanding ownership and borrowing, a RustConf talk - YouTube",
+     "https://www.youtube.com/watch?v=rustconf22", work, 0.86f, 0.4f},
+    {"cats", "firefox", "Ten cats that changed history - YouTube",
+     "https://www.youtube.com/watch?v=c4ts", leisure, 0.93f, 0.04f},
+    {"goals", "firefox", "Top 10 goals of the season - YouTube",
+     "https://www.youtube.com/watch?v=g0al", leisure, 0.93f, 0.04f},
+    // Leisure to the classifier, but close to the work.
+    {"talk", "firefox", "Structured concurrency in async Rust - YouTube",
+     "https://www.youtube.com/watch?v=a5ync", leisure, 0.93f, 0.4f},
+    {"pizza", "firefox", "What is the best pizza topping? : r/AskReddit",
+     "https://www.reddit.com/r/AskReddit/comments/1", leisure, 0.9f, 0.06f},
+    {"opinions", "firefox", "Honest opinions needed : r/AskReddit",
+     "https://www.reddit.com/r/AskReddit/comments/2", leisure, 0.9f, 0.06f},
+    {"opinions?", "firefox", "Honest opinions needed : r/AskReddit",
+     "https://www.reddit.com/r/AskReddit/comments/2", std::nullopt, 0.3f, 0.06f},
+    {"news", "firefox", "Rail strike: what commuters need to know | Example News",
+     "https://news.example.org/2024/03/12/rail-strike", std::nullopt, 0.55f, 0.1f},
+    {"whatsapp", "firefox", "WhatsApp", "https://web.whatsapp.com/", ActivityKind::communication,
+     1.0f, std::nullopt},
+    {"article", "firefox", "10 habits of highly productive engineers | by Sam Writer | Medium",
+     "https://medium.com/@samwriter/10-habits-3f2a", work, 0.8f, 0.1f},
+    // A coding agent at work on the project.
+    {"agent", "org.gnome.Terminal", "coder: ledgerly", "", work, 0.84f, 0.48f},
 };
 
-// What the coordinator empties from the policy after a stretch of the day.
-struct Drained {
-  std::map<std::string, Duration> focus;
-  std::vector<Policy::UnsureTime> unsure;
-  Duration detours = 0;
-  Duration away = 0;
-
-  Duration focusTotal() const {
-    Duration total = 0;
-    for (const auto& [task, seconds] : focus) total += seconds;
-    return total;
+// The page of that name: "NAME.rs" is a file of the project in the editor, "forum:NNN" a thread
+// of a programming forum the classifier reads as leisure, though the user reads it for work (the
+// first digit picks its title; 101 is the first thread).
+std::optional<Page> page(const std::string& name) {
+  const char* threads[] = {"Async cancellation, explained", "Is this borrow checker error a bug?",
+                           "Pin and Unpin in practice", "Which async runtime for a small CLI?",
+                           "Error handling without anyhow"};
+  if (name.ends_with(".rs")) {
+    return Page{name, "code", name + " - ledgerly - Visual Studio Code", "", work, 0.91f, 0.62f};
   }
-  Duration unsureTotal() const {
-    Duration total = 0;
-    for (const auto& entry : unsure) total += entry.seconds;
-    return total;
+  if (name.starts_with("forum:") && name.size() == 9) {
+    return Page{name,
+                "firefox",
+                threads[name == "forum:101" ? 0 : name[6] - '0'] + std::string(" : r/rust"),
+                "https://www.reddit.com/r/rust/comments/" + name.substr(6),
+                leisure,
+                0.82f,
+                0.12f};
   }
-};
+  for (const Page& known : kPages) {
+    if (known.name == name) return known;
+  }
+  return std::nullopt;
+}
 
-// The coordinator's side of a day: a wall clock that tests advance, the time of the user's last
-// input, the thing in front with its analysis, and the ticks it has scheduled.
+// The coordinator's side of a day, driven by tables.
 class Day {
 public:
-  explicit Day(Policy& policy, Date start = kMorning)
-      : policy_(policy), now_(start), lastInput_(start), nextTick_(start + kTickEvery) {}
+  // start: the clock time the day begins at, on the day whose 09:00 is `nine`.
+  explicit Day(Policy& policy, const std::string& start = "9:00", Date nine = kMorning)
+      : policy_(policy), nine_(nine), now_(*parseClock(start, nine)), lastInput_(now_) {}
 
-  Date now() const { return now_; }
-  Duration idle() const { return now_.since(lastInput_); }
-  const Moment& front() const { return *front_; }
-  const Analysis& frontAnalysis() const { return *frontAnalysis_; }
-  const std::vector<Prompt>& prompts() const { return prompts_; }
-  Policy& policy() { return policy_; }
-
-  // The user brings a page to the front (a click, so no idle time); the policy observes it and
-  // gets its analysis at once, as from the coordinator's cache. Answers that analysis' decision.
-  PolicyDecision open(const Page& page) {
-    lastInput_ = now_;
-    std::optional<Url> url;
-    if (page.address) url = Url::parse(*page.address);
-    Moment moment(nextID_++, now_, page.appName, page.bundleID, page.title, url);
-    moment.agent = page.agent;
-    policy_.observe(moment, now_, idle(), calendar_);
-    front_ = moment;
-    Analysis analysis = analyze(page, moment);
-    frontAnalysis_ = analysis;
-    PolicyDecision decision = policy_.ingest(analysis, moment, now_);
-    handle(decision);
-    return decision;
-  }
-
-  // Time passes with the user at the keyboard: every tick sees input a moment before it.
-  void busy(Duration seconds) { passUntil(now_ + seconds, true); }
-  // Time passes without any input.
-  void still(Duration seconds) { passUntil(now_ + seconds, false); }
-  // The user stops touching anything for `seconds` from now, then moves the mouse.
-  void pause(Duration seconds) {
-    lastInput_ = now_;
-    still(seconds);
-    lastInput_ = now_;
-  }
-  // Input now: a key, a scroll, a click.
-  void touch() { lastInput_ = now_; }
-  // The machine sleeps: no tick runs, and the checks it had scheduled are lost.
-  void suspend(Duration seconds) {
-    now_ = now_ + seconds;
-    checks_.clear();
-    while (nextTick_ <= now_) nextTick_ = nextTick_ + kTickEvery;
-  }
-
-  // The user answers the prompt that is showing about the thing in front.
-  void answer(Outcome outcome) {
-    lastInput_ = now_;
-    policy_.record(outcome, *front_, frontAnalysis_, now_);
-  }
-
-  // The decisions the ticks answered, in order, with their times.
-  const std::vector<std::pair<Date, PolicyDecision>>& ticks() const { return ticks_; }
-
-  // Empties the counters. Tasks credited with no time (a step that ended the instant it began)
-  // are left out: they say nothing about the day.
-  Drained drain() {
-    Drained drained{policy_.drainFocus(), policy_.drainUnsure(), policy_.drainDetours(),
-                    policy_.drainAway()};
-    std::erase_if(drained.focus, [](const auto& entry) { return entry.second == 0; });
-    return drained;
+  void run(const std::string& table) {
+    std::istringstream lines(table + "\n.");  // "." ends the last step
+    std::string step;                         // the row, then the views added to it
+    for (std::string line; std::getline(lines, line) && !::testing::Test::HasFailure();) {
+      line = trim(line);
+      if (line.empty() || line.starts_with("//")) continue;
+      if (!line.starts_with("|") && !step.empty()) perform(step), step.clear();
+      step += (line.starts_with("|") ? ";" + line.substr(1) : line);
+    }
   }
 
 private:
-  // What the analyser would answer: the page's own verdict, with the similarity only when there
-  // was recent work to compare with.
-  Analysis analyze(const Page& page, const Moment& moment) const {
-    Analysis analysis;
-    analysis.observationID = moment.id;
-    analysis.activity = page.activity;
-    analysis.activityScore = page.score;
-    analysis.unsure = !page.activity.has_value();
-    analysis.revision = "tiny/head";
-    std::vector<std::string> work = policy_.recentWork();
-    bool compared =
-        page.activity == ActivityKind::work || page.activity == ActivityKind::entertainment;
-    if (!work.empty() && compared && page.similarity) {
-      analysis.similarity = page.similarity;
-      for (const std::string& title : work) analysis.similarities[title] = *page.similarity;
+  void perform(const std::string& step) {
+    SCOPED_TRACE(step);
+    static const NoDestructor<std::regex> row(
+        R"(^(\S+) *(busy|still|pause|asleep)? *([^|]*)\|?(.*)$)");
+    std::smatch part;
+    ASSERT_TRUE(std::regex_match(step, part, *row)) << "not a step";
+    const std::optional<Date> until = parseClock(part[1], nine_);
+    ASSERT_TRUE(until.has_value()) << "not a clock time";
+    const size_t ticksBefore = ticks_.size();
+    if (part[2] == "asleep") {
+      now_ = *until;
+      checks_.clear();
+      while (nextTick_ <= now_) nextTick_ = nextTick_ + kTickEvery;
+    } else if (part[2].matched) {
+      if (part[2] == "pause") lastInput_ = now_;
+      passUntil(*until, part[2] == "busy");
+      if (part[2] == "pause") lastInput_ = now_;
+    } else {
+      ASSERT_EQ(clockText(now_, nine_), part[1]) << "the clock is not at the step's time";
     }
-    return analysis;
+    std::istringstream actions(part[3].str()), views(part[4].str());
+    bool drains = false;
+    for (std::string action; std::getline(actions, action, ',');) {
+      action = trim(action);
+      const size_t space = std::min(action.find(' '), action.size());
+      act(action.substr(0, space), trim(action.substr(space)));
+      drains = drains || action == "drain";
+    }
+    std::vector<std::pair<std::string, std::string>> expected;
+    for (std::string view; std::getline(views, view, ';');) {
+      view = trim(view);
+      const std::string name = view.substr(0, view.find(' '));
+      expected.emplace_back(name, trim(view.substr(name.size())));
+      drains = drains || isDrained(name);
+    }
+    if (drains) drain();
+    for (const auto& [name, value] : expected) {
+      EXPECT_EQ(isDrained(name) ? drained_.at(name) : this->view(name, value, ticksBefore), value)
+          << name;
+    }
   }
 
   // Runs every tick due up to `until` (the 30-second ones and those check answers asked for),
   // then leaves the clock at `until`.
   void passUntil(Date until, bool input) {
     for (;;) {
-      Date next = nextTick_;
-      if (!checks_.empty() && *checks_.begin() < next) next = *checks_.begin();
+      const Date next = checks_.empty() ? nextTick_ : std::min(nextTick_, *checks_.begin());
       if (next > until) break;
       now_ = next;
       if (next == nextTick_) nextTick_ = nextTick_ + kTickEvery;
       checks_.erase(next);
       if (input) lastInput_ = std::max(lastInput_, now_ - kBusyIdle);
-      PolicyDecision decision = policy_.tick(now_, idle(), calendar_);
-      ticks_.emplace_back(now_, decision);
-      handle(decision);
+      ticks_.emplace_back(now_, policy_.tick(now_, now_.since(lastInput_), calendar_));
+      handle(ticks_.back().second);
     }
     now_ = until;
+  }
+
+  void act(const std::string& action, const std::string& argument) {
+    const std::map<std::string, Outcome> outcomes = {
+        {"back", Outcome::back}, {"related", Outcome::related}, {"dismissed", Outcome::dismissed}};
+    const std::map<std::string, bool Policy::*> flags = {
+        {"media", &Policy::mediaPlaying},
+        {"agentWorking", &Policy::agentWorking},
+        {"waitingOnAgent", &Policy::waitingOnAgent}};
+    const std::string flag = argument.substr(0, argument.find(' '));
+    if (action == "open") {
+      const std::optional<Page> shown = page(argument);
+      ASSERT_TRUE(shown.has_value()) << "no page " << argument;
+      lastInput_ = now_;
+      const std::map<std::string, std::string> apps = {
+          {"firefox", "Firefox"}, {"code", "Code"}, {"org.gnome.Terminal", "Terminal"}};
+      Moment moment(nextID_++, now_, apps.at(shown->bundleID), shown->bundleID, shown->title,
+                    shown->address.empty() ? std::nullopt : Url::parse(shown->address));
+      if (argument == "agent") {
+        moment.agent =
+            AgentSession("coder", "/home/sam/src/ledgerly", "fix-invoice-rounding", now_, true);
+      }
+      names_[shown->title] = argument;
+      policy_.observe(moment, now_, 0, calendar_);
+      front_ = moment;
+      frontAnalysis_ = analyze(*shown, moment);
+      decision_ = policy_.ingest(*frontAnalysis_, moment, now_);
+      handle(decision_);
+    } else if (action == "answer" && outcomes.count(argument) && front_) {
+      lastInput_ = now_;
+      policy_.record(outcomes.at(argument), *front_, frontAnalysis_, now_);
+    } else if (action == "set" && flags.count(flag)) {
+      policy_.*flags.at(flag) = argument.ends_with(" on");
+    } else if (action == "touch" || action == "interrupt" || action == "end") {
+      if (action == "touch") lastInput_ = now_;
+      if (action == "interrupt") policy_.interrupt();
+      if (action == "end") policy_.endAllowance(argument);
+    } else {
+      ASSERT_TRUE(action.empty() || action == "drain") << "no action " << action << " " << argument;
+    }
+  }
+
+  // What the analyser would answer: the page's own verdict, with the similarity only when there
+  // was recent work to compare with.
+  Analysis analyze(const Page& shown, const Moment& moment) const {
+    Analysis result = analysis(moment.id, shown.activity, shown.score);
+    result.unsure = !shown.activity.has_value();
+    const std::vector<std::string> recent = policy_.recentWork();
+    if (!recent.empty() && shown.similarity &&
+        (shown.activity == ActivityKind::work || shown.activity == ActivityKind::entertainment)) {
+      result.similarity = shown.similarity;
+      for (const std::string& title : recent) result.similarities[title] = *shown.similarity;
+    }
+    return result;
   }
 
   // What the coordinator does with a decision: schedules a tick for a check, shows the prompt
   // (and reports it shown) for an intervention.
   void handle(const PolicyDecision& decision) {
-    if (decision.kind == Kind::check) {
+    if (decision.kind == PolicyDecision::Kind::check) {
       // A check for a time already reached would be scheduled for now again and again.
-      if (decision.at <= now_) {
-        ADD_FAILURE() << "check(at:) for a time not in the future, " << now_.since(decision.at)
-                      << " s ago";
-      } else {
-        checks_.insert(decision.at);
-      }
-    } else if (decision.kind == Kind::intervene) {
+      EXPECT_GT(decision.at, now_) << "check(at:) for a time not in the future";
+      if (decision.at > now_) checks_.insert(decision.at);
+    } else if (decision.kind == PolicyDecision::Kind::intervene) {
       ASSERT_TRUE(front_.has_value());
       EXPECT_EQ(decision.observationID, front_->id) << "a prompt for something not in front";
-      prompts_.push_back({now_, decision.observationID, front_->title});
+      prompts_.push_back(clockText(now_, nine_) + " " + names_.at(front_->title));
       policy_.record(Outcome::prompted, *front_, frontAnalysis_, now_);
     }
   }
 
+  std::string text(const PolicyDecision& decision) const {
+    if (decision.kind == PolicyDecision::Kind::check)
+      return "check " + clockText(decision.at, nine_);
+    return decision.isNone() ? "none" : "intervene " + std::to_string(decision.observationID);
+  }
+
+  // A title as the name of the page it was opened as.
+  std::string name(const std::string& title) const {
+    return names_.count(title) ? names_.at(title) : title;
+  }
+
+  // The view `name` as text. The first word of `value`, what the table expects, is the key of the
+  // views that take one: allowance SCOPE, presence KEY.
+  std::string view(const std::string& name, const std::string& value, size_t ticksBefore) const {
+    const Policy& p = policy_;
+    const std::string key = value.substr(0, value.find(' '));
+    const auto title = [this](const std::string& text) { return this->name(text); };
+    if (name == "decides") return text(decision_);
+    if (name == "explains") return front_ ? p.explain(*frontAnalysis_, *front_, now_) : "none";
+    if (name == "learned") return number(p.learnedSeconds());
+    if (name == "protecting") return p.isProtecting() ? "yes" : "no";
+    if (name == "away") return p.isAway() ? "yes" : "no";
+    if (name == "drift") return p.driftSeconds(now_) ? number(*p.driftSeconds(now_)) : "none";
+    if (name == "cooldowns") return join(p.cooldowns(now_), entry, ", ");
+    if (name == "prompts") return std::to_string(prompts_.size());
+    if (name == "prompt") return prompts_.empty() ? "none" : prompts_.back();
+    if (name == "last-tick") return ticks_.empty() ? "none" : clockText(ticks_.back().first, nine_);
+    if (name == "context") return p.context() ? join(p.context()->titles, title) : "none";
+    if (name == "recent") return join(p.recentWork(), title);
+    if (name == "projects") return join(p.projectNames(), asIs);
+    if (name == "working-on") return join(p.workingOn(now_), asIs);
+    if (name == "summary") return p.contextSummary(now_).value_or("none");
+    if (name == "weight") return front_ ? number(p.sites().weight(*front_, now_)) : "none";
+    if (name == "presence") return key + " " + number(p.presence().allowance(key));
+    if (name == "active") return join(p.allowances().active(now_), [](auto& a) { return a.scope; });
+    if (name == "gaps") {
+      return join(
+          p.presence().gaps(),
+          [](auto& gaps) { return gaps.first + "=" + join(gaps.second, number, " "); }, ", ");
+    }
+    if (name == "ticks") {  // the decisions of the ticks while time passed up to this step
+      std::set<std::string> seen;
+      for (size_t i = ticksBefore; i < ticks_.size(); ++i) seen.insert(text(ticks_[i].second));
+      return join(seen, asIs);
+    }
+    if (name == "allowance") {
+      if (!p.allowances().entries().count(key)) return key + " none";
+      const Allowances::Allowance& allowance = p.allowances().entries().at(key);
+      return key + " " + std::to_string(allowance.count) + " until " +
+             clockText(allowance.until, nine_) + " since " + clockText(allowance.last, nine_);
+    }
+    ADD_FAILURE() << "no view " << name;
+    return "";
+  }
+
+  static std::string entry(const std::pair<const std::string, Duration>& item) {
+    return item.first + "=" + number(item.second);
+  }
+
+  // The views of a drain: seconds of focus in all and per task, of unsure pages, of detours and
+  // away.
+  static bool isDrained(const std::string& name) {
+    return name == "focus" || name == "tasks" || name == "unsure" || name == "detours" ||
+           name == "away-time";
+  }
+
+  // Empties the counters into the drain views. Tasks credited with no time (a step that ended the
+  // instant it began) are left out: they say nothing about the day.
+  void drain() {
+    std::map<std::string, Duration> focus = policy_.drainFocus();
+    std::erase_if(focus, [](const auto& task) { return task.second == 0; });
+    drained_ = {{"focus", number(total(focus))},
+                {"tasks", join(focus, entry, ", ")},
+                {"unsure", join(policy_.drainUnsure(),
+                                [this](const Policy::UnsureTime& unsure) {
+                                  return name(unsure.moment.title) + "=" + number(unsure.seconds);
+                                })},
+                {"detours", number(policy_.drainDetours())},
+                {"away-time", number(policy_.drainAway())}};
+  }
+
   Policy& policy_;
+  const Date nine_;
   Calendar calendar_ = Calendar::inZone("Europe/Berlin");
-  Date now_;
-  Date lastInput_;
-  Date nextTick_;
+  Date now_, lastInput_, nextTick_ = now_ + kTickEvery;
   std::set<Date> checks_;
   uint64_t nextID_ = 1;
   std::optional<Moment> front_;
   std::optional<Analysis> frontAnalysis_;
-  std::vector<Prompt> prompts_;
+  PolicyDecision decision_;                   // the answer to the last page opened
+  std::map<std::string, std::string> names_;  // the page name of each title opened
+  std::vector<std::string> prompts_;          // "TIME PAGE" of each prompt shown
   std::vector<std::pair<Date, PolicyDecision>> ticks_;
+  std::map<std::string, std::string> drained_;  // the drain views at the last drain
 };
 
-// The first minutes of a day: three minutes in the editor on two files, which is enough to
-// learn the work, then a third file. The counters are emptied. Leaves the clock at 09:04.
-void learnTheWork(Day& day) {
-  day.open(editor("invoice.rs"));
-  day.busy(2 * kMinute);
-  day.open(editor("ledger.rs"));
-  day.busy(kMinute);
-  ASSERT_TRUE(day.policy().isProtecting());
-  day.open(editor("tax.rs"));
-  day.busy(kMinute);
-  day.drain();
+// The first minutes of a day: three minutes in the editor on two files, which is enough to learn
+// the work, then a third file. The counters are emptied. Leaves the clock at 09:04.
+const std::string kLearnTheWork = R"(
+  9:00        open invoice.rs
+  9:02  busy  open ledger.rs
+  9:03  busy  | protecting yes
+  9:03        open tax.rs
+  9:04  busy  drain
+)";
+
+// Five pauses while reading, 150 s each from `start` on: 10 s of input, then a pause that the
+// last tick before the user scrolls again sees at 110 s of idle, then 30 s of input.
+std::string readingPauses(const std::string& start) {
+  std::string rows;
+  for (Date at = *parseClock(start, kMorning), end = at + 5 * 150; at < end; at = at + 150) {
+    rows += clockText(at + 10, kMorning) + " busy\n" + clockText(at + 120, kMorning) + " pause\n" +
+            clockText(at + 150, kMorning) + " busy\n";
+  }
+  return rows;
 }
 
-// Seconds after 09:00 of the day's start, for readable failures.
-double sinceNine(Date at) { return at.since(kMorning); }
-
-// The prompts shown: seconds after 09:00 and the title of what was in front.
-std::vector<std::pair<double, std::string>> shown(const Day& day) {
-  std::vector<std::pair<double, std::string>> out;
-  for (const Prompt& prompt : day.prompts()) out.emplace_back(sinceNine(prompt.at), prompt.title);
-  return out;
-}
-
-}  // namespace
+void runDay(const std::string& table, Policy policy = Policy()) { Day(policy).run(table); }
 
 // --- Learning ---
 
 TEST(PolicyScenarioTest, FirstThreeMinutesOfWorkAreLearnedWithinTenMinutes) {
-  Policy policy;
-  Day day(policy);
-
-  // Two minutes in the editor, then a long browse over coffee: nothing is protected yet, so
-  // leisure is never interrupted, and it never counts toward learning.
-  EXPECT_EQ(day.open(editor("invoice.rs")), PolicyDecision::none());
-  day.busy(2 * kMinute);
-  EXPECT_EQ(policy.learnedSeconds(), 120);
-  EXPECT_FALSE(policy.isProtecting());
-  EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()),
-            "learning: 120/180 s of work");
-
-  EXPECT_EQ(day.open(redditThread("What is the best pizza topping? : r/AskReddit",
-                                  "AskReddit/comments/1")),
-            PolicyDecision::none());
-  day.busy(9 * kMinute);
-  EXPECT_EQ(policy.learnedSeconds(), 120);
-  EXPECT_TRUE(day.prompts().empty());
-
-  // Back at 09:11: the morning's two minutes drop out of the ten-minute window one step at a
-  // time, so it takes three fresh minutes, not one, to learn the work.
-  day.open(editor("ledger.rs"));
-  day.busy(kMinute);
-  // At 09:12 the step that ended at 09:02:00 is exactly ten minutes old and still counts.
-  EXPECT_EQ(policy.learnedSeconds(), 90);
-  day.open(editor("tax.rs"));
-  day.busy(kMinute + 30);
-  EXPECT_EQ(sinceNine(day.now()), 13 * kMinute + 30);
-  EXPECT_FALSE(policy.isProtecting());
-  EXPECT_EQ(policy.learnedSeconds(), 150);
-  day.busy(30);
-  EXPECT_TRUE(policy.isProtecting());
-  EXPECT_EQ(policy.learnedSeconds(), 0);
-
-  // The context holds the titles seen within the window, newest first: the morning's first file
-  // has aged out of it. Every confident work page of the day is recent work for the analyser.
-  ASSERT_TRUE(policy.context().has_value());
-  EXPECT_EQ(policy.context()->titles,
-            (std::vector<std::string>{"tax.rs - ledgerly - Visual Studio Code",
-                                      "ledger.rs - ledgerly - Visual Studio Code"}));
-  EXPECT_EQ(policy.context()->sessionHalfLife, policy.config.sessionHalfLife);
-  EXPECT_EQ(policy.recentWork(),
-            (std::vector<std::string>{"tax.rs - ledgerly - Visual Studio Code",
-                                      "ledger.rs - ledgerly - Visual Studio Code",
-                                      "invoice.rs - ledgerly - Visual Studio Code"}));
-  EXPECT_TRUE(day.prompts().empty());
-
-  // Five minutes of work were counted in all; the browse was neither work nor a detour.
-  Drained drained = day.drain();
-  EXPECT_EQ(drained.focusTotal(), 300);
-  EXPECT_EQ(drained.detours, 0);
-  EXPECT_EQ(drained.away, 0);
-  EXPECT_TRUE(drained.unsure.empty());
-  // A drain empties what it hands back.
-  EXPECT_TRUE(day.drain().focus.empty());
+  runDay(R"(
+    // Before a context, leisure is never interrupted and never counts toward learning.
+    9:00        open invoice.rs | decides none
+    9:02  busy  | learned 120; protecting no; explains learning: 120/180 s of work
+    9:02        open pizza | decides none
+    9:11  busy  | learned 120; prompts 0
+    // The morning's two minutes leave the ten-minute window one step at a time: the step that
+    // ended at 9:02:00 still counts at 9:12, so it takes three fresh minutes to learn the work.
+    9:11        open ledger.rs
+    9:12  busy  open tax.rs | learned 90
+    9:13:30 busy | protecting no; learned 150
+    // The context holds the titles seen within the window, newest first, and names the work at
+    // once; every confident work page of the day is recent work.
+    9:14  busy  | protecting yes; learned 0; context tax.rs / ledger.rs; working-on ledgerly
+                | recent tax.rs / ledger.rs / invoice.rs; prompts 0
+                | focus 300; detours 0; away-time 0; unsure none
+    9:14        | tasks none
+  )");
 }
 
 TEST(PolicyScenarioTest, EstablishedContextNamesTheWorkAndReadsPagesAgainstIt) {
-  Policy policy;
-  Day day(policy);
-  learnTheWork(day);
-
-  // The project the editor titles share is learned, and time in the editor is logged under it.
-  EXPECT_EQ(policy.projectNames(), std::vector<std::string>{kProject});
-  day.busy(5 * kMinute);
-  Drained drained = day.drain();
-  EXPECT_EQ(drained.focus, (std::map<std::string, Duration>{{kProject, 300}}));
-
-  // The summary names the work; pages of the work read as the same task.
-  ASSERT_TRUE(policy.contextSummary(day.now()).has_value());
-  EXPECT_NE(policy.contextSummary(day.now())->find(kProject), std::string::npos)
-      << *policy.contextSummary(day.now());
-  EXPECT_EQ(policy.workingOn(day.now()), std::vector<std::string>{kProject});
-  EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()),
-            "same task (similarity 0.62, work 0.91, site 0.00)");
-
-  // An article the analyser is unsure about is counted, under its site, and reported as unsure.
-  day.open(newsArticle());
-  day.busy(kMinute);
-  EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()), "activity unsure (0.55)");
-  drained = day.drain();
-  EXPECT_EQ(drained.focus, (std::map<std::string, Duration>{{"news.example.org", 60}}));
-  ASSERT_EQ(drained.unsure.size(), 2u);
-  EXPECT_EQ(drained.unsureTotal(), 60);
-  EXPECT_EQ(drained.unsure.front().moment.title, day.front().title);
-
-  // A chat is neither work nor drift while prompting on chat is off.
-  EXPECT_EQ(day.open(whatsapp()), PolicyDecision::none());
-  day.busy(3 * kMinute);
-  EXPECT_TRUE(day.prompts().empty());
-  drained = day.drain();
-  EXPECT_EQ(drained.focusTotal(), 0);
-  EXPECT_EQ(drained.detours, 0);
+  runDay(kLearnTheWork + R"(
+    9:04        | projects ledgerly
+    9:09  busy  | tasks ledgerly=300; focus 300; summary ledgerly; working-on ledgerly
+                | explains same task (similarity 0.62, work 0.91, site 0.00)
+    // Time on a page the analyser is unsure about is logged under its site, and as unsure.
+    9:09        open news
+    9:10  busy  | explains activity unsure (0.55); tasks news.example.org=60; focus 60
+                | unsure news=30 / news=30
+    // While prompting on chat is off, a chat is neither work nor drift.
+    9:10        open whatsapp | decides none
+    9:13  busy  | prompts 0; focus 0; detours 0
+  )");
 }
 
 // --- Drifting ---
 
 TEST(PolicyScenarioTest, DriftOntoALeisureSiteIsPromptedAfterTheGrace) {
-  Policy policy;
-  Day day(policy);
-  learnTheWork(day);
-  day.busy(16 * kMinute);  // 09:20
-
-  // A forum thread starts the drift clock; the prompt is due one second (the grace) later.
-  Date start = day.now();
-  EXPECT_EQ(day.open(redditThread("What is the best pizza topping? : r/AskReddit",
-                                  "AskReddit/comments/1")),
-            PolicyDecision::check(start + policy.config.grace));
-  EXPECT_EQ(policy.driftSeconds(day.now()), 0);
-  EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()),
-            "drift (similarity 0.06): 0/1 s");
-
-  // Before the grace is up the user opens another thread that the analyser is unsure about: the
-  // drift carries on over it, and the prompt, at the same time, is about the page in front.
-  day.still(0.5);
-  Page unsure = redditThread("Honest opinions needed : r/AskReddit", "AskReddit/comments/2");
-  unsure.activity.reset();
-  unsure.score = 0.3f;
-  EXPECT_EQ(day.open(unsure), PolicyDecision::check(start + policy.config.grace));
-  EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()),
-            "unsure (0.30), continues drift (similarity 0.06): 0/1 s");
-  uint64_t second = day.front().id;
-  day.still(2);
-  ASSERT_EQ(day.prompts().size(), 1u);
-  EXPECT_EQ(sinceNine(day.prompts()[0].at), sinceNine(start + policy.config.grace));
-  EXPECT_EQ(day.prompts()[0].observationID, second);
-  // Once shown, the drift clock stops and the global cooldown runs.
-  EXPECT_EQ(policy.driftSeconds(day.now()), std::nullopt);
-  EXPECT_EQ(policy.cooldowns(day.now()),
-            (std::map<std::string, Duration>{{"global", policy.config.globalCooldown - 1.5}}));
-
-  // Back to work ends every cooldown at once and sets none for the site.
-  day.answer(Outcome::back);
-  EXPECT_TRUE(policy.cooldowns(day.now()).empty());
-  day.open(editor("tax.rs"));
-  day.busy(10 * kMinute);
-
-  // So the next distraction, ten minutes on, is prompted after the grace alone.
-  day.open(video("Ten cats that changed history", "c4ts"));
-  day.still(5);
-  ASSERT_EQ(day.prompts().size(), 2u);
-  EXPECT_EQ(shown(day).back(),
-            std::make_pair(sinceNine(clock(9, 30, 3.5)),
-                           std::string("Ten cats that changed history - YouTube")));
-  day.answer(Outcome::back);
-  day.open(editor("tax.rs"));
-  day.busy(kMinute);
-
-  // Detours are the seconds while a drift clock ran: the grace on the forum and on the video.
-  Drained drained = day.drain();
-  EXPECT_EQ(drained.detours, 2);
-  EXPECT_EQ(drained.away, 0);
+  runDay(kLearnTheWork + R"(
+    9:20  busy  open pizza | decides check 9:20:01; drift 0
+                | explains drift (similarity 0.06): 0/1 s
+    // An unsure look at another thread carries the drift on; the prompt is about it.
+    9:20:00.5 still open opinions? | decides check 9:20:01
+                | explains unsure (0.30), continues drift (similarity 0.06): 0/1 s
+    9:20:02.5 still | prompts 1; prompt 9:20:01 opinions?; drift none; cooldowns global=118.5
+    // Back to work ends every cooldown at once and sets none for the site.
+    9:20:02.5   answer back | cooldowns none
+    9:20:02.5   open tax.rs
+    9:30:02.5 busy open cats
+    9:30:07.5 still | prompts 2; prompt 9:30:03.5 cats
+    9:30:07.5   answer back, open tax.rs
+    // Detours: the grace on the forum and on the video.
+    9:31:07.5 busy | detours 2; away-time 0
+  )");
 }
 
 TEST(PolicyScenarioTest, DismissalHoldsTheSiteBackLongerThanTheRest) {
-  Policy policy;
-  Day day(policy);
-  learnTheWork(day);
-  day.busy(56 * kMinute);  // 10:00
-  day.drain();
-
-  day.open(video("Ten cats that changed history", "c4ts"));
-  day.still(4);
-  day.answer(Outcome::dismissed);  // 10:00:04
-  EXPECT_EQ(policy.cooldowns(day.now()),
-            (std::map<std::string, Duration>{{"global", 120}, {"youtube.com", 600}}));
-
-  // The user keeps watching: another video on the same site starts a drift that the site's
-  // cooldown holds back, not merely the global one.
-  day.busy(56);
-  EXPECT_EQ(day.open(video("Top 10 goals of the season", "g0al")),
-            PolicyDecision::check(clock(10, 10, 4)));
-  EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()),
-            "drift (similarity 0.04): 0/1 s, cooldown 64 s, site cooldown 544 s");
-  day.busy(30);
-
-  // Another site is held back only by the global cooldown: it is prompted at 10:02:04.
-  EXPECT_EQ(day.open(redditThread("What is the best pizza topping? : r/AskReddit",
-                                  "AskReddit/comments/1")),
-            PolicyDecision::check(clock(10, 2, 4)));
-  day.busy(40);
-  day.answer(Outcome::dismissed);  // 10:02:10
-
-  // Back on the video site at 10:03, the first prompt there is at the end of its cooldown.
-  day.busy(50);
-  day.open(video("Top 10 goals of the season", "g0al"));
-  day.busy(7 * kMinute + 8);
-  EXPECT_EQ(shown(day),
-            (std::vector<std::pair<double, std::string>>{
-                {sinceNine(clock(10, 0, 1)), "Ten cats that changed history - YouTube"},
-                {sinceNine(clock(10, 2, 4)), "What is the best pizza topping? : r/AskReddit"},
-                {sinceNine(clock(10, 10, 4)), "Top 10 goals of the season - YouTube"}}));
-  // The ticks in between looked again at the held-back time, never at an earlier one.
-  for (const auto& [at, decision] : day.ticks()) {
-    if (at > clock(10, 3) && at < clock(10, 10, 4)) {
-      EXPECT_EQ(decision, PolicyDecision::check(clock(10, 10, 4))) << sinceNine(at);
-    }
-  }
-  day.answer(Outcome::back);
-  day.open(editor("tax.rs"));
-  day.busy(52);
-
-  // Every second while a drift clock ran is a detour: the grace before the first prompt, 10:01
-  // to 10:02:04 and 10:03 to 10:10:04. Work was earned only back in the editor.
-  Drained drained = day.drain();
-  EXPECT_EQ(drained.detours, 1 + 64 + 424);
-  EXPECT_EQ(drained.focus, (std::map<std::string, Duration>{{kProject, 52}}));
-  EXPECT_EQ(drained.away, 0);
+  runDay(kLearnTheWork + R"(
+    10:00 busy  drain, open cats
+    10:00:04 still answer dismissed | prompts 1; prompt 10:00:01 cats
+                | cooldowns global=120, youtube.com=600
+    10:01 busy  open goals | decides check 10:10:04
+                | explains drift (similarity 0.04): 0/1 s, cooldown 64 s, site cooldown 544 s
+    // Another site waits for the global cooldown only.
+    10:01:30 busy open pizza | decides check 10:02:04
+    10:02:10 busy answer dismissed | prompts 2; prompt 10:02:04 pizza
+    // Ticks look again at the held-back time, never at an earlier one.
+    10:03 busy  open goals
+    10:10 busy  | ticks check 10:10:04; prompts 2
+    10:10:08 busy | prompts 3; prompt 10:10:04 goals
+    // Detours: the first grace, 10:01 to 10:02:04 and 10:03 to 10:10:04.
+    10:10:08    answer back, open tax.rs
+    10:11 busy  | detours 489; tasks ledgerly=52; away-time 0
+  )");
 }
 
 TEST(PolicyScenarioTest, EachItsForWorkAllowsTheSiteTwiceAsLong) {
-  Policy policy;
-  Day day(policy);
-  learnTheWork(day);
-  day.busy(86 * kMinute);  // 10:30
-  const std::string scope = "reddit.com";
-
-  // The classifier takes the language forum for leisure; the user says it is for work.
-  day.open(rustForum("Async cancellation, explained", 101));
-  day.still(2);
-  ASSERT_EQ(day.prompts().size(), 1u);
-  day.answer(Outcome::related);  // 10:30:02
-  Date firstGrant = day.now();
-  EXPECT_EQ(policy.allowances().entries().at(scope),
-            (Allowances::Allowance{1, firstGrant + 2 * kHour, firstGrant}));
-  EXPECT_EQ(policy.sites().weight(day.front(), day.now()), 1.0);
-
-  // The answer itself starts the two minutes without prompts: a video right after it waits.
-  day.busy(58);
-  EXPECT_EQ(day.open(video("Ten cats that changed history", "c4ts")),
-            PolicyDecision::check(firstGrant + policy.config.globalCooldown));
-  day.busy(kMinute + 5);
-  ASSERT_EQ(day.prompts().size(), 2u);
-  day.answer(Outcome::back);
-
-  // For two hours the whole forum is let be, however often the user comes back to it.
-  for (int visit = 0; visit < 4; ++visit) {
-    day.open(editor("tax.rs"));
-    day.busy((firstGrant + (29 * visit + 25) * kMinute).since(day.now()));
-    EXPECT_EQ(day.open(rustForum("Is this borrow checker error a bug?", 102 + visit)),
-              PolicyDecision::none());
-    EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()),
-              "allowed for now (It's for work)");
-    day.busy(4 * kMinute);
-  }
-  EXPECT_EQ(day.prompts().size(), 2u);
-
-  // At the end of the two hours (12:30:02) the site is a distraction again; the second "it's for
-  // work" allows it for four hours.
-  day.open(editor("tax.rs"));
-  day.busy(4 * kMinute);
-  ASSERT_EQ(day.now(), firstGrant + 2 * kHour);
-  EXPECT_EQ(day.open(rustForum("Pin and Unpin in practice", 201)),
-            PolicyDecision::check(day.now() + policy.config.grace));
-  day.still(2);
-  ASSERT_EQ(day.prompts().size(), 3u);
-  day.answer(Outcome::related);
-  Date secondGrant = day.now();
-  EXPECT_EQ(policy.allowances().entries().at(scope),
-            (Allowances::Allowance{2, secondGrant + 4 * kHour, secondGrant}));
-
-  // Through the afternoon the site stays allowed; the third grant, after the four hours, lasts
-  // eight.
-  for (int hour = 0; hour < 4; ++hour) {
-    day.open(editor("tax.rs"));
-    day.busy(55 * kMinute);
-    EXPECT_EQ(day.open(rustForum("Which async runtime for a small CLI?", 300 + hour)),
-              PolicyDecision::none());
-    day.busy(4 * kMinute);
-  }
-  day.open(editor("tax.rs"));
-  day.busy((secondGrant + 4 * kHour).since(day.now()));
-  EXPECT_EQ(day.prompts().size(), 3u);
-  day.open(rustForum("Error handling without anyhow", 401));
-  day.still(2);
-  ASSERT_EQ(day.prompts().size(), 4u);
-  day.answer(Outcome::related);
-  Date thirdGrant = day.now();
-  EXPECT_EQ(policy.allowances().entries().at(scope),
-            (Allowances::Allowance{3, thirdGrant + 8 * kHour, thirdGrant}));
-  std::vector<Allowances::Active> active = policy.allowances().active(day.now());
-  ASSERT_EQ(active.size(), 1u);
-  EXPECT_EQ(active[0].scope, scope);
-
-  // Ended from the sites page, the allowance starts over at two hours with the next answer.
-  policy.endAllowance(scope);
-  day.open(editor("tax.rs"));
-  day.busy(5 * kMinute);
-  day.open(rustForum("Error handling without anyhow", 401));
-  day.still(2);
-  ASSERT_EQ(day.prompts().size(), 5u);
-  day.answer(Outcome::related);
-  EXPECT_EQ(policy.allowances().entries().at(scope),
-            (Allowances::Allowance{1, day.now() + 2 * kHour, day.now()}));
+  runDay(kLearnTheWork + R"(
+    10:30 busy  open forum:101
+    10:30:02 still | prompts 1
+    10:30:02    answer related | allowance reddit.com 1 until 12:30:02 since 10:30:02; weight 1
+    // The answer starts the global cooldown: a video right after it waits.
+    10:31 busy  open cats | decides check 10:32:02
+    10:32:05 busy | prompts 2
+    10:32:05    answer back, open tax.rs
+    10:55:02 busy open forum:102 | decides none; explains allowed for now (It's for work)
+    10:59:02 busy open tax.rs
+    11:24:02 busy open forum:103 | decides none; explains allowed for now (It's for work)
+    11:28:02 busy open tax.rs
+    11:53:02 busy open forum:104 | decides none; explains allowed for now (It's for work)
+    11:57:02 busy open tax.rs
+    12:22:02 busy open forum:105 | decides none; explains allowed for now (It's for work)
+    12:26:02 busy | prompts 2
+    // Two hours on, the forum is a distraction again; the second grant lasts four hours.
+    12:26:02    open tax.rs
+    12:30:02 busy open forum:201 | decides check 12:30:03
+    12:30:04 still | prompts 3
+    12:30:04    answer related | allowance reddit.com 2 until 16:30:04 since 12:30:04
+    12:30:04    open tax.rs
+    13:25:04 busy open forum:300 | decides none
+    13:29:04 busy open tax.rs
+    14:24:04 busy open forum:301 | decides none
+    14:28:04 busy open tax.rs
+    15:23:04 busy open forum:302 | decides none
+    15:27:04 busy open tax.rs
+    16:22:04 busy open forum:303 | decides none
+    16:26:04 busy open tax.rs
+    16:30:04 busy open forum:401 | prompts 3
+    16:30:06 still | prompts 4
+    16:30:06    answer related | allowance reddit.com 3 until 24:30:06 since 16:30:06
+                | active reddit.com
+    // Ended from the sites page, the allowance starts over at two hours.
+    16:30:06    end reddit.com, open tax.rs
+    16:35:06 busy open forum:401
+    16:35:08 still | prompts 5
+    16:35:08    answer related | allowance reddit.com 1 until 18:35:08 since 16:35:08
+  )");
 }
 
 TEST(PolicyScenarioTest, ComingBackFromAwayRestartsTheGrace) {
-  Policy policy;
-  Day day(policy);
-  learnTheWork(day);
-  day.busy(56 * kMinute);  // 10:00
-  day.drain();
-
-  day.open(video("Ten cats that changed history", "c4ts"));
-  day.still(4);
-  day.answer(Outcome::dismissed);  // 10:00:04
-  day.busy(56);
-  // A drift held back by the site's cooldown until 10:10:04...
-  EXPECT_EQ(day.open(video("Top 10 goals of the season", "g0al")),
-            PolicyDecision::check(clock(10, 10, 4)));
-
-  // ...and the user walks off for a quarter of an hour without pausing the page. Away from the
-  // two-minute mark on, no prompt is shown, not even when the cooldown runs out.
-  day.still(15 * kMinute);
-  EXPECT_TRUE(policy.isAway());
-  EXPECT_EQ(day.prompts().size(), 1u);
-
-  // On coming back the drift's grace counts from the return, not from when the drift began.
-  day.touch();
-  day.busy(30);
-  EXPECT_FALSE(policy.isAway());
-  day.busy(5);
-  ASSERT_EQ(day.prompts().size(), 2u);
-  EXPECT_EQ(sinceNine(day.prompts()[1].at), sinceNine(clock(10, 16, 31)));
-
-  // The quarter of an hour is away time. The detours are the first prompt's grace and the half
-  // minute back on the video before the second.
-  Drained drained = day.drain();
-  EXPECT_EQ(drained.away, 15 * kMinute);
-  EXPECT_EQ(drained.detours, 1 + 30);
-  EXPECT_EQ(drained.focusTotal(), 0);
+  runDay(kLearnTheWork + R"(
+    10:00 busy  drain, open cats
+    10:00:04 still answer dismissed
+    10:01 busy  open goals | decides check 10:10:04
+    // Away from the two-minute mark on, nothing is prompted, even after the cooldown; back, the
+    // grace counts from the return.
+    10:16 still | away yes; prompts 1
+    10:16       touch
+    10:16:30 busy | away no
+    10:16:35 busy | prompts 2; prompt 10:16:31 goals
+    10:16:35    | away-time 900; detours 31; focus 0
+  )");
 }
 
 TEST(PolicyScenarioTest, ASleepingMachineCreditsAtMostOneStep) {
-  Policy policy;
-  Day day(policy);
-  learnTheWork(day);
-  day.busy(26 * kMinute);  // 09:30
-  EXPECT_EQ(day.drain().focusTotal(), 26 * kMinute);
-
-  // The lid closes unannounced: no tick for twenty minutes. The first step after it counts at
-  // most a minute and a half of the gap.
-  day.suspend(20 * kMinute);
-  day.touch();
-  day.busy(30);
-  EXPECT_TRUE(policy.isProtecting());
-  EXPECT_EQ(day.drain().focusTotal(), policy.config.maxCredit);
-
-  // Announced, the sleep stops the credit run on both sides, and the gap counts for nothing.
-  day.busy(9 * kMinute + 30);  // 10:00
-  day.drain();
-  policy.interrupt();
-  day.suspend(20 * kMinute);
-  policy.interrupt();
-  day.touch();
-  day.busy(kMinute);
-  EXPECT_EQ(day.drain().focusTotal(), 30);
+  runDay(kLearnTheWork + R"(
+    9:30 busy   | focus 1560
+    // Unannounced, the first step after twenty minutes asleep counts maxCredit of them...
+    9:50 asleep touch
+    9:50:30 busy | protecting yes; focus 90
+    // ...announced, none.
+    10:00 busy  drain, interrupt
+    10:20 asleep interrupt, touch
+    10:21 busy  | focus 30
+  )");
 }
 
 TEST(PolicyScenarioTest, WorkOnAnUnknownSiteIsADistractionOnlyOnceSitesAreKnown) {
   // Monday and Tuesday's work is in the saved work-site record: enough for it to be trusted.
-  Calendar berlin = Calendar::inZone("Europe/Berlin");
   WorkSites sites;
-  sites.credit(std::nullopt, 2 * kHour, 0, 0.95f, kMorning - 48 * kHour, berlin);
-  sites.credit(std::nullopt, 2 * kHour, 0, 0.95f, kMorning - 24 * kHour, berlin);
+  sites.credit(std::nullopt, 2 * kHour, 0, 0.95f, kMorning - 48 * kHour, berlin());
+  sites.credit(std::nullopt, 2 * kHour, 0, 0.95f, kMorning - 24 * kHour, berlin());
   ASSERT_TRUE(sites.isBuilt(PolicyConfig().siteWarmup));
   Policy policy;
   policy.restore(sites);
-  Day day(policy);
-  learnTheWork(day);
-  day.busy(116 * kMinute);  // 11:00
-  day.drain();
-
-  // An article that reads as work, on a site never seen before: the user may be passing through,
-  // so it is neither prompted nor learned from, and its time is nobody's.
-  Page article{"Firefox",
-               "firefox",
-               "10 habits of highly productive engineers | by Sam Writer | Medium",
-               "https://medium.com/@samwriter/10-habits-3f2a",
-               ActivityKind::work,
-               0.8f,
-               0.1f,
-               std::nullopt};
-  EXPECT_EQ(day.open(article), PolicyDecision::none());
-  EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()),
-            "new site (similarity 0.10, work 0.80, site 0.00)");
-  day.busy(5 * kMinute);
-  day.open(editor("tax.rs"));
-  day.busy(35 * kMinute);
-  EXPECT_EQ(policy.recentWork().front(), "tax.rs - ledgerly - Visual Studio Code");
-  Drained drained = day.drain();
-  EXPECT_EQ(drained.focus, (std::map<std::string, Duration>{{kProject, 35 * kMinute}}));
-
-  // Forty minutes after the first visit the site is no longer new, and work that does not belong
-  // to the user's work sites is a distraction.
-  EXPECT_EQ(day.open(article), PolicyDecision::check(clock(11, 40, 1)));
-  day.still(2);
-  ASSERT_EQ(day.prompts().size(), 1u);
-  day.answer(Outcome::dismissed);
-  // Reading on after putting the prompt away is not work either.
-  day.busy(5 * kMinute - 2);
-  day.open(editor("tax.rs"));
-  day.busy(kMinute);
-  drained = day.drain();
-  EXPECT_EQ(drained.focus, (std::map<std::string, Duration>{{kProject, 60}}));
-  EXPECT_EQ(drained.detours, 1);
+  runDay(kLearnTheWork + R"(
+    // Work on a new site may be passing through: not prompted, not learned, nobody's time.
+    11:00 busy  drain, open article | decides none
+                | explains new site (similarity 0.10, work 0.80, site 0.00)
+    11:05 busy  open tax.rs
+    11:40 busy  | recent tax.rs / ledger.rs / invoice.rs; tasks ledgerly=2100
+    // Once the site is not new, work off the user's work sites is a distraction.
+    11:40       open article | decides check 11:40:01
+    11:40:02 still answer dismissed | prompts 1
+    11:45 busy  open tax.rs
+    11:46 busy  | tasks ledgerly=60; detours 1
+  )",
+         policy);
 }
 
 // --- Idle time ---
 
 TEST(PolicyScenarioTest, PausesWhileReadingAreLearnedAsPresence) {
-  Policy policy;
-  Day day(policy);
-  learnTheWork(day);
-  day.busy(56 * kMinute);  // 10:00
-  day.drain();
-  const std::string book = "doc.rust-lang.org";
-
-  // Reading the book, the user sits still for two and a half minutes: longer than the two
-  // minutes that count as presence anywhere at first, so from the tick at 120 s on, the user is
-  // away, and the held-back minute and a half with it.
-  day.open(rustBook());
-  day.busy(30);
-  day.pause(150);
-  EXPECT_TRUE(policy.isAway());
-  Drained drained = day.drain();
-  EXPECT_EQ(drained.away, 150);
-  EXPECT_EQ(drained.focusTotal(), 30);
-  // Coming back from away teaches nothing about pauses.
-  day.busy(30);
-  EXPECT_FALSE(policy.isAway());
-  EXPECT_TRUE(policy.presence().gaps().empty());
-  EXPECT_EQ(day.drain().focusTotal(), 30);
-
-  // Five shorter pauses, each seen at 110 s of idle by the last tick before the user scrolls
-  // again, are learned as the way this user reads here.
-  for (int read = 0; read < 5; ++read) {
-    day.busy(10);
-    day.pause(110);
-    day.busy(30);
-  }
-  ASSERT_EQ(policy.presence().gaps().count(book), 1u);
-  EXPECT_EQ(policy.presence().gaps().at(book), std::vector<Duration>(5, 110));
-  EXPECT_EQ(policy.presence().allowance(book), 165);
-  drained = day.drain();
-  EXPECT_EQ(drained.away, 0);
-  EXPECT_EQ(drained.focusTotal(), 5 * 150);
-
-  // Now the same two and a half minutes of stillness on the book are presence, and work.
-  day.busy(30);
-  day.pause(150);
-  EXPECT_FALSE(policy.isAway());
-  day.busy(30);
-  drained = day.drain();
-  EXPECT_EQ(drained.away, 0);
-  EXPECT_EQ(drained.focusTotal(), 30 + 150 + 30);
-
-  // What was learned on the book does not carry over to another site.
-  day.open(pythonDocs());
-  day.busy(30);
-  day.pause(150);
-  EXPECT_TRUE(policy.isAway());
-  day.busy(30);
-  drained = day.drain();
-  EXPECT_EQ(drained.away, 150);
-  EXPECT_EQ(policy.presence().gaps().count("docs.python.org"), 0u);
-
-  // A pause seen at 29 s is typing rhythm and not learned; one seen at 30 s is.
-  day.busy(30);
-  day.still(1);
-  day.pause(29);
-  day.busy(30);
-  EXPECT_EQ(policy.presence().gaps().count("docs.python.org"), 0u);
-  day.pause(30);
-  day.busy(30);
-  EXPECT_EQ(policy.presence().gaps().at("docs.python.org"), std::vector<Duration>{30});
+  runDay(kLearnTheWork + R"(
+    // Past the first two minutes of stillness the user is away, held-back time included.
+    10:00 busy  drain, open book
+    10:00:30 busy
+    10:03 pause | away yes; away-time 150; focus 30
+    // Coming back from away teaches nothing.
+    10:03:30 busy | away no; gaps none; focus 30
+  )" + readingPauses("10:03:30") +
+         R"(
+    10:16       | gaps doc.rust-lang.org=110 110 110 110 110; presence doc.rust-lang.org 165
+                | away-time 0; focus 750
+    10:16:30 busy
+    10:19 pause | away no
+    10:19:30 busy | away-time 0; focus 210
+    // What was learned on the book does not carry over to another site.
+    10:19:30    open python
+    10:20 busy
+    10:22:30 pause | away yes
+    10:23 busy  | away-time 150; gaps doc.rust-lang.org=110 110 110 110 110 150
+    // A pause seen at 29 s is typing rhythm; one seen at 30 s is learned.
+    10:23:30 busy
+    10:23:31 still
+    10:24 pause
+    10:24:30 busy | gaps doc.rust-lang.org=110 110 110 110 110 150
+    10:25 pause
+    10:25:30 busy | gaps doc.rust-lang.org=110 110 110 110 110 150, docs.python.org=30
+  )");
 }
 
 TEST(PolicyScenarioTest, PlayingMediaAndABusyAgentCoverIdleTime) {
-  Policy policy;
-  Day day(policy);
-  learnTheWork(day);
-  day.busy(56 * kMinute);  // 10:00
-  day.drain();
-
-  // A conference talk on the work: ten minutes without input while it plays are work, not away.
-  day.open(lectureVideo());
-  day.busy(30);
-  policy.mediaPlaying = true;
-  day.pause(10 * kMinute);
-  EXPECT_FALSE(policy.isAway());
-  Drained drained = day.drain();
-  EXPECT_EQ(drained.away, 0);
-  EXPECT_EQ(drained.focusTotal(), 30 + 600);
-  // The talk ends; the first input after it teaches nothing about this user's pauses.
-  policy.mediaPlaying = false;
-  day.busy(kMinute);
-  EXPECT_TRUE(policy.presence().gaps().empty());
-
-  // The user hands a task to the coding agent and leans back: while it works, fourteen minutes
-  // without input are still work on its project; at fifteen the user is away.
-  day.open(terminalWithAgent(day.now(), true));
-  day.busy(30);
-  day.drain();
-  policy.agentWorking = true;
-  day.touch();
-  day.still(14 * kMinute);
-  EXPECT_FALSE(policy.isAway());
-  drained = day.drain();
-  EXPECT_EQ(drained.focus, (std::map<std::string, Duration>{{kProject, 840}}));
-  EXPECT_EQ(drained.away, 0);
-  day.still(kMinute);
-  EXPECT_TRUE(policy.isAway());
-  drained = day.drain();
-  EXPECT_EQ(drained.away, 30);
-  EXPECT_EQ(drained.focusTotal(), 30);
-
-  // The agent finishes and waits for the user, who comes back and drifts off while waiting: the
-  // prompt holds off for the agent's fifteen minutes instead of the one-second grace.
-  policy.agentWorking = false;
-  policy.waitingOnAgent = true;
-  day.touch();
-  day.busy(15);
-  Date start = day.now();
-  EXPECT_EQ(day.open(video("Top 10 goals of the season", "g0al")),
-            PolicyDecision::check(start + policy.config.agentWaitLimit));
-  EXPECT_EQ(policy.explain(day.frontAnalysis(), day.front(), day.now()),
-            "drift (similarity 0.04): 0/1 s, waiting on the agent (up to 15 min)");
-  day.busy(5 * kMinute);
-
-  // A talk close to the work ends that drift, though the classifier calls it leisure; the next
-  // distraction waits its own fifteen minutes.
-  Page talk = video("Structured concurrency in async Rust", "a5ync");
-  talk.similarity = 0.4f;
-  EXPECT_EQ(day.open(talk), PolicyDecision::none());
-  EXPECT_EQ(policy.driftSeconds(day.now()), std::nullopt);
-  day.busy(5 * kMinute);
-  start = day.now();
-  EXPECT_EQ(day.open(video("Top 10 goals of the season", "g0al")),
-            PolicyDecision::check(start + policy.config.agentWaitLimit));
-  day.busy(14 * kMinute + 59);
-  EXPECT_TRUE(day.prompts().empty());
-  day.busy(1.5);
-  ASSERT_EQ(day.prompts().size(), 1u);
-  EXPECT_EQ(sinceNine(day.prompts()[0].at), sinceNine(start + policy.config.agentWaitLimit));
-  // The fifteen covered minutes were not learned as a pause either.
-  EXPECT_EQ(policy.presence().gaps().count("org.gnome.Terminal"), 0u);
+  runDay(kLearnTheWork + R"(
+    10:00 busy  drain, open lecture
+    10:00:30 busy set media on
+    10:10:30 pause | away no; away-time 0; focus 630
+    10:10:30    set media off
+    10:11:30 busy | gaps none
+    // While the agent works, stillness is work on its project up to agentWaitLimit.
+    10:11:30    open agent
+    10:12 busy  drain, set agentWorking on, touch
+    10:26 still | away no; tasks ledgerly=840; away-time 0
+    10:27 still | away yes; away-time 30; focus 30
+    // While it waits, a drift's grace is agentWaitLimit.
+    10:27       set agentWorking off, set waitingOnAgent on, touch
+    10:27:15 busy open goals | decides check 10:42:15
+                | explains drift (similarity 0.04): 0/1 s, waiting on the agent (up to 15 min)
+    // Leisure close to the work ends the drift; the next one waits its own grace.
+    10:32:15 busy open talk | decides none; drift none
+    10:37:15 busy open goals | decides check 10:52:15
+    10:52:14 busy | prompts 0
+    10:52:15.5 busy | prompts 1; prompt 10:52:15 goals; gaps none
+  )");
 }
 
 // --- Expiry ---
 
 TEST(PolicyScenarioTest, ContextExpiresOnceWorkHasGoneStale) {
-  Policy policy;
-  Day day(policy);
-  learnTheWork(day);
-  day.busy(26 * kMinute);  // 09:30, the last work counted at this tick
-
-  day.open(redditThread("What is the best pizza topping? : r/AskReddit", "AskReddit/comments/1"));
-  day.busy(5);
-  ASSERT_EQ(day.prompts().size(), 1u);
-  day.answer(Outcome::dismissed);
-
-  // Half an hour of scrolling the forum earns no work. Later threads are still prompted while
-  // the work is fresh enough...
-  day.busy(15 * kMinute - 5);
-  day.open(redditThread("Honest opinions needed : r/AskReddit", "AskReddit/comments/2"));
-  day.busy(5);
-  ASSERT_EQ(day.prompts().size(), 2u);
-  EXPECT_EQ(sinceNine(day.prompts()[1].at), sinceNine(clock(9, 45, 1)));
-  day.answer(Outcome::dismissed);
-  day.busy(25);
-  Drained drained = day.drain();
-  EXPECT_EQ(drained.focusTotal(), 26 * kMinute);
-  EXPECT_EQ(drained.detours, 2);
-
-  // ...and the context lives through the tick exactly thirty minutes after the last work...
-  day.busy(clock(10, 0).since(day.now()));
-  EXPECT_TRUE(policy.isProtecting());
-  EXPECT_EQ(sinceNine(day.ticks().back().first), sinceNine(clock(10, 0)));
-  // ...but not through the next one.
-  day.busy(30);
-  EXPECT_FALSE(policy.isProtecting());
-  EXPECT_EQ(day.ticks().back().second, PolicyDecision::none());
-  EXPECT_TRUE(policy.recentWork().empty());
-  EXPECT_EQ(policy.learnedSeconds(), 0);
-  // The projects are remembered for the next context.
-  EXPECT_EQ(policy.projectNames(), std::vector<std::string>{kProject});
-
-  // Learning again: no prompts, whatever is in front, until three minutes of work are seen.
-  EXPECT_EQ(day.open(video("Ten cats that changed history", "c4ts")), PolicyDecision::none());
-  day.busy(5 * kMinute);
-  day.open(editor("tax.rs"));
-  day.busy(150);
-  EXPECT_FALSE(policy.isProtecting());
-  day.busy(30);
-  EXPECT_TRUE(policy.isProtecting());
-  EXPECT_EQ(day.prompts().size(), 2u);
-
-  drained = day.drain();
-  EXPECT_EQ(drained.focus, (std::map<std::string, Duration>{{kProject, 180}}));
-  EXPECT_EQ(drained.detours, 0);
-  EXPECT_EQ(drained.away, 0);
+  runDay(kLearnTheWork + R"(
+    // The last work is counted at 9:30; scrolling earns none.
+    9:30 busy   open pizza
+    9:30:05 busy answer dismissed | prompts 1
+    // The site's cooldown has run out: it is not mentioned.
+    9:45 busy   open opinions | explains drift (similarity 0.06): 0/1 s
+    9:45:05 busy answer dismissed | prompts 2; prompt 9:45:01 opinions
+    9:45:30 busy | focus 1560; detours 2
+    // The context lives through the tick thirty minutes after the last work, not the next one.
+    10:00 busy  | protecting yes; last-tick 10:00
+    10:00:30 busy | protecting no; ticks none; recent none; learned 0; projects ledgerly
+    // Learning again: no prompts until three minutes of work are seen.
+    10:00:30    open cats | decides none
+    10:05:30 busy open tax.rs
+    10:08 busy  | protecting no
+    10:08:30 busy | protecting yes; prompts 2; tasks ledgerly=180; detours 0; away-time 0
+  )");
 }
 
 TEST(PolicyScenarioTest, ContextExpiresAfterAnIdleHalfHourEvenWhileMediaCountsAsWork) {
-  Policy policy;
-  Day day(policy);
-  learnTheWork(day);
-  day.busy(56 * kMinute);  // 10:00
-  day.drain();
-
-  day.open(lectureVideo());
-  day.busy(30);
-  policy.mediaPlaying = true;
-  day.touch();
-  day.still(30 * kMinute);
-  EXPECT_TRUE(policy.isProtecting());
-  day.still(30);
-  EXPECT_FALSE(policy.isProtecting());
-  EXPECT_EQ(day.drain().focusTotal(), 30 + 30 * kMinute + 30);
+  runDay(kLearnTheWork + R"(
+    10:00 busy  drain, open lecture
+    10:00:30 busy set media on, touch
+    10:30:30 still | protecting yes
+    10:31 still | protecting no; focus 1860
+  )");
 }
 
 // --- Restart ---
 
-namespace {
-
-Json roundTrip(const Json& json) { return json::parse(json::dump(json)); }
-
-// What the coordinator writes: context.json and the four record files.
-struct Saved {
-  Json context;
-  Json projects;
-  Json sites;
-  Json presence;
-  Json allowed;
-};
-
-Saved save(const Policy& policy, Date at) {
-  Json context = Json::object();
-  context["saved"] = json::encode(at);
-  context["context"] = policy.context()->toJson();
-  return {roundTrip(context), roundTrip(policy.projects().toJson()),
-          roundTrip(policy.sites().toJson()), roundTrip(policy.presence().toJson()),
-          roundTrip(policy.allowances().toJson())};
+// A policy started afresh from the records `before` saved at `at`, each read back from its text.
+Policy restarted(const Policy& before, Date at) {
+  Policy after;
+  after.restore(test::reload(before.projects()));
+  after.restore(test::reload(before.sites()));
+  after.restore(test::reload(before.presence()));
+  after.restore(test::reload(before.allowances()));
+  after.restore(test::reload(*before.context()), at);
+  return after;
 }
-
-void restore(Policy& policy, const Saved& saved) {
-  policy.restore(ProjectMemory::fromJson(saved.projects));
-  policy.restore(WorkSites::fromJson(saved.sites));
-  policy.restore(Presence::fromJson(saved.presence));
-  policy.restore(Allowances::fromJson(saved.allowed));
-  policy.restore(WorkContext::fromJson(saved.context.at("context")),
-                 json::decode<Date>(saved.context.at("saved"), "saved"));
-}
-
-}  // namespace
 
 TEST(PolicyScenarioTest, RestartCarriesOnFromTheSavedRecords) {
-  Policy before;
-  Day morning(before);
-  learnTheWork(morning);
-  morning.busy(26 * kMinute);  // 09:30
   // The morning teaches an allowance, a confirmed site, a project and the user's reading pauses.
-  morning.open(rustForum("Async cancellation, explained", 101));
-  morning.still(2);
-  morning.answer(Outcome::related);
-  morning.open(rustBook());
-  morning.busy(28);
-  for (int read = 0; read < 5; ++read) {
-    morning.busy(10);
-    morning.pause(110);
-    morning.busy(30);
-  }
-  morning.open(editor("tax.rs"));
-  morning.busy(10 * kMinute);
-  Date savedAt = morning.now();
-  Saved saved = save(before, savedAt);
+  Policy before;
+  Day(before).run(kLearnTheWork + R"(
+    9:30 busy   open forum:101
+    9:30:02 still answer related, open book
+    9:30:30 busy
+  )" + readingPauses("9:30:30") +
+                  R"(
+    9:43        open tax.rs
+    9:53 busy
+  )");
 
-  // The program restarts five minutes later: every saved part reads back equal.
-  Policy after;
-  restore(after, saved);
+  // The program restarts five minutes later: every saved part reads back equal, and the analyser
+  // has recent work to compare with at once.
+  Policy after = restarted(before, *parseClock("9:53", kMorning));
   ASSERT_TRUE(after.isProtecting());
   EXPECT_EQ(*after.context(), *before.context());
   EXPECT_EQ(after.projects(), before.projects());
   EXPECT_EQ(after.sites(), before.sites());
   EXPECT_EQ(after.presence(), before.presence());
   EXPECT_EQ(after.allowances(), before.allowances());
-  EXPECT_EQ(after.projectNames(), std::vector<std::string>{kProject});
-
-  // The analyser has recent work to compare with at once, and the policy protects it at once.
-  EXPECT_FALSE(after.recentWork().empty());
-  Day restarted(after, savedAt + 5 * kMinute);
-  restarted.open(editor("tax.rs"));
-  restarted.busy(kMinute);
-  // The allowed forum is still let be, and a video is still a distraction.
-  EXPECT_EQ(restarted.open(rustForum("Is this borrow checker error a bug?", 102)),
-            PolicyDecision::none());
-  restarted.busy(kMinute);
-  restarted.open(video("Ten cats that changed history", "c4ts"));
-  restarted.still(2);
-  ASSERT_EQ(restarted.prompts().size(), 1u);
-  restarted.answer(Outcome::back);
-  // The learned pauses still count as presence on the book.
-  restarted.open(rustBook());
-  restarted.busy(28);
-  restarted.pause(150);
-  EXPECT_FALSE(after.isAway());
-  restarted.busy(30);
-  Drained drained = restarted.drain();
-  EXPECT_EQ(drained.away, 0);
-  EXPECT_EQ(drained.focusTotal(), 60 + 28 + 150 + 30);
-  EXPECT_EQ(drained.detours, 1);
+  EXPECT_EQ(after.projectNames(), std::vector<std::string>{"ledgerly"});
+  EXPECT_EQ(after.recentWork(), before.recentWork());
+  Day(after, "9:58").run(R"(
+    // The allowed forum is still let be, a video is still a distraction, and the learned pauses
+    // still count as presence on the book.
+    9:58        open tax.rs
+    9:59 busy   open forum:102 | decides none
+    10:00 busy  open cats
+    10:00:02 still answer back, open book | prompts 1
+    10:00:30 busy
+    10:03 pause | away no
+    10:03:30 busy | away-time 0; focus 268; detours 1
+  )");
 
   // The next morning the saved context is long stale: the first tick drops it and the day is
   // learned afresh, with yesterday's projects, sites, pauses and allowances kept.
-  Policy nextDay;
-  restore(nextDay, saved);
-  Day tomorrow(nextDay, kMorning + 24 * kHour);
-  tomorrow.open(video("Ten cats that changed history", "c4ts"));
-  tomorrow.busy(30);
-  EXPECT_FALSE(nextDay.isProtecting());
-  EXPECT_TRUE(tomorrow.prompts().empty());
+  Policy nextDay = restarted(before, *parseClock("9:53", kMorning));
+  Day(nextDay, "9:00", kMorning + 24 * kHour).run(R"(
+    9:00        open cats
+    9:00:30 busy | protecting no; prompts 0; projects ledgerly
+  )");
   EXPECT_EQ(nextDay.presence(), before.presence());
   EXPECT_EQ(nextDay.allowances(), before.allowances());
-  EXPECT_EQ(nextDay.projectNames(), std::vector<std::string>{kProject});
 }
 
+}  // namespace
 }  // namespace qb
