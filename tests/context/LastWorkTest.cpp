@@ -14,9 +14,8 @@ using Work = LastWork<std::string>;
 
 Date at(double seconds) { return Date::fromReference(1000 + seconds); }
 
-// One event: a page in front, named `item` ("host/path" or "app:bundle", with a leading "-" when
-// it is not work), or a tick when there is none; then the item remembered, unless `expected` is
-// null.
+// One event: `front` in front ("host/path" or "app:name", with a leading "-" when it is not work)
+// as `item`, or a tick when `front` is empty; then the item remembered, unless `expected` is null.
 struct Step {
   double time;
   std::string front;
@@ -24,7 +23,8 @@ struct Step {
   const char* expected;
 };
 
-void play(const std::vector<Step>& steps, Work& last) {
+// Returns the record as the steps leave it.
+Work play(const std::vector<Step>& steps, Work last = {}) {
   for (const Step& step : steps) {
     if (step.front.empty()) {
       last.tick(at(step.time));
@@ -37,20 +37,13 @@ void play(const std::vector<Step>& steps, Work& last) {
                  work, at(step.time));
     }
     auto page = last.page();
-    if (step.expected) {
-      EXPECT_EQ(page ? page->item : "<none>", step.expected) << step.time;
-    }
+    if (step.expected) EXPECT_EQ(page ? page->item : "<none>", step.expected) << step.time;
   }
-}
-
-void play(const std::vector<Step>& steps) {
-  Work last;
-  play(steps, last);
+  return last;
 }
 
 TEST(LastWorkTest, EmptyUntilTheFirstWorkPageWhichIsRememberedAtOnce) {
-  Work last;
-  play({{500, "", "", "<none>"}, {0, "-app:chat", "chat", "<none>"}}, last);
+  Work last = play({{500, "", "", "<none>"}, {0, "-app:chat", "chat", "<none>"}});
   const Moment doc = test::page("https://docs.example.com/guide");
   last.front("guide", doc, true, at(10));
   EXPECT_EQ(last.page(), (Work::Page{"guide", doc}));
@@ -74,19 +67,13 @@ TEST(LastWorkTest, StayingAMinuteFollowsTheRunAndSticks) {
   // clang-format on
 }
 
-TEST(LastWorkTest, LongestRunLeadsUntilSomethingStays) {
+TEST(LastWorkTest, LongestRunLeadsUntilSomethingStaysAndEndsWithTheScope) {
   // a's run is measured when b comes (40 s); b's equals it at 80; a third scope's shorter run
-  // changes nothing.
+  // changes nothing. After the news page a2's run starts at 50, so at 100 it only leads (50 s)
+  // and b's 55 s beat it; another host is another scope, so c's run beats a's 50 s only at 120.
   // clang-format off
   play({{0, "example.com/a", "a", "a"}, {40, "app:editor", "b", "a"}, {79.9, "", "", "a"},
         {80, "", "", "b"}, {85, "app:terminal", "c", "b"}, {85 + 44, "", "", "b"}});
-  // clang-format on
-}
-
-TEST(LastWorkTest, NonWorkOrAnotherScopeStartsANewRun) {
-  // After the news page a2's run starts at 50, so at 100 it only leads (50 s) and b's 55 s beat
-  // it; another host is another scope, so c's run beats a's 50 s only at 120.
-  // clang-format off
   play({{0, "example.com/a", "a1", "a1"}, {30, "-news.example.org/", "news", "a1"},
         {50, "example.com/b", "a2", nullptr}, {100, "app:editor", "b", "a2"}, {155, "", "", "b"}});
   play({{0, "example.com/a", "a", "a"}, {50, "sub.example.com/a", "b", "a"},
@@ -96,11 +83,11 @@ TEST(LastWorkTest, NonWorkOrAnotherScopeStartsANewRun) {
 
 TEST(LastWorkTest, AClockGoingBackOrAnUnknownTimeNeverMeasures) {
   play({{100, "example.com/a", "a1", "a1"}, {50, "example.com/b", "a2", "a1"}});  // a run of −50 s
-
   // The run that began at an unknown time never stays either; a new scope recovers.
   Work unknown;
   unknown.front("x", test::page("https://example.com/x"), true, Date::fromReference(std::nan("")));
-  play({{10, "", "", "<none>"}, {20, "app:editor", "y", nullptr}, {90, "", "", "y"}}, unknown);
+  play({{10, "", "", "<none>"}, {20, "app:editor", "y", nullptr}, {90, "", "", "y"}},
+       std::move(unknown));
 }
 
 }  // namespace

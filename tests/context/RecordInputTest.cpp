@@ -17,9 +17,7 @@ namespace {
 
 using test::t0;
 constexpr double kMax = std::numeric_limits<double>::max();
-const std::vector<double> kNotFinite = {std::numeric_limits<double>::quiet_NaN(),
-                                        std::numeric_limits<double>::infinity(),
-                                        -std::numeric_limits<double>::infinity()};
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 template <typename Record>
 void expectUnchangedAndReloads(const Record& record, const Record& before) {
@@ -32,6 +30,7 @@ TEST(RecordInputTest, RecordsRefuseWhatTheyCouldNotSave) {
   context.credit("big", kMax, "Subject", std::nullopt, std::nullopt, t0);
   WorkSites sites;
   const Moment docs = test::page("https://docs.example.com/guide");
+  const Moment fresh = test::page("https://new.example.com/");
   const Calendar utc = Calendar::inZone("UTC");
   sites.credit(docs, kMax, 1, 0, t0, utc);
   ProjectMemory memory;
@@ -40,32 +39,29 @@ TEST(RecordInputTest, RecordsRefuseWhatTheyCouldNotSave) {
   const WorkSites sitesBefore = sites;
   const ProjectMemory memoryBefore = memory;
 
-  for (double bad : kNotFinite) {
+  for (double bad : {std::numeric_limits<double>::quiet_NaN(), kInf, -kInf}) {
     const Date at = Date::fromReference(bad);
     context.credit("k", bad, std::nullopt, "label", std::nullopt, t0);
     context.credit("k", 1, std::nullopt, "label", std::nullopt, at);
-    context.sessionHalfLife = bad;
     sites.credit(docs, bad, 1, 0, t0, utc);
     sites.credit(docs, 1, 1, 0, at, utc);
-    sites.visit(test::page("https://new.example.com/"), at);
-    sites.confirm(test::page("https://new.example.com/"), at);
-    for (PositiveDuration* constant : {&sites.timeConstant, &sites.halfLife, &sites.window}) {
-      *constant = bad;
-    }
+    sites.visit(fresh, at);
+    sites.confirm(fresh, at);
     memory.observe({"Atlas", "Beacon"}, "Atlas", std::nullopt, at);
     memory.agentWorks("Cobalt", at);
     memory.assistantWorks("Cobalt", at);
     memory.confirm("Atlas plan", std::nullopt, at);
-    memory.retention = bad;
+    // Time constants of zero or below are refused too.
+    for (double constant : {bad, 0.0, -1.0}) {
+      for (PositiveDuration* held : {&context.sessionHalfLife, &sites.timeConstant, &sites.halfLife,
+                                     &sites.window, &memory.retention}) {
+        *held = constant;
+      }
+    }
   }
-  // Sums that would overflow, and time constants of zero or below.
+  // Sums that would overflow.
   context.credit("big", kMax, "Other", "label", "site", t0);
   sites.credit(docs, kMax, 1, 0, t0, utc);
-  for (double bad : {0.0, -1.0}) {
-    context.sessionHalfLife = bad;
-    sites.halfLife = bad;
-    memory.retention = bad;
-  }
   expectUnchangedAndReloads(context, contextBefore);
   expectUnchangedAndReloads(sites, sitesBefore);
   expectUnchangedAndReloads(memory, memoryBefore);
