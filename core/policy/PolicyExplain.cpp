@@ -35,9 +35,9 @@ std::string whole(double value) {
   int64_t number = 0;
   if (std::isnan(value)) {
     number = 0;
-  } else if (value >= 9223372036854775807.0) {
+  } else if (value >= static_cast<double>(std::numeric_limits<int64_t>::max())) {
     number = std::numeric_limits<int64_t>::max();
-  } else if (value <= -9223372036854775808.0) {
+  } else if (value <= static_cast<double>(std::numeric_limits<int64_t>::min())) {
     number = std::numeric_limits<int64_t>::min();
   } else {
     number = static_cast<int64_t>(std::trunc(value));

@@ -1,7 +1,7 @@
 // The switch reading: how a page relates to the current work, and the never-interrupt list.
 
 #include <algorithm>
-#include <array>
+#include <string_view>
 
 #include "base/Text.h"
 #include "policy/Policy.h"
@@ -11,7 +11,7 @@ namespace {
 
 using Verdict = SwitchReading::Verdict;
 
-constexpr std::array<Verdict, 9> kAllVerdicts = {
+constexpr Verdict kAllVerdicts[] = {
     Verdict::sameTask,  Verdict::sharesWords,    Verdict::project,
     Verdict::otherWork, Verdict::unknownSite,    Verdict::newSite,
     Verdict::signIn,    Verdict::neverInterrupt, Verdict::distraction};
@@ -30,6 +30,8 @@ std::string lowercased(std::string_view text) {
   return lower;
 }
 
+constexpr std::string_view kWww = "www.";
+
 // An entry as the user typed it, in the form hosts are compared in: surrounding spaces and trailing
 // "/" gone, the host part lower-cased and without a leading "www.". The path keeps its case, as
 // addresses do.
@@ -38,7 +40,7 @@ std::string normalEntry(std::string_view entry) {
   while (!trimmed.empty() && trimmed.back() == '/') trimmed.pop_back();
   const size_t slash = trimmed.find('/');
   std::string host = lowercased(std::string_view(trimmed).substr(0, slash));
-  if (host.starts_with("www.")) host.erase(0, 4);
+  if (host.starts_with(kWww)) host.erase(0, kWww.size());
   if (slash == std::string::npos) return host;
   return host + trimmed.substr(slash);
 }

@@ -1,7 +1,6 @@
 #include "policy/PromptReason.h"
 
 #include <algorithm>
-#include <array>
 #include <iterator>
 #include <vector>
 
@@ -23,11 +22,11 @@ constexpr size_t kMinimumQuotedWords = 2;
 
 // What may dangle at either end of a cut title: blank, hyphen-minus, en dash, em dash, colon,
 // vertical bar, comma, ampersand, bullet, middle dot, slash, opening parenthesis, full-width colon.
-constexpr std::array<std::string_view, 13> kDangling = {
-    " ", "-", "\u2013", "\u2014", ":", "|", ",", "&", "\u2022", "\u00B7", "/", "(", "\uFF1A"};
+constexpr std::string_view kDangling[] = {" ", "-",      "\u2013", "\u2014", ":", "|",     ",",
+                                          "&", "\u2022", "\u00B7", "/",      "(", "\uFF1A"};
 
 bool isDangling(std::string_view character) {
-  return std::find(kDangling.begin(), kDangling.end(), character) != kDangling.end();
+  return std::find(std::begin(kDangling), std::end(kDangling), character) != std::end(kDangling);
 }
 
 // Line breaks are White_Space but not blanks; what is left is the space separators and the tab.
