@@ -37,7 +37,9 @@ Work play(const std::vector<Step>& steps, Work last = {}) {
                  work, at(step.time));
     }
     auto page = last.page();
-    if (step.expected) EXPECT_EQ(page ? page->item : "<none>", step.expected) << step.time;
+    if (step.expected) {
+      EXPECT_EQ(page ? page->item : "<none>", step.expected) << step.time;
+    }
   }
   return last;
 }
