@@ -142,10 +142,11 @@ double decode<double>(const Json& value, std::string_view path) {
 
 template <>
 float decode<float>(const Json& value, std::string_view path) {
+  // Doubles below this magnitude round to a finite float: the largest float's own shortest text
+  // reads back as a double just above it, and must still load.
+  constexpr double kFloatLimit = double(std::numeric_limits<float>::max()) + 0x1p103;
   const double number = decodeNumber(value, path);
-  if (std::fabs(number) > std::numeric_limits<float>::max()) {
-    throw decodingError(path, "number out of range");
-  }
+  if (!(std::fabs(number) < kFloatLimit)) throw decodingError(path, "number out of range");
   return static_cast<float>(number);
 }
 

@@ -14,7 +14,7 @@ using Flat = std::map<double, double>;
 
 TEST(JsonTest, DecodingIsStrictAboutKeysTypesAndRanges) {
   const Json object = json::parse(R"({"flag": true, "n": 128.0, "half": 128.5, "s": "x",
-      "neg": -1, "nil": null, "big": 1e300, "u32": 4294967295, "u33": 4294967296})");
+      "neg": -1, "nil": null, "big": 3.4028236e38, "u32": 4294967295, "u33": 4294967296})");
   EXPECT_TRUE(json::require<bool>(object, "flag"));
   EXPECT_EQ(json::require<int>(object, "n"), 128);
   EXPECT_EQ(json::require<uint32_t>(object, "u32"), 4294967295u);
@@ -75,6 +75,7 @@ TEST(JsonTest, ValuesAreWrittenInTheirSavedForms) {
            {0.7f, "0.7"}, {0.1f, "0.1"}, {1.0f, "1.0"}, {3.4028235e38f, "3.4028235e+38"}}) {
     EXPECT_EQ(json::dump(Json(json::shortest(value))), text);
     EXPECT_EQ(static_cast<float>(json::shortest(value)), value) << text;
+    EXPECT_EQ(json::decode<float>(json::parse(text), "f"), value) << text;
   }
   EXPECT_TRUE(std::isinf(json::shortest(std::numeric_limits<float>::infinity())));
   EXPECT_EQ(json::encode(Date::fromUnix(978307200.5)), Json(0.5));  // 2001-01-01 00:00:00.5 UTC
