@@ -94,6 +94,17 @@ BertEncoder& sharedEncoder(BertEncoder::Kernels kernels) {
   return *slot;
 }
 
+const char* kernelsName(BertEncoder::Kernels kernels) {
+  switch (kernels) {
+    case BertEncoder::Kernels::avx512:
+      return EncoderKernels::name(EncoderKernels::Isa::avx512);
+    case BertEncoder::Kernels::avx2:
+      return EncoderKernels::name(EncoderKernels::Isa::avx2);
+    default:
+      return EncoderKernels::name(EncoderKernels::Isa::portable);
+  }
+}
+
 void runText(benchmark::State& state, BertEncoder::Kernels kernels, int length) {
   BertEncoder& encoder = sharedEncoder(kernels);
   const int tokens = static_cast<int>(state.range(0));
@@ -105,7 +116,7 @@ void runText(benchmark::State& state, BertEncoder::Kernels kernels, int length) 
     std::vector<float> vector = encoder.run(ids, mask);
     benchmark::DoNotOptimize(vector.data());
   }
-  state.SetLabel(encoder.kernels() == BertEncoder::Kernels::avx2 ? "avx2" : "portable");
+  state.SetLabel(kernelsName(encoder.kernels()));
   state.counters["texts/s"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }

@@ -199,7 +199,15 @@ BertEncoder::~BertEncoder() = default;
 const BertEncoder::Config& BertEncoder::config() const { return model_->config; }
 
 BertEncoder::Kernels BertEncoder::kernels() const {
-  return model_->kernels.isa() == EncoderKernels::Isa::avx2 ? Kernels::avx2 : Kernels::portable;
+  switch (model_->kernels.isa()) {
+    case EncoderKernels::Isa::avx2:
+      return Kernels::avx2;
+    case EncoderKernels::Isa::avx512:
+      return Kernels::avx512;
+    case EncoderKernels::Isa::portable:
+      break;
+  }
+  return Kernels::portable;
 }
 
 BertEncoder BertEncoder::load(const std::filesystem::path& file, Kernels kernels) {
@@ -212,11 +220,11 @@ BertEncoder BertEncoder::load(const std::filesystem::path& file, Kernels kernels
   }
   validate(config);
 
-  EncoderKernels::Isa isa = EncoderKernels::Isa::portable;
-  if (kernels == Kernels::avx2 || (kernels == Kernels::best && EncoderKernels::avx2Available())) {
-    isa = EncoderKernels::Isa::avx2;
-  }
-  // The kernels refuse avx2 on a processor without it.
+  EncoderKernels::Isa isa = EncoderKernels::best();
+  if (kernels == Kernels::portable) isa = EncoderKernels::Isa::portable;
+  if (kernels == Kernels::avx2) isa = EncoderKernels::Isa::avx2;
+  if (kernels == Kernels::avx512) isa = EncoderKernels::Isa::avx512;
+  // The kernels refuse a build the processor lacks.
   auto model = std::make_unique<Model>(isa);
   model->config = config;
 

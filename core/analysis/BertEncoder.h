@@ -59,8 +59,9 @@ public:
     bool operator==(const Config&) const = default;
   };
 
-  // Which kernels compute: `best` picks AVX2/FMA when the processor has them, else `portable`.
-  enum class Kernels { best, portable, avx2 };
+  // Which kernels compute: `best` is EncoderKernels::best(), the fastest build the processor
+  // runs under the environment's cap; the others name a build, which the processor must have.
+  enum class Kernels { best, portable, avx2, avx512 };
 
   // Throws as described above.
   static BertEncoder load(const std::filesystem::path& file, Kernels kernels = Kernels::best);
@@ -73,7 +74,7 @@ public:
 
   const Config& config() const;
   int dimension() const { return config().hidden; }
-  // The kernels in use: portable or avx2.
+  // The kernels in use: portable, avx2 or avx512.
   Kernels kernels() const;
 
 private:

@@ -1,16 +1,21 @@
 // EncoderKernels: the matrix kernels under BertEncoder, chosen once per processor.
 //
-// Two builds of the same operations: `portable` on Eigen, which compiles for baseline x86-64 (SSE2
-// only, since committed build files cannot assume more), and `avx2`, hand-written AVX2/FMA
-// kernels over weights repacked into panels when they are loaded, compiled per function with a
-// target attribute and used only when the processor reports AVX2 and FMA. Eigen cannot be used for
-// the second: it picks its vector width from the compile flags of the whole translation unit, and
+// Three builds of the same operations: `portable` on Eigen, which compiles for baseline x86-64
+// (SSE2 only, since committed build files cannot assume more); `avx2`, hand-written AVX2/FMA
+// kernels; and `avx512`, the same with 512-bit vectors and twice the registers. The two x86 builds
+// repack weights into column panels when they are loaded, and are compiled per function with a
+// target attribute, used only when the processor reports the instructions. Eigen cannot be used
+// for them: it picks its vector width from the compile flags of the whole translation unit, and
 // compiling a unit for AVX2 would let the linker pick AVX2 copies of shared inline code for every
-// caller. The AVX2 build is what makes the encoder as fast as a mature runtime on one thread: on
-// SSE2, Eigen takes about three times as long (bench/EncoderBench.cpp measures both).
+// caller. bench/EncoderBench.cpp measures every build this processor can run.
 //
-// All matrices are row-major float32 with explicit row strides (in floats). Not thread-safe: the
-// kernels keep scratch space between calls, like the encoder that owns them.
+// The environment variable QB_ENCODER_KERNELS (portable, avx2 or avx512) caps what best() picks,
+// so that every build can be run and measured on one machine; a build above what the processor
+// has, or any other word, is ignored and logged.
+//
+// All matrices are row-major float32 with explicit row strides (in floats). A row of a product
+// never depends on the other rows computed with it. Not thread-safe: the kernels keep scratch
+// space between calls, like the encoder that owns them.
 //
 // Errors: asking for kernels this processor cannot run, or a layer whose sizes disagree, throws a
 // qb::Error in kErrorDomain with kInvalidInputCode.
@@ -25,7 +30,12 @@ namespace qb {
 
 class EncoderKernels {
 public:
-  enum class Isa { portable, avx2 };
+  enum class Isa { portable, avx2, avx512 };
+  // The name of each build, as the environment variable and benchmark labels write it.
+  static const char* name(Isa isa);
+
+  // The variable that caps best(), and the word for each build.
+  static constexpr const char* kCapVariable = "QB_ENCODER_KERNELS";
 
   // The domain of every error of the encoder, these kernels and BertEncoder above them.
   static constexpr const char* kErrorDomain = "qb.encoder";
@@ -33,10 +43,12 @@ public:
   // ids or a mask out of range.
   static constexpr long kInvalidInputCode = 1;
 
-  // True when this processor can run the avx2 kernels.
-  static bool avx2Available();
+  // True when this processor can run the build.
+  static bool available(Isa isa);
+  // The fastest build this processor runs, under the cap of kCapVariable when it is set.
+  static Isa best();
 
-  // Throws when isa is avx2 and avx2Available() is false.
+  // Throws when the processor cannot run the build.
   explicit EncoderKernels(Isa isa);
   Isa isa() const { return isa_; }
 
@@ -52,7 +64,7 @@ public:
     friend class EncoderKernels;
     int in_ = 0;
     int out_ = 0;
-    std::vector<float> storage_;  // portable: W as given; avx2: panels, 64-byte aligned at offset_
+    std::vector<float> storage_;  // portable: W as given; x86: panels, 64-byte aligned at offset_
     size_t offset_ = 0;
     std::vector<float> bias_;
   };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
@@ -33,7 +35,9 @@ void expectClose(const std::vector<float>& actual, const std::vector<double>& ex
 class EncoderKernelsTest : public ::testing::TestWithParam<Isa> {
 protected:
   void SetUp() override {
-    if (GetParam() == Isa::avx2 && !EncoderKernels::avx2Available()) GTEST_SKIP();
+    if (!EncoderKernels::available(GetParam())) {
+      GTEST_SKIP() << "this processor lacks the " << EncoderKernels::name(GetParam()) << " kernels";
+    }
   }
 };
 
@@ -128,10 +132,44 @@ TEST_P(EncoderKernelsTest, AttentionMatchesAPlainSoftmax) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Isas, EncoderKernelsTest, ::testing::Values(Isa::portable, Isa::avx2),
-                         [](const auto& test) {
-                           return test.param == Isa::avx2 ? "avx2" : "portable";
-                         });
+// Batches of texts rely on it: their rows share every product.
+TEST_P(EncoderKernelsTest, ARowOfAProductDoesNotDependOnTheRowsBesideIt) {
+  if (GetParam() == Isa::portable) GTEST_SKIP() << "Eigen picks its blocking by the row count";
+  EncoderKernels kernels(GetParam());
+  test::RandomInput random(5);
+  const int depth = 1100, columns = 70, rows = 29;  // several depth blocks and row blocks
+  const EncoderKernels::Linear layer = kernels.linear(
+      randomValues(size_t(columns) * depth, random), randomValues(columns, random), depth, columns);
+  const std::vector<float> x = randomValues(size_t(rows) * depth, random);
+  std::vector<float> together(size_t(rows) * columns), alone(columns);
+  kernels.apply(layer, x.data(), rows, depth, together.data(), columns, {nullptr, 0, true});
+  for (int r = 0; r < rows; ++r) {
+    kernels.apply(layer, x.data() + size_t(r) * depth, 1, depth, alone.data(), columns,
+                  {nullptr, 0, true});
+    ASSERT_TRUE(std::equal(alone.begin(), alone.end(), together.begin() + r * columns))
+        << "row " << r;
+  }
+}
+
+TEST(EncoderKernelsChoiceTest, TheEnvironmentCapsTheBestBuild) {
+  const char* const variable = EncoderKernels::kCapVariable;
+  ::unsetenv(variable);
+  const Isa fastest = EncoderKernels::best();
+  EXPECT_TRUE(EncoderKernels::available(fastest));
+  for (Isa cap : {Isa::portable, Isa::avx2, Isa::avx512}) {
+    SCOPED_TRACE(EncoderKernels::name(cap));
+    ::setenv(variable, EncoderKernels::name(cap), 1);
+    // A cap above what the processor has leaves the fastest it has.
+    EXPECT_EQ(EncoderKernels::best(), EncoderKernels::available(cap) ? cap : fastest);
+  }
+  ::setenv(variable, "sse9", 1);
+  EXPECT_EQ(EncoderKernels::best(), fastest);
+  ::unsetenv(variable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Isas, EncoderKernelsTest,
+                         ::testing::Values(Isa::portable, Isa::avx2, Isa::avx512),
+                         [](const auto& test) { return EncoderKernels::name(test.param); });
 
 }  // namespace
 }  // namespace qb

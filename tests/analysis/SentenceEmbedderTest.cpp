@@ -56,7 +56,12 @@ protected:
 class ReferenceTest : public SentenceEmbedderTest, public ::testing::WithParamInterface<Kernels> {};
 
 TEST_P(ReferenceTest, EncoderAndEmbedderGiveTheReferenceVectors) {
-  if (GetParam() == Kernels::avx2 && !EncoderKernels::avx2Available()) GTEST_SKIP();
+  if (GetParam() == Kernels::avx2 && !EncoderKernels::available(EncoderKernels::Isa::avx2)) {
+    GTEST_SKIP() << "this processor lacks AVX2";
+  }
+  if (GetParam() == Kernels::avx512 && !EncoderKernels::available(EncoderKernels::Isa::avx512)) {
+    GTEST_SKIP() << "this processor lacks AVX-512";
+  }
   BertEncoder encoder = BertEncoder::load(kTinyBert / "Embedder.safetensors", GetParam());
   ASSERT_EQ(encoder.kernels(), GetParam());
   EXPECT_EQ(encoder.config(), (BertEncoder::Config{2, 4, 32, 64, 64, 189, 1e-12}));
@@ -93,8 +98,12 @@ TEST_P(ReferenceTest, EncoderAndEmbedderGiveTheReferenceVectors) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kernels, ReferenceTest,
-                         ::testing::Values(Kernels::portable, Kernels::avx2), [](const auto& test) {
-                           return test.param == Kernels::avx2 ? "avx2" : "portable";
+                         ::testing::Values(Kernels::portable, Kernels::avx2, Kernels::avx512),
+                         [](const auto& test) {
+                           const Kernels k = test.param;
+                           return k == Kernels::avx512 ? "avx512"
+                                  : k == Kernels::avx2 ? "avx2"
+                                                       : "portable";
                          });
 
 TEST_F(SentenceEmbedderTest, RevisionTakesTheFirstSevenCharactersAndSaysWhenItIsUnknown) {
