@@ -230,59 +230,79 @@ BertEncoder BertEncoder::load(const std::filesystem::path& file, Kernels kernels
 
   const std::string prefix =
       tensors.contains("bert.embeddings.word_embeddings.weight") ? "bert." : "";
+  // Each tensor is read straight into the buffer it is kept in, the word embeddings above all:
+  // they are half the model.
   auto read = [&](const std::string& name, std::initializer_list<int64_t> shape) {
     return tensors.floats(prefix + name, shape);
   };
-  const int64_t hidden = config.hidden;
-  const int64_t inner = config.intermediate;
+  const int hidden = config.hidden;
+  const int inner = config.intermediate;
 
   model->wordEmbeddings = read("embeddings.word_embeddings.weight", {config.vocabSize, hidden});
   model->positionEmbeddings =
       read("embeddings.position_embeddings.weight", {config.maxPositions, hidden});
-  // The token-type table has as many rows as the model has types; only type 0 is used.
+  // The token-type table has as many rows as the model has types (two in BERT, a few kB); only
+  // type 0 is used, and only it is kept.
   const std::string typeName = prefix + "embeddings.token_type_embeddings.weight";
   auto typeTensor = tensors.tensors().find(typeName);
   if (typeTensor == tensors.tensors().end() || typeTensor->second.shape.size() != 2 ||
       typeTensor->second.shape[0] < 1) {
     throw Error::fileReadCorrupt("missing or misshapen tensor " + typeName);
   }
-  model->tokenType =
+  const std::vector<float> typeTable =
       read("embeddings.token_type_embeddings.weight", {typeTensor->second.shape[0], hidden});
-  model->tokenType.resize(static_cast<size_t>(hidden));
+  model->tokenType.assign(typeTable.begin(), typeTable.begin() + hidden);
   model->embeddingGamma = read("embeddings.LayerNorm.weight", {hidden});
   model->embeddingBeta = read("embeddings.LayerNorm.bias", {hidden});
 
-  const EncoderKernels& k = model->kernels;
-  for (int i = 0; i < config.layers; ++i) {
-    const std::string layer = "encoder.layer." + std::to_string(i) + ".";
-    const std::string self = layer + "attention.self.";
-    std::vector<float> qkvWeight, qkvBias;
-    for (const char* part : {"query", "key", "value"}) {
-      std::vector<float> w = read(self + part + ".weight", {hidden, hidden});
-      std::vector<float> b = read(self + part + ".bias", {hidden});
-      qkvWeight.insert(qkvWeight.end(), w.begin(), w.end());
-      qkvBias.insert(qkvBias.end(), b.begin(), b.end());
-    }
-    Model::Layer l{
-        k.linear(qkvWeight, qkvBias, config.hidden, 3 * config.hidden),
-        k.linear(read(layer + "attention.output.dense.weight", {hidden, hidden}),
-                 read(layer + "attention.output.dense.bias", {hidden}), config.hidden,
-                 config.hidden),
-        read(layer + "attention.output.LayerNorm.weight", {hidden}),
-        read(layer + "attention.output.LayerNorm.bias", {hidden}),
-        k.linear(read(layer + "intermediate.dense.weight", {inner, hidden}),
-                 read(layer + "intermediate.dense.bias", {inner}), config.hidden,
-                 config.intermediate),
-        k.linear(read(layer + "output.dense.weight", {hidden, inner}),
-                 read(layer + "output.dense.bias", {hidden}), config.intermediate, config.hidden),
-        read(layer + "output.LayerNorm.weight", {hidden}),
-        read(layer + "output.LayerNorm.bias", {hidden}),
+  {
+    // The kernels keep each linear layer in a layout of their own, so its weight and bias are read
+    // into these two buffers, one layer at a time, and packed from there: beyond the model, loading
+    // holds only the largest layer, [q | k | v] or the intermediate one.
+    const auto widest = static_cast<size_t>(std::max(3 * hidden, inner));
+    std::vector<float> weights(widest * static_cast<size_t>(hidden));
+    std::vector<float> biases(widest);
+    // The layer `name` of [out × in] weights into the buffers, after the first `row` rows.
+    auto readLinear = [&](const std::string& name, int in, int out, int row) {
+      const auto first = static_cast<size_t>(row), rows = static_cast<size_t>(out);
+      const auto width = static_cast<size_t>(in);
+      tensors.read(prefix + name + ".weight", {out, in},
+                   std::span(weights).subspan(first * width, rows * width));
+      tensors.read(prefix + name + ".bias", {out}, std::span(biases).subspan(first, rows));
     };
-    model->layers.push_back(std::move(l));
+    // The first `out` rows of the buffers, laid out for the kernels.
+    const EncoderKernels& k = model->kernels;
+    auto pack = [&](int in, int out) {
+      const auto rows = static_cast<size_t>(out);
+      return k.linear(std::span(weights).first(rows * static_cast<size_t>(in)),
+                      std::span(biases).first(rows), in, out);
+    };
+
+    model->layers.reserve(static_cast<size_t>(config.layers));
+    for (int i = 0; i < config.layers; ++i) {
+      const std::string layer = "encoder.layer." + std::to_string(i) + ".";
+      Model::Layer& l = model->layers.emplace_back();
+      // q, k and v side by side: one product computes all three.
+      readLinear(layer + "attention.self.query", hidden, hidden, 0);
+      readLinear(layer + "attention.self.key", hidden, hidden, hidden);
+      readLinear(layer + "attention.self.value", hidden, hidden, 2 * hidden);
+      l.qkv = pack(hidden, 3 * hidden);
+      readLinear(layer + "attention.output.dense", hidden, hidden, 0);
+      l.attentionOut = pack(hidden, hidden);
+      l.attentionGamma = read(layer + "attention.output.LayerNorm.weight", {hidden});
+      l.attentionBeta = read(layer + "attention.output.LayerNorm.bias", {hidden});
+      readLinear(layer + "intermediate.dense", hidden, inner, 0);
+      l.intermediate = pack(hidden, inner);
+      readLinear(layer + "output.dense", inner, hidden, 0);
+      l.output = pack(inner, hidden);
+      l.outputGamma = read(layer + "output.LayerNorm.weight", {hidden});
+      l.outputBeta = read(layer + "output.LayerNorm.bias", {hidden});
+    }
   }
 #if defined(__GLIBC__)
-  // Loading went through about twice the file's size in temporaries; without this, some 10% of
-  // the model's size stays resident in freed heap pages.
+  // The layer buffers are gone now. Where earlier frees have raised malloc's mmap threshold above
+  // their size, they came from the heap, and without this a layer's worth of freed pages would
+  // stay resident.
   malloc_trim(0);
 #endif
   return BertEncoder(std::move(model));

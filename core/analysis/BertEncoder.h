@@ -5,6 +5,8 @@
 // metadata carries none of its keys, from config.json beside the file (num_hidden_layers,
 // num_attention_heads, hidden_size, intermediate_size, max_position_embeddings, vocab_size,
 // layer_norm_eps). The configuration and every tensor's shape are checked against each other.
+// Each tensor is read from the file straight into the place it is kept, so loading needs memory
+// for the model and, beyond it, for one layer's weights at a time.
 //
 // run() takes "input_ids" and "attention_mask" (one entry per position, 0 or 1) and gives
 // "embedding": the mean of the last hidden states over the positions whose mask is 1, scaled to

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -15,11 +14,11 @@ namespace qb {
 namespace {
 
 static_assert(std::endian::native == std::endian::little,
-              "tensor bytes are little-endian and are copied as they are");
+              "tensor bytes are little-endian and are read as they are");
 
 constexpr size_t kLengthPrefixBytes = 8;
-// Larger files are refused before anything is allocated: a sentence encoder is a few hundred MB
-// at most, and a bogus size must not turn into a multi-gigabyte allocation.
+// Larger files are refused when opened: a sentence encoder is a few hundred MB at most, and since
+// every tensor is checked against the file's size, this bounds what a caller allocates for one.
 constexpr uint64_t kMaxFileBytes = 4ull << 30;
 // Names from the file go into error messages; a hostile name must not make the message huge.
 constexpr size_t kMaxNameInMessage = 80;
@@ -60,6 +59,16 @@ uint64_t unsignedValue(const Json& value, std::string_view what, std::string_vie
                                  " is not a non-negative integer");
   }
   return value.get<uint64_t>();
+}
+
+// Fills `out` from the file at `offset`. Coming up short means the file lost bytes since its size
+// was checked: content the header promised is gone, so it is reported as corrupt.
+void readExactly(const file::RandomAccessFile& file, uint64_t offset, std::span<std::byte> out,
+                 const std::string& what) {
+  if (file.readAt(offset, out) != out.size()) {
+    throw Error::fileReadCorrupt("the file ends within " + what +
+                                 ": it shrank after it was opened");
+  }
 }
 
 SafeTensors::Tensor parseTensor(const std::string& name, const Json& entry) {
@@ -123,18 +132,14 @@ size_t SafeTensors::dtypeSize(std::string_view dtype) {
 }
 
 SafeTensors SafeTensors::open(const std::filesystem::path& path) {
-  SafeTensors result;
-  // Read rather than mapped: a mapping of a file that another program truncates while we read it
-  // faults with SIGBUS, and the weights are copied into the encoder's own layout anyway, so the
-  // buffer lives only as long as loading does.
-  result.file_ = file::read(path, kMaxFileBytes);
-  const std::string& file = result.file_;
+  SafeTensors result(file::RandomAccessFile::open(path, kMaxFileBytes));
+  const file::RandomAccessFile& file = result.file_;
 
   if (file.size() < kLengthPrefixBytes) {
     throw Error::fileReadCorrupt("shorter than its header length");
   }
   uint64_t headerBytes = 0;
-  std::memcpy(&headerBytes, file.data(), kLengthPrefixBytes);
+  readExactly(file, 0, std::as_writable_bytes(std::span(&headerBytes, 1)), "its header length");
   if (headerBytes > kMaxHeaderBytes) {
     throw Error::fileReadCorrupt("header length " + std::to_string(headerBytes) +
                                  " exceeds the limit");
@@ -143,14 +148,15 @@ SafeTensors SafeTensors::open(const std::filesystem::path& path) {
     throw Error::fileReadCorrupt("header length " + std::to_string(headerBytes) +
                                  " runs past the end of the file");
   }
-  result.dataStart_ = kLengthPrefixBytes + static_cast<size_t>(headerBytes);
+  result.dataStart_ = kLengthPrefixBytes + headerBytes;
   const uint64_t dataBytes = file.size() - result.dataStart_;
 
+  std::string headerText(static_cast<size_t>(headerBytes), '\0');
+  readExactly(file, kLengthPrefixBytes, std::as_writable_bytes(std::span(headerText)),
+              "its header");
   Json header;
   try {
-    header = json::parse(
-        std::string_view(reinterpret_cast<const char*>(file.data()) + kLengthPrefixBytes,
-                         static_cast<size_t>(headerBytes)));
+    header = json::parse(headerText);
   } catch (const Error& e) {
     throw Error::fileReadCorrupt(std::string("header is not JSON: ") + e.what());
   }
@@ -194,13 +200,8 @@ SafeTensors SafeTensors::open(const std::filesystem::path& path) {
   return result;
 }
 
-std::span<const std::byte> SafeTensors::bytes(const Tensor& tensor) const {
-  return std::as_bytes(std::span<const char>(file_))
-      .subspan(dataStart_ + tensor.begin, tensor.end - tensor.begin);
-}
-
-std::vector<float> SafeTensors::floats(std::string_view name,
-                                       std::span<const int64_t> shape) const {
+const SafeTensors::Tensor& SafeTensors::f32(std::string_view name,
+                                            std::span<const int64_t> shape) const {
   auto it = tensors_.find(name);
   if (it == tensors_.end()) throw Error::fileReadCorrupt("missing tensor " + nameText(name));
   const Tensor& tensor = it->second;
@@ -211,9 +212,25 @@ std::vector<float> SafeTensors::floats(std::string_view name,
     throw Error::fileReadCorrupt("tensor " + nameText(name) + " has shape " +
                                  shapeText(tensor.shape) + ", expected " + shapeText(shape));
   }
-  std::span<const std::byte> source = bytes(tensor);
-  std::vector<float> values(source.size() / sizeof(float));
-  if (!values.empty()) std::memcpy(values.data(), source.data(), source.size());
+  return tensor;
+}
+
+void SafeTensors::read(std::string_view name, std::span<const int64_t> shape,
+                       std::span<float> out) const {
+  const Tensor& tensor = f32(name, shape);
+  if (out.size() != tensor.elementCount()) {
+    throw Error(kErrorDomain, kBufferSizeCode,
+                "A buffer of " + std::to_string(out.size()) + " floats for tensor " +
+                    nameText(name) + " of " + std::to_string(tensor.elementCount()));
+  }
+  readExactly(file_, dataStart_ + tensor.begin, std::as_writable_bytes(out),
+              "tensor " + nameText(name));
+}
+
+std::vector<float> SafeTensors::floats(std::string_view name,
+                                       std::span<const int64_t> shape) const {
+  std::vector<float> values(static_cast<size_t>(f32(name, shape).elementCount()));
+  read(name, shape, values);
   return values;
 }
 

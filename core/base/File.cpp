@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
+#include <utility>
 
 #include "base/Error.h"
 #include "base/Text.h"
@@ -28,49 +30,76 @@ Error failure(const std::filesystem::path& path, int error) {
   return failure(path, code, std::strerror(error));
 }
 
-class Descriptor {
-public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
-private:
-  int fd_;
-};
+Error tooLarge(const std::filesystem::path& path, uint64_t maxBytes) {
+  return failure(path, kReadFailedCode, "it is larger than " + std::to_string(maxBytes) + " bytes");
+}
 
 }  // namespace
 
-std::string read(const std::filesystem::path& path, uint64_t maxBytes) {
+RandomAccessFile::RandomAccessFile(int fd, std::filesystem::path path, uint64_t size)
+    : fd_(fd), path_(std::move(path)), size_(size) {}
+
+RandomAccessFile::RandomAccessFile(RandomAccessFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)), size_(other.size_) {}
+
+RandomAccessFile& RandomAccessFile::operator=(RandomAccessFile&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+    path_ = std::move(other.path_);
+    size_ = other.size_;
+  }
+  return *this;
+}
+
+RandomAccessFile::~RandomAccessFile() {
+  // Nothing was written, so close() has nothing to report that a reader could act on.
+  if (fd_ >= 0) ::close(fd_);
+}
+
+RandomAccessFile RandomAccessFile::open(const std::filesystem::path& path, uint64_t maxBytes) {
   // O_NONBLOCK keeps a FIFO at this path from blocking the open; it is refused just below.
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.get() < 0) throw failure(path, errno);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw failure(path, errno);
+  RandomAccessFile file(fd, path, 0);  // closes fd if a check below throws
   struct stat info {};
-  if (::fstat(file.get(), &info) != 0) throw failure(path, errno);
+  if (::fstat(fd, &info) != 0) throw failure(path, errno);
   if (S_ISDIR(info.st_mode)) throw failure(path, EISDIR);
   if (!S_ISREG(info.st_mode)) throw failure(path, kReadFailedCode, "not a regular file");
-  auto tooLarge = [&] {
-    return failure(path, kReadFailedCode,
-                   "it is larger than " + std::to_string(maxBytes) + " bytes");
-  };
-  if (static_cast<uint64_t>(info.st_size) > maxBytes) throw tooLarge();
+  if (static_cast<uint64_t>(info.st_size) > maxBytes) throw tooLarge(path, maxBytes);
+  file.size_ = static_cast<uint64_t>(info.st_size);
+  return file;
+}
 
-  // Read to the end rather than trusting the size: the file may change while we read it.
+size_t RandomAccessFile::readAt(uint64_t offset, std::span<std::byte> out) const {
+  // No file reaches past what off_t can address, and the cast below must not turn negative.
+  constexpr auto kMaxOffset = static_cast<uint64_t>(std::numeric_limits<off_t>::max());
+  if (offset > kMaxOffset - std::min<uint64_t>(out.size(), kMaxOffset)) return 0;
+  size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n =
+        ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw failure(path_, errno);
+    if (n == 0) break;  // the end of the file
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+std::string read(const std::filesystem::path& path, uint64_t maxBytes) {
+  const RandomAccessFile file = RandomAccessFile::open(path, maxBytes);
+  // Read to the end rather than trusting the size: the file may change while we read it. Room
+  // for one chunk past the size lets the last, empty read happen without copying the buffer.
   std::string bytes;
-  bytes.reserve(static_cast<size_t>(info.st_size));
+  bytes.reserve(static_cast<size_t>(file.size()) + kReadChunkBytes);
   for (;;) {
-    size_t done = bytes.size();
+    const size_t done = bytes.size();
     bytes.resize(done + kReadChunkBytes);
-    ssize_t n = ::read(file.get(), bytes.data() + done, kReadChunkBytes);
-    int error = errno;
-    bytes.resize(done + static_cast<size_t>(std::max<ssize_t>(n, 0)));
-    if (n < 0 && error == EINTR) continue;
-    if (n < 0) throw failure(path, error);
+    const size_t n = file.readAt(done, std::as_writable_bytes(std::span(bytes)).subspan(done));
+    bytes.resize(done + n);
     if (n == 0) break;
-    if (bytes.size() > maxBytes) throw tooLarge();
+    if (bytes.size() > maxBytes) throw tooLarge(path, maxBytes);
   }
   return bytes;
 }

@@ -1,4 +1,5 @@
-// Reading whole files: the model files, the vocabulary and the program's own JSON files.
+// Reading files: the model files, the vocabulary and the program's own JSON files, whole or, for
+// the model's weights, a piece at a time.
 //
 // Every failure is a qb::Error in the file domain whose message names the path, with one of the
 // codes below, in the same numbering as Error::kFileReadCorruptCode; callers tell failures apart
@@ -7,8 +8,10 @@
 
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 
 namespace qb::file {
@@ -25,5 +28,40 @@ std::string read(const std::filesystem::path& path, uint64_t maxBytes);
 
 // read(), and kInapplicableEncodingCode when the bytes are not valid UTF-8.
 std::string readText(const std::filesystem::path& path, uint64_t maxBytes);
+
+// A regular file held open for reads at any offset, for a reader that takes a large file a piece
+// at a time rather than holding it whole. The pieces are read (pread), never mapped: when another
+// program truncates a mapped file, touching the lost pages kills the process with SIGBUS, where a
+// read only comes up short, which the caller can report.
+//
+// Closed on destruction; move-only. Reads share no file position, so they may overlap on several
+// threads.
+class RandomAccessFile {
+public:
+  // Opens path with read()'s refusals: a file that is not regular, or larger than maxBytes.
+  static RandomAccessFile open(const std::filesystem::path& path, uint64_t maxBytes);
+
+  RandomAccessFile(RandomAccessFile&& other) noexcept;
+  RandomAccessFile& operator=(RandomAccessFile&& other) noexcept;
+  RandomAccessFile(const RandomAccessFile&) = delete;
+  RandomAccessFile& operator=(const RandomAccessFile&) = delete;
+  ~RandomAccessFile();
+
+  const std::filesystem::path& path() const { return path_; }
+  // The size when it was opened; the file may have changed since.
+  uint64_t size() const { return size_; }
+
+  // Fills `out` with the bytes at `offset` and answers how many it read: fewer than out.size()
+  // only where the file ends first, because it shrank since it was opened or the range lies past
+  // its end. An I/O error throws a read failure (kReadFailedCode).
+  size_t readAt(uint64_t offset, std::span<std::byte> out) const;
+
+private:
+  RandomAccessFile(int fd, std::filesystem::path path, uint64_t size);
+
+  int fd_;                      // -1 once moved from
+  std::filesystem::path path_;  // for the messages of read failures
+  uint64_t size_;
+};
 
 }  // namespace qb::file

@@ -98,7 +98,7 @@ TEST(BertEncoderLoadTest, RefusesArchitecturesThatDoNotFitTheWeights) {
       {with("num_hidden_layers", 0), "architecture size out of range"},
       {with("hidden_size", 2147483647), "architecture size out of range"},
       {with("num_attention_heads", 5), "hidden_size is not a multiple of the heads"},
-      {with("intermediate_size", 32), "has shape [64], expected [32]"},
+      {with("intermediate_size", 32), "has shape [64, 32], expected [32, 32]"},
       {with("layer_norm_eps", 0), "layer_norm_eps out of range"},
       {with("layer_norm_eps", "small"), "config.json: The data couldn't be read: layer_norm_eps"},
       {with("num_hidden_layers", "2"), "num_hidden_layers: expected an integer"},

@@ -104,6 +104,52 @@ TEST_F(SafeTensorsTest, RefusesDamagedFilesForTheirReason) {
   EXPECT_TRUE(edges.floats("e", {0, 7}).empty());
 }
 
+TEST_F(SafeTensorsTest, ReadsTheFileFloatsIntoTheCallersBufferAndRefusesAWrongOne) {
+  const std::vector<float> values{1.5f, -2.25f, 3e-38f, 7.0f, 1e30f, -0.125f};
+  // A header of odd length puts the data off every float boundary in the file.
+  std::string header = R"({"m": {"dtype": "F32", "shape": [2, 3], "data_offsets": [0, 24]}})";
+  while (header.size() % sizeof(float) != 1) header += ' ';
+  const SafeTensors file = open(
+      framed(header, std::string(reinterpret_cast<const char*>(values.data()), sizeof(float) * 6)));
+
+  std::vector<float> buffer(6, -1.0f);
+  file.read("m", {2, 3}, buffer);
+  EXPECT_EQ(buffer, values);
+  EXPECT_EQ(file.floats("m", {2, 3}), values);
+
+  std::vector<float> tooSmall(5, -1.0f), tooLarge(7, -1.0f);
+  EXPECT_THAT(
+      [&] {
+        file.read("m", {2, 3}, tooSmall);
+      },
+      test::ThrowsError(SafeTensors::kErrorDomain, SafeTensors::kBufferSizeCode,
+                        "buffer of 5 floats for tensor \"m\" of 6"));
+  EXPECT_THAT(
+      [&] {
+        file.read("m", {2, 3}, tooLarge);
+      },
+      test::ThrowsError(SafeTensors::kErrorDomain, SafeTensors::kBufferSizeCode));
+  EXPECT_THAT(
+      [&] {
+        file.read("m", {3, 2}, buffer);
+      },
+      ThrowsCorrupt("has shape [2, 3], expected [3, 2]"));
+  EXPECT_EQ(tooSmall, std::vector<float>(5, -1.0f)) << "written before the checks";
+}
+
+// Another program may truncate the file while the model loads: what is gone is reported, never
+// read as garbage or a crash, and what is still there reads.
+TEST_F(SafeTensorsTest, TensorsCutOffAfterOpenAreCorrupt) {
+  const SafeTensors file = open(twoTensors("[0, 8]", "[8, 16]", 16));
+  fs::resize_file(path_, fs::file_size(path_) - 1);
+  EXPECT_EQ(file.floats("a", {2}).size(), 2u);
+  EXPECT_THAT([&] { file.floats("b", {2}); },
+              ThrowsCorrupt("the file ends within tensor \"b\": it shrank after it was opened"));
+  fs::resize_file(path_, 0);
+  std::vector<float> buffer(2);
+  EXPECT_THAT([&] { file.read("a", {2}, buffer); }, ThrowsCorrupt("tensor \"a\": it shrank"));
+}
+
 // The real file with bytes of its header overwritten: each mutant loads and runs, or is refused.
 TEST_F(SafeTensorsTest, DamagedModelsAreRefusedOrLoadIntoAWorkingEncoder) {
   fs::copy_file(kTinyBert / "config.json", dir_ / "config.json");
