@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Times our encoder against ONNX Runtime on the same all-MiniLM-L6-v2-shaped model, one thread
-# each, and prints milliseconds per text and the ratio ours / ONNX Runtime side by side.
+# each, pinned to the same core, and prints milliseconds per text and the ratio ours / ONNX
+# Runtime side by side, for every build of our kernels this processor runs (avx512, avx2,
+# portable, each forced with QB_ENCODER_KERNELS).
 #
 #   bench/compare-encoder.sh [ROUNDS]
 #
-# Rounds alternate the two runtimes (default 3), so that load from other work on the machine
-# falls on both alike; each side's figure is the median over rounds, with the best repetition
-# beside it. Needs cmake and ninja, Debian's python3-torch (to export the weights to ONNX) and
+# Rounds alternate the runtimes (default 3): each round runs ONNX Runtime, then each of our
+# builds, so that load from other work on the machine falls on all alike; each figure is the
+# median over rounds, with the best repetition beside it. QB_BENCH_CORE picks the core (default 2). Needs cmake and ninja, Debian's python3-torch (to export the weights to ONNX) and
 # node with npm. ONNX Runtime comes from the onnxruntime-node package pinned in
 # bench/onnx/package.json, installed under the work folder with ONNXRUNTIME_NODE_INSTALL=skip,
 # which skips only the optional GPU downloads: the CPU provider ships inside the package. Not part
@@ -20,6 +22,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-3}
+core=${QB_BENCH_CORE:-2}
 work=${QB_ENCODER_BENCH_DIR:-${TMPDIR:-/tmp}/quillbrook-encoder-bench}
 build=${QB_BENCH_BUILD_DIR:-$work/build}
 python=${QB_TORCH_PYTHON:-/usr/bin/python3}
@@ -48,12 +51,28 @@ if ! cmp -s "$root/bench/onnx/package-lock.json" "$work/node/node_modules/.packa
   cp "$root/bench/onnx/package-lock.json" "$work/node/node_modules/.package-lock.json.installed"
 fi
 
+# The builds this processor runs, fastest first.
+flags=$(grep -m1 '^flags' /proc/cpuinfo)
+has() { for flag in "$@"; do [[ " $flags " == *" $flag "* ]] || return 1; done; }
+builds=()
+has avx512f avx512vl avx512bw avx512dq avx2 fma && builds+=(avx512)
+has avx2 fma && builds+=(avx2)
+builds+=(portable)
+
 for round in $(seq 1 "$rounds"); do
-  echo "== round $round of $rounds: ours"
-  "$bench" --benchmark_filter='Encoder/run/' --benchmark_repetitions=5 \
-    --benchmark_out="$work/ours-$round.json" --benchmark_out_format=json >/dev/null 2>"$work/bench.log"
   echo "== round $round of $rounds: ONNX Runtime"
-  node "$work/node/bench.mjs" "$work/model.onnx" "$work/inputs.json" "$work/ort-$round.json" >/dev/null
+  taskset -c "$core" node "$work/node/bench.mjs" "$work/model.onnx" "$work/inputs.json" \
+    "$work/ort-$round.json" >/dev/null
+  for build in "${builds[@]}"; do
+    echo "== round $round of $rounds: ours, $build"
+    QB_ENCODER_KERNELS=$build taskset -c "$core" "$bench" --benchmark_filter='Encoder/run/' \
+      --benchmark_repetitions=5 --benchmark_out="$work/ours-$build-$round.json" \
+      --benchmark_out_format=json >/dev/null 2>"$work/bench.log"
+  done
 done
 
-node "$work/node/report.mjs" "$work"
+processor=$(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+family=$(grep -m1 '^cpu family' /proc/cpuinfo | cut -d: -f2 | tr -d ' ')
+model=$(grep -m1 '^model[[:space:]]*:' /proc/cpuinfo | cut -d: -f2 | tr -d ' ')
+echo "processor: $processor (family $family, model $model), core $core"
+node "$work/node/report.mjs" "$work" "${builds[@]}"

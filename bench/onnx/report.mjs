@@ -1,10 +1,10 @@
 // Puts our encoder's and ONNX Runtime's timings side by side.
 //
-//   node report.mjs DIR
+//   node report.mjs DIR BUILD...
 //
-// DIR holds, for each round N, ours-N.json (Google Benchmark's JSON output of Encoder/run with
-// repetitions) and ort-N.json (bench.mjs's output), plus ours-load.json, ours.json (our vectors)
-// and inputs.json. Each side's figure per text length is the median over rounds of that round's
+// DIR holds, for each round N, ort-N.json (bench.mjs's output) and, for each of our kernel
+// builds, ours-BUILD-N.json (Google Benchmark's JSON output of Encoder/run with repetitions), plus
+// ours-load.json, ours.json (our vectors) and inputs.json. One table per build. Each side's figure per text length is the median over rounds of that round's
 // median repetition; "best" is the fastest repetition of all, the figure least disturbed by other
 // work on the machine. Ratios are ours / ONNX Runtime.
 
@@ -12,6 +12,7 @@ import { readFileSync, readdirSync } from 'node:fs';
 import { join } from 'node:path';
 
 const dir = process.argv[2];
+const builds = process.argv.slice(3);
 const read = (name) => JSON.parse(readFileSync(join(dir, name), 'utf8'));
 const median = (values) => {
   const sorted = [...values].sort((a, b) => a - b);
@@ -30,48 +31,54 @@ const inputs = read('inputs.json');
 const lengths = Object.keys(inputs).sort((a, b) => a - b);
 
 // side → length → per-round figures: median wall time, fastest wall time, median CPU time.
-const figures = { ours: {}, ort: {} };
-for (const side of Object.keys(figures)) {
-  for (const length of lengths) figures[side][length] = { wall: [], best: [], cpu: [] };
-}
+const emptyFigures = () => Object.fromEntries(lengths.map((length) => [length, { wall: [], best: [], cpu: [] }]));
+const ort = emptyFigures();
+const ours = Object.fromEntries(builds.map((build) => [build, emptyFigures()]));
 const add = (entry, wall, cpu) => {
   entry.wall.push(median(wall));
   entry.best.push(Math.min(...wall));
   entry.cpu.push(median(cpu));
 };
-let kernels = '', ortVersion = '';
+const labels = {};
+let ortVersion = '';
 const ortLoad = [], ortRss = [], vectors = {};
 for (const round of rounds) {
-  const mine = read(`ours-${round}.json`).benchmarks;
   const theirs = read(`ort-${round}.json`);
   ortVersion = theirs.version;
   ortLoad.push(theirs.loadMs);
   ortRss.push(theirs.rssMB);
   for (const length of lengths) {
-    const repetitions = mine.filter((b) => b.run_type === 'iteration' && b.name === `Encoder/run/tokens:${length}`);
-    kernels = repetitions[0].label ?? kernels;
-    add(figures.ours[length], repetitions.map(wallMs), repetitions.map(cpuMs));
-    add(figures.ort[length], theirs.texts[length].wallMs, theirs.texts[length].cpuMs);
+    add(ort[length], theirs.texts[length].wallMs, theirs.texts[length].cpuMs);
     vectors[length] = theirs.texts[length].embedding;
+  }
+  for (const build of builds) {
+    const mine = read(`ours-${build}-${round}.json`).benchmarks;
+    for (const length of lengths) {
+      const repetitions = mine.filter((b) => b.run_type === 'iteration' && b.name === `Encoder/run/tokens:${length}`);
+      labels[build] = repetitions[0].label ?? build;
+      add(ours[build][length], repetitions.map(wallMs), repetitions.map(cpuMs));
+    }
   }
 }
 
 const pad = (text, width) => String(text).padStart(width);
 const fixed = (value) => value.toFixed(2);
-console.log(`\nOne thread each, ${rounds.length} alternating round(s) of 5 repetitions. Ours: ${kernels} kernels; ` +
-            `ONNX Runtime ${ortVersion}, CPU provider.`);
+console.log(`\nOne thread each, ${rounds.length} alternating round(s) of 5 repetitions; ONNX Runtime ${ortVersion}, CPU provider.`);
 console.log("Milliseconds per text, wall clock: median of the rounds' medians, and the best repetition.");
-console.log('Ratios are ours / ONNX Runtime; "cpu" is the median ratio in CPU time.\n');
-console.log(`${pad('tokens', 6)} ${pad('ours', 7)} ${pad('(best)', 7)} ${pad('ORT', 7)} ${pad('(best)', 7)}` +
-            ` ${pad('ratio', 6)} ${pad('(best)', 7)} ${pad('cpu', 6)}   per-round ratios`);
-for (const length of lengths) {
-  const a = figures.ours[length], b = figures.ort[length];
-  const [wa, wb] = [median(a.wall), median(b.wall)];
-  const [ba, bb] = [Math.min(...a.best), Math.min(...b.best)];
-  const cpu = median(a.cpu) / median(b.cpu);
-  const perRound = a.wall.map((value, i) => fixed(value / b.wall[i])).join(' ');
-  console.log(`${pad(length, 6)} ${pad(fixed(wa), 7)} ${pad(fixed(ba), 7)} ${pad(fixed(wb), 7)} ${pad(fixed(bb), 7)}` +
-              ` ${pad(fixed(wa / wb), 6)} ${pad(fixed(ba / bb), 7)} ${pad(fixed(cpu), 6)}   ${perRound}`);
+console.log('Ratios are ours / ONNX Runtime; "cpu" is the median ratio in CPU time.');
+for (const build of builds) {
+  console.log(`\nOur ${labels[build]} kernels (QB_ENCODER_KERNELS=${build}):`);
+  console.log(`${pad('tokens', 6)} ${pad('ours', 7)} ${pad('(best)', 7)} ${pad('ORT', 7)} ${pad('(best)', 7)}` +
+              ` ${pad('ratio', 6)} ${pad('(best)', 7)} ${pad('cpu', 6)}   per-round ratios`);
+  for (const length of lengths) {
+    const a = ours[build][length], b = ort[length];
+    const [wa, wb] = [median(a.wall), median(b.wall)];
+    const [ba, bb] = [Math.min(...a.best), Math.min(...b.best)];
+    const cpu = median(a.cpu) / median(b.cpu);
+    const perRound = a.wall.map((value, i) => fixed(value / b.wall[i])).join(' ');
+    console.log(`${pad(length, 6)} ${pad(fixed(wa), 7)} ${pad(fixed(ba), 7)} ${pad(fixed(wb), 7)} ${pad(fixed(bb), 7)}` +
+                ` ${pad(fixed(wa / wb), 6)} ${pad(fixed(ba / bb), 7)} ${pad(fixed(cpu), 6)}   ${perRound}`);
+  }
 }
 
 const load = read('ours-load.json').benchmarks.find((b) => b.name.startsWith('Encoder/load'));
