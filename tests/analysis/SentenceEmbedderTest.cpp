@@ -22,6 +22,8 @@ using Inputs = std::pair<std::vector<int32_t>, std::vector<int32_t>>;  // ids, m
 // its float64 reference vectors, computed independently by tools/reference_vectors.py.
 const fs::path kTinyBert = fs::path(QB_TEST_DATA) / "tiny-bert";
 constexpr float kTolerance = 1e-5f;
+// Between a batch's vector and a run of the sequence alone: only the order of sums may differ.
+constexpr float kBatchTolerance = 1e-6f;
 
 auto ThrowsCorrupt(const std::string& reason) {
   return ThrowsError(Error::kFileDomain, Error::kFileReadCorruptCode, reason);
@@ -90,6 +92,34 @@ TEST_P(ReferenceTest, EncoderAndEmbedderGiveTheReferenceVectors) {
     EXPECT_EQ(runs_.back(), inputs);
   }
   EXPECT_GE(embedded, 6u);
+}
+
+TEST_P(ReferenceTest, ABatchGivesEachSequenceItsOwnVector) {
+  if (GetParam() == Kernels::avx2 && !EncoderKernels::avx2Available()) GTEST_SKIP();
+  BertEncoder encoder = BertEncoder::load(kTinyBert / "Embedder.safetensors", GetParam());
+  const Json reference = json::parse(test::readFile(kTinyBert / "reference.json"));
+  std::vector<Inputs> inputs;
+  for (const Json& c : reference.at("cases")) {
+    inputs.emplace_back(c.at("input_ids").get<std::vector<int32_t>>(),
+                        c.at("attention_mask").get<std::vector<int32_t>>());
+  }
+  // Every case twice, the second time in reverse, so that each sits at two offsets among rows of
+  // other lengths, holes in masks among them.
+  std::vector<BertEncoder::Sequence> batch;
+  std::vector<Vector> alone;
+  for (size_t i = 0; i < 2 * inputs.size(); ++i) {
+    const auto& [ids, mask] = inputs[i < inputs.size() ? i : 2 * inputs.size() - 1 - i];
+    batch.push_back({ids, mask});
+    alone.push_back(encoder.run(ids, mask));
+  }
+  const std::vector<Vector> together = encoder.runBatch(batch);
+  ASSERT_EQ(together.size(), batch.size());
+  for (size_t i = 0; i < batch.size(); ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(together[i].size(), alone[i].size());
+    for (size_t j = 0; j < alone[i].size(); ++j)
+      EXPECT_NEAR(together[i][j], alone[i][j], kBatchTolerance);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kernels, ReferenceTest,
