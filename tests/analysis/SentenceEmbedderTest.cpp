@@ -222,6 +222,64 @@ TEST_F(SentenceEmbedderTest, MemoIsClearedWholeAtAThousandEntries) {
   }
 }
 
+TEST_F(SentenceEmbedderTest, EmbedAllRunsEachKeyTheMemoLacksOnceWithItsOwnInputs) {
+  const std::vector<std::string> texts = {"weather map", "budget report",   "caf\u00E9 menu",
+                                          "weather map", "cafe\u0301 menu", "tax forms"};
+  SentenceEmbedder batched(folder_.path(), Kernels::best, record());
+  batched.embed("budget report");
+  const std::vector<Vector> vectors = batched.embedAll(texts);
+  const std::vector<Inputs> batchRuns(runs_.begin() + 1, runs_.end());
+
+  // The same texts one at a time, on an embedder that has seen the same before.
+  runs_.clear();
+  SentenceEmbedder alone(folder_.path(), Kernels::best, record());
+  alone.embed("budget report");
+  runs_.clear();
+  ASSERT_EQ(vectors.size(), texts.size());
+  for (size_t i = 0; i < texts.size(); ++i) {
+    SCOPED_TRACE(texts[i]);
+    const Vector expected = alone.embed(texts[i]);
+    ASSERT_EQ(vectors[i].size(), expected.size());
+    for (size_t j = 0; j < expected.size(); ++j) {
+      EXPECT_NEAR(vectors[i][j], expected[j], kBatchTolerance);
+    }
+  }
+  EXPECT_EQ(batchRuns, runs_);
+  EXPECT_EQ(batchRuns.size(), 3u);
+  EXPECT_EQ(vectors[3], vectors[0]);
+  EXPECT_EQ(vectors[4], vectors[2]);
+  EXPECT_TRUE(batched.embedAll({}).empty());
+}
+
+TEST_F(SentenceEmbedderTest, AFailedBatchLeavesTheMemoAsItWas) {
+  bool failing = true;
+  SentenceEmbedder embedder(folder_.path(), Kernels::best,
+                            [&](std::span<const int32_t> ids, std::span<const int32_t> mask) {
+                              record()(ids, mask);
+                              if (failing && runs_.size() == 3) throw std::runtime_error("broken");
+                            });
+  embedder.embed("budget report");
+  const std::vector<std::string> texts = {"weather map", "budget report", "tax forms"};
+  EXPECT_THROW(embedder.embedAll(texts), std::runtime_error);
+  failing = false;
+  runs_.clear();
+  embedder.embedAll(texts);
+  EXPECT_EQ(runs_.size(), 2u);  // both new texts again, the one held before not
+}
+
+TEST_F(SentenceEmbedderTest, EmbedAllStoresTheNewVectorsOneByOneUnderTheMemoRule) {
+  SentenceEmbedder embedder(folder_.path(), Kernels::best, record());
+  for (int text = 1; text <= 999; ++text) embedder.embed(std::to_string(text));
+  // The hit is taken before anything is stored; "a" fills the memo, so "b" empties it first.
+  embedder.embedAll({"a", "5", "b"});
+  EXPECT_EQ(runs_.size(), 1001u);
+  const std::pair<const char*, size_t> steps[] = {{"b", 1001}, {"a", 1002}, {"5", 1003}};
+  for (const auto& [text, total] : steps) {
+    embedder.embed(text);
+    EXPECT_EQ(runs_.size(), total) << text;
+  }
+}
+
 TEST_F(SentenceEmbedderTest, SimilaritiesAreDotProductsInOrder) {
   SentenceEmbedder embedder(folder_.path(), Kernels::best, record());
   EXPECT_TRUE(embedder.similarities("budget report", {}).empty());
