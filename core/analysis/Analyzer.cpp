@@ -77,9 +77,9 @@ Analyzer::Traced Analyzer::analyzeTraced(const Moment& moment,
                               isVague(moment) && (!moment.pageText || moment.pageText->empty());
   const bool mayCompare = !work.empty() && !neutralSite && !vagueUnrelated;
 
-  // Every text the observation may need, in one call: the encoder's cost on short texts is
-  // mostly streaming its weights, which one batch does once. When the answer turns out not to
-  // need the comparison, the other vectors are only remembered for the next observation.
+  // Every text the observation may need, in one call, so that the encoder streams its weights
+  // from memory once for all of them. When the answer turns out not to need the comparison, the
+  // other vectors are only remembered for the next observation.
   std::vector<std::string> texts{headText};
   if (mayCompare) {
     texts.reserve(kFirstWorkText + work.size());

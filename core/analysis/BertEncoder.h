@@ -15,8 +15,8 @@
 //
 // runBatch() gives the embeddings of several such sequences, each of its own length, in one pass:
 // the real tokens of all of them go through every linear layer together, so that the weights
-// stream from memory once per batch rather than once per sequence (on short texts that streaming,
-// not the arithmetic, takes most of a run), while each token attends only to its own sequence.
+// stream from memory once per batch rather than once per sequence, while each token attends only
+// to its own sequence.
 // Each vector is the one run() gives for that sequence alone, up to rounding: a kernel may order
 // the sums of a row differently when the product has more rows. run() is the batch of one.
 //
