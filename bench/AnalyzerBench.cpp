@@ -1,17 +1,45 @@
-// The whole analyzer on a text the embedder has already seen (a memo hit): what every repeated
-// observation of the same window costs. The model is the tiny test model (its width does not
-// matter once the vectors are remembered); the site table is the shipped one.
+// The whole analyzer on one observation.
 //
-//   quillbrook_bench --benchmark_filter=Analyzer
+// Analyzer/cached, Analyzer/cachedWith2000Answers: a text the embedder has already seen (a memo
+// hit), what every repeated observation of the same window costs. The model is the tiny test model
+// (its width does not matter once the vectors are remembered); the site table is the shipped one.
+//
+// Analyzer/newTitle: a title the embedder has not seen, end to end: tokenizer, one encoder batch
+// of the head's text and the switch text, head, shipped site table, similarities to an 8-title
+// work list that is remembered (as in the program, where it recurs). The model has
+// all-MiniLM-L6-v2's shape with random weights (BenchModel.h); the vocabulary is the real one, so
+// that titles cut into as many tokens as they do in the program. Titles are browser tabs and
+// editor windows of 40 to 90 characters, each with a number of its own, so that every iteration is
+// new to the memo. p50_ms and p95_ms are the median and the 95th percentile of the iterations;
+// texts_per_analysis counts the texts the encoder computed per analysis; the label names the
+// kernels. No personal store: Analyzer/cachedWith2000Answers times its shift.
+//
+// Analyzer/newTitleSeparateCalls: the same observations with each text in its own encoder run, as
+// the analyzer did before it embedded them together. Its texts_per_analysis is a little over 2:
+// when the memo empties itself to store the head's text, this way looks the work texts up after
+// that and computes them again.
+//
+// Environment: QB_BENCH_VOCAB, the path of the real vocab.txt (scripts/fetch-model --vocab-out
+// FILE builds it). Without it the two newTitle benchmarks are reported as skipped.
+//
+//   QB_BENCH_VOCAB=/tmp/vocab.txt quillbrook_bench --benchmark_filter=Analyzer
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
+#include <string>
+#include <vector>
 
+#include "BenchModel.h"
 #include "analysis/Analyzer.h"
 #include "analysis/SentenceEmbedder.h"
 
@@ -23,6 +51,24 @@ namespace fs = std::filesystem;
 constexpr size_t kFullMemory = 2000;
 
 const fs::path kSource = fs::path(QB_SOURCE_DIR);
+
+constexpr const char* kVocabularyVariable = "QB_BENCH_VOCAB";
+// The manifest's "L" that scripts/fetch-model writes; titles stay well under it.
+constexpr int kSequenceLength = 128;
+// Enough iterations for a steady 95th percentile, few enough that each benchmark takes seconds.
+constexpr int kNewTitleIterations = 300;
+constexpr double kMedian = 0.50;
+constexpr double kTail = 0.95;
+
+// The recent work the new titles are compared with.
+const std::vector<std::string> kWork = {"Scheduler rewrite design notes",
+                                        "quill/src/scheduler.cpp",
+                                        "CI failures on main",
+                                        "Release checklist 3.2",
+                                        "Timer wheel benchmarks",
+                                        "Code review: executor",
+                                        "Flaky test triage",
+                                        "Sprint planning"};
 
 std::shared_ptr<SentenceEmbedder> tinyEmbedder() {
   static const std::shared_ptr<SentenceEmbedder> embedder = [] {
@@ -62,17 +108,170 @@ void runCached(benchmark::State& state, size_t answers) {
   Moment moment(1, Date::fromReference(1e8), "Firefox", "firefox",
                 "Fix flaky scheduler test by acme · Pull Request #4521 - GitHub",
                 Url::parse("https://github.com/acme/quill/pull/4521"));
-  const std::vector<std::string> work = {"Scheduler rewrite design notes",
-                                         "quill/src/scheduler.cpp",
-                                         "CI failures on main",
-                                         "Release checklist 3.2",
-                                         "Timer wheel benchmarks",
-                                         "Code review: executor",
-                                         "Flaky test triage",
-                                         "Sprint planning"};
-  analyzer.analyzeTraced(moment, work);  // fills the memo
-  for (auto _ : state) benchmark::DoNotOptimize(analyzer.analyzeTraced(moment, work));
+  analyzer.analyzeTraced(moment, kWork);  // fills the memo
+  for (auto _ : state) benchmark::DoNotOptimize(analyzer.analyzeTraced(moment, kWork));
 }
+
+// The best kernels this processor runs, named, so that the output says which ran.
+BertEncoder::Kernels bestKernels() {
+  return EncoderKernels::avx2Available() ? BertEncoder::Kernels::avx2
+                                         : BertEncoder::Kernels::portable;
+}
+
+// The embedder of the real-shaped model and the real vocabulary, loaded once for both newTitle
+// benchmarks; `runs` counts the texts the encoder computes. Its folder is gone once it is loaded.
+struct RealShaped {
+  std::shared_ptr<SentenceEmbedder> embedder;
+  std::shared_ptr<int64_t> runs = std::make_shared<int64_t>(0);
+};
+
+RealShaped loadRealShaped(const fs::path& vocabulary) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("quillbrook-analyzer-bench-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  struct Remove {
+    fs::path path;
+    ~Remove() {
+      std::error_code ignored;
+      fs::remove_all(path, ignored);
+    }
+  } remove{folder};
+  bench::writeModel(folder / "Embedder.safetensors");
+  fs::copy_file(vocabulary, folder / "vocab.txt");
+  std::ofstream(folder / "manifest.json")
+      << R"({"L": )" << kSequenceLength << R"(, "revision": "benchmark"})";
+  RealShaped loaded;
+  loaded.embedder = std::make_shared<SentenceEmbedder>(
+      folder, bestKernels(), [runs = loaded.runs](auto, auto) { ++*runs; });
+  return loaded;
+}
+
+// What the analyzer did before it embedded an observation's texts together: each text its own
+// encoder run (Embedding's own embedAll()).
+struct OneTextAtATime : Embedding {
+  explicit OneTextAtATime(std::shared_ptr<Embedding> to) : inner(std::move(to)) {}
+  const std::string& revision() const override { return inner->revision(); }
+  Vector embed(const std::string& text) override { return inner->embed(text); }
+  std::shared_ptr<Embedding> inner;
+};
+
+// Observation `n`: a browser tab or an editor window, every one with a title of its own. Shared
+// by both newTitle benchmarks, so that neither meets a title the other has seen.
+Moment newTitle(int64_t n) {
+  static const char* const kSubjects[] = {
+      "Timer wheel with hierarchical buckets",
+      "Why does std::visit allocate here",
+      "Lock-free queue under contention",
+      "Quarterly budget review",
+      "Flaky scheduler test on arm64",
+      "Move the executor to a thread pool",
+      "Best pasta recipes for a weeknight",
+      "Rust borrow checker and async closures",
+      "How transformers pay attention",
+      "Migrating CI to containers",
+      "Live football highlights",
+      "Designing a retry policy for uploads",
+  };
+  static const char* const kFiles[] = {"timer_wheel", "scheduler",     "executor_test",
+                                       "policy_tick", "session_store", "title_words"};
+  const std::string subject = kSubjects[n % std::size(kSubjects)];
+  const std::string file = kFiles[n % std::size(kFiles)];
+  const std::string number = std::to_string(1000 + n);
+  auto tab = [&](const std::string& title, const std::string& address) {
+    return Moment(static_cast<uint64_t>(n), Date::fromReference(1e8), "Firefox", "firefox", title,
+                  Url::parse(address));
+  };
+  switch ((n / std::size(kSubjects)) % 8) {
+    case 0:
+      return tab(subject + " · Pull Request #" + number + " · acme/quill - GitHub",
+                 "https://github.com/acme/quill/pull/" + number);
+    case 1:
+      return tab("c++ - " + subject + " (case " + number + ") - Stack Overflow",
+                 "https://stackoverflow.com/questions/" + number);
+    case 2:
+      return tab(subject + ", part " + number + " - YouTube",
+                 "https://www.youtube.com/watch?v=q" + number);
+    case 3:
+      return tab(subject + " (draft " + number + ") - Google Docs",
+                 "https://docs.google.com/document/d/" + number + "/edit");
+    case 4:
+      return tab(subject + " (" + number + " points) | Hacker News",
+                 "https://news.ycombinator.com/item?id=" + number);
+    case 5:
+      return tab(subject + " : " + number + " comments - r/programming",
+                 "https://www.reddit.com/r/programming/comments/" + number);
+    case 6:
+      return Moment(static_cast<uint64_t>(n), Date::fromReference(1e8), "Code", "code",
+                    file + "_" + number + ".cpp - quill - Visual Studio Code");
+    default:
+      return tab(subject + " — notes " + number + " - Notion",
+                 "https://www.notion.so/acme/Notes-" + number);
+  }
+}
+
+// The value below which the fraction `q` of the sorted samples lies (nearest rank).
+double percentile(const std::vector<double>& sorted, double q) {
+  const auto rank = static_cast<size_t>(std::ceil(q * static_cast<double>(sorted.size())));
+  return sorted[std::min(sorted.size(), std::max<size_t>(rank, 1)) - 1];
+}
+
+void runNewTitle(benchmark::State& state, bool together) {
+  const char* vocabulary = std::getenv(kVocabularyVariable);
+  if (!vocabulary || !*vocabulary) {
+    state.SkipWithError(
+        "skipped: QB_BENCH_VOCAB is not set (scripts/fetch-model --vocab-out FILE builds it)");
+    return;
+  }
+  static RealShaped shared;
+  if (!shared.embedder) {
+    try {
+      shared = loadRealShaped(vocabulary);
+    } catch (const std::exception& e) {
+      state.SkipWithError((std::string("skipped: the model did not load: ") + e.what()).c_str());
+      return;
+    }
+  }
+  static int64_t nextTitle = 0;
+
+  std::mt19937 random(11);
+  std::normal_distribution<float> weight(0.0f, 0.1f);
+  std::vector<float> weights(shared.embedder->dimension() + ActivityHead::kSiteFeatureCount);
+  for (float& w : weights) w = weight(random);
+  std::shared_ptr<Embedding> embedder = shared.embedder;
+  if (!together) embedder = std::make_shared<OneTextAtATime>(shared.embedder);
+  const Analyzer analyzer{embedder,
+                          SiteKnowledge::load(kSource / "resources/Model/Knowledge/sites.tsv"),
+                          ActivityHead(weights, 0.0f), nullptr, AnalyzerConfig::production};
+  analyzer.analyzeTraced(newTitle(nextTitle++), kWork);  // the encoder's scratch, the work texts
+
+  std::vector<double> milliseconds;
+  milliseconds.reserve(kNewTitleIterations);
+  int64_t texts = 0;
+  for (auto _ : state) {
+    const Moment moment = newTitle(nextTitle++);
+    // Untimed: the work texts again, should the memo have just been emptied.
+    shared.embedder->embedAll(kWork);
+    const int64_t runsBefore = *shared.runs;
+    const auto start = std::chrono::steady_clock::now();
+    Analyzer::Traced traced = analyzer.analyzeTraced(moment, kWork);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    benchmark::DoNotOptimize(traced);
+    texts += *shared.runs - runsBefore;
+    state.SetIterationTime(elapsed.count());
+    milliseconds.push_back(elapsed.count() * 1e3);
+  }
+  std::sort(milliseconds.begin(), milliseconds.end());
+  if (!milliseconds.empty()) {
+    state.counters["p50_ms"] = percentile(milliseconds, kMedian);
+    state.counters["p95_ms"] = percentile(milliseconds, kTail);
+    state.counters["texts_per_analysis"] =
+        static_cast<double>(texts) / static_cast<double>(milliseconds.size());
+  }
+  state.SetLabel(bestKernels() == BertEncoder::Kernels::avx2 ? "avx2" : "portable");
+}
+
+void BM_AnalyzerNewTitle(benchmark::State& state) { runNewTitle(state, true); }
+void BM_AnalyzerNewTitleSeparateCalls(benchmark::State& state) { runNewTitle(state, false); }
 
 void BM_AnalyzerCached(benchmark::State& state) { runCached(state, 0); }
 void BM_AnalyzerCachedFullMemory(benchmark::State& state) { runCached(state, kFullMemory); }
@@ -81,6 +280,16 @@ BENCHMARK(BM_AnalyzerCached)->Name("Analyzer/cached")->Unit(benchmark::kMicrosec
 BENCHMARK(BM_AnalyzerCachedFullMemory)
     ->Name("Analyzer/cachedWith2000Answers")
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnalyzerNewTitle)
+    ->Name("Analyzer/newTitle")
+    ->Iterations(kNewTitleIterations)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnalyzerNewTitleSeparateCalls)
+    ->Name("Analyzer/newTitleSeparateCalls")
+    ->Iterations(kNewTitleIterations)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace qb

@@ -5,6 +5,7 @@
 
 #include "analysis/Redaction.h"
 #include "analysis/TitleWords.h"
+#include "base/Error.h"
 #include "base/NoDestructor.h"
 #include "base/Regex.h"
 #include "base/Text.h"
@@ -14,6 +15,11 @@ namespace {
 
 constexpr const char* kUnlistedTask = "not in the table";
 constexpr const char* kSimilarityTask = "similarity to recent work";
+
+// Where each text's vector is in the one embedding call.
+constexpr size_t kHeadText = 0;
+constexpr size_t kSwitchText = 1;
+constexpr size_t kFirstWorkText = 2;
 
 // Music that plays while the user works is not a detour.
 const Regex& musicTitle() {
@@ -64,9 +70,29 @@ Analyzer::Traced Analyzer::analyzeTraced(const Moment& moment,
 
   const std::optional<SiteKnowledge::Entry> entry = knowledge.lookup(moment);
   const std::string headText = ActivityHead::text(moment);
-  Duration started = clock->now();
+  // What rules out the comparison with recent work before the model runs. The model's answer may
+  // rule it out too (an abstention, music), but that is known only once the texts are embedded.
+  const bool neutralSite = entry && entry->lean == SiteKnowledge::Lean::neutral;
+  const bool vagueUnrelated = !work.empty() && !neutralSite && config.vagueTitleUnrelated &&
+                              isVague(moment) && (!moment.pageText || moment.pageText->empty());
+  const bool mayCompare = !work.empty() && !neutralSite && !vagueUnrelated;
 
-  const Vector vector = embedder->embed(headText);
+  // Every text the observation may need, in one call, so that the encoder streams its weights
+  // from memory once for all of them. When the answer turns out not to need the comparison, the
+  // other vectors are only remembered for the next observation.
+  std::vector<std::string> texts{headText};
+  if (mayCompare) {
+    texts.reserve(kFirstWorkText + work.size());
+    texts.push_back(switchText(moment));
+    texts.insert(texts.end(), work.begin(), work.end());
+  }
+  Duration started = clock->now();
+  const std::vector<Vector> vectors = embedder->embedAll(texts);
+  if (vectors.size() != texts.size()) {
+    throw Error::fileReadCorrupt("the embedder gave " + std::to_string(vectors.size()) +
+                                 " vectors for " + std::to_string(texts.size()) + " texts");
+  }
+  const Vector& vector = vectors[kHeadText];
   const float logit = head.logit(vector, entry);
   const float shift = personal ? personal->shift(vector, moment.time).get() : 0.0f;
   const float p = sigmoid(logit + shift);
@@ -77,12 +103,13 @@ Analyzer::Traced Analyzer::analyzeTraced(const Moment& moment,
   headPass.text = headText;
   headPass.task = entry ? std::string(rawValue(entry->lean)) + ": " + entry->what : kUnlistedTask;
   headPass.probabilities = {{"work", p}, {"general", general}};
+  // The head's latency covers the one embedding call, the comparison's texts included.
   headPass.latency = clock->now() - started;
   traced.passes.push_back(std::move(headPass));
 
   const float confidence = p <= 1.0f - p ? 1.0f - p : p;
   const float threshold = entry ? config.headAbstain : config.headAbstainUnlisted;
-  if (entry && entry->lean == SiteKnowledge::Lean::neutral) {
+  if (neutralSite) {
     analysis.activity = ActivityKind::neutral;
     analysis.activityScore = 1.0f;
   } else if (!(threshold <= confidence)) {  // a NaN confidence abstains too
@@ -106,26 +133,27 @@ Analyzer::Traced Analyzer::analyzeTraced(const Moment& moment,
       analysis.activity == ActivityKind::work || analysis.activity == ActivityKind::entertainment;
   if (work.empty() || !related) return traced;
 
-  if (config.vagueTitleUnrelated && isVague(moment) &&
-      (!moment.pageText || moment.pageText->empty())) {
+  if (vagueUnrelated) {
     analysis.similarity = 0.0f;
     return traced;
   }
 
-  const std::string text = switchText(moment);
+  // Here mayCompare held: the switch text and the work texts were embedded with the head's.
   started = clock->now();
-  const std::vector<float> values = embedder->similarities(text, work);
-  for (size_t i = 0; i < values.size() && i < work.size(); ++i) {
-    auto [it, inserted] = analysis.similarities.emplace(work[i], values[i]);
-    if (!inserted) it->second = std::max(it->second, values[i]);
-    if (!analysis.similarity || values[i] > *analysis.similarity) analysis.similarity = values[i];
+  const Vector& switched = vectors[kSwitchText];
+  for (size_t i = 0; i < work.size(); ++i) {
+    const float value = dot(switched, vectors[kFirstWorkText + i]);
+    auto [it, inserted] = analysis.similarities.emplace(work[i], value);
+    if (!inserted) it->second = std::max(it->second, value);
+    if (!analysis.similarity || value > *analysis.similarity) analysis.similarity = value;
   }
 
   AnalysisPass similarityPass;
   similarityPass.name = "similarity";
-  similarityPass.text = text;
+  similarityPass.text = texts[kSwitchText];
   similarityPass.task = kSimilarityTask;
   if (analysis.similarity) similarityPass.probabilities = {{"similarity", *analysis.similarity}};
+  // Only the dot products: the embedding is in the head's latency.
   similarityPass.latency = clock->now() - started;
   traced.passes.push_back(std::move(similarityPass));
   return traced;

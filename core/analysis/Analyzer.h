@@ -43,7 +43,11 @@ struct Analyzer {
     std::vector<AnalysisPass> passes;  // in the order they ran: "head", then "similarity"
   };
 
-  // Throws only what the embedder throws; an abstention is an answer, not a failure.
+  // Embeds every text the observation may need in one Embedding::embedAll() call: the head's
+  // text, then, unless the work list is empty or the site table or a vague title rules the
+  // comparison out, the switch text and the work texts. Throws what the embedder throws, and
+  // Error::fileReadCorrupt() when it gives other than one vector per text; an abstention is an
+  // answer, not a failure.
   Traced analyzeTraced(const Moment& moment, const std::vector<std::string>& work) const;
 
   // A title is vague when it adds no word to the name of the site or program it is shown in.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <optional>
 
 #if defined(__GLIBC__)
@@ -184,8 +185,13 @@ struct BertEncoder::Model {
   std::vector<float> embeddingGamma, embeddingBeta;
   std::vector<Layer> layers;
 
-  // Scratch of run(), kept between runs so that a run allocates nothing once warm.
-  std::vector<int> positions;
+  // Scratch of runBatch(), kept between runs so that a run allocates nothing once warm.
+  struct Token {
+    int32_t id;
+    int position;  // in its own sequence
+  };
+  std::vector<Token> rows;     // the real tokens of all sequences, one row each
+  std::vector<size_t> starts;  // each sequence's first row, then the number of rows
   std::vector<float> hidden, qkv, context, attention, intermediate;
 
   explicit Model(EncoderKernels::Isa isa) : kernels(isa) {}
@@ -310,54 +316,82 @@ BertEncoder BertEncoder::load(const std::filesystem::path& file, Kernels kernels
 
 std::vector<float> BertEncoder::run(std::span<const int32_t> inputIds,
                                     std::span<const int32_t> attentionMask) {
+  const Sequence sequence{inputIds, attentionMask};
+  return std::move(runBatch({&sequence, 1}).front());
+}
+
+std::vector<std::vector<float>> BertEncoder::runBatch(std::span<const Sequence> sequences) {
+  if (sequences.empty()) return {};
   Model& m = *model_;
   const Config& c = m.config;
-  if (inputIds.size() != attentionMask.size()) {
-    throw invalidInput("input_ids has " + std::to_string(inputIds.size()) +
-                       " entries, attention_mask " + std::to_string(attentionMask.size()));
-  }
-  if (inputIds.size() > static_cast<size_t>(c.maxPositions)) {
-    throw invalidInput(std::to_string(inputIds.size()) + " positions, the model takes at most " +
-                       std::to_string(c.maxPositions));
-  }
-  m.positions.clear();
-  for (size_t i = 0; i < inputIds.size(); ++i) {
-    if (inputIds[i] < 0 || inputIds[i] >= c.vocabSize) {
-      throw invalidInput("input_ids[" + std::to_string(i) + "] = " + std::to_string(inputIds[i]) +
-                         " is outside the vocabulary of " + std::to_string(c.vocabSize));
+  // With one sequence there is none to tell apart, and run()'s messages stay as they were.
+  auto refuse = [&](size_t s, const std::string& detail) {
+    return invalidInput((sequences.size() > 1 ? "sequence " + std::to_string(s) + ": " : "") +
+                        detail);
+  };
+  // Every sequence is checked before any is computed, so that a bad one costs nothing.
+  m.rows.clear();
+  m.starts.clear();
+  for (size_t s = 0; s < sequences.size(); ++s) {
+    const auto& [inputIds, attentionMask] = sequences[s];
+    if (inputIds.size() != attentionMask.size()) {
+      throw refuse(s, "input_ids has " + std::to_string(inputIds.size()) +
+                          " entries, attention_mask " + std::to_string(attentionMask.size()));
     }
-    if (attentionMask[i] != 0 && attentionMask[i] != 1) {
-      throw invalidInput("attention_mask[" + std::to_string(i) + "] is neither 0 nor 1");
+    if (inputIds.size() > static_cast<size_t>(c.maxPositions)) {
+      throw refuse(s, std::to_string(inputIds.size()) + " positions, the model takes at most " +
+                          std::to_string(c.maxPositions));
     }
-    if (attentionMask[i] == 1) m.positions.push_back(static_cast<int>(i));
+    m.starts.push_back(m.rows.size());
+    for (size_t i = 0; i < inputIds.size(); ++i) {
+      if (inputIds[i] < 0 || inputIds[i] >= c.vocabSize) {
+        throw refuse(s, "input_ids[" + std::to_string(i) + "] = " + std::to_string(inputIds[i]) +
+                            " is outside the vocabulary of " + std::to_string(c.vocabSize));
+      }
+      if (attentionMask[i] != 0 && attentionMask[i] != 1) {
+        throw refuse(s, "attention_mask[" + std::to_string(i) + "] is neither 0 nor 1");
+      }
+      if (attentionMask[i] == 1) m.rows.push_back({inputIds[i], static_cast<int>(i)});
+    }
+    if (m.rows.size() == m.starts.back()) throw refuse(s, "attention_mask selects no position");
   }
-  if (m.positions.empty()) throw invalidInput("attention_mask selects no position");
+  // The kernels count rows in int.
+  if (m.rows.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
+    throw invalidInput(std::to_string(m.rows.size()) + " tokens in one batch, more than an int");
+  }
+  m.starts.push_back(m.rows.size());
 
-  const int tokens = static_cast<int>(m.positions.size());
+  const int tokens = static_cast<int>(m.rows.size());
   const int hidden = c.hidden;
-  const size_t rows = static_cast<size_t>(tokens);
+  const size_t rows = m.rows.size();
   m.hidden.resize(rows * hidden);
   m.qkv.resize(rows * 3 * hidden);
   m.context.resize(rows * hidden);
   m.attention.resize(rows * hidden);
   m.intermediate.resize(rows * c.intermediate);
 
-  for (int t = 0; t < tokens; ++t) {
-    const int position = m.positions[t];
-    const float* word = m.wordEmbeddings.data() + static_cast<size_t>(inputIds[position]) * hidden;
+  for (size_t t = 0; t < rows; ++t) {
+    const auto [id, position] = m.rows[t];
+    const float* word = m.wordEmbeddings.data() + static_cast<size_t>(id) * hidden;
     const float* place = m.positionEmbeddings.data() + static_cast<size_t>(position) * hidden;
-    float* row = m.hidden.data() + static_cast<size_t>(t) * hidden;
+    float* row = m.hidden.data() + t * hidden;
     // In BERT's order: word and type first, then position.
     for (int j = 0; j < hidden; ++j) row[j] = (word[j] + m.tokenType[j]) + place[j];
   }
   const auto eps = static_cast<float>(c.layerNormEps);
   layerNorm(m.hidden.data(), tokens, hidden, m.embeddingGamma, m.embeddingBeta, eps);
 
+  // Every product takes all the batch's rows at once; only attention, which mixes rows, goes
+  // sequence by sequence over that sequence's own rows.
   EncoderKernels& k = m.kernels;
+  const int qkvStride = 3 * hidden;
   for (const Model::Layer& layer : m.layers) {
-    k.apply(layer.qkv, m.hidden.data(), tokens, hidden, m.qkv.data(), 3 * hidden, {});
-    k.attention(m.qkv.data(), tokens, 3 * hidden, c.heads, hidden / c.heads, m.context.data(),
-                hidden);
+    k.apply(layer.qkv, m.hidden.data(), tokens, hidden, m.qkv.data(), qkvStride, {});
+    for (size_t s = 0; s + 1 < m.starts.size(); ++s) {
+      const size_t start = m.starts[s];
+      k.attention(m.qkv.data() + start * qkvStride, static_cast<int>(m.starts[s + 1] - start),
+                  qkvStride, c.heads, hidden / c.heads, m.context.data() + start * hidden, hidden);
+    }
     k.apply(layer.attentionOut, m.context.data(), tokens, hidden, m.attention.data(), hidden,
             {m.hidden.data(), hidden, false});
     layerNorm(m.attention.data(), tokens, hidden, layer.attentionGamma, layer.attentionBeta, eps);
@@ -368,10 +402,16 @@ std::vector<float> BertEncoder::run(std::span<const int32_t> inputIds,
     layerNorm(m.hidden.data(), tokens, hidden, layer.outputGamma, layer.outputBeta, eps);
   }
 
-  Eigen::Map<const RowMatrix> states(m.hidden.data(), tokens, hidden);
-  Eigen::RowVectorXf mean = states.colwise().sum() / static_cast<float>(tokens);
-  mean /= std::max(mean.norm(), kNormFloor);
-  return std::vector<float>(mean.data(), mean.data() + hidden);
+  std::vector<std::vector<float>> vectors;
+  vectors.reserve(sequences.size());
+  for (size_t s = 0; s + 1 < m.starts.size(); ++s) {
+    const auto count = static_cast<Eigen::Index>(m.starts[s + 1] - m.starts[s]);
+    Eigen::Map<const RowMatrix> states(m.hidden.data() + m.starts[s] * hidden, count, hidden);
+    Eigen::RowVectorXf mean = states.colwise().sum() / static_cast<float>(count);
+    mean /= std::max(mean.norm(), kNormFloor);
+    vectors.emplace_back(mean.data(), mean.data() + hidden);
+  }
+  return vectors;
 }
 
 }  // namespace qb

@@ -15,16 +15,25 @@
 // them, so padding changes nothing and costs nothing. Any mask is accepted, not only a prefix of
 // ones. Token type is 0 throughout; GELU is the exact (erf) form.
 //
+// runBatch() gives the embeddings of several such sequences, each of its own length, in one pass:
+// the real tokens of all of them go through every linear layer together, so that the weights
+// stream from memory once per batch rather than once per sequence, while each token attends only
+// to its own sequence.
+// Each vector is the one run() gives for that sequence alone, up to rounding: a kernel may order
+// the sums of a row differently when the product has more rows. run() is the batch of one.
+//
 // Errors: load() throws what SafeTensors throws, Error::fileReadCorrupt() for a configuration or
 // tensor that does not fit, the read error of a missing config.json, and an Error in kErrorDomain
 // (kInvalidInputCode) when asked for kernels this processor cannot run. run() throws an Error in
 // kErrorDomain with kInvalidInputCode for bad input (lengths that differ or exceed the model's
 // positions, an id outside the vocabulary, a mask value other than 0 and 1, no position with
-// mask 1).
+// mask 1). runBatch() checks every sequence so before it computes anything, and its message names
+// the first bad sequence by its index ("sequence 2: ...") when the batch has more than one.
 //
 // Threads: a run computes on the calling thread only (kThreads). A BertEncoder is not reentrant:
-// run() reuses scratch buffers held by the encoder, so calls must not overlap; the embedder's
-// serial executor provides that. Moving an encoder to another thread between runs is fine.
+// a run (of one or of a batch) reuses scratch buffers held by the encoder, so calls must not
+// overlap; the embedder's serial executor provides that. Moving an encoder to another thread
+// between runs is fine.
 
 #pragma once
 
@@ -72,7 +81,15 @@ public:
   BertEncoder& operator=(BertEncoder&&) noexcept;
   ~BertEncoder();
 
+  // One sequence of a batch. The spans must stay valid for the call.
+  struct Sequence {
+    std::span<const int32_t> inputIds;
+    std::span<const int32_t> attentionMask;
+  };
+
   std::vector<float> run(std::span<const int32_t> inputIds, std::span<const int32_t> attentionMask);
+  // One vector per sequence, in order; an empty batch gives none.
+  std::vector<std::vector<float>> runBatch(std::span<const Sequence> sequences);
 
   const Config& config() const;
   int dimension() const { return config().hidden; }

@@ -11,6 +11,13 @@ float dot(std::span<const float> a, std::span<const float> b) {
   return sum;
 }
 
+std::vector<Vector> Embedding::embedAll(const std::vector<std::string>& texts) {
+  std::vector<Vector> vectors;
+  vectors.reserve(texts.size());
+  for (const std::string& text : texts) vectors.push_back(embed(text));
+  return vectors;
+}
+
 std::vector<float> Embedding::similarities(const std::string& text,
                                            const std::vector<std::string>& others) {
   Vector v = embed(text);

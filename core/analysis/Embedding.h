@@ -28,6 +28,11 @@ public:
   // The text's vector. Throws when the model fails.
   virtual Vector embed(const std::string& text) = 0;
 
+  // One vector per text, in order, each the one embed() gives for it. An embedder that can
+  // compute several texts at once for less than one at a time overrides this; here each text is
+  // an embed() in turn, and a failure ends the call with its error.
+  virtual std::vector<Vector> embedAll(const std::vector<std::string>& texts);
+
   // One similarity per other text, in order: the text is embedded first (even for an empty list),
   // then each other text in turn; a failure ends the call with its error.
   virtual std::vector<float> similarities(const std::string& text,

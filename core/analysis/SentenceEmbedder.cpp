@@ -112,34 +112,77 @@ SentenceEmbedder::SentenceEmbedder(Manifest manifest, const fs::path& directory,
 SentenceEmbedder::~SentenceEmbedder() = default;
 
 Vector SentenceEmbedder::embed(const std::string& text) {
-  if (executor_.isCurrent()) return embedOnExecutor(text);
-  // The caller waits, so the text outlives the task.
-  return executor_.submit([this, &text] { return embedOnExecutor(text); }).get();
+  return std::move(embedTexts({&text, 1}).front());
 }
 
-Vector SentenceEmbedder::embedOnExecutor(const std::string& text) {
-  std::string key = text::nfc(text);
-  if (auto found = memo_.find(key); found != memo_.end()) return found->second;
+std::vector<Vector> SentenceEmbedder::embedAll(const std::vector<std::string>& texts) {
+  return embedTexts(texts);
+}
 
-  const std::vector<int32_t> ids = tokenizer_.encode(text, length_);
-  // Both inputs at the fixed length: the ids then 0s (the number 0, not a token looked up), and
-  // 1s over the ids then 0s.
-  const auto length = static_cast<size_t>(length_);
-  const size_t count = std::min(ids.size(), length);
-  std::vector<int32_t> inputIds(length, 0);
-  std::vector<int32_t> attentionMask(length, 0);
-  std::copy_n(ids.begin(), count, inputIds.begin());
-  std::fill_n(attentionMask.begin(), count, 1);
-  if (observer_) observer_(inputIds, attentionMask);
+std::vector<Vector> SentenceEmbedder::embedTexts(std::span<const std::string> texts) {
+  if (executor_.isCurrent()) return embedOnExecutor(texts);
+  // The caller waits, so the texts outlive the task.
+  return executor_.submit([this, texts] { return embedOnExecutor(texts); }).get();
+}
 
-  Vector vector = encoder_.run(inputIds, attentionMask);
-  if (vector.size() != dimension_) {
-    throw Error::fileReadCorrupt("the encoder gave " + std::to_string(vector.size()) +
-                                 " values instead of " + std::to_string(dimension_));
+std::vector<Vector> SentenceEmbedder::embedOnExecutor(std::span<const std::string> texts) {
+  std::vector<Vector> vectors(texts.size());
+  // The keys the memo lacks, each with the first text that has it, which is the one tokenized;
+  // and for each text that waits on the model, the key it takes its vector from.
+  std::vector<std::string> keys;
+  std::vector<size_t> sources;
+  std::unordered_map<std::string, size_t> pending;  // key, its index in keys
+  std::vector<std::pair<size_t, size_t>> waiting;   // text, key
+  for (size_t i = 0; i < texts.size(); ++i) {
+    std::string key = text::nfc(texts[i]);
+    if (auto found = memo_.find(key); found != memo_.end()) {
+      vectors[i] = found->second;
+      continue;
+    }
+    auto [slot, added] = pending.try_emplace(key, keys.size());
+    if (added) {
+      keys.push_back(std::move(key));
+      sources.push_back(i);
+    }
+    waiting.emplace_back(i, slot->second);
   }
-  if (memo_.size() >= kMemoCapacity) memo_.clear();
-  memo_.emplace(std::move(key), vector);
-  return vector;
+  if (keys.empty()) return vectors;
+
+  // Both inputs of each text at the fixed length: the ids then 0s (the number 0, not a token
+  // looked up), and 1s over the ids then 0s.
+  const auto length = static_cast<size_t>(length_);
+  std::vector<int32_t> inputs(2 * length * keys.size(), 0);
+  std::vector<BertEncoder::Sequence> batch;
+  batch.reserve(keys.size());
+  for (size_t k = 0; k < keys.size(); ++k) {
+    const std::vector<int32_t> ids = tokenizer_.encode(texts[sources[k]], length_);
+    const std::span<int32_t> inputIds(inputs.data() + 2 * length * k, length);
+    const std::span<int32_t> attentionMask(inputIds.data() + length, length);
+    const size_t count = std::min(ids.size(), length);
+    std::copy_n(ids.begin(), count, inputIds.begin());
+    std::fill_n(attentionMask.begin(), count, 1);
+    if (observer_) observer_(inputIds, attentionMask);
+    batch.push_back({inputIds, attentionMask});
+  }
+
+  std::vector<Vector> computed = encoder_.runBatch(batch);
+  // Checked whole before the memo takes any, so that a failure leaves it as it was.
+  if (computed.size() != keys.size()) {
+    throw Error::fileReadCorrupt("the encoder gave " + std::to_string(computed.size()) +
+                                 " vectors for " + std::to_string(keys.size()) + " texts");
+  }
+  for (const Vector& vector : computed) {
+    if (vector.size() != dimension_) {
+      throw Error::fileReadCorrupt("the encoder gave " + std::to_string(vector.size()) +
+                                   " values instead of " + std::to_string(dimension_));
+    }
+  }
+  for (const auto& [text, key] : waiting) vectors[text] = computed[key];
+  for (size_t k = 0; k < keys.size(); ++k) {
+    if (memo_.size() >= kMemoCapacity) memo_.clear();
+    memo_.emplace(std::move(keys[k]), std::move(computed[k]));
+  }
+  return vectors;
 }
 
 }  // namespace qb

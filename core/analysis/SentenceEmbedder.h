@@ -19,15 +19,22 @@
 // A manifest whose "revision" is there but not a string loads with the revision "unknown", and
 // the log says so.
 //
-// Threads: embed() runs on the embedder's own SerialExecutor, one text at a time, and blocks the
-// caller until it is done: call it off the main thread. Called from the executor's own thread
-// (an operation of the embedder calling another) it runs directly. revision() is a constant,
-// readable from anywhere without waiting. Destroying the embedder runs what is queued first.
+// Threads: embed() and embedAll() run on the embedder's own SerialExecutor, one call at a time,
+// and block the caller until they are done: call them off the main thread. Called from the
+// executor's own thread (an operation of the embedder calling another) they run directly.
+// revision() is a constant, readable from anywhere without waiting. Destroying the embedder runs
+// what is queued first.
 //
 // similarities() is Embedding's: the text, then each other text in turn, each an embed().
 //
 // Memo: vectors already computed, keyed by the NFC form of the text (so canonically equivalent
 // texts share an entry); at kMemoCapacity entries the next new text empties it whole first.
+//
+// embedAll() takes the vectors the memo holds, and runs the other texts, one per key, through the
+// encoder in one batch, which streams the model's weights from memory once instead of once per
+// text (bench/AnalyzerBench.cpp measures the gain on a new title). The new vectors then enter the
+// memo one by one in the order of the texts, under the rule above. A failed batch leaves the memo
+// as it was.
 
 #pragma once
 
@@ -60,10 +67,11 @@ public:
 
   static constexpr size_t kMemoCapacity = 1000;
 
-  // Test seam: when set, called on the executor before each model run with the two inputs exactly
-  // as the encoder gets them (each of the manifest's length: ids then 0s, 1s then 0s). A memo hit
-  // runs nothing and calls nothing. An exception from it ends that embed() as a failed run would.
-  // Tests count runs and check the inputs with it; the program passes none.
+  // Test seam: when set, called on the executor once for each text that goes through the model,
+  // before the model runs, with that text's two inputs exactly as the encoder gets them (each of
+  // the manifest's length: ids then 0s, 1s then 0s). A memo hit runs nothing and calls nothing.
+  // An exception from it ends that embed() or embedAll() as a failed run would. Tests count runs
+  // and check the inputs with it; the program passes none.
   using RunObserver = std::function<void(std::span<const int32_t> inputIds,
                                          std::span<const int32_t> attentionMask)>;
 
@@ -84,6 +92,9 @@ public:
   // The text's vector (the model's output as it stands: mean-pooled, unit length). Throws the
   // encoder's errors; a failed run leaves the memo unchanged.
   Vector embed(const std::string& text) override;
+  // The texts' vectors in order, as embed() would give each (see above for how they are computed).
+  // Throws what embed() throws; a failure leaves the memo unchanged.
+  std::vector<Vector> embedAll(const std::vector<std::string>& texts) override;
 
   // The manifest's sequence length, and the length of the vectors; constants, readable anywhere.
   int64_t length() const { return length_; }
@@ -99,7 +110,8 @@ private:
   SentenceEmbedder(Manifest manifest, const std::filesystem::path& directory,
                    BertEncoder::Kernels kernels, RunObserver observer);
 
-  Vector embedOnExecutor(const std::string& text);
+  std::vector<Vector> embedTexts(std::span<const std::string> texts);
+  std::vector<Vector> embedOnExecutor(std::span<const std::string> texts);
 
   // Initialised in this order, which is the order of loading: manifest, vocabulary, model.
   std::string revision_;

@@ -4,10 +4,13 @@
 #include <map>
 
 #include "analysis/Analyzer.h"
+#include "analysis/SentenceEmbedder.h"
+#include "support/TestSupport.h"
 
 namespace qb {
 namespace {
 
+namespace fs = std::filesystem;
 using Kind = ActivityKind;
 
 // A text's vector is (x, 0, 0) with x chosen per text: the head below reads it as logit x, and
@@ -16,11 +19,13 @@ struct FakeEmbedder : Embedding {
   const std::string& revision() const override { return name; }
   Vector embed(const std::string& text) override {
     ++embedded;
+    asked.push_back(text);
     return {x[text], 0.0f, 0.0f};
   }
   std::string name = "tiny@abc1234";
   std::map<std::string, float> x;
   int embedded = 0;
+  std::vector<std::string> asked;
 };
 
 class AnalyzerTest : public ::testing::Test {
@@ -110,6 +115,102 @@ TEST_F(AnalyzerTest, RelationToRecentWork) {
   EXPECT_EQ(traced.passes.size(), 1u);
   vague.pageText = "Repositories you contributed to";
   EXPECT_EQ(analyzer.analyzeTraced(vague, {"compiler design"}).passes.size(), 2u);
+}
+
+TEST_F(AnalyzerTest, TheComparisonsTextsAreEmbeddedUnlessRuledOutBeforeTheModel) {
+  const std::vector<std::string> work = {"compiler design", "tax forms"};
+  const std::vector<std::string> all = {"Parser generators. github.com acme", "Parser generators",
+                                        "compiler design", "tax forms"};
+  Moment vague = page("GitHub", "https://github.com/", 4);
+  Moment vagueWithText = vague;
+  vagueWithText.pageText = "Repositories";
+  const struct {
+    Moment moment;
+    std::vector<std::string> work;
+    std::vector<std::string> asked;
+  } cases[] = {
+      {page("Parser generators", "https://github.com/acme", 4), work, all},
+      {page("Parser generators", "https://github.com/acme", 4), {}, {all[0]}},
+      // An abstention is known only from the model: its other vectors were computed anyway.
+      {page("Parser generators", "https://code.example/acme", 0),
+       work,
+       {"Parser generators. code.example acme", "Parser generators", work[0], work[1]}},
+      {page("Rain today", "https://weather.example/", 4), work, {"Rain today. weather.example"}},
+      {vague, work, {"GitHub. github.com"}},
+      {vagueWithText, work, {"GitHub. github.com", "GitHub. Repositories", work[0], work[1]}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.asked.front());
+    embedder->asked.clear();
+    analyzer.analyzeTraced(c.moment, c.work);
+    EXPECT_EQ(embedder->asked, c.asked);
+  }
+}
+
+// Forwards to an embedder and counts the calls; `batching` false hands embedAll() to Embedding's
+// own one text at a time.
+struct CountingEmbedder : Embedding {
+  CountingEmbedder(std::shared_ptr<Embedding> to, bool inBatches)
+      : inner(std::move(to)), batching(inBatches) {}
+  const std::string& revision() const override { return inner->revision(); }
+  Vector embed(const std::string& text) override {
+    ++embedded;
+    return inner->embed(text);
+  }
+  std::vector<Vector> embedAll(const std::vector<std::string>& texts) override {
+    ++batches;
+    return batching ? inner->embedAll(texts) : Embedding::embedAll(texts);
+  }
+  std::shared_ptr<Embedding> inner;
+  bool batching;
+  int embedded = 0, batches = 0;
+};
+
+TEST(AnalyzerBatchTest, ANewTitleRunsTheEncoderOnceAndAnswersAsOneTextAtATime) {
+  const fs::path tinyBert = fs::path(QB_TEST_DATA) / "tiny-bert";
+  test::TempDir folder;
+  for (const char* name : {"vocab.txt", "Embedder.safetensors", "config.json"}) {
+    fs::copy_file(tinyBert / name, folder / name);
+  }
+  test::writeFile(folder / "manifest.json", R"({"L": 32})");
+  int runs = 0;
+  auto batched = std::make_shared<CountingEmbedder>(
+      std::make_shared<SentenceEmbedder>(folder.path(), BertEncoder::Kernels::best,
+                                         [&](auto, auto) { ++runs; }),
+      true);
+  auto single =
+      std::make_shared<CountingEmbedder>(std::make_shared<SentenceEmbedder>(folder.path()), false);
+  // Small weights under a large bias: a confident work answer, so that the comparison runs.
+  std::vector<float> weights(32 + ActivityHead::kSiteFeatureCount);
+  for (size_t i = 0; i < weights.size(); ++i) weights[i] = i % 3 == 0 ? 0.1f : -0.05f;
+  Analyzer analyzer{batched, SiteKnowledge::parse("code.example\twork\t0.9\tcode hosting\n"),
+                    ActivityHead(weights, 3.0f), nullptr, AnalyzerConfig::production};
+  Analyzer oneAtATime = analyzer;
+  oneAtATime.embedder = single;
+  const Moment moment(1, Date(), "Firefox", "firefox",
+                      "Fix parser bug - Pull Request #12 | code.example",
+                      Url::parse("https://code.example/acme/pull/12"));
+  const std::vector<std::string> work = {"parser bug triage", "weekly budget report",
+                                         "parser bug triage"};
+
+  Analyzer::Traced traced = analyzer.analyzeTraced(moment, work);
+  EXPECT_EQ(std::pair(batched->batches, batched->embedded), std::pair(1, 0));
+  EXPECT_EQ(runs, 4);  // the head's text, the switch text and two distinct work texts
+  Analyzer::Traced expected = oneAtATime.analyzeTraced(moment, work);
+  for (auto* passes : {&traced.passes, &expected.passes}) {
+    for (AnalysisPass& pass : *passes) pass.latency = 0;
+  }
+  EXPECT_EQ(traced.analysis.activity, Kind::work);
+  ASSERT_EQ(traced.passes.size(), 2u);
+  EXPECT_EQ(traced.analysis, expected.analysis);
+  EXPECT_EQ(traced.passes, expected.passes);
+  const std::vector<float> values = single->similarities(Analyzer::switchText(moment), work);
+  EXPECT_EQ(traced.analysis.similarities,
+            (std::map<std::string, float>{{work[0], values[0]}, {work[1], values[1]}}));
+
+  // The same window again: everything is remembered.
+  analyzer.analyzeTraced(moment, work);
+  EXPECT_EQ(runs, 4);
 }
 
 TEST_F(AnalyzerTest, PersonalShiftMovesOnlyThePersonalProbability) {

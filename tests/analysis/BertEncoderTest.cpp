@@ -69,6 +69,25 @@ TEST(BertEncoderTest, RefusesBadInputAndStaysUsable) {
   EXPECT_EQ(encoder.run(kIds, kOnes), expected);
 }
 
+TEST(BertEncoderTest, ABatchNamesItsFirstBadSequence) {
+  BertEncoder encoder = BertEncoder::load(kModel);
+  const std::vector<int32_t> outside{2, 40, 189, 3}, threeOnes{1, 1, 1};
+  const struct {
+    std::vector<BertEncoder::Sequence> batch;
+    const char* reason;
+  } cases[] = {
+      {{{kIds, kOnes}, {outside, kOnes}}, "sequence 1: input_ids[2] = 189 is outside"},
+      {{{kIds, threeOnes}, {outside, kOnes}}, "sequence 0: input_ids has 4 entries"},
+      {{{kIds, kOnes}, {kIds, kOnes}, {kIds, {}}}, "sequence 2: input_ids has 4 entries"},
+      {{{kIds, kOnes}, {{}, {}}}, "sequence 1: attention_mask selects no position"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_THAT([&] { encoder.runBatch(c.batch); },
+                ThrowsError(BertEncoder::kErrorDomain, BertEncoder::kInvalidInputCode, c.reason));
+  }
+  EXPECT_TRUE(encoder.runBatch({}).empty());
+}
+
 TEST(BertEncoderLoadTest, TakesTheArchitectureFromMetadataAndNamesWithTheBertPrefix) {
   test::TempDir dir;  // and no config.json in it
   writeEdited(dir / "Embedder.safetensors", [](Json& header, std::string&) {

@@ -22,6 +22,8 @@ using Inputs = std::pair<std::vector<int32_t>, std::vector<int32_t>>;  // ids, m
 // its float64 reference vectors, computed independently by tools/reference_vectors.py.
 const fs::path kTinyBert = fs::path(QB_TEST_DATA) / "tiny-bert";
 constexpr float kTolerance = 1e-5f;
+// Between a batch's vector and a run of the sequence alone: only the order of sums may differ.
+constexpr float kBatchTolerance = 1e-6f;
 
 auto ThrowsCorrupt(const std::string& reason) {
   return ThrowsError(Error::kFileDomain, Error::kFileReadCorruptCode, reason);
@@ -95,6 +97,36 @@ TEST_P(ReferenceTest, EncoderAndEmbedderGiveTheReferenceVectors) {
     EXPECT_EQ(runs_.back(), inputs);
   }
   EXPECT_GE(embedded, 6u);
+}
+
+TEST_P(ReferenceTest, ABatchGivesEachSequenceItsOwnVector) {
+  if (GetParam() == Kernels::avx2 && !EncoderKernels::avx2Available()) GTEST_SKIP();
+  BertEncoder encoder = BertEncoder::load(kTinyBert / "Embedder.safetensors", GetParam());
+  const Json reference = json::parse(test::readFile(kTinyBert / "reference.json"));
+  std::vector<Inputs> inputs;
+  for (const Json& c : reference.at("cases")) {
+    inputs.emplace_back(c.at("input_ids").get<std::vector<int32_t>>(),
+                        c.at("attention_mask").get<std::vector<int32_t>>());
+  }
+  // One real token: alone, the portable kernels take a matrix-vector path that sums differently.
+  inputs.emplace_back(std::vector<int32_t>{2, 40, 41, 3}, std::vector<int32_t>{0, 1, 0, 0});
+  // Every case twice, the second time in reverse, so that each sits at two offsets among rows of
+  // other lengths, holes in masks among them.
+  std::vector<BertEncoder::Sequence> batch;
+  std::vector<Vector> alone;
+  for (size_t i = 0; i < 2 * inputs.size(); ++i) {
+    const auto& [ids, mask] = inputs[i < inputs.size() ? i : 2 * inputs.size() - 1 - i];
+    batch.push_back({ids, mask});
+    alone.push_back(encoder.run(ids, mask));
+  }
+  const std::vector<Vector> together = encoder.runBatch(batch);
+  ASSERT_EQ(together.size(), batch.size());
+  for (size_t i = 0; i < batch.size(); ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(together[i].size(), alone[i].size());
+    for (size_t j = 0; j < alone[i].size(); ++j)
+      EXPECT_NEAR(together[i][j], alone[i][j], kBatchTolerance);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kernels, ReferenceTest,
@@ -197,6 +229,64 @@ TEST_F(SentenceEmbedderTest, MemoIsClearedWholeAtAThousandEntries) {
                                           {1001, 1001}, {500, 1002},  {1, 1003}};
   for (const auto& [text, total] : steps) {
     embedder.embed(std::to_string(text));
+    EXPECT_EQ(runs_.size(), total) << text;
+  }
+}
+
+TEST_F(SentenceEmbedderTest, EmbedAllRunsEachKeyTheMemoLacksOnceWithItsOwnInputs) {
+  const std::vector<std::string> texts = {"weather map", "budget report",   "caf\u00E9 menu",
+                                          "weather map", "cafe\u0301 menu", "tax forms"};
+  SentenceEmbedder batched(folder_.path(), Kernels::best, record());
+  batched.embed("budget report");
+  const std::vector<Vector> vectors = batched.embedAll(texts);
+  const std::vector<Inputs> batchRuns(runs_.begin() + 1, runs_.end());
+
+  // The same texts one at a time, on an embedder that has seen the same before.
+  runs_.clear();
+  SentenceEmbedder alone(folder_.path(), Kernels::best, record());
+  alone.embed("budget report");
+  runs_.clear();
+  ASSERT_EQ(vectors.size(), texts.size());
+  for (size_t i = 0; i < texts.size(); ++i) {
+    SCOPED_TRACE(texts[i]);
+    const Vector expected = alone.embed(texts[i]);
+    ASSERT_EQ(vectors[i].size(), expected.size());
+    for (size_t j = 0; j < expected.size(); ++j) {
+      EXPECT_NEAR(vectors[i][j], expected[j], kBatchTolerance);
+    }
+  }
+  EXPECT_EQ(batchRuns, runs_);
+  EXPECT_EQ(batchRuns.size(), 3u);
+  EXPECT_EQ(vectors[3], vectors[0]);
+  EXPECT_EQ(vectors[4], vectors[2]);
+  EXPECT_TRUE(batched.embedAll({}).empty());
+}
+
+TEST_F(SentenceEmbedderTest, AFailedBatchLeavesTheMemoAsItWas) {
+  bool failing = true;
+  SentenceEmbedder embedder(folder_.path(), Kernels::best,
+                            [&](std::span<const int32_t> ids, std::span<const int32_t> mask) {
+                              record()(ids, mask);
+                              if (failing && runs_.size() == 3) throw std::runtime_error("broken");
+                            });
+  embedder.embed("budget report");
+  const std::vector<std::string> texts = {"weather map", "budget report", "tax forms"};
+  EXPECT_THROW(embedder.embedAll(texts), std::runtime_error);
+  failing = false;
+  runs_.clear();
+  embedder.embedAll(texts);
+  EXPECT_EQ(runs_.size(), 2u);  // both new texts again, the one held before not
+}
+
+TEST_F(SentenceEmbedderTest, EmbedAllStoresTheNewVectorsOneByOneUnderTheMemoRule) {
+  SentenceEmbedder embedder(folder_.path(), Kernels::best, record());
+  for (int text = 1; text <= 999; ++text) embedder.embed(std::to_string(text));
+  // The hit is taken before anything is stored; "a" fills the memo, so "b" empties it first.
+  embedder.embedAll({"a", "5", "b"});
+  EXPECT_EQ(runs_.size(), 1001u);
+  const std::pair<const char*, size_t> steps[] = {{"b", 1001}, {"a", 1002}, {"5", 1003}};
+  for (const auto& [text, total] : steps) {
+    embedder.embed(text);
     EXPECT_EQ(runs_.size(), total) << text;
   }
 }
