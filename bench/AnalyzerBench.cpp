@@ -112,12 +112,6 @@ void runCached(benchmark::State& state, size_t answers) {
   for (auto _ : state) benchmark::DoNotOptimize(analyzer.analyzeTraced(moment, kWork));
 }
 
-// The best kernels this processor runs, named, so that the output says which ran.
-BertEncoder::Kernels bestKernels() {
-  return EncoderKernels::avx2Available() ? BertEncoder::Kernels::avx2
-                                         : BertEncoder::Kernels::portable;
-}
-
 // The embedder of the real-shaped model and the real vocabulary, loaded once for both newTitle
 // benchmarks; `runs` counts the texts the encoder computes. Its folder is gone once it is loaded.
 struct RealShaped {
@@ -142,7 +136,7 @@ RealShaped loadRealShaped(const fs::path& vocabulary) {
       << R"({"L": )" << kSequenceLength << R"(, "revision": "benchmark"})";
   RealShaped loaded;
   loaded.embedder = std::make_shared<SentenceEmbedder>(
-      folder, bestKernels(), [runs = loaded.runs](auto, auto) { ++*runs; });
+      folder, BertEncoder::Kernels::best, [runs = loaded.runs](auto, auto) { ++*runs; });
   return loaded;
 }
 
@@ -267,7 +261,8 @@ void runNewTitle(benchmark::State& state, bool together) {
     state.counters["texts_per_analysis"] =
         static_cast<double>(texts) / static_cast<double>(milliseconds.size());
   }
-  state.SetLabel(bestKernels() == BertEncoder::Kernels::avx2 ? "avx2" : "portable");
+  // The kernels that Kernels::best picked, under QB_ENCODER_KERNELS when it is set.
+  state.SetLabel(EncoderKernels::name(EncoderKernels::best()));
 }
 
 void BM_AnalyzerNewTitle(benchmark::State& state) { runNewTitle(state, true); }
