@@ -276,8 +276,13 @@ BertEncoder BertEncoder::load(const std::filesystem::path& file, Kernels kernels
                    std::span(weights).subspan(first * width, rows * width));
       tensors.read(prefix + name + ".bias", {out}, std::span(biases).subspan(first, rows));
     };
-    // The first `out` rows of the buffers, laid out for the kernels.
-    const EncoderKernels& k = model->kernels;
+    // The first `out` rows of the buffers, laid out for the kernels, all layers in one block.
+    EncoderKernels& k = model->kernels;
+    k.reserve(static_cast<size_t>(config.layers) *
+              (k.packedFloats(config.hidden, 3 * config.hidden) +
+               k.packedFloats(config.hidden, config.hidden) +
+               k.packedFloats(config.hidden, config.intermediate) +
+               k.packedFloats(config.intermediate, config.hidden)));
     auto pack = [&](int in, int out) {
       const auto rows = static_cast<size_t>(out);
       return k.linear(std::span(weights).first(rows * static_cast<size_t>(in)),

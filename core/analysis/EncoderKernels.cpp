@@ -1,11 +1,15 @@
 #include "analysis/EncoderKernels.h"
 
+#include <sys/mman.h>
+
 #include <Eigen/Core>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <unsupported/Eigen/SpecialFunctions>
 
@@ -72,6 +76,26 @@ void portableAttention(const float* qkv, int rows, int qkvStride, int heads, int
 constexpr EncoderKernels::Isa kIsas[] = {EncoderKernels::Isa::portable, EncoderKernels::Isa::avx2,
                                          EncoderKernels::Isa::avx512};
 
+// The size of a huge page on x86-64: what a block of weights is aligned to and made of.
+constexpr size_t kHugePageBytes = 2 << 20;
+
+size_t roundUp(size_t value, size_t multiple) {
+  return (value + multiple - 1) / multiple * multiple;
+}
+
+std::shared_ptr<float> hugePageBlock(size_t floats) {
+  const size_t bytes = roundUp(floats * sizeof(float), kHugePageBytes);
+  void* memory = std::aligned_alloc(kHugePageBytes, bytes);
+  if (!memory) throw std::bad_alloc();
+#if defined(MADV_HUGEPAGE)
+  // Only an optimisation, which the system may decline: the weights work the same on small pages.
+  if (::madvise(memory, bytes, MADV_HUGEPAGE) != 0) {
+    log::info(std::string("The encoder's weights are on small pages: ") + std::strerror(errno));
+  }
+#endif
+  return std::shared_ptr<float>(static_cast<float*>(memory), std::free);
+}
+
 #if QB_X86_KERNELS
 const x86::PanelLayout& layoutOf(EncoderKernels::Isa isa) {
   return isa == EncoderKernels::Isa::avx512 ? x86::avx512::kLayout : x86::avx2::kLayout;
@@ -132,8 +156,32 @@ EncoderKernels::EncoderKernels(Isa isa) : isa_(isa) {
   }
 }
 
+size_t EncoderKernels::packedFloats(int in, int out) const {
+  size_t floats = static_cast<size_t>(in) * static_cast<size_t>(out);
+#if QB_X86_KERNELS
+  if (isa_ != Isa::portable) floats = layoutOf(isa_).packedFloats(in, out);
+#endif
+  return roundUp(floats, x86::kAlignFloats);
+}
+
+void EncoderKernels::reserve(size_t floats) {
+  if (block_ && blockUsed_ + floats <= blockFloats_) return;
+  block_ = hugePageBlock(floats);
+  blockFloats_ = floats;
+  blockUsed_ = 0;
+}
+
+float* EncoderKernels::place(size_t floats) {
+  if (!block_ || blockUsed_ + floats > blockFloats_) {
+    reserve(std::max(floats, kWeightBlockBytes / sizeof(float)));
+  }
+  float* start = block_.get() + blockUsed_;
+  blockUsed_ += floats;
+  return start;
+}
+
 EncoderKernels::Linear EncoderKernels::linear(std::span<const float> weight,
-                                              std::span<const float> bias, int in, int out) const {
+                                              std::span<const float> bias, int in, int out) {
   if (in <= 0 || out <= 0 || weight.size() != static_cast<size_t>(in) * out ||
       bias.size() != static_cast<size_t>(out)) {
     throw Error(kErrorDomain, kInvalidInputCode,
@@ -145,17 +193,17 @@ EncoderKernels::Linear EncoderKernels::linear(std::span<const float> weight,
   layer.in_ = in;
   layer.out_ = out;
   layer.bias_.assign(bias.begin(), bias.end());
+  float* start = place(packedFloats(in, out));
+  layer.block_ = block_;
+  layer.weight_ = start;
 #if QB_X86_KERNELS
   if (isa_ != Isa::portable) {
-    const x86::PanelLayout& layout = layoutOf(isa_);
-    float* start = x86::alignedStart(layer.storage_, layout.packedFloats(in, out));
-    layer.offset_ = static_cast<size_t>(start - layer.storage_.data());
     // B(k, n) = W[n][k]: the product x·Wᵀ.
-    layout.pack(weight.data(), in, out, 1, in, 1.0f, start);
+    layoutOf(isa_).pack(weight.data(), in, out, 1, in, 1.0f, start);
     return layer;
   }
 #endif
-  layer.storage_.assign(weight.begin(), weight.end());
+  std::copy(weight.begin(), weight.end(), start);
   return layer;
 }
 

@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -58,20 +59,34 @@ public:
     int in() const { return in_; }
     int out() const { return out_; }
     const float* bias() const { return bias_.data(); }
-    const float* weight() const { return storage_.data() + offset_; }
+    const float* weight() const { return weight_; }
 
   private:
     friend class EncoderKernels;
     int in_ = 0;
     int out_ = 0;
-    std::vector<float> storage_;  // portable: W as given; x86: panels, 64-byte aligned at offset_
-    size_t offset_ = 0;
+    // The block of huge pages that weight_ lies in, shared with the other layers packed there, so
+    // that it lives as long as any of them.
+    std::shared_ptr<float> block_;
+    const float* weight_ = nullptr;  // portable: W as given; x86: panels; 64-byte aligned
     std::vector<float> bias_;
   };
 
   // weight is [out × in] row-major (the layout of torch's Linear.weight), bias [out]; throws when
   // a size is not positive or the spans do not hold exactly those counts.
-  Linear linear(std::span<const float> weight, std::span<const float> bias, int in, int out) const;
+  //
+  // The weight is kept in memory advised for huge pages: a product streams all of it, and with
+  // small pages a walk of the page tables every 4 kB stalls it (a third of the time at 8 tokens).
+  // Layers are placed one after another in blocks of kWeightBlockBytes, or in one block made
+  // by reserve().
+  Linear linear(std::span<const float> weight, std::span<const float> bias, int in, int out);
+
+  // The floats that linear() keeps for a weight of this shape.
+  size_t packedFloats(int in, int out) const;
+  // Makes one block for layers whose packedFloats() add up to `floats`, so that a model's weights
+  // share their huge pages and waste at most part of the last one.
+  void reserve(size_t floats);
+  static constexpr size_t kWeightBlockBytes = 8 << 20;
 
   // What a linear layer adds to its product before it is stored.
   struct Epilogue {
@@ -92,7 +107,12 @@ public:
                  int contextStride);
 
 private:
+  float* place(size_t floats);
+
   Isa isa_;
+  std::shared_ptr<float> block_;  // where linear() places the next weight
+  size_t blockFloats_ = 0;
+  size_t blockUsed_ = 0;
   std::vector<float> scratch_;  // packed keys and values, then the scores of one head
 };
 
