@@ -104,6 +104,10 @@ const x86::PanelLayout& layoutOf(EncoderKernels::Isa isa) {
 x86::GemmFunction gemmOf(EncoderKernels::Isa isa) {
   return isa == EncoderKernels::Isa::avx512 ? x86::avx512::gemm : x86::avx2::gemm;
 }
+
+x86::ExponentiateFunction exponentiateOf(EncoderKernels::Isa isa) {
+  return isa == EncoderKernels::Isa::avx512 ? x86::avx512::exponentiate : x86::avx2::exponentiate;
+}
 #endif
 
 }  // namespace
@@ -223,8 +227,8 @@ void EncoderKernels::attention(const float* qkv, int rows, int qkvStride, int he
                                float* context, int contextStride) {
 #if QB_X86_KERNELS
   if (isa_ != Isa::portable) {
-    x86::attention(layoutOf(isa_), gemmOf(isa_), qkv, rows, qkvStride, heads, headSize, context,
-                   contextStride, scratch_);
+    x86::attention(layoutOf(isa_), gemmOf(isa_), exponentiateOf(isa_), qkv, rows, qkvStride, heads,
+                   headSize, context, contextStride, scratch_);
     return;
   }
 #endif

@@ -41,23 +41,19 @@ QB_AVX2 inline __m256 geluAvx2(__m256 y) {
 }
 
 QB_AVX2 inline __m256 expAvx2(__m256 x) {
-  // exp(x) = 2^n · exp(r), n = round(x·log2 e), |r| ≤ ln2/2, exp(r) by a degree-6 polynomial.
-  // The lower clamp keeps 2^n a normal number (n ≥ -126): softmax only feeds it x ≤ 0, where
-  // anything below e^-87 is negligible beside the row's largest term, which is 1.
-  x = _mm256_max_ps(_mm256_min_ps(x, _mm256_set1_ps(88.0f)), _mm256_set1_ps(-87.0f));
-  const __m256 n = _mm256_round_ps(_mm256_mul_ps(x, _mm256_set1_ps(1.44269504088896341f)),
+  x = _mm256_max_ps(_mm256_min_ps(x, _mm256_set1_ps(kExpHighest)), _mm256_set1_ps(kExpLowest));
+  const __m256 n = _mm256_round_ps(_mm256_mul_ps(x, _mm256_set1_ps(kLog2e)),
                                    _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-  __m256 r = _mm256_fnmadd_ps(n, _mm256_set1_ps(0.693359375f), x);
-  r = _mm256_fnmadd_ps(n, _mm256_set1_ps(-2.12194440e-4f), r);
-  __m256 p = _mm256_set1_ps(1.9875691500e-4f);
-  p = _mm256_fmadd_ps(p, r, _mm256_set1_ps(1.3981999507e-3f));
-  p = _mm256_fmadd_ps(p, r, _mm256_set1_ps(8.3334519073e-3f));
-  p = _mm256_fmadd_ps(p, r, _mm256_set1_ps(4.1665795894e-2f));
-  p = _mm256_fmadd_ps(p, r, _mm256_set1_ps(1.6666665459e-1f));
-  p = _mm256_fmadd_ps(p, r, _mm256_set1_ps(5.0000001201e-1f));
+  __m256 r = _mm256_fnmadd_ps(n, _mm256_set1_ps(kLn2High), x);
+  r = _mm256_fnmadd_ps(n, _mm256_set1_ps(kLn2Low), r);
+  __m256 p = _mm256_set1_ps(kExpPolynomial[0]);
+  for (size_t i = 1; i < std::size(kExpPolynomial); ++i) {
+    p = _mm256_fmadd_ps(p, r, _mm256_set1_ps(kExpPolynomial[i]));
+  }
   p = _mm256_fmadd_ps(p, _mm256_mul_ps(r, r), _mm256_add_ps(r, _mm256_set1_ps(1.0f)));
-  const __m256i exponent =
-      _mm256_slli_epi32(_mm256_add_epi32(_mm256_cvtps_epi32(n), _mm256_set1_epi32(127)), 23);
+  const __m256i exponent = _mm256_slli_epi32(
+      _mm256_add_epi32(_mm256_cvtps_epi32(n), _mm256_set1_epi32(kFloatExponentBias)),
+      kFloatMantissaBits);
   return _mm256_mul_ps(p, _mm256_castsi256_ps(exponent));
 }
 
@@ -151,8 +147,18 @@ QB_AVX2 float horizontalSum(__m256 v) {
   return _mm256_cvtss_f32(_mm256_add_ps(v, _mm256_shuffle_ps(v, v, 0xb1)));
 }
 
-// In place: row[0, count) = softmax(row[0, count)).
-QB_AVX2 void softmax(float* row, int count) {
+}  // namespace
+
+namespace avx2 {
+
+bool available() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
+
+void gemm(const float* x, int rows, ptrdiff_t xStride, const float* packed, int depth, int columns,
+          float* y, ptrdiff_t yStride, const Epilogue& epilogue) {
+  Gemm<Avx2Build>::run(x, rows, xStride, packed, depth, columns, y, yStride, epilogue);
+}
+
+QB_AVX2 float exponentiate(float* row, int count) {
   const __m256 minusInfinity = _mm256_set1_ps(-INFINITY);
   __m256 peak = minusInfinity;
   int i = 0;
@@ -178,31 +184,14 @@ QB_AVX2 void softmax(float* row, int count) {
     _mm256_maskstore_ps(row + i, mask, e);
     sum = _mm256_add_ps(sum, e);
   }
-  const __m256 inverse = _mm256_set1_ps(1.0f / horizontalSum(sum));
-  for (i = 0; i + 8 <= count; i += 8) {
-    _mm256_storeu_ps(row + i, _mm256_mul_ps(_mm256_loadu_ps(row + i), inverse));
-  }
-  if (tail) {
-    _mm256_maskstore_ps(row + i, mask, _mm256_mul_ps(_mm256_maskload_ps(row + i, mask), inverse));
-  }
-}
-
-}  // namespace
-
-namespace avx2 {
-
-bool available() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
-
-void gemm(const float* x, int rows, ptrdiff_t xStride, const float* packed, int depth, int columns,
-          float* y, ptrdiff_t yStride, const Epilogue& epilogue) {
-  Gemm<Avx2Build>::run(x, rows, xStride, packed, depth, columns, y, yStride, epilogue);
+  return 1.0f / horizontalSum(sum);
 }
 
 }  // namespace avx2
 
-void attention(const PanelLayout& layout, GemmFunction gemm, const float* qkv, int rows,
-               int qkvStride, int heads, int headSize, float* context, int contextStride,
-               std::vector<float>& scratch) {
+void attention(const PanelLayout& layout, GemmFunction gemm, ExponentiateFunction exponentiate,
+               const float* qkv, int rows, int qkvStride, int heads, int headSize, float* context,
+               int contextStride, std::vector<float>& scratch) {
   const int hidden = heads * headSize;
   const float scale = 1.0f / std::sqrt(static_cast<float>(headSize));
   const size_t keyFloats = layout.packedFloats(headSize, rows);
@@ -211,20 +200,27 @@ void attention(const PanelLayout& layout, GemmFunction gemm, const float* qkv, i
   const int scoreStride = static_cast<int>((rows + kAlignFloats - 1) / kAlignFloats * kAlignFloats);
   const size_t scoreOffset =
       (keyFloats + valueFloats + kAlignFloats - 1) / kAlignFloats * kAlignFloats;
-  float* keys = alignedStart(scratch, scoreOffset + static_cast<size_t>(rows) * scoreStride);
+  const size_t inverseOffset = scoreOffset + static_cast<size_t>(rows) * scoreStride;
+  float* keys = alignedStart(scratch, inverseOffset + static_cast<size_t>(rows));
   float* values = keys + keyFloats;
   float* scores = keys + scoreOffset;
+  float* inverses = keys + inverseOffset;
   for (int h = 0; h < heads; ++h) {
     const int column = h * headSize;
     // scores = q·(scale·k)ᵀ: B(d, t) = scale·k[t][d]. Folding the scale into the keys keeps the
     // product free of it.
     layout.pack(qkv + hidden + column, headSize, rows, 1, qkvStride, scale, keys);
     gemm(qkv + column, rows, qkvStride, keys, headSize, rows, scores, scoreStride, Epilogue{});
-    for (int r = 0; r < rows; ++r) softmax(scores + r * scoreStride, rows);
+    for (int r = 0; r < rows; ++r) inverses[r] = exponentiate(scores + r * scoreStride, rows);
     // context = p·v: B(t, d) = v[t][d].
     layout.pack(qkv + 2 * hidden + column, rows, headSize, qkvStride, 1, 1.0f, values);
     gemm(scores, rows, scoreStride, values, rows, headSize, context + column, contextStride,
          Epilogue{});
+    // The softmax's normalisation, on the few outputs rather than the many scores.
+    for (int r = 0; r < rows; ++r) {
+      float* out = context + r * contextStride + column;
+      for (int d = 0; d < headSize; ++d) out[d] *= inverses[r];
+    }
   }
 }
 

@@ -6,6 +6,8 @@
 
 #include <immintrin.h>
 
+#include <cmath>
+
 namespace qb::x86 {
 
 namespace {
@@ -16,8 +18,9 @@ namespace {
 // build does, for the same reason: at few tokens the products wait on memory.
 constexpr uintptr_t kPrefetchBytes = 16 << 10;
 
-// All lanes. The zero-masking forms of min and max compute the same as the plain ones, which GCC 12
-// implements with an undefined source it then warns about.
+// All lanes. The zero-masking forms of min, max, roundscale, cvtps and slli compute the same as the
+// plain ones, which GCC 12 implements with an undefined source it then warns about; for the same
+// reason the reductions take the upper half with a zero-masking extract.
 constexpr __mmask16 kAllLanes = 0xffff;
 
 QB_AVX512 inline __m512 erfAvx512(__m512 x) {
@@ -40,6 +43,47 @@ QB_AVX512 inline __m512 geluAvx512(__m512 y) {
   const __m512 e = erfAvx512(_mm512_mul_ps(y, _mm512_set1_ps(kSqrtHalf)));
   return _mm512_mul_ps(_mm512_mul_ps(_mm512_set1_ps(0.5f), y),
                        _mm512_add_ps(e, _mm512_set1_ps(1.0f)));
+}
+
+QB_AVX512 inline __m512 expAvx512(__m512 x) {
+  x = _mm512_maskz_max_ps(kAllLanes, _mm512_maskz_min_ps(kAllLanes, x, _mm512_set1_ps(kExpHighest)),
+                          _mm512_set1_ps(kExpLowest));
+  const __m512 n = _mm512_maskz_roundscale_ps(kAllLanes, _mm512_mul_ps(x, _mm512_set1_ps(kLog2e)),
+                                              _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+  __m512 r = _mm512_fnmadd_ps(n, _mm512_set1_ps(kLn2High), x);
+  r = _mm512_fnmadd_ps(n, _mm512_set1_ps(kLn2Low), r);
+  __m512 p = _mm512_set1_ps(kExpPolynomial[0]);
+  for (size_t i = 1; i < std::size(kExpPolynomial); ++i) {
+    p = _mm512_fmadd_ps(p, r, _mm512_set1_ps(kExpPolynomial[i]));
+  }
+  p = _mm512_fmadd_ps(p, _mm512_mul_ps(r, r), _mm512_add_ps(r, _mm512_set1_ps(1.0f)));
+  const __m512i exponent =
+      _mm512_maskz_slli_epi32(kAllLanes,
+                              _mm512_add_epi32(_mm512_maskz_cvtps_epi32(kAllLanes, n),
+                                               _mm512_set1_epi32(kFloatExponentBias)),
+                              kFloatMantissaBits);
+  return _mm512_mul_ps(p, _mm512_castsi512_ps(exponent));
+}
+
+// The largest and the sum of v's lanes: its halves, then a tree of shuffles.
+template <int kWhich>
+QB_AVX512 inline __m256 half(__m512 v) {
+  constexpr __mmask8 kFourDoubles = 0xf;
+  return _mm256_castpd_ps(_mm512_maskz_extractf64x4_pd(kFourDoubles, _mm512_castps_pd(v), kWhich));
+}
+
+QB_AVX512 inline float horizontalMax(__m512 v) {
+  __m256 r = _mm256_max_ps(half<0>(v), half<1>(v));
+  r = _mm256_max_ps(r, _mm256_permute2f128_ps(r, r, 1));
+  r = _mm256_max_ps(r, _mm256_shuffle_ps(r, r, 0x4e));
+  return _mm256_cvtss_f32(_mm256_max_ps(r, _mm256_shuffle_ps(r, r, 0xb1)));
+}
+
+QB_AVX512 inline float horizontalSum(__m512 v) {
+  __m256 r = _mm256_add_ps(half<0>(v), half<1>(v));
+  r = _mm256_add_ps(r, _mm256_permute2f128_ps(r, r, 1));
+  r = _mm256_add_ps(r, _mm256_shuffle_ps(r, r, 0x4e));
+  return _mm256_cvtss_f32(_mm256_add_ps(r, _mm256_shuffle_ps(r, r, 0xb1)));
 }
 
 // Lanes [0, count) of a vector of 16, count clamped to [0, 16].
@@ -126,6 +170,24 @@ bool available() {
 void gemm(const float* x, int rows, ptrdiff_t xStride, const float* packed, int depth, int columns,
           float* y, ptrdiff_t yStride, const Epilogue& epilogue) {
   Gemm<Avx512Build>::run(x, rows, xStride, packed, depth, columns, y, yStride, epilogue);
+}
+
+QB_AVX512 float exponentiate(float* row, int count) {
+  __m512 peak = _mm512_set1_ps(-INFINITY);
+  for (int i = 0; i < count; i += 16) {
+    // Lanes past the row keep -inf, which no maximum takes.
+    const __mmask16 lanes = laneMask(count - i);
+    peak = _mm512_mask_max_ps(peak, lanes, peak, _mm512_maskz_loadu_ps(lanes, row + i));
+  }
+  const __m512 top = _mm512_set1_ps(horizontalMax(peak));
+  __m512 sum = _mm512_setzero_ps();
+  for (int i = 0; i < count; i += 16) {
+    const __mmask16 lanes = laneMask(count - i);
+    const __m512 e = expAvx512(_mm512_sub_ps(_mm512_maskz_loadu_ps(lanes, row + i), top));
+    _mm512_mask_storeu_ps(row + i, lanes, e);
+    sum = _mm512_mask_add_ps(sum, lanes, sum, e);
+  }
+  return 1.0f / horizontalSum(sum);
 }
 
 }  // namespace avx512

@@ -90,6 +90,20 @@ constexpr float kErfDenominator[] = {-1.45660718464996e-05f, -2.13374055278905e-
                                      -1.42647390514189e-02f};
 constexpr float kSqrtHalf = 0.70710678118654752f;
 
+// The softmax's exp, for both builds: exp(x) = 2^n · exp(r), n = round(x·log2 e), r = x - n·ln 2
+// (ln 2 in two parts, so that r keeps its low bits), exp(r) = 1 + r + r²·P(r). The clamp keeps
+// 2^n a normal number (n ≥ -126): softmax feeds it x ≤ 0 only, where anything below e^-87 is
+// negligible beside the row's largest term, which is 1.
+constexpr float kExpLowest = -87.0f;
+constexpr float kExpHighest = 88.0f;
+constexpr float kLog2e = 1.44269504088896341f;
+constexpr float kLn2High = 0.693359375f;
+constexpr float kLn2Low = -2.12194440e-4f;
+constexpr float kExpPolynomial[] = {1.9875691500e-4f, 1.3981999507e-3f, 8.3334519073e-3f,
+                                    4.1665795894e-2f, 1.6666665459e-1f, 5.0000001201e-1f};
+constexpr int kFloatExponentBias = 127;
+constexpr int kFloatMantissaBits = 23;
+
 // One call of a build's tile: MR rows × kPanel columns (of which `valid` are stored) over one
 // depth block.
 struct TileJob {
@@ -152,6 +166,10 @@ private:
 
 #if QB_X86_KERNELS
 
+// In place: row[0, count) = exp(row[i] - max of the row); answers 1 / their sum, by which the
+// caller scales what it makes of them (the softmax, normalised once per output, not per score).
+using ExponentiateFunction = float (*)(float* row, int count);
+
 // A product of either build, with the arguments of Gemm::run.
 using GemmFunction = void (*)(const float* x, int rows, ptrdiff_t xStride, const float* packed,
                               int depth, int columns, float* y, ptrdiff_t yStride,
@@ -165,6 +183,7 @@ constexpr PanelLayout kLayout{16, 256};
 bool available();
 void gemm(const float* x, int rows, ptrdiff_t xStride, const float* packed, int depth, int columns,
           float* y, ptrdiff_t yStride, const Epilogue& epilogue);
+float exponentiate(float* row, int count);
 }  // namespace avx2
 
 namespace avx512 {
@@ -175,13 +194,14 @@ constexpr PanelLayout kLayout{32, 512};
 bool available();
 void gemm(const float* x, int rows, ptrdiff_t xStride, const float* packed, int depth, int columns,
           float* y, ptrdiff_t yStride, const Epilogue& epilogue);
+float exponentiate(float* row, int count);
 }  // namespace avx512
 
 // Multi-head self-attention for either build, around its product (which reads B as `layout`
-// packs it); the softmax is AVX2's, which every AVX-512 processor also runs.
-void attention(const PanelLayout& layout, GemmFunction gemm, const float* qkv, int rows,
-               int qkvStride, int heads, int headSize, float* context, int contextStride,
-               std::vector<float>& scratch);
+// packs it) and its exponentiate.
+void attention(const PanelLayout& layout, GemmFunction gemm, ExponentiateFunction exponentiate,
+               const float* qkv, int rows, int qkvStride, int heads, int headSize, float* context,
+               int contextStride, std::vector<float>& scratch);
 
 #endif  // QB_X86_KERNELS
 
