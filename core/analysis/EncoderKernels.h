@@ -13,9 +13,10 @@
 // so that every build can be run and measured on one machine; a build above what the processor
 // has, or any other word, is ignored and logged.
 //
-// All matrices are row-major float32 with explicit row strides (in floats). A row of a product
-// never depends on the other rows computed with it. Not thread-safe: the kernels keep scratch
-// space between calls, like the encoder that owns them.
+// All matrices are row-major float32 with explicit row strides (in floats). In the x86 builds a
+// row of a product never depends on the other rows computed with it, to the bit; Eigen picks its
+// blocking by the number of rows, so the portable build may differ in the last bits. Not
+// thread-safe: the kernels keep scratch space between calls, like the encoder that owns them.
 //
 // Errors: asking for kernels this processor cannot run, or a layer whose sizes disagree, throws a
 // qb::Error in kErrorDomain with kInvalidInputCode.
