@@ -52,6 +52,11 @@ public:
 
   // Throws when the processor cannot run the build.
   explicit EncoderKernels(Isa isa);
+  // Not copyable: two copies would place their layers at the same place in one block.
+  EncoderKernels(const EncoderKernels&) = delete;
+  EncoderKernels& operator=(const EncoderKernels&) = delete;
+  EncoderKernels(EncoderKernels&&) noexcept = default;
+  EncoderKernels& operator=(EncoderKernels&&) noexcept = default;
   Isa isa() const { return isa_; }
 
   // A dense layer y = x·Wᵀ + b, its weight laid out for this build.
