@@ -36,13 +36,14 @@ struct Epilogue {
 
 // Buffers the kernels stream through start on a cache line, so that no vector load of a panel
 // row straddles two lines.
-constexpr size_t kAlignFloats = 64 / sizeof(float);
+constexpr size_t kCacheLineBytes = 64;
+constexpr size_t kAlignFloats = kCacheLineBytes / sizeof(float);
 
-// A pointer into `buffer`, grown to hold `floats` from a 64-byte boundary.
+// A pointer into `buffer`, grown to hold `floats` from a cache line's start.
 inline float* alignedStart(std::vector<float>& buffer, size_t floats) {
   if (buffer.size() < floats + kAlignFloats) buffer.resize(floats + kAlignFloats);
   auto address = reinterpret_cast<uintptr_t>(buffer.data());
-  size_t skip = ((64 - address % 64) % 64) / sizeof(float);
+  size_t skip = ((kCacheLineBytes - address % kCacheLineBytes) % kCacheLineBytes) / sizeof(float);
   return buffer.data() + skip;
 }
 
@@ -51,7 +52,7 @@ struct PanelLayout {
   int panel;          // columns per panel: the tile's width
   int maxDepthBlock;  // rows of a panel that one tile call runs through
 
-  // The depth of every block but perhaps the last: the depth split evenly.
+  // The depth of every block but perhaps the last: the depth (at least 1) split evenly.
   int blockDepth(int depth) const {
     const int blocks = (depth + maxDepthBlock - 1) / maxDepthBlock;
     return (depth + blocks - 1) / blocks;
