@@ -1,0 +1,330 @@
+#include "recording/EventStore.h"
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cmath>
+#include <system_error>
+#include <utility>
+
+#include "base/Error.h"
+#include "base/Log.h"
+
+namespace qb {
+
+namespace {
+
+constexpr const char* kCreateTable =
+    "CREATE TABLE IF NOT EXISTS events (ts REAL NOT NULL, kind TEXT NOT NULL, value REAL NOT NULL "
+    "DEFAULT 1)";
+constexpr const char* kCreateIndex = "CREATE INDEX IF NOT EXISTS events_ts ON events (ts)";
+constexpr const char* kAddLabel = "ALTER TABLE events ADD COLUMN label TEXT";
+constexpr const char* kInsert = "INSERT INTO events (ts, kind, value, label) VALUES (?, ?, ?, ?)";
+constexpr const char* kRecap =
+    "SELECT kind, COUNT(*), SUM(value) FROM events WHERE ts >= ? GROUP BY kind";
+constexpr const char* kSelect =
+    "SELECT ts, kind, value, label FROM events WHERE ts >= ? ORDER BY ts";
+constexpr const char* kPrune = "DELETE FROM events WHERE ts < ?";
+constexpr const char* kDeleteAll = "DELETE FROM events";
+constexpr const char* kVacuum = "VACUUM";
+
+constexpr std::array<EventStore::Kind, 10> kAllKinds = {
+    EventStore::Kind::prompt,     EventStore::Kind::back,      EventStore::Kind::related,
+    EventStore::Kind::breakTaken, EventStore::Kind::dismissed, EventStore::Kind::work,
+    EventStore::Kind::detour,     EventStore::Kind::switched,  EventStore::Kind::away,
+    EventStore::Kind::paused};
+
+void reportFailure(sqlite3* db, int result, std::string_view what) {
+  std::string message = "Event log: " + std::string(what) + " failed: " + sqlite3_errstr(result);
+  if (db != nullptr) message += std::string(" (") + sqlite3_errmsg(db) + ")";
+  qb::log::error(message);
+}
+
+// One compiled statement, finalized when it goes. Every call reports its own failure to the log
+// and answers whether it succeeded, so callers only decide what a failure costs.
+class Statement {
+public:
+  Statement(sqlite3* db, const char* sql) : db_(db) {
+    const int result = sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr);
+    if (result != SQLITE_OK) {
+      reportFailure(db, result, std::string("preparing \"") + sql + "\"");
+      sqlite3_finalize(statement_);
+      statement_ = nullptr;
+    }
+  }
+  ~Statement() { sqlite3_finalize(statement_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  explicit operator bool() const { return statement_ != nullptr; }
+
+  // A number that is not finite binds as NULL: SQLite would store an infinity that no JSON export
+  // can write, and NaN it turns into NULL by itself.
+  bool bind(int index, double value) {
+    const int result = std::isfinite(value) ? sqlite3_bind_double(statement_, index, value)
+                                            : sqlite3_bind_null(statement_, index);
+    return checked(result, "binding a number");
+  }
+  bool bind(int index, std::string_view text) {
+    return checked(sqlite3_bind_text64(statement_, index, text.data(), text.size(),
+                                       SQLITE_TRANSIENT, SQLITE_UTF8),
+                   "binding a text");
+  }
+  bool bind(int index, const std::optional<std::string>& text) {
+    return text ? bind(index, std::string_view(*text))
+                : checked(sqlite3_bind_null(statement_, index), "binding NULL");
+  }
+
+  // SQLITE_ROW or SQLITE_DONE; any other result is reported and given back.
+  int step() {
+    const int result = sqlite3_step(statement_);
+    if (result != SQLITE_ROW && result != SQLITE_DONE) {
+      reportFailure(db_, result, std::string("running \"") + sqlite3_sql(statement_) + "\"");
+    }
+    return result;
+  }
+  // Steps through every row, ignoring them: true when the statement ran to its end.
+  bool run() {
+    int result;
+    while ((result = step()) == SQLITE_ROW) {
+    }
+    return result == SQLITE_DONE;
+  }
+
+  // A finite number in the column, or absent for NULL, text or a non-finite REAL.
+  std::optional<double> number(int column) const {
+    const int type = sqlite3_column_type(statement_, column);
+    if (type != SQLITE_FLOAT && type != SQLITE_INTEGER) return std::nullopt;
+    const double value = sqlite3_column_double(statement_, column);
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+  }
+  std::optional<std::string> text(int column) const {
+    if (sqlite3_column_type(statement_, column) == SQLITE_NULL) return std::nullopt;
+    const auto* bytes = sqlite3_column_text(statement_, column);
+    if (bytes == nullptr) return std::nullopt;  // out of memory while converting
+    return std::string(reinterpret_cast<const char*>(bytes),
+                       static_cast<size_t>(sqlite3_column_bytes(statement_, column)));
+  }
+  int64_t integer(int column) const { return sqlite3_column_int64(statement_, column); }
+
+private:
+  bool checked(int result, std::string_view what) {
+    if (result == SQLITE_OK) return true;
+    reportFailure(db_, result, what);
+    return false;
+  }
+
+  sqlite3* db_;
+  sqlite3_stmt* statement_ = nullptr;
+};
+
+bool run(sqlite3* db, const char* sql) {
+  Statement statement(db, sql);
+  return statement && statement.run();
+}
+
+// The label column was added after the first files were written; its ALTER fails on every later
+// open, which is only harmless when the column really is there.
+bool hasLabelColumn(sqlite3* db) {
+  Statement columns(db, "PRAGMA table_info(events)");
+  if (!columns) return false;
+  while (columns.step() == SQLITE_ROW) {
+    if (columns.text(1) == "label") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string_view EventStore::rawValue(Kind kind) {
+  switch (kind) {
+    case Kind::prompt:
+      return "prompt";
+    case Kind::back:
+      return "back";
+    case Kind::related:
+      return "related";
+    case Kind::breakTaken:
+      return "break";
+    case Kind::dismissed:
+      return "dismissed";
+    case Kind::work:
+      return "work";
+    case Kind::detour:
+      return "detour";
+    case Kind::switched:
+      return "switched";
+    case Kind::away:
+      return "away";
+    case Kind::paused:
+      return "paused";
+  }
+  return "prompt";
+}
+
+std::optional<EventStore::Kind> EventStore::parseKind(std::string_view text) {
+  for (Kind kind : kAllKinds) {
+    if (rawValue(kind) == text) return kind;
+  }
+  return std::nullopt;
+}
+
+void EventStore::Close::operator()(sqlite3* db) const {
+  // Every statement is finalized by its owner before this runs, so the close cannot be busy.
+  const int result = sqlite3_close(db);
+  if (result != SQLITE_OK) reportFailure(nullptr, result, "closing");
+}
+
+EventStore::EventStore(const std::filesystem::path& path) {
+  if (path.has_parent_path()) {
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    if (error) {
+      throw Error(
+          kFolderErrorDomain, error.value(),
+          "Can't create the folder " + path.parent_path().string() + ": " + error.message());
+    }
+  }
+
+  const std::string name = path.string();
+  auto refuse = [&](sqlite3* db, int result, std::string_view what) {
+    reportFailure(db, result, what);
+    return Error(kErrorDomain, kOpenCode, "Can't open " + name);
+  };
+
+  sqlite3* opened = nullptr;
+  const int openResult =
+      sqlite3_open_v2(name.c_str(), &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  // SQLite hands back a connection even when the open fails; it is closed on every way out.
+  std::unique_ptr<sqlite3, Close> db(opened);
+  if (openResult != SQLITE_OK || !db) throw refuse(db.get(), openResult, "opening " + name);
+
+  if (const int result = sqlite3_busy_timeout(db.get(), kBusyTimeoutMilliseconds);
+      result != SQLITE_OK) {
+    throw refuse(db.get(), result, "setting the busy timeout");
+  }
+
+  // A file that is no database, or a database cut short, is refused before anything is written
+  // to it: the user's file stays as it was for whoever can mend it.
+  {
+    Statement check(db.get(), "PRAGMA quick_check");
+    if (!check) throw refuse(db.get(), sqlite3_errcode(db.get()), "checking " + name);
+    std::vector<std::string> problems;
+    int result;
+    while ((result = check.step()) == SQLITE_ROW) problems.push_back(check.text(0).value_or(""));
+    if (result != SQLITE_DONE) throw refuse(db.get(), result, "checking " + name);
+    if (problems != std::vector<std::string>{"ok"}) {
+      throw refuse(db.get(), SQLITE_CORRUPT,
+                   "checking " + name + ": " + (problems.empty() ? "no answer" : problems.front()));
+    }
+  }
+
+  {
+    Statement journal(db.get(), "PRAGMA journal_mode = WAL");
+    if (!journal || journal.step() != SQLITE_ROW) {
+      throw refuse(db.get(), sqlite3_errcode(db.get()), "switching to WAL");
+    }
+    // A file system without shared memory keeps the rollback journal: slower for readers of
+    // other connections, but every write is still durable, so the store goes on.
+    if (const auto mode = journal.text(0); mode != "wal") {
+      qb::log::error("Event log: " + name + " stays in journal mode " + mode.value_or("unknown"));
+    }
+  }
+
+  if (!run(db.get(), kCreateTable)) {
+    throw refuse(db.get(), sqlite3_errcode(db.get()), "creating the table");
+  }
+  if (!run(db.get(), kCreateIndex)) {
+    throw refuse(db.get(), sqlite3_errcode(db.get()), "creating the index");
+  }
+  // The ALTER would fail on every open after the first; it runs only where the column is missing,
+  // so that any failure it reports is a real one.
+  if (!hasLabelColumn(db.get()) && !run(db.get(), kAddLabel)) {
+    throw refuse(db.get(), sqlite3_errcode(db.get()), "adding the label column");
+  }
+
+  db_ = std::move(db);
+}
+
+EventStore::~EventStore() = default;
+
+void EventStore::log(Kind kind, double value, const std::optional<std::string>& label, Date at) {
+  Statement insert(db_.get(), kInsert);
+  if (!insert) return;
+  if (!insert.bind(1, at.unixTime()) || !insert.bind(2, rawValue(kind)) || !insert.bind(3, value) ||
+      !insert.bind(4, label)) {
+    return;
+  }
+  if (insert.step() != SQLITE_DONE) {
+    qb::log::error("Event log: the " + std::string(rawValue(kind)) + " event at " +
+                   std::to_string(at.unixTime()) + " with the value " + std::to_string(value) +
+                   " was not logged");
+  }
+}
+
+EventStore::Recap EventStore::recap(Date since) const {
+  Statement select(db_.get(), kRecap);
+  if (!select || !select.bind(1, since.unixTime())) return {};
+  Recap recap;
+  int result;
+  while ((result = select.step()) == SQLITE_ROW) {
+    const auto kind = parseKind(select.text(0).value_or(""));
+    if (!kind) continue;
+    const int64_t count = select.integer(1);
+    switch (*kind) {
+      case Kind::prompt:
+        recap.prompts = count;
+        break;
+      case Kind::back:
+        recap.back = count;
+        break;
+      case Kind::related:
+        recap.corrections += count;
+        break;
+      case Kind::work:
+        recap.workSeconds = select.number(2).value_or(0);
+        break;
+      default:
+        break;
+    }
+  }
+  return result == SQLITE_DONE ? recap : Recap();
+}
+
+std::vector<EventStore::Event> EventStore::events(Date since) const {
+  Statement select(db_.get(), kSelect);
+  if (!select || !select.bind(1, since.unixTime())) return {};
+  std::vector<Event> events;
+  size_t skipped = 0;
+  int result;
+  while ((result = select.step()) == SQLITE_ROW) {
+    const auto ts = select.number(0);
+    const auto kind = parseKind(select.text(1).value_or(""));
+    const auto value = select.number(2);
+    if (!ts || !kind || !value) {
+      ++skipped;
+      continue;
+    }
+    events.push_back(Event{Date::fromUnix(*ts), *kind, *value, select.text(3)});
+  }
+  if (result != SQLITE_DONE) return {};
+  if (skipped > 0) {
+    qb::log::info("Event log: skipped " + std::to_string(skipped) +
+                  " rows with an unknown kind or a time or value that is not a number");
+  }
+  return events;
+}
+
+void EventStore::prune(int keepingDays, Date now) {
+  // The cutoff is bound, never written into the SQL: a number formatted as text can come out in
+  // a form SQL does not read ("1,7e9" in a decimal-comma locale, "nan", "inf").
+  Statement prune(db_.get(), kPrune);
+  if (!prune || !prune.bind(1, now.unixTime() - keepingDays * kSecondsPerDay)) return;
+  prune.step();
+}
+
+void EventStore::deleteAll() {
+  if (run(db_.get(), kDeleteAll)) run(db_.get(), kVacuum);
+}
+
+}  // namespace qb

@@ -1,0 +1,239 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <clocale>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "recording/EventStore.h"
+#include "support/CivilTime.h"
+#include "support/TestSupport.h"
+
+namespace qb {
+namespace {
+
+using Kind = EventStore::Kind;
+using Event = EventStore::Event;
+using civil::utc;
+using test::ThrowsError;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+const Date nine = utc(2026, 6, 15, 9, 0);
+
+// Runs SQL on the file through a connection of its own, as another program would.
+std::string sql(const std::filesystem::path& path, const std::string& statement) {
+  sqlite3* db = nullptr;
+  std::string first;
+  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
+    sqlite3_close(db);
+    throw std::runtime_error("cannot open " + path.string());
+  }
+  char* message = nullptr;
+  auto keepFirst = [](void* out, int, char** values, char**) {
+    auto& text = *static_cast<std::string*>(out);
+    if (text.empty() && values[0] != nullptr) text = values[0];
+    return 0;
+  };
+  const int result = sqlite3_exec(db, statement.c_str(), keepFirst, &first, &message);
+  const std::string error = message ? message : "";
+  sqlite3_free(message);
+  sqlite3_close(db);
+  if (result != SQLITE_OK) throw std::runtime_error(statement + ": " + error);
+  return first;
+}
+
+class EventStoreTest : public ::testing::Test {
+protected:
+  std::filesystem::path path() const { return dir / "events.sqlite"; }
+  EventStore& store() {
+    if (!store_) store_.emplace(path());
+    return *store_;
+  }
+  std::vector<Event> all() { return store().events(Date::fromUnix(0)); }
+  std::vector<Date> times() {
+    std::vector<Date> out;
+    for (const Event& event : all()) out.push_back(event.at);
+    return out;
+  }
+
+  test::TempDir dir;
+  std::optional<EventStore> store_;
+};
+
+TEST_F(EventStoreTest, RawValuesAreTheStoredWordsAndOnlyThoseParse) {
+  const std::vector<std::pair<Kind, std::string>> words = {
+      {Kind::prompt, "prompt"},    {Kind::back, "back"},           {Kind::related, "related"},
+      {Kind::breakTaken, "break"}, {Kind::dismissed, "dismissed"}, {Kind::work, "work"},
+      {Kind::detour, "detour"},    {Kind::switched, "switched"},   {Kind::away, "away"},
+      {Kind::paused, "paused"}};
+  for (const auto& [kind, word] : words) {
+    SCOPED_TRACE(word);
+    EXPECT_EQ(EventStore::rawValue(kind), word);
+    EXPECT_EQ(EventStore::parseKind(word), kind);
+  }
+  for (const char* other : {"", "Break", "breakTaken", "dismiss", "work ", "prompts"}) {
+    SCOPED_TRACE(other);
+    EXPECT_EQ(EventStore::parseKind(other), std::nullopt);
+  }
+}
+
+TEST_F(EventStoreTest, EventsComeBackInTimeOrderWithTheirLabelsFromSinceOn) {
+  EXPECT_TRUE(all().empty());
+  EXPECT_EQ(store().recap(nine), EventStore::Recap());
+
+  store().log(Kind::work, 600, "Spec review", nine + 600);
+  store().log(Kind::prompt, 1, std::nullopt, nine + 60);
+  store().log(Kind::switched, 1, "", nine + 300);
+  store().log(Kind::breakTaken, 900, std::nullopt, nine - 1);
+
+  EXPECT_EQ(store().events(nine),
+            (std::vector<Event>{{nine + 60, Kind::prompt, 1, std::nullopt},
+                                {nine + 300, Kind::switched, 1, ""},
+                                {nine + 600, Kind::work, 600, "Spec review"}}));
+  EXPECT_EQ(store().events(nine - 1).front(), (Event{nine - 1, Kind::breakTaken, 900, {}}));
+  EXPECT_EQ(sql(path(), "SELECT COUNT(*) FROM events WHERE label IS NULL"), "2");
+
+  // Another connection sees every event at once: each statement commits by itself.
+  EXPECT_EQ(sql(path(), "SELECT COUNT(*) FROM events"), "4");
+  EXPECT_EQ(sql(path(), "PRAGMA journal_mode"), "wal");
+}
+
+TEST_F(EventStoreTest, RecapCountsFromSinceInclusiveAndSumsOnlyWork) {
+  store().log(Kind::prompt, 1, std::nullopt, nine - 1);
+  store().log(Kind::prompt, 1, std::nullopt, nine);
+  store().log(Kind::related, 1, std::nullopt, nine + 10);
+  store().log(Kind::related, 1, std::nullopt, nine + 20);
+  store().log(Kind::back, 1, std::nullopt, nine + 30);
+  store().log(Kind::work, 300, "A", nine + 40);
+  store().log(Kind::work, 120.5, "B", nine + 50);
+  for (Kind other : {Kind::detour, Kind::away, Kind::paused, Kind::breakTaken}) {
+    store().log(other, 1000, std::nullopt, nine + 60);
+  }
+  sql(path(), "INSERT INTO events (ts, kind, value) VALUES (" +
+                  std::to_string(long((nine + 70).unixTime())) + ", 'dismiss', 1)");
+
+  EXPECT_EQ(store().recap(nine),
+            (EventStore::Recap{.prompts = 1, .back = 1, .corrections = 2, .workSeconds = 420.5}));
+  // The row of no known kind is skipped by the reader too.
+  EXPECT_EQ(store().events(nine).size(), 10u);
+}
+
+TEST_F(EventStoreTest, PruneKeepsTheEventAtTheCutoffInAnyLocale) {
+  // A decimal-comma locale, where a cutoff formatted into the SQL would read "…,5".
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  std::setlocale(LC_ALL, "de_DE.utf8");
+  const Date now = nine + 0.5;
+  const Date cutoff = now - 2 * EventStore::kSecondsPerDay;
+  for (Date at : {cutoff - 0.25, cutoff, cutoff + 0.25, now, now + 1}) {
+    store().log(Kind::work, 1, "A", at);
+  }
+  store().prune(2, now);
+  EXPECT_EQ(times(), (std::vector<Date>{cutoff, cutoff + 0.25, now, now + 1}));
+
+  store().prune(0, now);
+  EXPECT_EQ(times(), (std::vector<Date>{now, now + 1}));
+  std::setlocale(LC_ALL, before.c_str());
+
+  // A time that is no number has no cutoff: nothing goes.
+  store().prune(0, Date::fromReference(kNaN));
+  store().prune(0, Date::fromReference(-kInfinity));
+  EXPECT_EQ(times().size(), 2u);
+}
+
+TEST_F(EventStoreTest, DeleteAllEmptiesTheLogWhichStaysUsable) {
+  store().log(Kind::prompt, 1, std::nullopt, nine);
+  store().log(Kind::work, 60, "A", nine + 60);
+  store().deleteAll();
+  EXPECT_TRUE(all().empty());
+  store().log(Kind::back, 1, std::nullopt, nine + 120);
+  EXPECT_EQ(all(), (std::vector<Event>{{nine + 120, Kind::back, 1, std::nullopt}}));
+}
+
+TEST_F(EventStoreTest, NonFiniteNumbersAreRefusedSoEveryStoredRowReadsBack) {
+  store().log(Kind::work, 60, "before", nine);
+  for (double bad : {kNaN, kInfinity, -kInfinity}) {
+    SCOPED_TRACE(bad);
+    store().log(Kind::work, bad, "bad value", nine + 1);
+    store().log(Kind::prompt, 1, std::nullopt, Date::fromReference(bad));
+  }
+  store().log(Kind::work, 60, "after", nine + 2);
+  EXPECT_EQ(sql(path(), "SELECT COUNT(*) FROM events"), "2");
+  EXPECT_EQ(store().recap(nine).workSeconds, 120);
+
+  // Rows that another build let through are skipped, not read as numbers they are not.
+  sql(path(), "INSERT INTO events (ts, kind, value) VALUES (" +
+                  std::to_string(long((nine + 3).unixTime())) + ", 'work', 9e999)");
+  sql(path(), "INSERT INTO events (ts, kind, value) VALUES ('soon', 'work', 1)");
+  const auto events = all();
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[1].label, "after");
+}
+
+TEST_F(EventStoreTest, OpeningCreatesMissingFoldersAndReopensTheSameLog) {
+  const auto nested = dir / "a" / "b" / "events.sqlite";
+  {
+    EventStore created(nested);
+    created.log(Kind::away, 300, std::nullopt, nine);
+  }
+  EventStore reopened(nested);
+  EXPECT_EQ(reopened.events(nine), (std::vector<Event>{{nine, Kind::away, 300, std::nullopt}}));
+
+  // A file is in the way of the folder.
+  test::writeFile(dir / "file", "x");
+  EXPECT_THAT([&] { EventStore blocked(dir / "file" / "events.sqlite"); },
+              ::testing::Throws<Error>(::testing::Property(
+                  &Error::domain, std::string(EventStore::kFolderErrorDomain))));
+}
+
+TEST_F(EventStoreTest, AnOlderFileGainsTheLabelColumnAndKeepsItsRows) {
+  sql(path(),
+      "CREATE TABLE events (ts REAL NOT NULL, kind TEXT NOT NULL, value REAL NOT NULL "
+      "DEFAULT 1); INSERT INTO events (ts, kind) VALUES (" +
+          std::to_string(long(nine.unixTime())) + ", 'back')");
+  store().log(Kind::work, 60, "A", nine + 1);
+  EXPECT_EQ(all(), (std::vector<Event>{{nine, Kind::back, 1, std::nullopt},
+                                       {nine + 1, Kind::work, 60, "A"}}));
+}
+
+TEST_F(EventStoreTest, AFileThatIsNoDatabaseIsRefusedAndLeftAsItWas) {
+  // A real log of a few pages, to cut short.
+  {
+    EventStore source(dir / "source.sqlite");
+    for (int i = 0; i < 2000; ++i) {
+      source.log(Kind::work, i, "task number " + std::to_string(i), nine + i);
+    }
+  }
+  sql(dir / "source.sqlite", "PRAGMA wal_checkpoint(TRUNCATE)");
+  const std::string database = test::readFile(dir / "source.sqlite");
+  ASSERT_GT(database.size(), 16384u);
+
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"text", "These are my notes, not a database.\n"},
+      {"header only", database.substr(0, 100)},
+      {"first page only", database.substr(0, 4096)},
+      {"cut mid-file", database.substr(0, database.size() / 2)},
+  };
+  for (const auto& [name, bytes] : files) {
+    SCOPED_TRACE(name);
+    const auto at = dir / (name + ".sqlite");
+    test::writeFile(at, bytes);
+    EXPECT_THAT(
+        [&] { EventStore refused(at); },
+        ThrowsError(EventStore::kErrorDomain, EventStore::kOpenCode, "Can't open " + at.string()));
+    EXPECT_EQ(test::readFile(at), bytes);
+    EXPECT_FALSE(std::filesystem::exists(at.string() + "-wal"));
+  }
+
+  std::filesystem::create_directory(dir / "folder.sqlite");
+  EXPECT_THAT([&] { EventStore refused(dir / "folder.sqlite"); },
+              ThrowsError(EventStore::kErrorDomain, EventStore::kOpenCode, "Can't open "));
+}
+
+}  // namespace
+}  // namespace qb
