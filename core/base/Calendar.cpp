@@ -13,6 +13,9 @@ namespace qb {
 
 namespace {
 
+// The length of a day where the calendar falls back to UTC days.
+constexpr double kUtcDaySeconds = 86400.0;
+
 std::string idOf(const icu::TimeZone& zone) {
   icu::UnicodeString id;
   zone.getID(id);
@@ -69,7 +72,9 @@ Date Calendar::startOfDay(Date date) const {
   const double millis = date.unixTime() * 1000.0;
   // ICU cannot place instants outside its range; such dates (and NaN) have no local day, and
   // UTC days are the least surprising answer.
-  auto utcDay = [&] { return Date::fromUnix(std::floor(date.unixTime() / 86400.0) * 86400.0); };
+  auto utcDay = [&] {
+    return Date::fromUnix(std::floor(date.unixTime() / kUtcDaySeconds) * kUtcDaySeconds);
+  };
   if (!impl_->prototype || !std::isfinite(millis)) return utcDay();
 
   std::unique_ptr<icu::Calendar> calendar(impl_->prototype->clone());
@@ -86,6 +91,25 @@ Date Calendar::startOfDay(Date date) const {
     return utcDay();
   }
   return Date::fromUnix(start / 1000.0);
+}
+
+std::optional<Date> Calendar::addingDays(int days, Date date) const {
+  const double millis = date.unixTime() * 1000.0;
+  if (!std::isfinite(millis)) return std::nullopt;
+  if (!impl_->prototype) return date + days * kUtcDaySeconds;
+
+  std::unique_ptr<icu::Calendar> calendar(impl_->prototype->clone());
+  UErrorCode status = U_ZERO_ERROR;
+  calendar->setTime(millis, status);
+  calendar->add(UCAL_DATE, days, status);
+  const double moved = calendar->getTime(status);
+  if (U_FAILURE(status)) {
+    log::error("no date " + std::to_string(days) + " days from " +
+               std::to_string(date.sinceReferenceDate) + " in " + impl_->zoneID + " (" +
+               u_errorName(status) + ")");
+    return std::nullopt;
+  }
+  return Date::fromUnix(moved / 1000.0);
 }
 
 std::string Calendar::zoneID() const { return impl_->zoneID; }

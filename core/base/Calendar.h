@@ -11,6 +11,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ public:
   Date startOfDay(Date date) const;
   // True when both dates lie in the same local day.
   bool isSameDay(Date a, Date b) const { return startOfDay(a) == startOfDay(b); }
+  // The date `days` local days after date (before it, for a negative count): the same wall time,
+  // or the first valid one after it where the clocks skip it. Absent for a date that is not
+  // finite or that the calendar cannot place.
+  std::optional<Date> addingDays(int days, Date date) const;
 
   std::string zoneID() const;
   bool isKnownZone() const;
