@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
+#include <string>
+
 #include "base/Calendar.h"
 #include "support/CivilTime.h"
 
@@ -36,6 +40,30 @@ TEST(CalendarTest, DaysRunFromTheFirstLocalMidnightToTheNext) {
     const Date next = day.start + day.hours * 3600;
     EXPECT_EQ(calendar.startOfDay(next - 1), day.start);
     EXPECT_EQ(calendar.startOfDay(next), next);
+  }
+}
+
+TEST(CalendarTest, AddingDaysKeepsTheWallTimeAcrossClockChanges) {
+  struct Case {
+    const char* zone;
+    Date from;
+    int days;
+    std::optional<Date> to;
+  };
+  const Case cases[] = {
+      // Berlin's midnights on either side of the 23-hour 29 March.
+      {"Europe/Berlin", utc(2026, 3, 27, 23, 0), 1, utc(2026, 3, 28, 23, 0)},
+      {"Europe/Berlin", utc(2026, 3, 27, 23, 0), 2, utc(2026, 3, 29, 22, 0)},
+      {"Europe/Berlin", utc(2026, 3, 29, 22, 0), -2, utc(2026, 3, 27, 23, 0)},
+      {"Europe/Berlin", utc(2026, 6, 14, 22, 0), 0, utc(2026, 6, 14, 22, 0)},
+      // Santiago has no midnight on 2022-09-11: the clocks land at 01:00.
+      {"America/Santiago", utc(2022, 9, 12, 3, 0), -1, utc(2022, 9, 11, 4, 0)},
+      {"UTC", Date::fromReference(NAN), -1, std::nullopt},
+      {"UTC", Date::fromReference(INFINITY), 1, std::nullopt},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(std::string(test.zone) + " " + std::to_string(test.days));
+    EXPECT_EQ(Calendar::inZone(test.zone).addingDays(test.days, test.from), test.to);
   }
 }
 

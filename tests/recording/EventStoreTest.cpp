@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <filesystem>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <string>
@@ -46,6 +47,11 @@ std::string sql(const std::filesystem::path& path, const std::string& statement)
   sqlite3_close(db);
   if (result != SQLITE_OK) throw std::runtime_error(statement + ": " + error);
   return first;
+}
+
+size_t openDescriptors() {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                           std::filesystem::directory_iterator()));
 }
 
 class EventStoreTest : public ::testing::Test {
@@ -223,9 +229,12 @@ TEST_F(EventStoreTest, AFileThatIsNoDatabaseIsRefusedAndLeftAsItWas) {
     SCOPED_TRACE(name);
     const auto at = dir / (name + ".sqlite");
     test::writeFile(at, bytes);
+    const size_t descriptors = openDescriptors();
     EXPECT_THAT(
         [&] { EventStore refused(at); },
         ThrowsError(EventStore::kErrorDomain, EventStore::kOpenCode, "Can't open " + at.string()));
+    // The connection SQLite handed back was closed, and its file with it.
+    EXPECT_EQ(openDescriptors(), descriptors);
     EXPECT_EQ(test::readFile(at), bytes);
     EXPECT_FALSE(std::filesystem::exists(at.string() + "-wal"));
   }
