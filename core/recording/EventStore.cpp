@@ -9,6 +9,7 @@
 
 #include "base/Error.h"
 #include "base/Log.h"
+#include "base/Text.h"
 
 namespace qb {
 
@@ -249,10 +250,15 @@ EventStore::EventStore(const std::filesystem::path& path) {
 EventStore::~EventStore() = default;
 
 void EventStore::log(Kind kind, double value, const std::optional<std::string>& label, Date at) {
+  // A label is a task's name, taken from window titles that other programs wrote: stored as it
+  // came, bytes that are no UTF-8 would make the row unreadable to every text reader after us.
+  std::optional<std::string> text = label;
+  if (text && !text::isValidUtf8(*text)) text = text::repairUtf8(*text);
+
   Statement insert(db_.get(), kInsert);
   if (!insert) return;
   if (!insert.bind(1, at.unixTime()) || !insert.bind(2, rawValue(kind)) || !insert.bind(3, value) ||
-      !insert.bind(4, label)) {
+      !insert.bind(4, text)) {
     return;
   }
   if (insert.step() != SQLITE_DONE) {

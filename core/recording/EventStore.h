@@ -100,7 +100,8 @@ public:
   EventStore(const EventStore&) = delete;
   EventStore& operator=(const EventStore&) = delete;
 
-  // Appends one event. label absent stores NULL.
+  // Appends one event. label absent stores NULL; a label that is not valid UTF-8 is stored with
+  // each ill-formed sequence replaced by U+FFFD.
   void log(Kind kind, double value, const std::optional<std::string>& label, Date at);
 
   // The counts of the events at or after since.

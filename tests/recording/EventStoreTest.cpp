@@ -97,16 +97,18 @@ TEST_F(EventStoreTest, EventsComeBackInTimeOrderWithTheirLabelsFromSinceOn) {
   store().log(Kind::prompt, 1, std::nullopt, nine + 60);
   store().log(Kind::switched, 1, "", nine + 300);
   store().log(Kind::breakTaken, 900, std::nullopt, nine - 1);
+  store().log(Kind::work, 60, "Caf\xC3 notes", nine + 900);
 
   EXPECT_EQ(store().events(nine),
             (std::vector<Event>{{nine + 60, Kind::prompt, 1, std::nullopt},
                                 {nine + 300, Kind::switched, 1, ""},
-                                {nine + 600, Kind::work, 600, "Spec review"}}));
+                                {nine + 600, Kind::work, 600, "Spec review"},
+                                {nine + 900, Kind::work, 60, "Caf\uFFFD notes"}}));
   EXPECT_EQ(store().events(nine - 1).front(), (Event{nine - 1, Kind::breakTaken, 900, {}}));
   EXPECT_EQ(sql(path(), "SELECT COUNT(*) FROM events WHERE label IS NULL"), "2");
 
   // Another connection sees every event at once: each statement commits by itself.
-  EXPECT_EQ(sql(path(), "SELECT COUNT(*) FROM events"), "4");
+  EXPECT_EQ(sql(path(), "SELECT COUNT(*) FROM events"), "5");
   EXPECT_EQ(sql(path(), "PRAGMA journal_mode"), "wal");
 }
 
