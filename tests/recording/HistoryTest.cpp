@@ -174,59 +174,38 @@ TEST(HistoryTest, DaysCountEachEventWholeOnTheDayOfItsTime) {
   const Date sunday = berlinMidnight(6, 14);
   const Date first = berlinMidnight(6, 13);
 
-  struct Case {
-    const char* name;
-    Event event;
-    Date day;
-    Day totals;
+  const std::vector<Event> events = {
+      event(EventKind::prompt, 1, first - 1),  // before the first day: nowhere
+      event(EventKind::prompt, 1, first),
+      work(monday - 301, monday - 1),                    // ends a second before midnight
+      work(monday - 3 * kMinute, monday + 2 * kMinute),  // 00:02, reaching back over midnight
+      event(EventKind::back, 1, now),
+      event(EventKind::related, 1, now),
+      event(EventKind::breakTaken, 900, now),
+      event(EventKind::dismissed, 1, now),
+      event(EventKind::switched, 1, now, "Mail"),
+      event(EventKind::detour, 90, now),
+      event(EventKind::away, 600, now),
+      event(EventKind::paused, 45, now),
+      event(EventKind::prompt, 1, now + 86400),  // tomorrow still counts to today
   };
-  auto with = [](Date start, auto set) {
-    Day day(start);
-    set(day);
-    return day;
-  };
-  const std::vector<Case> cases = {
-      {"work at 00:02 reaching back over midnight",
-       work(monday - 3 * kMinute, monday + 2 * kMinute), monday,
-       with(monday, [](Day& d) { d.focus = 300; })},
-      {"work one second before midnight", work(monday - 301, monday - 1), sunday,
-       with(sunday, [](Day& d) { d.focus = 300; })},
-      {"exactly at the first start", event(EventKind::prompt, 1, first), first,
-       with(first, [](Day& d) { d.prompts = 1; })},
-      {"after today counts to today", event(EventKind::back, 1, now + 86400), monday,
-       with(monday, [](Day& d) { d.back = 1; })},
-      {"related", event(EventKind::related, 1, now), monday,
-       with(monday, [](Day& d) { d.forWork = 1; })},
-      {"break", event(EventKind::breakTaken, 900, now), monday,
-       with(monday, [](Day& d) { d.breaks = 1; })},
-      {"dismissed", event(EventKind::dismissed, 1, now), monday,
-       with(monday, [](Day& d) { d.closed = 1; })},
-      {"switched", event(EventKind::switched, 1, now, "Mail"), monday,
-       with(monday, [](Day& d) { d.switches = 1; })},
-      {"detour", event(EventKind::detour, 90, now), monday,
-       with(monday, [](Day& d) { d.detours = 90; })},
-      {"away", event(EventKind::away, 600, now), monday,
-       with(monday, [](Day& d) { d.away = 600; })},
-      {"paused", event(EventKind::paused, 45, now), monday,
-       with(monday, [](Day& d) { d.paused = 45; })},
-  };
-  for (const Case& test : cases) {
-    SCOPED_TRACE(test.name);
-    const auto days = History::days({test.event}, 3, now, berlin);
-    ASSERT_EQ(starts(days), (std::vector<Date>{first, sunday, monday}));
-    for (const Day& day : days) {
-      EXPECT_EQ(day, day.start == test.day ? test.totals : Day(day.start));
-    }
-  }
-
-  // Before the first day: counted nowhere. Sums add up within a day.
-  const auto days = History::days({event(EventKind::prompt, 1, first - 1), work(now - 60, now),
-                                   work(now, now + 30), event(EventKind::prompt, 1, now)},
-                                  3, now, berlin);
-  EXPECT_EQ(days, (std::vector<Day>{Day(first), Day(sunday), with(monday, [](Day& d) {
-                                      d.focus = 90;
-                                      d.prompts = 1;
-                                    })}));
+  Day saturday(first);
+  saturday.prompts = 1;
+  Day sundayTotals(sunday);
+  sundayTotals.focus = 300;
+  Day mondayTotals(monday);
+  mondayTotals.focus = 300;
+  mondayTotals.detours = 90;
+  mondayTotals.prompts = 1;
+  mondayTotals.back = 1;
+  mondayTotals.forWork = 1;
+  mondayTotals.breaks = 1;
+  mondayTotals.closed = 1;
+  mondayTotals.switches = 1;
+  mondayTotals.away = 600;
+  mondayTotals.paused = 45;
+  EXPECT_EQ(History::days(events, 3, now, berlin),
+            (std::vector<Day>{saturday, sundayTotals, mondayTotals}));
 }
 
 TEST(HistoryTest, TasksGroupLabelsByKeyAndNameEachByItsLargestLabel) {
