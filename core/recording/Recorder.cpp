@@ -2,6 +2,8 @@
 
 #include "recording/Recorder.h"
 
+#include <sqlite3.h>
+
 #include <cmath>
 #include <exception>
 #include <mutex>

@@ -20,7 +20,8 @@
 // What a crash can lose: the file is opened in WAL mode, so a committed transaction survives a
 // crash of the program whole, and readers never block the writer. Statements not yet committed
 // live only in memory: a crash loses at most the last kBatchDelay seconds (or fewer than
-// kBatchStatements statements) of recording, and the moment then in front keeps ended NULL.
+// kBatchStatements statements) of recording, and the moment then in front keeps ended NULL;
+// while a batch is being kept back, everything since it is at stake too.
 //
 // Opening (the constructor) creates the folder and the file and its schema, and migrates an
 // older file by adding the columns it lacks. A file that is not a database, or a database that is
@@ -33,12 +34,11 @@
 //
 // The recorder touches the main executor and timers only to arm the batch timer; both, and the
 // clock, must outlive it. Destruction applies every operation already called, writes what is
-// pending (a last try; a failure is logged), then closes the file. The timer may still fire after
+// pending (a last try, which may wait out the busy time-out; a failure is logged), then closes
+// the file. The timer may still fire after
 // destruction; it then does nothing.
 
 #pragma once
-
-#include <sqlite3.h>
 
 #include <array>
 #include <cstddef>
@@ -64,6 +64,8 @@
 #include "recording/PageShape.h"
 #include "recording/SessionRecord.h"
 #include "recording/SqlValue.h"
+
+struct sqlite3;
 
 namespace qb {
 

@@ -1,5 +1,7 @@
 // Sessions and moments: the sessions and moments tables.
 
+#include <sqlite3.h>
+
 #include <cmath>
 #include <utility>
 
