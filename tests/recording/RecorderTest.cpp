@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -332,6 +333,37 @@ TEST_F(RecorderTest, BadValuesAreStoredAsNullOrRepairedAndABadRowSpoilsNoOther) 
                 {SqlValue(3), SqlValue(), SqlValue(), text("Next"), SqlValue(), SqlValue()}}));
   EXPECT_EQ(reader.count("moments WHERE ended IS NULL"), 1);
   EXPECT_GE(log.lines().size(), 3u);  // the long text, the repeated id, the time that is no number
+}
+
+TEST_F(RecorderTest, ClosingWritesWhatIsPendingAndALateTimerFindsNothing) {
+  recorder().start(session());
+  recorder().system("launch", std::nullopt, std::nullopt, Date{1000});
+  ASSERT_TRUE(main_.awaitTask());
+  main_.runAll();  // the batch timer is set
+  close();
+  EXPECT_EQ(timers_.pending(), 1u);
+  advance(Recorder::kBatchDelay);  // fires into a recorder that is gone
+  Reader reader(path_);
+  EXPECT_EQ(reader.count("system"), 1);
+}
+
+TEST_F(RecorderTest, OperationsFromManyThreadsAreAllRecorded) {
+  recorder().start(session());
+  constexpr int kThreads = 4;
+  constexpr int kEach = 150;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([this, t] {
+      for (int i = 0; i < kEach; ++i) {
+        recorder_->system("tick", static_cast<uint64_t>(t * kEach + i), std::nullopt, Date{1001});
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  flush();
+  Reader reader(path_);
+  EXPECT_EQ(reader.count("system"), kThreads * kEach);
+  EXPECT_EQ(reader.count("(SELECT DISTINCT moment FROM system)"), kThreads * kEach);
 }
 
 TEST(RecorderValuesTest, FrameIsFourWholeNumbersWithinBounds) {
