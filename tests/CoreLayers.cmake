@@ -1,6 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a core folder includes a header of a folder above it (base <- analysis <- context <-
-# policy), so that a wrong-way arrow is caught even where only inline code would cross it.
+# policy <- recording <- agents), so that a wrong-way arrow is caught even where only inline code
+# would cross it.
 # Run as: cmake -DCORE=<core folder> -P CoreLayers.cmake
 set(layers base analysis context policy recording agents)
 set(failures "")

@@ -1,0 +1,255 @@
+// The recorder's stream, its batched writes and the running of statements.
+
+#include "recording/Recorder.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <exception>
+#include <mutex>
+#include <utility>
+#include <variant>
+
+#include "base/Error.h"
+#include "base/Json.h"
+#include "base/Log.h"
+
+namespace qb {
+namespace {
+
+// Results that blame the statement's own values or text: the statement is skipped and the batch
+// goes on. Any other failure (busy, locked, full, I/O, out of memory) is the file's, and fails
+// the batch.
+bool isStatementFault(int result) {
+  switch (result & 0xff) {
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+    case SQLITE_RANGE:
+    case SQLITE_ERROR:
+      return true;
+    default:
+      return false;
+  }
+}
+
+struct FinalizeStatement {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using StatementHandle = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+int bind(sqlite3_stmt* statement, int index, const SqlValue& value) {
+  return std::visit(
+      [&](const auto& held) -> int {
+        using T = std::decay_t<decltype(held)>;
+        if constexpr (std::is_same_v<T, std::monostate>) {
+          return sqlite3_bind_null(statement, index);
+        } else if constexpr (std::is_same_v<T, int64_t>) {
+          return sqlite3_bind_int64(statement, index, held);
+        } else if constexpr (std::is_same_v<T, double>) {
+          return sqlite3_bind_double(statement, index, held);
+        } else {
+          return sqlite3_bind_text64(statement, index, held.data(), held.size(), SQLITE_TRANSIENT,
+                                     SQLITE_UTF8);
+        }
+      },
+      value.storage());
+}
+
+SqlValue column(sqlite3_stmt* statement, int index) {
+  switch (sqlite3_column_type(statement, index)) {
+    case SQLITE_INTEGER:
+      return SqlValue(static_cast<int64_t>(sqlite3_column_int64(statement, index)));
+    case SQLITE_FLOAT:
+      return SqlValue(sqlite3_column_double(statement, index));
+    case SQLITE_TEXT: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
+      int bytes = sqlite3_column_bytes(statement, index);
+      return text ? SqlValue(std::string_view(text, static_cast<size_t>(bytes))) : SqlValue();
+    }
+    default:
+      return SqlValue();
+  }
+}
+
+}  // namespace
+
+struct Recorder::Outlet {
+  std::mutex mutex;
+  Recorder* recorder = nullptr;  // null once the recorder is going
+
+  void write() {
+    std::lock_guard lock(mutex);
+    if (recorder == nullptr) return;
+    Recorder* target = recorder;
+    target->enqueue([target] {
+      --target->timersArmed_;
+      target->write(target->clock_.now());
+    });
+  }
+};
+
+Recorder::Recorder(const std::filesystem::path& file, Executor& main, Timers& timers,
+                   const WallClock& clock)
+    : path_(file),
+      main_(main),
+      timers_(timers),
+      clock_(clock),
+      outlet_(std::make_shared<Outlet>()) {
+  outlet_->recorder = this;
+  open();
+}
+
+Recorder::~Recorder() {
+  {
+    std::lock_guard lock(outlet_->mutex);
+    outlet_->recorder = nullptr;
+  }
+  enqueue([this] {
+    if (!write(clock_.now())) {
+      log::error("Recording: " + std::to_string(pending_.size()) +
+                 " statements could not be saved before closing and are lost");
+    }
+  });
+  // executor_ goes first, running everything queued; then the file closes.
+}
+
+void Recorder::enqueue(std::function<void()> operation) {
+  executor_.post(std::move(operation), [](std::exception_ptr failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+      log::error(std::string("Recording operation failed: ") + error.what());
+    } catch (...) {
+      log::error("Recording operation failed");
+    }
+  });
+}
+
+void Recorder::add(std::string sql, std::vector<SqlValue> values) {
+  if (!session_) return;
+  const size_t before = pending_.size();
+  pending_.push_back({std::move(sql), std::move(values)});
+  if (before + 1 >= kBatchStatements && !failing_) {
+    write(clock_.now());
+  } else if (before == 0) {
+    arm();
+  }
+}
+
+void Recorder::arm() {
+  ++timersArmed_;
+  main_.post([outlet = outlet_, &timers = timers_] {
+    timers.schedule(kBatchDelay, [outlet] { outlet->write(); });
+  });
+}
+
+bool Recorder::write(Date now) {
+  (void)now;  // nothing in a batch is dated by its write yet
+  if (pending_.empty()) return true;
+  auto fail = [this](std::string_view why) {
+    failure_ = why;
+    if (!sqlite3_get_autocommit(db_.get())) exec("ROLLBACK", "rolling back a failed batch");
+    if (!failing_) {
+      log::error("Recording: " + std::to_string(pending_.size()) + " statements not saved yet (" +
+                 std::string(why) + "); trying again in " +
+                 std::to_string(static_cast<int>(kBatchDelay)) + " s");
+    }
+    failing_ = true;
+    if (timersArmed_ == 0) arm();  // one retry timer at a time, however often flush() asks
+    return false;
+  };
+  if (int result = exec("BEGIN IMMEDIATE", "starting a batch"); result != SQLITE_OK) {
+    return fail(sqlite3_errstr(result));
+  }
+  for (const Statement& statement : pending_) {
+    int result = run(statement, "a recorded row");
+    if (result != SQLITE_OK && !isStatementFault(result)) return fail(sqlite3_errstr(result));
+  }
+  if (int result = exec("COMMIT", "committing a batch"); result != SQLITE_OK) {
+    return fail(sqlite3_errstr(result));
+  }
+  if (failing_) log::info("Recording: the statements kept back are saved");
+  failing_ = false;
+  pending_.clear();
+  return true;
+}
+
+std::future<void> Recorder::flush() {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> result = done->get_future();
+  enqueue([this, done] {
+    if (write(clock_.now())) {
+      done->set_value();
+    } else {
+      done->set_exception(std::make_exception_ptr(
+          Error(kErrorDomain, kNotSavedCode,
+                std::to_string(pending_.size()) +
+                    " recorded statements are not saved yet: " + sqlite3_errmsg(db_.get()))));
+    }
+  });
+  return result;
+}
+
+int Recorder::run(const Statement& statement, std::string_view what) {
+  sqlite3_stmt* raw = nullptr;
+  int result = sqlite3_prepare_v2(db_.get(), statement.sql.c_str(),
+                                  static_cast<int>(statement.sql.size() + 1), &raw, nullptr);
+  StatementHandle compiled(raw);
+  auto failed = [&](int code) {
+    log::error("Recording: " + std::string(what) + " failed: " + sqlite3_errmsg(db_.get()) + " (" +
+               std::to_string(code) + ") in \"" + statement.sql.substr(0, 60) + "\"");
+    return code;
+  };
+  if (result != SQLITE_OK) return failed(result);
+  if (!compiled) return SQLITE_OK;  // only a comment or blanks
+  for (size_t i = 0; i < statement.values.size(); ++i) {
+    result = bind(compiled.get(), static_cast<int>(i + 1), statement.values[i]);
+    if (result != SQLITE_OK) return failed(result);
+  }
+  result = sqlite3_step(compiled.get());
+  if (result != SQLITE_DONE && result != SQLITE_ROW) return failed(result);
+  return SQLITE_OK;
+}
+
+int Recorder::exec(const char* sql, std::string_view what) { return run(Statement{sql, {}}, what); }
+
+std::optional<std::vector<Recorder::Row>> Recorder::query(const std::string& sql,
+                                                          const std::vector<SqlValue>& values) {
+  sqlite3_stmt* raw = nullptr;
+  int result =
+      sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size() + 1), &raw, nullptr);
+  StatementHandle compiled(raw);
+  auto failed = [&] {
+    log::error("Recording: a query failed: " + std::string(sqlite3_errmsg(db_.get())) + " in \"" +
+               sql.substr(0, 60) + "\"");
+    return std::nullopt;
+  };
+  if (result != SQLITE_OK || !compiled) return failed();
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (bind(compiled.get(), static_cast<int>(i + 1), values[i]) != SQLITE_OK) return failed();
+  }
+  std::vector<Row> rows;
+  while ((result = sqlite3_step(compiled.get())) == SQLITE_ROW) {
+    Row row;
+    for (int i = 0, n = sqlite3_column_count(compiled.get()); i < n; ++i) {
+      row.emplace(sqlite3_column_name(compiled.get(), i), column(compiled.get(), i));
+    }
+    rows.push_back(std::move(row));
+  }
+  if (result != SQLITE_DONE) return failed();
+  return rows;
+}
+
+std::string Recorder::json(const Json& value) { return json::dump(value); }
+
+std::optional<std::string> Recorder::frameJSON(const MomentRecord::Rect& frame) {
+  Json list = Json::array();
+  for (double value : {frame.x, frame.y, frame.width, frame.height}) {
+    if (!(std::fabs(value) < kMaxFrameMagnitude)) return std::nullopt;
+    list.push_back(static_cast<int64_t>(std::round(value)));
+  }
+  return json::dump(list);
+}
+
+}  // namespace qb

@@ -1,0 +1,226 @@
+// Recorder: the detailed recording of what the program observed and decided, in one SQLite file
+// (recording.sqlite in the program's data folder).
+//
+// Recording operations (start to system) may be called from any thread and return at once: each
+// copies its arguments into one first-in-first-out stream, which the recorder's own serial
+// executor drains in call order, so `begin` then `text` for a moment are applied in that order.
+// Their statements are collected while a session is current (dropped while none is) and written
+// in one transaction when kBatchStatements are pending, else kBatchDelay seconds after the first
+// of them (a timer on the main thread puts that write into the stream, behind whatever is queued
+// by then). flush() waits for every operation called before it and reports whether all of it is
+// committed. Nothing else is reported to a caller: failures are logged.
+//
+// Writing is careful about the file: every SQLite result is checked. A statement that the
+// database refuses for its own values (a constraint, a value out of range) is logged and skipped,
+// and the rest of its batch is written. A batch the database cannot take at all (the file is
+// locked beyond the busy time-out, the disk is full, an I/O error) is rolled back whole and kept,
+// in order, to be tried again kBatchDelay later and at every flush; while it fails, new statements
+// queue behind it.
+//
+// What a crash can lose: the file is opened in WAL mode, so a committed transaction survives a
+// crash of the program whole, and readers never block the writer. Statements not yet committed
+// live only in memory: a crash loses at most the last kBatchDelay seconds (or fewer than
+// kBatchStatements statements) of recording, and the moment then in front keeps ended NULL;
+// while a batch is being kept back, everything since it is at stake too.
+//
+// Opening (the constructor) creates the folder and the file and its schema, and migrates an
+// older file by adding the columns it lacks. A file that is not a database, or a database that is
+// not a recording, is refused with Error(kErrorDomain, kOpenFailedCode, "Can't open " + path) and
+// left as it was, for the user to keep.
+//
+// Times are stored as Unix seconds, durations in milliseconds; values are bound as SqlValue says
+// (a NaN or an infinity as NULL, text repaired to UTF-8). A date given to an operation that is not
+// finite is refused: the operation is logged and changes nothing.
+//
+// The recorder touches the main executor and timers only to arm the batch timer; both, and the
+// clock, must outlive it. Destruction applies every operation already called, writes what is
+// pending (a last try, which may wait out the busy time-out; a failure is logged), then closes
+// the file. The timer may still fire after
+// destruction; it then does nothing.
+
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/Moment.h"
+#include "base/Date.h"
+#include "base/JsonFwd.h"
+#include "base/Runtime.h"
+#include "base/SerialExecutor.h"
+#include "base/WallClock.h"
+#include "recording/InputCounts.h"
+#include "recording/MomentRecord.h"
+#include "recording/PageShape.h"
+#include "recording/SessionRecord.h"
+#include "recording/SqlValue.h"
+
+struct sqlite3;
+
+namespace qb {
+
+class Recorder {
+public:
+  static constexpr const char* kErrorDomain = "Recorder";
+  // The file cannot be opened, is not a recording, or its schema cannot be made.
+  static constexpr long kOpenFailedCode = 1;
+  // flush(): statements are still unsaved, kept to be tried again.
+  static constexpr long kNotSavedCode = 2;
+
+  // The recorded tables in export and deletion order (the sharing cursors' table `shared` is not
+  // among them).
+  static constexpr std::array<std::string_view, 10> tables = {
+      "sessions", "moments",  "model_runs", "decisions", "switches",
+      "prompts",  "contexts", "labels",     "system",    "retractions"};
+  // Written into every new session row: which fields this build observes.
+  static constexpr int64_t observation = 1;
+
+  // Statements per transaction, at most; reaching it writes at once.
+  static constexpr size_t kBatchStatements = 100;
+  // Seconds from the first pending statement to its write.
+  static constexpr Duration kBatchDelay = 5;
+  // How long a statement waits for another connection's lock before it fails.
+  static constexpr int kBusyTimeoutMilliseconds = 2000;
+  // A frame coordinate this large (or not a number) is no frame; the column stays NULL.
+  static constexpr double kMaxFrameMagnitude = 1e9;
+  // How much of a page's text, and of the focused element's, is kept, in characters.
+  static constexpr size_t kPageTextCharacters = 1000;
+  static constexpr size_t kFocusedTextCharacters = 500;
+
+  // Opens or creates the recording at `file` (see above). Throws qb::Error (kErrorDomain,
+  // kOpenFailedCode) when the folder, the file or the schema cannot be made, or when the file is
+  // not a recording. `main` is the thread whose `timers` arm the batch write.
+  Recorder(const std::filesystem::path& file, Executor& main, Timers& timers,
+           const WallClock& clock);
+  ~Recorder();
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+
+  // --- Sessions and moments: recording operations ---
+
+  // Ends the open moment of a session still current at the new session's start (its totals are
+  // NULL: the counters were not read then), writes what is pending, and makes a new session row
+  // current. The model revision is forgotten until modelLoaded() names it again.
+  void start(SessionRecord record);
+  // Ends the open moment with the final counters, writes what is pending, and ends the session.
+  void stop(Date at, InputCounts input);
+  // Remembers the model revision (also while no session is current) and sets it on the current
+  // session's row.
+  void modelLoaded(std::string revision);
+  // Ends the open moment where this one starts, inserts this moment's row and opens it, also while
+  // no session is current (then nothing is written, but its ticks are kept).
+  void begin(MomentRecord record, InputCounts input);
+  // Adds one input bin, and the media flag, to the open moment; nothing for an excluded moment or
+  // while no session is current.
+  void tick(InputCounts input, bool media, Date at);
+  // Ends the open moment (pause, break, sleep); the session goes on.
+  void end(Date at, InputCounts input);
+  // Stores the text read from a moment's page, its first kPageTextCharacters characters and the
+  // focused element's first kFocusedTextCharacters; nothing for messaging applications and sites.
+  void text(const Moment& moment, std::optional<std::string> page,
+            std::optional<std::string> focused, std::optional<PageShape> shape,
+            std::optional<std::string> focusedRole, Duration took);
+  // A notable event of the program (launch, sleep, model load, ...).
+  void system(std::string event, std::optional<uint64_t> moment, std::optional<std::string> detail,
+              Date at);
+
+  // --- Waited for ---
+
+  // Ready once every operation called before it has run and every pending statement has been
+  // written. Holds qb::Error (kErrorDomain, kNotSavedCode) when statements are still unsaved;
+  // they stay queued and are tried again. Wait on it off the main thread, or at quit.
+  std::future<void> flush();
+
+  // --- Values as stored ---
+
+  // JSON text with sorted keys and unescaped slashes; ill-formed UTF-8 repaired, a NaN or an
+  // infinity written as null.
+  static std::string json(const Json& value);
+  // "[x,y,width,height]" rounded to whole numbers (halves away from zero); absent when any of the
+  // four is not a number or is kMaxFrameMagnitude or more in size.
+  static std::optional<std::string> frameJSON(const MomentRecord::Rect& frame);
+
+private:
+  struct Statement {
+    std::string sql;
+    std::vector<SqlValue> values;
+  };
+  // The moment being recorded.
+  struct Open {
+    bool excluded = false;
+    Date start;
+    InputCounts input;  // at the moment's start
+    InputCounts last;   // at the last tick
+    std::vector<std::array<int64_t, 5>> ticks;
+    std::optional<bool> media;  // absent until the first tick
+  };
+  // Where the batch timer puts its write; closed first thing in destruction.
+  struct Outlet;
+  struct CloseDatabase {
+    void operator()(sqlite3* db) const;
+  };
+
+  // Opening (RecorderSchema.cpp).
+  void open();
+  void refuseForeignFile();
+  void createSchema();
+  [[noreturn]] void failOpen(const std::string& why);
+
+  // The stream: every operation goes through here, onto executor_.
+  void enqueue(std::function<void()> operation);
+
+  // Queues a statement of the current session; dropped while no session is current.
+  void add(std::string sql, std::vector<SqlValue> values);
+  // Writes every pending statement in one transaction; true when none is left unsaved.
+  bool write(Date now);
+  void arm();
+
+  // Runs one statement at once; SQLITE_OK or the failing result, logged with `what`.
+  int run(const Statement& statement, std::string_view what);
+  // Runs a statement without values, its result checked and logged.
+  int exec(const char* sql, std::string_view what);
+  using Row = std::map<std::string, SqlValue, std::less<>>;
+  // Every row of a query, or nothing (logged) when it fails.
+  std::optional<std::vector<Row>> query(const std::string& sql,
+                                        const std::vector<SqlValue>& values = {});
+
+  // Sessions and moments (RecorderSessions.cpp).
+  void insertSession(std::optional<int64_t> id);
+  // Ends the open moment; without counters (not read) its totals are NULL and its ticks stop at
+  // the last one read.
+  void endMoment(Date at, const std::optional<InputCounts>& input);
+  static std::array<int64_t, 5> bin(const InputCounts& difference, Duration seconds);
+
+  const std::filesystem::path path_;
+  Executor& main_;
+  Timers& timers_;
+  const WallClock& clock_;
+  std::unique_ptr<sqlite3, CloseDatabase> db_;
+
+  // Touched only on executor_.
+  std::optional<int64_t> session_;  // the current session's row id
+  std::optional<SessionRecord> sessionRecord_;
+  std::optional<std::string> sessionModel_;  // the model revision since the session started
+  std::optional<std::string> sessionUID_;
+  std::vector<Statement> pending_;
+  std::optional<Open> open_;
+  bool failing_ = false;  // the last write failed: the next one waits for the timer or a flush
+  int timersArmed_ = 0;   // batch timers set and not yet run
+  std::string failure_;   // why the last failed write failed, for flush() to tell
+
+  std::shared_ptr<Outlet> outlet_;
+  // Declared last so that it is destroyed first: queued operations finish while the state lives.
+  SerialExecutor executor_;
+};
+
+}  // namespace qb

@@ -1,0 +1,163 @@
+// Opening the recording: the file, its mode and its schema.
+
+#include <sqlite3.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "base/Error.h"
+#include "base/Log.h"
+#include "recording/Recorder.h"
+
+namespace qb {
+namespace {
+
+// The schema, in order. Every CREATE names exactly the columns of its table's first form; the
+// ALTERs add the later columns, and run at every open: on a current file they fail as duplicates,
+// which is how an older file is migrated and a current one left alone.
+constexpr std::array<const char*, 31> kSchema = {
+    "CREATE TABLE IF NOT EXISTS sessions (id INTEGER PRIMARY KEY, started REAL NOT NULL, "
+    "app_version TEXT, model TEXT, schema_revision TEXT, analyzer TEXT, policy TEXT, os TEXT, "
+    "mac TEXT)",
+    "CREATE TABLE IF NOT EXISTS moments (session INTEGER NOT NULL, id INTEGER, started REAL NOT "
+    "NULL, ended REAL, app TEXT, bundle_id TEXT, title TEXT, url TEXT, host TEXT, document TEXT, "
+    "browser TEXT, tab TEXT, cause TEXT, read_ms REAL, idle REAL, full_screen INTEGER, frame TEXT, "
+    "displays INTEGER, keys INTEGER, clicks INTEGER, scrolls INTEGER, page_text TEXT, focused_text "
+    "TEXT, text_ms REAL, excluded INTEGER NOT NULL DEFAULT 0)",
+    "ALTER TABLE moments ADD COLUMN agent TEXT",
+    "ALTER TABLE moments ADD COLUMN agent_task TEXT",
+    "ALTER TABLE sessions ADD COLUMN uid TEXT",
+    "ALTER TABLE sessions ADD COLUMN observation INTEGER",
+    "ALTER TABLE moments ADD COLUMN read_via TEXT",
+    "ALTER TABLE moments ADD COLUMN app_category TEXT",
+    "ALTER TABLE moments ADD COLUMN window_share TEXT",
+    "ALTER TABLE moments ADD COLUMN agent_repository INTEGER",
+    "ALTER TABLE moments ADD COLUMN moves INTEGER",
+    "ALTER TABLE moments ADD COLUMN ticks TEXT",
+    "ALTER TABLE moments ADD COLUMN media INTEGER",
+    "ALTER TABLE moments ADD COLUMN page_shape TEXT",
+    "ALTER TABLE moments ADD COLUMN focused_role TEXT",
+    "CREATE UNIQUE INDEX IF NOT EXISTS moments_id ON moments (session, id)",
+    "CREATE INDEX IF NOT EXISTS moments_started ON moments (session, started)",
+    "CREATE INDEX IF NOT EXISTS moments_open ON moments (session) WHERE ended IS NULL",
+    "CREATE TABLE IF NOT EXISTS model_runs (session INTEGER NOT NULL, moment INTEGER NOT NULL, at "
+    "REAL NOT NULL, pass TEXT NOT NULL, task TEXT, input TEXT, context TEXT, probabilities TEXT, "
+    "entities TEXT, latency_ms REAL, cache_hit INTEGER NOT NULL, revision TEXT)",
+    "CREATE INDEX IF NOT EXISTS model_runs_moment ON model_runs (session, moment)",
+    "CREATE TABLE IF NOT EXISTS decisions (session INTEGER NOT NULL, moment INTEGER, at REAL NOT "
+    "NULL, mode TEXT NOT NULL, learned REAL, terms TEXT, drift REAL, cooldowns TEXT, activity "
+    "TEXT, score REAL, about REAL, in_front INTEGER, decision TEXT NOT NULL, reason TEXT)",
+    "CREATE INDEX IF NOT EXISTS decisions_moment ON decisions (session, moment)",
+    "CREATE TABLE IF NOT EXISTS switches (session INTEGER NOT NULL, moment INTEGER, at REAL NOT "
+    "NULL, similarity REAL, activity TEXT, score REAL, site TEXT, site_weight REAL, reading REAL, "
+    "verdict TEXT NOT NULL, work TEXT)",
+    "CREATE TABLE IF NOT EXISTS prompts (id TEXT PRIMARY KEY, session INTEGER NOT NULL, moment "
+    "INTEGER, shown_at REAL NOT NULL, drift_start REAL, driver TEXT, title TEXT, line TEXT, why "
+    "TEXT, outcome TEXT, outcome_at REAL, followed_by TEXT)",
+    "CREATE TABLE IF NOT EXISTS contexts (session INTEGER NOT NULL, at REAL NOT NULL, event TEXT "
+    "NOT NULL, summary TEXT, terms TEXT, titles TEXT)",
+    "CREATE TABLE IF NOT EXISTS labels (id INTEGER PRIMARY KEY, session INTEGER NOT NULL, moment "
+    "INTEGER, started REAL, ended REAL, label TEXT NOT NULL, source TEXT NOT NULL, labeler TEXT, "
+    "confidence REAL, rationale TEXT, prompt TEXT, labelled_at REAL NOT NULL)",
+    "ALTER TABLE labels ADD COLUMN answer TEXT",
+    "CREATE INDEX IF NOT EXISTS labels_session ON labels (session)",
+    "CREATE TABLE IF NOT EXISTS retractions (session INTEGER, answer TEXT NOT NULL, at REAL NOT "
+    "NULL)",
+    "CREATE TABLE IF NOT EXISTS shared (name TEXT PRIMARY KEY, last INTEGER NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS system (session INTEGER NOT NULL, at REAL NOT NULL, event TEXT NOT "
+    "NULL, moment INTEGER, detail TEXT)",
+};
+
+// The first columns of the two tables every recording has had from its first version: a file
+// whose tables of these names begin otherwise belongs to some other program.
+constexpr std::array<std::string_view, 9> kSessionColumns = {
+    "id", "started", "app_version", "model", "schema_revision", "analyzer", "policy", "os", "mac"};
+constexpr std::array<std::string_view, 25> kMomentColumns = {
+    "session",   "id",           "started",  "ended",    "app",  "bundle_id", "title",
+    "url",       "host",         "document", "browser",  "tab",  "cause",     "read_ms",
+    "idle",      "full_screen",  "frame",    "displays", "keys", "clicks",    "scrolls",
+    "page_text", "focused_text", "text_ms",  "excluded"};
+
+}  // namespace
+
+void Recorder::CloseDatabase::operator()(sqlite3* db) const {
+  // Every statement is finalized where it is made, so the close cannot be left busy.
+  if (int result = sqlite3_close(db); result != SQLITE_OK) {
+    log::error(std::string("Recording: closing the file failed: ") + sqlite3_errstr(result));
+  }
+}
+
+void Recorder::failOpen(const std::string& why) {
+  log::error("Recording: can't open " + path_.string() + ": " + why);
+  db_.reset();
+  throw Error(kErrorDomain, kOpenFailedCode, "Can't open " + path_.string());
+}
+
+void Recorder::open() {
+  std::error_code error;
+  std::filesystem::create_directories(path_.parent_path(), error);
+  if (error) failOpen("can't create its folder: " + error.message());
+
+  sqlite3* db = nullptr;
+  int result =
+      sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  db_.reset(db);
+  if (result != SQLITE_OK || db == nullptr) {
+    failOpen(db ? sqlite3_errmsg(db) : sqlite3_errstr(result));
+  }
+  // Our own values only ever reach the file through bound parameters; nothing else may.
+  sqlite3_extended_result_codes(db, 1);
+  if (sqlite3_busy_timeout(db, kBusyTimeoutMilliseconds) != SQLITE_OK) {
+    failOpen(sqlite3_errmsg(db));
+  }
+  refuseForeignFile();
+  // WAL: a commit survives a crash whole, and a reader's transaction never holds up the writer.
+  std::optional<std::vector<Row>> mode = query("PRAGMA journal_mode = WAL");
+  if (!mode) failOpen("can't set its journal mode");
+  const std::string* modeName =
+      mode->empty() ? nullptr : std::get_if<std::string>(&mode->front().begin()->second.storage());
+  if (modeName == nullptr || *modeName != "wal") {
+    log::error("Recording: the file stays in journal mode " + (modeName ? *modeName : "unknown") +
+               "; readers may hold up writes");
+  }
+  createSchema();
+}
+
+void Recorder::refuseForeignFile() {
+  // Reading the schema is the first read of the file: a file that is no database fails here,
+  // before anything is written to it.
+  std::optional<std::vector<Row>> objects = query("SELECT name FROM sqlite_master");
+  if (!objects) failOpen("it is not a database");
+  if (objects->empty()) return;  // new, or empty: ours to fill
+  auto beginsWith = [this](std::string_view table, auto expected) {
+    std::optional<std::vector<Row>> columns =
+        query("SELECT name FROM pragma_table_info(?) ORDER BY cid", {SqlValue(table)});
+    if (!columns || columns->size() < expected.size()) return false;
+    for (size_t i = 0; i < expected.size(); ++i) {
+      const auto* name = std::get_if<std::string>(&(*columns)[i].at("name").storage());
+      if (name == nullptr || *name != expected[i]) return false;
+    }
+    return true;
+  };
+  if (!beginsWith("sessions", kSessionColumns) || !beginsWith("moments", kMomentColumns)) {
+    failOpen("it holds a database that is not a recording");
+  }
+}
+
+void Recorder::createSchema() {
+  for (const char* statement : kSchema) {
+    char* message = nullptr;
+    int result = sqlite3_exec(db_.get(), statement, nullptr, nullptr, &message);
+    std::string why = message ? message : sqlite3_errstr(result);
+    sqlite3_free(message);
+    if (result == SQLITE_OK) continue;
+    // A column that exists already is the migration's expected answer on a current file.
+    bool present = std::string_view(statement).starts_with("ALTER TABLE") &&
+                   why.find("duplicate column name") != std::string::npos;
+    if (!present) failOpen("its schema can't be made: " + why + " in \"" + statement + "\"");
+  }
+}
+
+}  // namespace qb

@@ -1,0 +1,79 @@
+#include "recording/SystemInfo.h"
+
+#include <sys/utsname.h>
+
+#include <exception>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string_view>
+
+#include "base/File.h"
+#include "base/Log.h"
+#include "base/Text.h"
+
+namespace qb::SystemInfo {
+namespace {
+
+std::optional<std::string> readSmall(const std::filesystem::path& path) {
+  try {
+    return text::repairUtf8(file::read(path, kMaxFileBytes));
+  } catch (const std::exception& error) {
+    log::info(std::string("System information: ") + error.what());
+    return std::nullopt;
+  }
+}
+
+// os-release values may be quoted with double or single quotes; backslash escapes inside double
+// quotes are kept as read, which the names in practice never use.
+std::string unquoted(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+}  // namespace
+
+std::string appVersion() {
+#ifdef QB_APP_VERSION
+  return QB_APP_VERSION;
+#else
+  return "dev";
+#endif
+}
+
+std::string os(const std::filesystem::path& osRelease) {
+  std::optional<std::string> content = readSmall(osRelease);
+  if (!content) return "Linux";
+  std::map<std::string, std::string, std::less<>> fields;
+  std::istringstream lines(*content);
+  for (std::string line; std::getline(lines, line);) {
+    size_t equals = line.find('=');
+    if (equals == std::string::npos || line.starts_with('#')) continue;
+    fields[text::trimmed(line.substr(0, equals))] =
+        unquoted(text::trimmed(std::string_view(line).substr(equals + 1)));
+  }
+  if (auto pretty = fields.find("PRETTY_NAME"); pretty != fields.end() && !pretty->second.empty()) {
+    return pretty->second;
+  }
+  auto name = fields.find("NAME");
+  if (name == fields.end() || name->second.empty()) return "Linux";
+  auto version = fields.find("VERSION_ID");
+  return version == fields.end() || version->second.empty() ? name->second
+                                                            : name->second + " " + version->second;
+}
+
+std::string machine(const std::filesystem::path& productName) {
+  if (std::optional<std::string> content = readSmall(productName)) {
+    std::string model = text::trimmed(*content);
+    if (!model.empty()) return model;
+  }
+  struct utsname system {};
+  if (::uname(&system) == 0) return system.machine;
+  log::error("System information: uname failed");
+  return "unknown";
+}
+
+}  // namespace qb::SystemInfo

@@ -1,0 +1,133 @@
+// What the recorder's tests share: a clock the test sets, a recorder on a scratch file driven by a
+// manual main thread, and a second connection that reads the file as another program would.
+
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/WallClock.h"
+#include "recording/Recorder.h"
+#include "recording/SqlValue.h"
+#include "support/ManualRuntime.h"
+#include "support/TestSupport.h"
+
+namespace qb::test {
+
+class ManualClock : public WallClock {
+public:
+  Date now() const override { return Date{seconds_.load()}; }
+  void set(Date date) { seconds_.store(date.sinceReferenceDate); }
+
+private:
+  std::atomic<double> seconds_{800000000};
+};
+
+// A connection of its own to a recording file.
+class Reader {
+public:
+  explicit Reader(const std::filesystem::path& path) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+      throw std::runtime_error("cannot open " + path.string());
+    }
+    sqlite3_busy_timeout(db_, 5000);
+  }
+  ~Reader() { sqlite3_close(db_); }
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
+
+  using Row = std::vector<SqlValue>;
+  std::vector<Row> rows(const std::string& sql) {
+    sqlite3_stmt* statement = nullptr;
+    int result = sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr);
+    if (result != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(db_) + (": " + sql));
+    std::vector<Row> out;
+    while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+      Row row;
+      for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+        switch (sqlite3_column_type(statement, i)) {
+          case SQLITE_INTEGER:
+            row.emplace_back(static_cast<int64_t>(sqlite3_column_int64(statement, i)));
+            break;
+          case SQLITE_FLOAT:
+            row.emplace_back(sqlite3_column_double(statement, i));
+            break;
+          case SQLITE_TEXT:
+            row.emplace_back(
+                std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
+                                 static_cast<size_t>(sqlite3_column_bytes(statement, i))));
+            break;
+          default:
+            row.emplace_back();
+        }
+      }
+      out.push_back(std::move(row));
+    }
+    sqlite3_finalize(statement);
+    if (result != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db_) + (": " + sql));
+    return out;
+  }
+  int64_t count(const std::string& table) {
+    return std::get<int64_t>(rows("SELECT COUNT(*) FROM " + table).at(0).at(0).storage());
+  }
+  void exec(const std::string& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+      std::string why = message ? message : "?";
+      sqlite3_free(message);
+      throw std::runtime_error(why + ": " + sql);
+    }
+  }
+
+private:
+  sqlite3* db_ = nullptr;
+};
+
+inline SqlValue text(const char* value) { return SqlValue(std::string_view(value)); }
+
+class RecorderTest : public ::testing::Test {
+protected:
+  RecorderTest() : path_(dir_ / "Quillbrook" / "recording.sqlite") {}
+
+  Recorder& recorder() {
+    if (!recorder_) recorder_ = std::make_unique<Recorder>(path_, main_, timers_, clock_);
+    return *recorder_;
+  }
+  void close() { recorder_.reset(); }
+  void flush() { recorder().flush().get(); }
+  // Runs the main thread's waiting tasks (the batch timer's arming), then moves its timers on.
+  void advance(Duration seconds) {
+    main_.runAll();
+    timers_.advance(seconds);
+  }
+  // Waits, bounded, until the reader counts `expected` rows of a table.
+  bool eventually(Reader& reader, const std::string& table, int64_t expected) {
+    for (int i = 0; i < 1000; ++i) {
+      if (reader.count(table) == expected) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+  SessionRecord session(double started = 1000) {
+    return SessionRecord{
+        Date::fromReference(started), "1.2.3", "Linux test", "Test machine", {}, {}};
+  }
+
+  TempDir dir_;
+  std::filesystem::path path_;
+  ManualExecutor main_;
+  ManualTimers timers_;
+  ManualClock clock_;
+  std::unique_ptr<Recorder> recorder_;
+};
+
+}  // namespace qb::test
