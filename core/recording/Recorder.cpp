@@ -192,22 +192,37 @@ std::future<void> Recorder::flush() {
 }
 
 int Recorder::run(const Statement& statement, std::string_view what) {
-  sqlite3_stmt* raw = nullptr;
-  int result = sqlite3_prepare_v2(db_.get(), statement.sql.c_str(),
-                                  static_cast<int>(statement.sql.size() + 1), &raw, nullptr);
-  StatementHandle compiled(raw);
   auto failed = [&](int code) {
     log::error("Recording: " + std::string(what) + " failed: " + sqlite3_errmsg(db_.get()) + " (" +
                std::to_string(code) + ") in \"" + statement.sql.substr(0, 60) + "\"");
     return code;
   };
-  if (result != SQLITE_OK) return failed(result);
-  if (!compiled) return SQLITE_OK;  // only a comment or blanks
+  auto cached = prepared_.find(statement.sql);
+  if (cached == prepared_.end()) {
+    sqlite3_stmt* raw = nullptr;
+    const int result =
+        sqlite3_prepare_v2(db_.get(), statement.sql.c_str(),
+                           static_cast<int>(statement.sql.size() + 1), &raw, nullptr);
+    Prepared compiled(raw, sqlite3_finalize);
+    if (result != SQLITE_OK) return failed(result);
+    if (!compiled) return SQLITE_OK;  // only a comment or blanks
+    cached = prepared_.emplace(statement.sql, std::move(compiled)).first;
+  }
+  sqlite3_stmt* compiled = cached->second.get();
+  // Left reset and unbound whatever happens, so that it holds no lock and no value until its
+  // next use.
+  struct Rewind {
+    sqlite3_stmt* statement;
+    ~Rewind() {
+      sqlite3_reset(statement);
+      sqlite3_clear_bindings(statement);
+    }
+  } rewind{compiled};
   for (size_t i = 0; i < statement.values.size(); ++i) {
-    result = bind(compiled.get(), static_cast<int>(i + 1), statement.values[i]);
+    const int result = bind(compiled, static_cast<int>(i + 1), statement.values[i]);
     if (result != SQLITE_OK) return failed(result);
   }
-  result = sqlite3_step(compiled.get());
+  const int result = sqlite3_step(compiled);
   if (result != SQLITE_DONE && result != SQLITE_ROW) return failed(result);
   return SQLITE_OK;
 }

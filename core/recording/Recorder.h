@@ -51,6 +51,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/Moment.h"
@@ -66,6 +67,7 @@
 #include "recording/SqlValue.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace qb {
 
@@ -206,6 +208,10 @@ private:
   Timers& timers_;
   const WallClock& clock_;
   std::unique_ptr<sqlite3, CloseDatabase> db_;
+  // Statements prepared once and reused, by their SQL: preparing one costs more than running it.
+  // After db_, so that they are finalized before it closes. Touched only where db_ is.
+  using Prepared = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+  std::unordered_map<std::string, Prepared> prepared_;
 
   // Touched only on executor_.
   std::optional<int64_t> session_;  // the current session's row id
