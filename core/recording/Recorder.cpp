@@ -13,25 +13,12 @@
 #include "base/Error.h"
 #include "base/Json.h"
 #include "base/Log.h"
+#include "recording/RecorderValues.h"
 
 namespace qb {
 namespace {
 
-// Results that blame the statement's own values or text: the statement is skipped and the batch
-// goes on. Any other failure (busy, locked, full, I/O, out of memory) is the file's, and fails
-// the batch.
-bool isStatementFault(int result) {
-  switch (result & 0xff) {
-    case SQLITE_CONSTRAINT:
-    case SQLITE_MISMATCH:
-    case SQLITE_TOOBIG:
-    case SQLITE_RANGE:
-    case SQLITE_ERROR:
-      return true;
-    default:
-      return false;
-  }
-}
+using recorder::isStatementFault;
 
 struct FinalizeStatement {
   void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
