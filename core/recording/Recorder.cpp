@@ -115,6 +115,10 @@ void Recorder::enqueue(std::function<void()> operation) {
 
 void Recorder::add(std::string sql, std::vector<SqlValue> values) {
   if (!session_) return;
+  keep(std::move(sql), std::move(values));
+}
+
+void Recorder::keep(std::string sql, std::vector<SqlValue> values) {
   const size_t before = pending_.size();
   pending_.push_back({std::move(sql), std::move(values)});
   if (before + 1 >= kBatchStatements && !failing_) {
@@ -131,9 +135,9 @@ void Recorder::arm() {
   });
 }
 
+// Runs also with nothing pending: prompts are resolved at every write, whether or not a session
+// is current.
 bool Recorder::write(Date now) {
-  (void)now;  // nothing in a batch is dated by its write yet
-  if (pending_.empty()) return true;
   auto fail = [this](std::string_view why) {
     failure_ = why;
     if (!sqlite3_get_autocommit(db_.get())) exec("ROLLBACK", "rolling back a failed batch");
@@ -152,6 +156,9 @@ bool Recorder::write(Date now) {
   for (const Statement& statement : pending_) {
     int result = run(statement, "a recorded row");
     if (result != SQLITE_OK && !isStatementFault(result)) return fail(sqlite3_errstr(result));
+  }
+  if (int result = resolvePrompts(now); result != SQLITE_OK && !isStatementFault(result)) {
+    return fail(sqlite3_errstr(result));
   }
   if (int result = exec("COMMIT", "committing a batch"); result != SQLITE_OK) {
     return fail(sqlite3_errstr(result));
