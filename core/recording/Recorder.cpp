@@ -173,7 +173,9 @@ std::future<void> Recorder::flush() {
   auto done = std::make_shared<std::promise<void>>();
   std::future<void> result = done->get_future();
   enqueue([this, done] {
-    if (write(clock_.now())) {
+    // A write that failed with nothing pending failed only in resolving prompts, which the next
+    // write does again: nothing recorded is unsaved.
+    if (write(clock_.now()) || pending_.empty()) {
       done->set_value();
     } else {
       done->set_exception(std::make_exception_ptr(

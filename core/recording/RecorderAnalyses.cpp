@@ -34,10 +34,11 @@ std::optional<std::string> uuidText(const std::optional<Uuid>& id) {
 
 std::string list(const std::vector<std::string>& texts) { return Recorder::json(Json(texts)); }
 
+// A stored time as a number; nothing for a value that is none.
 std::optional<double> number(const SqlValue& value) {
-  if (const auto* real = std::get_if<double>(&value.storage())) return *real;
-  if (const auto* whole = std::get_if<int64_t>(&value.storage()))
-    return static_cast<double>(*whole);
+  const SqlValue::Storage& held = value.storage();
+  if (const auto* real = std::get_if<double>(&held)) return *real;
+  if (const auto* whole = std::get_if<int64_t>(&held)) return static_cast<double>(*whole);
   return std::nullopt;
 }
 

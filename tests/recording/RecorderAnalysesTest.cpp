@@ -223,6 +223,19 @@ TEST_F(RecorderAnalysesTest, RetractionIsKeptWithOrWithoutASessionAndThroughALoc
             {SqlValue(1), text("0F8FAD5B-D9CB-469F-A165-70867728950E"), SqlValue(kShown + 2)}}));
 }
 
+TEST_F(RecorderAnalysesTest, LockedFileWithNothingPendingHoldsOnlyResolutionBack) {
+  recorder().start(session());
+  recorder().prompt(shownPrompt("P1"));
+  flush();
+  Reader other(path_);
+  other.exec("BEGIN IMMEDIATE");
+  LogCapture log;
+  EXPECT_NO_THROW(rowsAt(kShown + Recorder::kPromptIgnoredAfter + 1, "SELECT 1"));
+  EXPECT_FALSE(log.lines().empty());
+  other.exec("ROLLBACK");
+  EXPECT_EQ(rows("SELECT outcome FROM prompts"), (Rows{{text("ignored")}}));
+}
+
 TEST_F(RecorderAnalysesTest, UnansweredPromptIsIgnoredAfterAnHourWithWhatFollowedItsShowing) {
   recorder().start(session());
   recorder().begin(front(1, kShown - 10, "Firefox", "https://www.docs.example/a"), {});
