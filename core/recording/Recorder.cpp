@@ -13,25 +13,12 @@
 #include "base/Error.h"
 #include "base/Json.h"
 #include "base/Log.h"
+#include "recording/RecorderValues.h"
 
 namespace qb {
 namespace {
 
-// Results that blame the statement's own values or text: the statement is skipped and the batch
-// goes on. Any other failure (busy, locked, full, I/O, out of memory) is the file's, and fails
-// the batch.
-bool isStatementFault(int result) {
-  switch (result & 0xff) {
-    case SQLITE_CONSTRAINT:
-    case SQLITE_MISMATCH:
-    case SQLITE_TOOBIG:
-    case SQLITE_RANGE:
-    case SQLITE_ERROR:
-      return true;
-    default:
-      return false;
-  }
-}
+using recorder::isStatementFault;
 
 struct FinalizeStatement {
   void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
@@ -128,6 +115,10 @@ void Recorder::enqueue(std::function<void()> operation) {
 
 void Recorder::add(std::string sql, std::vector<SqlValue> values) {
   if (!session_) return;
+  keep(std::move(sql), std::move(values));
+}
+
+void Recorder::keep(std::string sql, std::vector<SqlValue> values) {
   const size_t before = pending_.size();
   pending_.push_back({std::move(sql), std::move(values)});
   if (before + 1 >= kBatchStatements && !failing_) {
@@ -144,9 +135,9 @@ void Recorder::arm() {
   });
 }
 
+// Runs also with nothing pending: prompts are resolved at every write, whether or not a session
+// is current.
 bool Recorder::write(Date now) {
-  (void)now;  // nothing in a batch is dated by its write yet
-  if (pending_.empty()) return true;
   auto fail = [this](std::string_view why) {
     failure_ = why;
     if (!sqlite3_get_autocommit(db_.get())) exec("ROLLBACK", "rolling back a failed batch");
@@ -166,6 +157,9 @@ bool Recorder::write(Date now) {
     int result = run(statement, "a recorded row");
     if (result != SQLITE_OK && !isStatementFault(result)) return fail(sqlite3_errstr(result));
   }
+  if (int result = resolvePrompts(now); result != SQLITE_OK && !isStatementFault(result)) {
+    return fail(sqlite3_errstr(result));
+  }
   if (int result = exec("COMMIT", "committing a batch"); result != SQLITE_OK) {
     return fail(sqlite3_errstr(result));
   }
@@ -179,7 +173,9 @@ std::future<void> Recorder::flush() {
   auto done = std::make_shared<std::promise<void>>();
   std::future<void> result = done->get_future();
   enqueue([this, done] {
-    if (write(clock_.now())) {
+    // A write that failed with nothing pending failed only in resolving prompts, which the next
+    // write does again: nothing recorded is unsaved.
+    if (write(clock_.now()) || pending_.empty()) {
       done->set_value();
     } else {
       done->set_exception(std::make_exception_ptr(

@@ -54,17 +54,24 @@
 #include <unordered_map>
 #include <vector>
 
+#include "analysis/AnalysisPass.h"
 #include "analysis/Moment.h"
 #include "base/Date.h"
 #include "base/JsonFwd.h"
 #include "base/Runtime.h"
 #include "base/SerialExecutor.h"
+#include "base/Uuid.h"
 #include "base/WallClock.h"
+#include "recording/ContextRecord.h"
+#include "recording/DecisionRecord.h"
 #include "recording/InputCounts.h"
 #include "recording/MomentRecord.h"
 #include "recording/PageShape.h"
+#include "recording/PromptOutcome.h"
+#include "recording/PromptRecord.h"
 #include "recording/SessionRecord.h"
 #include "recording/SqlValue.h"
+#include "recording/SwitchRecord.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -135,6 +142,39 @@ public:
   // A notable event of the program (launch, sleep, model load, ...).
   void system(std::string event, std::optional<uint64_t> moment, std::optional<std::string> detail,
               Date at);
+
+  // --- Analyses, decisions, prompts and labels: recording operations ---
+  //
+  // Queued like the operations above, and dropped while no session is current, except these: an
+  // outcome is kept whenever its prompt's row exists (an answer may come after recording
+  // stopped), and a retraction is always kept, with no session when none is current.
+  //
+  // Every write also resolves prompts, in its transaction, across every session in the file:
+  // a prompt still unanswered kPromptIgnoredAfter after it was shown is labelled "continued" and
+  // its outcome set to "ignored" (with no outcome time); once kPromptFollowedFor has passed since
+  // its outcome (since it was shown, for an ignored one), a prompt gets, once, the JSON list of
+  // what was in front in that span: each host or else application once, in order of appearance,
+  // "excluded" for an excluded moment.
+
+  // How long an unanswered prompt waits before it counts as ignored.
+  static constexpr Duration kPromptIgnoredAfter = 3600;
+  // How long after a prompt's outcome what the user went on to is gathered.
+  static constexpr Duration kPromptFollowedFor = 120;
+
+  // One model_runs row per pass, in order; nothing for an empty list.
+  void runs(std::vector<AnalysisPass> passes, uint64_t moment, std::optional<std::string> context,
+            std::string revision, bool cacheHit, Date at);
+  void decision(DecisionRecord record);
+  void switched(SwitchRecord record);
+  void prompt(PromptRecord record);
+  // The first outcome of a prompt wins, with its label over the drift before the prompt; a later
+  // one, or one for a prompt already resolved as ignored, changes nothing.
+  void outcome(PromptOutcome outcome, std::string prompt, std::optional<Uuid> answer, Date at);
+  void label(std::string label, uint64_t moment, std::string source, std::optional<Uuid> answer,
+             Date at);
+  // Written at once, by itself; kept for the next write when the file refuses it now.
+  void retract(Uuid answer, Date at);
+  void context(ContextRecord record);
 
   // --- Waited for ---
 
@@ -227,6 +267,13 @@ private:
   std::shared_ptr<Outlet> outlet_;
   // Declared last so that it is destroyed first: queued operations finish while the state lives.
   SerialExecutor executor_;
+
+  // Queues a statement whatever the session: for statements that name their rows themselves.
+  void keep(std::string sql, std::vector<SqlValue> values);
+  // Prompt resolution (RecorderAnalyses.cpp).
+  // Labels the prompts left unanswered and notes what followed the answered ones; runs inside the
+  // write's transaction. SQLITE_OK, or the first result that is the file's failure.
+  int resolvePrompts(Date now);
 };
 
 }  // namespace qb

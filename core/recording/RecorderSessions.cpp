@@ -11,22 +11,13 @@
 #include "base/Text.h"
 #include "base/Uuid.h"
 #include "recording/Recorder.h"
+#include "recording/RecorderValues.h"
 
 namespace qb {
 namespace {
 
-// A date that is not a number would end a moment or a session at no time at all; such a call is
-// refused, and said so.
-bool refused(Date at, const char* operation) {
-  if (at.isFinite()) return false;
-  log::error(std::string("Recording: ") + operation + " at a time that is not a number; ignored");
-  return true;
-}
-
-std::optional<double> milliseconds(std::optional<Duration> seconds) {
-  if (!seconds) return std::nullopt;
-  return *seconds * 1000;
-}
+using recorder::milliseconds;
+using recorder::refused;
 
 // The first `characters` characters. The cut by bytes first keeps the character walk short on a
 // text of any length; only characters far longer than any script's could reach the cut.
