@@ -1,13 +1,14 @@
 // Recorder: the detailed recording of what the program observed and decided, in one SQLite file
 // (recording.sqlite in the program's data folder).
 //
-// Recording operations (start to system) may be called from any thread and return at once: each
-// copies its arguments into one first-in-first-out stream, which the recorder's own serial
-// executor drains in call order, so `begin` then `text` for a moment are applied in that order.
-// Their statements are collected while a session is current (dropped while none is) and written
-// in one transaction when kBatchStatements are pending, else kBatchDelay seconds after the first
-// of them (a timer on the main thread puts that write into the stream, behind whatever is queued
-// by then). flush() waits for every operation called before it and reports whether all of it is
+// Recording operations (the two sections below so named) may be called from any thread and return
+// at once: each copies its arguments into one first-in-first-out stream, which the recorder's own
+// serial executor drains in call order, so `begin` then `text` for a moment are applied in that
+// order. Their statements are collected while a session is current (dropped while none is, but
+// for an answer to a prompt already written, and a retraction) and written in one transaction
+// when kBatchStatements are pending, else kBatchDelay seconds after the first of them (a timer on
+// the main thread puts that write into the stream, behind whatever is queued by then). flush()
+// waits for every operation called before it and reports whether all of it is
 // committed. Nothing else is reported to a caller: failures are logged.
 //
 // Writing is careful about the file: every SQLite result is checked. A statement that the
