@@ -258,6 +258,22 @@ TEST_F(RecorderExportTest, DeleteAllEmptiesTheRecordingAndTheSessionGoesOn) {
             (std::vector<Reader::Row>{{session[0], SqlValue(8), SqlValue()}}));
 }
 
+TEST_F(RecorderExportTest, LockedFileFailsTheExportAndTheDeletionAndKeepsEverything) {
+  record();
+  Reader other(path_);
+  other.exec("BEGIN IMMEDIATE");
+  LogCapture log;
+  recorder().system("wake", 2, std::nullopt, Date{1002});
+  EXPECT_THAT([&] { exportAll(); },
+              ThrowsError(Recorder::kErrorDomain, Recorder::kNotSavedCode, "lack them"));
+  EXPECT_THAT([&] { recorder().deleteAll().get(); },
+              ThrowsError(Recorder::kErrorDomain, Recorder::kDeleteFailedCode, "locked"));
+  other.exec("ROLLBACK");
+  flush();
+  EXPECT_EQ(other.count("system"), 3);
+  EXPECT_EQ(other.count("moments"), 2);
+}
+
 TEST_F(RecorderExportTest, DeleteAllWithoutASessionLeavesNoSession) {
   record();
   recorder().stop(Date{1500}, {});
