@@ -132,6 +132,8 @@ TEST_F(RecorderExportTest, EmptyRecordingGivesEmptyFilesAndASchemaNamingEveryFie
   Reader reader(path_);
   const std::string schema = readFile(folder_ / "SCHEMA.md");
   EXPECT_TRUE(schema.starts_with("# Quillbrook recording\n"));
+  EXPECT_EQ(schema, readFile(std::filesystem::path(QB_TEST_DATA) / ".." / ".." / "resources" /
+                             "SCHEMA.md"));  // byte for byte as built in
   for (std::string_view table : Recorder::tables) {
     SCOPED_TRACE(std::string(table));
     EXPECT_EQ(std::filesystem::file_size(folder_ / (std::string(table) + ".jsonl")), 0u);
