@@ -62,7 +62,7 @@ const Recording& recording(int64_t moments) {
             "INSERT INTO moments (session, id, started, ended, app, bundle_id, title, url, host, "
             "cause, read_ms, idle, full_screen, frame, displays, keys, clicks, scrolls, moves, "
             "ticks, media, page_text, page_shape, read_via, window_share) VALUES (1, ?1, ?2, ?2 + "
-            "40, 'Firefox', 'firefox', 'A page about something number ' || ?1, "
+            "40, 'Browser', 'browser', 'A page about something number ' || ?1, "
             "'https://www.example.com/articles/' || ?1 || '?q=term', 'example.com', 'switch', "
             "12.5, 0.4, 0, '[0,32,1440,868]', 1, 120, 14, 9, 800, '[[30,100,10,5,600],[40,20,4,4,"
             "200]]', 0, ?3, '{\"chars\":600,\"fields\":1,\"headings\":4,\"images\":2,\"links\":"
