@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "BenchModel.h"
+#include "BenchSupport.h"
 #include "analysis/BertEncoder.h"
 #include "base/Json.h"
 
@@ -131,23 +132,7 @@ void BM_EncoderRunPadded(benchmark::State& state) {
   runText(state, BertEncoder::Kernels::best, kPaddedLength);
 }
 
-// A line of /proc/self/status in kB ("VmRSS", "VmHWM"); 0 when absent.
-double statusKilobytes(const std::string& key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(key + ":", 0) == 0) return std::strtod(line.c_str() + key.size() + 1, nullptr);
-  }
-  return 0;
-}
-
-// Resets VmHWM to the current resident set, where the kernel allows it.
-void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
 void BM_EncoderLoad(benchmark::State& state) {
-  // A reset leaves VmHWM at VmRSS; more above it than this means the kernel refused the reset,
-  // and the peak would be the whole process's.
-  constexpr double kResetSlackKilobytes = 1024;
   const fs::path file = BenchModel::shared().file();
   resetPeak();
   if (statusKilobytes("VmHWM") > statusKilobytes("VmRSS") + kResetSlackKilobytes) {

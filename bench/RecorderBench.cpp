@@ -15,39 +15,12 @@
 #include <functional>
 #include <string>
 
+#include "BenchSupport.h"
 #include "base/WallClock.h"
 #include "recording/Recorder.h"
 
 namespace qb {
 namespace {
-
-// The batch timer is never armed: batches go by the hundred and at the flush.
-class NoMain final : public Executor {
-public:
-  void post(std::function<void()>) override {}
-};
-class NoTimers final : public Timers {
-public:
-  Id schedule(Duration, std::function<void()>) override { return 0; }
-  void cancel(Id) override {}
-};
-
-class ScratchFile {
-public:
-  ScratchFile() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qb-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-  }
-  ~ScratchFile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  std::filesystem::path path() const { return folder_ / "recording.sqlite"; }
-
-private:
-  std::filesystem::path folder_;
-};
 
 MomentRecord pageRecord(uint64_t id) {
   MomentRecord record(Moment(id, Date{800000000.0 + static_cast<double>(id)}, "Firefox", "firefox",

@@ -184,6 +184,54 @@ public:
   // they stay queued and are tried again. Wait on it off the main thread, or at quit.
   std::future<void> flush();
 
+  // --- The recording as a whole: export, counts, deletion ---
+  //
+  // Each is waited for, runs on the recorder's executor after a flush, and holds the executor to
+  // the end, so recording operations called meanwhile are applied after it.
+
+  // Export: the folder, a file or a row could not be written, or the recording could not be read.
+  static constexpr long kExportFailedCode = 3;
+  // exportReadOnly(): there is no file at the recording's path. The message is the program's own
+  // line for it, "No recording at " and the path.
+  static constexpr long kNoRecordingCode = 4;
+  // counts(): the recording could not be read.
+  static constexpr long kCountFailedCode = 5;
+  // deleteAll(): the rows could not be deleted (nothing was), or the file could not be compacted
+  // (the rows are gone, their old bytes may remain in the file's free pages).
+  static constexpr long kDeleteFailedCode = 6;
+  // The bytes an export file gathers before each write to disk.
+  static constexpr size_t kExportWriteBytes = size_t{64} << 10;
+
+  struct Counts {
+    int64_t moments = 0;  // moment rows, excluded ones aside
+    int64_t labelled =
+        0;  // of those, the ones a label names or whose time a label's range overlaps
+    friend bool operator==(const Counts&, const Counts&) = default;
+  };
+
+  // Writes one JSON Lines file per table of `tables` (<table>.jsonl: one object per row in row-id
+  // order, keys sorted, JSON columns embedded as the JSON they hold and left out when their text
+  // is not JSON) and SCHEMA.md into `folder`, creating it with its parents. Every file is written
+  // whole or not at all (a temporary file, then a rename); a failure stops the export and keeps
+  // the files already written. Holds qb::Error (kErrorDomain, kExportFailedCode), or the flush's
+  // kNotSavedCode when recorded statements could not be saved first: an export without them would
+  // silently lack rows. All tables are read in one transaction, so they agree with each other.
+  std::future<void> exportTo(std::filesystem::path folder);
+  // The export of the recording at `file` into `folder`, without a recorder: the file is opened
+  // read-only, never created, migrated or written, so it is safe while a running program records
+  // into it (what that program has not committed yet is not exported). Throws qb::Error
+  // (kErrorDomain, kNoRecordingCode) when there is no file at `file`, else exportTo()'s errors.
+  static void exportReadOnly(const std::filesystem::path& file,
+                             const std::filesystem::path& folder);
+  // Holds qb::Error (kErrorDomain, kCountFailedCode) when the recording cannot be read: a count of
+  // zero is an empty recording, never a failure.
+  std::future<Counts> counts();
+  // Empties every table of `tables`, and the statements not yet saved with them, resets the
+  // sharing cursors and compacts the file. The moment being recorded is forgotten; a current
+  // session goes on, its row inserted again under the same id with a new uid. Holds qb::Error
+  // (kErrorDomain, kDeleteFailedCode) on failure.
+  std::future<void> deleteAll();
+
   // --- Values as stored ---
 
   // JSON text with sorted keys and unescaped slashes; ill-formed UTF-8 repaired, a NaN or an
@@ -275,6 +323,9 @@ private:
   // Labels the prompts left unanswered and notes what followed the answered ones; runs inside the
   // write's transaction. SQLITE_OK, or the first result that is the file's failure.
   int resolvePrompts(Date now);
+  // Export (RecorderExport.cpp): the tables and SCHEMA.md of the open recording `db`, read in one
+  // transaction, written into `folder`.
+  static void exportTables(sqlite3* db, const std::filesystem::path& folder);
 };
 
 }  // namespace qb

@@ -1,0 +1,71 @@
+// What several benchmarks share: a scratch folder, and the process's memory as the kernel counts
+// it.
+
+#pragma once
+
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+#include "base/Runtime.h"
+
+namespace qb {
+
+// A folder of its own under the temporary folder, removed with everything in it.
+class ScratchFile {
+public:
+  ScratchFile() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qb-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+  }
+  ~ScratchFile() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  const std::filesystem::path& folder() const { return folder_; }
+  std::filesystem::path path() const { return folder_ / "recording.sqlite"; }
+
+private:
+  std::filesystem::path folder_;
+};
+
+// A main thread and timers for a recorder that never arms its batch timer: batches go by the
+// hundred and at the flush.
+class NoMain final : public Executor {
+public:
+  void post(std::function<void()>) override {}
+};
+class NoTimers final : public Timers {
+public:
+  Id schedule(Duration, std::function<void()>) override { return 0; }
+  void cancel(Id) override {}
+};
+
+// A line of /proc/self/status in kB ("VmRSS", "VmHWM"); 0 when absent.
+inline double statusKilobytes(const std::string& key) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(key + ":", 0) == 0) return std::strtod(line.c_str() + key.size() + 1, nullptr);
+  }
+  return 0;
+}
+
+// Resets VmHWM to the current resident set, where the kernel allows it.
+inline void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// A reset leaves VmHWM at VmRSS; more above it than this means the kernel refused the reset, and
+// the peak would be the whole process's.
+inline constexpr double kResetSlackKilobytes = 1024;
+
+}  // namespace qb
