@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -92,7 +93,14 @@ private:
   sqlite3* db_ = nullptr;
 };
 
+using Rows = std::vector<Reader::Row>;
+
 inline SqlValue text(const char* value) { return SqlValue(std::string_view(value)); }
+inline SqlValue unix(double seconds) { return SqlValue(Date{seconds}); }
+
+inline MomentRecord moment(uint64_t id, double start, std::string title = "Editor") {
+  return MomentRecord(Moment(id, Date{start}, "Editor", "org.editor", std::move(title)));
+}
 
 class RecorderTest : public ::testing::Test {
 protected:
@@ -104,6 +112,18 @@ protected:
   }
   void close() { recorder_.reset(); }
   void flush() { recorder().flush().get(); }
+  // Writes what was called so far, then reads as another program would.
+  Rows rows(const std::string& sql) {
+    flush();
+    return Reader(path_).rows(sql);
+  }
+  int64_t count(const std::string& table) {
+    flush();
+    return Reader(path_).count(table);
+  }
+  void system(const char* event, std::optional<uint64_t> moment = std::nullopt, double at = 1001) {
+    recorder().system(event, moment, std::nullopt, Date{at});
+  }
   // Runs the main thread's waiting tasks (the batch timer's arming), then moves its timers on.
   void advance(Duration seconds) {
     main_.runAll();
