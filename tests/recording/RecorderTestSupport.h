@@ -33,11 +33,12 @@ private:
   std::atomic<double> seconds_{800000000};
 };
 
-// A connection of its own to a recording file.
+// A connection of its own to a database file, made when missing.
 class Reader {
 public:
   explicit Reader(const std::filesystem::path& path) {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
       throw std::runtime_error("cannot open " + path.string());
     }
     sqlite3_busy_timeout(db_, 5000);
