@@ -8,9 +8,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -21,6 +23,25 @@
 #include "recording/SqlValue.h"
 #include "support/ManualRuntime.h"
 #include "support/TestSupport.h"
+
+namespace qb {
+
+// Shows a value in a failed comparison as SQL would, not as its bytes.
+inline void PrintTo(const SqlValue& value, std::ostream* out) {
+  if (value.isNull()) {
+    *out << "NULL";
+  } else if (const auto* text = std::get_if<std::string>(&value.storage())) {
+    *out << '\'' << *text << '\'';
+  } else if (const auto* number = std::get_if<int64_t>(&value.storage())) {
+    *out << *number;
+  } else {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%.17g", std::get<double>(value.storage()));
+    *out << digits << " (real)";
+  }
+}
+
+}  // namespace qb
 
 namespace qb::test {
 
