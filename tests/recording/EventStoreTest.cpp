@@ -70,7 +70,7 @@ TEST_F(EventStoreTest, EventsComeBackInTimeOrderWithTheirLabelsFromSinceOn) {
   EXPECT_TRUE(all().empty());
   EXPECT_EQ(store().recap(nine), EventStore::Recap());
 
-  store().log(Kind::work, 600, "Spec review", nine + 600);
+  store().log(Kind::work, 600, "Plan review", nine + 600);
   store().log(Kind::prompt, 1, std::nullopt, nine + 60);
   store().log(Kind::switched, 1, "", nine + 300);
   store().log(Kind::breakTaken, 900, std::nullopt, nine - 1);
@@ -79,7 +79,7 @@ TEST_F(EventStoreTest, EventsComeBackInTimeOrderWithTheirLabelsFromSinceOn) {
   EXPECT_EQ(store().events(nine),
             (std::vector<Event>{{nine + 60, Kind::prompt, 1, std::nullopt},
                                 {nine + 300, Kind::switched, 1, ""},
-                                {nine + 600, Kind::work, 600, "Spec review"},
+                                {nine + 600, Kind::work, 600, "Plan review"},
                                 {nine + 900, Kind::work, 60, "Caf\uFFFD notes"}}));
   EXPECT_EQ(store().events(nine - 1).front(), (Event{nine - 1, Kind::breakTaken, 900, {}}));
   EXPECT_EQ(Reader(path()).count("events WHERE label IS NULL"), 2);
