@@ -187,9 +187,9 @@ TEST(HistoryTest, TasksGroupLabelsByKeyAndNameEachByItsLargestLabel) {
   };
   const std::vector<Case> cases = {
       {"case and punctuation differ",
-       {event(EventKind::work, 1200, t, "Spec review"),
-        event(EventKind::work, 600, t, "spec-review")},
-       {{"Spec review", 1800}}},
+       {event(EventKind::work, 1200, t, "Plan review"),
+        event(EventKind::work, 600, t, "plan-review")},
+       {{"Plan review", 1800}}},
       {"the larger sum names the group, whatever came first",
        {event(EventKind::work, 100, t, "budget"), event(EventKind::work, 200, t, "Budget!"),
         event(EventKind::work, 150, t, "budget")},
