@@ -11,43 +11,20 @@
 #include <vector>
 
 #include "recording/EventStore.h"
+#include "recording/RecorderTestSupport.h"
 #include "support/CivilTime.h"
-#include "support/TestSupport.h"
 
-namespace qb {
+namespace qb::test {
 namespace {
 
 using Kind = EventStore::Kind;
 using Event = EventStore::Event;
 using civil::utc;
-using test::ThrowsError;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 const Date nine = utc(2026, 6, 15, 9, 0);
-
-// Runs SQL on the file through a connection of its own, as another program would.
-std::string sql(const std::filesystem::path& path, const std::string& statement) {
-  sqlite3* db = nullptr;
-  std::string first;
-  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
-    sqlite3_close(db);
-    throw std::runtime_error("cannot open " + path.string());
-  }
-  char* message = nullptr;
-  auto keepFirst = [](void* out, int, char** values, char**) {
-    auto& text = *static_cast<std::string*>(out);
-    if (text.empty() && values[0] != nullptr) text = values[0];
-    return 0;
-  };
-  const int result = sqlite3_exec(db, statement.c_str(), keepFirst, &first, &message);
-  const std::string error = message ? message : "";
-  sqlite3_free(message);
-  sqlite3_close(db);
-  if (result != SQLITE_OK) throw std::runtime_error(statement + ": " + error);
-  return first;
-}
 
 size_t openDescriptors() {
   return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
@@ -68,7 +45,7 @@ protected:
     return out;
   }
 
-  test::TempDir dir;
+  TempDir dir;
   std::optional<EventStore> store_;
 };
 
@@ -93,7 +70,7 @@ TEST_F(EventStoreTest, EventsComeBackInTimeOrderWithTheirLabelsFromSinceOn) {
   EXPECT_TRUE(all().empty());
   EXPECT_EQ(store().recap(nine), EventStore::Recap());
 
-  store().log(Kind::work, 600, "Spec review", nine + 600);
+  store().log(Kind::work, 600, "Plan review", nine + 600);
   store().log(Kind::prompt, 1, std::nullopt, nine + 60);
   store().log(Kind::switched, 1, "", nine + 300);
   store().log(Kind::breakTaken, 900, std::nullopt, nine - 1);
@@ -102,14 +79,15 @@ TEST_F(EventStoreTest, EventsComeBackInTimeOrderWithTheirLabelsFromSinceOn) {
   EXPECT_EQ(store().events(nine),
             (std::vector<Event>{{nine + 60, Kind::prompt, 1, std::nullopt},
                                 {nine + 300, Kind::switched, 1, ""},
-                                {nine + 600, Kind::work, 600, "Spec review"},
+                                {nine + 600, Kind::work, 600, "Plan review"},
                                 {nine + 900, Kind::work, 60, "Caf\uFFFD notes"}}));
   EXPECT_EQ(store().events(nine - 1).front(), (Event{nine - 1, Kind::breakTaken, 900, {}}));
-  EXPECT_EQ(sql(path(), "SELECT COUNT(*) FROM events WHERE label IS NULL"), "2");
+  EXPECT_EQ(Reader(path()).count("events WHERE label IS NULL"), 2);
 
   // Another connection sees every event at once: each statement commits by itself.
-  EXPECT_EQ(sql(path(), "SELECT COUNT(*) FROM events"), "5");
-  EXPECT_EQ(sql(path(), "PRAGMA journal_mode"), "wal");
+  Reader reader(path());
+  EXPECT_EQ(reader.count("events"), 5);
+  EXPECT_EQ(reader.rows("PRAGMA journal_mode"), (Rows{{text("wal")}}));
 }
 
 TEST_F(EventStoreTest, RecapCountsFromSinceInclusiveAndSumsOnlyWork) {
@@ -123,8 +101,8 @@ TEST_F(EventStoreTest, RecapCountsFromSinceInclusiveAndSumsOnlyWork) {
   for (Kind other : {Kind::detour, Kind::away, Kind::paused, Kind::breakTaken}) {
     store().log(other, 1000, std::nullopt, nine + 60);
   }
-  sql(path(), "INSERT INTO events (ts, kind, value) VALUES (" +
-                  std::to_string(long((nine + 70).unixTime())) + ", 'dismiss', 1)");
+  Reader(path()).exec("INSERT INTO events (ts, kind, value) VALUES (" +
+                      std::to_string(long((nine + 70).unixTime())) + ", 'dismiss', 1)");
 
   EXPECT_EQ(store().recap(nine),
             (EventStore::Recap{.prompts = 1, .back = 1, .corrections = 2, .workSeconds = 420.5}));
@@ -171,13 +149,13 @@ TEST_F(EventStoreTest, NonFiniteNumbersAreRefusedSoEveryStoredRowReadsBack) {
     store().log(Kind::prompt, 1, std::nullopt, Date::fromReference(bad));
   }
   store().log(Kind::work, 60, "after", nine + 2);
-  EXPECT_EQ(sql(path(), "SELECT COUNT(*) FROM events"), "2");
+  EXPECT_EQ(Reader(path()).count("events"), 2);
   EXPECT_EQ(store().recap(nine).workSeconds, 120);
 
   // Rows that another build let through are skipped, not read as numbers they are not.
-  sql(path(), "INSERT INTO events (ts, kind, value) VALUES (" +
-                  std::to_string(long((nine + 3).unixTime())) + ", 'work', 9e999)");
-  sql(path(), "INSERT INTO events (ts, kind, value) VALUES ('soon', 'work', 1)");
+  Reader(path()).exec("INSERT INTO events (ts, kind, value) VALUES (" +
+                      std::to_string(long((nine + 3).unixTime())) + ", 'work', 9e999)");
+  Reader(path()).exec("INSERT INTO events (ts, kind, value) VALUES ('soon', 'work', 1)");
   const auto events = all();
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[1].label, "after");
@@ -193,51 +171,50 @@ TEST_F(EventStoreTest, OpeningCreatesMissingFoldersAndReopensTheSameLog) {
   EXPECT_EQ(reopened.events(nine), (std::vector<Event>{{nine, Kind::away, 300, std::nullopt}}));
 
   // A file is in the way of the folder.
-  test::writeFile(dir / "file", "x");
+  writeFile(dir / "file", "x");
   EXPECT_THAT([&] { EventStore blocked(dir / "file" / "events.sqlite"); },
               ::testing::Throws<Error>(::testing::Property(
                   &Error::domain, std::string(EventStore::kFolderErrorDomain))));
 }
 
 TEST_F(EventStoreTest, AnOlderFileGainsTheLabelColumnAndKeepsItsRows) {
-  sql(path(),
+  Reader(path()).exec(
       "CREATE TABLE events (ts REAL NOT NULL, kind TEXT NOT NULL, value REAL NOT NULL "
       "DEFAULT 1); INSERT INTO events (ts, kind) VALUES (" +
-          std::to_string(long(nine.unixTime())) + ", 'back')");
+      std::to_string(long(nine.unixTime())) + ", 'back')");
   store().log(Kind::work, 60, "A", nine + 1);
   EXPECT_EQ(all(), (std::vector<Event>{{nine, Kind::back, 1, std::nullopt},
                                        {nine + 1, Kind::work, 60, "A"}}));
 }
 
 TEST_F(EventStoreTest, AFileThatIsNoDatabaseIsRefusedAndLeftAsItWas) {
-  // A real log of a few pages, to cut short.
+  // A real log of a few pages, to cut short. A header alone or the first page alone is refused on
+  // the same path as the cut file.
   {
     EventStore source(dir / "source.sqlite");
     for (int i = 0; i < 2000; ++i) {
       source.log(Kind::work, i, "task number " + std::to_string(i), nine + i);
     }
   }
-  sql(dir / "source.sqlite", "PRAGMA wal_checkpoint(TRUNCATE)");
-  const std::string database = test::readFile(dir / "source.sqlite");
+  Reader(dir / "source.sqlite").exec("PRAGMA wal_checkpoint(TRUNCATE)");
+  const std::string database = readFile(dir / "source.sqlite");
   ASSERT_GT(database.size(), 16384u);
 
   const std::vector<std::pair<std::string, std::string>> files = {
       {"text", "These are my notes, not a database.\n"},
-      {"header only", database.substr(0, 100)},
-      {"first page only", database.substr(0, 4096)},
       {"cut mid-file", database.substr(0, database.size() / 2)},
   };
   for (const auto& [name, bytes] : files) {
     SCOPED_TRACE(name);
     const auto at = dir / (name + ".sqlite");
-    test::writeFile(at, bytes);
+    writeFile(at, bytes);
     const size_t descriptors = openDescriptors();
     EXPECT_THAT(
         [&] { EventStore refused(at); },
         ThrowsError(EventStore::kErrorDomain, EventStore::kOpenCode, "Can't open " + at.string()));
     // The connection SQLite handed back was closed, and its file with it.
     EXPECT_EQ(openDescriptors(), descriptors);
-    EXPECT_EQ(test::readFile(at), bytes);
+    EXPECT_EQ(readFile(at), bytes);
     EXPECT_FALSE(std::filesystem::exists(at.string() + "-wal"));
   }
 
@@ -247,4 +224,4 @@ TEST_F(EventStoreTest, AFileThatIsNoDatabaseIsRefusedAndLeftAsItWas) {
 }
 
 }  // namespace
-}  // namespace qb
+}  // namespace qb::test

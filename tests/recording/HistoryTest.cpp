@@ -33,91 +33,61 @@ Event work(Date start, Date end, std::string label = "Task") {
   return event(EventKind::work, end.since(start), end, std::move(label));
 }
 
+Span focus(Date start, Date end) { return {Kind::focus, start, end}; }
+
 TEST(HistoryTest, SpansClipMergeWithinTheGapAndOnlyExtendTheLastSpan) {
   struct Case {
     const char* name;
     std::vector<Event> events;
-    Date from, to;
     std::vector<Span> spans;
+    Date from = at(0, 0);
+    Date to = at(23, 59);
   };
-  const Date day = at(0, 0);
-  const Date night = at(23, 59);
+  const Event nineToTen = work(at(9, 0), at(9, 10));
   const std::vector<Case> cases = {
-      {"no events", {}, day, night, {}},
-      {"work ends at its time",
-       {work(at(9, 0), at(9, 10))},
-       day,
-       night,
-       {{Kind::focus, at(9, 0), at(9, 10)}}},
-      {"clipped to from",
-       {work(at(9, 0), at(9, 10))},
-       at(9, 5),
-       night,
-       {{Kind::focus, at(9, 5), at(9, 10)}}},
-      {"wholly before to", {work(at(9, 0), at(9, 10))}, day, at(8, 59), {}},
-      {"ends exactly at from", {work(at(9, 0), at(9, 10))}, at(9, 10), night, {}},
-      {"gap of 60 s merges",
-       {work(at(9, 0), at(9, 10)), work(at(9, 11), at(9, 20))},
-       day,
-       night,
-       {{Kind::focus, at(9, 0), at(9, 20)}}},
+      {"no events", {}, {}},
+      {"work ends at its time", {nineToTen}, {focus(at(9, 0), at(9, 10))}},
+      {"clipped to from", {nineToTen}, {focus(at(9, 5), at(9, 10))}, at(9, 5)},
+      {"wholly before to", {nineToTen}, {}, at(0, 0), at(8, 59)},
+      {"ends exactly at from", {nineToTen}, {}, at(9, 10)},
       {"gap of 119 s merges",
-       {work(at(9, 0), at(9, 10)), work(at(9, 11, 59), at(9, 20))},
-       day,
-       night,
-       {{Kind::focus, at(9, 0), at(9, 20)}}},
+       {nineToTen, work(at(9, 11, 59), at(9, 20))},
+       {focus(at(9, 0), at(9, 20))}},
       {"gap of exactly 120 s stays apart",
-       {work(at(9, 0), at(9, 10)), work(at(9, 12), at(9, 20))},
-       day,
-       night,
-       {{Kind::focus, at(9, 0), at(9, 10)}, {Kind::focus, at(9, 12), at(9, 20)}}},
+       {nineToTen, work(at(9, 12), at(9, 20))},
+       {focus(at(9, 0), at(9, 10)), focus(at(9, 12), at(9, 20))}},
       // 09:10 to 09:13 is 180 s, more than the gap, whatever one calls it.
       {"09:10 to 09:13 stays apart",
-       {work(at(9, 0), at(9, 10)), work(at(9, 13), at(9, 20))},
-       day,
-       night,
-       {{Kind::focus, at(9, 0), at(9, 10)}, {Kind::focus, at(9, 13), at(9, 20)}}},
+       {nineToTen, work(at(9, 13), at(9, 20))},
+       {focus(at(9, 0), at(9, 10)), focus(at(9, 13), at(9, 20))}},
       {"an overlap merges and never shortens",
-       {work(at(9, 0), at(9, 10)), work(at(9, 3), at(9, 8))},
-       day,
-       night,
-       {{Kind::focus, at(9, 0), at(9, 10)}}},
+       {nineToTen, work(at(9, 3), at(9, 8))},
+       {focus(at(9, 0), at(9, 10))}},
       {"a detour between keeps the focus apart",
-       {work(at(9, 0), at(9, 10)), event(EventKind::detour, kMinute, at(9, 11)),
-        work(at(9, 11), at(9, 20))},
-       day,
-       night,
-       {{Kind::focus, at(9, 0), at(9, 10)},
+       {nineToTen, event(EventKind::detour, kMinute, at(9, 11)), work(at(9, 11), at(9, 20))},
+       {focus(at(9, 0), at(9, 10)),
         {Kind::detour, at(9, 10), at(9, 11)},
-        {Kind::focus, at(9, 11), at(9, 20)}}},
+        focus(at(9, 11), at(9, 20))}},
       {"a break runs from its time and is clipped at to",
        {event(EventKind::breakTaken, 15 * kMinute, at(11, 55))},
-       day,
-       at(12, 0),
-       {{Kind::breakTime, at(11, 55), at(12, 0)}}},
+       {{Kind::breakTime, at(11, 55), at(12, 0)}},
+       at(0, 0),
+       at(12, 0)},
       {"away and paused end at their time",
        {event(EventKind::away, 30 * kMinute, at(13, 0)),
         event(EventKind::paused, 10 * kMinute, at(13, 10))},
-       day,
-       night,
        {{Kind::away, at(12, 30), at(13, 0)}, {Kind::paused, at(13, 0), at(13, 10)}}},
       {"instants and empty stretches make no span",
        {event(EventKind::prompt, 1, at(9, 0)), event(EventKind::back, 1, at(9, 1)),
         event(EventKind::related, 1, at(9, 2)), event(EventKind::dismissed, 1, at(9, 3)),
         event(EventKind::switched, 1, at(9, 4), "Mail"), work(at(9, 5), at(9, 5))},
-       day,
-       night,
        {}},
       {"work across midnight starts with the day",
        {work(at(0, 0) - 10 * kMinute, at(0, 5))},
-       day,
-       night,
-       {{Kind::focus, at(0, 0), at(0, 5)}}},
+       {focus(at(0, 0), at(0, 5))}},
       {"times that are no numbers are ignored",
        {event(EventKind::work, std::numeric_limits<double>::quiet_NaN(), at(9, 0)),
         event(EventKind::away, std::numeric_limits<double>::infinity(), at(9, 0))},
-       day,
-       night,
        {}},
   };
   for (const Case& test : cases) {
@@ -216,11 +186,10 @@ TEST(HistoryTest, TasksGroupLabelsByKeyAndNameEachByItsLargestLabel) {
     std::vector<Task> tasks;
   };
   const std::vector<Case> cases = {
-      {"no events", {}, {}},
       {"case and punctuation differ",
-       {event(EventKind::work, 1200, t, "Spec review"),
-        event(EventKind::work, 600, t, "spec-review")},
-       {{"Spec review", 1800}}},
+       {event(EventKind::work, 1200, t, "Plan review"),
+        event(EventKind::work, 600, t, "plan-review")},
+       {{"Plan review", 1800}}},
       {"the larger sum names the group, whatever came first",
        {event(EventKind::work, 100, t, "budget"), event(EventKind::work, 200, t, "Budget!"),
         event(EventKind::work, 150, t, "budget")},

@@ -33,10 +33,8 @@ TEST(InputCountsTest, SinceCountsAcrossTheWrap) {
     InputCounts expected;
   };
   const Case cases[] = {
-      {"equal readings", {7, 8, 9, 10}, {7, 8, 9, 10}, {0, 0, 0, 0}},
       {"plain growth", {1, 2, 3, 4}, {11, 22, 33, 44}, {10, 20, 30, 40}},
       {"clicks wrap", {0, kMax, 0, 0}, {0, 2, 0, 0}, {0, 3, 0, 0}},
-      {"keys wrap by 11", {kMax - 5, 0, 0, 0}, {5, 0, 0, 0}, {11, 0, 0, 0}},
       {"every field wraps", {kMax, kMax, kMax, kMax}, {0, 0, 0, 0}, {1, 1, 1, 1}},
   };
   for (const Case& c : cases) {
@@ -45,19 +43,13 @@ TEST(InputCountsTest, SinceCountsAcrossTheWrap) {
   }
 }
 
-TEST(PageShapeTest, EncodesEverySevenKeysAndRoundTrips) {
-  PageShape shape{3, 1, 4, 1, 5926, 53, true};
-  Json json = shape.toJson();
-  EXPECT_EQ(json::dump(json),
+TEST(PageShapeTest, EncodesEverySevenKeysRoundTripsAndRequiresEachKey) {
+  const PageShape shape{3, 1, 4, 1, 5926, 53, true};
+  EXPECT_EQ(json::dump(shape.toJson()),
             R"({"chars":5926,"fields":1,"headings":1,"images":4,"links":3,"nodes":53,)"
             R"("truncated":true})");
-  EXPECT_EQ(PageShape::fromJson(json), shape);
-  EXPECT_EQ(json::dump(PageShape().toJson()),
-            R"({"chars":0,"fields":0,"headings":0,"images":0,"links":0,"nodes":0,)"
-            R"("truncated":false})");
-}
-
-TEST(PageShapeTest, DecodingRequiresEveryKey) {
+  EXPECT_EQ(PageShape::fromJson(shape.toJson()), shape);
+  EXPECT_EQ(PageShape::fromJson(PageShape().toJson()), PageShape());
   for (const char* key : {"links", "headings", "images", "fields", "chars", "nodes", "truncated"}) {
     SCOPED_TRACE(key);
     Json json = PageShape().toJson();
@@ -69,45 +61,20 @@ TEST(PageShapeTest, DecodingRequiresEveryKey) {
   EXPECT_THAT([&] { PageShape::fromJson(wrong); }, test::ThrowsDecoding("truncated"));
 }
 
-TEST(MomentRecordTest, CopiesTheMomentAndRedactsItsAddress) {
-  Moment browsing =
-      page(4, "Results - search", "https://user:pw@www.Example.com/find?q=cats&x=1#top");
-  browsing.document = "doc";
-  browsing.agent = AgentSession("Codex", "/src/app", "fix-login", t0, true);
-  MomentRecord record(browsing);
-  EXPECT_EQ(record.id, 4u);
-  EXPECT_EQ(record.start, t0);
-  EXPECT_EQ(record.appName, "Firefox");
-  EXPECT_EQ(record.bundleID, "firefox");
-  EXPECT_EQ(record.title, browsing.title);
-  EXPECT_EQ(record.url, Redaction::url(browsing.url));
-  EXPECT_EQ(record.url->find("pw"), std::string::npos);
-  EXPECT_EQ(record.url->find("x=1"), std::string::npos);
-  EXPECT_EQ(record.host, "example.com");
-  EXPECT_EQ(record.document, "doc");
-  EXPECT_EQ(record.agent, "Codex");
-  EXPECT_EQ(record.agentTask, "fix-login");
-  EXPECT_FALSE(record.excluded);
-  EXPECT_FALSE(record.cause || record.browser || record.readTime || record.frame ||
-               record.windowShare || record.agentRepository);
-}
+TEST(MomentRecordTest, RedactsTheAddressAndLeavesWhatAWindowLacksAbsent) {
+  MomentRecord browsing(
+      page(4, "Results - search", "https://user:pw@www.Example.com/find?q=cats&x=1#top"));
+  EXPECT_EQ(browsing.url,
+            Redaction::url(Url::parse("https://user:pw@www.Example.com/find?q=cats&x=1#top")));
+  EXPECT_EQ(browsing.url->find("pw"), std::string::npos);
+  EXPECT_EQ(browsing.url->find("x=1"), std::string::npos);
+  EXPECT_EQ(browsing.host, "example.com");
+  EXPECT_FALSE(browsing.excluded);
+  EXPECT_FALSE(browsing.cause || browsing.browser || browsing.readTime || browsing.frame ||
+               browsing.windowShare || browsing.agentRepository);
 
-TEST(MomentRecordTest, WindowWithoutAddressOrAgentLeavesThemAbsent) {
   MomentRecord record(window(2, "notes.txt"));
-  EXPECT_FALSE(record.url);
-  EXPECT_FALSE(record.host);
-  EXPECT_FALSE(record.agent);
-  EXPECT_FALSE(record.agentTask);
-  EXPECT_FALSE(record.document);
-}
-
-TEST(MomentRecordTest, ExcludedKeepsOnlyItsStart) {
-  MomentRecord record = MomentRecord::excludedAt(at(30));
-  EXPECT_EQ(record.start, at(30));
-  EXPECT_TRUE(record.excluded);
-  EXPECT_FALSE(record.id);
-  EXPECT_FALSE(record.appName || record.bundleID || record.title || record.url || record.host ||
-               record.document || record.agent);
+  EXPECT_FALSE(record.url || record.host || record.agent || record.agentTask || record.document);
 }
 
 TEST(DecisionRecordTest, TakesMomentActivityAndReasonFromWhatIsGiven) {
@@ -144,7 +111,6 @@ TEST(DecisionRecordTest, TakesMomentActivityAndReasonFromWhatIsGiven) {
     EXPECT_EQ(record.score, c.expectedScore);
     EXPECT_EQ(record.reason, c.expectedReason);
     EXPECT_TRUE(record.protecting);
-    EXPECT_EQ(record.at, at(60));
   }
   EXPECT_FALSE(policy.explain(fun(8), video, at(60)).empty());
 }
@@ -179,21 +145,13 @@ TEST(DecisionRecordTest, NamesEveryPolicyDecision) {
   EXPECT_EQ(name(PolicyDecision::none()), "none");
 }
 
-TEST(SwitchRecordTest, CopiesTheReadingAnalysisAndSite) {
-  SwitchReading reading{0.12f, 0.25, 0.3f, SwitchReading::Verdict::signIn};
+TEST(SwitchRecordTest, NamesTheSiteOnlyOfAPageAndTheActivityOnlyOfAVerdict) {
+  const SwitchReading reading{0.12f, 0.25, 0.3f, SwitchReading::Verdict::signIn};
   const Moment login = page(5, "Sign in", "https://www.accounts.example/Login/Step?x=1");
-  SwitchRecord record(reading, fun(5, 0.7f), login, {"Budget", "Slides"}, at(5));
-  EXPECT_EQ(record.moment, 5u);
-  EXPECT_EQ(record.at, at(5));
-  EXPECT_EQ(record.similarity, 0.12f);
-  EXPECT_EQ(record.activity, "entertainment");
-  EXPECT_EQ(record.score, 0.7f);
+  SwitchRecord record(reading, fun(5, 0.7f), login, {"Budget"}, at(5));
+  ASSERT_TRUE(record.site.has_value());
   EXPECT_EQ(record.site, WorkSites::section(login));
-  EXPECT_TRUE(record.site.has_value());
-  EXPECT_EQ(record.siteWeight, 0.25);
-  EXPECT_EQ(record.reading, 0.3f);
-  EXPECT_EQ(record.verdict, "sign-in");
-  EXPECT_EQ(record.work, (std::vector<std::string>{"Budget", "Slides"}));
+  EXPECT_EQ(record.activity, "entertainment");
 
   SwitchRecord abstained(reading, analysis(6, std::nullopt, 0.2f), window(6, "x"), {}, at(6));
   EXPECT_FALSE(abstained.activity);
@@ -208,7 +166,6 @@ TEST(ContextRecordTest, SummaryAndTitlesOnlyWithAContext) {
 
   const Policy policy = protecting({"Budget review", "Slides for Monday"});
   ContextRecord formed(ContextRecord::kFormed, policy, at(2));
-  EXPECT_EQ(formed.at, at(2));
   EXPECT_EQ(formed.summary, policy.contextSummary(at(2)));
   EXPECT_TRUE(formed.summary.has_value());
   EXPECT_EQ(formed.titles, contextTitles(policy));

@@ -11,8 +11,6 @@
 namespace qb::test {
 namespace {
 
-using Rows = std::vector<Reader::Row>;
-
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
@@ -39,10 +37,6 @@ MomentRecord front(uint64_t id, Date start, const char* app, const char* address
 
 class RecorderAnalysesTest : public RecorderTest {
 protected:
-  Rows rows(const std::string& sql) {
-    flush();
-    return Reader(path_).rows(sql);
-  }
   // Writes what was called so far, then writes again with the clock at `now`: prompt resolution
   // runs at that write, and at no other time.
   Rows rowsAt(Date now, const std::string& sql) {
@@ -200,8 +194,7 @@ TEST_F(RecorderAnalysesTest, LabelsAndOutcomesAtATimeThatIsNoNumberAreRefused) {
   recorder().label("work", 7, "question", std::nullopt, Date::fromReference(kInfinity));
   recorder().retract(kAnswer, Date::fromReference(kNaN));
   EXPECT_EQ(rows("SELECT outcome FROM prompts"), (Rows{{SqlValue()}}));
-  Reader reader(path_);
-  EXPECT_EQ(reader.count("labels") + reader.count("retractions"), 0);
+  EXPECT_EQ(count("labels") + count("retractions"), 0);
   EXPECT_EQ(log.lines().size(), 3u);
 }
 

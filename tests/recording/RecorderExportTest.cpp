@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -97,7 +98,6 @@ TEST_F(RecorderExportTest, EveryTableIsALineARowWithItsColumnsInRowOrder) {
     moments.push_back(json::parse(line)["moment"]);
   }
   EXPECT_EQ(moments, (std::vector<Json>{nullptr, 1, 2}));
-  EXPECT_THAT(lines(folder_ / "system.jsonl").at(0), ::testing::HasSubstr("\"detail\":\"a/b\""));
 }
 
 TEST_F(RecorderExportTest, ValuesKeepTheirTypesAndJsonColumnsTheirJson) {
@@ -113,17 +113,10 @@ TEST_F(RecorderExportTest, ValuesKeepTheirTypesAndJsonColumnsTheirJson) {
   EXPECT_EQ(moment["media"], 1);
   EXPECT_EQ(moment["page_shape"]["truncated"], false);
   EXPECT_EQ(moment["text_ms"], 250.0);
-  EXPECT_TRUE(moment["keys"].is_number_integer());
-  EXPECT_TRUE(moment["title"].is_string());
   EXPECT_TRUE(moment["window_share"].is_null());
-  EXPECT_TRUE(moment["focused_text"].is_null());
-  const Json excluded = row("moments", 1);
-  EXPECT_TRUE(excluded.contains("ticks"));
-  EXPECT_TRUE(excluded["ticks"].is_null());
   EXPECT_EQ(row("sessions", 0)["analyzer"].type(), Json::value_t::object);
   EXPECT_EQ(row("model_runs", 0)["probabilities"], Json::parse(R"({"work":0.75})"));
   EXPECT_EQ(row("prompts", 0)["why"], Json::parse(R"(["t","l"])"));
-  EXPECT_FALSE(row("prompts", 0).contains("followed_by"));
   EXPECT_TRUE(row("retractions", 0)["session"].is_null());
 }
 
@@ -144,12 +137,8 @@ TEST_F(RecorderExportTest, EmptyRecordingGivesEmptyFilesAndASchemaNamingEveryFie
       EXPECT_THAT(section, ::testing::HasSubstr("`" + column + "`")) << column;
     }
   }
-  size_t entries = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
-    (void)entry;
-    ++entries;
-  }
-  EXPECT_EQ(entries, Recorder::tables.size() + 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}),
+            static_cast<std::ptrdiff_t>(Recorder::tables.size() + 1));
 }
 
 TEST_F(RecorderExportTest, FailureIsThrownAndLeavesNoTemporaryFile) {
@@ -257,7 +246,12 @@ TEST_F(RecorderExportTest, DeleteAllEmptiesTheRecordingAndTheSessionGoesOn) {
   recorder().begin(MomentRecord(Moment(8, Date{1300}, "App", "app", "T")), {});
   flush();
   EXPECT_EQ(reader.rows("SELECT session, id, ended FROM moments"),
-            (std::vector<Reader::Row>{{session[0], SqlValue(8), SqlValue()}}));
+            (Rows{{session[0], SqlValue(8), SqlValue()}}));
+
+  // Without a session, no session is left either.
+  recorder().stop(Date{1500}, {});
+  recorder().deleteAll().get();
+  EXPECT_EQ(reader.count("sessions") + reader.count("moments"), 0);
 }
 
 TEST_F(RecorderExportTest, LockedFileFailsTheExportAndTheDeletionAndKeepsEverything) {
@@ -274,15 +268,6 @@ TEST_F(RecorderExportTest, LockedFileFailsTheExportAndTheDeletionAndKeepsEveryth
   flush();
   EXPECT_EQ(other.count("system"), 3);
   EXPECT_EQ(other.count("moments"), 2);
-}
-
-TEST_F(RecorderExportTest, DeleteAllWithoutASessionLeavesNoSession) {
-  record();
-  recorder().stop(Date{1500}, {});
-  recorder().deleteAll().get();
-  Reader reader(path_);
-  EXPECT_EQ(reader.count("sessions"), 0);
-  EXPECT_EQ(reader.count("moments"), 0);
 }
 
 }  // namespace

@@ -14,20 +14,8 @@ namespace {
 constexpr uint32_t kMax = std::numeric_limits<uint32_t>::max();
 
 Date at(double seconds) { return Date{seconds}; }
-SqlValue unix(double seconds) { return SqlValue(Date{seconds}); }
 
-MomentRecord moment(uint64_t id, double start, std::string title = "Editor") {
-  return MomentRecord(Moment(id, at(start), "Editor", "org.editor", title));
-}
-
-class RecorderSessionsTest : public RecorderTest {
-protected:
-  std::vector<Reader::Row> momentRows(const std::string& columns) {
-    flush();
-    Reader reader(path_);
-    return reader.rows("SELECT " + columns + " FROM moments ORDER BY rowid");
-  }
-};
+using RecorderSessionsTest = RecorderTest;
 
 TEST_F(RecorderSessionsTest, MomentEndsWithItsTotalsAndOneBinPerTick) {
   recorder().start(session());
@@ -35,20 +23,18 @@ TEST_F(RecorderSessionsTest, MomentEndsWithItsTotalsAndOneBinPerTick) {
   recorder().tick({15, kMax - 1, 31, 40}, false, at(1030));
   recorder().tick({15, 3, 31, 50}, true, at(1060.5));
   recorder().end(at(1075), {20, 3, 31, 50});
-  EXPECT_EQ(
-      momentRows("ended, keys, clicks, scrolls, moves, ticks, media"),
-      (std::vector<Reader::Row>{{unix(1075), SqlValue(10), SqlValue(5), SqlValue(1), SqlValue(10),
-                                 text("[[30,5,0,1,0],[61,0,5,0,10],[75,5,0,0,0]]"), SqlValue(1)}}));
+  EXPECT_EQ(rows("SELECT ended, keys, clicks, scrolls, moves, ticks, media FROM moments"),
+            (Rows{{unix(1075), SqlValue(10), SqlValue(5), SqlValue(1), SqlValue(10),
+                   text("[[30,5,0,1,0],[61,0,5,0,10],[75,5,0,0,0]]"), SqlValue(1)}}));
 }
 
 TEST_F(RecorderSessionsTest, MomentWithoutTicksGetsOneBinAndNoMediaAndTheNextBeginEndsIt) {
   recorder().start(session());
   recorder().begin(moment(1, 1000), {0, 0, 0, 0});
   recorder().begin(moment(2, 1012.4), {4, 0, 0, 0});
-  EXPECT_EQ(momentRows("id, ended, keys, ticks, media"),
-            (std::vector<Reader::Row>{
-                {SqlValue(1), unix(1012.4), SqlValue(4), text("[[12,4,0,0,0]]"), SqlValue()},
-                {SqlValue(2), SqlValue(), SqlValue(), SqlValue(), SqlValue()}}));
+  EXPECT_EQ(rows("SELECT id, ended, keys, ticks, media FROM moments ORDER BY rowid"),
+            (Rows{{SqlValue(1), unix(1012.4), SqlValue(4), text("[[12,4,0,0,0]]"), SqlValue()},
+                  {SqlValue(2), SqlValue(), SqlValue(), SqlValue(), SqlValue()}}));
 }
 
 TEST_F(RecorderSessionsTest, ExcludedMomentKeepsOnlyItsTimesAndMedia) {
@@ -56,10 +42,10 @@ TEST_F(RecorderSessionsTest, ExcludedMomentKeepsOnlyItsTimesAndMedia) {
   recorder().begin(MomentRecord::excludedAt(at(1000)), {1, 1, 1, 1});
   recorder().tick({5, 5, 5, 5}, true, at(1030));
   recorder().end(at(1040), {9, 9, 9, 9});
-  EXPECT_EQ(
-      momentRows("id, started, ended, app, title, excluded, keys, moves, ticks, media"),
-      (std::vector<Reader::Row>{{SqlValue(), unix(1000), unix(1040), SqlValue(), SqlValue(),
-                                 SqlValue(1), SqlValue(), SqlValue(), SqlValue(), SqlValue()}}));
+  EXPECT_EQ(rows("SELECT id, started, ended, app, title, excluded, keys, moves, ticks, media "
+                 "FROM moments"),
+            (Rows{{SqlValue(), unix(1000), unix(1040), SqlValue(), SqlValue(), SqlValue(1),
+                   SqlValue(), SqlValue(), SqlValue(), SqlValue()}}));
 }
 
 TEST_F(RecorderSessionsTest, MomentRowHoldsEveryFieldOfItsRecord) {
@@ -68,7 +54,7 @@ TEST_F(RecorderSessionsTest, MomentRowHoldsEveryFieldOfItsRecord) {
               "doc");
   page.agent = AgentSession("Codex", "/src/app", "fix-login", at(900), true);
   MomentRecord record(page);
-  record.browser = "Firefox";
+  record.browser = "Browser";
   record.tab = "3/2";
   record.cause = "switch";
   record.readTime = 0.0125;
@@ -82,44 +68,43 @@ TEST_F(RecorderSessionsTest, MomentRowHoldsEveryFieldOfItsRecord) {
   record.agentRepository = true;
   recorder().begin(record, {});
   EXPECT_EQ(
-      momentRows("session, id, started, app, bundle_id, title, url, host, document, browser, "
-                 "tab, cause, read_ms, idle, full_screen, frame, displays, agent, agent_task, "
-                 "excluded, read_via, app_category, window_share, agent_repository"),
-      (std::vector<Reader::Row>{{SqlValue(1),
-                                 SqlValue(7),
-                                 unix(1000),
-                                 text("Firefox"),
-                                 text("firefox"),
-                                 text("Docs"),
-                                 SqlValue(*record.url),
-                                 text("docs.example"),
-                                 text("doc"),
-                                 text("Firefox"),
-                                 text("3/2"),
-                                 text("switch"),
-                                 SqlValue(12.5),
-                                 SqlValue(4.5),
-                                 SqlValue(0),
-                                 text("[10,-20,1440,900]"),
-                                 SqlValue(2),
-                                 text("Codex"),
-                                 text("fix-login"),
-                                 SqlValue(0),
-                                 text("accessibility"),
-                                 text("public.app-category.productivity"),
-                                 text("[0.5,0.25]"),
-                                 SqlValue(1)}}));
+      rows("SELECT session, id, started, app, bundle_id, title, url, host, document, browser, "
+           "tab, cause, read_ms, idle, full_screen, frame, displays, agent, agent_task, "
+           "excluded, read_via, app_category, window_share, agent_repository FROM moments"),
+      (Rows{{SqlValue(1),
+             SqlValue(7),
+             unix(1000),
+             text("Firefox"),
+             text("firefox"),
+             text("Docs"),
+             SqlValue(*record.url),
+             text("docs.example"),
+             text("doc"),
+             text("Browser"),
+             text("3/2"),
+             text("switch"),
+             SqlValue(12.5),
+             SqlValue(4.5),
+             SqlValue(0),
+             text("[10,-20,1440,900]"),
+             SqlValue(2),
+             text("Codex"),
+             text("fix-login"),
+             SqlValue(0),
+             text("accessibility"),
+             text("public.app-category.productivity"),
+             text("[0.5,0.25]"),
+             SqlValue(1)}}));
 }
 
-TEST_F(RecorderSessionsTest, WithoutASessionMomentsAndTicksWriteNothing) {
+TEST_F(RecorderSessionsTest, NothingIsWrittenWhileNoSessionIsCurrent) {
   recorder().begin(moment(1, 1000), {});
   recorder().tick({5, 0, 0, 0}, true, at(1030));
   recorder().end(at(1040), {6, 0, 0, 0});
-  recorder().system("sleep", 1, "detail", at(1040));
-  EXPECT_TRUE(momentRows("id").empty());
-  Reader reader(path_);
-  EXPECT_EQ(reader.count("system"), 0);
-  EXPECT_EQ(reader.count("sessions"), 0);
+  recorder().begin(MomentRecord::excludedAt(at(1050)), {});
+  system("sleep", 1);
+  EXPECT_EQ(count("moments") + count("system") + count("sessions"), 0);
+  EXPECT_EQ(timers_.pending(), 0u);
 }
 
 TEST_F(RecorderSessionsTest, StopCommitsTheEndedMomentAndLaterMomentsWaitForTheNextStart) {
@@ -130,9 +115,9 @@ TEST_F(RecorderSessionsTest, StopCommitsTheEndedMomentAndLaterMomentsWaitForTheN
   recorder().tick({3, 0, 0, 0}, false, at(1030));
   recorder().start(session(1100));
   recorder().begin(moment(3, 1100), {});
-  EXPECT_EQ(momentRows("session, id, ended, keys"),
-            (std::vector<Reader::Row>{{SqlValue(1), SqlValue(1), unix(1010), SqlValue(2)},
-                                      {SqlValue(2), SqlValue(3), SqlValue(), SqlValue()}}));
+  EXPECT_EQ(rows("SELECT session, id, ended, keys FROM moments ORDER BY rowid"),
+            (Rows{{SqlValue(1), SqlValue(1), unix(1010), SqlValue(2)},
+                  {SqlValue(2), SqlValue(3), SqlValue(), SqlValue()}}));
 }
 
 TEST_F(RecorderSessionsTest, StartingWhileASessionIsCurrentEndsItsOpenMoment) {
@@ -142,10 +127,9 @@ TEST_F(RecorderSessionsTest, StartingWhileASessionIsCurrentEndsItsOpenMoment) {
   recorder().start(session(1100));
   recorder().begin(moment(1, 1100), {0, 0, 0, 0});
   // The counters were not read at the new start: the totals stay unknown, the bins read stay.
-  EXPECT_EQ(momentRows("session, ended, keys, ticks, media"),
-            (std::vector<Reader::Row>{
-                {SqlValue(1), unix(1100), SqlValue(), text("[[30,6,0,0,0]]"), SqlValue(1)},
-                {SqlValue(2), SqlValue(), SqlValue(), SqlValue(), SqlValue()}}));
+  EXPECT_EQ(rows("SELECT session, ended, keys, ticks, media FROM moments ORDER BY rowid"),
+            (Rows{{SqlValue(1), unix(1100), SqlValue(), text("[[30,6,0,0,0]]"), SqlValue(1)},
+                  {SqlValue(2), SqlValue(), SqlValue(), SqlValue(), SqlValue()}}));
 }
 
 TEST_F(RecorderSessionsTest, SessionRowCarriesItsRecordAndAFreshIdentifier) {
@@ -154,40 +138,32 @@ TEST_F(RecorderSessionsTest, SessionRowCarriesItsRecordAndAFreshIdentifier) {
   recorder().start(record);
   recorder().stop(at(1050), {});
   recorder().start(session(1100));
-  flush();
-  Reader reader(path_);
-  const auto rows = reader.rows(
-      "SELECT id, started, app_version, model, analyzer, policy, os, mac, observation, uid, "
-      "schema_revision FROM sessions ORDER BY id");
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(std::vector<SqlValue>(rows[0].begin(), rows[0].begin() + 9),
-            (std::vector<SqlValue>{SqlValue(1), unix(1000), text("1.2.3"), SqlValue(),
-                                   SqlValue(Recorder::json(record.analyzer.toJson())),
-                                   SqlValue(Recorder::json(record.policy.toJson())),
-                                   text("Linux test"), text("Test machine"), SqlValue(1)}));
-  EXPECT_NE(rows[0][5], rows[1][5]);  // the cooldown changed
-  EXPECT_TRUE(rows[0][10].isNull());
+  const auto found = rows(
+      "SELECT id, started, app_version, model, analyzer, policy, os, mac, observation, "
+      "schema_revision, uid FROM sessions ORDER BY id");
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(Reader::Row(found[0].begin(), found[0].begin() + 10),
+            (Reader::Row{SqlValue(1), unix(1000), text("1.2.3"), SqlValue(),
+                         SqlValue(Recorder::json(record.analyzer.toJson())),
+                         SqlValue(Recorder::json(record.policy.toJson())), text("Linux test"),
+                         text("Test machine"), SqlValue(1), SqlValue()}));
+  EXPECT_NE(found[0][5], found[1][5]);  // the cooldown changed
   const std::regex uuid("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
-  for (const auto& row : rows) {
-    EXPECT_TRUE(std::regex_match(std::get<std::string>(row[9].storage()), uuid));
+  for (const auto& row : found) {
+    EXPECT_TRUE(std::regex_match(std::get<std::string>(row[10].storage()), uuid));
   }
-  EXPECT_NE(rows[0][9], rows[1][9]);
+  EXPECT_NE(found[0][10], found[1][10]);
 }
 
 TEST_F(RecorderSessionsTest, ModelIsNullAfterEachStartUntilItIsNamed) {
   recorder().modelLoaded("before");
   recorder().start(session());
-  recorder().system("launch", std::nullopt, std::nullopt, at(1000));
-  flush();
-  Reader reader(path_);
-  EXPECT_EQ(reader.rows("SELECT model FROM sessions"), (std::vector<Reader::Row>{{SqlValue()}}));
+  system("launch");
+  EXPECT_EQ(rows("SELECT model FROM sessions"), (Rows{{SqlValue()}}));
   recorder().modelLoaded("rev-2");
-  flush();
-  EXPECT_EQ(reader.rows("SELECT model FROM sessions"), (std::vector<Reader::Row>{{text("rev-2")}}));
+  EXPECT_EQ(rows("SELECT model FROM sessions"), (Rows{{text("rev-2")}}));
   recorder().start(session(1100));
-  flush();
-  EXPECT_EQ(reader.rows("SELECT model FROM sessions ORDER BY id"),
-            (std::vector<Reader::Row>{{text("rev-2")}, {SqlValue()}}));
+  EXPECT_EQ(rows("SELECT model FROM sessions ORDER BY id"), (Rows{{text("rev-2")}, {SqlValue()}}));
 }
 
 TEST_F(RecorderSessionsTest, TextIsCutToItsCharactersAndNeverKeptForMessaging) {
@@ -198,18 +174,15 @@ TEST_F(RecorderSessionsTest, TextIsCutToItsCharactersAndNeverKeptForMessaging) {
   recorder().begin(MomentRecord(mail), {});
   std::string longPage;
   for (int i = 0; i < 5000; ++i) longPage += (i % 2 ? "e\xCC\x81" : "\xC3\xA9");  // é both ways
-  recorder().text(page, longPage, std::string(700, 'f'), PageShape{1, 2, 3, 4, 5000, 60, true},
-                  "AXTextArea", 0.25);
+  const PageShape shape{1, 2, 3, 4, 5000, 60, true};
+  recorder().text(page, longPage, std::string(700, 'f'), shape, "AXTextArea", 0.25);
   recorder().text(mail, "a private mail", "reply", PageShape(), "AXTextArea", 0.1);
-  const auto rows = momentRows("page_text, focused_text, page_shape, focused_role, text_ms");
-  ASSERT_EQ(rows.size(), 2u);
-  const std::string kept = std::get<std::string>(rows[0][0].storage());
-  EXPECT_EQ(kept, longPage.substr(0, 500 * (2 + 3)));  // 1000 characters of 2 and 3 bytes
-  EXPECT_EQ(rows[0][1], SqlValue(std::string(500, 'f')));
-  EXPECT_EQ(rows[0][2], SqlValue(json::dump(PageShape{1, 2, 3, 4, 5000, 60, true}.toJson())));
-  EXPECT_EQ(rows[0][3], text("AXTextArea"));
-  EXPECT_EQ(rows[0][4], SqlValue(250.0));
-  EXPECT_EQ(rows[1], (Reader::Row{SqlValue(), SqlValue(), SqlValue(), SqlValue(), SqlValue()}));
+  EXPECT_EQ(rows("SELECT page_text, focused_text, page_shape, focused_role, text_ms FROM moments "
+                 "ORDER BY rowid"),
+            (Rows{{SqlValue(longPage.substr(0, 500 * (2 + 3))),  // 1000 characters of 2 and 3 bytes
+                   SqlValue(std::string(500, 'f')), SqlValue(json::dump(shape.toJson())),
+                   text("AXTextArea"), SqlValue(250.0)},
+                  {SqlValue(), SqlValue(), SqlValue(), SqlValue(), SqlValue()}}));
 }
 
 }  // namespace

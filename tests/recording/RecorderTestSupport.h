@@ -8,8 +8,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -20,6 +23,25 @@
 #include "recording/SqlValue.h"
 #include "support/ManualRuntime.h"
 #include "support/TestSupport.h"
+
+namespace qb {
+
+// Shows a value in a failed comparison as SQL would, not as its bytes.
+inline void PrintTo(const SqlValue& value, std::ostream* out) {
+  if (value.isNull()) {
+    *out << "NULL";
+  } else if (const auto* text = std::get_if<std::string>(&value.storage())) {
+    *out << '\'' << *text << '\'';
+  } else if (const auto* number = std::get_if<int64_t>(&value.storage())) {
+    *out << *number;
+  } else {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%.17g", std::get<double>(value.storage()));
+    *out << digits << " (real)";
+  }
+}
+
+}  // namespace qb
 
 namespace qb::test {
 
@@ -32,11 +54,12 @@ private:
   std::atomic<double> seconds_{800000000};
 };
 
-// A connection of its own to a recording file.
+// A connection of its own to a database file, made when missing.
 class Reader {
 public:
   explicit Reader(const std::filesystem::path& path) {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
       throw std::runtime_error("cannot open " + path.string());
     }
     sqlite3_busy_timeout(db_, 5000);
@@ -92,7 +115,14 @@ private:
   sqlite3* db_ = nullptr;
 };
 
+using Rows = std::vector<Reader::Row>;
+
 inline SqlValue text(const char* value) { return SqlValue(std::string_view(value)); }
+inline SqlValue unix(double seconds) { return SqlValue(Date{seconds}); }
+
+inline MomentRecord moment(uint64_t id, double start, std::string title = "Editor") {
+  return MomentRecord(Moment(id, Date{start}, "Editor", "org.editor", std::move(title)));
+}
 
 class RecorderTest : public ::testing::Test {
 protected:
@@ -104,6 +134,18 @@ protected:
   }
   void close() { recorder_.reset(); }
   void flush() { recorder().flush().get(); }
+  // Writes what was called so far, then reads as another program would.
+  Rows rows(const std::string& sql) {
+    flush();
+    return Reader(path_).rows(sql);
+  }
+  int64_t count(const std::string& table) {
+    flush();
+    return Reader(path_).count(table);
+  }
+  void system(const char* event, std::optional<uint64_t> moment = std::nullopt, double at = 1001) {
+    recorder().system(event, moment, std::nullopt, Date{at});
+  }
   // Runs the main thread's waiting tasks (the batch timer's arming), then moves its timers on.
   void advance(Duration seconds) {
     main_.runAll();
