@@ -35,12 +35,18 @@ MomentRecord pageRecord(uint64_t id) {
   return record;
 }
 
-void BM_BeginCostToTheCaller(benchmark::State& state) {
+// A recorder on a scratch file with a session current, its batch timer never armed.
+struct Recording {
   ScratchFile file;
   NoMain main;
   NoTimers timers;
-  Recorder recorder(file.path(), main, timers, WallClock::system());
-  recorder.start(SessionRecord{Date{800000000}, "bench", "os", "mac", {}, {}});
+  Recorder recorder{file.path(), main, timers, WallClock::system()};
+  Recording() { recorder.start(SessionRecord{Date{800000000}, "bench", "os", "mac", {}, {}}); }
+};
+
+void BM_BeginCostToTheCaller(benchmark::State& state) {
+  Recording recording;
+  Recorder& recorder = recording.recorder;
   const MomentRecord record = pageRecord(1);
   uint64_t id = 0;
   for (auto _ : state) {
@@ -53,11 +59,8 @@ void BM_BeginCostToTheCaller(benchmark::State& state) {
 BENCHMARK(BM_BeginCostToTheCaller)->Name("Recorder/beginCostToTheCaller");
 
 void BM_WriteOneBatchToDisk(benchmark::State& state) {
-  ScratchFile file;
-  NoMain main;
-  NoTimers timers;
-  Recorder recorder(file.path(), main, timers, WallClock::system());
-  recorder.start(SessionRecord{Date{800000000}, "bench", "os", "mac", {}, {}});
+  Recording recording;
+  Recorder& recorder = recording.recorder;
   uint64_t id = 0;
   for (auto _ : state) {
     for (size_t i = 0; i < Recorder::kBatchStatements / 2; ++i) {
@@ -77,11 +80,8 @@ constexpr int kMomentsPerRound = 10'000;
 constexpr int kRowsPerMoment = 4;
 
 void BM_RowsThroughTheQueue(benchmark::State& state) {
-  ScratchFile file;
-  NoMain main;
-  NoTimers timers;
-  Recorder recorder(file.path(), main, timers, WallClock::system());
-  recorder.start(SessionRecord{Date{800000000}, "bench", "os", "mac", {}, {}});
+  Recording recording;
+  Recorder& recorder = recording.recorder;
   const MomentRecord record = pageRecord(1);
   const Policy policy;
   const std::vector<AnalysisPass> passes{{"head",
