@@ -1,0 +1,57 @@
+#include "platform/QtRuntime.h"
+
+#include <QMetaObject>
+#include <QTimer>
+#include <chrono>
+#include <cmath>
+
+namespace qb {
+
+namespace {
+
+// Qt counts timer intervals in whole milliseconds; round up so that a timer never fires before
+// the time its caller asked for.
+int milliseconds(Duration seconds) {
+  if (!(seconds > 0)) return 0;
+  constexpr double kLongest = 24.0 * 24 * 3600;  // QTimer's int milliseconds hold 24 days
+  return static_cast<int>(std::ceil(std::min(seconds, kLongest) * 1000));
+}
+
+}  // namespace
+
+QtExecutor::QtExecutor() : context_(std::make_unique<QObject>()) {}
+QtExecutor::~QtExecutor() = default;
+
+void QtExecutor::post(std::function<void()> task) {
+  QMetaObject::invokeMethod(context_.get(), std::move(task), Qt::QueuedConnection);
+}
+
+QtTimers::QtTimers() : context_(std::make_unique<QObject>()) {}
+QtTimers::~QtTimers() = default;
+
+Timers::Id QtTimers::schedule(Duration after, std::function<void()> fire) {
+  const Id id = ++lastId_;
+  auto* timer = new QTimer(context_.get());
+  timer->setSingleShot(true);
+  timer->setTimerType(Qt::PreciseTimer);
+  QObject::connect(timer, &QTimer::timeout, context_.get(), [this, id, fire = std::move(fire)] {
+    auto found = timers_.find(id);
+    if (found == timers_.end()) return;
+    found->second->deleteLater();
+    timers_.erase(found);
+    fire();
+  });
+  timers_.emplace(id, timer);
+  timer->start(milliseconds(after));
+  return id;
+}
+
+void QtTimers::cancel(Id id) {
+  auto found = timers_.find(id);
+  if (found == timers_.end()) return;
+  found->second->stop();
+  found->second->deleteLater();
+  timers_.erase(found);
+}
+
+}  // namespace qb
