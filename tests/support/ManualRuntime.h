@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Clock.h"
 #include "base/Log.h"
 #include "base/Runtime.h"
 
@@ -73,11 +74,22 @@ public:
     now_ = until;
   }
   size_t pending() const { return timers_.size(); }
+  Duration now() const { return now_; }
 
 private:
   std::map<std::pair<Duration, Id>, std::function<void()>> timers_;  // by due time, then id
   Duration now_ = 0;
   Id lastId_ = 0;
+};
+
+// The clock of a ManualTimers, for code that measures time on the clock its timers run on.
+class ManualTimersClock : public MonotonicClock {
+public:
+  explicit ManualTimersClock(const ManualTimers& timers) : timers_(timers) {}
+  Duration now() const override { return timers_.now(); }
+
+private:
+  const ManualTimers& timers_;
 };
 
 // The log's messages while it lives, instead of stderr.

@@ -1,0 +1,104 @@
+#include "platform/fake/FakePlatform.h"
+
+#include <algorithm>
+
+namespace qb::fake {
+
+AXValue FakeNode::attribute(std::string_view name) const {
+  ++*reads_;
+  auto found = attributes_.find(name);
+  return found == attributes_.end() ? AXValue{} : found->second;
+}
+
+class FakeAccessibility::Observer : public AXObserver {
+public:
+  Observer(FakeAccessibility& owner, pid_t pid, Callback callback)
+      : owner_(owner), pid_(pid), callback_(std::move(callback)) {
+    owner_.observers_.push_back(this);
+  }
+  ~Observer() override { std::erase(owner_.observers_, this); }
+
+  bool addNotification(const AXElement& element, std::string_view name) override {
+    if (!element) return false;
+    registrations_.emplace_back(element, std::string(name));
+    return true;
+  }
+  void removeNotification(const AXElement& element, std::string_view name) override {
+    auto found = std::find_if(registrations_.begin(), registrations_.end(), [&](const auto& r) {
+      return r.first == element && r.second == name;
+    });
+    if (found != registrations_.end()) registrations_.erase(found);
+  }
+
+  FakeAccessibility& owner_;
+  pid_t pid_;
+  Callback callback_;
+  std::vector<std::pair<AXElement, std::string>> registrations_;
+};
+
+FakeAccessibility::FakeAccessibility() : reads_(std::make_shared<int>(0)) {}
+
+std::shared_ptr<FakeNode> FakeAccessibility::applicationNode(pid_t pid) const {
+  auto& node = applications_[pid];
+  if (!node) node = std::make_shared<FakeNode>(reads_);
+  return node;
+}
+
+AXElement FakeAccessibility::application(pid_t pid) const {
+  if (pid <= 0) return {};
+  return AXElement(applicationNode(pid));
+}
+
+std::unique_ptr<AXObserver> FakeAccessibility::createObserver(pid_t pid, Callback callback) {
+  if (failObserverCreation || pid <= 0) return nullptr;
+  return std::make_unique<Observer>(*this, pid, std::move(callback));
+}
+
+std::pair<AXElement, std::shared_ptr<FakeNode>> FakeAccessibility::makeElement() {
+  auto node = std::make_shared<FakeNode>(reads_);
+  return {AXElement(node), node};
+}
+
+int FakeAccessibility::notify(pid_t pid, const AXElement& element, std::string_view name) {
+  int delivered = 0;
+  // A callback may destroy observers (a detach), so walk a copy and check each is still alive.
+  const std::vector<Observer*> snapshot = observers_;
+  for (Observer* observer : snapshot) {
+    if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end()) continue;
+    if (observer->pid_ != pid) continue;
+    const bool registered =
+        std::any_of(observer->registrations_.begin(), observer->registrations_.end(),
+                    [&](const auto& r) { return r.first == element && r.second == name; });
+    if (!registered) continue;
+    ++delivered;
+    observer->callback_(element, name);
+  }
+  return delivered;
+}
+
+int FakeAccessibility::liveObservers() const { return static_cast<int>(observers_.size()); }
+
+int FakeAccessibility::registrations(pid_t pid, std::string_view name) const {
+  int count = 0;
+  for (const Observer* observer : observers_) {
+    if (observer->pid_ != pid) continue;
+    count += static_cast<int>(std::count_if(observer->registrations_.begin(),
+                                            observer->registrations_.end(),
+                                            [&](const auto& r) { return r.second == name; }));
+  }
+  return count;
+}
+
+bool FakeKeyPoster::post(pid_t pid, const KeyChord& chord) {
+  if (pid != focusedPid) return false;
+  posted.emplace_back(pid, chord);
+  return true;
+}
+
+bool FakeKeyPoster::type(pid_t pid, std::string_view text) {
+  if (pid != focusedPid) return false;
+  typed.emplace_back(pid, std::string(text));
+  return true;
+}
+
+}  // namespace qb::fake

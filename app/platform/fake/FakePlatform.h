@@ -1,0 +1,122 @@
+// FakePlatform: the desktop services driven by hand, for tests of everything above the platform
+// layer. A test says what is in front, which elements exist and what they answer, and when a
+// notification or a session event happens; the fake counts every accessibility read so that a
+// test can check that nothing was asked of an application it must not touch.
+
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Accessibility.h"
+#include "platform/InputMonitor.h"
+#include "platform/KeyPoster.h"
+#include "platform/Platform.h"
+#include "platform/Workspace.h"
+
+namespace qb::fake {
+
+class FakeAccessibility;
+
+// An element whose attributes the test sets. Its identity is the node itself.
+class FakeNode : public AXNode {
+public:
+  // `reads` counts every attribute read of every node of one accessibility service.
+  explicit FakeNode(std::shared_ptr<int> reads) : reads_(std::move(reads)) {}
+
+  void set(std::string_view name, AXValue value) {
+    attributes_[std::string(name)] = std::move(value);
+  }
+  void remove(std::string_view name) { attributes_.erase(std::string(name)); }
+
+  AXValue attribute(std::string_view name) const override;
+  bool isSame(const AXNode& other) const override { return this == &other; }
+
+private:
+  std::map<std::string, AXValue, std::less<>> attributes_;
+  std::shared_ptr<int> reads_;
+};
+
+class FakeWorkspace : public Workspace {
+public:
+  std::optional<RunningApplication> frontmostApplication() const override { return frontmost; }
+
+  std::optional<RunningApplication> frontmost;
+};
+
+class FakeAccessibility : public Accessibility {
+public:
+  FakeAccessibility();
+
+  bool isProcessTrusted() const override { return trusted; }
+  bool requestTrust() override { return trusted = trustOnRequest; }
+  bool isSecureInputEnabled() const override { return secureInput; }
+  AXElement application(pid_t pid) const override;
+  std::unique_ptr<AXObserver> createObserver(pid_t pid, Callback callback) override;
+  void setMessagingTimeout(Duration seconds) override { messagingTimeout = seconds; }
+
+  // A new element, and its node for setting attributes.
+  std::pair<AXElement, std::shared_ptr<FakeNode>> makeElement();
+  // The node behind a process's application element (made on first use).
+  std::shared_ptr<FakeNode> applicationNode(pid_t pid) const;
+  // Delivers a notification to every live observer of `pid` that registered it on `element`.
+  // Answers how many received it.
+  int notify(pid_t pid, const AXElement& element, std::string_view name);
+
+  // Attribute reads so far, of every element.
+  int reads() const { return *reads_; }
+  // Observers made and not yet destroyed, and registrations they hold.
+  int liveObservers() const;
+  int registrations(pid_t pid, std::string_view name) const;
+
+  bool trusted = true;
+  bool trustOnRequest = true;
+  bool secureInput = false;
+  bool failObserverCreation = false;
+  Duration messagingTimeout = 0;
+
+private:
+  class Observer;
+  friend class Observer;
+
+  std::shared_ptr<int> reads_;
+  mutable std::map<pid_t, std::shared_ptr<FakeNode>> applications_;
+  std::vector<Observer*> observers_;  // live ones; each removes itself when destroyed
+};
+
+class FakeInputMonitor : public InputMonitor {
+public:
+  Duration secondsSinceLastInput() const override { return idle; }
+  InputCounts counts() const override { return inputCounts; }
+
+  Duration idle = 0;
+  InputCounts inputCounts;
+};
+
+class FakeKeyPoster : public KeyPoster {
+public:
+  bool post(pid_t pid, const KeyChord& chord) override;
+  bool type(pid_t pid, std::string_view text) override;
+
+  pid_t focusedPid = 0;  // keys reach only this process
+  std::vector<std::pair<pid_t, KeyChord>> posted;
+  std::vector<std::pair<pid_t, std::string>> typed;
+};
+
+class FakePlatform : public Platform {
+public:
+  Workspace& workspace() override { return workspaceFake; }
+  Accessibility& accessibility() override { return accessibilityFake; }
+  InputMonitor& input() override { return inputFake; }
+  KeyPoster& keys() override { return keysFake; }
+
+  FakeWorkspace workspaceFake;
+  FakeAccessibility accessibilityFake;
+  FakeInputMonitor inputFake;
+  FakeKeyPoster keysFake;
+};
+
+}  // namespace qb::fake
