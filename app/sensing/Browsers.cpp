@@ -48,6 +48,14 @@ std::optional<BrowserKind> parseBrowserKind(std::string_view text) {
   return std::nullopt;
 }
 
+std::vector<std::string_view> desktopFileIDs(BrowserKind kind) {
+  std::vector<std::string_view> ids;
+  for (const auto& [id, idKind] : kLinuxIDs) {
+    if (idKind == kind) ids.push_back(id);
+  }
+  return ids;
+}
+
 namespace Browsers {
 
 std::optional<TabInfo> read(BrowserKind, pid_t, const AXElement&) { return std::nullopt; }

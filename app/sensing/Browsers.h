@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Url.h"
 #include "platform/AXElement.h"
@@ -28,6 +29,8 @@ std::string_view rawValue(BrowserKind kind);
 // The kind whose raw value, or one of whose Linux desktop-file ids ("firefox-esr", "chromium",
 // "google-chrome" and the other Chromium-family browsers), is exactly text; absent otherwise.
 std::optional<BrowserKind> parseBrowserKind(std::string_view text);
+// The Linux desktop-file ids of the kind's programs; empty for a kind with no Linux build.
+std::vector<std::string_view> desktopFileIDs(BrowserKind kind);
 
 // A tab as the browser itself names it; both numbers are 0 where the browser has no such number.
 struct TabRef {
