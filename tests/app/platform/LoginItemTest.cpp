@@ -63,14 +63,6 @@ TEST_F(LoginItemTest, AnEntryTurnedOffWithHiddenIsNotEnabled) {
   }
 }
 
-TEST_F(LoginItemTest, EnablingReplacesAHiddenEntry) {
-  std::filesystem::create_directories(autostart());
-  LoginItem item(autostart(), "/usr/bin/quillbrook");
-  test::writeFile(item.file(), "[Desktop Entry]\nHidden=true\n");
-  item.setEnabled(true);
-  EXPECT_TRUE(item.isEnabled());
-}
-
 TEST_F(LoginItemTest, APathThatAnEntryCannotNameIsNotWritten) {
   for (const char* executable : {"quillbrook", "/usr/bin/quill\xff"}) {
     LoginItem item(autostart(), executable);

@@ -1,6 +1,5 @@
 #include <filesystem>
 #include <iterator>
-#include <limits>
 #include <memory>
 
 #include "base/Json.h"
@@ -90,13 +89,6 @@ TEST_F(UserDefaultsTest, ValuesOfAnotherTypeReadAsEmptyAndStayInTheFile) {
 
   defaults->setBool("other", true);
   EXPECT_EQ(saved()["apps"], Json::parse(R"(["a", 1])"));
-}
-
-TEST_F(UserDefaultsTest, ADateThatIsNotFiniteIsRefused) {
-  auto defaults = open();
-  defaults->setDate("answered", Date::fromReference(5));
-  defaults->setDate("answered", Date::fromReference(std::numeric_limits<double>::infinity()));
-  EXPECT_EQ(defaults->date("answered"), Date::fromReference(5));
 }
 
 TEST_F(UserDefaultsTest, AnUnreadableFileIsSetAsideAndTheDefaultsAnswer) {

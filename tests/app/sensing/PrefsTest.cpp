@@ -1,3 +1,4 @@
+#include <limits>
 #include <memory>
 
 #include "base/Json.h"
@@ -59,16 +60,6 @@ TEST_F(PrefsTest, AFreshUserGetsTheDefaults) {
   EXPECT_FALSE(prefs.launchAtLogin());
   // The defaults stay out of the file, so a later change of them reaches this user.
   EXPECT_EQ(saved(), Json::object());
-}
-
-TEST_F(PrefsTest, TheDefaultExclusionsKeepTheirOrderAndGainThisDesktopsPrograms) {
-  EXPECT_THAT(Prefs::defaultExcludedApps(),
-              ::testing::IsSupersetOf({"org.keepassxc.KeePassXC", "org.gnome.Settings"}));
-  EXPECT_THAT(
-      StringList(Prefs::defaultExcludedApps().begin(), Prefs::defaultExcludedApps().begin() + 6),
-      ElementsAre("com.1password.1password", "com.agilebits.onepassword7", "com.bitwarden.desktop",
-                  "com.apple.keychainaccess", "com.apple.Passwords",
-                  "com.apple.systempreferences"));
 }
 
 TEST_F(PrefsTest, DiagnosticsTurnedOnBecomesRecordingAndIsRemoved) {
