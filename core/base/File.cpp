@@ -30,6 +30,44 @@ Error failure(const std::filesystem::path& path, int error) {
   return failure(path, code, std::strerror(error));
 }
 
+Error writeFailure(const std::filesystem::path& path, int error) {
+  long code = kWriteFailedCode;
+  if (error == EACCES || error == EPERM || error == EROFS) code = kWriteNoPermissionCode;
+  if (error == ENOSPC || error == EDQUOT) code = kWriteOutOfSpaceCode;
+  return Error(Error::kFileDomain, code,
+               "The file " + path.string() + " couldn't be saved: " + std::strerror(error));
+}
+
+// The temporary file beside a target, removed unless it was renamed into place.
+class TemporaryFile {
+public:
+  explicit TemporaryFile(const std::filesystem::path& target) : name_(target.string() + ".XXXXXX") {
+    fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+      name_.clear();
+      throw writeFailure(target, errno);
+    }
+  }
+  ~TemporaryFile() {
+    // Abandoned on a failure that is already being reported; its bytes go with it.
+    if (fd_ >= 0) ::close(fd_);
+    if (!name_.empty()) ::unlink(name_.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  int fd() const { return fd_; }
+  const std::string& name() const { return name_; }
+  // The descriptor is closed by the caller, who must see close()'s answer: on some file systems a
+  // failed write is only reported there.
+  int releaseDescriptor() { return std::exchange(fd_, -1); }
+  void renamed() { name_.clear(); }
+
+private:
+  std::string name_;  // empty once renamed
+  int fd_ = -1;
+};
+
 Error tooLarge(const std::filesystem::path& path, uint64_t maxBytes) {
   return failure(path, kReadFailedCode, "it is larger than " + std::to_string(maxBytes) + " bytes");
 }
@@ -102,6 +140,30 @@ std::string read(const std::filesystem::path& path, uint64_t maxBytes) {
     if (bytes.size() > maxBytes) throw tooLarge(path, maxBytes);
   }
   return bytes;
+}
+
+void writeAtomically(const std::filesystem::path& path, std::string_view bytes,
+                     std::filesystem::perms permissions) {
+  std::error_code folderError;
+  std::filesystem::create_directories(path.parent_path(), folderError);
+  if (folderError) throw writeFailure(path, folderError.value());
+
+  TemporaryFile temporary(path);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(temporary.fd(), bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw writeFailure(path, errno);
+    done += static_cast<size_t>(n);
+  }
+  if (::fchmod(temporary.fd(), static_cast<mode_t>(permissions)) != 0) {
+    throw writeFailure(path, errno);
+  }
+  // The bytes reach the disk before the name does, so a crash leaves the old file or the new one.
+  if (::fsync(temporary.fd()) != 0) throw writeFailure(path, errno);
+  if (::close(temporary.releaseDescriptor()) != 0) throw writeFailure(path, errno);
+  if (::rename(temporary.name().c_str(), path.c_str()) != 0) throw writeFailure(path, errno);
+  temporary.renamed();
 }
 
 std::string readText(const std::filesystem::path& path, uint64_t maxBytes) {

@@ -1,5 +1,5 @@
 // Reading files: the model files, the vocabulary and the program's own JSON files, whole or, for
-// the model's weights, a piece at a time.
+// the model's weights, a piece at a time; and replacing a saved file whole.
 //
 // Every failure is a qb::Error in the file domain whose message names the path, with one of the
 // codes below, in the same numbering as Error::kFileReadCorruptCode; callers tell failures apart
@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace qb::file {
 
@@ -20,6 +21,9 @@ inline constexpr long kReadFailedCode = 256;
 inline constexpr long kNoPermissionCode = 257;
 inline constexpr long kNoSuchFileCode = 260;
 inline constexpr long kInapplicableEncodingCode = 261;
+inline constexpr long kWriteFailedCode = 512;
+inline constexpr long kWriteNoPermissionCode = 513;
+inline constexpr long kWriteOutOfSpaceCode = 640;
 
 // The file's bytes, whole. A directory, a FIFO or another file that is not regular, and a file
 // larger than maxBytes (checked before and while reading, so a growing file is caught too), are
@@ -28,6 +32,17 @@ std::string read(const std::filesystem::path& path, uint64_t maxBytes);
 
 // read(), and kInapplicableEncodingCode when the bytes are not valid UTF-8.
 std::string readText(const std::filesystem::path& path, uint64_t maxBytes);
+
+// Replaces the file at path with bytes, whole or not at all. The folder is created first; the
+// bytes go to a temporary file beside the target, reach the disk (fsync), and only then is the
+// temporary file renamed over the target, so a crash or a full disk leaves the old file or the new
+// one, never a piece of either. The new file carries `permissions`.
+//
+// A failure throws qb::Error in the file domain with one of the write codes, naming the path; the
+// target is then as it was and the temporary file is gone.
+void writeAtomically(const std::filesystem::path& path, std::string_view bytes,
+                     std::filesystem::perms permissions = std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::owner_write);
 
 // A regular file held open for reads at any offset, for a reader that takes a large file a piece
 // at a time rather than holding it whole. The pieces are read (pread), never mapped: when another

@@ -1,13 +1,13 @@
-// The program's tests run inside a Qt application, as the program does, on the offscreen platform
-// so that no display is needed.
+// The program's tests need no display: they run under Qt's offscreen platform, with a GUI
+// application object for the code that asks for one (fonts, palettes, rendering to images).
 
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

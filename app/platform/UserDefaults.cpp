@@ -1,0 +1,193 @@
+#include "platform/UserDefaults.h"
+
+#include <memory>
+#include <system_error>
+#include <utility>
+
+#include "base/Error.h"
+#include "base/File.h"
+#include "base/Json.h"
+#include "base/Log.h"
+
+namespace qb {
+namespace {
+
+constexpr const char* kDateKey = "date";
+constexpr const char* kSetAsideSuffix = ".unreadable";
+constexpr int kSettingsIndent = 2;
+
+Json encodeDate(Date date) { return Json{{kDateKey, json::encode(date)}}; }
+
+std::optional<Date> decodeDate(const Json& value) {
+  if (!value.is_object() || value.size() != 1) return std::nullopt;
+  try {
+    const Date date = json::require<Date>(value, kDateKey);
+    if (!date.isFinite()) return std::nullopt;
+    return date;
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+Json encode(const UserDefaults::Value& value) {
+  return std::visit(
+      [](const auto& item) -> Json {
+        using T = std::decay_t<decltype(item)>;
+        if constexpr (std::is_same_v<T, Date>) {
+          return encodeDate(item);
+        } else {
+          return item;
+        }
+      },
+      value);
+}
+
+bool isFiniteDate(const UserDefaults::Value& value) {
+  const Date* date = std::get_if<Date>(&value);
+  return date == nullptr || date->isFinite();
+}
+
+}  // namespace
+
+UserDefaults::UserDefaults(std::filesystem::path file)
+    : file_(std::move(file)),
+      user_(std::make_unique<Json>(Json::object())),
+      registered_(std::make_unique<Json>(Json::object())) {
+  load();
+}
+
+UserDefaults::~UserDefaults() = default;
+
+void UserDefaults::load() {
+  std::string text;
+  try {
+    text = file::readText(file_, kMaxFileBytes);
+  } catch (const Error& error) {
+    if (error.code() == file::kNoSuchFileCode) return;  // nothing set yet
+    setAside(error.what());
+    return;
+  }
+  try {
+    Json parsed = json::parse(text);
+    if (!parsed.is_object()) {
+      setAside("it holds no JSON object");
+      return;
+    }
+    *user_ = std::move(parsed);
+  } catch (const Error& error) {
+    setAside(error.what());
+  }
+}
+
+void UserDefaults::setAside(const std::string& reason) {
+  log::error("Settings: " + file_.string() + " is unreadable (" + reason + ")");
+  for (int attempt = 1; attempt <= kMaxSetAsideNames; ++attempt) {
+    std::filesystem::path aside = file_;
+    aside += kSetAsideSuffix;
+    if (attempt > 1) aside += "-" + std::to_string(attempt);
+    std::error_code error;
+    // An earlier unreadable file keeps its name: the user may still want what it holds.
+    if (std::filesystem::exists(std::filesystem::symlink_status(aside, error))) continue;
+    std::filesystem::rename(file_, aside, error);
+    if (!error) {
+      log::error("Settings: kept the unreadable file as " + aside.string() +
+                 " and started from the defaults");
+      return;
+    }
+    log::error("Settings: can't move " + file_.string() + " aside: " + error.message());
+    break;
+  }
+  writable_ = false;
+  log::error("Settings: changes will not be saved, so that " + file_.string() +
+             " is kept as it is");
+}
+
+void UserDefaults::registerDefaults(const std::map<std::string, Value, std::less<>>& values) {
+  for (const auto& [key, value] : values) {
+    if (!isFiniteDate(value)) {
+      log::error("Settings: refused a default date for " + key + " that is not finite");
+      continue;
+    }
+    (*registered_)[key] = encode(value);
+  }
+}
+
+const Json* UserDefaults::find(std::string_view key) const {
+  for (const Json* domain : {user_.get(), registered_.get()}) {
+    auto found = domain->find(key);
+    if (found != domain->end()) return &*found;
+  }
+  return nullptr;
+}
+
+bool UserDefaults::contains(std::string_view key) const { return find(key) != nullptr; }
+
+bool UserDefaults::boolValue(std::string_view key) const {
+  const Json* value = find(key);
+  return value != nullptr && value->is_boolean() && value->get<bool>();
+}
+
+int64_t UserDefaults::integerValue(std::string_view key) const {
+  const Json* value = find(key);
+  if (value == nullptr) return 0;
+  try {
+    return json::decode<int64_t>(*value, key);
+  } catch (const Error&) {
+    return 0;
+  }
+}
+
+std::optional<UserDefaults::StringList> UserDefaults::stringList(std::string_view key) const {
+  const Json* value = find(key);
+  if (value == nullptr || !value->is_array()) return std::nullopt;
+  StringList list;
+  list.reserve(value->size());
+  for (const Json& item : *value) {
+    if (!item.is_string()) return std::nullopt;
+    list.push_back(item.get<std::string>());
+  }
+  return list;
+}
+
+std::optional<Date> UserDefaults::date(std::string_view key) const {
+  const Json* value = find(key);
+  if (value == nullptr) return std::nullopt;
+  return decodeDate(*value);
+}
+
+void UserDefaults::setBool(std::string_view key, bool value) { set(key, value); }
+
+void UserDefaults::setInteger(std::string_view key, int64_t value) { set(key, value); }
+
+void UserDefaults::setStringList(std::string_view key, const StringList& value) { set(key, value); }
+
+void UserDefaults::setDate(std::string_view key, Date value) {
+  if (!value.isFinite()) {
+    log::error("Settings: refused a date for " + std::string(key) + " that is not finite");
+    return;
+  }
+  set(key, encodeDate(value));
+}
+
+void UserDefaults::remove(std::string_view key) {
+  auto found = user_->find(key);
+  if (found != user_->end()) user_->erase(found);
+  write();
+}
+
+void UserDefaults::set(std::string_view key, Json value) {
+  (*user_)[std::string(key)] = std::move(value);
+  write();
+}
+
+void UserDefaults::write() {
+  if (!writable_) return;
+  try {
+    file::writeAtomically(file_, json::dump(*user_, kSettingsIndent) + "\n");
+  } catch (const Error& error) {
+    log::error(std::string("Settings: saving failed; trying again at the next change: ") +
+               error.what());
+  }
+}
+
+}  // namespace qb

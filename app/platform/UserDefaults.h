@@ -1,0 +1,103 @@
+// UserDefaults: the user's settings as typed values under text keys, kept in one JSON file.
+//
+// Two domains answer a read. The user's domain is what the user has set: it is read from the file
+// once, on construction, and every set or remove writes the whole domain back at once. The
+// registration domain holds the program's defaults: it lives in memory only, is never written to
+// the file, and answers a read only while the user's domain has nothing under the key. A value the
+// user stored therefore outlives a change of the program's defaults, and an empty list the user
+// chose stays empty instead of turning back into the default.
+//
+// The file is one JSON object with a member per key: a bool is a JSON boolean, an integer a JSON
+// integer, a list of text a JSON array of strings, and a date the object {"date": <seconds since
+// 2001-01-01 00:00 UTC>}, so that a date never reads as a number or a number as a date:
+//   {"breakMinutes": 15, "excludedSites": [], "questionAnswered": {"date": 786240000.5}}
+//
+// A read of a key whose value has another type answers the type's empty value (false, 0, no list,
+// no date): a hand-edited file cannot make the program misread a setting, and the value stays in
+// the file until the key is set again.
+//
+// Failures never reach the caller, and never lose what the user set:
+// - A file that cannot be read, or does not hold a JSON object, is logged and set aside under a
+//   new name beside it (settings.json.unreadable, then settings.json.unreadable-2, ...), and the
+//   store starts from the registered defaults. When it cannot be set aside either, nothing is
+//   written for the life of the store, so the file is left for the user to recover.
+// - A write that fails is logged; the value stays in memory and the next write, which writes the
+//   whole domain, tries again.
+//
+// Writes are atomic (a temporary file beside the target, flushed, then renamed; the folder is
+// created first). Not thread-safe: the program uses it on the main thread only.
+
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "base/Date.h"
+#include "base/JsonFwd.h"
+
+namespace qb {
+
+class UserDefaults {
+public:
+  using StringList = std::vector<std::string>;
+  using Value = std::variant<bool, int64_t, StringList, Date>;
+
+  // Files larger than this are unreadable: settings run to a few kilobytes.
+  static constexpr uint64_t kMaxFileBytes = 4 << 20;
+  // The tries at a free name for an unreadable file before giving up on setting it aside.
+  static constexpr int kMaxSetAsideNames = 100;
+
+  // Reads the user's domain from `file` (a missing file is an empty domain, not an error).
+  explicit UserDefaults(std::filesystem::path file);
+  ~UserDefaults();
+  UserDefaults(const UserDefaults&) = delete;
+  UserDefaults& operator=(const UserDefaults&) = delete;
+
+  const std::filesystem::path& file() const { return file_; }
+
+  // Adds to the registration domain, replacing what was registered under the same keys. A date
+  // that is not finite is refused (logged), since the file could not hold it.
+  void registerDefaults(const std::map<std::string, Value, std::less<>>& values);
+
+  // Whether either domain has a value, of any type, under the key.
+  bool contains(std::string_view key) const;
+
+  bool boolValue(std::string_view key) const;
+  int64_t integerValue(std::string_view key) const;
+  // None when there is no value, or it is not a list whose every item is text.
+  std::optional<StringList> stringList(std::string_view key) const;
+  std::optional<Date> date(std::string_view key) const;
+
+  // Each stores the value in the user's domain and writes the file at once. setDate refuses (and
+  // logs) a date that is not finite, leaving the key as it was.
+  void setBool(std::string_view key, bool value);
+  void setInteger(std::string_view key, int64_t value);
+  void setStringList(std::string_view key, const StringList& value);
+  void setDate(std::string_view key, Date value);
+  // Removes the key from the user's domain (the registered default, if any, answers again) and
+  // writes the file at once.
+  void remove(std::string_view key);
+
+private:
+  void load();
+  void setAside(const std::string& reason);
+  void set(std::string_view key, Json value);
+  void write();
+  // The user's value under key, else the registered one, else null.
+  const Json* find(std::string_view key) const;
+
+  std::filesystem::path file_;
+  // Both are JSON objects holding values in the file's typed forms, so one decoder reads either.
+  std::unique_ptr<Json> user_;
+  std::unique_ptr<Json> registered_;
+  // False when an unreadable file could not be set aside: writing would destroy it.
+  bool writable_ = true;
+};
+
+}  // namespace qb

@@ -1,0 +1,273 @@
+#include "sensing/Prefs.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+#include "base/NoDestructor.h"
+#include "base/Text.h"
+#include "platform/ApplicationIdentity.h"
+#include "platform/LoginItem.h"
+#include "platform/UserDefaults.h"
+
+namespace qb {
+namespace {
+
+// A host or an excluded-site entry as compared: lower-cased, without the trailing dot of a fully
+// qualified name.
+std::string siteKey(std::string_view host) {
+  std::string key = text::lowercased(host);
+  if (key.ends_with('.')) key.pop_back();
+  return key;
+}
+
+bool contains(const Prefs::StringList& list, std::string_view item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+// Stores value in field and answers whether that changed it; value may be field itself.
+template <typename T>
+bool assign(T& field, const T& value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
+}  // namespace
+
+const Prefs::StringList& Prefs::defaultExcludedApps() {
+  static const NoDestructor<StringList> apps(StringList{
+      "com.1password.1password",
+      "com.agilebits.onepassword7",
+      "com.bitwarden.desktop",
+      "com.apple.keychainaccess",
+      "com.apple.Passwords",
+      "com.apple.systempreferences",
+      // The same kinds of program on this desktop, by desktop-file id.
+      "org.keepassxc.KeePassXC",
+      "bitwarden",            // Bitwarden's own package; its flatpak is com.bitwarden.desktop
+      "bitwarden_bitwarden",  // Bitwarden's snap
+      "org.gnome.seahorse.Application",
+      "org.kde.kwalletmanager5",
+      "org.gnome.Settings",
+      "systemsettings",
+  });
+  return *apps;
+}
+
+const Prefs::StringList& Prefs::hiddenExclusions() {
+  // Programs without a desktop file go by their executable's name, lower-cased, as the sensing
+  // layer reports them.
+  static const NoDestructor<StringList> hidden(StringList{
+      "com.apple.loginwindow",
+      "com.apple.ScreenSaver.Engine",
+      "com.apple.SecurityAgent",
+      // Login screens.
+      "lightdm-gtk-greeter",
+      // Screen lockers and their unlock dialogs.
+      "xscreensaver",
+      "xscreensaver-auth",
+      "xscreensaver-gfx",
+      "light-locker",
+      "i3lock",
+      "gnome-screensaver",
+      "gnome-screensaver-dialog",
+      "mate-screensaver-dialog",
+      "org.cinnamon.ScreenSaver",
+      "kscreenlocker_greet",
+      // Prompts for secrets: keyrings, wallets, passphrases.
+      "gcr-prompter",
+      "org.kde.kwalletd5",
+      "pinentry-gnome3",
+      "pinentry-gtk-2",
+      "pinentry-qt",
+      "gnome-ssh-askpass",
+      "ksshaskpass",
+      // Authentication dialogs for administrator rights.
+      "polkit-gnome-authentication-agent-1",
+      "org.kde.polkit-kde-authentication-agent-1",
+      "polkit-mate-authentication-agent-1",
+      "lxqt-policykit-agent",
+      "lxpolkit",
+  });
+  return *hidden;
+}
+
+Prefs::Prefs(UserDefaults& defaults, LoginItem& loginItem, QObject* parent)
+    : QObject(parent), defaults_(defaults), loginItem_(loginItem) {
+  load();
+}
+
+Prefs::~Prefs() = default;
+
+void Prefs::load() {
+  defaults_.registerDefaults({
+      {kBreakMinutesKey, int64_t{kDefaultBreakMinutes}},
+      {kKeepDaysKey, int64_t{kDefaultKeepDays}},
+      {kRecordingKey, kDefaultRecording},
+      {kSharingKey, kDefaultSharing},
+      {kExcludedAppsKey, defaultExcludedApps()},
+      {kExcludedSitesKey, StringList{}},
+      {kNeverInterruptKey, StringList{}},
+  });
+
+  onboarded_ = defaults_.boolValue(kOnboardedKey);
+  breakMinutes_ = defaults_.integerValue(kBreakMinutesKey);
+  keepDays_ = defaults_.integerValue(kKeepDaysKey);
+  excludedApps_ = defaults_.stringList(kExcludedAppsKey).value_or(StringList{});
+  excludedSites_ = defaults_.stringList(kExcludedSitesKey).value_or(StringList{});
+  neverInterrupt_ = defaults_.stringList(kNeverInterruptKey).value_or(StringList{});
+
+  // "diagnostics" turned on the recording before it had its own setting.
+  if (defaults_.boolValue(kDiagnosticsKey)) {
+    defaults_.setBool(kRecordingKey, true);
+    defaults_.remove(kDiagnosticsKey);
+  }
+
+  recording_ = defaults_.boolValue(kRecordingKey);
+  sharing_ = defaults_.boolValue(kSharingKey);
+  sharedMoments_ = defaults_.integerValue(kSharedMomentsKey);
+  waitForAgents_ = defaults_.boolValue(kWaitForAgentsKey);
+  promptOnChat_ = defaults_.boolValue(kPromptOnChatKey);
+
+  // Written back at once, so a stored value that is not a date is removed rather than kept.
+  setQuestionAnswered(defaults_.date(kQuestionAnsweredKey));
+}
+
+void Prefs::setOnboarded(bool value) {
+  defaults_.setBool(kOnboardedKey, value);
+  if (assign(onboarded_, value)) emit onboardedChanged(onboarded_);
+}
+
+void Prefs::setBreakMinutes(qint64 minutes) {
+  defaults_.setInteger(kBreakMinutesKey, minutes);
+  if (assign(breakMinutes_, minutes)) emit breakMinutesChanged(breakMinutes_);
+}
+
+void Prefs::setKeepDays(qint64 days) {
+  defaults_.setInteger(kKeepDaysKey, days);
+  if (assign(keepDays_, days)) emit keepDaysChanged(keepDays_);
+}
+
+void Prefs::setExcludedApps(const StringList& ids) {
+  defaults_.setStringList(kExcludedAppsKey, ids);
+  if (assign(excludedApps_, ids)) emit excludedAppsChanged(excludedApps_);
+}
+
+void Prefs::setExcludedSites(const StringList& hosts) {
+  defaults_.setStringList(kExcludedSitesKey, hosts);
+  if (assign(excludedSites_, hosts)) emit excludedSitesChanged(excludedSites_);
+}
+
+void Prefs::setNeverInterrupt(const StringList& scopes) {
+  defaults_.setStringList(kNeverInterruptKey, scopes);
+  if (assign(neverInterrupt_, scopes)) emit neverInterruptChanged(neverInterrupt_);
+}
+
+void Prefs::setRecording(bool value) {
+  defaults_.setBool(kRecordingKey, value);
+  if (assign(recording_, value)) emit recordingChanged(recording_);
+}
+
+void Prefs::setSharing(bool value) {
+  defaults_.setBool(kSharingKey, value);
+  if (assign(sharing_, value)) emit sharingChanged(sharing_);
+}
+
+void Prefs::setSharedMoments(qint64 count) {
+  defaults_.setInteger(kSharedMomentsKey, count);
+  if (assign(sharedMoments_, count)) emit sharedMomentsChanged(sharedMoments_);
+}
+
+void Prefs::setWaitForAgents(bool value) {
+  defaults_.setBool(kWaitForAgentsKey, value);
+  if (assign(waitForAgents_, value)) emit waitForAgentsChanged(waitForAgents_);
+}
+
+void Prefs::setPromptOnChat(bool value) {
+  defaults_.setBool(kPromptOnChatKey, value);
+  if (assign(promptOnChat_, value)) emit promptOnChatChanged(promptOnChat_);
+}
+
+void Prefs::setQuestionAnswered(std::optional<Date> date) {
+  if (date && !date->isFinite()) date.reset();
+  if (date) {
+    defaults_.setDate(kQuestionAnsweredKey, *date);
+  } else {
+    defaults_.remove(kQuestionAnsweredKey);
+  }
+  if (assign(questionAnswered_, date)) emit questionAnsweredChanged(date);
+}
+
+bool Prefs::launchAtLogin() const { return loginItem_.isEnabled(); }
+
+void Prefs::setLaunchAtLogin(bool enabled) {
+  const bool before = loginItem_.isEnabled();
+  loginItem_.setEnabled(enabled);
+  const bool after = loginItem_.isEnabled();
+  if (after != before) emit launchAtLoginChanged(after);
+}
+
+void Prefs::appendExcludedApp(std::string id) {
+  excludedApps_.push_back(std::move(id));
+  defaults_.setStringList(kExcludedAppsKey, excludedApps_);
+  emit excludedAppsChanged(excludedApps_);
+}
+
+void Prefs::removeExcludedApp(std::string id) {
+  std::erase(excludedApps_, id);
+  defaults_.setStringList(kExcludedAppsKey, excludedApps_);
+  emit excludedAppsChanged(excludedApps_);
+}
+
+void Prefs::appendExcludedSite(std::string host) {
+  excludedSites_.push_back(std::move(host));
+  defaults_.setStringList(kExcludedSitesKey, excludedSites_);
+  emit excludedSitesChanged(excludedSites_);
+}
+
+void Prefs::removeExcludedSite(std::string host) {
+  std::erase(excludedSites_, host);
+  defaults_.setStringList(kExcludedSitesKey, excludedSites_);
+  emit excludedSitesChanged(excludedSites_);
+}
+
+void Prefs::appendNeverInterrupt(std::string scope) {
+  neverInterrupt_.push_back(std::move(scope));
+  defaults_.setStringList(kNeverInterruptKey, neverInterrupt_);
+  emit neverInterruptChanged(neverInterrupt_);
+}
+
+void Prefs::removeNeverInterrupt(std::string scope) {
+  std::erase(neverInterrupt_, scope);
+  defaults_.setStringList(kNeverInterruptKey, neverInterrupt_);
+  emit neverInterruptChanged(neverInterrupt_);
+}
+
+bool Prefs::isExcludedApp(std::string_view bundleID) const {
+  return bundleID == kApplicationID || contains(hiddenExclusions(), bundleID) ||
+         contains(excludedApps_, bundleID);
+}
+
+bool Prefs::isExcludedHost(std::string_view host) const {
+  const std::string key = siteKey(host);
+  if (key.empty()) return false;
+  for (const std::string& entry : excludedSites_) {
+    const std::string site = siteKey(entry);
+    if (site.empty()) continue;
+    if (key == site) return true;
+    if (key.size() > site.size() && key.ends_with(site) &&
+        key[key.size() - site.size() - 1] == '.') {
+      return true;
+    }
+  }
+  return false;
+}
+
+QString Prefs::shortLength(qint64 minutes) {
+  constexpr qint64 kMinutesPerHour = 60;
+  if (minutes % kMinutesPerHour == 0) return QString::number(minutes / kMinutesPerHour) + u'h';
+  return QString::number(minutes) + u'm';
+}
+
+}  // namespace qb

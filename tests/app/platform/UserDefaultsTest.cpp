@@ -1,0 +1,135 @@
+#include <filesystem>
+#include <iterator>
+#include <memory>
+
+#include "base/Json.h"
+#include "platform/UserDefaults.h"
+#include "support/TestSupport.h"
+
+namespace qb {
+namespace {
+
+using ::testing::ElementsAre;
+using StringList = UserDefaults::StringList;
+
+class UserDefaultsTest : public ::testing::Test {
+protected:
+  std::filesystem::path file() const { return dir_ / "Quillbrook" / "settings.json"; }
+
+  // A store on the file, with the program's kind of defaults registered, as at each launch.
+  std::unique_ptr<UserDefaults> open() {
+    auto defaults = std::make_unique<UserDefaults>(file());
+    defaults->registerDefaults({{"minutes", int64_t{5}}, {"apps", StringList{"a", "b"}}});
+    return defaults;
+  }
+
+  void writeSettings(std::string_view text) {
+    std::filesystem::create_directories(file().parent_path());
+    test::writeFile(file(), text);
+  }
+
+  Json saved() const { return json::parse(test::readFile(file())); }
+
+  test::TempDir dir_;
+};
+
+TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerUntilTheUserSetsAndAreNeverSaved) {
+  auto defaults = open();
+  EXPECT_EQ(defaults->integerValue("minutes"), 5);
+  EXPECT_FALSE(defaults->contains("other"));
+
+  defaults->setInteger("minutes", 15);
+  EXPECT_EQ(defaults->integerValue("minutes"), 15);
+  EXPECT_EQ(saved(), Json::parse(R"({"minutes": 15})"));
+
+  defaults->remove("minutes");
+  EXPECT_EQ(defaults->integerValue("minutes"), 5);
+  EXPECT_EQ(saved(), Json::object());
+}
+
+TEST_F(UserDefaultsTest, AnEmptyListReadsBackEmptyAfterARestart) {
+  open()->setStringList("apps", {});
+  EXPECT_THAT(open()->stringList("apps"), ::testing::Optional(StringList{}));
+}
+
+TEST_F(UserDefaultsTest, EveryTypeReadsBackAfterARestart) {
+  const Date answered = Date::fromReference(786240000.25);
+  {
+    auto defaults = open();
+    defaults->setBool("flag", true);
+    defaults->setInteger("count", -3);
+    defaults->setStringList("hosts", {"example.com", ""});
+    defaults->setDate("answered", answered);
+  }
+  auto defaults = open();
+  EXPECT_TRUE(defaults->boolValue("flag"));
+  EXPECT_EQ(defaults->integerValue("count"), -3);
+  EXPECT_THAT(defaults->stringList("hosts"), ::testing::Optional(ElementsAre("example.com", "")));
+  EXPECT_EQ(defaults->date("answered"), answered);
+}
+
+TEST_F(UserDefaultsTest, ADateAndANumberNeverReadAsEachOther) {
+  auto defaults = open();
+  defaults->setDate("answered", Date::fromReference(100));
+  defaults->setInteger("count", 100);
+  EXPECT_EQ(defaults->integerValue("answered"), 0);
+  EXPECT_EQ(defaults->date("count"), std::nullopt);
+  EXPECT_EQ(saved()["answered"], Json::parse(R"({"date": 100.0})"));
+}
+
+TEST_F(UserDefaultsTest, ValuesOfAnotherTypeReadAsEmptyAndStayInTheFile) {
+  writeSettings(R"({"flag": "yes", "minutes": "5", "apps": ["a", 1], "answered": {"date": "x"},
+                    "count": 128.0, "other": 1})");
+  auto defaults = open();
+  EXPECT_FALSE(defaults->boolValue("flag"));
+  EXPECT_EQ(defaults->integerValue("minutes"), 0);  // the user's value hides the default
+  EXPECT_EQ(defaults->stringList("apps"), std::nullopt);
+  EXPECT_EQ(defaults->date("answered"), std::nullopt);
+  EXPECT_EQ(defaults->integerValue("count"), 128);
+
+  defaults->setBool("other", true);
+  EXPECT_EQ(saved()["apps"], Json::parse(R"(["a", 1])"));
+}
+
+TEST_F(UserDefaultsTest, AnUnreadableFileIsSetAsideAndTheDefaultsAnswer) {
+  for (const std::string_view bad : {"{\"minutes\": 9", "[1, 2]", "", "{\"minutes\": \"\xff\"}"}) {
+    SCOPED_TRACE(testing::PrintToString(bad));
+    test::TempDir scratch;
+    const auto path = scratch / "settings.json";
+    test::writeFile(path, bad);
+    UserDefaults defaults(path);
+    defaults.registerDefaults({{"minutes", int64_t{5}}});
+    EXPECT_EQ(defaults.integerValue("minutes"), 5);
+    EXPECT_EQ(test::readFile(scratch / "settings.json.unreadable"), bad);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    defaults.setInteger("minutes", 6);
+    EXPECT_EQ(UserDefaults(path).integerValue("minutes"), 6);
+  }
+}
+
+TEST_F(UserDefaultsTest, AnEarlierUnreadableFileKeepsItsName) {
+  writeSettings("first");
+  open();
+  writeSettings("second");
+  open();
+  EXPECT_EQ(test::readFile(file().string() + ".unreadable"), "first");
+  EXPECT_EQ(test::readFile(file().string() + ".unreadable-2"), "second");
+}
+
+TEST_F(UserDefaultsTest, AFailedWriteKeepsTheValueAndTheNextWriteSavesIt) {
+  // A file where the settings folder should be makes every write fail, even for root.
+  test::writeFile(dir_ / "Quillbrook", "in the way");
+  auto defaults = open();
+  defaults->setInteger("minutes", 15);
+  EXPECT_EQ(defaults->integerValue("minutes"), 15);
+
+  std::filesystem::remove(dir_ / "Quillbrook");
+  defaults->setBool("flag", true);
+  EXPECT_EQ(saved(), Json::parse(R"({"flag": true, "minutes": 15})"));
+  const std::filesystem::directory_iterator folder(file().parent_path());
+  EXPECT_EQ(std::distance(begin(folder), end(folder)), 1);  // no temporary file left behind
+}
+
+}  // namespace
+}  // namespace qb
