@@ -1,6 +1,8 @@
 #include <clocale>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
+#include <vector>
 
 #include "analysis/SiteKnowledge.h"
 #include "base/File.h"
@@ -217,6 +219,35 @@ TEST(SiteKnowledgeTest, ShippedTableIsWellFormed) {
     const std::string found = lookup(table, what);
     EXPECT_EQ(found.substr(found.rfind(' ') + 1), lean) << what;
   }
+}
+
+// A program's windows are looked up by the untranslated Name= of its desktop entry, which is not
+// the name one would guess ("GNU Image Manipulation Program", "Rxvt Color Unicode Terminal"), so
+// the packaged programs' real names are kept as data, read from their .desktop files.
+TEST(SiteKnowledgeTest, ShippedTableKnowsPackagedProgramsByTheirDesktopEntryNames) {
+  const SiteKnowledge table =
+      SiteKnowledge::load(QB_TEST_DATA "/../../resources/Model/Knowledge/sites.tsv");
+  std::ifstream file(QB_TEST_DATA "/desktop-programs.tsv");
+  ASSERT_TRUE(file.is_open());
+  int64_t programs = 0;
+  for (std::string line; std::getline(file, line);) {
+    if (line.empty() || line.starts_with('#')) continue;
+    SCOPED_TRACE(line);
+    // package, desktop id, Name, StartupWMClass (may be empty), lean
+    std::vector<std::string> fields;
+    std::istringstream row(line);
+    for (std::string field; std::getline(row, field, '\t');) fields.push_back(field);
+    ASSERT_EQ(fields.size(), 5u);
+    ++programs;
+    const std::string& name = fields[2];
+    const auto entry = table.lookup(Moment(1, Date(), name, fields[1], name));
+    if (!entry) {
+      ADD_FAILURE() << "no row for \"" << name << "\"";
+      continue;
+    }
+    EXPECT_EQ(rawValue(entry->lean), fields[4]);
+  }
+  EXPECT_GT(programs, 0);
 }
 
 }  // namespace
