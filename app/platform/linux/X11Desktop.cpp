@@ -265,6 +265,7 @@ void X11Desktop::watch(WindowId window) {
   Watch& watch = watches_[window];
   if (watch.count++ == 0) {
     // A window already gone answers BadWindow, which handleError turns into windowDestroyed.
+    watch.since = connection_->nextRequest();
     XSelectInput(connection_->display(), window, PropertyChangeMask | StructureNotifyMask);
     watch.frame = frame(window);
   }
@@ -280,9 +281,14 @@ void X11Desktop::unwatch(WindowId window) {
   connection_->flush();
 }
 
-void X11Desktop::forget(WindowId window) {
+void X11Desktop::destroyed(WindowId window) {
   watches_.erase(window);
   configured_.erase(window);
+  emit windowDestroyed(window);
+  if (window == reported_) {
+    reportedGone_ = true;
+    activeWindowMayHaveChanged();
+  }
 }
 
 void X11Desktop::handle(XEvent& event) {
@@ -306,9 +312,7 @@ void X11Desktop::handle(XEvent& event) {
     configured_.insert(window);
   } else if (event.type == DestroyNotify) {
     const Window window = event.xdestroywindow.window;
-    if (watches_.count(window) == 0) return;
-    forget(window);
-    emit windowDestroyed(window);
+    if (watches_.count(window) != 0) destroyed(window);
   } else if (screenSaverEventBase_ >= 0 &&
              event.type == screenSaverEventBase_ + ScreenSaverNotify) {
     const auto& saver = reinterpret_cast<const XScreenSaverNotifyEvent&>(event);
@@ -322,9 +326,10 @@ void X11Desktop::handle(XEvent& event) {
 
 void X11Desktop::handleError(const X11Error& error) {
   if (error.errorCode != BadWindow && error.errorCode != BadDrawable) return;
-  if (watches_.count(error.resource) == 0) return;
-  forget(error.resource);
-  emit windowDestroyed(error.resource);
+  auto found = watches_.find(error.resource);
+  // An error older than the watch is about an earlier window that had the same id.
+  if (found == watches_.end() || error.serial < found->second.since) return;
+  destroyed(error.resource);
 }
 
 void X11Desktop::activeWindowMayHaveChanged() {
@@ -338,11 +343,13 @@ void X11Desktop::activeWindowMayHaveChanged() {
 }
 
 void X11Desktop::report(WindowId active) {
-  if (active == reported_) return;
+  if (active == reported_ && !reportedGone_) return;
   const WindowId previous = reported_;
+  const bool previousWatched = !reportedGone_;  // a destroyed window's watch is gone already
   reported_ = active;
+  reportedGone_ = false;
   watch(active);
-  unwatch(previous);
+  if (previousWatched) unwatch(previous);
   emit activeWindowChanged(active);
 }
 

@@ -96,6 +96,7 @@ signals:
 private:
   struct Watch {
     int count = 0;
+    unsigned long since = 0;    // the serial of its XSelectInput: older errors are another window's
     std::optional<Rect> frame;  // the last one reported, to tell a move from a resize
   };
 
@@ -105,7 +106,7 @@ private:
   void activeWindowMayHaveChanged();
   void report(WindowId active);
   void reportConfigured();
-  void forget(WindowId window);
+  void destroyed(WindowId window);
   // A property of 8-bit items, at most maxBytes of it; none when it is missing or unreadable.
   std::optional<std::string> readText(WindowId window, XId property, size_t maxBytes,
                                       XId* type = nullptr);
@@ -115,7 +116,9 @@ private:
   std::unique_ptr<X11Connection> connection_;
   std::unique_ptr<DesktopEntries> entries_;
   std::map<WindowId, Watch> watches_;
-  WindowId reported_ = 0;          // the last active window reported (watched while non-zero)
+  WindowId reported_ = 0;  // the last active window reported (watched while non-zero)
+  // The reported window was destroyed: its id may come back as a new window's, which is news.
+  bool reportedGone_ = false;
   QTimer noActiveWindowTimer_;     // running while None waits out its grace
   std::set<WindowId> configured_;  // watched windows with a ConfigureNotify not yet looked at
   bool hasXRes_ = false;
