@@ -1,0 +1,153 @@
+#include <unistd.h>
+
+#include <QWidget>
+
+#include "desktop/x11/X11TestSupport.h"
+#include "platform/linux/X11Desktop.h"
+#include "support/TestSupport.h"
+
+namespace qb {
+namespace {
+
+using test::idText;
+using test::run;
+using Entry = test::SignalLog::Entry;
+
+class X11DesktopTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    // The desktop entries are the test's alone: xterm's windows belong to "test-terminal".
+    std::filesystem::create_directories(data_ / "applications");
+    test::writeFile(data_ / "applications/test-terminal.desktop",
+                    "[Desktop Entry]\nName=Test Terminal\nStartupWMClass=XTerm\nExec=xterm\n");
+    ::setenv("XDG_DATA_HOME", data_.path().c_str(), 1);
+    ::setenv("XDG_DATA_DIRS", (data_ / "none").c_str(), 1);
+    desktop_ = X11Desktop::open();
+    ASSERT_NE(desktop_, nullptr);
+    log_ = std::make_unique<test::SignalLog>(*desktop_);
+  }
+
+  test::TempDir data_;
+  test::Programs programs_;
+  std::unique_ptr<X11Desktop> desktop_;
+  std::unique_ptr<test::SignalLog> log_;
+};
+
+TEST_F(X11DesktopTest, EachSwitchIsReportedOnceAndTheActiveWindowReads) {
+  const auto a = programs_.terminal("qb-a");
+  const auto b = programs_.terminal("qb-b");
+  test::activate(a.id);
+  ASSERT_TRUE(log_->waitFor({"active", a.id}));
+  log_->entries.clear();
+
+  // Each switch is waited for: a burst of them reads as its last state only.
+  test::activate(b.id);
+  ASSERT_TRUE(log_->waitFor({"active", b.id}));
+  test::activate(a.id);
+  test::activate(a.id);
+  ASSERT_TRUE(log_->waitFor({"active", a.id}));
+  // Long enough for a None between two windows to have been reported, were it not held back.
+  test::waitUntil([] { return false; }, 3 * X11Desktop::kNoActiveWindowGrace);
+  EXPECT_EQ(log_->of("active"), (std::vector<Entry>{{"active", b.id}, {"active", a.id}}));
+
+  EXPECT_EQ(desktop_->activeWindow(), a.id);
+  EXPECT_EQ(desktop_->title(a.id), "qb-a");
+  EXPECT_EQ(desktop_->pid(a.id), a.pid);
+  EXPECT_EQ(desktop_->windowClass(a.id), (WindowClass{"xterm", "XTerm"}));
+  EXPECT_EQ(desktop_->application(a.id),
+            (RunningApplication{a.pid, "test-terminal", "Test Terminal"}));
+  EXPECT_EQ(desktop_->screenSize(), (Size{1280, 800}));
+}
+
+TEST_F(X11DesktopTest, TitlesAreReportedAndReadAsWrittenWithinTheBound) {
+  const auto a = programs_.terminal("qb-a");
+  test::activate(a.id);
+  ASSERT_TRUE(log_->waitFor({"active", a.id}));
+
+  run("xdotool", {"set_window", "--name", "renamed", idText(a.id)});
+  ASSERT_TRUE(log_->waitFor({"title", a.id}));
+  EXPECT_EQ(desktop_->title(a.id), "renamed");
+
+  run("xdotool", {"set_window", "--name", QString(100'000, 'x'), idText(a.id)});
+  EXPECT_EQ(desktop_->title(a.id), std::string(X11Desktop::kMaxTitleBytes, 'x'));
+
+  // Bytes that are not UTF-8 come back as they are; the layer above repairs them.
+  const std::string invalid = "bad \xff\xfe title";
+  run("sh",
+      {"-c", "xdotool set_window --name \"$(printf 'bad \\377\\376 title')\" " + idText(a.id)});
+  EXPECT_EQ(desktop_->title(a.id), invalid);
+
+  // Without _NET_WM_NAME the legacy WM_NAME is read, its Latin-1 turned into UTF-8.
+  run("xprop", {"-id", idText(a.id), "-remove", "_NET_WM_NAME"});
+  EXPECT_EQ(desktop_->title(a.id), "bad \u00ff\u00fe title");
+  run("xprop", {"-id", idText(a.id), "-remove", "WM_NAME"});
+  EXPECT_EQ(desktop_->title(a.id), std::nullopt);
+}
+
+TEST_F(X11DesktopTest, ThePidComesFromTheServerWithoutNetWmPid) {
+  const auto a = programs_.terminal("qb-a");
+  run("xprop", {"-id", idText(a.id), "-remove", "_NET_WM_PID"});
+  ASSERT_EQ(run("xprop", {"-id", idText(a.id), "_NET_WM_PID"}), "_NET_WM_PID:  not found.");
+  EXPECT_EQ(desktop_->pid(a.id), a.pid);
+}
+
+TEST_F(X11DesktopTest, MovesAndResizesOfAWatchedWindowAreToldApart) {
+  const auto a = programs_.terminal("qb-a");
+  desktop_->watch(a.id);
+
+  run("xdotool", {"windowmove", "--sync", idText(a.id), "100", "120"});
+  ASSERT_TRUE(log_->waitFor({"moved", a.id}));
+  // The window manager places the frame, decorations included, where the window asked to be.
+  const auto moved = desktop_->frame(a.id);
+  ASSERT_TRUE(moved.has_value());
+  EXPECT_EQ(moved->origin, (Point{100, 120}));
+
+  run("xdotool", {"windowsize", "--sync", idText(a.id), "300", "200"});
+  ASSERT_TRUE(log_->waitFor({"resized", a.id}));
+  const auto resized = desktop_->frame(a.id);
+  ASSERT_TRUE(resized.has_value());
+  EXPECT_EQ(resized->origin, moved->origin);
+  EXPECT_NE(resized->size, moved->size);
+  EXPECT_EQ(log_->of("moved").size(), 1u);
+}
+
+TEST_F(X11DesktopTest, AWindowThatWentAwayAnswersNothing) {
+  const auto a = programs_.terminal("qb-a");
+  desktop_->watch(a.id);
+  a.process->kill();
+  ASSERT_TRUE(log_->waitFor({"destroyed", a.id}));
+
+  EXPECT_EQ(desktop_->title(a.id), std::nullopt);
+  EXPECT_EQ(desktop_->pid(a.id), 0);
+  EXPECT_EQ(desktop_->windowClass(a.id), WindowClass{});
+  EXPECT_EQ(desktop_->frame(a.id), std::nullopt);
+  EXPECT_EQ(desktop_->application(a.id), RunningApplication{});
+
+  // Watching a window that is already gone is caught by the error handler, not fatal.
+  const WindowId gone = a.id + 1000;
+  desktop_->watch(gone);
+  EXPECT_TRUE(log_->waitFor({"destroyed", gone}));
+  desktop_->unwatch(gone);
+}
+
+TEST_F(X11DesktopTest, ThisProgramsOwnWindowIsQuillbrook) {
+  QWidget window;
+  window.setWindowTitle("qb-own");
+  window.show();
+  const auto id = static_cast<WindowId>(window.winId());
+  run("xdotool", {"search", "--sync", "--name", "^qb-own$"});
+  test::activate(id);
+  ASSERT_TRUE(log_->waitFor({"active", id}));
+  EXPECT_EQ(desktop_->application(id),
+            (RunningApplication{::getpid(), "quillbrook", "Quillbrook"}));
+}
+
+TEST_F(X11DesktopTest, TheScreenSaverIsReportedOnAndOff) {
+  run("xset", {"s", "activate"});
+  ASSERT_TRUE(log_->waitFor({"saver on", 0}));
+  run("xset", {"s", "reset"});
+  ASSERT_TRUE(log_->waitFor({"saver off", 0}));
+}
+
+}  // namespace
+}  // namespace qb

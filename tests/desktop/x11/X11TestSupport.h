@@ -1,0 +1,130 @@
+// What the X11 desktop tests share: other programs started and stopped around a test, the command
+// line tools that steer the window manager, a wait on the event loop, and a log of the desktop's
+// signals.
+
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/linux/X11Desktop.h"
+
+namespace qb::test {
+
+using namespace std::chrono_literals;
+
+// Runs a tool to its end and answers its standard output; a failure fails the test.
+inline std::string run(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  const bool finished = process.waitForFinished(10000);
+  EXPECT_TRUE(finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+      << program.toStdString() << " " << arguments.join(' ').toStdString() << ": "
+      << process.readAllStandardError().toStdString();
+  return process.readAllStandardOutput().trimmed().toStdString();
+}
+
+inline QString idText(WindowId window) { return QString::number(window); }
+
+// Runs the event loop until `done` answers true or `limit` passes; answers `done` then.
+template <typename Done>
+bool waitUntil(Done done, std::chrono::milliseconds limit = 5s) {
+  QDeadlineTimer deadline(limit);
+  QTimer wake;  // bounds each wait for more events, so that the deadline is seen
+  wake.start(10ms);
+  while (!done() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  }
+  return done();
+}
+
+// Programs a test starts, killed when it ends.
+class Programs {
+public:
+  ~Programs() {
+    for (auto& process : processes_) {
+      process->kill();
+      process->waitForFinished(5000);
+    }
+  }
+
+  struct Window {
+    WindowId id = 0;
+    pid_t pid = 0;
+    QProcess* process = nullptr;
+  };
+
+  // An xterm titled `title` that runs nothing but a sleep, so that no shell retitles it.
+  Window terminal(const QString& title) {
+    auto process = std::make_unique<QProcess>();
+    process->start("xterm", {"-title", title, "-e", "sleep", "600"});
+    EXPECT_TRUE(process->waitForStarted(5000));
+    const std::string found = run("xdotool", {"search", "--sync", "--name", "^" + title + "$"});
+    Window window{std::stoul(found), static_cast<pid_t>(process->processId()), process.get()};
+    processes_.push_back(std::move(process));
+    return window;
+  }
+
+private:
+  std::vector<std::unique_ptr<QProcess>> processes_;
+};
+
+inline void activate(WindowId window) {
+  run("xdotool", {"windowactivate", "--sync", idText(window)});
+}
+
+// Every signal of a desktop, in order.
+class SignalLog {
+public:
+  struct Entry {
+    std::string kind;
+    WindowId window = 0;
+    friend bool operator==(const Entry&, const Entry&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const Entry& entry) {
+      return out << entry.kind << " " << entry.window;
+    }
+  };
+
+  explicit SignalLog(X11Desktop& desktop) {
+    const auto note = [this](const char* kind) {
+      return [this, kind](WindowId window) { entries.push_back({kind, window}); };
+    };
+    QObject::connect(&desktop, &X11Desktop::activeWindowChanged, note("active"));
+    QObject::connect(&desktop, &X11Desktop::titleChanged, note("title"));
+    QObject::connect(&desktop, &X11Desktop::windowMoved, note("moved"));
+    QObject::connect(&desktop, &X11Desktop::windowResized, note("resized"));
+    QObject::connect(&desktop, &X11Desktop::windowDestroyed, note("destroyed"));
+    QObject::connect(&desktop, &X11Desktop::screenSaverChanged, [this](bool on) {
+      entries.push_back({on ? "saver on" : "saver off", 0});
+    });
+  }
+
+  // Fails the test, showing what came instead, when the entry does not come in time.
+  [[nodiscard]] bool waitFor(const Entry& entry) {
+    if (waitUntil(
+            [&] { return std::find(entries.begin(), entries.end(), entry) != entries.end(); })) {
+      return true;
+    }
+    ADD_FAILURE() << "no \"" << entry << "\" among " << ::testing::PrintToString(entries);
+    return false;
+  }
+  std::vector<Entry> of(const std::string& kind) const {
+    std::vector<Entry> found;
+    for (const Entry& entry : entries) {
+      if (entry.kind == kind) found.push_back(entry);
+    }
+    return found;
+  }
+
+  std::vector<Entry> entries;
+};
+
+}  // namespace qb::test
