@@ -1,0 +1,166 @@
+// The accessibility bus against a real Qt window on the session's desktop.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QTest>
+#include <chrono>
+
+#include "desktop/window/TestWindowProcess.h"
+#include "platform/linux/AtspiBus.h"
+#include "sensing/AX.h"
+
+namespace qb {
+namespace {
+
+using test::TestWindowProcess;
+
+// How long a window may take to appear on the bus after it showed itself.
+constexpr int kAppearMs = 5000;
+// How long a focus change may take to reach the bus's listener.
+constexpr int kFocusMs = 5000;
+
+class AtspiBusTest : public testing::Test {
+protected:
+  void SetUp() override {
+    bus_ = AtspiBus::open();
+    ASSERT_TRUE(bus_) << "no accessibility bus";
+    ASSERT_TRUE(bus_->isEnabled()) << "the session should have enabled the bus";
+    bus_->setTimeout(1.0);
+  }
+
+  // Starts a window and waits until its frame is on the bus.
+  AXElement show(TestWindowProcess& window, const std::string& title) {
+    EXPECT_TRUE(window.started());
+    AXElement frame;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return static_cast<bool>(frame = bus_->frameOf(window.pid(), title)); }, kAppearMs));
+    return frame;
+  }
+
+  std::unique_ptr<AtspiBus> bus_;
+};
+
+std::vector<std::string> rolesAndTitles(const AXElement& frame) {
+  std::vector<std::string> seen;
+  for (const AXElement& child : AX::children(frame))
+    seen.push_back(AX::string(child, AXAttribute::role).value_or("?") + " " +
+                   AX::string(child, AXAttribute::title).value_or("?"));
+  return seen;
+}
+
+TEST_F(AtspiBusTest, FindsTheFrontFrameOfAProcessAndFollowsItsTitle) {
+  TestWindowProcess window("Plan review");
+  AXElement frame = show(window, "Plan review");
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(AX::string(frame, AXAttribute::title), "Plan review");
+  EXPECT_EQ(AX::string(AX::element(frame, AXAttribute::parent), AXAttribute::role),
+            "AXApplication");
+
+  ASSERT_TRUE(window.command("title Budget draft"));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return AX::string(frame, AXAttribute::title) == "Budget draft"; }, kAppearMs));
+  EXPECT_EQ(bus_->frameOf(window.pid(), "Budget draft"), frame);
+
+  EXPECT_FALSE(bus_->frameOf(0, "Budget draft"));
+  EXPECT_FALSE(bus_->frameOf(getpid(), "Budget draft")) << "this process shows no window";
+}
+
+TEST_F(AtspiBusTest, ReadsTheRolesOfAWindowsControlsAndNeverAPassword) {
+  TestWindowProcess window("Controls");
+  AXElement frame = show(window, "Controls");
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(rolesAndTitles(frame), (std::vector<std::string>{
+                                       "AXTextField Text",
+                                       "AXSecureTextField Password",
+                                       "AXButton Press",
+                                   }));
+
+  std::vector<AXElement> controls = AX::children(frame);
+  ASSERT_EQ(controls.size(), 3u);
+  EXPECT_EQ(AX::string(controls[0], AXAttribute::value), "");
+  EXPECT_EQ(AX::string(controls[1], AXAttribute::value), std::nullopt);
+  EXPECT_EQ(AX::element(controls[2], AXAttribute::parent), frame);
+  EXPECT_NE(controls[0], controls[1]);
+}
+
+TEST_F(AtspiBusTest, ExtentsAreOnTheScreenAndControlsInsideTheirWindow) {
+  TestWindowProcess window("Extents");
+  AXElement frame = show(window, "Extents");
+  ASSERT_TRUE(frame);
+  std::optional<Rect> outer = AX::frame(frame);
+  ASSERT_TRUE(outer);
+  // The session's screen is 1280 x 800; the window asks for 400 x 200.
+  EXPECT_GE(outer->minX(), 0);
+  EXPECT_GE(outer->minY(), 0);
+  EXPECT_LE(outer->maxX(), 1280);
+  EXPECT_LE(outer->maxY(), 800);
+  EXPECT_EQ(outer->size, (Size{400, 200}));
+  for (const AXElement& control : AX::children(frame)) {
+    std::optional<Rect> inner = AX::frame(control);
+    ASSERT_TRUE(inner);
+    EXPECT_GT(inner->size.width, 0);
+    EXPECT_GE(inner->minX(), outer->minX());
+    EXPECT_GE(inner->minY(), outer->minY());
+    EXPECT_LE(inner->maxX(), outer->maxX());
+    EXPECT_LE(inner->maxY(), outer->maxY());
+  }
+}
+
+TEST_F(AtspiBusTest, SecureInputFollowsTheFocusInAndOutOfAPasswordField) {
+  TestWindowProcess window("Sign in");
+  ASSERT_TRUE(show(window, "Sign in"));
+
+  ASSERT_TRUE(window.command("focus password"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, kFocusMs));
+
+  ASSERT_TRUE(window.command("focus text"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !bus_->isSecureInputEnabled(); }, kFocusMs));
+}
+
+TEST_F(AtspiBusTest, AProgramThatStopsAnsweringCostsAboutTheTimeoutPerRead) {
+  using Clock = std::chrono::steady_clock;
+  constexpr double timeout = 0.3;
+  // Scheduling and the bus's own delivery on a loaded machine.
+  constexpr double slack = 0.5;
+  bus_->setTimeout(timeout);
+  TestWindowProcess window("Frozen");
+  AXElement frame = show(window, "Frozen");
+  ASSERT_TRUE(frame);
+  std::vector<AXElement> controls = AX::children(frame);
+  ASSERT_FALSE(controls.empty());
+
+  ASSERT_EQ(::kill(window.pid(), SIGSTOP), 0);
+  auto seconds = [](Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+  };
+
+  Clock::time_point start = Clock::now();
+  EXPECT_EQ(AX::string(frame, AXAttribute::title), std::nullopt);
+  double titleTime = seconds(start);
+  EXPECT_GE(titleTime, timeout * 0.9) << "the read did not wait for the stopped program";
+  EXPECT_LT(titleTime, timeout + slack);
+
+  start = Clock::now();
+  EXPECT_EQ(AX::string(controls.front(), AXAttribute::role), std::nullopt);
+  EXPECT_LT(seconds(start), timeout + slack);
+
+  start = Clock::now();
+  EXPECT_EQ(AX::frame(controls.front()), std::nullopt);
+  EXPECT_LT(seconds(start), timeout + slack) << "no size is asked once the position failed";
+
+  start = Clock::now();
+  EXPECT_TRUE(AX::children(frame).empty());
+  EXPECT_LT(seconds(start), timeout + slack);
+
+  start = Clock::now();
+  EXPECT_FALSE(bus_->frameOf(window.pid(), "Frozen"));
+  EXPECT_LT(seconds(start), timeout + slack);
+
+  ASSERT_EQ(::kill(window.pid(), SIGCONT), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return AX::string(frame, AXAttribute::title) == "Frozen"; },
+                              kAppearMs));
+}
+
+}  // namespace
+}  // namespace qb
