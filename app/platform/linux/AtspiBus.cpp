@@ -115,6 +115,16 @@ AtspiBus::~AtspiBus() {
   }
 }
 
+bool AtspiBus::isSecureInputEnabled() const {
+  if (!secureInput_ || !focused_) return false;
+  const AXValue stillFocused = focused_.node()->attribute(AXAttribute::focused);
+  if (!std::holds_alternative<bool>(stillFocused) || !std::get<bool>(stillFocused)) {
+    focused_ = {};
+    secureInput_ = false;
+  }
+  return secureInput_;
+}
+
 bool AtspiBus::isEnabled() const { return status_->isEnabled(); }
 
 bool AtspiBus::enable() { return status_->enable(); }

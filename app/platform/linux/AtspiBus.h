@@ -52,8 +52,11 @@ public:
   bool enable();
 
   // Whether the element that has the keyboard focus is a password field. Follows focus events;
-  // false until the first focus change is seen after open().
-  bool isSecureInputEnabled() const { return secureInput_; }
+  // false until the first focus change is seen after open(). While it is true, each question also
+  // asks the field whether it still has the focus (one request), since the focus can leave
+  // without an event: the window closes, its program quits, or a program that publishes nothing
+  // comes to the front.
+  bool isSecureInputEnabled() const;
 
   // The longest one request to another program may wait, from now on, even for a program that
   // has only just appeared on the bus.
@@ -73,8 +76,10 @@ private:
 
   std::unique_ptr<AccessibilityBusStatus> status_;
   AtspiEventListener* focusListener_ = nullptr;  // owned; registered while this lives
-  AXElement focused_;  // the element that last gained the focus, while it keeps it
-  bool secureInput_ = false;
+  // The element that last gained the focus, while it keeps it; both are put right by a question
+  // that finds the focus gone.
+  mutable AXElement focused_;
+  mutable bool secureInput_ = false;
 };
 
 }  // namespace qb

@@ -108,14 +108,18 @@ TEST_F(AtspiBusTest, ExtentsAreOnTheScreenAndControlsInsideTheirWindow) {
 }
 
 TEST_F(AtspiBusTest, SecureInputFollowsTheFocusInAndOutOfAPasswordField) {
-  TestWindowProcess window("Sign in");
-  ASSERT_TRUE(show(window, "Sign in"));
+  auto window = std::make_unique<TestWindowProcess>("Sign in");
+  ASSERT_TRUE(show(*window, "Sign in"));
 
-  ASSERT_TRUE(window.command("focus password"));
+  ASSERT_TRUE(window->command("focus password"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, kFocusMs));
-
-  ASSERT_TRUE(window.command("focus text"));
+  ASSERT_TRUE(window->command("focus text"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return !bus_->isSecureInputEnabled(); }, kFocusMs));
+
+  ASSERT_TRUE(window->command("focus password"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, kFocusMs));
+  window.reset();  // the window goes with the focus still in its password field
+  EXPECT_FALSE(bus_->isSecureInputEnabled());
 }
 
 TEST_F(AtspiBusTest, AProgramThatStopsAnsweringCostsAboutTheTimeoutPerRead) {
