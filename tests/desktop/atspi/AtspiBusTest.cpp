@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QTest>
 #include <chrono>
 
@@ -47,6 +50,19 @@ std::vector<std::string> rolesAndTitles(const AXElement& frame) {
     seen.push_back(AX::string(child, AXAttribute::role).value_or("?") + " " +
                    AX::string(child, AXAttribute::title).value_or("?"));
   return seen;
+}
+
+TEST_F(AtspiBusTest, TheBusSwitchIsFollowedAndCanBeTurnedBackOn) {
+  // Another program (a settings panel) turns the bus off.
+  QDBusMessage off = QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus",
+                                                    "org.freedesktop.DBus.Properties", "Set");
+  off << "org.a11y.Status"
+      << "IsEnabled" << QVariant::fromValue(QDBusVariant(false));
+  ASSERT_EQ(QDBusConnection::sessionBus().call(off).type(), QDBusMessage::ReplyMessage);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !bus_->isEnabled(); }, kAppearMs));
+
+  EXPECT_TRUE(bus_->enable());
+  EXPECT_TRUE(bus_->isEnabled());
 }
 
 TEST_F(AtspiBusTest, FindsTheFrontFrameOfAProcessAndFollowsItsTitle) {
