@@ -155,7 +155,7 @@ AXElement AtspiBus::frameOf(pid_t pid, std::string_view title) const {
     CallError countError("GetChildCount (application)");
     gint count = atspi_accessible_get_child_count(application.get(), countError.out());
     if (countError.failed()) return false;
-    for (gint i = 0; i < count && i < kMaxFramesExamined; ++i) {
+    for (gint i = 0; i < count && i < AtspiNode::kMaxWindowsExamined; ++i) {
       if (std::chrono::steady_clock::now() >= deadline) return true;
       CallError error("GetChildAtIndex (application)");
       Ref<AtspiAccessible> frame{

@@ -33,9 +33,6 @@ class AtspiBus {
 public:
   // How many of the desktop's applications frameOf() asks for their pid.
   static constexpr int kMaxApplicationsExamined = 200;
-  // How many top-level children of the application frameOf() looks at: a program may publish
-  // thousands (one per popup it ever made), and each costs two requests.
-  static constexpr int kMaxFramesExamined = 64;
   // The time frameOf() may spend before it answers with what it found so far.
   static constexpr std::chrono::milliseconds kFrameSearchBudget{250};
 
@@ -66,7 +63,7 @@ public:
   AXElement applicationOf(pid_t pid) const;
   // The accessible top-level frame of the process's window in front: among the process's
   // top-level children the active one, else the first whose name equals `title`; empty when
-  // neither is found within the budgets above.
+  // neither is found within the budgets above and AtspiNode::kMaxWindowsExamined.
   AXElement frameOf(pid_t pid, std::string_view title) const;
 
 private:

@@ -99,6 +99,20 @@ AXValue children(AtspiAccessible* accessible) {
   return list;
 }
 
+AXValue focusedWindow(AtspiAccessible* application) {
+  CallError countError("GetChildCount");
+  gint count = atspi_accessible_get_child_count(application, countError.out());
+  if (countError.failed()) return {};
+  for (gint i = 0; i < count && i < AtspiNode::kMaxWindowsExamined; ++i) {
+    CallError error("GetChildAtIndex");
+    Ref<AtspiAccessible> window{atspi_accessible_get_child_at_index(application, i, error.out())};
+    if (error.failed()) return {};  // not answering: the next child would wait as long
+    if (window && hasState(window.get(), ATSPI_STATE_ACTIVE))
+      return AtspiNode::adopt(window.release());
+  }
+  return {};
+}
+
 AXValue parent(AtspiAccessible* accessible) {
   CallError error("GetParent");
   AtspiAccessible* found = atspi_accessible_get_parent(accessible, error.out());
@@ -195,6 +209,7 @@ AXValue AtspiNode::attribute(std::string_view name) const {
     return {};
   }
   if (name == AXAttribute::focused) return focused(accessible_);
+  if (name == AXAttribute::focusedWindow) return focusedWindow(accessible_);
   if (name == AXAttribute::url) {
     if (std::optional<std::string> address = documentAddress(accessible_)) return *address;
     return {};

@@ -3,7 +3,8 @@
 // Reads answer in AXElement's vocabulary: "AXRole" is the role word of AtspiRoles.h, "AXTitle" the
 // accessible name, "AXValue" the text (at most kMaxValueCharacters, never of a password field) or
 // else the numeric value, "AXChildren" at most kMaxChildren elements, "AXPosition" and "AXSize" the
-// extents in screen pixels, "AXFocused" the focused state, "AXURL" the address a document names
+// extents in screen pixels, "AXFocused" the focused state, "AXFocusedWindow" (of an application)
+// its active top-level child, "AXURL" the address a document names
 // ("DocURL" or "URI") and "AXDocument" that address when it is a file: URL. Every read is one or a
 // few calls over the bus, each bounded by the timeout given to AtspiBus::setTimeout; any failure
 // reads as no value. perform("AXPress") runs the first press-like action; raising windows is the
@@ -29,6 +30,9 @@ public:
   static constexpr int kMaxChildren = 500;
   // The most characters "AXValue" reads of a text: callers keep a few thousand at most.
   static constexpr int kMaxValueCharacters = 10'000;
+  // How many of an application's top-level children are asked whether they are the active
+  // window: a program may publish thousands (one per popup it ever made), and each costs requests.
+  static constexpr int kMaxWindowsExamined = 64;
 
   // An element over `accessible`, taking over one reference the caller owned; empty for null.
   static AXElement adopt(AtspiAccessible* accessible);

@@ -70,8 +70,10 @@ TEST_F(AtspiBusTest, FindsTheFrontFrameOfAProcessAndFollowsItsTitle) {
   AXElement frame = show(window, "Plan review");
   ASSERT_TRUE(frame);
   EXPECT_EQ(AX::string(frame, AXAttribute::title), "Plan review");
-  EXPECT_EQ(AX::string(AX::element(frame, AXAttribute::parent), AXAttribute::role),
-            "AXApplication");
+  AXElement application = AX::element(frame, AXAttribute::parent);
+  EXPECT_EQ(AX::string(application, AXAttribute::role), "AXApplication");
+  EXPECT_EQ(application, bus_->applicationOf(window.pid()));
+  EXPECT_EQ(AX::element(application, AXAttribute::focusedWindow), frame);
 
   ASSERT_TRUE(window.command("title Budget draft"));
   EXPECT_TRUE(QTest::qWaitFor(
