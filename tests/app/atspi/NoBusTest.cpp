@@ -1,0 +1,31 @@
+// The accessibility bus and the session's events when no bus can be reached: nothing is watched,
+// nothing fails.
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+
+#include "app/ScopedEnvironment.h"
+#include "platform/linux/AtspiBus.h"
+#include "platform/linux/SessionEvents.h"
+
+namespace qb {
+namespace {
+
+constexpr const char* kNowhere = "unix:path=/nonexistent/quillbrook-test-bus";
+
+TEST(NoBusTest, NothingIsWatchedAndNothingFails) {
+  test::ScopedEnvironment environment;
+  environment.set("DBUS_SESSION_BUS_ADDRESS", kNowhere);
+  environment.set("AT_SPI_BUS_ADDRESS", std::nullopt);
+  environment.set("DISPLAY", std::nullopt);  // the bus's address is also published on the X root
+
+  EXPECT_EQ(AtspiBus::open(), nullptr);
+
+  SessionEvents events(QDBusConnection::connectToBus(QString::fromLatin1(kNowhere), "system"),
+                       QDBusConnection::connectToBus(QString::fromLatin1(kNowhere), "session"));
+  EXPECT_FALSE(events.watchesSessionLock());
+}
+
+}  // namespace
+}  // namespace qb
