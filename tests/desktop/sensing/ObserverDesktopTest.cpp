@@ -58,23 +58,23 @@ protected:
     QDBusConnection::disconnectFromBus("fake-login");
   }
 
-  // The first report from index `from` on that satisfies `matches`; fails the test when none
-  // comes in time.
+  // A copy of the first report from index `from` on that satisfies `matches` (later reports may
+  // move the list); fails the test when none comes in time.
   template <typename Matches>
-  const Report* waitForReport(size_t from, Matches matches) {
-    const Report* found = nullptr;
+  std::optional<Report> waitForReport(size_t from, Matches matches) {
+    std::optional<Report> found;
     (void)QTest::qWaitFor(
         [&] {
           for (size_t i = from; i < reports.size() && !found; ++i) {
-            if (matches(reports[i].snapshot)) found = &reports[i];
+            if (matches(reports[i].snapshot)) found = reports[i];
           }
-          return found != nullptr;
+          return found.has_value();
         },
         kArrivalMs);
     if (!found) ADD_FAILURE() << "not among the reports: " << described();
     return found;
   }
-  const Report* waitForTitle(const std::string& title, size_t from = 0) {
+  std::optional<Report> waitForTitle(const std::string& title, size_t from = 0) {
     return waitForReport(from, [&](const std::optional<Snapshot>& snapshot) {
       return snapshot && snapshot->observation.title == title;
     });
@@ -112,7 +112,7 @@ TEST_F(ObserverDesktopTest, SwitchesAndRetitlesArriveWithTheirCauses) {
   const auto bravo = programs.terminal("Bravo");
   test::activate(alpha.id);
   observer->start();
-  const Report* first = waitForTitle("Alpha");
+  const std::optional<Report> first = waitForTitle("Alpha");
   ASSERT_TRUE(first);
   EXPECT_EQ(first->snapshot->target.pid, alpha.pid);
   EXPECT_EQ(first->snapshot->observation.bundleID, "debian-xterm");
@@ -121,7 +121,7 @@ TEST_F(ObserverDesktopTest, SwitchesAndRetitlesArriveWithTheirCauses) {
   const size_t before = reports.size();
   const qint64 switched = clock.elapsed();
   test::activate(bravo.id);
-  const Report* second = waitForTitle("Bravo", before);
+  const std::optional<Report> second = waitForTitle("Bravo", before);
   ASSERT_TRUE(second);
   EXPECT_EQ(second->snapshot->cause, ObserverCause::appSwitch);
   EXPECT_GE(second->atMs - switched, 100) << "a switch is read once its delay has passed";
@@ -131,7 +131,7 @@ TEST_F(ObserverDesktopTest, SwitchesAndRetitlesArriveWithTheirCauses) {
 
   const size_t beforeTitle = reports.size();
   test::run("xdotool", {"set_window", "--name", "Bravo 2", test::idText(bravo.id)});
-  const Report* retitled = waitForTitle("Bravo 2", beforeTitle);
+  const std::optional<Report> retitled = waitForTitle("Bravo 2", beforeTitle);
   ASSERT_TRUE(retitled);
   EXPECT_EQ(retitled->snapshot->cause, ObserverCause::titleChange);
   EXPECT_GT(retitled->snapshot->observation.id, second->snapshot->observation.id);
@@ -141,7 +141,7 @@ TEST_F(ObserverDesktopTest, APasswordFieldInFrontStopsReading) {
   test::TestWindowProcess window("Sign in");
   ASSERT_TRUE(window.started());
   observer->start();
-  const Report* first = waitForTitle("Sign in");
+  const std::optional<Report> first = waitForTitle("Sign in");
   ASSERT_TRUE(first);
   // The window's contents are reached through the same element the observer names.
   const AXElement field = AX::find(
