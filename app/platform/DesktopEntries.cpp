@@ -338,25 +338,14 @@ void DesktopEntries::scanFolder(const fs::path& folder) const {
     }
     bytes.resize(static_cast<size_t>(in.gcount()));
 
+    const std::optional<Keys> keys = entryKeys(bytes);
+    if (!keys) {
+      log::write(log::Level::debug,
+                 "Not a desktop entry (no [Desktop Entry] group): " + item.path().string());
+      continue;
+    }
     Entry entry;
-    bool inGroup = false, sawGroup = false;
-    std::string_view rest = bytes;
-    while (!rest.empty()) {
-      const size_t newline = rest.find('\n');
-      const std::string_view line = trimmed(rest.substr(0, newline));
-      rest = newline == std::string_view::npos ? std::string_view() : rest.substr(newline + 1);
-      if (line.empty() || line.front() == '#') continue;
-      if (line.front() == '[') {
-        if (inGroup) break;  // the entry's group is over
-        inGroup = line == "[Desktop Entry]";
-        sawGroup = sawGroup || inGroup;
-        continue;
-      }
-      if (!inGroup) continue;
-      const size_t equals = line.find('=');
-      if (equals == std::string_view::npos) continue;
-      const std::string_view key = trimmed(line.substr(0, equals));
-      const std::string value = unescaped(trimmed(line.substr(equals + 1)));
+    for (const auto& [key, value] : *keys) {
       if (key == "Name") {
         entry.name = value;
       } else if (key == "Exec") {
@@ -367,16 +356,34 @@ void DesktopEntries::scanFolder(const fs::path& folder) const {
         entry.shown = false;
       }
     }
-    if (!sawGroup) {
-      log::write(log::Level::debug,
-                 "Not a desktop entry (no [Desktop Entry] group): " + item.path().string());
-      continue;
-    }
     entries_.emplace(std::move(id), std::move(entry));
   }
   if (error) {
     log::error("Cannot list the applications folder " + folder.string() + ": " + error.message());
   }
+}
+
+std::optional<DesktopEntries::Keys> DesktopEntries::entryKeys(std::string_view text) {
+  Keys keys;
+  bool inGroup = false, sawGroup = false;
+  while (!text.empty()) {
+    const size_t newline = text.find('\n');
+    const std::string_view line = trimmed(text.substr(0, newline));
+    text = newline == std::string_view::npos ? std::string_view() : text.substr(newline + 1);
+    if (line.empty() || line.front() == '#') continue;
+    if (line.front() == '[') {
+      if (inGroup) break;  // the entry's group is over
+      inGroup = line == "[Desktop Entry]";
+      sawGroup = sawGroup || inGroup;
+      continue;
+    }
+    if (!inGroup) continue;
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    keys.emplace_back(trimmed(line.substr(0, equals)), unescaped(trimmed(line.substr(equals + 1))));
+  }
+  if (!sawGroup) return std::nullopt;
+  return keys;
 }
 
 }  // namespace qb

@@ -59,6 +59,11 @@ public:
   // class name in lower case, else the first program, else none.
   std::optional<std::string> applicationID(const Clues& clues) const;
 
+  // The keys of a desktop entry's own group ("[Desktop Entry]"), in file order, values trimmed
+  // and unescaped; none when the text has no such group. Other groups (actions) are not read.
+  using Keys = std::vector<std::pair<std::string, std::string>>;
+  static std::optional<Keys> entryKeys(std::string_view text);
+
 private:
   struct Entry {
     std::optional<std::string> name;

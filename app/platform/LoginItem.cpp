@@ -9,6 +9,7 @@
 #include "base/Log.h"
 #include "base/Text.h"
 #include "platform/ApplicationIdentity.h"
+#include "platform/DesktopEntries.h"
 #include "platform/Paths.h"
 
 namespace qb {
@@ -24,13 +25,6 @@ constexpr std::string_view kHiddenKey = "Hidden";
 constexpr auto kEntryPermissions =
     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
     std::filesystem::perms::group_read | std::filesystem::perms::others_read;
-
-std::string_view trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
 
 // One argument of an Exec line: quoted whole, with the characters that stay special inside
 // quotes escaped, and percent signs doubled so that none reads as a field code. (GLib 2.74 still
@@ -72,28 +66,6 @@ std::string stringValue(std::string_view value) {
   return escaped;
 }
 
-// Whether the entry's own group says Hidden=true; keys in other groups (actions) don't count.
-bool saysHidden(std::string_view entry) {
-  bool inEntryGroup = false;
-  while (!entry.empty()) {
-    const auto end = entry.find('\n');
-    const std::string_view line = trimmed(entry.substr(0, end));
-    entry = end == std::string_view::npos ? std::string_view() : entry.substr(end + 1);
-    if (line.empty() || line.front() == '#') continue;
-    if (line.front() == '[') {
-      inEntryGroup = line == kEntryGroup;
-      continue;
-    }
-    const auto equals = line.find('=');
-    if (!inEntryGroup || equals == std::string_view::npos) continue;
-    if (trimmed(line.substr(0, equals)) == kHiddenKey &&
-        trimmed(line.substr(equals + 1)) == "true") {
-      return true;
-    }
-  }
-  return false;
-}
-
 }  // namespace
 
 LoginItem::LoginItem() : LoginItem(paths::autostartFolder(), runningExecutable()) {}
@@ -124,7 +96,12 @@ std::string LoginItem::desktopEntry(const std::filesystem::path& executable) {
 
 bool LoginItem::isEnabled() const {
   try {
-    return !saysHidden(file::read(file_, kMaxEntryBytes));
+    const auto keys = DesktopEntries::entryKeys(file::read(file_, kMaxEntryBytes));
+    if (!keys) return false;
+    for (const auto& [key, value] : *keys) {
+      if (key == kHiddenKey && value == "true") return false;
+    }
+    return true;
   } catch (const Error& error) {
     if (error.code() != file::kNoSuchFileCode)
       log::error(std::string("Login item: ") + error.what());

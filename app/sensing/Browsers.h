@@ -1,8 +1,7 @@
 // Browsers: the browsers whose front tab the program reads, and how it names one of their tabs.
 //
-// A browser is known by its desktop-file id; the three kinds keep the ids their programs carry on
-// other desktops as raw values, so that saved tables keyed by them stay valid, and recognise the
-// Linux ids of the same programs as well.
+// A browser is known by its desktop-file id. Each kind keeps one fixed id as its raw value, the key
+// of every per-browser table, and recognises the Linux ids of its programs as well.
 
 #pragma once
 
