@@ -201,7 +201,28 @@ TEST_F(ObserverDesktopTest, LockAndSleepArriveAsAwayWords) {
   sendSignal(screenSaver_, "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver",
              "ActiveChanged", false);
   expect(false, "unlock");
-  EXPECT_EQ(awayEvents.size(), 4u);
+  test::run("xset", {"s", "activate"});
+  expect(true, "screens sleep");
+  test::run("xset", {"s", "reset"});
+  expect(false, "screens wake");
+  EXPECT_EQ(awayEvents.size(), 6u);
+}
+
+// 120 kB of title (as much as one argument of xdotool can carry), cut by the X layer and cleaned
+// to its 200 characters by the observation.
+TEST_F(ObserverDesktopTest, AHugeTitleArrivesCleaned) {
+  constexpr int kCharacters = 60'000;
+  constexpr int kKept = 200;
+  const auto window = programs.terminal("Small");
+  test::activate(window.id);
+  observer->start();
+  ASSERT_TRUE(waitForTitle("Small"));
+  const size_t before = reports.size();
+  test::run("xdotool",
+            {"set_window", "--name", QString(kCharacters, QChar(0xe9)), test::idText(window.id)});
+  std::string expected;
+  for (int i = 0; i < kKept; ++i) expected += "\u00e9";
+  EXPECT_TRUE(waitForTitle(expected, before));
 }
 
 }  // namespace
