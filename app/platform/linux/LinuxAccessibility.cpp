@@ -58,7 +58,15 @@ private:
     if (!desktop || !sources_->atspi) return {};
     const pid_t pid = desktop->pid(window_);
     if (pid <= 0) return {};
+    auto& known = sources_->frames;
+    if (auto found = known.find(window_); found != known.end() && found->second.pid == pid) {
+      return frame_ = found->second.frame;
+    }
     frame_ = sources_->atspi->frameOf(pid, desktop->title(window_).value_or(""));
+    if (frame_) {
+      if (known.size() >= Sources::kMaxKnownFrames) known.clear();
+      known[window_] = {pid, frame_};
+    }
     return frame_;
   }
 
@@ -213,6 +221,8 @@ LinuxAccessibility::LinuxAccessibility(X11Desktop& desktop, AtspiBus* atspi)
   lastActivePID_ = lastActive_ ? desktop.pid(lastActive_) : 0;
   connect(&desktop, &X11Desktop::activeWindowChanged, this,
           &LinuxAccessibility::activeWindowChanged);
+  connect(&desktop, &X11Desktop::windowDestroyed, this,
+          [this](WindowId window) { sources_->frames.erase(window); });
 }
 
 LinuxAccessibility::~LinuxAccessibility() { *sources_ = Sources{}; }

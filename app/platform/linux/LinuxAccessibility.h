@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QObject>
+#include <map>
 #include <memory>
 
 #include "platform/Accessibility.h"
@@ -40,8 +41,18 @@ public:
 
   // What elements and observers reach the sources through; cleared when this object goes.
   struct Sources {
+    // The most windows whose accessible frames are remembered; past it the memory starts over.
+    static constexpr size_t kMaxKnownFrames = 64;
+    struct KnownFrame {
+      pid_t pid = 0;  // the window's owner when it was found: a reused window id has another
+      AXElement frame;
+    };
+
     X11Desktop* desktop = nullptr;
     AtspiBus* atspi = nullptr;
+    // Finding a window's frame walks the bus's applications, and every observation asks a new
+    // element of the same window for it: found once per window, it is reused.
+    std::map<WindowId, KnownFrame> frames;
   };
 
 signals:
