@@ -105,16 +105,6 @@ protected:
   std::unique_ptr<QSignalSpy> willSleep_, didWake_, locked_, unlocked_;
 };
 
-TEST_F(SessionEventsTest, LogindTellsOfSleepAndWake) {
-  sleepSignal(logind_, true);
-  ASSERT_TRUE(waitFor(*willSleep_, 1));
-  sleepSignal(logind_, false);
-  ASSERT_TRUE(waitFor(*didWake_, 1));
-  QTest::qWait(kSilenceMs);
-  EXPECT_EQ(willSleep_->count(), 1);
-  EXPECT_EQ(didWake_->count(), 1);
-}
-
 TEST_F(SessionEventsTest, LockAndUnlockOfThisSessionOnly) {
   sessionSignal(logind_, QStringLiteral("Lock"),
                 QStringLiteral("/org/freedesktop/login1/session/c7"));

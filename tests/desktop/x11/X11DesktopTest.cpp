@@ -130,24 +130,5 @@ TEST_F(X11DesktopTest, AWindowThatWentAwayAnswersNothing) {
   desktop_->unwatch(gone);
 }
 
-TEST_F(X11DesktopTest, ThisProgramsOwnWindowIsQuillbrook) {
-  QWidget window;
-  window.setWindowTitle("qb-own");
-  window.show();
-  const auto id = static_cast<WindowId>(window.winId());
-  run("xdotool", {"search", "--sync", "--name", "^qb-own$"});
-  test::activate(id);
-  ASSERT_TRUE(log_->waitFor({"active", id}));
-  EXPECT_EQ(desktop_->application(id),
-            (RunningApplication{::getpid(), "quillbrook", "Quillbrook"}));
-}
-
-TEST_F(X11DesktopTest, TheScreenSaverIsReportedOnAndOff) {
-  run("xset", {"s", "activate"});
-  ASSERT_TRUE(log_->waitFor({"saver on", 0}));
-  run("xset", {"s", "reset"});
-  ASSERT_TRUE(log_->waitFor({"saver off", 0}));
-}
-
 }  // namespace
 }  // namespace qb
