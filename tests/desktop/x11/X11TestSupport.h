@@ -67,7 +67,8 @@ public:
     auto process = std::make_unique<QProcess>();
     process->start("xterm", {"-title", title, "-e", "sleep", "600"});
     EXPECT_TRUE(process->waitForStarted(5000));
-    const std::string found = run("xdotool", {"search", "--sync", "--name", "^" + title + "$"});
+    const std::string found =
+        run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
     Window window{std::stoul(found), static_cast<pid_t>(process->processId()), process.get()};
     processes_.push_back(std::move(process));
     return window;
