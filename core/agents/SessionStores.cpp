@@ -107,7 +107,8 @@ std::optional<AgentSession> claudeTranscript(const DatedFile& transcript,
 // The thread titles of the Codex index, by session id; a later line for an id renames it.
 std::map<std::string, std::string> codexTitles(const fs::path& home) {
   std::map<std::string, std::string> titles;
-  for (std::string_view line : lines(tail(home / ".codex" / "session_index.jsonl", kEndBytes))) {
+  const std::string index = tail(home / ".codex" / "session_index.jsonl", kEndBytes);
+  for (std::string_view line : lines(index)) {
     const std::optional<Json> entry = parseObject(line);
     if (!entry) continue;
     std::optional<std::string> id = textValue(*entry, "id");
