@@ -34,10 +34,13 @@ TEST(ClaudeCodeStoreTest, TitleAndFolderComeFromTheLatestLinesThatHoldThem) {
            {"the later title wins", titleLine("Old") + titleLine("New") + folderLine("/w/app"),
             "New"},
            {"a later title line without aiTitle leaves the earlier",
-            titleLine("Kept") + R"({"type":"ai-title"})" "\n" + folderLine("/w/app"), "Kept"},
+            titleLine("Kept") +
+                R"({"type":"ai-title"})"
+                "\n" +
+                folderLine("/w/app"),
+            "Kept"},
            {"a cut last line is passed over",
-            titleLine("Fix") + folderLine("/w/app") + R"({"type":"ai-title","aiTitle":"Cu)",
-            "Fix"},
+            titleLine("Fix") + folderLine("/w/app") + R"({"type":"ai-title","aiTitle":"Cu)", "Fix"},
            {"no title line", folderLine("/w/app"), std::nullopt},
            {"no folder", titleLine("Fix"), std::nullopt},
        }) {
@@ -49,8 +52,8 @@ TEST(ClaudeCodeStoreTest, TitleAndFolderComeFromTheLatestLinesThatHoldThem) {
       EXPECT_TRUE(sessions.empty());
       continue;
     }
-    EXPECT_EQ(sessions, (std::vector{AgentSession("Claude Code", "/w/app", *c.title, kSince + 5,
-                                                  false)}));
+    EXPECT_EQ(sessions,
+              (std::vector{AgentSession("Claude Code", "/w/app", *c.title, kSince + 5, false)}));
   }
 }
 
@@ -93,11 +96,10 @@ TEST(ClaudeCodeStoreTest, BusyOnlyWhileTheProcessFileNamesALiveProcess) {
            // kill() takes these for the caller's process group and for every process.
            {"pid 0", R"({"status":"busy","sessionId":"s1","pid":0})", false},
            {"pid -1", R"({"status":"busy","sessionId":"s1","pid":-1})", false},
-           {"a negated group", R"({"status":"busy","sessionId":"s1","pid":-)" +
-                                   std::to_string(::getpgrp()) + "}",
+           {"a negated group",
+            R"({"status":"busy","sessionId":"s1","pid":-)" + std::to_string(::getpgrp()) + "}",
             false},
-           {"beyond process ids", R"({"status":"busy","sessionId":"s1","pid":4294967297})",
-            false},
+           {"beyond process ids", R"({"status":"busy","sessionId":"s1","pid":4294967297})", false},
            {"not an object", "[1]", false},
        }) {
     SCOPED_TRACE(c.name);

@@ -16,7 +16,8 @@ std::string indexLine(const std::string& id, const std::string& title) {
 }
 std::string metaLine(const std::string& idKey, const std::string& id) {
   return R"({"type":"session_meta","payload":{")" + idKey + R"(":")" + id +
-         R"(","cwd":"/w/app"}})" "\n";
+         R"(","cwd":"/w/app"}})"
+         "\n";
 }
 std::string eventLine(const std::string& type) {
   return R"({"type":"event_msg","payload":{"type":")" + type + "\"}}\n";
@@ -40,9 +41,9 @@ TEST(CodexStoreTest, BusyWhileTheLastTurnMarkerIsARecentStart) {
     AgentHome home;
     home.write(kIndex, indexLine("c1", "Refactor parser"));
     home.write(kRollout, metaLine("id", "c1") + c.events, kNow - c.age);
-    EXPECT_EQ(codex(home.path(), kSince, kNow),
-              (std::vector{AgentSession("Codex", "/w/app", "Refactor parser", kNow - c.age,
-                                        c.busy)}));
+    EXPECT_EQ(
+        codex(home.path(), kSince, kNow),
+        (std::vector{AgentSession("Codex", "/w/app", "Refactor parser", kNow - c.age, c.busy)}));
   }
 }
 
@@ -56,8 +57,7 @@ TEST(CodexStoreTest, ARolloutNeedsItsIdTitledInTheIndex) {
   const std::string bigIndex =
       indexLine("c1", "Lost") + std::string(kEndBytes, '\n') + indexLine("c2", "Other");
   for (const Case& c : std::vector<Case>{
-           {"titled", indexLine("c1", "Old") + indexLine("c1", "New"), metaLine("id", "c1"),
-            "New"},
+           {"titled", indexLine("c1", "Old") + indexLine("c1", "New"), metaLine("id", "c1"), "New"},
            {"by session_id", indexLine("c1", "Fix"), metaLine("session_id", "c1"), "Fix"},
            {"untitled", indexLine("c2", "Other"), metaLine("id", "c1"), std::nullopt},
            {"titled only before the index's end", bigIndex, metaLine("id", "c1"), std::nullopt},
@@ -67,8 +67,7 @@ TEST(CodexStoreTest, ARolloutNeedsItsIdTitledInTheIndex) {
            {"leading blank lines", indexLine("c1", "Fix"), "\n\n" + metaLine("id", "c1"), "Fix"},
            {"payload not an object", indexLine("c1", "Fix"), R"({"payload":"c1"})", std::nullopt},
            {"first line cut at the head's end", indexLine("c1", "Fix"),
-            metaLine("id", "c1").substr(0, 20) + std::string(kEndBytes, ' ') + "}\n",
-            std::nullopt},
+            metaLine("id", "c1").substr(0, 20) + std::string(kEndBytes, ' ') + "}\n", std::nullopt},
        }) {
     SCOPED_TRACE(c.name);
     AgentHome home;

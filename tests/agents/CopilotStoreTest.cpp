@@ -16,8 +16,7 @@ TEST(CopilotStoreTest, EachTitledChatIsASessionInItsWorkspacesFolder) {
   AgentHome home;
   const std::string code = storage("Code", "w1");
   home.write(code + "workspace.json", R"({"folder":"file:///home/u/My%20Project"})");
-  home.write(code + "chatSessions/a.json", R"({"customTitle":"Add tests","requests":[]})",
-             kSince);
+  home.write(code + "chatSessions/a.json", R"({"customTitle":"Add tests","requests":[]})", kSince);
   home.write(code + "chatSessions/untitled.json", R"({"requests":[]})");
   home.write(code + "chatSessions/old.json", R"({"customTitle":"Old"})", kSince - 1);
   home.write(code + "chatSessions/cut.json", R"({"customTitle":"Cu)");

@@ -19,7 +19,8 @@ class OpencodeDatabase {
 public:
   explicit OpencodeDatabase(const AgentHome& home) {
     std::filesystem::create_directories((home / kDatabase).parent_path());
-    if (sqlite3_open((home / kDatabase).c_str(), &db_) != SQLITE_OK) throw std::runtime_error("open");
+    if (sqlite3_open((home / kDatabase).c_str(), &db_) != SQLITE_OK)
+      throw std::runtime_error("open");
     run("CREATE TABLE session (id TEXT PRIMARY KEY, parent_id TEXT, directory TEXT, title TEXT, "
         "time_updated INTEGER, time_archived INTEGER);"
         "CREATE TABLE message (id TEXT PRIMARY KEY, session_id TEXT, time_created INTEGER, "
@@ -36,8 +37,9 @@ public:
   void session(const std::string& id, const std::string& title, Date updated,
                const std::vector<std::string>& messages = {}, const char* more = "NULL, NULL") {
     run("INSERT INTO session (id, parent_id, time_archived, directory, title, time_updated) "
-        "VALUES ('" + id + "', " + more + ", '/w/" + id + "', '" + title +
-        "', " + std::to_string(std::llround(updated.unixTime() * 1000)) + ")");
+        "VALUES ('" +
+        id + "', " + more + ", '/w/" + id + "', '" + title + "', " +
+        std::to_string(std::llround(updated.unixTime() * 1000)) + ")");
     for (size_t i = 0; i < messages.size(); ++i) {
       run("INSERT INTO message VALUES ('" + id + std::to_string(i) + "', '" + id + "', " +
           std::to_string(i) + ", '" + messages[i] + "')");
