@@ -5,6 +5,7 @@
 
 #include "agents/SessionStores.h"
 #include "base/Log.h"
+#include "base/NoDestructor.h"
 #include "base/Text.h"
 
 namespace qb::AgentSessions {
@@ -15,7 +16,8 @@ namespace fs = std::filesystem;
 // A session is working while its newest message is the user's (the agent has yet to answer) or
 // an answer without a completion time; a session without messages gives NULL, which reads as 0.
 const std::string& recentSessionsQuery() {
-  static const std::string query =
+  // Never destroyed: a refresh abandoned at exit may still be reading.
+  static const NoDestructor<std::string> query(
       "SELECT s.directory, s.title, s.time_updated, (\n"
       "    SELECT json_extract(m.data, '$.role') = 'user' OR json_extract(m.data, "
       "'$.time.completed') IS NULL\n"
@@ -23,8 +25,8 @@ const std::string& recentSessionsQuery() {
       ") FROM session s\n"
       "WHERE s.parent_id IS NULL AND s.time_archived IS NULL AND s.time_updated >= ? ORDER BY "
       "s.time_updated DESC LIMIT " +
-      std::to_string(kMaxOpencodeRows);
-  return query;
+      std::to_string(kMaxOpencodeRows));
+  return *query;
 }
 
 // Sessions the tool opens before the user has said anything carry this placeholder title.
