@@ -2,6 +2,7 @@
 
 #include "agents/AgentHome.h"
 #include "agents/AgentSessions.h"
+#include "base/Text.h"
 
 namespace qb::AgentSessions {
 namespace {
@@ -140,6 +141,35 @@ TEST(AgentSessionsTest, ProjectFoldersSkipsNamelessFoldersAndRepeats) {
   EXPECT_EQ(
       projectFolders({in("code/app/src"), in("app"), in("code/app"), in("code/web/x")}, homes.home),
       (std::vector<std::string>{"app", "web"}));
+}
+
+TEST(AgentSessionsTest, HostileBytesInTheStoresGiveOnlyValidText) {
+  // Each store in its own shape, with values of random bytes (ill-formed UTF-8, quotes, controls)
+  // and, now and then, random bytes after the good lines.
+  size_t sessions = 0;
+  for (uint32_t seed = 0; seed < 40; ++seed) {
+    SCOPED_TRACE(seed);
+    test::RandomInput random(seed);
+    auto value = [&] { return random.text(6); };
+    AgentHome home;
+    home.write(".claude/projects/p/s.jsonl", R"({"type":"ai-title","aiTitle":")" + value() +
+                                                 "\"}\n{\"cwd\":\"/w/" + value() + "\"}\n" +
+                                                 random.text(20));
+    home.write(".codex/session_index.jsonl",
+               R"({"id":"c","thread_name":")" + value() + "\"}\n" + random.text(20));
+    home.write(".codex/sessions/rollout-c.jsonl",
+               R"({"payload":{"id":"c","cwd":"/w/)" + value() + "\"}}\n" + random.text(20));
+    const std::string workspace = ".config/Code/User/workspaceStorage/w/";
+    home.write(workspace + "workspace.json", R"({"folder":"file:///w/)" + value() + "\"}");
+    home.write(workspace + "chatSessions/c.json", R"({"customTitle":")" + value() + "\"}");
+    for (const AgentSession& found : recent(home.path(), kSince, kNow)) {
+      ++sessions;
+      EXPECT_TRUE(text::isValidUtf8(found.title) && text::isValidUtf8(found.folder) &&
+                  text::isValidUtf8(found.project))
+          << found.title;
+    }
+  }
+  EXPECT_GT(sessions, 40u);  // most values still parse: the checks above did run
 }
 
 }  // namespace
