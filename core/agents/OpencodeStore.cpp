@@ -1,0 +1,117 @@
+#include <sqlite3.h>
+
+#include <cmath>
+#include <memory>
+
+#include "agents/SessionStores.h"
+#include "base/Log.h"
+#include "base/NoDestructor.h"
+#include "base/Text.h"
+
+namespace qb::AgentSessions {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A session is working while its newest message is the user's (the agent has yet to answer) or
+// an answer without a completion time; a session without messages gives NULL, which reads as 0.
+const std::string& recentSessionsQuery() {
+  // Never destroyed: a refresh abandoned at exit may still be reading.
+  static const NoDestructor<std::string> query(
+      "SELECT s.directory, s.title, s.time_updated, (\n"
+      "    SELECT json_extract(m.data, '$.role') = 'user' OR json_extract(m.data, "
+      "'$.time.completed') IS NULL\n"
+      "    FROM message m WHERE m.session_id = s.id ORDER BY m.time_created DESC LIMIT 1\n"
+      ") FROM session s\n"
+      "WHERE s.parent_id IS NULL AND s.time_archived IS NULL AND s.time_updated >= ? ORDER BY "
+      "s.time_updated DESC LIMIT " +
+      std::to_string(kMaxOpencodeRows));
+  return *query;
+}
+
+// Sessions the tool opens before the user has said anything carry this placeholder title.
+constexpr std::string_view kUntitledPrefix = "New session";
+
+constexpr double kMillisecondsPerSecond = 1000;
+
+struct CloseDatabase {
+  void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+struct FinalizeStatement {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+void trace(sqlite3* db, const fs::path& file, const std::string& what) {
+  log::write(log::Level::debug, "Agent sessions: " + what + " " + file.string() + ": " +
+                                    (db != nullptr ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+std::optional<std::string> columnText(sqlite3_stmt* statement, int column) {
+  if (sqlite3_column_type(statement, column) == SQLITE_NULL) return std::nullopt;
+  const auto* bytes = sqlite3_column_text(statement, column);
+  if (bytes == nullptr) return std::nullopt;  // out of memory while converting
+  return text::repairUtf8(
+      std::string_view(reinterpret_cast<const char*>(bytes),
+                       static_cast<size_t>(sqlite3_column_bytes(statement, column))));
+}
+
+// `since` as the database writes times, whole milliseconds since 1970 cut toward zero; absent for
+// a time no 64-bit count can hold.
+std::optional<int64_t> unixMilliseconds(Date date) {
+  const double milliseconds = std::trunc(date.unixTime() * kMillisecondsPerSecond);
+  // 2^63 is exactly representable; every double below it converts without overflow.
+  constexpr double kLimit = 9223372036854775808.0;
+  if (!(milliseconds >= -kLimit && milliseconds < kLimit)) return std::nullopt;
+  return static_cast<int64_t>(milliseconds);
+}
+
+}  // namespace
+
+std::vector<AgentSession> opencode(const fs::path& home, Date since, Date now) {
+  const fs::path file = home / ".local" / "share" / "opencode" / "opencode.db";
+  std::error_code error;
+  if (!fs::exists(file, error)) return {};
+  const std::optional<int64_t> from = unixMilliseconds(since);
+  if (!from) return {};
+
+  sqlite3* opened = nullptr;
+  const int openResult = sqlite3_open_v2(file.c_str(), &opened, SQLITE_OPEN_READONLY, nullptr);
+  std::unique_ptr<sqlite3, CloseDatabase> db(opened);
+  if (openResult != SQLITE_OK) {
+    trace(opened, file, "cannot open");
+    return {};
+  }
+  sqlite3_stmt* prepared = nullptr;
+  const std::string& query = recentSessionsQuery();
+  if (sqlite3_prepare_v2(db.get(), query.c_str(), static_cast<int>(query.size()) + 1, &prepared,
+                         nullptr) != SQLITE_OK) {
+    trace(db.get(), file, "cannot query");
+    return {};
+  }
+  std::unique_ptr<sqlite3_stmt, FinalizeStatement> statement(prepared);
+  if (sqlite3_bind_int64(statement.get(), 1, *from) != SQLITE_OK) {
+    trace(db.get(), file, "cannot query");
+    return {};
+  }
+
+  std::vector<AgentSession> sessions;
+  int result;
+  while ((result = sqlite3_step(statement.get())) == SQLITE_ROW) {
+    std::optional<std::string> folder = columnText(statement.get(), 0);
+    if (!folder) continue;
+    std::optional<std::string> title = columnText(statement.get(), 1);
+    if (!title || title->starts_with(kUntitledPrefix)) continue;
+    const Date updated =
+        Date::fromUnix(sqlite3_column_double(statement.get(), 2) / kMillisecondsPerSecond);
+    // A time that is not finite cannot be ordered among the others.
+    if (!updated.isFinite()) continue;
+    const bool busy =
+        sqlite3_column_int64(statement.get(), 3) == 1 && now.since(updated) < kBusyWindow;
+    sessions.emplace_back("opencode", std::move(*folder), std::move(*title), updated, busy);
+  }
+  // The tool may hold a lock or be mid-write: what was read so far stands.
+  if (result != SQLITE_DONE) trace(db.get(), file, "stopped reading");
+  return sessions;
+}
+
+}  // namespace qb::AgentSessions
