@@ -20,6 +20,12 @@
 #include "recording/RecorderTestSupport.h"
 #include "recording/Uploader.h"
 
+namespace qb {
+inline void PrintTo(const Uploader::SendResult& result, std::ostream* out) {
+  *out << "{moments " << result.moments << ", failed " << result.failed << "}";
+}
+}  // namespace qb
+
 namespace qb::test {
 namespace {
 
