@@ -240,7 +240,7 @@ public:
   // on are never sent. Each operation is waited for and runs on the recorder's executor after a
   // flush, so batches agree with the file as it is then.
 
-  // sharing cursors could not be made or removed (startSharing(), stopSharing()).
+  // The sharing cursors could not be made or removed (startSharing(), stopSharing()).
   static constexpr long kShareFailedCode = 7;
   // An open moment's row, or one ended less than this long ago, may still change: it waits.
   static constexpr Duration kShareSettle = 60;
