@@ -15,6 +15,7 @@ namespace {
 
 // The length of a day where the calendar falls back to UTC days.
 constexpr double kUtcDaySeconds = 86400.0;
+constexpr double kHourSeconds = 3600.0;
 
 std::string idOf(const icu::TimeZone& zone) {
   icu::UnicodeString id;
@@ -111,6 +112,34 @@ std::optional<Date> Calendar::addingDays(int days, Date date) const {
   }
   return Date::fromUnix(moved / 1000.0);
 }
+
+std::optional<int> Calendar::field(Date date, int field) const {
+  const double millis = date.unixTime() * 1000.0;
+  if (!std::isfinite(millis)) return std::nullopt;
+  const auto icuField = static_cast<UCalendarDateFields>(field);
+  if (!impl_->prototype) {
+    // UTC days, as startOfDay() counts them; 1970-01-01 was a Thursday (5).
+    const double days = std::floor(date.unixTime() / kUtcDaySeconds);
+    if (icuField == UCAL_HOUR_OF_DAY) {
+      return static_cast<int>(std::floor((date.unixTime() - days * kUtcDaySeconds) / kHourSeconds));
+    }
+    return static_cast<int>(std::fmod(std::fmod(days + 4, 7) + 7, 7)) + 1;
+  }
+  std::unique_ptr<icu::Calendar> calendar(impl_->prototype->clone());
+  UErrorCode status = U_ZERO_ERROR;
+  calendar->setTime(millis, status);
+  const int32_t value = calendar->get(icuField, status);
+  if (U_FAILURE(status)) {
+    log::error("no local time for " + std::to_string(date.sinceReferenceDate) + " in " +
+               impl_->zoneID + " (" + u_errorName(status) + ")");
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<int> Calendar::hour(Date date) const { return field(date, UCAL_HOUR_OF_DAY); }
+
+std::optional<int> Calendar::weekday(Date date) const { return field(date, UCAL_DAY_OF_WEEK); }
 
 std::string Calendar::zoneID() const { return impl_->zoneID; }
 

@@ -36,6 +36,10 @@ public:
   // or the first valid one after it where the clocks skip it. Absent for a date that is not
   // finite or that the calendar cannot place.
   std::optional<Date> addingDays(int days, Date date) const;
+  // The local hour of the day (0 to 23) and the weekday (1 is Sunday, 7 is Saturday) of date;
+  // absent for a date that is not finite or that the calendar cannot place.
+  std::optional<int> hour(Date date) const;
+  std::optional<int> weekday(Date date) const;
 
   std::string zoneID() const;
   bool isKnownZone() const;
@@ -43,6 +47,8 @@ public:
 private:
   struct Impl;
   explicit Calendar(std::shared_ptr<const Impl> impl);
+  // One ICU calendar field (UCalendarDateFields) of date.
+  std::optional<int> field(Date date, int field) const;
   std::shared_ptr<const Impl> impl_;
 };
 

@@ -57,6 +57,7 @@
 
 #include "analysis/AnalysisPass.h"
 #include "analysis/Moment.h"
+#include "base/Calendar.h"
 #include "base/Date.h"
 #include "base/JsonFwd.h"
 #include "base/Runtime.h"
@@ -232,6 +233,49 @@ public:
   // (kErrorDomain, kDeleteFailedCode) on failure.
   std::future<void> deleteAll();
 
+  // --- Sharing: cursors and pending batches ---
+  //
+  // One cursor per shared table (Sharing::tables) in the table `shared`: the highest row id
+  // already sent. No cursor, no sharing of that table; rows recorded before sharing was switched
+  // on are never sent. Each operation is waited for and runs on the recorder's executor after a
+  // flush, so batches agree with the file as it is then.
+
+  // The sharing cursors could not be made or removed (startSharing(), stopSharing()).
+  static constexpr long kShareFailedCode = 7;
+  // An open moment's row, or one ended less than this long ago, may still change: it waits.
+  static constexpr Duration kShareSettle = 60;
+
+  // The rows of one shared table that one post sends.
+  struct ShareBatch {
+    std::string table;
+    std::string body;   // the JSON array of shared rows (Sharing::body)
+    int64_t count = 0;  // objects in body: rows withheld by Sharing::fields are not among them
+    int64_t last = 0;   // the last row id taken, withheld ones included: the cursor once sent
+    friend bool operator==(const ShareBatch&, const ShareBatch&) = default;
+  };
+
+  // Makes the cursor of every shared table that lacks one, at the table's last row; the sessions
+  // cursor stops before the current session, so that its row goes out. Cursors that exist are
+  // kept. Holds qb::Error (kErrorDomain, kNotSavedCode) when recorded statements cannot be saved
+  // first (no cursor is made: those rows, recorded before, would then go out), or
+  // kShareFailedCode when the cursors cannot be written.
+  std::future<void> startSharing();
+  // Removes every cursor: nothing more is shared. Holds qb::Error (kErrorDomain,
+  // kShareFailedCode) when they cannot be removed.
+  std::future<void> stopSharing();
+  // At most one batch per shared table with a cursor, in Sharing::tables order: up to `limit`
+  // rows after the cursor, as Sharing::row() shapes them with `install`, `names` and `calendar`.
+  // A table's rows are taken up to the first that is not final at `now`: a moment still open in
+  // the current session or ended less than kShareSettle ago, a prompt whose sequel is not noted
+  // yet. A stretch whose rows are all withheld still gives a batch (body "[]", count 0), so that
+  // its cursor can pass them. A query that fails gives no batch for its table (logged).
+  std::future<std::vector<ShareBatch>> pendingShares(int64_t limit, std::string install,
+                                                     std::vector<std::string> names,
+                                                     Calendar calendar, Date now);
+  // Moves the batch's table cursor up to its `last`, never back, and not for a table no longer
+  // shared. Ready when done; a failure is logged, and the rows are offered again.
+  std::future<void> shared(ShareBatch batch);
+
   // --- Values as stored ---
 
   // JSON text with sorted keys and unescaped slashes; ill-formed UTF-8 repaired, a NaN or an
@@ -323,6 +367,10 @@ private:
   // Labels the prompts left unanswered and notes what followed the answered ones; runs inside the
   // write's transaction. SQLITE_OK, or the first result that is the file's failure.
   int resolvePrompts(Date now);
+  // Sharing (RecorderSharing.cpp): the query of a table's rows after a cursor, and whether a
+  // row read by it may go out at `now`.
+  static std::string shareQuery(std::string_view table);
+  bool isFinal(std::string_view table, const Row& row, Date now) const;
   // Export (RecorderExport.cpp): the tables and SCHEMA.md of the open recording `db`, read in one
   // transaction, written into `folder`.
   static void exportTables(sqlite3* db, const std::filesystem::path& folder);
