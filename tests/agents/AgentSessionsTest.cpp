@@ -1,175 +1,222 @@
-#include <sqlite3.h>
+#include <chrono>
 
 #include "agents/AgentHome.h"
 #include "agents/AgentSessions.h"
-#include "base/Text.h"
+#include "agents/SessionStores.h"
 
 namespace qb::AgentSessions {
 namespace {
 
-using test::AgentHome;
-using test::kNow;
-using test::kSince;
-
-// A home one level below the scratch folder, so that folders outside it can be made beside it.
-struct Homes {
-  AgentHome scratch;
-  std::filesystem::path home = scratch.folder("home/name");
-};
+using namespace test;
 
 TEST(AgentSessionsTest, RepositoryNamesTheProjectOfAFolder) {
-  struct Case {
-    const char* folder;  // below home, or below the scratch folder when it starts with "/"
-    std::vector<std::pair<const char*, const char*>> git;  // ".git" entries: where, file text
-    std::optional<std::string> project;
-    bool inRepository;
-  };
-  constexpr const char* kFolder = nullptr;  // a ".git" folder rather than a file
-  for (const Case& c : std::vector<Case>{
-           {"code/app/src", {{"code/app", kFolder}}, "app", true},
-           {"code/app/src", {}, "app", false},
-           {"code/app/src", {{"code/app/src", kFolder}, {"code/app", kFolder}}, "src", true},
-           {"wt/feature",
-            {{"wt/feature", "gitdir: /home/name/code/app/.git/worktrees/feature\n"}},
-            "app",
-            true},
-           {"code/lib", {{"code/lib", "gitdir: ../.git/modules/lib"}}, "lib", true},
-           {"code/bad", {{"code/bad", "gitdir: /r/app/.git/worktrees/\xFF"}}, "bad", true},
-           {"app", {}, std::nullopt, false},
-           {"app", {{"", kFolder}}, std::nullopt, false},
-           {"", {{"", kFolder}}, std::nullopt, false},
-           {".config/tool/x", {}, std::nullopt, false},
-           {"Library/Caches/x", {}, std::nullopt, false},
-           {"code/.scratch", {}, std::nullopt, false},
-           {"code/app/../other/./src", {}, "other", false},
-           {"/elsewhere/x", {}, "x", false},
+  AgentHome home;
+  const std::filesystem::path out = home.path().parent_path().parent_path();
+  for (const auto& repo :
+       {home.path(), home / "code/app", home / "code/nest", home / "code/nest/src",
+        out / "elsewhere/repo", out / "elsewhere/a/repo"}) {
+    std::filesystem::create_directories(repo / ".git");
+  }
+  home.write("wt/feature/.git", "gitdir: /r/app/.git/worktrees/feature\n");
+  home.write("code/lib/.git", "gitdir: ../.git/modules/lib");
+  for (const auto& [folder, project, inRepo] :
+       std::vector<std::tuple<std::filesystem::path, std::optional<std::string>, bool>>{
+           {home / "code/app/src", "app", true},
+           {home / "code/plain/src", "plain", false},  // home's own ".git" never counts
+           {home / "code/nest/src/x", "src", true},
+           {home / "wt/feature", "app", true},
+           {home / "code/lib", "lib", true},
+           {home / ".config/tool/x", std::nullopt, false},
+           {home / "Library/Caches/x", std::nullopt, false},
+           {home / "code/.scratch", std::nullopt, false},
+           {home / "code/app/../plain/./src", "plain", false},
+           {out / "elsewhere/x", "x", false},
            // Outside home only depths are compared: a ".git" at home's depth is not looked for.
-           {"/elsewhere/a/repo/sub", {{"/elsewhere/a/repo", kFolder}}, "repo", true},
-           {"/elsewhere/repo/sub", {{"/elsewhere/repo", kFolder}}, "sub", false},
-       }) {
-    SCOPED_TRACE(c.folder);
-    Homes homes;
-    auto at = [&](const std::string& path) {
-      return path.starts_with('/') ? homes.scratch.path() / path.substr(1) : homes.home / path;
-    };
-    for (const auto& [where, text] : c.git) {
-      if (text == kFolder) {
-        std::filesystem::create_directories(at(where) / ".git");
-      } else {
-        homes.scratch.write(at(where) / ".git", text);
-      }
-    }
-    // Paths as the tools write them: with the home's own "." and ".." left standing.
-    const std::string folder = at(c.folder).string();
-    EXPECT_EQ(repository(folder, homes.home), c.project);
-    EXPECT_EQ(inRepository(folder, homes.home), c.inRepository);
+           {out / "elsewhere/a/repo/sub", "repo", true},
+           {out / "elsewhere/repo/sub", "sub", false}}) {
+    SCOPED_TRACE(folder);
+    EXPECT_EQ(repository(folder, home.path()), project);
+    EXPECT_EQ(inRepository(folder, home.path()), inRepo);
   }
 }
-
-Moment window(const std::string& title) { return Moment(1, kNow, "Terminal", "term", title); }
 
 TEST(AgentSessionsTest, TheWindowsSessionIsTheFirstWhoseProjectOrFolderIsAWordOfItsTitle) {
   const std::vector<AgentSession> sessions = {
       AgentSession("Codex", "/w/backend", "a", kNow, false, "MyApp"),
       AgentSession("Claude Code", "/w/my-app", "b", kNow, false, "école"),
-      AgentSession("opencode", "/w/other", "c", kNow, false, "MyApp"),
-  };
-  struct Case {
-    const char* title;
-    std::optional<std::string> agent;
-  };
-  for (const Case& c : std::vector<Case>{
+      AgentSession("opencode", "/w/other", "c", kNow, false, "MyApp")};
+  for (const auto& [title, agent] : std::vector<std::pair<std::string, std::string>>{
            {"Refactor parser \u2014 MyApp", "Codex"},
-           {"Refactor parser \u2014 MyApplication", std::nullopt},
+           {"Refactor parser \u2014 MyApplication", ""},
            {"vim backend/main.cpp", "Codex"},
            {"(my-app) build", "Claude Code"},
-           {"my-app.cpp", std::nullopt},
+           {"my-app.cpp", ""},
            {"notes\u00A0\u00C9COLE", "Claude Code"},
-           {"'my-app'|x", "Claude Code"},
-           {"", std::nullopt},
-       }) {
-    SCOPED_TRACE(c.title);
-    const std::optional<AgentSession> found = session(window(c.title), sessions);
-    EXPECT_EQ(found ? std::optional(found->agent) : std::nullopt, c.agent);
+           {"'my-app'|x", "Claude Code"}}) {
+    SCOPED_TRACE(title);
+    Moment window(1, kNow, "Terminal", "term", title);
+    EXPECT_EQ(session(window, sessions).value_or(AgentSession()).agent, agent);
+    window.url = Url::parse("https://example.com/");
+    EXPECT_EQ(session(window, sessions), std::nullopt);  // a browser page
   }
-  Moment page = window("MyApp");
-  page.url = Url::parse("https://example.com/MyApp");
-  EXPECT_EQ(session(page, sessions), std::nullopt);
 }
 
-TEST(AgentSessionsTest, RecentJoinsTheToolsNewestFirstWithTheirProjects) {
-  Homes homes;
-  AgentHome& fixture = homes.scratch;
-  EXPECT_TRUE(recent(homes.home, kSince, kNow).empty());
-
-  const std::string app = (homes.home / "code/app/src").string();
-  fixture.folder("home/name/code/app/.git");
-  fixture.write("home/name/.claude/projects/p/s1.jsonl",
-                R"({"type":"ai-title","aiTitle":"Fix"})"
-                "\n{\"cwd\":\"" +
-                    app + "\"}\n",
-                kNow - 60);
-  fixture.write("home/name/.codex/session_index.jsonl", R"({"id":"c1","thread_name":"Newer"})");
-  fixture.write("home/name/.codex/sessions/rollout-c1.jsonl",
-                R"({"payload":{"id":"c1","cwd":"/w/api"}})", kNow - 5);
-  sqlite3* db = nullptr;
-  std::filesystem::create_directories(homes.home / ".local/share/opencode");
-  ASSERT_EQ(sqlite3_open((homes.home / ".local/share/opencode/opencode.db").c_str(), &db),
-            SQLITE_OK);
-  const std::string sql =
-      "CREATE TABLE session (id, parent_id, directory, title, time_updated, time_archived);"
-      "CREATE TABLE message (id, session_id, time_created, data);"
-      "INSERT INTO session VALUES ('o', NULL, '/w/tool', 'Same time', " +
-      std::to_string(static_cast<int64_t>((kNow - 60).unixTime() * 1000)) + ", NULL)";
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
-
-  const std::vector<AgentSession> sessions = recent(homes.home, kSince, kNow);
-  EXPECT_EQ(
-      sessions,
-      (std::vector{AgentSession("Codex", "/w/api", "Newer", kNow - 5, false),
-                   AgentSession("Claude Code", app, "Fix", kNow - 60, false, "app"),
-                   AgentSession("opencode", "/w/tool", "Same time", kNow - 60, false, "tool")}));
-  EXPECT_EQ(projectFolders(sessions, homes.home), (std::vector<std::string>{"api", "app", "tool"}));
+TEST(AgentSessionsTest, RecentJoinsTheToolsNewestFirstWithTheirProjectsAndValidText) {
+  AgentHome home;
+  EXPECT_TRUE(recent(home.path(), kSince, kNow).empty());
+  // Each store holds ill-formed UTF-8 (\xFF, \xC3), which comes out as U+FFFD.
+  const std::string app = (home / "code/app/src").string(), notes = (home / "notes").string();
+  std::filesystem::create_directories(home / "code/app/.git");
+  home.write(kClaude + "s1.jsonl", claudeLines("s1\xFF", app), kNow - 60);
+  home.write(kCodexIndex, codexTitle("c1", "Newer\xFF"));
+  home.write(kRollouts + "rollout-c1.jsonl", codexStart("c1", "/w/api\xC3"), kNow - 5);
+  // At the same time as s1: each tool keeps its place.
+  home.opencodeSession("app", "Same time\xFF", kNow - 60);
+  home.copilot("w", R"({"folder":"file://)" + notes + "%C3\"}", "Notes\xFF", kNow - 60);
+  const std::vector<AgentSession> sessions = recent(home.path(), kSince, kNow);
+  const std::string bad = "\uFFFD";
+  EXPECT_EQ(sessions,
+            (std::vector{AgentSession("Codex", "/w/api" + bad, "Newer" + bad, kNow - 5, false),
+                         AgentSession("Claude Code", app, "s1" + bad, kNow - 60, false, "app"),
+                         AgentSession("opencode", "/w/app", "Same time" + bad, kNow - 60, false),
+                         AgentSession("Copilot", notes + bad, "Notes" + bad, kNow - 60, false)}));
+  // "notes", right below home, has no project; "app" (a repository's, a folder's) comes once.
+  EXPECT_EQ(projectFolders(sessions, home.path()), (std::vector<std::string>{"api" + bad, "app"}));
 }
 
-TEST(AgentSessionsTest, ProjectFoldersSkipsNamelessFoldersAndRepeats) {
-  Homes homes;
-  auto in = [&](const char* folder) {
-    return AgentSession("Codex", (homes.home / folder).string(), "t", kNow, false);
-  };
-  EXPECT_EQ(
-      projectFolders({in("code/app/src"), in("app"), in("code/app"), in("code/web/x")}, homes.home),
-      (std::vector<std::string>{"app", "web"}));
+TEST(ClaudeCodeStoreTest, EachTitledTranscriptIsASessionBusyWhileALiveProcessSaysSo) {
+  AgentHome home;
+  const std::string self = std::to_string(::getpid());
+  std::vector<AgentSession> expected;
+  for (const auto& [id, status, pid, busy] :
+       std::vector<std::tuple<std::string, std::string, std::string, bool>>{
+           {"live", "busy", self, true},
+           {"idle", "idle", self, false},
+           {"text", "busy", '"' + self + '"', false},
+           {"ended", "busy", "2147483647", false},
+           // kill() takes these for process groups, which always exist, or for our own pid.
+           {"zero", "busy", "0", false},
+           {"all", "busy", "-1", false},
+           {"wide", "busy", std::to_string((int64_t{1} << 32) + ::getpid()), false}}) {
+    home.write(kClaude + id + ".jsonl", claudeLines(id, "/w"));
+    home.write(".claude/sessions/" + id + ".json",
+               R"({"status":")" + status + R"(","sessionId":")" + id + R"(","pid":)" + pid + "}",
+               kSince - 86400);
+    expected.emplace_back("Claude Code", "/w", id, kNow, busy);
+  }
+  // The latest title and folder count; a title line without a title and a cut line do not.
+  home.write(kClaude + "s.jsonl",
+             claudeLines("Old", "/w/old") + claudeLines("Fix", "/w/app") +
+                 "{\"type\":\"ai-title\"}\n{\"type\":\"ai-title\",\"a",
+             kSince);
+  expected.emplace_back("Claude Code", "/w/app", "Fix", kSince, false);
+  home.write(kClaude + "old.jsonl", claudeLines("Old", "/w"), kSince - 1);
+  home.write(kClaude + "far.jsonl", claudeLines("Far", "/w") + std::string(kEndBytes, '\n'));
+  ASSERT_EQ(::mkfifo((home / kClaude / "pipe.jsonl").c_str(), 0600), 0);  // never blocks
+  std::filesystem::create_directories(home / kClaude / "folder.jsonl");   // nor counts
+  EXPECT_THAT(claudeCode(home.path(), kSince), testing::UnorderedElementsAreArray(expected));
 }
 
-TEST(AgentSessionsTest, HostileBytesInTheStoresGiveOnlyValidText) {
-  // Each store in its own shape, with values of random bytes (ill-formed UTF-8, quotes, controls)
-  // and, now and then, random bytes after the good lines.
-  size_t sessions = 0;
-  for (uint32_t seed = 0; seed < 40; ++seed) {
-    SCOPED_TRACE(seed);
-    test::RandomInput random(seed);
-    auto value = [&] { return random.text(6); };
+TEST(CodexStoreTest, EachTitledRolloutAtAnyDepthIsASessionBusyWhileItsLastTurnRuns) {
+  AgentHome home;
+  const std::string started = codexEvent("task_started"), done = codexEvent("task_complete");
+  // Only the index's last and a rollout's first kEndBytes are read; a later title line renames.
+  std::string index = codexTitle("lost", "Lost") + std::string(kEndBytes, '\n') +
+                      codexTitle("cut", "Cut") + codexTitle("deep", "Old name");
+  std::vector<AgentSession> expected;
+  for (const auto& [id, path, start, events, busy] :
+       std::vector<std::tuple<std::string, std::string, std::string, std::string, bool>>{
+           {"deep", "a/b/c/d/", codexStart("deep", "/w"), started + codexEvent("x"), true},
+           {"stop", "", codexStart("stop", "/w"), started + codexEvent("turn_aborted"), false},
+           {"done", "2023/11/14/", codexStart("done", "/w"), started + done, false},
+           {"again", "2023/11/14/", codexStart("again", "/w"), done + started, true},
+           {"quiet", "", "\n\n" + codexStart("quiet", "/w"), codexEvent("x"), false},
+           {"other", "", codexStart("other", "/w", "session_id"), "", false}}) {
+    index += codexTitle(id, id);
+    home.write(kRollouts + path + "rollout-" + id + ".jsonl", start + events, kNow - 1);
+    expected.emplace_back("Codex", "/w", id, kNow - 1, busy);
+  }
+  home.write(kCodexIndex, index);
+  home.write(kRollouts + "rollout-lost.jsonl", codexStart("lost", "/w"));
+  home.write(kRollouts + "rollout-cut.jsonl", codexStart("cut", std::string(kEndBytes, '/')));
+  home.write(kRollouts + "rollout-old.jsonl", codexStart("done", "/w"), kSince - 1);
+  home.write(kRollouts + "rollout-done.json", codexStart("done", "/w"));
+  ASSERT_EQ(::mkfifo((home / kRollouts / "rollout-pipe.jsonl").c_str(), 0600), 0);
+  EXPECT_THAT(codex(home.path(), kSince, kNow), testing::UnorderedElementsAreArray(expected));
+}
+
+TEST(OpencodeStoreTest, ReadsTheNewestTopLevelTitledSessionsOfADatabaseItCanRead) {
+  AgentHome home;
+  const std::string user = R"({"role":"user"})",
+                    done = R"({"role":"assistant","time":{"completed":1}})";
+  std::vector<AgentSession> expected;
+  for (const auto& [id, messages, busy] :
+       std::vector<std::tuple<std::string, std::vector<std::string>, bool>>{
+           {"asked", {done, user}, true},
+           {"answering", {user, R"({"role":"assistant"})"}, true},
+           {"answered", {user, done}, false},
+           {"quiet", {}, false}}) {
+    const Date updated = kNow - static_cast<Duration>(expected.size() + 1);
+    home.opencodeSession(id, id, updated, messages);
+    expected.emplace_back("opencode", "/w/" + id, id, updated, busy);
+  }
+  // The untitled session takes one of the rows read, and is then left out.
+  home.opencodeSession("new", "New session - 2023-11-14", kNow);
+  home.opencodeSession("child", "Subtask", kNow, {}, "'asked'");
+  home.opencodeSession("archived", "Done", kNow, {}, "NULL", "1");
+  for (auto i = static_cast<int>(expected.size()) + 1; i < kMaxOpencodeRows; ++i) {
+    home.opencodeSession(std::to_string(i), "Task", kNow - i);
+    expected.emplace_back("opencode", "/w/" + std::to_string(i), "Task", kNow - i, false);
+  }
+  home.opencodeSession("unread", "Past the row limit", kSince);
+  EXPECT_EQ(opencode(home.path(), kSince, kNow), expected);
+  EXPECT_EQ(opencode(home.path(), kNow - 2, kNow),
+            std::vector(expected.begin(), expected.begin() + 2));
+  home.opencodeSql("BEGIN EXCLUSIVE");  // as the tool does while it writes
+  const auto asked = std::chrono::steady_clock::now();
+  EXPECT_TRUE(opencode(home.path(), kSince, kNow).empty());
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
+  home.opencodeSql("COMMIT");
+  AgentHome other;
+  other.write(".local/share/opencode/opencode.db", "not a database, only text");
+  EXPECT_TRUE(opencode(other.path(), kSince, kNow).empty());
+}
+
+TEST(CopilotStoreTest, EachTitledChatIsASessionInItsWorkspacesFolder) {
+  AgentHome home;
+  home.copilot("w1", R"({"folder":"file:///home/u/My%20Project"})", "Add tests", kSince);
+  home.write(".config/Code/User/workspaceStorage/w1/chatSessions/untitled.json", "{}");
+  home.copilot("w2", R"({"folder":"file:///w/other"})", "Review", kNow, "Code - Insiders");
+  home.copilot("w3", R"({"workspace":"file:///w/x.code-workspace"})", "Unplaced");
+  EXPECT_EQ(copilotChat(home.path(), kSince),
+            (std::vector{AgentSession("Copilot", "/home/u/My Project", "Add tests", kSince, false),
+                         AgentSession("Copilot", "/w/other", "Review", kNow, false)}));
+}
+
+TEST(SessionStoresTest, CodexAndOpencodeSessionsAreBusyOnlyWithinTheWindow) {
+  for (const auto& [age, busy] :
+       {std::pair{kBusyWindow - 1, true}, std::pair{kBusyWindow, false}}) {
+    SCOPED_TRACE(age);
     AgentHome home;
-    home.write(".claude/projects/p/s.jsonl", R"({"type":"ai-title","aiTitle":")" + value() +
-                                                 "\"}\n{\"cwd\":\"/w/" + value() + "\"}\n" +
-                                                 random.text(20));
-    home.write(".codex/session_index.jsonl",
-               R"({"id":"c","thread_name":")" + value() + "\"}\n" + random.text(20));
-    home.write(".codex/sessions/rollout-c.jsonl",
-               R"({"payload":{"id":"c","cwd":"/w/)" + value() + "\"}}\n" + random.text(20));
-    const std::string workspace = ".config/Code/User/workspaceStorage/w/";
-    home.write(workspace + "workspace.json", R"({"folder":"file:///w/)" + value() + "\"}");
-    home.write(workspace + "chatSessions/c.json", R"({"customTitle":")" + value() + "\"}");
-    for (const AgentSession& found : recent(home.path(), kSince, kNow)) {
-      ++sessions;
-      EXPECT_TRUE(text::isValidUtf8(found.title) && text::isValidUtf8(found.folder) &&
-                  text::isValidUtf8(found.project))
-          << found.title;
-    }
+    home.write(kCodexIndex, codexTitle("c", "Fix"));
+    home.write(kRollouts + "rollout-c.jsonl", codexStart("c", "/w") + codexEvent("task_started"),
+               kNow - age);
+    home.opencodeSession("o", "Fix", kNow - age, {R"({"role":"user"})"});
+    EXPECT_EQ(codex(home.path(), kSince, kNow).at(0).busy, busy);
+    EXPECT_EQ(opencode(home.path(), kSince, kNow).at(0).busy, busy);
   }
-  EXPECT_GT(sessions, 40u);  // most values still parse: the checks above did run
+}
+
+TEST(SessionFilesTest, AHugeFileIsReadOnlyAtItsEnds) {
+  AgentHome home;
+  // Sparse: a gigabyte that costs the disk nothing, and would cost a whole read dearly.
+  const auto huge = home.write("huge", "first");
+  ASSERT_EQ(::truncate(huge.c_str(), off_t{1} << 30), 0);
+  const std::string start = head(huge, kEndBytes), end = tail(huge, kEndBytes);
+  EXPECT_EQ(start.size(), kEndBytes);
+  EXPECT_EQ(end.size(), kEndBytes);
+  EXPECT_TRUE(start.starts_with("first"));
+  EXPECT_EQ(end.find_first_not_of('\0'), std::string::npos);  // all of it from the hole
 }
 
 }  // namespace
