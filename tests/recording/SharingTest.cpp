@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,330 +16,149 @@ using Sharing::Row;
 
 // 2024-05-17 14:59:59 UTC, a Friday.
 constexpr double kFridayAfternoon = 1715957999;
-constexpr double kSessionStart = 1000;
 
-Json shared(std::string_view table, Row row, const std::vector<std::string>& names = {}) {
-  std::optional<Json> out = Sharing::fields(table, row, names, Calendar::inZone("Europe/Berlin"));
-  return out ? *out : Json("withheld");
-}
-
-// A row of a session's table, as the share query reads it.
-Row ofSession(Row row) {
-  row.emplace("seq", int64_t{4});
-  row.emplace("session_uid", "S-1");
-  row.emplace("session_started", kSessionStart);
+// A recorded row from a JSON object, values as SQLite holds them, with the columns of its session
+// that the share query adds (unless given).
+Row rowOf(const Json& columns, double sessionStarted = 1000) {
+  Row row;
+  for (const auto& [column, v] : columns.items()) {
+    row.emplace(column, v.is_string()           ? SqlValue(v.get<std::string>())
+                        : v.is_number_integer() ? SqlValue(v.get<int64_t>())
+                        : v.is_number()         ? SqlValue(v.get<double>())
+                                                : SqlValue());
+  }
+  row.insert({{"seq", int64_t{4}}, {"session_uid", "S-1"}, {"session_started", sessionStarted}});
   return row;
 }
+Row rowOf(const char* columns) { return rowOf(json::parse(columns)); }
 
-TEST(SharingScrubTest, EachPatternReplacesWhatItNamesAndLeavesTheRest) {
-  struct Case {
-    const char* text;
-    const char* expected;
-  };
-  const std::vector<Case> cases = {
-      {"Mail jane.doe@example.com now", "Mail <email> now"},
-      {"See https://example.org/a?b=1 and www.test.io/x", "See <url> and <url>"},
-      {"ping @al, @b, x@yz and @@abc", "ping <handle>, @b, x@yz and @@abc"},
-      {"Call +1 (555) 123-4567 today", "Call <number> today"},
-      {"nine 123-456-789 eight 12-345-678", "nine <number> eight 12-345-678"},
-      {"fifteen 123 456 789 012 345", "fifteen <number>"},
-      {"Due 2024-05-17", "Due 2024-05-17"},
-      {"Card 1234 5678 9012 3456", "Card 1234 5678 9012 3456"},
-      {"Card 1234567890123456", "Card <number>"},
-      {"Zip 12345, year 2024, code 1234", "Zip <number>, year 2024, code 1234"},
-      {"", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(Sharing::scrub(c.text, {}), c.expected);
-  }
+// A moment of 12.25 s that started a minute into its session, on kFridayAfternoon.
+Row momentRow(const char* extra) {
+  Json row = json::parse(R"({"id":9,"started":1715957999.0,"ended":1715958011.25,"excluded":0,
+      "app":"Browser","bundle_id":"firefox","title":"Anna's budget","page_text":"secret"})");
+  row.update(json::parse(extra));
+  return rowOf(row, kFridayAfternoon - 60);
 }
 
-TEST(SharingScrubTest, NamesAreReplacedWhereNoWordCharacterTouchesThem) {
-  struct Case {
-    const char* text;
-    std::vector<std::string> names;
-    const char* expected;
-  };
-  const std::vector<Case> cases = {
-      // A token ending in a mark: a word boundary after the "." would never match here.
-      {"Smith Jr. wrote to ann", {"Smith Jr.", "Ann"}, "<name> wrote to <name>"},
-      {"Annabel and ANN.", {"Ann"}, "Annabel and <name>."},
-      {"JoxAnn met Jo.Ann", {"Jo.Ann"}, "JoxAnn met <name>"},
-      {"(c++) team", {"c++"}, "(<name>) team"},
-      {"Hello, Ann", {}, "Hello, Ann"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(Sharing::scrub(c.text, c.names), c.expected);
-  }
-}
-
-TEST(SharingScrubTest, AnAddressIsAnEmailNotAHandle) {
-  EXPECT_EQ(Sharing::scrub("to bo@mail.example.org", {}), "to <email>");
-}
-
-TEST(SharingNamesTest, LongestFirstWithoutShortOrRepeatedTokens) {
-  EXPECT_THAT(Sharing::names("Anna de Longname", "anna"),
-              ::testing::ElementsAre("Anna de Longname", "Longname", "Anna"));
-  EXPECT_THAT(Sharing::names("", "ab"), ::testing::IsEmpty());
-  EXPECT_THAT(Sharing::names("  Bo  Eve ", "eve"), ::testing::ElementsAre("  Bo  Eve ", "Eve"));
-}
-
-TEST(SharingInstallTest, IsTheKeyedHashOfTheIdAsGiven) {
-  // Golden values from the command line:
-  //   printf '%s' 0123456789abcdef0123456789abcdef | openssl dgst -sha256 -hmac "Larkspur
-  //   pinwheels" = 4b82d5b49736905624afb23a4e29206c5bd90a9fd8927c8bd2c186477b1cf684 printf '%s'
-  //   0123456789ABCDEF0123456789ABCDEF | openssl dgst -sha256 -hmac "Larkspur pinwheels" =
-  //   1b3cb96a63b3e06ca361797fca1802299ee80d6788a1d831dd12611f016e796a
+TEST(SharingInstallTest, IsTheKeyedHashOfTheMachineID) {
+  // Golden values: the first 16 bytes of the digest that, for each id below, this gives:
+  //   printf '%s' ID | openssl dgst -sha256 -hmac "Larkspur pinwheels"
   EXPECT_EQ(Sharing::install("0123456789abcdef0123456789abcdef"),
             "4b82d5b4-9736-9056-24af-b23a4e29206c");
   EXPECT_EQ(Sharing::install("0123456789ABCDEF0123456789ABCDEF"),
             "1b3cb96a-63b3-e06c-a361-797fca180229");
-}
 
-TEST(SharingInstallTest, MachineIDIsTheFileWithoutItsLineEnd) {
   TempDir dir;
-  struct Case {
-    const char* contents;
-    std::optional<std::string> expected;
-  };
-  const std::vector<Case> cases = {
-      {"0123456789abcdef0123456789abcdef\n", "0123456789abcdef0123456789abcdef"},
-      {"0123456789ABCDEF0123456789abcdef", "0123456789ABCDEF0123456789abcdef"},
-      {"0123456789abcdef0123456789abcdef\n\n", std::nullopt},
-      {"0123456789abcdef0123456789abcde\n", std::nullopt},
-      {"0123456789abcdef0123456789abcdef0\n", std::nullopt},
-      {"0123456789abcdef0123456789abcdeg\n", std::nullopt},
-      {"", std::nullopt},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.contents);
-    writeFile(dir.path() / "machine-id", c.contents);
-    EXPECT_EQ(Sharing::machineID(dir.path() / "machine-id"), c.expected);
+  const std::string id = "0123456789abcdef0123456789abcdef",
+                    upper = "0123456789ABCDEF0123456789abcdef";
+  const std::vector<std::pair<std::string, std::optional<std::string>>> files = {
+      {id + "\n", id},   {upper, upper},
+      {id + "\n\n", {}}, {id.substr(1) + "\n", {}},
+      {id + "0\n", {}},  {id.substr(1) + "g\n", {}},
+      {"", {}}};
+  for (const auto& [contents, expected] : files) {
+    SCOPED_TRACE(contents);
+    writeFile(dir.path() / "machine-id", contents);
+    EXPECT_EQ(Sharing::machineID(dir.path() / "machine-id"), expected);
   }
   EXPECT_EQ(Sharing::machineID(dir.path() / "missing"), std::nullopt);
-  // The line end is not part of the id: the identifier is the one of the bare digits.
-  writeFile(dir.path() / "machine-id", "0123456789abcdef0123456789abcdef\n");
-  EXPECT_EQ(Sharing::install(*Sharing::machineID(dir.path() / "machine-id")),
-            "4b82d5b4-9736-9056-24af-b23a4e29206c");
 }
 
-TEST(SharingRowsTest, TimesAreSecondsAfterTheSessionStartToATenth) {
-  struct Case {
-    double at;
-    double expected;
+TEST(SharingScrubTest, EachPatternAndNameAtItsBoundaries) {
+  const std::vector<std::tuple<const char*, const char*, std::vector<std::string>>> cases = {
+      {"Mail jane.doe@example.com, bo@mail.example.org", "Mail <email>, <email>", {}},
+      {"See https://example.org/a?b=1 and www.test.io/x", "See <url> and <url>", {}},
+      {"ping @al, @b, x@yz and @@abc", "ping <handle>, @b, x@yz and @@abc", {}},
+      // Phone-like: 9 to 15 digits; 8 (a date) and 16 (a card) only when unbroken, as 5 or more.
+      {"Call +1 (555) 123-4567, 123-456-789, 12-345-678 on 2024-05-17",
+       "Call <number>, <number>, 12-345-678 on 2024-05-17",
+       {}},
+      {"123 456 789 012 345, 1234 5678 9012 3456", "<number>, 1234 5678 9012 3456", {}},
+      {"Card 1234567890123456, zip 12345, code 1234", "Card <number>, zip <number>, code 1234", {}},
+      // A name that ends in a mark is still one; the marks in a name are not pattern syntax.
+      {"Smith Jr. wrote to ANN, not Annabel",
+       "<name> wrote to <name>, not Annabel",
+       {"Smith Jr.", "Ann"}},
+      {"JoxAnn met Jo.Ann in (c++)", "JoxAnn met <name> in (<name>)", {"Jo.Ann", "c++"}},
   };
-  for (const Case& c : std::vector<Case>{{1012.25, 12.3}, {1012.24, 12.2}, {999.75, -0.3}}) {
-    SCOPED_TRACE(c.at);
-    EXPECT_EQ(shared("system", ofSession({{"at", c.at}, {"event", "sleep"}}))["at"], c.expected);
+  for (const auto& [text, expected, names] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(Sharing::scrub(text, names), expected);
   }
-  Row withoutStart = ofSession({{"at", 12.25}, {"event", "sleep"}});
-  withoutStart.erase("session_started");
-  EXPECT_EQ(shared("system", withoutStart)["at"], 12.3);
-  EXPECT_EQ(shared("system", ofSession({{"at", int64_t{12}}, {"event", "sleep"}}))["at"], nullptr);
+  // The whole name goes before its words; short and repeated tokens are dropped.
+  EXPECT_THAT(Sharing::names("Anna de Longname", "anna"),
+              ::testing::ElementsAre("Anna de Longname", "Longname", "Anna"));
 }
 
-TEST(SharingRowsTest, ASessionIsItsUidAndItsStartHour) {
-  const Row row = {
-      {"id", int64_t{7}},          {"uid", "S-1"},     {"started", kFridayAfternoon},
-      {"app_version", "1.2"},      {"model", "r1"},    {"analyzer", "{\"headAbstain\":0.5}"},
-      {"policy", "not json"},      {"os", "Linux"},    {"mac", SqlValue()},
-      {"observation", int64_t{1}}, {"seq", int64_t{7}}};
-  std::optional<Json> out =
-      Sharing::row("sessions", row, "I-1", {}, Calendar::inZone("Europe/Berlin"));
-  ASSERT_TRUE(out);
-  EXPECT_EQ(*out, json::parse(R"({"session":"S-1","started":"2024-05-17T14:00:00Z",
-      "app_version":"1.2","observation":1,"analyzer":{"headAbstain":0.5},"policy":null,
-      "os":"Linux","mac":null,"install":"I-1"})"));
-  Row withoutUid = row;
-  withoutUid.erase("uid");
-  EXPECT_EQ(shared("sessions", withoutUid), "withheld");
-}
-
-TEST(SharingRowsTest, RowsWithoutWhatTheirTableNeedsAreWithheld) {
-  Row noSession = ofSession({{"at", 1001.0}, {"event", "sleep"}});
-  noSession.erase("session_uid");
-  struct Case {
-    const char* name;
-    std::string_view table;
-    Row row;
+TEST(SharingRowsTest, EachTableSharesItsKeysWithTimesAfterTheSessionStartToATenth) {
+  // Each case: a table, a row, how many keys its shared object has (0: withheld), some of them.
+  const std::vector<std::tuple<std::string_view, Row, size_t, const char*>> cases = {
+      {"sessions",
+       rowOf(R"({"uid":"S-1","started":1715957999.0,"os":"L","model":"secret","policy":"not json",
+           "analyzer":"{\"headAbstain\":0.5}"})"),
+       8, R"({"session":"S-1","started":"2024-05-17T14:00:00Z","os":"L","policy":null,"mac":null,
+           "analyzer":{"headAbstain":0.5}})"},
+      {"decisions", rowOf(R"({"at":1012.24,"cooldowns":"{\"g\":30}","in_front":0,"why":"secret"})"),
+       12, R"({"session":"S-1","seq":4,"at":12.2,"cooldowns":{"g":30},"in_front":false})"},
+      {"switches", rowOf(R"({"at":1012.25,"site":"mail.example/anna","work":"[\"secret\"]"})"), 11,
+       R"({"at":12.3,"site":"mail.example/<name>"})"},
+      {"contexts", rowOf(R"({"at":999.75,"titles":"[\"secret\",\"b\"]"})"), 5,
+       R"({"at":-0.3,"titles":2})"},
+      {"contexts", rowOf(R"({"titles":"[]"})"), 5, R"({"titles":0,"at":null})"},
+      {"prompts", rowOf(R"({"shown_at":1005.0,"title":"secret","followed_by":"[\"d.example\"]"})"),
+       10, R"({"shown":5.0,"followed_by":["d.example"]})"},
+      {"labels", rowOf(R"({"source":"prompt","labelled_at":1006.0,"rationale":"secret"})"), 10,
+       R"({"labelled":6.0,"source":"prompt"})"},
+      {"system", rowOf(R"({"event":"sleep","detail":"secret"})"), 6, R"({"detail":null})"},
+      {"system", rowOf(R"({"event":"away","detail":"lock"})"), 6, R"({"detail":"lock"})"},
+      {"retractions", rowOf(R"({"answer":"A-1","session_uid":null})"), 2,
+       R"({"answer":"A-1","session":null})"},
+      // Moments: 31 observation keys besides session, seq and six of their own; Berlin is two
+      // hours ahead in May; weekdays count from Sunday.
+      {"moments", momentRow("{}"), 39,
+       R"({"moment":9,"start":60.0,"duration":12.3,"hour":16,"weekday":6,"excluded":false,
+           "title":"<name>'s budget","messaging":false,"app":"Browser","url_depth":null})"},
+      {"moments", momentRow(R"({"url":"https://example.org/Anna/abcdefghijklmnopqrs/abcd1?v&l"})"),
+       39, R"({"url_depth":3,"segment":"<name>","url_keys":["l","v"],"url_id":false})"},
+      {"moments", momentRow(R"({"url":"https://example.org"})"), 39,
+       R"({"url_depth":0,"segment":null,"url_keys":[],"url_id":false})"},
+      {"moments", momentRow(R"({"url":"https://example.org/abcdefghijklmnopqrst"})"), 39,
+       R"({"url_id":true})"},
+      {"moments", momentRow(R"({"url":"https://example.org/x/abcde1"})"), 39, R"({"url_id":true})"},
+      {"moments", momentRow(R"({"url":"https://discord.com/channels/1"})"), 39,
+       R"({"messaging":true,"title":null})"},
+      {"moments",
+       momentRow(R"({"full_screen":1,"media":0,"ticks":"[[30,1]]","window_share":"0.5"})"), 39,
+       R"({"full_screen":true,"media":false,"ticks":[[30,1]],"window_share":0.5})"},
+      {"moments", momentRow(R"({"head":"[0.75]","head_task":"work"})"), 39,
+       R"({"p_work":null,"lean":null})"},
+      // Withheld: rows that lack what their table needs, agents' labels, unshared tables.
+      {"sessions", rowOf(R"({"started":1.0})"), 0, "{}"},
+      {"system", rowOf(R"({"session_uid":null})"), 0, "{}"},
+      {"moments", momentRow(R"({"started":null})"), 0, "{}"},
+      {"labels", rowOf(R"({"source":"agent","label":"work"})"), 0, "{}"},
+      {"retractions", rowOf(R"({"at":1.0})"), 0, "{}"},
+      {"model_runs", rowOf(R"({"pass":"head"})"), 0, "{}"},
   };
-  const std::vector<Case> cases = {
-      {"a row whose session has no uid", "system", noSession},
-      {"an empty row", "decisions", {}},
-      {"a table that is not shared", "model_runs", ofSession({{"pass", "head"}})},
-      {"a moment without a start", "moments", ofSession({{"id", int64_t{1}}})},
-      {"a label an agent made", "labels", ofSession({{"source", "agent"}, {"label", "work"}})},
-      {"a retraction without an answer", "retractions", ofSession({{"at", 1.0}})},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(shared(c.table, c.row), "withheld");
-  }
-  EXPECT_EQ(shared("retractions", {{"answer", "A-1"}, {"at", 5.0}}),
-            json::parse(R"({"answer":"A-1","session":null})"));
-}
-
-TEST(SharingRowsTest, EachTableSharesItsOwnKeys) {
-  struct Case {
-    std::string_view table;
-    Row row;
-    const char* expected;
-  };
-  const std::vector<Case> cases = {
-      {"decisions",
-       ofSession({{"moment", int64_t{3}},
-                  {"at", 1002.0},
-                  {"mode", "protecting"},
-                  {"learned", 60.0},
-                  {"terms", "[\"x\"]"},
-                  {"cooldowns", "{\"global\":30}"},
-                  {"in_front", int64_t{0}},
-                  {"decision", "none"},
-                  {"reason", "why"}}),
-       R"({"session":"S-1","seq":4,"moment":3,"mode":"protecting","learned":60.0,"drift":null,
-           "activity":null,"score":null,"decision":"none","at":2.0,"cooldowns":{"global":30},
-           "in_front":false})"},
-      {"switches",
-       ofSession({{"at", 1003.0},
-                  {"site", "mail.example/anna"},
-                  {"verdict", "project"},
-                  {"work", "[\"Budget\"]"}}),
-       R"({"session":"S-1","seq":4,"moment":null,"similarity":null,"activity":null,"score":null,
-           "site_weight":null,"reading":null,"verdict":"project","at":3.0,
-           "site":"mail.example/<name>"})"},
-      {"contexts",
-       ofSession({{"at", 1004.0}, {"event", "formed"}, {"titles", "[\"a\",\"b\",\"c\"]"}}),
-       R"({"session":"S-1","seq":4,"at":4.0,"event":"formed","titles":3})"},
-      {"contexts", ofSession({{"at", 1004.0}, {"event", "formed"}, {"titles", "[]"}}),
-       R"({"session":"S-1","seq":4,"at":4.0,"event":"formed","titles":0})"},
-      {"contexts", ofSession({{"at", 1004.0}, {"event", "formed"}}),
-       R"({"session":"S-1","seq":4,"at":4.0,"event":"formed","titles":null})"},
-      {"prompts",
-       ofSession({{"id", "P"},
-                  {"shown_at", 1005.0},
-                  {"outcome", "back"},
-                  {"title", "Budget?"},
-                  {"followed_by", "[\"docs.example\"]"}}),
-       R"({"session":"S-1","seq":4,"id":"P","moment":null,"driver":null,"outcome":"back",
-           "shown":5.0,"drift_start":null,"outcome_at":null,"followed_by":["docs.example"]})"},
-      {"labels",
-       ofSession(
-           {{"source", "prompt"}, {"label", "work"}, {"labelled_at", 1006.0}, {"rationale", "x"}}),
-       R"({"session":"S-1","seq":4,"moment":null,"label":"work","source":"prompt","prompt":null,
-           "answer":null,"started":null,"ended":null,"labelled":6.0})"},
-      {"system", ofSession({{"at", 1007.0}, {"event", "sleep"}, {"detail", "lid"}}),
-       R"({"session":"S-1","seq":4,"moment":null,"at":7.0,"event":"sleep","detail":null})"},
-      {"system", ofSession({{"at", 1007.0}, {"event", "away"}, {"detail", "lock"}}),
-       R"({"session":"S-1","seq":4,"moment":null,"at":7.0,"event":"away","detail":"lock"})"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.expected);
-    EXPECT_EQ(shared(c.table, c.row, {"Anna"}), json::parse(c.expected));
-  }
-}
-
-Row momentRow(Row extra) {
-  Row row = ofSession({{"id", int64_t{9}},
-                       {"started", kFridayAfternoon},
-                       {"ended", kFridayAfternoon + 12.25},
-                       {"excluded", int64_t{0}},
-                       {"app", "Browser"},
-                       {"bundle_id", "firefox"},
-                       {"title", "Anna's budget"},
-                       {"page_text", "secret"}});
-  row.insert_or_assign("session_started", kFridayAfternoon - 60);
-  for (auto& [column, value] : extra) row.insert_or_assign(column, value);
-  return row;
-}
-
-TEST(SharingMomentsTest, AnExcludedMomentKeepsOnlyItsTimes) {
-  const Json out =
-      shared("moments", momentRow({{"excluded", int64_t{1}}, {"url", "https://a.b/c"}}));
-  ASSERT_EQ(out.size(), 39u);  // session, seq, six of the moment and the 31 observation keys
-  EXPECT_EQ(out["start"], 60.0);
-  EXPECT_EQ(out["duration"], 12.3);
-  EXPECT_EQ(out["hour"], 16);    // Berlin is two hours ahead in May
-  EXPECT_EQ(out["weekday"], 6);  // Friday, counting from Sunday
-  EXPECT_EQ(out["excluded"], true);
-  size_t nulls = 0;
-  for (const auto& item : out.items()) nulls += item.value().is_null() ? 1 : 0;
-  EXPECT_EQ(nulls, 31u);
-}
-
-TEST(SharingMomentsTest, TheAddressGivesItsShapeNotItself) {
-  struct Case {
-    const char* url;  // nullptr: no address
-    const char* expected;
-  };
-  const std::vector<Case> cases = {
-      {"https://example.org/Anna/b/c?v=1&list=2",
-       R"({"url_depth":3,"segment":"<name>","url_keys":["list","v"],"url_id":false})"},
-      {"https://example.org", R"({"url_depth":0,"segment":null,"url_keys":[],"url_id":false})"},
-      {nullptr, R"({"url_depth":null,"segment":null,"url_keys":null,"url_id":null})"},
-      {"https://example.org/abcdefghijklmnopqrs", R"({"url_id":false})"},  // 19 letters
-      {"https://example.org/abcdefghijklmnopqrst", R"({"url_id":true})"},  // 20 letters
-      {"https://example.org/x/abcd1", R"({"url_id":false})"},              // 5 with a digit
-      {"https://example.org/x/abcde1", R"({"url_id":true})"},              // 6 with a digit
-      {"https://example.org/ab/1234", R"({"url_id":false})"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.url ? c.url : "no address");
-    const Json out =
-        shared("moments", c.url ? momentRow({{"url", c.url}}) : momentRow({}), {"Anna"});
-    const Json expected = json::parse(c.expected);
-    for (const auto& item : expected.items()) {
-      EXPECT_EQ(out[item.key()], item.value()) << item.key();
+  for (const auto& [table, row, keys, some] : cases) {
+    SCOPED_TRACE(some);
+    const std::optional<Json> out =
+        Sharing::fields(table, row, {"Anna"}, Calendar::inZone("Europe/Berlin"));
+    EXPECT_EQ(out ? out->size() : 0, keys);
+    if (!out) continue;
+    EXPECT_EQ(json::dump(*out).find("secret"), std::string::npos);
+    const Json expected = json::parse(some);
+    for (const auto& [key, value] : expected.items()) {
+      EXPECT_EQ(out->value(key, Json("absent")), value) << key;
     }
   }
-}
-
-TEST(SharingMomentsTest, ObservationKeysComeFromTheRowAndItsLatestPasses) {
-  const Json out = shared("moments",
-                          momentRow({{"full_screen", int64_t{1}},
-                                     {"media", int64_t{0}},
-                                     {"ticks", "[[30,1,2,3,4]]"},
-                                     {"window_share", "0.5"},
-                                     {"head", "{\"work\":0.75,\"general\":0.25}"},
-                                     {"head_task", "work: Budget"},
-                                     {"revision", "r3"},
-                                     {"similarity", "{\"similarity\":0.5}"},
-                                     {"keys", int64_t{12}}}),
-                          {"Anna"});
-  EXPECT_EQ(out["title"], "<name>'s budget");
-  EXPECT_EQ(out["messaging"], false);
-  EXPECT_EQ(out["full_screen"], true);
-  EXPECT_EQ(out["media"], false);
-  EXPECT_EQ(out["agent_repository"], nullptr);
-  EXPECT_EQ(out["ticks"], json::parse("[[30,1,2,3,4]]"));
-  EXPECT_EQ(out["window_share"], 0.5);
-  EXPECT_EQ(out["p_work"], 0.75);
-  EXPECT_EQ(out["p_general"], 0.25);
-  EXPECT_EQ(out["lean"], "work");
-  EXPECT_EQ(out["revision"], "r3");
-  EXPECT_EQ(out["similarity"], 0.5);
-  EXPECT_EQ(out["keys"], 12);
-  EXPECT_FALSE(out.contains("page_text"));
-  EXPECT_FALSE(out.contains("url"));
-
-  const Json odd = shared("moments", momentRow({{"head", "[0.75]"}, {"head_task", "work"}}));
-  EXPECT_EQ(odd["p_work"], nullptr);
-  EXPECT_EQ(odd["p_general"], nullptr);
-  EXPECT_EQ(odd["lean"], nullptr);
-}
-
-TEST(SharingMomentsTest, AConversationHasNoTitle) {
-  const Json out =
-      shared("moments", momentRow({{"url", "https://discord.com/channels/1"}, {"title", "Anna"}}));
-  EXPECT_EQ(out["messaging"], true);
-  EXPECT_EQ(out["title"], nullptr);
-}
-
-TEST(SharingBodyTest, KeysSortedAndSlashesAsTheyAre) {
-  EXPECT_EQ(Sharing::body({json::parse(R"({"b":"a/b","a":null,"c":true})")}),
-            R"([{"a":null,"b":"a/b","c":true}])");
-  EXPECT_EQ(Sharing::body({}), "[]");
+  // An excluded moment keeps only its times: its 31 observation keys are null.
+  const Json excluded = *Sharing::fields("moments", momentRow(R"({"excluded":1,"keys":3})"), {},
+                                         Calendar::inZone("UTC"));
+  EXPECT_EQ(excluded.size(), 39u);
+  EXPECT_EQ(std::count(excluded.begin(), excluded.end(), nullptr), 31);
+  EXPECT_EQ(excluded["duration"], 12.3);
+  EXPECT_EQ(Sharing::body({json::parse(R"({"b":"a/b","a":null})")}), R"([{"a":null,"b":"a/b"}])");
 }
 
 }  // namespace
