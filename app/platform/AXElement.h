@@ -14,6 +14,7 @@
 
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,10 +43,17 @@ private:
   std::shared_ptr<const AXNode> node_;
 };
 
+// A run of a text element's characters: where it starts and how many it holds.
+struct TextRange {
+  int64_t location = 0;
+  int64_t length = 0;
+  friend bool operator==(const TextRange&, const TextRange&) = default;
+};
+
 // What one attribute read gives: nothing, text, a number, a flag, an element, a list of elements,
-// a point or a size.
+// a point, a size or a range of text.
 using AXValue = std::variant<std::monostate, std::string, double, bool, AXElement,
-                             std::vector<AXElement>, Point, Size>;
+                             std::vector<AXElement>, Point, Size, TextRange>;
 
 // The service's side of an element. Implementations live in the platform layer; their reads run
 // on the main thread.
@@ -55,6 +63,13 @@ public:
 
   // One attribute, or std::monostate for every failure. Never throws.
   virtual AXValue attribute(std::string_view name) const = 0;
+  // One attribute that is read with a parameter ("AXStringForRange" of a TextRange), or
+  // std::monostate for every failure. A service without such reads answers no value. Never throws.
+  virtual AXValue parameterizedAttribute(std::string_view name, const AXValue& parameter) const {
+    (void)name;
+    (void)parameter;
+    return {};
+  }
   // Performs a named action ("AXRaise", "AXPress"); false when the element has no such action or
   // it failed. Never throws.
   virtual bool perform(std::string_view action) const {
@@ -81,7 +96,13 @@ inline constexpr std::string_view focusedUIElement = "AXFocusedUIElement";
 inline constexpr std::string_view document = "AXDocument";
 inline constexpr std::string_view url = "AXURL";
 inline constexpr std::string_view fullScreen = "AXFullScreen";
+inline constexpr std::string_view visibleCharacterRange = "AXVisibleCharacterRange";
 }  // namespace AXAttribute
+
+// Attributes read with a parameter.
+namespace AXParameterizedAttribute {
+inline constexpr std::string_view stringForRange = "AXStringForRange";
+}  // namespace AXParameterizedAttribute
 
 namespace AXRole {
 inline constexpr std::string_view application = "AXApplication";
@@ -93,6 +114,13 @@ inline constexpr std::string_view secureTextField = "AXSecureTextField";
 inline constexpr std::string_view textArea = "AXTextArea";
 inline constexpr std::string_view comboBox = "AXComboBox";
 inline constexpr std::string_view radioButton = "AXRadioButton";
+inline constexpr std::string_view searchField = "AXSearchField";
+inline constexpr std::string_view staticText = "AXStaticText";
+inline constexpr std::string_view heading = "AXHeading";
+inline constexpr std::string_view link = "AXLink";
+inline constexpr std::string_view image = "AXImage";
+inline constexpr std::string_view menuBar = "AXMenuBar";
+inline constexpr std::string_view scrollBar = "AXScrollBar";
 }  // namespace AXRole
 
 namespace AXAction {

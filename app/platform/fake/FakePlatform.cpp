@@ -6,8 +6,17 @@ namespace qb::fake {
 
 AXValue FakeNode::attribute(std::string_view name) const {
   ++*reads_;
+  ++readsByName_[std::string(name)];
   auto found = attributes_.find(name);
   return found == attributes_.end() ? AXValue{} : found->second;
+}
+
+AXValue FakeNode::parameterizedAttribute(std::string_view name, const AXValue& parameter) const {
+  ++*reads_;
+  ++readsByName_[std::string(name)];
+  auto found = parameterized_.find(name);
+  if (found == parameterized_.end() || found->second.first != parameter) return {};
+  return found->second.second;
 }
 
 class FakeAccessibility::Observer : public AXObserver {

@@ -31,12 +31,24 @@ public:
     attributes_[std::string(name)] = std::move(value);
   }
   void remove(std::string_view name) { attributes_.erase(std::string(name)); }
+  // What a read of `name` with `parameter` answers; every other parameter reads as no value.
+  void setParameterized(std::string_view name, AXValue parameter, AXValue value) {
+    parameterized_[std::string(name)] = {std::move(parameter), std::move(value)};
+  }
+  // Reads of this node's attribute `name` so far, with or without a parameter.
+  int readsOf(std::string_view name) const {
+    auto found = readsByName_.find(name);
+    return found == readsByName_.end() ? 0 : found->second;
+  }
 
   AXValue attribute(std::string_view name) const override;
+  AXValue parameterizedAttribute(std::string_view name, const AXValue& parameter) const override;
   bool isSame(const AXNode& other) const override { return this == &other; }
 
 private:
   std::map<std::string, AXValue, std::less<>> attributes_;
+  std::map<std::string, std::pair<AXValue, AXValue>, std::less<>> parameterized_;
+  mutable std::map<std::string, int, std::less<>> readsByName_;
   std::shared_ptr<int> reads_;
 };
 
