@@ -29,7 +29,8 @@ constexpr size_t kMinPageChars = 3;
 constexpr size_t kFocusedChildren = 40;
 constexpr std::string_view kPieceSeparator = " \u00B7 ";
 
-// Roles whose title (or, without one, description) names what the user sees.
+// Roles whose title (or, without one, description) names what the user sees; a window without a
+// web area is read whole, and its own title is one of them.
 bool isLabelled(std::string_view role) {
   static constexpr std::array<std::string_view, 14> labelled = {
       "AXHeading",     "AXLink",  "AXButton",      "AXCell",       "AXRow",
@@ -162,8 +163,8 @@ Result read(const AXElement& root, int maxNodes, int maxChars, Duration maxTime,
   Result out;
   size_t chars = 0;
 
-  for (size_t next = 0;; ++next) {
-    if (next == queue.size()) break;
+  // Running out of elements is a complete read, however full the character budget is.
+  for (size_t next = 0; next < queue.size(); ++next) {
     if (out.nodes >= maxNodes || chars >= charBudget || clock.now() - start > maxTime) {
       out.truncated = true;
       break;
@@ -191,12 +192,9 @@ Result read(const AXElement& root, int maxNodes, int maxChars, Duration maxTime,
       }
     }
 
-    const AXValue children =
-        element.node() ? element.node()->attribute(AXAttribute::children) : AXValue{};
-    if (const auto* list = std::get_if<std::vector<AXElement>>(&children)) {
-      const size_t taken = std::min(list->size(), kMaxChildrenPerElement);
-      queue.insert(queue.end(), list->begin(), list->begin() + static_cast<ptrdiff_t>(taken));
-    }
+    const std::vector<AXElement> children = AX::children(element);
+    const size_t taken = std::min(children.size(), kMaxChildrenPerElement);
+    queue.insert(queue.end(), children.begin(), children.begin() + static_cast<ptrdiff_t>(taken));
   }
 
   out.elapsed = clock.now() - start;

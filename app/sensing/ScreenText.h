@@ -8,8 +8,8 @@
 // timeout. Nothing here fails: unreadable attributes give no text, and a budget ends a walk with
 // `truncated` set and what was gathered so far.
 //
-// A password field's text is never asked for: neither the walk nor the focused-element read
-// requests the value of an "AXSecureTextField".
+// A password field's text is never asked for: neither the walk nor summary's read of the focused
+// element requests the value of an "AXSecureTextField".
 //
 // Whitespace is collapsed in every text taken: split at each White_Space scalar (line breaks
 // included), empty parts dropped, the rest joined with one blank. Lengths and budgets count
