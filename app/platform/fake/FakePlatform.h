@@ -14,6 +14,7 @@
 #include "platform/Accessibility.h"
 #include "platform/InputMonitor.h"
 #include "platform/KeyPoster.h"
+#include "platform/MediaPlayers.h"
 #include "platform/Platform.h"
 #include "platform/Workspace.h"
 
@@ -106,6 +107,17 @@ public:
 
   Duration idle = 0;
   InputCounts inputCounts;
+};
+
+class FakeMediaPlayers : public MediaPlayers {
+public:
+  std::vector<pid_t> playingProcesses() const override {
+    ++questions;
+    return playing;
+  }
+
+  std::vector<pid_t> playing;  // the processes of the players that play, as the bus would list them
+  mutable int questions = 0;
 };
 
 class FakeKeyPoster : public KeyPoster {

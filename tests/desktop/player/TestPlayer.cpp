@@ -1,0 +1,110 @@
+// quillbrook_test_player <status> [--through-child]: a media player for the desktop tests. It owns
+// "org.mpris.MediaPlayer2.test<its pid>" on the session bus and answers PlaybackStatus
+// (org.mpris.MediaPlayer2.Player on /org/mpris/MediaPlayer2) with <status>.
+//
+// It prints "ready <pid>" once it owns its name, then reads commands on standard input, one a line,
+// and answers each with "done <command>":
+//   status <text>   changes the status it answers
+//   quit            exits (as does the end of standard input)
+// With --through-child it plays nothing itself: it starts a player of its own with the same status,
+// sharing its standard input and output, and exits when that one does; so the player is the
+// grandchild of whoever started this one.
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QObject>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <cstdio>
+
+namespace {
+
+void say(const QString& line) {
+  std::fputs(line.toUtf8().constData(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+class Player : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+  Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
+
+public:
+  explicit Player(QString status) : status_(std::move(status)) {}
+  QString playbackStatus() const { return status_; }
+  void setStatus(const QString& status) { status_ = status; }
+
+private:
+  QString status_;
+};
+
+int relay(QCoreApplication& application, const QString& status) {
+  QProcess child;
+  child.setProcessChannelMode(QProcess::ForwardedChannels);
+  child.setInputChannelMode(QProcess::ForwardedInputChannel);
+  QObject::connect(&child, &QProcess::finished, &application, [&] { application.exit(0); });
+  QObject::connect(&child, &QProcess::errorOccurred, &application, [&](QProcess::ProcessError) {
+    say(QStringLiteral("failed to start the child player: ") + child.errorString());
+    application.exit(1);
+  });
+  child.start(application.applicationFilePath(), {status});
+  return application.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication application(argc, argv);
+  QStringList arguments = application.arguments().mid(1);
+  if (arguments.isEmpty()) {
+    say(QStringLiteral("usage: quillbrook_test_player <status> [--through-child]"));
+    return 2;
+  }
+  if (arguments.contains(QStringLiteral("--through-child")))
+    return relay(application, arguments.front());
+
+  Player player(arguments.front());
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  QString name = QStringLiteral("org.mpris.MediaPlayer2.test%1").arg(getpid());
+  if (!bus.registerObject(QStringLiteral("/org/mpris/MediaPlayer2"), &player,
+                          QDBusConnection::ExportAllProperties) ||
+      !bus.registerService(name)) {
+    say(QStringLiteral("failed to own ") + name + ": " + bus.lastError().message());
+    return 1;
+  }
+
+  QByteArray pending;
+  QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+  QObject::connect(&input, &QSocketNotifier::activated, [&] {
+    char buffer[4096];
+    ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (count <= 0) {
+      input.setEnabled(false);
+      application.quit();
+      return;
+    }
+    pending.append(buffer, count);
+    for (qsizetype end; (end = pending.indexOf('\n')) >= 0;) {
+      QString line = QString::fromUtf8(pending.left(end));
+      pending.remove(0, end + 1);
+      if (line.startsWith(QStringLiteral("status ")))
+        player.setStatus(line.mid(7));
+      else if (line == QStringLiteral("quit"))
+        application.quit();
+      else {
+        say(QStringLiteral("unknown ") + line);
+        continue;
+      }
+      say(QStringLiteral("done ") + line);
+    }
+  });
+
+  say(QStringLiteral("ready %1").arg(getpid()));
+  return application.exec();
+}
+
+#include "TestPlayer.moc"
