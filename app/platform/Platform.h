@@ -9,6 +9,7 @@ namespace qb {
 class Accessibility;
 class InputMonitor;
 class KeyPoster;
+class MediaPlayers;
 class Workspace;
 
 class Platform {
@@ -19,6 +20,7 @@ public:
   virtual Accessibility& accessibility() = 0;
   virtual InputMonitor& input() = 0;
   virtual KeyPoster& keys() = 0;
+  virtual MediaPlayers& media() = 0;
 };
 
 }  // namespace qb

@@ -136,11 +136,13 @@ public:
   Accessibility& accessibility() override { return accessibilityFake; }
   InputMonitor& input() override { return inputFake; }
   KeyPoster& keys() override { return keysFake; }
+  MediaPlayers& media() override { return mediaFake; }
 
   FakeWorkspace workspaceFake;
   FakeAccessibility accessibilityFake;
   FakeInputMonitor inputFake;
   FakeKeyPoster keysFake;
+  FakeMediaPlayers mediaFake;
 };
 
 }  // namespace qb::fake

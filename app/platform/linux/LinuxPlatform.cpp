@@ -4,6 +4,7 @@
 #include "platform/linux/AtspiBus.h"
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/MprisPlayers.h"
 #include "platform/linux/SessionEvents.h"
 #include "platform/linux/X11Desktop.h"
 #include "platform/linux/X11InputMonitor.h"
@@ -23,6 +24,7 @@ std::unique_ptr<LinuxPlatform> LinuxPlatform::open() {
   platform->session_ = std::make_unique<SessionEvents>();
   platform->input_ = std::make_unique<X11InputMonitor>(platform->desktop_->connection());
   platform->keys_ = std::make_unique<X11KeyPoster>(*platform->desktop_);
+  platform->media_ = std::make_unique<MprisPlayers>();
   platform->accessibility_ =
       std::make_unique<LinuxAccessibility>(*platform->desktop_, platform->atspi_.get());
   platform->workspace_ =
@@ -36,5 +38,6 @@ Workspace& LinuxPlatform::workspace() { return *workspace_; }
 Accessibility& LinuxPlatform::accessibility() { return *accessibility_; }
 InputMonitor& LinuxPlatform::input() { return *input_; }
 KeyPoster& LinuxPlatform::keys() { return *keys_; }
+MediaPlayers& LinuxPlatform::media() { return *media_; }
 
 }  // namespace qb

@@ -1,6 +1,7 @@
 // LinuxPlatform: the desktop services on an X11 session (XWayland included): windows and their
 // changes from the X server, trees and the permission from the accessibility bus, sleep and
-// lock from logind and the screen savers on D-Bus.
+// lock from logind and the screen savers on D-Bus, and the media players playing from the
+// players on the session bus.
 //
 // Opened once by the program on its main thread; every service it hands out lives as long as it
 // does, and their signals and callbacks arrive from that thread's event loop.
@@ -16,6 +17,7 @@ namespace qb {
 class AtspiBus;
 class LinuxAccessibility;
 class LinuxWorkspace;
+class MprisPlayers;
 class SessionEvents;
 class X11Desktop;
 class X11InputMonitor;
@@ -32,6 +34,7 @@ public:
   Accessibility& accessibility() override;
   InputMonitor& input() override;
   KeyPoster& keys() override;
+  MediaPlayers& media() override;
 
   X11Desktop& desktop() { return *desktop_; }
 
@@ -44,6 +47,7 @@ private:
   std::unique_ptr<SessionEvents> session_;
   std::unique_ptr<X11InputMonitor> input_;
   std::unique_ptr<X11KeyPoster> keys_;
+  std::unique_ptr<MprisPlayers> media_;
   std::unique_ptr<LinuxAccessibility> accessibility_;
   std::unique_ptr<LinuxWorkspace> workspace_;
 };
