@@ -173,6 +173,15 @@ AXElement AtspiBus::frameOf(pid_t pid, std::string_view title) const {
   return active ? active : named;
 }
 
+AXElement AtspiBus::focusedElement(pid_t pid) const {
+  const auto* node = dynamic_cast<const AtspiNode*>(focused_.node());
+  if (!node || pid <= 0) return {};
+  atspi::CallError error("GetConnectionUnixProcessID");
+  const guint owner = atspi_accessible_get_process_id(node->accessible(), error.out());
+  if (error.failed()) return {};
+  return static_cast<pid_t>(owner) == pid ? focused_ : AXElement();
+}
+
 void AtspiBus::onFocusEvent(AtspiEvent* event, void* self) {
   std::unique_ptr<AtspiEvent, EventFree> owned(event);  // handed over by libatspi
   if (!event->source) return;

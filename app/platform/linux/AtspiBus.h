@@ -59,6 +59,10 @@ public:
   // has only just appeared on the bus.
   void setTimeout(Duration seconds);
 
+  // The element that has the keyboard focus, when it belongs to the process; else empty. Known
+  // from focus events, like isSecureInputEnabled().
+  AXElement focusedElement(pid_t pid) const;
+
   // The application element that a process published, or empty.
   AXElement applicationOf(pid_t pid) const;
   // The accessible top-level frame of the process's window in front: among the process's

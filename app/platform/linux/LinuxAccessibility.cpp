@@ -91,6 +91,11 @@ public:
       if (active == 0 || desktop->pid(active) != pid_) return {};
       return AXElement(std::make_shared<WindowNode>(sources_, active));
     }
+    if (name == AXAttribute::focusedUIElement) {
+      if (!sources_->atspi) return {};
+      if (AXElement focused = sources_->atspi->focusedElement(pid_)) return focused;
+      return {};
+    }
     if (name == AXAttribute::title) {
       const WindowId active = desktop->activeWindow();
       if (active == 0 || desktop->pid(active) != pid_) return {};

@@ -152,6 +152,9 @@ TEST_F(ObserverDesktopTest, APasswordFieldInFrontStopsReading) {
   ASSERT_TRUE(window.command("focus password"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return platform->accessibility().isSecureInputEnabled(); },
                               kArrivalMs));
+  const AXElement focused = AX::element(platform->accessibility().application(window.pid()),
+                                        AXAttribute::focusedUIElement);
+  EXPECT_EQ(AX::string(focused, AXAttribute::role), std::string(AXRole::secureTextField));
   const size_t before = reports.size();
   observer->scheduleRead(0, ObserverCause::tick);
   ASSERT_TRUE(waitForReport(before, [](const auto& snapshot) { return !snapshot; }));
