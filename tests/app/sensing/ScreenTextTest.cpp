@@ -6,26 +6,19 @@
 namespace qb {
 namespace {
 
-using Pieces = std::vector<ScreenText::Piece>;
-using Skip = std::set<std::string, std::less<>>;
+using Opt = std::optional<std::string>;
 
-// Each look at the clock moves it on by a quarter second, so a time budget stops a walk after a
-// known number of elements.
-class SteppingClock : public MonotonicClock {
-public:
-  Duration now() const override { return 0.25 * ticks_++; }
-
-private:
-  mutable int ticks_ = 0;
+// A quarter second more at each look; a walk looks at its start, then before each element.
+struct SteppingClock : MonotonicClock {
+  Duration now() const override { return 0.25 * ticks++; }
+  mutable int ticks = 0;
 };
 
 class ScreenTextTest : public testing::Test {
 protected:
-  // An element with a role and optional title, value and description, appended to parent's
-  // children when given.
-  AXElement add(std::string_view role, const AXElement* parent = nullptr,
-                std::optional<std::string> title = {}, std::optional<std::string> value = {},
-                std::optional<std::string> description = {}) {
+  // An element with a role and optional title, value and description, a child of `parent`.
+  AXElement add(std::string_view role, const AXElement* parent = nullptr, Opt title = {},
+                Opt value = {}, Opt description = {}) {
     auto [element, node] = ax.makeElement();
     node->set(AXAttribute::role, std::string(role));
     if (title) node->set(AXAttribute::title, *title);
@@ -39,217 +32,98 @@ protected:
     return element;
   }
   fake::FakeNode& node(const AXElement& element) { return *nodes[element.node()]; }
-  ScreenText::Result read(const AXElement& root, int maxNodes = 100, int maxChars = 1000,
-                          Duration maxTime = 10, bool includeInputs = false,
-                          const Skip& skipping = {}) {
-    SteppingClock clock;
-    return ScreenText::read(root, maxNodes, maxChars, maxTime, includeInputs, skipping, clock);
+  ScreenText::Summary summary(const AXElement& window, int maxFocused = 0, int maxPage = 1000) {
+    return ScreenText::summary(ax, 42, window, maxFocused, maxPage, 400, 100, SteppingClock());
   }
-  ScreenText::Summary summary(const AXElement& window, int maxFocused = 0, int maxPage = 1000,
-                              int maxNodes = 400) {
-    SteppingClock clock;
-    return ScreenText::summary(ax, kPid, window, maxFocused, maxPage, maxNodes, 100, clock);
-  }
-
-  static constexpr pid_t kPid = 42;
   fake::FakeAccessibility ax;
   std::map<const AXNode*, std::shared_ptr<fake::FakeNode>> nodes;
   std::map<const AXNode*, std::vector<AXElement>> children;
 };
 
-TEST_F(ScreenTextTest, EachRoleGivesTextFromItsOwnAttribute) {
-  struct Case {
-    std::string_view role;
-    std::optional<std::string> title, value, description;
-    bool includeInputs;
-    std::optional<std::string> expected;
-  };
-  const std::vector<Case> cases = {
-      {"AXStaticText", "title", "  running\n\ttext  ", {}, false, "running text"},
-      {"AXLink", "Home", "value", "about", false, "Home"},
-      {"AXButton", "", {}, "Close tab", false, "Close tab"},
-      {"AXWindow", {}, {}, "Editor", false, "Editor"},
-      {"AXTextField", {}, "typed", {}, false, std::nullopt},
-      {"AXSearchField", {}, "query", {}, true, "query"},
-      {"AXList", "Items", "value", "list", false, std::nullopt},
-      {"AXStaticText", {}, "x", {}, false, std::nullopt},
-      {"AXStaticText", {}, "ab", {}, false, "ab"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.role) + " " + c.expected.value_or("(none)"));
-    AXElement element = add(c.role, nullptr, c.title, c.value, c.description);
-    const Pieces pieces = read(element, 100, 1000, 10, c.includeInputs).pieces;
-    const Pieces expected = c.expected ? Pieces{{std::string(c.role), *c.expected}} : Pieces{};
-    EXPECT_EQ(pieces, expected);
-  }
-}
-
-TEST_F(ScreenTextTest, WalkIsBreadthFirstAndKeepsEachTextOnce) {
-  AXElement root = add("AXGroup");
-  AXElement section = add("AXGroup", &root);
-  add("AXStaticText", &section, {}, "deep");
-  add("AXHeading", &root, "News");
-  add("AXLink", &root, "News");
-  add("AXStaticText", &section, {}, "  News ");
-
-  const ScreenText::Result result = read(root);
-  EXPECT_EQ(result.pieces, (Pieces{{"AXHeading", "News"}, {"AXStaticText", "deep"}}));
-  EXPECT_EQ(result.shape, (PageShape{.links = 1, .headings = 1, .chars = 8, .nodes = 6}));
-}
-
-TEST_F(ScreenTextTest, BudgetsStopTheWalkAndSayWhy) {
-  // A root with three texts of four characters: 4 elements, 12 characters in all.
-  AXElement root = add("AXGroup");
+TEST_F(ScreenTextTest, BudgetsStopTheWalkAtTheirExactLimits) {
+  AXElement root = add("AXGroup");  // 4 elements, 12 characters in all
   for (const char* text : {"aaaa", "bbbb", "cccc"}) add("AXStaticText", &root, {}, text);
-  struct Case {
-    const char* name;
-    int maxNodes, maxChars;
-    Duration maxTime;
-    int nodes, chars;
-    bool truncated;
-    std::string lastPiece;
+  auto check = [&](const char* name, int maxNodes, int maxChars, Duration maxTime, int n, int chars,
+                   bool truncated, std::string last) {
+    SCOPED_TRACE(name);
+    const auto r = ScreenText::read(root, maxNodes, maxChars, maxTime, false, {}, SteppingClock());
+    EXPECT_EQ(std::tuple(r.nodes, r.shape.nodes, r.shape.chars, r.truncated, r.shape.truncated,
+                         r.pieces.empty() ? "" : r.pieces.back().text, r.elapsed > 0),
+              std::tuple(n, n, chars, truncated, truncated, last, true));
   };
-  // The clock moves a quarter second per look: at the start, then before each element.
-  const std::vector<Case> cases = {
-      {"all read", 100, 1000, 10, 4, 12, false, "cccc"},
-      {"node budget", 3, 1000, 10, 3, 8, true, "bbbb"},
-      {"node budget just met", 4, 1000, 10, 4, 12, false, "cccc"},
-      {"character budget cuts a piece", 100, 6, 10, 3, 6, true, "bb"},
-      {"character budget met by the last element", 100, 12, 10, 4, 12, false, "cccc"},
-      {"time budget at its limit", 100, 1000, 0.75, 3, 8, true, "bbbb"},
-      {"time budget just under", 100, 1000, 0.74, 2, 4, true, "aaaa"},
-      {"no nodes", 0, 1000, 10, 0, 0, true, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const ScreenText::Result result = read(root, c.maxNodes, c.maxChars, c.maxTime);
-    EXPECT_EQ(result.nodes, c.nodes);
-    EXPECT_EQ(result.truncated, c.truncated);
-    EXPECT_EQ(result.shape.truncated, c.truncated);
-    EXPECT_EQ(result.shape.nodes, c.nodes);
-    EXPECT_EQ(result.shape.chars, c.chars);
-    EXPECT_EQ(result.pieces.empty() ? "" : result.pieces.back().text, c.lastPiece);
-    EXPECT_GT(result.elapsed, 0);
-  }
+  check("node budget", 3, 1000, 10, 3, 8, true, "bbbb");
+  check("node and character budgets just met", 4, 12, 10, 4, 12, false, "cccc");
+  check("character budget cuts a piece", 100, 6, 10, 3, 6, true, "bb");
+  check("time budget at its limit", 100, 1000, 0.75, 3, 8, true, "bbbb");
+  check("time budget just under", 100, 1000, 0.74, 2, 4, true, "aaaa");
 }
 
-TEST_F(ScreenTextTest, PasswordFieldsAndSkippedRolesAreNotEntered) {
-  AXElement root = add("AXWindow");
-  AXElement secure = add("AXSecureTextField", &root, "Password", "hunter22");
-  add("AXStaticText", &secure, {}, "inside the field");
-  AXElement toolbar = add("AXToolbar", &root, "Tools");
-  add("AXButton", &toolbar, "Back");
-  add("AXTextField", &root, {}, "address");
-
-  const ScreenText::Result result = read(root, 100, 1000, 10, true, Skip{"AXToolbar"});
-  EXPECT_EQ(result.pieces, (Pieces{{"AXTextField", "address"}}));
-  EXPECT_EQ(result.shape.fields, 2) << "a password field is still a field";
-  EXPECT_EQ(result.nodes, 4);
-  EXPECT_EQ(node(secure).readsOf(AXAttribute::value), 0);
-  EXPECT_EQ(node(secure).readsOf(AXAttribute::title), 0);
-}
-
-TEST_F(ScreenTextTest, OnlyTheFirstChildrenOfAnElementAreVisited) {
-  AXElement root = add("AXGroup");
-  std::vector<AXElement> rows;
-  for (int i = 0; i < 500; ++i) rows.push_back(add("AXRow", &root, "row " + std::to_string(i)));
-  const ScreenText::Result result = read(root, 1000, 100000, 1e9);
-  EXPECT_EQ(result.nodes, 201);
-  EXPECT_FALSE(result.truncated);
-  EXPECT_EQ(result.pieces.back().text, "row 199");
-  EXPECT_EQ(node(rows[200]).readsOf(AXAttribute::role), 0);
-}
-
-TEST_F(ScreenTextTest, SummaryReadsTheWebAreaHeadingsFirst) {
+TEST_F(ScreenTextTest, SummaryReadsTheWebAreaHeadingsFirstEachTextOnce) {
   AXElement window = add("AXWindow", nullptr, "Front page");
-  AXElement toolbar = add("AXToolbar", &window);
-  add("AXTextField", &toolbar, {}, "example.org");
+  add("AXToolbar", &window);
   AXElement page = add("AXWebArea", &window, "Front page");
-  add("AXStaticText", &page, {}, "First paragraph");
-  add("AXLink", &page, "More");
-  add("AXStaticText", &page, {}, "ok");
+  for (const char* text : {"First paragraph", "ok", "x"}) add("AXStaticText", &page, {}, text);
+  add("AXLink", &page, "More", "value", "about");
+  add("AXButton", &page, "", {}, "Close tab");  // no title: its description
+  add("AXList", &page, "Items", "value", "list");
+  add("AXTextField", &page, {}, "typed");
   AXElement pageBar = add("AXToolbar", &page);
   add("AXHeading", &pageBar, "Lead");
-  add("AXHeading", &page, "Second");
-
+  add("AXHeading", &page, "Second part");
+  add("AXStaticText", &pageBar, {}, " Second \n part");
   const ScreenText::Summary result = summary(window);
-  EXPECT_EQ(result.page, "Second · Lead · First paragraph · More")
-      << "headings first in walk order, then running text, then labels; the title and "
-         "two-character pieces left out; toolbars inside the page read";
-  EXPECT_EQ(result.shape.headings, 2);
-  EXPECT_EQ(node(toolbar).readsOf(AXAttribute::children), 1) << "searched, never walked";
-  EXPECT_EQ(node(window).readsOf(AXAttribute::title), 1) << "the title is read once";
-
-  EXPECT_EQ(summary(window, 0, 20).page, "Second · Lead · Firs");
-  EXPECT_EQ(summary(window, 0, 2).shape.chars, 6) << "the walk gathers three times the page";
-  EXPECT_EQ(summary(window, 0, 0).page, std::nullopt);
+  EXPECT_EQ(result.page, "Second part · Lead · First paragraph · More · Close tab")
+      << "headings (breadth first), running text, labels; each once; no title, nothing under 3";
+  // The window's toolbar is searched, not walked: 12 nodes; the title is read once.
+  EXPECT_EQ(
+      std::tuple(result.shape, node(window).readsOf(AXAttribute::title)),
+      std::tuple(PageShape{.links = 1, .headings = 2, .fields = 1, .chars = 55, .nodes = 12}, 1));
+  EXPECT_EQ(ScreenText::read(page, 100, 1000, 10, true, {}, SteppingClock()).pieces.at(5).text,
+            "typed");
+  EXPECT_EQ(std::tuple(summary(window, 0, 20).page, summary(window, 0, 2).shape.chars,
+                       summary(window, 0, 0).page),
+            std::tuple(Opt("Second part · Lead ·"), 6, Opt()));  // the walk gathers 3 chars a char
 }
 
-TEST_F(ScreenTextTest, SummaryWithoutWebAreaLeavesOutWindowFurniture) {
+TEST_F(ScreenTextTest, SummaryOfABareWindowAndTheFocusedElementNeverReadAPassword) {
   AXElement window = add("AXWindow", nullptr, "notes.txt");
   for (const char* furniture : {"AXToolbar", "AXMenuBar", "AXScrollBar"}) {
     AXElement bar = add(furniture, &window);
     add("AXButton", &bar, "Save");
   }
+  AXElement secure = add("AXSecureTextField", &window, "Password", "hunter22");
+  add("AXStaticText", &secure, {}, "inside the field");
   add("AXStaticText", &window, {}, "Shopping list");
-  EXPECT_EQ(summary(window).page, "Shopping list");
-  EXPECT_EQ(summary(window).shape.nodes, 5);
-}
-
-TEST_F(ScreenTextTest, FocusedTextIsReadOnlyWhenAskedAndNeverFromPasswords) {
-  AXElement window = add("AXWindow");
-  struct Case {
-    std::string_view role;
-    int maxFocused;
-    std::optional<std::string> expected;
-  };
-  const std::vector<Case> cases = {
-      {"AXTextArea", 4, "line"},
-      {"AXTextArea", 0, std::nullopt},
-      {"AXSecureTextField", 100, std::nullopt},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.role) + " " + std::to_string(c.maxFocused));
-    AXElement focused = add(c.role, nullptr, {}, "last line");
-    ax.applicationNode(kPid)->set(AXAttribute::focusedUIElement, focused);
-    const ScreenText::Summary result = summary(window, c.maxFocused);
-    EXPECT_EQ(result.focused, c.expected);
-    EXPECT_EQ(result.focusedRole, std::string(c.role));
-    EXPECT_EQ(node(focused).readsOf(AXAttribute::value), c.expected ? 1 : 0);
-  }
-  ax.applicationNode(kPid)->remove(AXAttribute::focusedUIElement);
-  EXPECT_EQ(summary(window, 100).focusedRole, std::nullopt);
-}
-
-TEST_F(ScreenTextTest, FocusedTextPrefersWhatIsShownThenValueThenChildren) {
-  struct Case {
-    const char* name;
-    std::optional<std::string> shown, value;
-    int childCount;
-    std::optional<std::string> expected;
-  };
-  const std::vector<Case> cases = {
-      {"shown range", "visible  part", "whole value", 0, "le part"},
-      {"empty shown range", "", "whole value", 0, "e value"},
-      {"value", {}, "whole\nvalue", 0, "e value"},
-      {"last forty children", {}, "", 45, "c5 c44"},
-      {"nothing", {}, {}, 0, std::nullopt},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    AXElement element = add("AXTextArea", nullptr, {}, c.value);
-    if (c.shown) {
-      const TextRange range{3, 20};
-      node(element).set(AXAttribute::visibleCharacterRange, range);
-      node(element).setParameterized(AXParameterizedAttribute::stringForRange, range, *c.shown);
+  for (int i = 0; i < 500; ++i) add("AXRow", &window, "row " + std::to_string(i));  // 200 queued
+  const ScreenText::Summary result = summary(window, 0, 100000);
+  EXPECT_EQ(std::tuple(result.page->substr(0, 25), result.page->ends_with(" · row 194"),
+                       result.shape.nodes, result.shape.truncated, result.shape.fields,
+                       node(secure).readsOf(AXAttribute::value)),
+            std::tuple("Shopping list · row 0 ·", true, 201, false, 1, 0));
+  auto check = [&](std::string_view role, int maxFocused, Opt shown, Opt value, int childCount,
+                   Opt expected) {
+    SCOPED_TRACE(std::string(role) + " " + shown.value_or("-") + " " + value.value_or("-"));
+    AXElement focused = add(role, nullptr, {}, value);
+    fake::FakeNode& n = node(focused);
+    if (shown) n.set(AXAttribute::visibleCharacterRange, TextRange{3, 20});
+    if (shown)
+      n.setParameterized(AXParameterizedAttribute::stringForRange, TextRange{3, 20}, *shown);
+    for (int i = 0; i < childCount; ++i) add("AXStaticText", &focused, {}, "c" + std::to_string(i));
+    ax.applicationNode(42)->set(AXAttribute::focusedUIElement, focused);
+    const ScreenText::Summary read = summary(window, maxFocused);
+    Opt text = read.focused;
+    if (childCount && text) text = text->substr(0, 2) + text->substr(text->size() - 4);
+    EXPECT_EQ(std::tuple(text, read.focusedRole), std::tuple(expected, Opt(role)));
+    if (!expected && value) {  // not asked for, or a password: not even read
+      EXPECT_EQ(n.readsOf(AXAttribute::value) + n.readsOf(AXAttribute::visibleCharacterRange), 0);
     }
-    for (int i = 0; i < c.childCount; ++i)
-      add("AXStaticText", &element, {}, "c" + std::to_string(i));
-    const int maxChars = c.childCount ? 160 : 7;
-    std::optional<std::string> text = ScreenText::focusedText(element, maxChars);
-    if (c.childCount && text) text = text->substr(0, 2) + text->substr(text->size() - 4);
-    EXPECT_EQ(text, c.expected);
-  }
+  };
+  check("AXTextArea", 7, "visible  part", "whole value", 0, "le part");
+  check("AXTextArea", 7, "", "whole\nvalue", 0, "e value");
+  check("AXTextArea", 160, {}, "", 45, "c5 c44");  // the last forty children
+  check("AXTextArea", 7, {}, {}, 0, {});
+  check("AXTextArea", 0, "shown", "value", 0, {});
+  check("AXSecureTextField", 100, "shown", "hunter22", 0, {});
 }
 
 }  // namespace

@@ -2,11 +2,8 @@
 // "org.mpris.MediaPlayer2.test<its pid>" on the session bus and answers PlaybackStatus
 // (org.mpris.MediaPlayer2.Player on /org/mpris/MediaPlayer2) with <status>.
 //
-// It prints "ready <pid>" once it owns its name, then reads commands on standard input, one a line,
-// and answers each with "done <command>":
-//   status <text>   changes the status it answers
-//   quit            exits (as does the end of standard input)
-// With --through-child it plays nothing itself: it starts a player of its own with the same status,
+// It prints "ready <pid>" once it owns its name, and exits at the end of its standard input. With
+// --through-child it plays nothing itself: it starts a player of its own with the same status,
 // sharing its standard input and output, and exits when that one does; so the player is the
 // grandchild of whoever started this one.
 
@@ -36,7 +33,6 @@ class Player : public QObject {
 public:
   explicit Player(QString status) : status_(std::move(status)) {}
   QString playbackStatus() const { return status_; }
-  void setStatus(const QString& status) { status_ = status; }
 
 private:
   QString status_;
@@ -77,29 +73,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  QByteArray pending;
   QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
   QObject::connect(&input, &QSocketNotifier::activated, [&] {
     char buffer[4096];
-    ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
-    if (count <= 0) {
+    if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0) {
       input.setEnabled(false);
       application.quit();
-      return;
-    }
-    pending.append(buffer, count);
-    for (qsizetype end; (end = pending.indexOf('\n')) >= 0;) {
-      QString line = QString::fromUtf8(pending.left(end));
-      pending.remove(0, end + 1);
-      if (line.startsWith(QStringLiteral("status ")))
-        player.setStatus(line.mid(7));
-      else if (line == QStringLiteral("quit"))
-        application.quit();
-      else {
-        say(QStringLiteral("unknown ") + line);
-        continue;
-      }
-      say(QStringLiteral("done ") + line);
     }
   });
 
