@@ -7,15 +7,18 @@
 // sharing its standard input and output, and exits when that one does; so the player is the
 // grandchild of whoever started this one.
 
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QObject>
-#include <QProcess>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -38,30 +41,31 @@ private:
   QString status_;
 };
 
-int relay(QCoreApplication& application, const QString& status) {
-  QProcess child;
-  child.setProcessChannelMode(QProcess::ForwardedChannels);
-  child.setInputChannelMode(QProcess::ForwardedInputChannel);
-  QObject::connect(&child, &QProcess::finished, &application, [&] { application.exit(0); });
-  QObject::connect(&child, &QProcess::errorOccurred, &application, [&](QProcess::ProcessError) {
-    say(QStringLiteral("failed to start the child player: ") + child.errorString());
-    application.exit(1);
-  });
-  child.start(application.applicationFilePath(), {status});
-  return application.exec();
+// Starts the player as a child and waits for it, before any thread of this process exists: a
+// process that forks once it has threads cannot be followed by the thread sanitizer.
+int relay(char* program, char* status) {
+  char* const arguments[] = {program, status, nullptr};
+  pid_t child = 0;
+  if (const int error = posix_spawn(&child, program, nullptr, nullptr, arguments, environ)) {
+    std::fprintf(stderr, "failed to start the child player: %s\n", std::strerror(error));
+    return 1;
+  }
+  int ended = 0;
+  while (waitpid(child, &ended, 0) < 0 && errno == EINTR) {
+  }
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[2], "--through-child") == 0) return relay(argv[0], argv[1]);
   QCoreApplication application(argc, argv);
   QStringList arguments = application.arguments().mid(1);
   if (arguments.isEmpty()) {
     say(QStringLiteral("usage: quillbrook_test_player <status> [--through-child]"));
     return 2;
   }
-  if (arguments.contains(QStringLiteral("--through-child")))
-    return relay(application, arguments.front());
 
   Player player(arguments.front());
   QDBusConnection bus = QDBusConnection::sessionBus();
