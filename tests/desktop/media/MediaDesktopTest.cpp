@@ -5,11 +5,13 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QProcess>
 
 #include "platform/linux/MprisPlayers.h"
 #include "sensing/Media.h"
+#include "support/ManualRuntime.h"
 
 namespace qb {
 namespace {
@@ -56,6 +58,15 @@ TEST(MediaDesktopTest, AChildsPlayingPlayerCountsButNotAGrandchildsOrAPausedOne)
   ::kill(grandchild.pid, SIGCONT);
   EXPECT_EQ(listed, std::vector<pid_t>{child.pid});
   EXPECT_LT(elapsed, 2 * MprisPlayers::kCallTimeout.count() + 250) << "250 ms for a busy machine";
+}
+
+TEST(MediaDesktopTest, NothingPlaysWithoutABusAndThatIsLoggedOnce) {
+  test::LogCapture log;
+  MprisPlayers players(QDBusConnection::connectToBus(
+      QStringLiteral("unix:path=/nonexistent/quillbrook-test-bus"), QStringLiteral("nowhere")));
+  EXPECT_TRUE(players.playingProcesses().empty());
+  EXPECT_FALSE(Media::isPlaying(players, getpid()));
+  EXPECT_EQ(log.lines().size(), 1u);
 }
 
 }  // namespace
