@@ -208,40 +208,40 @@ void Prefs::setLaunchAtLogin(bool enabled) {
   if (after != before) emit launchAtLoginChanged(after);
 }
 
+void Prefs::storeChangedList(const StringList& list, const char* key,
+                             void (Prefs::*changed)(const StringList&)) {
+  defaults_.setStringList(key, list);
+  emit(this->*changed)(list);
+}
+
 void Prefs::appendExcludedApp(std::string id) {
   excludedApps_.push_back(std::move(id));
-  defaults_.setStringList(kExcludedAppsKey, excludedApps_);
-  emit excludedAppsChanged(excludedApps_);
+  storeChangedList(excludedApps_, kExcludedAppsKey, &Prefs::excludedAppsChanged);
 }
 
 void Prefs::removeExcludedApp(std::string id) {
   std::erase(excludedApps_, id);
-  defaults_.setStringList(kExcludedAppsKey, excludedApps_);
-  emit excludedAppsChanged(excludedApps_);
+  storeChangedList(excludedApps_, kExcludedAppsKey, &Prefs::excludedAppsChanged);
 }
 
 void Prefs::appendExcludedSite(std::string host) {
   excludedSites_.push_back(std::move(host));
-  defaults_.setStringList(kExcludedSitesKey, excludedSites_);
-  emit excludedSitesChanged(excludedSites_);
+  storeChangedList(excludedSites_, kExcludedSitesKey, &Prefs::excludedSitesChanged);
 }
 
 void Prefs::removeExcludedSite(std::string host) {
   std::erase(excludedSites_, host);
-  defaults_.setStringList(kExcludedSitesKey, excludedSites_);
-  emit excludedSitesChanged(excludedSites_);
+  storeChangedList(excludedSites_, kExcludedSitesKey, &Prefs::excludedSitesChanged);
 }
 
 void Prefs::appendNeverInterrupt(std::string scope) {
   neverInterrupt_.push_back(std::move(scope));
-  defaults_.setStringList(kNeverInterruptKey, neverInterrupt_);
-  emit neverInterruptChanged(neverInterrupt_);
+  storeChangedList(neverInterrupt_, kNeverInterruptKey, &Prefs::neverInterruptChanged);
 }
 
 void Prefs::removeNeverInterrupt(std::string scope) {
   std::erase(neverInterrupt_, scope);
-  defaults_.setStringList(kNeverInterruptKey, neverInterrupt_);
-  emit neverInterruptChanged(neverInterrupt_);
+  storeChangedList(neverInterrupt_, kNeverInterruptKey, &Prefs::neverInterruptChanged);
 }
 
 bool Prefs::isExcludedApp(std::string_view bundleID) const {

@@ -172,6 +172,10 @@ signals:
 
 private:
   void load();
+  // Writes a list changed in place whole under its key and signals it: such a change always
+  // counts as one.
+  void storeChangedList(const StringList& list, const char* key,
+                        void (Prefs::*changed)(const StringList&));
 
   UserDefaults& defaults_;  // borrowed; outlives this object
   LoginItem& loginItem_;    // borrowed; outlives this object
