@@ -6,7 +6,11 @@
 #include <array>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
+#include <span>
 
+#include "base/Error.h"
+#include "base/File.h"
 #include "base/Log.h"
 
 namespace qb {
@@ -17,7 +21,9 @@ namespace {
 
 // The [Desktop Entry] group comes first and is short; a file is read no further than this, so
 // that a huge one (or a FIFO named *.desktop) costs no more than a small one.
-constexpr std::streamsize kMaxEntryBytes = 64 * 1024;
+constexpr uint64_t kMaxEntryBytes = 64 * 1024;
+// Files are opened whatever their size: only their first kMaxEntryBytes are read.
+constexpr uint64_t kUnlimitedBytes = std::numeric_limits<uint64_t>::max();
 // A scan reads no more files than this, however many a hostile folder holds.
 constexpr size_t kMaxEntryFiles = 20000;
 // argv[0] is read from /proc/<pid>/cmdline up to this many bytes.
@@ -329,14 +335,17 @@ void DesktopEntries::scanFolder(const fs::path& folder) const {
     std::replace(id.begin(), id.end(), '/', '-');
     if (id.empty() || entries_.count(id) != 0) continue;  // an earlier folder's entry wins
 
-    std::ifstream in(item.path(), std::ios::binary);
-    std::string bytes(static_cast<size_t>(kMaxEntryBytes), '\0');
-    in.read(bytes.data(), kMaxEntryBytes);
-    if (in.bad() || (!in && in.gcount() == 0 && !in.eof())) {
-      log::error("Cannot read the desktop entry " + item.path().string());
+    std::string bytes;
+    try {
+      // Only the start of a file is read, however large it is; what is not a regular file by the
+      // time it is opened (a FIFO swapped in) is refused without blocking.
+      const auto opened = file::RandomAccessFile::open(item.path(), kUnlimitedBytes);
+      bytes.resize(static_cast<size_t>(std::min(kMaxEntryBytes, opened.size())));
+      bytes.resize(opened.readAt(0, std::as_writable_bytes(std::span(bytes))));
+    } catch (const Error& failure) {
+      log::error(std::string("Cannot read the desktop entry: ") + failure.what());
       continue;
     }
-    bytes.resize(static_cast<size_t>(in.gcount()));
 
     const std::optional<Keys> keys = entryKeys(bytes);
     if (!keys) {
