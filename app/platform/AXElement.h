@@ -107,6 +107,7 @@ inline constexpr std::string_view stringForRange = "AXStringForRange";
 namespace AXRole {
 inline constexpr std::string_view application = "AXApplication";
 inline constexpr std::string_view window = "AXWindow";
+inline constexpr std::string_view group = "AXGroup";
 inline constexpr std::string_view webArea = "AXWebArea";
 inline constexpr std::string_view toolbar = "AXToolbar";
 inline constexpr std::string_view textField = "AXTextField";
@@ -121,6 +122,7 @@ inline constexpr std::string_view link = "AXLink";
 inline constexpr std::string_view image = "AXImage";
 inline constexpr std::string_view menuBar = "AXMenuBar";
 inline constexpr std::string_view scrollBar = "AXScrollBar";
+inline constexpr std::string_view scrollArea = "AXScrollArea";
 }  // namespace AXRole
 
 namespace AXAction {

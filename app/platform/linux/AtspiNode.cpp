@@ -44,9 +44,18 @@ bool hasState(AtspiAccessible* accessible, AtspiStateType state) {
   return states && atspi_state_set_contains(states.get(), state);
 }
 
+bool isDocument(AtspiRole role) {
+  return role == ATSPI_ROLE_DOCUMENT_WEB || role == ATSPI_ROLE_DOCUMENT_FRAME;
+}
+
+std::optional<std::string> documentAddress(AtspiAccessible* accessible);
+
 AXValue roleWord(AtspiAccessible* accessible) {
   std::optional<AtspiRole> found = roleOf(accessible);
   if (!found) return {};
+  // Chromium draws its own window furniture (toolbars, the address bar, the tab strip) as web
+  // documents too; only a document with an address is a page.
+  if (isDocument(*found) && !documentAddress(accessible)) return std::string(AXRole::group);
   Owned<gchar> name(atspi_role_get_name(*found));
   // Only plain text needs its states to tell a field from an area: one more request.
   bool multiLine = *found == ATSPI_ROLE_TEXT && hasState(accessible, ATSPI_STATE_MULTI_LINE);
@@ -80,6 +89,17 @@ AXValue textOrValue(AtspiAccessible* accessible) {
   return {};
 }
 
+// A browser keeps the pages of its background tabs (and one it preloads) in the window's tree,
+// marked as not showing: they are left out, so that every walk of a window sees the page the user
+// sees. A state that cannot be read hides nothing.
+bool isHiddenDocument(AtspiAccessible* accessible) {
+  const std::optional<AtspiRole> role = roleOf(accessible);
+  if (!role || !isDocument(*role)) return false;
+  Ref<AtspiStateSet> states{atspi_accessible_get_state_set(accessible)};
+  return states && !atspi_state_set_is_empty(states.get()) &&
+         !atspi_state_set_contains(states.get(), ATSPI_STATE_SHOWING);
+}
+
 AXValue children(AtspiAccessible* accessible) {
   CallError countError("GetChildCount");
   gint count = atspi_accessible_get_child_count(accessible, countError.out());
@@ -94,7 +114,8 @@ AXValue children(AtspiAccessible* accessible) {
       if (child) g_object_unref(child);
       break;
     }
-    if (AXElement element = AtspiNode::adopt(child)) list.push_back(std::move(element));
+    AXElement element = AtspiNode::adopt(child);
+    if (element && !isHiddenDocument(child)) list.push_back(std::move(element));
   }
   return list;
 }

@@ -1,14 +1,16 @@
 // AtspiNode: an AXNode over one object of the accessibility bus (libatspi's AtspiAccessible).
 //
-// Reads answer in AXElement's vocabulary: "AXRole" is the role word of AtspiRoles.h, "AXTitle" the
-// accessible name, "AXValue" the text (at most kMaxValueCharacters, never of a password field) or
-// else the numeric value, "AXChildren" at most kMaxChildren elements, "AXPosition" and "AXSize" the
-// extents in screen pixels, "AXFocused" the focused state, "AXFocusedWindow" (of an application)
-// its active top-level child, "AXURL" the address a document names
-// ("DocURL" or "URI") and "AXDocument" that address when it is a file: URL. Every read is one or a
-// few calls over the bus, each bounded by the timeout given to AtspiBus::setTimeout; any failure
-// reads as no value. perform("AXPress") runs the first press-like action; raising windows is the
-// window system's business, so perform("AXRaise") is false.
+// Reads answer in AXElement's vocabulary: "AXRole" is the role word of AtspiRoles.h (a web
+// document without an address, which is how Chromium draws its own furniture, is "AXGroup");
+// "AXTitle" the accessible name; "AXValue" the text (at most kMaxValueCharacters, never of a
+// password field) or else the numeric value; "AXChildren" at most kMaxChildren elements, never a
+// web document that is not showing (the pages of background tabs); "AXPosition" and "AXSize" the
+// extents in screen pixels; "AXFocused" the focused state; "AXFocusedWindow" (of an application)
+// its active top-level child; "AXURL" the address a document names ("DocURL" or "URI") and
+// "AXDocument" that address when it is a file: URL. Every read is one or a few calls over the
+// bus, each bounded by the timeout given to AtspiBus::setTimeout; any failure reads as no value.
+// perform("AXPress") runs the first press-like action; raising windows is the window system's
+// business, so perform("AXRaise") is false.
 //
 // The node holds a reference on its object, so an element stays valid (reading as no value) after
 // its program has gone. Main thread only, as libatspi is.
