@@ -1,6 +1,12 @@
 #include "sensing/Browsers.h"
 
+#include <chrono>
+#include <memory>
+#include <thread>
 #include <utility>
+
+#include "base/Text.h"
+#include "platform/KeyPoster.h"
 
 namespace qb {
 
@@ -23,6 +29,151 @@ constexpr std::array<std::pair<std::string_view, BrowserKind>, 13> kLinuxIDs = {
     {"vivaldi-stable", BrowserKind::chrome},
     {"com.vivaldi.Vivaldi", BrowserKind::chrome},
 }};
+
+// The keys both browser families share: the address bar, and closing the front tab.
+const KeyChord kFocusAddressBar{"l", true};
+const KeyChord kCloseTab{"w", true};
+// Deletes what the bar's inline completion selected after the typed address, so that Return
+// opens exactly the address typed.
+const KeyChord kDropCompletion{"Delete"};
+const KeyChord kConfirm{"Return"};
+
+// Whether the kind has a build on this desktop that the accessibility bus reads.
+bool isReadable(BrowserKind kind) { return !desktopFileIDs(kind).empty(); }
+
+// The shown page of a window: hidden tabs' pages are not among a window's children.
+AXElement webArea(const AXElement& window) {
+  return AX::find(window, Browsers::kWindowSearchNodes,
+                  [](const AXElement&, std::string_view role) { return role == AXRole::webArea; });
+}
+
+std::optional<Url> address(const AXElement& page) {
+  if (!page) return std::nullopt;
+  const std::optional<std::string> text = AX::string(page, AXAttribute::url);
+  if (!text) return std::nullopt;
+  return Url::parse(*text);
+}
+
+bool isTrue(const AXElement& element, std::string_view attribute) {
+  if (!element) return false;
+  const AXValue value = element.node()->attribute(attribute);
+  const bool* flag = std::get_if<bool>(&value);
+  return flag != nullptr && *flag;
+}
+
+// Keys go to whichever window has the focus: the target window must be it, not merely another
+// window of the same browser.
+bool holdsFocus(const AXElement& window) { return isTrue(window, AXAttribute::focused); }
+
+// The address bars found so far, by window, newest last.
+std::vector<std::pair<AXElement, AXElement>>& urlBars() {
+  static std::vector<std::pair<AXElement, AXElement>> table;
+  return table;
+}
+
+bool isTextEntry(std::string_view role) {
+  return role == AXRole::textField || role == AXRole::comboBox;
+}
+
+// The window's address bar: the first text field or combo box inside one of its toolbars. Found
+// once per window and kept while it still answers; a search that finds nothing forgets the window.
+AXElement urlBar(const AXElement& window) {
+  auto& bars = urlBars();
+  auto known = std::find_if(bars.begin(), bars.end(),
+                            [&](const auto& entry) { return entry.first == window; });
+  if (known != bars.end() && AX::string(known->second, AXAttribute::role)) return known->second;
+  AXElement bar;
+  (void)AX::find(window, Browsers::kWindowSearchNodes,
+                 [&bar](const AXElement& element, std::string_view role) {
+                   if (role != AXRole::toolbar) return false;
+                   bar = AX::find(
+                       element, Browsers::kToolbarSearchNodes,
+                       [](const AXElement&, std::string_view inner) { return isTextEntry(inner); });
+                   return static_cast<bool>(bar);
+                 });
+  if (known != bars.end()) bars.erase(known);
+  if (bar) {
+    if (bars.size() >= Browsers::kMaxRememberedBars) bars.erase(bars.begin());
+    bars.emplace_back(window, bar);
+  }
+  return bar;
+}
+
+// Text from the start made of a scheme and its colon ("about:", "mailto:"), as opposed to a host
+// and its port ("localhost:3000"), which has only digits after the colon.
+bool hasScheme(std::string_view text) {
+  const auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  const size_t colon = text.find(':');
+  if (colon == 0 || colon == std::string_view::npos || !isAlpha(text[0])) return false;
+  for (char c : text.substr(0, colon)) {
+    if (!isAlpha(c) && !isDigit(c) && c != '+' && c != '-' && c != '.') return false;
+  }
+  const std::string_view rest = text.substr(colon + 1);
+  const size_t digits = rest.find_first_not_of("0123456789");
+  const bool port = digits != 0 && (digits == std::string_view::npos || rest[digits] == '/' ||
+                                    rest[digits] == '?' || rest[digits] == '#');
+  return !port;
+}
+
+std::string_view trimBlanks(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// What is left of a redirect once the address bar was asked for the focus. It keeps itself alive
+// through the timers it schedules, and calls `done` exactly once.
+class RedirectSteps : public std::enable_shared_from_this<RedirectSteps> {
+public:
+  RedirectSteps(KeyPoster& keys, Timers& timers, Url to, pid_t pid, AXElement window, AXElement bar,
+                std::function<void(bool)> done)
+      : keys_(keys),
+        timers_(timers),
+        to_(std::move(to)),
+        pid_(pid),
+        window_(std::move(window)),
+        bar_(std::move(bar)),
+        done_(std::move(done)) {}
+
+  void waitForBar() {
+    if (isTrue(bar_, AXAttribute::focused)) return typeAddress();
+    if (waited_ >= Browsers::kBarFocusWait) return finish(false);
+    waited_ += Browsers::kPollInterval;
+    timers_.schedule(Browsers::kPollInterval, [self = shared_from_this()] { self->waitForBar(); });
+  }
+
+private:
+  void typeAddress() {
+    // The user may have switched windows meanwhile: the focus is checked again before each key.
+    const bool typed = holdsFocus(window_) && keys_.type(pid_, to_.absoluteString()) &&
+                       holdsFocus(window_) && keys_.post(pid_, kDropCompletion) &&
+                       holdsFocus(window_) && keys_.post(pid_, kConfirm);
+    if (!typed) return finish(false);
+    timers_.schedule(Browsers::kRedirectWait, [self = shared_from_this()] { self->check(); });
+  }
+
+  // The bar shows what was typed whether Return arrived or not: only the page tells.
+  void check() {
+    const std::optional<Url> shown = address(webArea(window_));
+    const std::optional<std::string>& host = to_.host();
+    finish(host && !host->empty() && shown && shown->host() &&
+           text::lowercased(*shown->host()) == text::lowercased(*host));
+  }
+
+  void finish(bool reached) {
+    if (done_) std::exchange(done_, nullptr)(reached);
+  }
+
+  KeyPoster& keys_;
+  Timers& timers_;
+  const Url to_;
+  const pid_t pid_;
+  const AXElement window_;
+  const AXElement bar_;
+  std::function<void(bool)> done_;
+  Duration waited_ = 0;  // on the bar's focus
+};
 
 }  // namespace
 
@@ -58,7 +209,77 @@ std::vector<std::string_view> desktopFileIDs(BrowserKind kind) {
 
 namespace Browsers {
 
-std::optional<TabInfo> read(BrowserKind, pid_t, const AXElement&) { return std::nullopt; }
+std::map<BrowserKind, Access>& automation() {
+  static std::map<BrowserKind, Access> table;
+  return table;
+}
+
+std::optional<TabInfo> read(BrowserKind kind, pid_t, const AXElement& window) {
+  if (!isReadable(kind) || !window) return std::nullopt;
+  const AXElement area = webArea(window);
+  if (!area) return std::nullopt;
+  return TabInfo{AX::string(area, AXAttribute::title).value_or(""), address(area),
+                 TabRef{kind, 0, 0}};
+}
+
+void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& expected,
+              const Url& to, pid_t pid, const AXElement& window,
+              std::function<void(bool reached)> done) {
+  const auto fail = [&done] {
+    if (done) done(false);
+  };
+  if (!isReadable(tab.browser) || !window) return fail();
+  const AXElement bar = urlBar(window);
+  if (!bar || address(webArea(window)) != expected) return fail();
+  if (!holdsFocus(window) || !keys.post(pid, kFocusAddressBar)) return fail();
+  std::make_shared<RedirectSteps>(keys, timers, to, pid, window, bar, std::move(done))
+      ->waitForBar();
+}
+
+bool closeTab(KeyPoster& keys, const TabRef& tab, const Url& url, pid_t pid,
+              const AXElement& window) {
+  if (!isReadable(tab.browser) || !window) return false;
+  const AXElement area = webArea(window);
+  if (address(area) != url || !holdsFocus(window)) return false;
+  const std::optional<std::string> title = AX::string(window, AXAttribute::title);
+  if (!keys.post(pid, kCloseTab)) return false;
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::duration<Duration>(kCloseWait);
+  const auto interval = std::chrono::duration<Duration>(kPollInterval);
+  while (Clock::now() < deadline) {
+    // The closed tab's page goes with it; a title that changes means another tab is in front.
+    if (AX::string(window, AXAttribute::title) != title || address(area) != url) return true;
+    std::this_thread::sleep_for(interval);
+  }
+  return false;
+}
+
+void select(const TabRef&) {}
+
+AXElement page(const AXElement& window) {
+  const AXElement area = webArea(window);
+  if (!area) return {};
+  const AXElement parent = AX::element(area, AXAttribute::parent);
+  if (parent && AX::string(parent, AXAttribute::role) == AXRole::scrollArea) return parent;
+  return area;
+}
+
+AX::Predicate firefoxTab(std::string title) {
+  return [title = std::move(title)](const AXElement& element, std::string_view role) {
+    return role == AXRole::radioButton && AX::string(element, AXAttribute::title) == title;
+  };
+}
+
+std::optional<Url> parseAddress(std::optional<std::string_view> text) {
+  if (!text) return std::nullopt;
+  const std::string_view trimmed = trimBlanks(*text);
+  if (trimmed.empty() || trimmed.find(' ') != std::string_view::npos) return std::nullopt;
+  if (trimmed.find_first_of(".:") == std::string_view::npos) return std::nullopt;
+  if (trimmed.find("://") != std::string_view::npos || hasScheme(trimmed)) {
+    return Url::parse(trimmed);
+  }
+  return Url::parse("https://" + std::string(trimmed));
+}
 
 }  // namespace Browsers
 

@@ -1,22 +1,42 @@
-// Browsers: the browsers whose front tab the program reads, and how it names one of their tabs.
+// Browsers: the browsers whose front tab the program reads, how it names one of their tabs, and
+// the few ways it steers a tab: pointing it at another address or closing it.
 //
 // A browser is known by its desktop-file id. Each kind keeps one fixed id as its raw value, the key
 // of every per-browser table, and recognises the Linux ids of its programs as well.
+//
+// Firefox and the Chromium family are both read through the accessibility bus: the tab's title is
+// the shown page's name, its address the page's document address (Firefox's DocURL, Chromium's
+// URI; Chromium's address bar drops the scheme, so the bar's text is never taken as the address).
+// Neither offers a way to address one of its tabs from outside, so every TabRef here is
+// (kind, 0, 0) and select() does nothing: a tab is found again by its title among the window's
+// page tabs (firefoxTab). Steering types into the window's address bar with synthetic keys, and
+// only while that window holds the focus: a key meant for a browser never lands in another
+// program. Reads need no permission beyond the accessibility bus itself, so `automation` is kept
+// for those who show it and is not consulted here.
+//
+// All operations run on the main thread; none throws. Failures read as none or false.
 
 #pragma once
 
 #include <sys/types.h>
 
 #include <array>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/Runtime.h"
 #include "base/Url.h"
 #include "platform/AXElement.h"
+#include "sensing/AX.h"
+#include "sensing/Permissions.h"
 
 namespace qb {
+
+class KeyPoster;
 
 enum class BrowserKind { safari, chrome, firefox };
 
@@ -49,9 +69,61 @@ struct TabInfo {
 
 namespace Browsers {
 
-// The front tab of a browser window, or none when it cannot be read. Reads nothing yet: the tab
-// readers come with the browser support, and until then a browser is observed by its window title.
+// How many elements a search of a browser window examines, for its page or its address bar.
+inline constexpr int kWindowSearchNodes = 400;
+// How many elements the search for the address bar examines inside one toolbar.
+inline constexpr int kToolbarSearchNodes = 100;
+// The most windows whose address bars are remembered; past it the oldest is forgotten.
+inline constexpr size_t kMaxRememberedBars = 32;
+// How long the address bar may take to take the focus after the key that gives it.
+inline constexpr Duration kBarFocusWait = 0.5;
+// How long after Return a redirected tab is looked at again.
+inline constexpr Duration kRedirectWait = 0.6;
+// How long closeTab waits for the tab to go.
+inline constexpr Duration kCloseWait = 1.0;
+// How often a wait for the browser looks again.
+inline constexpr Duration kPollInterval = 0.02;
+
+// Each browser's access as the app coordinator last learned it; a browser without an entry counts
+// as not granted. Written only by the coordinator. Lives for the process; main thread only.
+std::map<BrowserKind, Access>& automation();
+
+// The front tab of a browser window: the shown page's name, its address (none when unreadable)
+// and TabRef(kind, 0, 0); none without a window or without a shown page (a browser that publishes
+// no tree, or Chromium started without its accessibility flag). `pid` is not used by reading.
 std::optional<TabInfo> read(BrowserKind kind, pid_t pid, const AXElement& window);
+
+// Points the window's front tab at `to`, if it still shows `expected` and the window holds the
+// focus: gives the address bar the focus, types the address and Return, then looks at the page
+// again after kRedirectWait. `done` is called once, on the main thread through `timers`, with true
+// when the page then shown is on `to`'s host (compared without regard to case; an address without
+// a host never counts as reached); with false at once when nothing could be typed.
+void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& expected,
+              const Url& to, pid_t pid, const AXElement& window,
+              std::function<void(bool reached)> done);
+
+// Closes the window's front tab if it still shows `url` and the window holds the focus; true when
+// the tab went within kCloseWait (the window's title or the shown address changed). Blocks the
+// caller meanwhile.
+bool closeTab(KeyPoster& keys, const TabRef& tab, const Url& url, pid_t pid,
+              const AXElement& window);
+
+// Brings a tab and its window to the front; the browsers of this desktop cannot be asked to, so
+// nothing happens.
+void select(const TabRef& tab);
+
+// The element that holds the shown web page of a window: the page's scroll area when the page
+// sits in one, else the page itself; empty when there is none within kWindowSearchNodes.
+AXElement page(const AXElement& window);
+
+// The test, for AX::find, that accepts a page tab whose title is exactly `title`.
+AX::Predicate firefoxTab(std::string title);
+
+// An address typed into an address bar, as the browser would take it: trimmed of blanks and tabs;
+// none when empty, when it holds a blank, or when it has neither "." nor ":". Text with a scheme
+// ("https://", but also "about:", "data:", "file:", "mailto:") is parsed as it stands; anything
+// else, a host with a port ("localhost:3000") included, gets "https://" in front.
+std::optional<Url> parseAddress(std::optional<std::string_view> text);
 
 }  // namespace Browsers
 

@@ -1,0 +1,227 @@
+// Firefox and Chromium on pages served from this machine: what the observer reads of the front
+// tab, a tab closed and a tab pointed back at the work page, and a window that does not hold the
+// focus left alone.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <string>
+
+#include "base/WallClock.h"
+#include "desktop/browser/LoopbackServer.h"
+#include "desktop/x11/X11TestSupport.h"
+#include "platform/Accessibility.h"
+#include "platform/QtRuntime.h"
+#include "platform/Workspace.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "sensing/AX.h"
+#include "sensing/Browsers.h"
+#include "sensing/Observer.h"
+
+namespace qb {
+namespace {
+
+// How long a browser may take to show its first page; it starts its own processes and publishes
+// its tree on the accessibility bus first.
+constexpr int kStartMs = 30000;
+// How long a page may take to arrive once asked for.
+constexpr int kPageMs = 10000;
+
+struct Browser {
+  const char* program;
+  BrowserKind kind;
+  friend void PrintTo(const Browser& browser, std::ostream* out) { *out << browser.program; }
+};
+
+// Firefox needs a profile that skips its first-run pages; Chromium its accessibility flag, without
+// which it publishes no page, and no sandbox when run as root.
+QStringList argumentsFor(const Browser& browser, const QString& profile, const QString& url) {
+  if (browser.kind == BrowserKind::firefox) {
+    QFile prefs(profile + "/user.js");
+    EXPECT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.write(
+        "user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"
+        "user_pref(\"browser.startup.homepage_override.mstone\", \"ignore\");\n"
+        "user_pref(\"browser.aboutwelcome.enabled\", false);\n"
+        "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
+        "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n"
+        "user_pref(\"browser.tabs.warnOnClose\", false);\n");
+    return {"--no-remote", "--new-instance", "--profile", profile, url};
+  }
+  QStringList arguments{"--no-first-run",
+                        "--disable-background-networking",
+                        "--disable-component-update",
+                        "--disable-sync",
+                        "--disable-gpu",
+                        "--disable-dev-shm-usage",
+                        "--password-store=basic",
+                        "--force-renderer-accessibility",
+                        "--user-data-dir=" + profile,
+                        url};
+  if (geteuid() == 0) arguments.prepend("--no-sandbox");
+  return arguments;
+}
+
+class BrowserDesktopTest : public testing::TestWithParam<Browser> {
+protected:
+  void SetUp() override {
+    ASSERT_NE(server.port(), 0) << "no loopback server";
+    ASSERT_FALSE(QStandardPaths::findExecutable(GetParam().program).isEmpty())
+        << GetParam().program << " is not installed (scripts/setup installs it)";
+    platform = LinuxPlatform::open();
+    ASSERT_TRUE(platform) << "no X display";
+    platform->accessibility().setMessagingTimeout(1.0);
+    observer = std::make_unique<Observer>(platform->workspace(), platform->accessibility(), timers,
+                                          MonotonicClock::steady(), WallClock::system());
+    observer->onChange = [this](std::optional<Snapshot> snapshot) {
+      if (snapshot) snapshots.push_back(std::move(*snapshot));
+    };
+  }
+  void TearDown() override {
+    observer.reset();
+    if (browser) {
+      browser->kill();
+      browser->waitForFinished(5000);
+    }
+  }
+
+  void launch(const std::string& url) {
+    browser = std::make_unique<QProcess>();
+    browser->start(GetParam().program,
+                   argumentsFor(GetParam(), profile.path(), QString::fromStdString(url)));
+    ASSERT_TRUE(browser->waitForStarted(5000));
+  }
+
+  // The first snapshot from index `from` on that shows `url`; fails the test when none comes.
+  std::optional<Snapshot> waitForPage(const std::string& url, size_t from, int limitMs = kPageMs) {
+    std::optional<Snapshot> found;
+    (void)QTest::qWaitFor(
+        [&] {
+          for (size_t i = from; i < snapshots.size() && !found; ++i) {
+            const auto& shown = snapshots[i].observation.url;
+            if (shown && shown->absoluteString() == url) found = snapshots[i];
+          }
+          return found.has_value();
+        },
+        limitMs);
+    if (!found) ADD_FAILURE() << "never shown: " << url;
+    return found;
+  }
+
+  // The front tab now, read the way the observer reads it.
+  std::optional<TabInfo> frontTab(const Snapshot& shown) {
+    return Browsers::read(GetParam().kind, shown.target.pid, shown.target.window);
+  }
+
+  // Types an address into the front window's address bar as a user would.
+  std::optional<Snapshot> go(const std::string& url) {
+    const size_t from = snapshots.size();
+    test::run("xdotool", {"key", "--clearmodifiers", "ctrl+l"});
+    test::run("xdotool", {"type", "--delay", "20", QString::fromStdString(url)});
+    test::run("xdotool", {"key", "Delete", "Return"});
+    return waitForPage(url, from);
+  }
+
+  int pageTabs(const AXElement& window) {
+    int count = 0;
+    (void)AX::find(window, Browsers::kWindowSearchNodes,
+                   [&count](const AXElement&, std::string_view role) {
+                     count += role == AXRole::radioButton;
+                     return false;
+                   });
+    return count;
+  }
+
+  // Redirects and waits for the answer.
+  std::optional<bool> redirect(const Snapshot& shown, const std::string& expected,
+                               const std::string& to) {
+    std::optional<bool> answer;
+    Browsers::redirect(platform->keys(), timers, *shown.target.tab, *Url::parse(expected),
+                       *Url::parse(to), shown.target.pid, shown.target.window,
+                       [&answer](bool reached) { answer = reached; });
+    (void)QTest::qWaitFor([&] { return answer.has_value(); }, kPageMs);
+    return answer;
+  }
+
+  test::LoopbackServer server{{{"/work", test::LoopbackServer::page("Work Page")},
+                               {"/fun", test::LoopbackServer::page("Fun Page")}}};
+  const std::string workURL = server.url("/work");
+  const std::string funURL = server.url("/fun");
+  QTemporaryDir profile;
+  QtTimers timers;
+  std::unique_ptr<LinuxPlatform> platform;
+  std::unique_ptr<Observer> observer;
+  std::vector<Snapshot> snapshots;
+  std::unique_ptr<QProcess> browser;
+  test::Programs programs;
+};
+
+TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
+  const auto terminal = programs.terminal("Elsewhere");
+  launch(workURL);
+  observer->start();
+  const std::optional<Snapshot> work = waitForPage(workURL, 0, kStartMs);
+  ASSERT_TRUE(work);
+  EXPECT_EQ(parseBrowserKind(work->observation.bundleID), GetParam().kind);
+  EXPECT_EQ(work->observation.title, "Work Page") << "the page's own title, not the window's";
+  EXPECT_EQ(work->target.tab, (TabRef{GetParam().kind, 0, 0}));
+  EXPECT_TRUE(Browsers::page(work->target.window));
+
+  // A second tab, where Chromium's address bar shows no scheme: the address is the page's.
+  test::run("xdotool", {"key", "--clearmodifiers", "ctrl+t"});
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        const auto tab = frontTab(*work);
+        return tab && tab->url && tab->url->absoluteString() != workURL;
+      },
+      kPageMs));
+  const std::optional<Snapshot> fun = go(funURL);
+  ASSERT_TRUE(fun);
+  EXPECT_EQ(fun->observation.title, "Fun Page");
+  ASSERT_EQ(pageTabs(fun->target.window), 2);
+
+  // Neither closes nor types while another program holds the focus.
+  const std::string browserWindow = test::run("xdotool", {"getactivewindow"});
+  test::activate(terminal.id);
+  EXPECT_FALSE(Browsers::closeTab(platform->keys(), *fun->target.tab, *fun->observation.url,
+                                  fun->target.pid, fun->target.window));
+  EXPECT_EQ(redirect(*fun, funURL, workURL), false);
+  EXPECT_EQ(pageTabs(fun->target.window), 2);
+  EXPECT_EQ(platform->workspace().frontmostApplication()->pid, terminal.pid);
+
+  const size_t beforeClose = snapshots.size();
+  test::activate(std::stoul(browserWindow));
+  EXPECT_TRUE(Browsers::closeTab(platform->keys(), *fun->target.tab, *fun->observation.url,
+                                 fun->target.pid, fun->target.window));
+  EXPECT_TRUE(waitForPage(workURL, beforeClose));
+  // Chromium takes the closed tab out of its strip once an animation is over.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pageTabs(fun->target.window) == 1; }, kPageMs))
+      << "only the front tab closed";
+
+  const std::optional<Snapshot> again = go(funURL);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(redirect(*again, workURL, workURL), false) << "the tab no longer shows that page";
+  EXPECT_EQ(frontTab(*again)->url->absoluteString(), funURL);
+  const size_t beforeRedirect = snapshots.size();
+  EXPECT_EQ(redirect(*again, funURL, workURL), true);
+  EXPECT_TRUE(waitForPage(workURL, beforeRedirect));
+  EXPECT_EQ(pageTabs(again->target.window), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, BrowserDesktopTest,
+                         testing::Values(Browser{"firefox-esr", BrowserKind::firefox},
+                                         Browser{"chromium", BrowserKind::chrome}),
+                         [](const testing::TestParamInfo<Browser>& tested) {
+                           return std::string(
+                               tested.param.kind == BrowserKind::firefox ? "Firefox" : "Chromium");
+                         });
+
+}  // namespace
+}  // namespace qb

@@ -1,0 +1,117 @@
+// A web server on 127.0.0.1 for the browser tests: it serves a few pages held in memory, one
+// request per connection. It answers from a thread of its own, so that a page still loads while a
+// test blocks its main thread.
+
+#pragma once
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace qb::test {
+
+class LoopbackServer {
+public:
+  // How long one connection may take to send its request before it is dropped.
+  static constexpr int kRequestTimeoutMs = 2000;
+
+  // Pages by path ("/work"), each an HTML document; every other path is not found.
+  explicit LoopbackServer(std::map<std::string, std::string> pages) : pages_(std::move(pages)) {
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listener_, 16) != 0 ||
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        pipe2(stop_, O_CLOEXEC) != 0) {
+      return;
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { serve(); });
+  }
+
+  ~LoopbackServer() {
+    if (thread_.joinable()) {
+      (void)write(stop_[1], "x", 1);
+      thread_.join();
+    }
+    for (int fd : {listener_, stop_[0], stop_[1]}) {
+      if (fd >= 0) close(fd);
+    }
+  }
+
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+  // 0 when the server could not start.
+  uint16_t port() const { return port_; }
+  std::string url(std::string_view path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
+  }
+
+  // A page whose title and heading are `title`.
+  static std::string page(std::string_view title) {
+    const std::string text(title);
+    return "<!doctype html><html><head><meta charset=\"utf-8\"><title>" + text +
+           "</title></head><body><h1>" + text + "</h1><p>Some words on the page.</p></body></html>";
+  }
+
+private:
+  void serve() {
+    for (;;) {
+      pollfd waits[2] = {{listener_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+      if (poll(waits, 2, -1) < 0) continue;
+      if (waits[1].revents != 0) return;
+      const int connection = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (connection < 0) continue;
+      answer(connection);
+      close(connection);
+    }
+  }
+
+  void answer(int connection) {
+    std::string request;
+    char buffer[4096];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+      pollfd wait{connection, POLLIN, 0};
+      if (poll(&wait, 1, kRequestTimeoutMs) <= 0) return;
+      const ssize_t got = read(connection, buffer, sizeof buffer);
+      if (got <= 0) return;
+      request.append(buffer, static_cast<size_t>(got));
+    }
+    // "GET /path HTTP/1.1"
+    const size_t start = request.find(' ') + 1;
+    const std::string path = request.substr(start, request.find(' ', start) - start);
+    const auto found = pages_.find(path);
+    const std::string body = found == pages_.end() ? "not found" : found->second;
+    const std::string response =
+        std::string(found == pages_.end() ? "HTTP/1.1 404 Not Found" : "HTTP/1.1 200 OK") +
+        "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+        std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    for (size_t sent = 0; sent < response.size();) {
+      const ssize_t wrote =
+          send(connection, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
+      if (wrote <= 0) return;
+      sent += static_cast<size_t>(wrote);
+    }
+  }
+
+  const std::map<std::string, std::string> pages_;
+  int listener_ = -1;
+  int stop_[2] = {-1, -1};
+  uint16_t port_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace qb::test
