@@ -107,7 +107,6 @@ inline constexpr std::string_view stringForRange = "AXStringForRange";
 namespace AXRole {
 inline constexpr std::string_view application = "AXApplication";
 inline constexpr std::string_view window = "AXWindow";
-inline constexpr std::string_view group = "AXGroup";
 inline constexpr std::string_view webArea = "AXWebArea";
 inline constexpr std::string_view toolbar = "AXToolbar";
 inline constexpr std::string_view textField = "AXTextField";

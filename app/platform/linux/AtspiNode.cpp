@@ -48,14 +48,9 @@ bool isDocument(AtspiRole role) {
   return role == ATSPI_ROLE_DOCUMENT_WEB || role == ATSPI_ROLE_DOCUMENT_FRAME;
 }
 
-std::optional<std::string> documentAddress(AtspiAccessible* accessible);
-
 AXValue roleWord(AtspiAccessible* accessible) {
   std::optional<AtspiRole> found = roleOf(accessible);
   if (!found) return {};
-  // Chromium draws its own window furniture (toolbars, the address bar, the tab strip) as web
-  // documents too; only a document with an address is a page.
-  if (isDocument(*found) && !documentAddress(accessible)) return std::string(AXRole::group);
   Owned<gchar> name(atspi_role_get_name(*found));
   // Only plain text needs its states to tell a field from an area: one more request.
   bool multiLine = *found == ATSPI_ROLE_TEXT && hasState(accessible, ATSPI_STATE_MULTI_LINE);

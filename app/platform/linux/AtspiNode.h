@@ -1,7 +1,6 @@
 // AtspiNode: an AXNode over one object of the accessibility bus (libatspi's AtspiAccessible).
 //
-// Reads answer in AXElement's vocabulary: "AXRole" is the role word of AtspiRoles.h (a web
-// document without an address, which is how Chromium draws its own furniture, is "AXGroup");
+// Reads answer in AXElement's vocabulary: "AXRole" is the role word of AtspiRoles.h;
 // "AXTitle" the accessible name; "AXValue" the text (at most kMaxValueCharacters, never of a
 // password field) or else the numeric value; "AXChildren" at most kMaxChildren elements, never a
 // web document that is not showing (the pages of background tabs); "AXPosition" and "AXSize" the

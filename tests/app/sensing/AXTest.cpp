@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/sensing/FakeTree.h"
 #include "platform/fake/FakePlatform.h"
 #include "sensing/AX.h"
 
@@ -13,14 +14,8 @@ class AXTest : public testing::Test {
 protected:
   // A node with a role and a name, appended to parent's children when given.
   AXElement add(std::string_view role, std::string_view name, const AXElement* parent = nullptr) {
-    auto [element, node] = ax.makeElement();
-    if (!role.empty()) node->set(AXAttribute::role, std::string(role));
-    node->set(AXAttribute::title, std::string(name));
-    nodes[element.node()] = node;
-    if (parent) {
-      children[parent->node()].push_back(element);
-      nodes[parent->node()]->set(AXAttribute::children, children[parent->node()]);
-    }
+    AXElement element = tree.add(role, parent);
+    tree.node(element).set(AXAttribute::title, std::string(name));
     return element;
   }
   std::vector<std::string> visitOrder(const AXElement& root, int budget) {
@@ -33,22 +28,21 @@ protected:
   }
 
   fake::FakeAccessibility ax;
-  std::map<const AXNode*, std::shared_ptr<fake::FakeNode>> nodes;
-  std::map<const AXNode*, std::vector<AXElement>> children;
+  test::FakeTree tree{ax};
 };
 
 TEST_F(AXTest, TypedReadsGiveNoValueForOtherTypes) {
   AXElement window = add("AXWindow", "");
-  nodes[window.node()]->set(AXAttribute::value, 3.0);
+  tree.node(window).set(AXAttribute::value, 3.0);
   EXPECT_EQ(AX::string(window, AXAttribute::title), "") << "an empty title is a title";
   EXPECT_EQ(AX::string(window, AXAttribute::value), std::nullopt);
   EXPECT_FALSE(AX::element(window, AXAttribute::title));
   EXPECT_TRUE(AX::children(window).empty());
   EXPECT_EQ(AX::string(AXElement(), AXAttribute::title), std::nullopt);
 
-  nodes[window.node()]->set(AXAttribute::position, Point{10, 20});
+  tree.node(window).set(AXAttribute::position, Point{10, 20});
   EXPECT_EQ(AX::frame(window), std::nullopt) << "a position without a size";
-  nodes[window.node()]->set(AXAttribute::size, Size{300, 200});
+  tree.node(window).set(AXAttribute::size, Size{300, 200});
   EXPECT_EQ(AX::frame(window), (Rect{{10, 20}, {300, 200}}));
 }
 

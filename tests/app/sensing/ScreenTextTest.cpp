@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/sensing/FakeTree.h"
 #include "platform/fake/FakePlatform.h"
 #include "sensing/ScreenText.h"
 
@@ -19,25 +20,18 @@ protected:
   // An element with a role and optional title, value and description, a child of `parent`.
   AXElement add(std::string_view role, const AXElement* parent = nullptr, Opt title = {},
                 Opt value = {}, Opt description = {}) {
-    auto [element, node] = ax.makeElement();
-    node->set(AXAttribute::role, std::string(role));
-    if (title) node->set(AXAttribute::title, *title);
-    if (value) node->set(AXAttribute::value, *value);
-    if (description) node->set(AXAttribute::description, *description);
-    nodes[element.node()] = node;
-    if (parent) {
-      children[parent->node()].push_back(element);
-      nodes[parent->node()]->set(AXAttribute::children, children[parent->node()]);
-    }
+    AXElement element = tree.add(role, parent);
+    if (title) node(element).set(AXAttribute::title, *title);
+    if (value) node(element).set(AXAttribute::value, *value);
+    if (description) node(element).set(AXAttribute::description, *description);
     return element;
   }
-  fake::FakeNode& node(const AXElement& element) { return *nodes[element.node()]; }
+  fake::FakeNode& node(const AXElement& element) { return tree.node(element); }
   ScreenText::Summary summary(const AXElement& window, int maxFocused = 0, int maxPage = 1000) {
     return ScreenText::summary(ax, 42, window, maxFocused, maxPage, 400, 100, SteppingClock());
   }
   fake::FakeAccessibility ax;
-  std::map<const AXNode*, std::shared_ptr<fake::FakeNode>> nodes;
-  std::map<const AXNode*, std::vector<AXElement>> children;
+  test::FakeTree tree{ax};
 };
 
 TEST_F(ScreenTextTest, BudgetsStopTheWalkAtTheirExactLimits) {

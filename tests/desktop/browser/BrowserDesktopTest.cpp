@@ -24,6 +24,7 @@
 #include "sensing/AX.h"
 #include "sensing/Browsers.h"
 #include "sensing/Observer.h"
+#include "sensing/ScreenText.h"
 
 namespace qb {
 namespace {
@@ -33,6 +34,10 @@ namespace {
 constexpr int kStartMs = 30000;
 // How long a page may take to arrive once asked for.
 constexpr int kPageMs = 10000;
+// Budgets of a read of a page's text, larger than a test page needs.
+constexpr int kPageCharacters = 1000;
+constexpr int kPageNodes = 200;
+constexpr Duration kPageSeconds = 5;
 
 struct Browser {
   const char* program;
@@ -186,6 +191,12 @@ TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
   ASSERT_TRUE(fun);
   EXPECT_EQ(fun->observation.title, "Fun Page");
   ASSERT_EQ(pageTabs(fun->target.window), 2);
+  // The text read is the shown tab's, not the hidden one's nor the browser's furniture.
+  const ScreenText::Summary text =
+      ScreenText::summary(platform->accessibility(), fun->target.pid, fun->target.window, 0,
+                          kPageCharacters, kPageNodes, kPageSeconds, MonotonicClock::steady());
+  // The page's own name comes last: it was met first, as the page's title, before its heading.
+  EXPECT_EQ(text.page, "Some words on the page. · Fun Page");
 
   // Neither closes nor types while another program holds the focus.
   const std::string browserWindow = test::run("xdotool", {"getactivewindow"});

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/sensing/FakeTree.h"
+#include "platform/fake/FakePlatform.h"
+#include "sensing/Browsers.h"
+#include "support/ManualRuntime.h"
+
+namespace qb {
+namespace {
+
+constexpr pid_t kPid = 7;
+
+// Keys that change the browser the moment they are posted, as a browser that closes a tab does.
+class ReactingKeys : public fake::FakeKeyPoster {
+public:
+  bool post(pid_t pid, const KeyChord& chord) override {
+    const bool accepted = FakeKeyPoster::post(pid, chord);
+    if (accepted && onPost) onPost(chord);
+    return accepted;
+  }
+  std::function<void(const KeyChord&)> onPost;
+};
+
+// A browser window: a toolbar holding the address bar, and the page in a scroll area.
+class BrowsersTest : public testing::Test {
+protected:
+  void SetUp() override {
+    tree.node(window).set(AXAttribute::title, std::string("Page — Browser"));
+    tree.node(window).set(AXAttribute::focused, true);
+    tree.node(bar).set(AXAttribute::focused, true);
+    tree.node(webArea).set(AXAttribute::title, std::string("Page"));
+    show("https://work.example/page");
+    keys.focusedPid = kPid;
+  }
+  void show(const std::string& address) { tree.node(webArea).set(AXAttribute::url, address); }
+  static Url url(const char* text) { return *Url::parse(text); }
+
+  std::optional<bool> redirect(const char* expected, const char* to) {
+    std::optional<bool> answer;
+    Browsers::redirect(keys, timers, tab, url(expected), url(to), kPid, window,
+                       [&answer](bool reached) { answer = reached; });
+    timers.advance(Browsers::kRedirectWait + Browsers::kBarFocusWait);
+    return answer;
+  }
+  bool closeTab(const char* shown) {
+    return Browsers::closeTab(keys, tab, url(shown), kPid, window);
+  }
+
+  fake::FakeAccessibility ax;
+  test::FakeTree tree{ax};
+  AXElement window = tree.add(AXRole::window);
+  AXElement toolbar = tree.add(AXRole::toolbar, &window);
+  AXElement bar = tree.add(AXRole::comboBox, &toolbar);
+  AXElement scrollArea = tree.add(AXRole::scrollArea, &window);
+  AXElement webArea = tree.add(AXRole::webArea, &scrollArea);
+  ReactingKeys keys;
+  test::ManualTimers timers;
+  const TabRef tab{BrowserKind::firefox, 0, 0};
+};
+
+TEST_F(BrowsersTest, TheFrontTabIsTheShownPageItsTitleAndAddress) {
+  EXPECT_EQ(Browsers::read(BrowserKind::chrome, kPid, window),
+            (TabInfo{"Page", url("https://work.example/page"), TabRef{BrowserKind::chrome, 0, 0}}));
+  EXPECT_EQ(Browsers::page(window), scrollArea);
+
+  tree.node(webArea).remove(AXAttribute::url);
+  EXPECT_EQ(Browsers::read(BrowserKind::firefox, kPid, window)->url, std::nullopt);
+  EXPECT_EQ(Browsers::read(BrowserKind::safari, kPid, window), std::nullopt) << "no Linux build";
+  EXPECT_EQ(Browsers::read(BrowserKind::firefox, kPid, AXElement()), std::nullopt);
+
+  // A page outside a scroll area is its own holder; a window without a page has none.
+  AXElement bare = tree.add(AXRole::window);
+  AXElement page = tree.add(AXRole::webArea, &bare);
+  EXPECT_EQ(Browsers::page(bare), page);
+  EXPECT_FALSE(Browsers::page(toolbar));
+  EXPECT_EQ(Browsers::read(BrowserKind::firefox, kPid, toolbar), std::nullopt);
+
+  AXElement tabButton = tree.add(AXRole::radioButton, &toolbar);
+  tree.node(tabButton).set(AXAttribute::title, std::string("Page"));
+  EXPECT_EQ(AX::find(window, 50, Browsers::firefoxTab("Page")), tabButton);
+  EXPECT_FALSE(AX::find(window, 50, Browsers::firefoxTab("Pag")));
+}
+
+TEST_F(BrowsersTest, AddressBarTextBecomesAnAddressTheWayABrowserTakesIt) {
+  const std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> cases = {
+      {"  example.com/a\t", "https://example.com/a"},
+      {"localhost:3000", "https://localhost:3000"},
+      {"example.com:8080/x", "https://example.com:8080/x"},
+      {"http://example.com", "http://example.com"},
+      {"about:blank", "about:blank"},
+      {"mailto:someone@example.com", "mailto:someone@example.com"},
+      {"data:text/plain,hi", "data:text/plain,hi"},
+      {"file:/tmp/a.txt", "file:/tmp/a.txt"},
+      {"two words.com", std::nullopt},
+      {"word", std::nullopt},
+      {" \t ", std::nullopt},
+      {std::nullopt, std::nullopt},
+  };
+  for (const auto& [text, expected] : cases) {
+    const std::optional<Url> parsed = Browsers::parseAddress(text);
+    EXPECT_EQ(parsed ? std::optional(parsed->absoluteString()) : std::nullopt, expected)
+        << text.value_or("(none)");
+  }
+}
+
+TEST_F(BrowsersTest, RedirectTypesTheAddressAndAsksThePageWhereItLanded) {
+  keys.onPost = [this](const KeyChord& chord) {
+    // The host's case is the browser's own.
+    if (chord.key == "Return") show("https://HOME.example/start");
+  };
+  EXPECT_EQ(redirect("https://work.example/page", "https://home.example/start"), true);
+  EXPECT_EQ(keys.posted, (std::vector<std::pair<pid_t, KeyChord>>{
+                             {kPid, {"l", true}}, {kPid, {"Delete"}}, {kPid, {"Return"}}}));
+  EXPECT_EQ(keys.typed,
+            (std::vector<std::pair<pid_t, std::string>>{{kPid, "https://home.example/start"}}));
+
+  // The bar shows the typed text whether or not Return arrived: only the page counts.
+  keys.onPost = nullptr;
+  show("https://work.example/page");
+  EXPECT_EQ(redirect("https://work.example/page", "https://home.example/start"), false);
+  EXPECT_EQ(redirect("https://work.example/page", "file:///tmp/notes.txt"), false)
+      << "an address without a host is never reached";
+}
+
+TEST_F(BrowsersTest, RedirectTypesNothingUnlessTheTabAndTheFocusAreAsExpected) {
+  EXPECT_EQ(redirect("https://other.example/", "https://home.example/"), false);
+
+  tree.node(window).set(AXAttribute::focused, false);  // another window of the browser in front
+  EXPECT_EQ(redirect("https://work.example/page", "https://home.example/"), false);
+  tree.node(window).set(AXAttribute::focused, true);
+
+  keys.focusedPid = kPid + 1;  // another program in front
+  EXPECT_EQ(redirect("https://work.example/page", "https://home.example/"), false);
+  keys.focusedPid = kPid;
+  EXPECT_TRUE(keys.posted.empty());
+
+  tree.node(bar).set(AXAttribute::focused, false);  // the bar never takes the focus
+  EXPECT_EQ(redirect("https://work.example/page", "https://home.example/"), false);
+  EXPECT_EQ(keys.posted.size(), 1u) << "only the key that asks for the bar";
+  EXPECT_TRUE(keys.typed.empty());
+
+  // A bar that stopped answering is looked for again, and is gone.
+  tree.node(bar).remove(AXAttribute::role);
+  tree.node(toolbar).set(AXAttribute::children, std::vector<AXElement>());
+  EXPECT_EQ(redirect("https://work.example/page", "https://home.example/"), false);
+  EXPECT_EQ(keys.posted.size(), 1u);
+}
+
+TEST_F(BrowsersTest, CloseTabClosesOnlyTheExpectedPageAndSeesItGo) {
+  EXPECT_FALSE(closeTab("https://other.example/"));
+  tree.node(window).set(AXAttribute::focused, false);
+  EXPECT_FALSE(closeTab("https://work.example/page"));
+  tree.node(window).set(AXAttribute::focused, true);
+  EXPECT_TRUE(keys.posted.empty());
+
+  keys.onPost = [this](const KeyChord&) { tree.node(webArea).remove(AXAttribute::url); };
+  EXPECT_TRUE(closeTab("https://work.example/page")) << "the page went with its tab";
+  EXPECT_EQ(keys.posted, (std::vector<std::pair<pid_t, KeyChord>>{{kPid, {"w", true}}}));
+
+  show("https://work.example/page");
+  keys.onPost = [this](const KeyChord&) {
+    tree.node(window).set(AXAttribute::title, std::string("Next — Browser"));
+  };
+  EXPECT_TRUE(closeTab("https://work.example/page")) << "another tab came to the front";
+
+  keys.onPost = nullptr;
+  EXPECT_FALSE(closeTab("https://work.example/page")) << "nothing changed within the wait";
+}
+
+}  // namespace
+}  // namespace qb
