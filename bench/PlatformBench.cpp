@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "base/NoDestructor.h"
+#include "SharedDesktop.h"
 #include "base/WallClock.h"
 #include "platform/QtRuntime.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -24,30 +24,7 @@
 namespace qb {
 namespace {
 
-// The desktop's socket notifier wants an application object; one for the whole run.
-struct Desktop {
-  Desktop() {
-    if (QCoreApplication::instance() == nullptr) {
-      application = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    desktop = X11Desktop::open();
-    if (desktop) input = std::make_unique<X11InputMonitor>(desktop->connection());
-    platform = LinuxPlatform::open();
-  }
-
-  int argc = 1;
-  char name[16] = "quillbrook";
-  char* argv[2] = {name, nullptr};
-  std::unique_ptr<QCoreApplication> application;
-  std::unique_ptr<X11Desktop> desktop;
-  std::unique_ptr<X11InputMonitor> input;
-  std::unique_ptr<LinuxPlatform> platform;
-};
-
-Desktop& shared() {
-  static NoDestructor<Desktop> desktop;
-  return *desktop;
-}
+using bench::shared;
 
 void BM_FrontWindowRead(benchmark::State& state) {
   X11Desktop* desktop = shared().desktop.get();

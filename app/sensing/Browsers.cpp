@@ -1,5 +1,6 @@
 #include "sensing/Browsers.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -41,12 +42,6 @@ const KeyChord kConfirm{"Return"};
 // Whether the kind has a build on this desktop that the accessibility bus reads.
 bool isReadable(BrowserKind kind) { return !desktopFileIDs(kind).empty(); }
 
-// The shown page of a window: hidden tabs' pages are not among a window's children.
-AXElement webArea(const AXElement& window) {
-  return AX::find(window, Browsers::kWindowSearchNodes,
-                  [](const AXElement&, std::string_view role) { return role == AXRole::webArea; });
-}
-
 std::optional<Url> address(const AXElement& page) {
   if (!page) return std::nullopt;
   const std::optional<std::string> text = AX::string(page, AXAttribute::url);
@@ -65,10 +60,43 @@ bool isTrue(const AXElement& element, std::string_view attribute) {
 // window of the same browser.
 bool holdsFocus(const AXElement& window) { return isTrue(window, AXAttribute::focused); }
 
-// The address bars found so far, by window, newest last.
-std::vector<std::pair<AXElement, AXElement>>& urlBars() {
-  static std::vector<std::pair<AXElement, AXElement>> table;
-  return table;
+// Elements found inside windows, one per window, remembered so that the next look at the same
+// window starts from them; the oldest is forgotten past kMaxRememberedWindows.
+class WindowTable {
+public:
+  AXElement find(const AXElement& window) const {
+    const auto known = std::find_if(entries_.begin(), entries_.end(),
+                                    [&](const auto& entry) { return entry.first == window; });
+    return known == entries_.end() ? AXElement() : known->second;
+  }
+  // Remembers `element` for the window; an empty one forgets the window.
+  void remember(const AXElement& window, const AXElement& element) {
+    std::erase_if(entries_, [&](const auto& entry) { return entry.first == window; });
+    if (!element) return;
+    if (entries_.size() >= Browsers::kMaxRememberedWindows) entries_.erase(entries_.begin());
+    entries_.emplace_back(window, element);
+  }
+
+private:
+  std::vector<std::pair<AXElement, AXElement>> entries_;  // newest last
+};
+
+bool isWebArea(const AXElement&, std::string_view role) { return role == AXRole::webArea; }
+
+// The shown page of a window (the pages of hidden tabs are not among a window's children). A
+// window's page changes with each tab and each navigation, but the element that holds it stays:
+// that holder is remembered, and looked in first, which spares the search through the browser's
+// furniture on all but the first read of a window.
+AXElement webArea(const AXElement& window) {
+  static WindowTable holders;
+  if (const AXElement holder = holders.find(window)) {
+    for (const AXElement& child : AX::children(holder)) {
+      if (AX::string(child, AXAttribute::role) == AXRole::webArea) return child;
+    }
+  }
+  const AXElement area = AX::find(window, Browsers::kWindowSearchNodes, isWebArea);
+  holders.remember(window, AX::element(area, AXAttribute::parent));
+  return area;
 }
 
 bool isTextEntry(std::string_view role) {
@@ -78,10 +106,10 @@ bool isTextEntry(std::string_view role) {
 // The window's address bar: the first text field or combo box inside one of its toolbars. Found
 // once per window and kept while it still answers; a search that finds nothing forgets the window.
 AXElement urlBar(const AXElement& window) {
-  auto& bars = urlBars();
-  auto known = std::find_if(bars.begin(), bars.end(),
-                            [&](const auto& entry) { return entry.first == window; });
-  if (known != bars.end() && AX::string(known->second, AXAttribute::role)) return known->second;
+  static WindowTable bars;
+  if (const AXElement known = bars.find(window); AX::string(known, AXAttribute::role)) {
+    return known;
+  }
   AXElement bar;
   (void)AX::find(window, Browsers::kWindowSearchNodes,
                  [&bar](const AXElement& element, std::string_view role) {
@@ -91,11 +119,7 @@ AXElement urlBar(const AXElement& window) {
                        [](const AXElement&, std::string_view inner) { return isTextEntry(inner); });
                    return static_cast<bool>(bar);
                  });
-  if (known != bars.end()) bars.erase(known);
-  if (bar) {
-    if (bars.size() >= Browsers::kMaxRememberedBars) bars.erase(bars.begin());
-    bars.emplace_back(window, bar);
-  }
+  bars.remember(window, bar);
   return bar;
 }
 

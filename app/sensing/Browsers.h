@@ -73,8 +73,9 @@ namespace Browsers {
 inline constexpr int kWindowSearchNodes = 400;
 // How many elements the search for the address bar examines inside one toolbar.
 inline constexpr int kToolbarSearchNodes = 100;
-// The most windows whose address bars are remembered; past it the oldest is forgotten.
-inline constexpr size_t kMaxRememberedBars = 32;
+// The most windows whose page holder and address bar are remembered; past it the oldest window is
+// forgotten.
+inline constexpr size_t kMaxRememberedWindows = 32;
 // How long the address bar may take to take the focus after the key that gives it.
 inline constexpr Duration kBarFocusWait = 0.5;
 // How long after Return a redirected tab is looked at again.

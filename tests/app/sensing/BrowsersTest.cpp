@@ -70,6 +70,17 @@ TEST_F(BrowsersTest, TheFrontTabIsTheShownPageItsTitleAndAddress) {
   EXPECT_EQ(Browsers::read(BrowserKind::safari, kPid, window), std::nullopt) << "no Linux build";
   EXPECT_EQ(Browsers::read(BrowserKind::firefox, kPid, AXElement()), std::nullopt);
 
+  // A new page in the same place, then in another place, as after a navigation and a tab switch.
+  AXElement next = tree.add(AXRole::webArea);
+  tree.node(next).set(AXAttribute::title, std::string("Next"));
+  tree.node(scrollArea).set(AXAttribute::children, std::vector<AXElement>{next});
+  EXPECT_EQ(Browsers::read(BrowserKind::firefox, kPid, window)->title, "Next");
+  tree.node(scrollArea).set(AXAttribute::children, std::vector<AXElement>());
+  AXElement otherHolder = tree.add(AXRole::scrollArea, &window);
+  AXElement moved = tree.add(AXRole::webArea, &otherHolder);
+  tree.node(moved).set(AXAttribute::title, std::string("Moved"));
+  EXPECT_EQ(Browsers::read(BrowserKind::firefox, kPid, window)->title, "Moved");
+
   // A page outside a scroll area is its own holder; a window without a page has none.
   AXElement bare = tree.add(AXRole::window);
   AXElement page = tree.add(AXRole::webArea, &bare);

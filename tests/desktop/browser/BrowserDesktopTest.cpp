@@ -3,10 +3,7 @@
 // focus left alone.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,6 +12,7 @@
 #include <string>
 
 #include "base/WallClock.h"
+#include "desktop/browser/BrowserPrograms.h"
 #include "desktop/browser/LoopbackServer.h"
 #include "desktop/x11/X11TestSupport.h"
 #include "platform/Accessibility.h"
@@ -39,42 +37,7 @@ constexpr int kPageCharacters = 1000;
 constexpr int kPageNodes = 200;
 constexpr Duration kPageSeconds = 5;
 
-struct Browser {
-  const char* program;
-  BrowserKind kind;
-  friend void PrintTo(const Browser& browser, std::ostream* out) { *out << browser.program; }
-};
-
-// Firefox needs a profile that skips its first-run pages; Chromium its accessibility flag, without
-// which it publishes no page, and no sandbox when run as root.
-QStringList argumentsFor(const Browser& browser, const QString& profile, const QString& url) {
-  if (browser.kind == BrowserKind::firefox) {
-    QFile prefs(profile + "/user.js");
-    EXPECT_TRUE(prefs.open(QIODevice::WriteOnly));
-    prefs.write(
-        "user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"
-        "user_pref(\"browser.startup.homepage_override.mstone\", \"ignore\");\n"
-        "user_pref(\"browser.aboutwelcome.enabled\", false);\n"
-        "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
-        "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n"
-        "user_pref(\"browser.tabs.warnOnClose\", false);\n");
-    return {"--no-remote", "--new-instance", "--profile", profile, url};
-  }
-  QStringList arguments{"--no-first-run",
-                        "--disable-background-networking",
-                        "--disable-component-update",
-                        "--disable-sync",
-                        "--disable-gpu",
-                        "--disable-dev-shm-usage",
-                        "--password-store=basic",
-                        "--force-renderer-accessibility",
-                        "--user-data-dir=" + profile,
-                        url};
-  if (geteuid() == 0) arguments.prepend("--no-sandbox");
-  return arguments;
-}
-
-class BrowserDesktopTest : public testing::TestWithParam<Browser> {
+class BrowserDesktopTest : public testing::TestWithParam<test::BrowserProgram> {
 protected:
   void SetUp() override {
     ASSERT_NE(server.port(), 0) << "no loopback server";
@@ -99,8 +62,11 @@ protected:
 
   void launch(const std::string& url) {
     browser = std::make_unique<QProcess>();
-    browser->start(GetParam().program,
-                   argumentsFor(GetParam(), profile.path(), QString::fromStdString(url)));
+    bool written = false;
+    const QStringList arguments =
+        test::browserArguments(GetParam(), profile.path(), {QString::fromStdString(url)}, written);
+    ASSERT_TRUE(written) << "no profile";
+    browser->start(GetParam().program, arguments);
     ASSERT_TRUE(browser->waitForStarted(5000));
   }
 
@@ -227,9 +193,8 @@ TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Browsers, BrowserDesktopTest,
-                         testing::Values(Browser{"firefox-esr", BrowserKind::firefox},
-                                         Browser{"chromium", BrowserKind::chrome}),
-                         [](const testing::TestParamInfo<Browser>& tested) {
+                         testing::Values(test::kFirefox, test::kChromium),
+                         [](const testing::TestParamInfo<test::BrowserProgram>& tested) {
                            return std::string(
                                tested.param.kind == BrowserKind::firefox ? "Firefox" : "Chromium");
                          });
