@@ -32,7 +32,7 @@
 #include "base/Url.h"
 #include "platform/AXElement.h"
 #include "sensing/AX.h"
-#include "sensing/Permissions.h"
+#include "sensing/Access.h"
 
 namespace qb {
 

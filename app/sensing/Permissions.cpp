@@ -7,20 +7,6 @@
 
 namespace qb {
 
-std::string_view name(Access access) {
-  switch (access) {
-    case Access::granted:
-      return "granted";
-    case Access::denied:
-      return "denied";
-    case Access::notDetermined:
-      return "notDetermined";
-    case Access::notInstalled:
-      return "notInstalled";
-  }
-  return {};
-}
-
 namespace Permissions {
 
 std::string_view paneText(Pane pane) {

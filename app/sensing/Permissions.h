@@ -16,15 +16,12 @@
 #include <optional>
 #include <string_view>
 
+#include "sensing/Access.h"
+
 namespace qb {
 
 class Accessibility;
 class DesktopEntries;
-
-enum class Access { granted, denied, notDetermined, notInstalled };
-
-// "granted", "denied", "notDetermined" or "notInstalled": the words recorded with a change.
-std::string_view name(Access access);
 
 namespace Permissions {
 
