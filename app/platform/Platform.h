@@ -8,6 +8,7 @@ namespace qb {
 
 class Accessibility;
 class InputMonitor;
+class KeyGrab;
 class KeyPoster;
 class MediaPlayers;
 class Workspace;
@@ -20,6 +21,7 @@ public:
   virtual Accessibility& accessibility() = 0;
   virtual InputMonitor& input() = 0;
   virtual KeyPoster& keys() = 0;
+  virtual KeyGrab& keyGrab() = 0;
   virtual MediaPlayers& media() = 0;
 };
 

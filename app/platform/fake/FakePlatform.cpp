@@ -110,4 +110,23 @@ bool FakeKeyPoster::type(pid_t pid, std::string_view text) {
   return true;
 }
 
+bool FakeKeyGrab::grab(const std::vector<KeyChord>& chords, Callback callback) {
+  release();
+  if (refuse) return false;
+  held = chords;
+  callback_ = std::move(callback);
+  return true;
+}
+
+void FakeKeyGrab::release() {
+  held.clear();
+  callback_ = nullptr;
+}
+
+bool FakeKeyGrab::press(const KeyChord& chord) {
+  if (std::find(held.begin(), held.end(), chord) == held.end()) return false;
+  if (Callback callback = callback_) callback(chord);
+  return true;
+}
+
 }  // namespace qb::fake

@@ -13,6 +13,7 @@
 
 #include "platform/Accessibility.h"
 #include "platform/InputMonitor.h"
+#include "platform/KeyGrab.h"
 #include "platform/KeyPoster.h"
 #include "platform/MediaPlayers.h"
 #include "platform/Platform.h"
@@ -130,18 +131,35 @@ public:
   std::vector<std::pair<pid_t, std::string>> typed;
 };
 
+// Holds what a grab asked for; press() stands in for the user pressing a chord.
+class FakeKeyGrab : public KeyGrab {
+public:
+  bool grab(const std::vector<KeyChord>& chords, Callback callback) override;
+  void release() override;
+  // Calls back as a grabbed chord would; false, calling nothing, when it is not held.
+  bool press(const KeyChord& chord);
+
+  std::vector<KeyChord> held;
+  bool refuse = false;  // grab() then takes nothing and answers false
+
+private:
+  Callback callback_;
+};
+
 class FakePlatform : public Platform {
 public:
   Workspace& workspace() override { return workspaceFake; }
   Accessibility& accessibility() override { return accessibilityFake; }
   InputMonitor& input() override { return inputFake; }
   KeyPoster& keys() override { return keysFake; }
+  KeyGrab& keyGrab() override { return keyGrabFake; }
   MediaPlayers& media() override { return mediaFake; }
 
   FakeWorkspace workspaceFake;
   FakeAccessibility accessibilityFake;
   FakeInputMonitor inputFake;
   FakeKeyPoster keysFake;
+  FakeKeyGrab keyGrabFake;
   FakeMediaPlayers mediaFake;
 };
 

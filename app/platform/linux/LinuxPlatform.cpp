@@ -8,6 +8,7 @@
 #include "platform/linux/SessionEvents.h"
 #include "platform/linux/X11Desktop.h"
 #include "platform/linux/X11InputMonitor.h"
+#include "platform/linux/X11KeyGrab.h"
 #include "platform/linux/X11KeyPoster.h"
 
 namespace qb {
@@ -24,6 +25,7 @@ std::unique_ptr<LinuxPlatform> LinuxPlatform::open() {
   platform->session_ = std::make_unique<SessionEvents>();
   platform->input_ = std::make_unique<X11InputMonitor>(platform->desktop_->connection());
   platform->keys_ = std::make_unique<X11KeyPoster>(*platform->desktop_);
+  platform->keyGrab_ = std::make_unique<X11KeyGrab>(platform->desktop_->connection());
   platform->media_ = std::make_unique<MprisPlayers>();
   platform->accessibility_ =
       std::make_unique<LinuxAccessibility>(*platform->desktop_, platform->atspi_.get());
@@ -38,6 +40,7 @@ Workspace& LinuxPlatform::workspace() { return *workspace_; }
 Accessibility& LinuxPlatform::accessibility() { return *accessibility_; }
 InputMonitor& LinuxPlatform::input() { return *input_; }
 KeyPoster& LinuxPlatform::keys() { return *keys_; }
+KeyGrab& LinuxPlatform::keyGrab() { return *keyGrab_; }
 MediaPlayers& LinuxPlatform::media() { return *media_; }
 
 }  // namespace qb

@@ -21,6 +21,7 @@ class MprisPlayers;
 class SessionEvents;
 class X11Desktop;
 class X11InputMonitor;
+class X11KeyGrab;
 class X11KeyPoster;
 
 class LinuxPlatform : public Platform {
@@ -34,6 +35,7 @@ public:
   Accessibility& accessibility() override;
   InputMonitor& input() override;
   KeyPoster& keys() override;
+  KeyGrab& keyGrab() override;
   MediaPlayers& media() override;
 
   X11Desktop& desktop() { return *desktop_; }
@@ -47,6 +49,7 @@ private:
   std::unique_ptr<SessionEvents> session_;
   std::unique_ptr<X11InputMonitor> input_;
   std::unique_ptr<X11KeyPoster> keys_;
+  std::unique_ptr<X11KeyGrab> keyGrab_;
   std::unique_ptr<MprisPlayers> media_;
   std::unique_ptr<LinuxAccessibility> accessibility_;
   std::unique_ptr<LinuxWorkspace> workspace_;

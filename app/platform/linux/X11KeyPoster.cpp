@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/Log.h"
+#include "platform/linux/X11Keysyms.h"
 
 // Xlib's macros would break Qt's headers: X11 comes last.
 #include <X11/XKBlib.h>
@@ -18,44 +19,6 @@ namespace {
 // The focus is followed up the window tree no further than this looking for a window that
 // names its process, so that a broken tree cannot keep the walk going.
 constexpr int kMaxTreeDepth = 64;
-// Characters from U+0100 on have keysyms of their own: this offset plus the code point.
-constexpr unsigned long kUnicodeKeysymOffset = 0x1000000;
-constexpr char32_t kLatin1End = 0x100;
-
-// The code points of UTF-8 text; none for bytes that are not UTF-8.
-std::optional<std::u32string> codePoints(std::string_view text) {
-  std::u32string out;
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const int length = lead < 0x80           ? 1
-                       : (lead >> 5) == 0x6  ? 2
-                       : (lead >> 4) == 0xE  ? 3
-                       : (lead >> 3) == 0x1E ? 4
-                                             : 0;
-    if (length == 0 || i + length > text.size()) return std::nullopt;
-    char32_t point = length == 1 ? lead : lead & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return std::nullopt;
-      point = (point << 6) | (next & 0x3F);
-    }
-    const bool overlong = (length == 2 && point < 0x80) || (length == 3 && point < 0x800) ||
-                          (length == 4 && point < 0x10000);
-    if (overlong || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) return std::nullopt;
-    out.push_back(point);
-    i += static_cast<size_t>(length);
-  }
-  return out;
-}
-
-unsigned long keysymOfCharacter(char32_t point) {
-  if (point == U'\n') return XK_Return;
-  if (point == U'\t') return XK_Tab;
-  // Latin-1's printable characters are their own keysyms.
-  if ((point >= 0x20 && point < 0x7F) || (point >= 0xA0 && point < kLatin1End)) return point;
-  return kUnicodeKeysymOffset + point;
-}
-
 }  // namespace
 
 X11KeyPoster::X11KeyPoster(X11Desktop& desktop) : desktop_(desktop) {
@@ -116,14 +79,7 @@ bool X11KeyPoster::press(const Key& key, bool control, bool alt) {
 
 bool X11KeyPoster::post(pid_t pid, const KeyChord& chord) {
   if (!hasXTest_ || chord.key.empty()) return false;
-  unsigned long keysym = NoSymbol;
-  const auto points = codePoints(chord.key);
-  if (points && points->size() == 1) {
-    keysym = keysymOfCharacter(points->front());
-  } else {
-    keysym = XStringToKeysym(chord.key.c_str());
-  }
-  auto key = keyOf(keysym);
+  auto key = keyOf(x11::keysymOfKey(chord.key));
   if (!key) {
     log::info("No key for \"" + chord.key + "\" on this keyboard: not posted");
     return false;
@@ -137,12 +93,12 @@ bool X11KeyPoster::post(pid_t pid, const KeyChord& chord) {
 
 bool X11KeyPoster::type(pid_t pid, std::string_view text) {
   if (!hasXTest_) return false;
-  const auto points = codePoints(text);
+  const auto points = x11::codePoints(text);
   if (!points) return false;
   std::vector<Key> keys;
   keys.reserve(points->size());
   for (char32_t point : *points) {
-    auto key = keyOf(keysymOfCharacter(point));
+    auto key = keyOf(x11::keysymOfCharacter(point));
     if (!key) {
       log::info("A character of the text has no key on this keyboard: nothing typed");
       return false;

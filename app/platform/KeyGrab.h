@@ -1,0 +1,32 @@
+// KeyGrab: keys taken from whichever window holds the focus, while the program shows something
+// that must answer to them without taking the focus itself (the prompt laid over another
+// program's window: that window stays the active one, yet Esc must reach the prompt).
+//
+// A grabbed chord never reaches the focused window; everything else does. The lock keys do not
+// matter: a chord is taken with Caps Lock or Num Lock on as well.
+
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "platform/KeyPoster.h"
+
+namespace qb {
+
+class KeyGrab {
+public:
+  // Called on the main thread, from the main loop, with the chord as it was grabbed.
+  using Callback = std::function<void(const KeyChord& chord)>;
+
+  virtual ~KeyGrab() = default;
+
+  // Releases what was held, then takes the chords until release(). False when one of them could
+  // not be taken (another program holds it, or the keyboard has no such key); the others are
+  // held all the same.
+  virtual bool grab(const std::vector<KeyChord>& chords, Callback callback) = 0;
+  // Lets every chord go; nothing is called back afterwards. Harmless when nothing is held.
+  virtual void release() = 0;
+};
+
+}  // namespace qb

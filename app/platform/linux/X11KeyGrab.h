@@ -1,0 +1,42 @@
+// X11KeyGrab: passive key grabs on the root window. The X server hands a grabbed chord to this
+// client whichever window has the focus, and the focus stays where it is. Each chord is grabbed
+// with every combination of Caps Lock and Num Lock, which X counts as modifiers.
+//
+// Grabs through the given connection; the connection must outlive it. Main thread only.
+
+#pragma once
+
+#include <vector>
+
+#include "platform/KeyGrab.h"
+#include "platform/linux/X11Connection.h"
+
+namespace qb {
+
+class X11KeyGrab final : public KeyGrab {
+public:
+  explicit X11KeyGrab(X11Connection& connection);
+  ~X11KeyGrab() override;
+
+  X11KeyGrab(const X11KeyGrab&) = delete;
+  X11KeyGrab& operator=(const X11KeyGrab&) = delete;
+
+  bool grab(const std::vector<KeyChord>& chords, Callback callback) override;
+  void release() override;
+
+private:
+  struct Held {
+    unsigned keycode = 0;
+    unsigned modifiers = 0;  // Shift, Control and Alt as X names them, without the lock keys
+    KeyChord chord;
+  };
+
+  void handle(_XEvent& event);
+
+  X11Connection& connection_;
+  int handler_ = 0;  // the connection's event handler while something is held; 0 otherwise
+  std::vector<Held> held_;
+  Callback callback_;
+};
+
+}  // namespace qb
