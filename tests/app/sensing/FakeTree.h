@@ -16,6 +16,15 @@ namespace qb::test {
 class FakeTree {
 public:
   explicit FakeTree(fake::FakeAccessibility& accessibility) : accessibility_(accessibility) {}
+  // A child and its parent hold each other: the links are cut so that both can go.
+  ~FakeTree() {
+    for (auto& [key, node] : nodes_) {
+      node->remove(AXAttribute::children);
+      node->remove(AXAttribute::parent);
+    }
+  }
+  FakeTree(const FakeTree&) = delete;
+  FakeTree& operator=(const FakeTree&) = delete;
 
   // A new element with `role` (none when empty), the last child of `parent` when given.
   AXElement add(std::string_view role, const AXElement* parent = nullptr) {
