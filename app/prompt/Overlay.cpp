@@ -67,6 +67,8 @@ void Overlay::present(const PromptContent& content, const QRect& frame, PromptHa
   QPointer<Overlay> self(this);
   auto* layout = new QVBoxLayout(panel_.get());
   layout->setContentsMargins(0, 0, 0, 0);
+  // The panel takes the target's frame exactly, even one smaller than the card.
+  layout->setSizeConstraint(QLayout::SetNoConstraint);
   layout->addWidget(new OverlayView(content, [self](PromptAction action) {
     if (self) self->answer(action);
   }));

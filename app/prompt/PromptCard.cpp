@@ -130,6 +130,8 @@ OverlayView::OverlayView(PromptContent content, PromptHandler act, QWidget* pare
   material_ = qbMaterial(card_, PromptCard::kRadius);
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
+  // A window smaller than the card still gets the card, centred, cut at the window's edges.
+  grid->setSizeConstraint(QLayout::SetNoConstraint);
   grid->addWidget(material_, 0, 0, Qt::AlignCenter);
 }
 
