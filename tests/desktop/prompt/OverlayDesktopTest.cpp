@@ -1,0 +1,92 @@
+// The prompt over a real window under a window manager: it covers the window's frame without
+// taking the focus, follows a move and a resize, answers Esc through its key grab, and goes
+// without an answer when the window does. A screenshot of it is written for people to look at.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+#include "desktop/x11/X11TestSupport.h"
+#include "platform/Accessibility.h"
+#include "platform/QtRuntime.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "prompt/Overlay.h"
+#include "prompt/OverlayPanel.h"
+#include "sensing/AX.h"
+#include "sensing/Snapshot.h"
+
+namespace qb {
+namespace {
+
+constexpr int kArrivalMs = 5000;
+
+class OverlayDesktopTest : public testing::Test {
+protected:
+  void SetUp() override {
+    platform = LinuxPlatform::open();
+    ASSERT_TRUE(platform) << "no X display";
+    overlay = std::make_unique<Overlay>(platform->workspace(), platform->accessibility(),
+                                        platform->keyGrab(), timers);
+  }
+
+  // Shows the prompt over a terminal in front; answers are collected.
+  void showOver(const test::Programs::Window& window) {
+    test::activate(window.id);
+    const AXElement element =
+        AX::element(platform->accessibility().application(window.pid), AXAttribute::focusedWindow);
+    ASSERT_TRUE(element);
+    overlay->show(PromptContent{"the report", "You have been away from it for 12 minutes.", 5,
+                                std::nullopt, std::nullopt},
+                  Target{window.pid, "debian-xterm", element, std::nullopt},
+                  [this](PromptAction action) { answers.push_back(action); });
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(overlay->panel()));
+  }
+  // Whether the panel, as the X server has it, covers the window's frame.
+  bool covers(const test::Programs::Window& window) {
+    return test::waitUntil([&] {
+      const auto target = platform->desktop().frame(window.id);
+      const auto panel = platform->desktop().frame(overlay->panel()->winId());
+      return target && panel && *target == *panel;
+    });
+  }
+
+  QtTimers timers;
+  std::unique_ptr<LinuxPlatform> platform;
+  std::unique_ptr<Overlay> overlay;
+  std::vector<PromptAction> answers;
+  test::Programs programs;
+};
+
+TEST_F(OverlayDesktopTest, CoversAndFollowsTheWindowWithoutTakingTheFocus) {
+  const auto window = programs.terminal("Distraction");
+  showOver(window);
+  EXPECT_TRUE(covers(window));
+  EXPECT_EQ(platform->desktop().activeWindow(), window.id) << "the target stays active";
+
+  test::waitUntil([] { return false; }, std::chrono::milliseconds(400));  // the fade-in
+  const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+  EXPECT_TRUE(screen.save(QStringLiteral(QB_SCREENSHOTS) + "/prompt-over-window.png"));
+
+  test::run("xdotool", {"windowmove", test::idText(window.id), "300", "200"});
+  EXPECT_TRUE(covers(window)) << "after a move";
+  test::run("xdotool", {"windowsize", test::idText(window.id), "700", "450"});
+  EXPECT_TRUE(covers(window)) << "after a resize";
+
+  test::run("xdotool", {"key", "Escape"});
+  EXPECT_TRUE(test::waitUntil([&] { return !answers.empty(); }));
+  EXPECT_EQ(answers, std::vector<PromptAction>{PromptAction::dismiss});
+  EXPECT_EQ(overlay->panel(), nullptr);
+}
+
+TEST_F(OverlayDesktopTest, GoesWithoutAnAnswerWhenTheWindowCloses) {
+  const auto window = programs.terminal("Short-lived");
+  showOver(window);
+  window.process->kill();
+  EXPECT_TRUE(test::waitUntil([&] { return overlay->panel() == nullptr; }));
+  EXPECT_TRUE(answers.empty());
+}
+
+}  // namespace
+}  // namespace qb
