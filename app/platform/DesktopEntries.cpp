@@ -226,6 +226,13 @@ std::optional<std::string> DesktopEntries::name(std::string_view id) const {
   return found->second.name;
 }
 
+std::optional<std::string> DesktopEntries::icon(std::string_view id) const {
+  refreshIfChanged();
+  auto found = entries_.find(id);
+  if (found == entries_.end()) return std::nullopt;
+  return found->second.icon;
+}
+
 template <typename Matches>
 std::optional<std::string> DesktopEntries::firstMatch(Matches matches) const {
   const std::string* hiddenMatch = nullptr;
@@ -357,6 +364,8 @@ void DesktopEntries::scanFolder(const fs::path& folder) const {
     for (const auto& [key, value] : *keys) {
       if (key == "Name") {
         entry.name = value;
+      } else if (key == "Icon") {
+        entry.icon = value;
       } else if (key == "Exec") {
         entry.program = execProgram(value);
       } else if (key == "StartupWMClass") {

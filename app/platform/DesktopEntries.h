@@ -50,6 +50,9 @@ public:
   bool isInstalled(std::string_view id) const;
   // The entry's Name, untranslated; none for an entry without one or an id not installed.
   std::optional<std::string> name(std::string_view id) const;
+  // The entry's Icon, untranslated: a theme icon's name or an absolute path to an image; none for
+  // an entry without one or an id not installed.
+  std::optional<std::string> icon(std::string_view id) const;
 
   // The id of the entry the window belongs to, tried in this order: an entry whose StartupWMClass
   // is the class or the instance name; an entry whose id is the class or the instance name, in
@@ -67,6 +70,7 @@ public:
 private:
   struct Entry {
     std::optional<std::string> name;
+    std::optional<std::string> icon;
     std::string program;  // the base name of Exec's program, empty without Exec
     std::string startupWMClass;
     bool shown = true;  // neither Hidden nor NoDisplay

@@ -30,7 +30,8 @@ protected:
 
 TEST_F(DesktopEntriesTest, IdsFollowTheFoldersAndTheEarlierFolderWins) {
   entry(system(), "editor.desktop", "Name=System Editor\n");
-  entry(user(), "editor.desktop", "Name=My Editor\nName[de]=Mein Editor\n");
+  entry(user(), "editor.desktop",
+        "Name=My Editor\nName[de]=Mein Editor\nIcon[de]=de-editor\nIcon=text-editor\n");
   entry(system(), "kde/konsole.desktop", "Name=Konsole\n");
   entry(system(), "hidden.desktop", "Name=Gone\nHidden=true\n");
   entry(system(), "helper.desktop", "NoDisplay=true\n");
@@ -39,6 +40,9 @@ TEST_F(DesktopEntriesTest, IdsFollowTheFoldersAndTheEarlierFolderWins) {
 
   EXPECT_EQ(entries_.name("editor"), "My Editor");
   EXPECT_EQ(entries_.name("kde-konsole"), "Konsole");
+  EXPECT_EQ(entries_.icon("editor"), "text-editor");
+  EXPECT_EQ(entries_.icon("kde-konsole"), std::nullopt);
+  EXPECT_EQ(entries_.icon("notes"), std::nullopt);
   EXPECT_TRUE(entries_.isInstalled("hidden"));
   EXPECT_TRUE(entries_.isInstalled("helper"));
   EXPECT_EQ(entries_.name("helper"), std::nullopt);
