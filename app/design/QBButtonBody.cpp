@@ -3,9 +3,11 @@
 #include <QEasingCurve>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 
 #include "design/Keycap.h"
 
@@ -63,7 +65,9 @@ QColor QBButtonBody::foreground() const {
 }
 
 int QBButtonBody::labelWidth() const {
-  int width = fontMetrics().horizontalAdvance(text());
+  // Rounded up: a width rounded to the nearest pixel can fall short of the text, which then
+  // gets elided at exactly its own size.
+  int width = static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(text())));
   if (!keycap_.isEmpty()) width += kLabelSpacing + Keycap::plateSize(keycap_).width();
   return width;
 }
