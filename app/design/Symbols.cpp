@@ -1,0 +1,147 @@
+#include "design/Symbols.h"
+
+#include <QIconEngine>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace qb::Symbols {
+
+namespace {
+
+struct Drawing {
+  QStringView name;
+  const char* svg;
+};
+
+// Each drawing is on a 16-unit square, filled (or stroked) in black; black only marks where the
+// colour goes. Holes are cut with the even-odd rule, so that what lies beneath shows through them.
+constexpr Drawing kDrawings[] = {
+    {kApplication,
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path fill-rule="evenodd" d="M4.5 1.5H11.5A3 3 0 0 1 14.5 4.5V11.5A3 3 0 0 1 11.5 14.5H4.5A3 3 0 0 1 1.5 11.5V4.5A3 3 0 0 1 4.5 1.5Z
+M3 6V11.5A1.5 1.5 0 0 0 4.5 13H11.5A1.5 1.5 0 0 0 13 11.5V6Z"/>
+<rect x="4.5" y="7.5" width="7" height="4" rx="0.8" fill-opacity="0.45"/></svg>)"},
+    {u"pause.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<rect x="3" y="2" width="3.6" height="12" rx="1.2"/>
+<rect x="9.4" y="2" width="3.6" height="12" rx="1.2"/></svg>)"},
+    {u"exclamationmark.triangle.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path fill-rule="evenodd" d="M6.8 2.2Q8 0.2 9.2 2.2L15 12.3Q16.1 14.3 13.8 14.3H2.2Q-0.1 14.3 1 12.3Z
+M7 5.5H9L8.6 10H7.4Z M8 11.2A1 1 0 1 0 8 13.2A1 1 0 1 0 8 11.2Z"/></svg>)"},
+    {u"checkmark.circle.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path fill-rule="evenodd" d="M8 1A7 7 0 1 1 8 15A7 7 0 1 1 8 1Z
+M4.6 8.3L5.6 7.3L7.1 8.8L10.5 5.4L11.5 6.4L7.1 10.8Z"/></svg>)"},
+    {u"clock.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path fill-rule="evenodd" d="M8 1A7 7 0 1 1 8 15A7 7 0 1 1 8 1Z
+M7.3 3.8H8.7V7.6L11.2 9.1L10.5 10.3L7.3 8.4Z"/></svg>)"},
+    {u"lock.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<rect x="3" y="7" width="10" height="8" rx="1.6"/>
+<path d="M5 7.5V5A3 3 0 0 1 11 5V7.5" fill="none" stroke="#000" stroke-width="1.6"/></svg>)"},
+    {u"folder.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path d="M1.5 4A1.5 1.5 0 0 1 3 2.5H6.2L7.7 4H13A1.5 1.5 0 0 1 14.5 5.5V12A1.5 1.5 0 0 1 13 13.5H3A1.5 1.5 0 0 1 1.5 12Z"/></svg>)"},
+    {u"bell.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path d="M8 1.5C5.4 1.5 4 3.5 4 6V9L2.5 11.5H13.5L12 9V6C12 3.5 10.6 1.5 8 1.5Z"/>
+<path d="M6.3 12.5H9.7A1.7 1.7 0 0 1 6.3 12.5Z"/></svg>)"},
+    {u"trash",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path d="M2.5 4H13.5M6 4V2.5H10V4M4 4L4.8 14H11.2L12 4M6.8 6.5V11.5M9.2 6.5V11.5" fill="none"
+stroke="#000" stroke-width="1.3" stroke-linecap="round" stroke-linejoin="round"/></svg>)"},
+    {u"minus",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<rect x="2.5" y="7.2" width="11" height="1.6" rx="0.8"/></svg>)"},
+    {u"arrow.left.arrow.right",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path d="M13 5H3M5.5 2.5L3 5L5.5 7.5M3 11H13M10.5 8.5L13 11L10.5 13.5" fill="none" stroke="#000"
+stroke-width="1.4" stroke-linecap="round" stroke-linejoin="round"/></svg>)"},
+};
+
+const char* drawing(QStringView name) {
+  const auto found = std::find_if(std::begin(kDrawings), std::end(kDrawings),
+                                  [name](const Drawing& each) { return each.name == name; });
+  return found == std::end(kDrawings) ? nullptr : found->svg;
+}
+
+// The symbol as an image `pixels` square: drawn in black, then the colour kept only where the
+// drawing is (source-in), so that edges keep their coverage as the colour's alpha.
+QImage render(const char* svg, int pixels, const QColor& color) {
+  QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QSvgRenderer renderer(QByteArray::fromRawData(svg, static_cast<qsizetype>(std::strlen(svg))));
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  renderer.render(&painter, QRectF(image.rect()));
+  painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+  painter.fillRect(image.rect(), color);
+  return image;
+}
+
+// Draws a symbol at whatever size and ratio an icon is asked for.
+class SymbolIconEngine : public QIconEngine {
+public:
+  SymbolIconEngine(QString name, QColor color) : name_(std::move(name)), color_(color) {}
+
+  // Every mode looks the same: a disabled control dims what it draws as a whole.
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+    Symbols::paint(*painter, name_, QRectF(rect), color_);
+  }
+
+  // The base class leaves the new pixmap's pixels undefined.
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    paint(&painter, QRect(QPoint(), size), mode, state);
+    return pixmap;
+  }
+
+  QIconEngine* clone() const override { return new SymbolIconEngine(name_, color_); }
+  QString key() const override { return QStringLiteral("qb.symbol"); }
+  bool isNull() override { return !has(name_); }
+
+private:
+  QString name_;
+  QColor color_;
+};
+
+}  // namespace
+
+bool has(QStringView name) { return drawing(name) != nullptr; }
+
+QPixmap pixmap(QStringView name, int side, const QColor& color, qreal devicePixelRatio) {
+  const char* svg = drawing(name);
+  if (svg == nullptr || side <= 0) return {};
+  QImage image = render(svg, static_cast<int>(std::ceil(side * devicePixelRatio)), color);
+  image.setDevicePixelRatio(devicePixelRatio);
+  return QPixmap::fromImage(std::move(image));
+}
+
+void paint(QPainter& painter, QStringView name, const QRectF& rect, const QColor& color) {
+  const char* svg = drawing(name);
+  const qreal side = std::min(rect.width(), rect.height());
+  if (svg == nullptr || side <= 0) return;
+  const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1;
+  const QImage image = render(svg, static_cast<int>(std::ceil(side * ratio)), color);
+  QRectF square(0, 0, side, side);
+  square.moveCenter(rect.center());
+  painter.save();
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(square, image);
+  painter.restore();
+}
+
+QIcon icon(QStringView name, const QColor& color) {
+  if (!has(name)) return {};
+  return QIcon(new SymbolIconEngine(name.toString(), color));
+}
+
+}  // namespace qb::Symbols
