@@ -45,11 +45,22 @@ protected:
   }
   // Whether the panel, as the X server has it, covers the window's frame.
   bool covers(const test::Programs::Window& window) {
-    return test::waitUntil([&] {
-      const auto target = platform->desktop().frame(window.id);
-      const auto panel = platform->desktop().frame(overlay->panel()->winId());
-      return target && panel && *target == *panel;
-    });
+    std::optional<Rect> target, panel;
+    if (test::waitUntil([&] {
+          target = platform->desktop().frame(window.id);
+          panel = platform->desktop().frame(overlay->panel()->winId());
+          return target && panel && *target == *panel;
+        })) {
+      return true;
+    }
+    ADD_FAILURE() << "the window's frame " << described(target) << ", the panel's "
+                  << described(panel);
+    return false;
+  }
+  static std::string described(const std::optional<Rect>& rect) {
+    if (!rect) return "unknown";
+    return std::to_string(rect->origin.x) + "," + std::to_string(rect->origin.y) + " " +
+           std::to_string(rect->size.width) + "x" + std::to_string(rect->size.height);
   }
 
   QtTimers timers;
@@ -69,9 +80,11 @@ TEST_F(OverlayDesktopTest, CoversAndFollowsTheWindowWithoutTakingTheFocus) {
   const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
   EXPECT_TRUE(screen.save(QStringLiteral(QB_SCREENSHOTS) + "/prompt-over-window.png"));
 
-  test::run("xdotool", {"windowmove", test::idText(window.id), "300", "200"});
+  // --sync: the window has its new frame when xdotool returns, so the panel has something to
+  // catch up with rather than the frame it already covers.
+  test::run("xdotool", {"windowmove", "--sync", test::idText(window.id), "300", "200"});
   EXPECT_TRUE(covers(window)) << "after a move";
-  test::run("xdotool", {"windowsize", test::idText(window.id), "700", "450"});
+  test::run("xdotool", {"windowsize", "--sync", test::idText(window.id), "700", "450"});
   EXPECT_TRUE(covers(window)) << "after a resize";
 
   test::run("xdotool", {"key", "Escape"});

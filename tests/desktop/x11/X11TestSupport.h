@@ -40,10 +40,14 @@ bool waitUntil(Done done, std::chrono::milliseconds limit = 5s) {
   QDeadlineTimer deadline(limit);
   QTimer wake;  // bounds each wait for more events, so that the deadline is seen
   wake.start(10ms);
-  while (!done() && !deadline.hasExpired()) {
+  // The answer is the last one `done` gave: asked once more, a condition met a moment ago (the
+  // old state, just before the change being waited for) could already read otherwise.
+  bool met = done();
+  while (!met && !deadline.hasExpired()) {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    met = done();
   }
-  return done();
+  return met;
 }
 
 // Programs a test starts, killed when it ends.
