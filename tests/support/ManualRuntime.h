@@ -16,6 +16,7 @@
 #include "base/Clock.h"
 #include "base/Log.h"
 #include "base/Runtime.h"
+#include "base/WallClock.h"
 
 namespace qb::test {
 
@@ -90,6 +91,18 @@ public:
 
 private:
   const ManualTimers& timers_;
+};
+
+// A wall clock that moves with a ManualTimers: `origin` plus the timers' time.
+class ManualTimersWallClock : public WallClock {
+public:
+  explicit ManualTimersWallClock(const ManualTimers& timers, Date origin = Date{800000000})
+      : timers_(timers), origin_(origin) {}
+  Date now() const override { return origin_ + timers_.now(); }
+
+private:
+  const ManualTimers& timers_;
+  Date origin_;
 };
 
 // The log's messages while it lives, instead of stderr.

@@ -11,15 +11,6 @@ namespace {
 
 using Cause = Observer::Cause;
 
-class TimersWallClock : public WallClock {
-public:
-  explicit TimersWallClock(const test::ManualTimers& timers) : timers_(timers) {}
-  Date now() const override { return Date{800000000 + timers_.now()}; }
-
-private:
-  const test::ManualTimers& timers_;
-};
-
 struct Window {
   AXElement element;
   std::shared_ptr<fake::FakeNode> node;
@@ -65,7 +56,7 @@ protected:
   fake::FakePlatform platform;
   test::ManualTimers timers;
   test::ManualTimersClock clock{timers};
-  TimersWallClock wallClock{timers};
+  test::ManualTimersWallClock wallClock{timers};
   Observer observer{platform.workspaceFake, platform.accessibilityFake, timers, clock, wallClock};
   std::vector<std::optional<Snapshot>> reports;
   std::vector<Duration> reportTimes;

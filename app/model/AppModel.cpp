@@ -1,0 +1,154 @@
+#include "model/AppModel.h"
+
+#include <cmath>
+
+#include "analysis/GuardedAnalyzer.h"
+#include "analysis/PersonalStore.h"
+#include "base/Calendar.h"
+#include "platform/Accessibility.h"
+#include "platform/Platform.h"
+#include "prompt/Overlay.h"
+#include "recording/ContextRecord.h"
+#include "recording/EventStore.h"
+#include "recording/Recorder.h"
+#include "recording/Uploader.h"
+#include "sensing/Observer.h"
+#include "sensing/Prefs.h"
+
+namespace qb {
+
+AppModel::AppModel(Services services, std::unique_ptr<Uploader> uploader)
+    : services_(std::move(services)),
+      prefs_(std::make_unique<Prefs>(services_.defaults, services_.loginItem)),
+      accessibility_(services_.platform.accessibility().isProcessTrusted()),
+      today_{Calendar::current().startOfDay(services_.wallClock.now()), {}, {}},
+      sharingAvailable_(uploader != nullptr),
+      observer_(std::make_unique<Observer>(services_.platform.workspace(),
+                                           services_.platform.accessibility(), services_.timers,
+                                           services_.clock, services_.wallClock)),
+      overlay_(std::make_unique<Overlay>(services_.platform.workspace(),
+                                         services_.platform.accessibility(),
+                                         services_.platform.keyGrab(), services_.timers)),
+      policy_(PolicyConfig()),
+      personal_(std::make_shared<PersonalStore>()),
+      uploader_(std::move(uploader)),
+      waiter_(std::make_unique<SerialExecutor>()) {}
+
+AppModel::~AppModel() {
+  *alive_ = false;
+  waiter_.reset();  // its waits end before the fields they read go
+  for (const std::optional<Timers::Id>& timer : {ticker_, sharer_, accessPoll_, modelRetry_}) {
+    if (timer) services_.timers.cancel(*timer);
+  }
+}
+
+AppModel::Status AppModel::status() const {
+  using Kind = Status::Kind;
+  if (!accessibility_) return {Kind::needsAccess, std::nullopt};
+  if (modelState_ == ModelState::failed) return {Kind::modelUnavailable, std::nullopt};
+  if (paused_) return {Kind::paused, std::nullopt};
+  if (breakUntil_) return {Kind::onBreak, breakUntil_};
+  if (idleAway_) return {Kind::away, std::nullopt};
+  return {protecting_ ? Kind::protecting : Kind::learning, std::nullopt};
+}
+
+bool AppModel::running() const {
+  const Status::Kind kind = status().kind;
+  const bool live = kind == Status::Kind::learning || kind == Status::Kind::protecting ||
+                    kind == Status::Kind::away;
+  return live && !awaySince_;
+}
+
+template <typename T>
+void AppModel::assign(T& field, T value, Property property) {
+  if (field == value) return;
+  field = std::move(value);
+  emit changed(property);
+}
+
+void AppModel::setAccessibility(bool value) {
+  assign(accessibility_, value, Property::accessibility);
+}
+void AppModel::setModelState(ModelState value) { assign(modelState_, value, Property::modelState); }
+void AppModel::setShared(int64_t value) { assign(shared_, value, Property::shared); }
+
+void AppModel::setLearned(double value) {
+  // A NaN equals nothing, itself included: it always counts as a change.
+  assign(learned_, value, Property::learned);
+}
+
+void AppModel::setRecorded(Recorded value) {
+  recorded_ = value;
+  emit changed(Property::recorded);
+}
+
+void AppModel::setAllowed(std::vector<Allowed> value) {
+  allowed_ = std::move(value);
+  emit changed(Property::allowed);
+}
+
+void AppModel::recordSystem(std::string_view event, std::optional<std::string> detail) {
+  if (recorder_) {
+    recorder_->system(std::string(event), std::nullopt, std::move(detail),
+                      services_.wallClock.now());
+  }
+}
+
+void AppModel::updateContext(std::string_view event) {
+  const Date now = services_.wallClock.now();
+  std::optional<std::string> summary = policy_.contextSummary(now);
+  if (summary != recordedContext_) {
+    std::string word = !event.empty()      ? std::string(event)
+                       : !recordedContext_ ? "formed"
+                       : !summary          ? "expired"
+                                           : "updated";
+    if (recorder_) recorder_->context(ContextRecord(word, policy_, now));
+    recordedContext_ = std::move(summary);
+    saveContext();
+  }
+  assign(protecting_, policy_.context().has_value(), Property::protecting);
+  assign(workingOn_, policy_.workingOn(now), Property::workingOn);
+  // Assigned only when it differs, which a NaN always does.
+  const double learned = policy_.learnedSeconds();
+  if (!(learned == learned_)) setLearned(learned);
+}
+
+void AppModel::refreshRecap() {
+  const Date now = services_.wallClock.now();
+  const Calendar calendar = Calendar::current();
+  const Date today = calendar.startOfDay(now);
+  const Date weekStart = calendar.addingDays(-(kRecapDays - 1), today).value_or(today);
+  std::vector<EventStore::Event> events;
+  if (store_) events = store_->events(weekStart);
+  std::vector<EventStore::Event> todays;
+  for (const EventStore::Event& event : events) {
+    if (event.at >= today) todays.push_back(event);
+  }
+  assign(today_,
+         Today{today, History::spans(todays, today, now, kSpanGap),
+               History::prompts(todays, today, now)},
+         Property::today);
+  assign(week_, History::days(events, kRecapDays, now, calendar), Property::week);
+  const auto tasks = [](const std::vector<EventStore::Event>& of) {
+    std::vector<TaskTime> times;
+    for (const History::Task& task : History::tasks(of)) times.push_back({task.name, task.seconds});
+    return times;
+  };
+  assign(weekTasks_, tasks(events), Property::weekTasks);
+  assign(todayTasks_, tasks(todays), Property::todayTasks);
+}
+
+void AppModel::refreshAnswers() {
+  std::vector<Allowed> active;
+  for (const Allowances::Active& entry : policy_.allowances().active(services_.wallClock.now())) {
+    active.push_back({entry.scope, entry.allowance});
+  }
+  setAllowed(std::move(active));
+  whenReady(personal_->memory(), [this](PersonalMemory memory) {
+    std::vector<PersonalMemory::Example> newestFirst(memory.examples.rbegin(),
+                                                     memory.examples.rend());
+    assign(answers_, std::move(newestFirst), Property::answers);
+  });
+}
+
+}  // namespace qb

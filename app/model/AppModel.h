@@ -1,0 +1,342 @@
+// AppModel: the one coordinating object of the program. It owns every long-lived component
+// (settings, sensing, the prompt panel, the event log, the policy, the user's answers, the daily
+// question, the analyser, the recorder, the uploader) and every timer and task; the windows and
+// the tray read it and drive it through its commands, holding nothing of their own but view state.
+//
+// Observable state: each field the windows show has a getter, and every change of it emits
+// changed() with the field's name. A setter that is given the value already held stays silent,
+// except for `recorded` and `allowed`, which announce every assignment; a NaN for `learned` always
+// counts as a change. The status is derived on every read, in this order of precedence: needs
+// access, model unavailable, paused, on break, away, protecting, else learning.
+//
+// Time: the model reads its clocks and schedules its timers through the services it is given, so
+// that tests run a whole day on a manual clock. Main thread only: work that runs elsewhere (the
+// model load's background steps, the answer store) hands its results back through `main`.
+//
+// The services given to the constructor must outlive the model.
+
+#pragma once
+
+#include <QObject>
+#include <filesystem>
+#include <future>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/ActivityKind.h"
+#include "analysis/AgentSession.h"
+#include "analysis/PersonalMemory.h"
+#include "base/Clock.h"
+#include "base/Date.h"
+#include "base/Runtime.h"
+#include "base/SerialExecutor.h"
+#include "base/WallClock.h"
+#include "context/DailyQuestion.h"
+#include "context/LastWork.h"
+#include "policy/Allowances.h"
+#include "policy/Policy.h"
+#include "recording/History.h"
+#include "recording/Uploader.h"
+#include "sensing/Access.h"
+#include "sensing/Browsers.h"
+#include "sensing/Snapshot.h"
+
+namespace qb {
+
+class EventStore;
+class GuardedAnalyzer;
+class LoginItem;
+class Observer;
+class Overlay;
+class PersonalStore;
+class Platform;
+class Prefs;
+class Recorder;
+class UserDefaults;
+
+class Analyzer;
+
+class AppModel : public QObject {
+  Q_OBJECT
+
+public:
+  // How often the tick runs, the share is tried and the permission is asked for while missing.
+  static constexpr Duration kTickInterval = 30;
+  static constexpr Duration kShareInterval = 900;
+  static constexpr Duration kAccessPollInterval = 1;
+  // How long after a failed model load the next one starts.
+  static constexpr Duration kModelRetryDelay = 60;
+  // The longest one analysis may take before it counts as timed out.
+  static constexpr Duration kAnalysisTimeout = 5;
+  // The accessibility service's bound on every request to another program.
+  static constexpr Duration kMessagingTimeout = 1;
+  // The days the pages' figures cover, today included, and the gap in the events that breaks a
+  // coloured stretch of the day.
+  static constexpr int kRecapDays = 7;
+  static constexpr Duration kSpanGap = 120;
+
+  struct Status {
+    enum class Kind { onBreak, learning, protecting, paused, needsAccess, modelUnavailable, away };
+    Kind kind = Kind::learning;
+    std::optional<Date> until;  // the break's end, for onBreak only
+    friend bool operator==(const Status&, const Status&) = default;
+  };
+  enum class ModelState { loading, ready, failed };
+
+  // What is in front and how it was classified.
+  struct Seen {
+    std::string name;  // the moment's host, else its application's name
+    std::string bundleID;
+    pid_t pid = 0;
+    std::optional<ActivityKind> activity;  // none until analysed
+    bool analyzed = false;
+    friend bool operator==(const Seen&, const Seen&) = default;
+  };
+  // Today's coloured stretches and the times of its prompts.
+  struct Today {
+    Date start;
+    std::vector<History::Span> spans;
+    std::vector<Date> prompts;
+    friend bool operator==(const Today&, const Today&) = default;
+  };
+  struct TaskTime {
+    std::string name;
+    double seconds = 0;
+    friend bool operator==(const TaskTime&, const TaskTime&) = default;
+  };
+  struct Recorded {
+    int64_t moments = 0;
+    int64_t labelled = 0;
+    friend bool operator==(const Recorded&, const Recorded&) = default;
+  };
+  struct Allowed {
+    std::string scope;
+    Allowances::Allowance allowance;
+    friend bool operator==(const Allowed&, const Allowed&) = default;
+  };
+
+  // The observable fields, as changed() names them.
+  enum class Property {
+    accessibility,
+    automation,
+    modelState,
+    paused,
+    breakUntil,
+    protecting,
+    idleAway,
+    workingOn,
+    learned,
+    seen,
+    today,
+    week,
+    weekTasks,
+    todayTasks,
+    recorded,
+    sharingAvailable,
+    shared,
+    question,
+    answers,
+    allowed,
+    agentSessions,
+    workAgent,
+  };
+
+  // What the model runs on and where it keeps its files.
+  struct Services {
+    Platform& platform;
+    UserDefaults& defaults;
+    LoginItem& loginItem;
+    Executor& main;  // the main thread's queue
+    Timers& timers;  // one-shot timers on the main thread
+    const MonotonicClock& clock;
+    const WallClock& wallClock;
+    std::filesystem::path folder;  // the application's folder: event log, recording, memories
+  };
+
+  // Builds every field with its initial value and starts nothing: no timer, no task, no file.
+  AppModel(Services services, std::unique_ptr<Uploader> uploader = nullptr);
+  ~AppModel() override;
+
+  AppModel(const AppModel&) = delete;
+  AppModel& operator=(const AppModel&) = delete;
+
+  // --- Start-up ---
+
+  // Opens the event log, restores what earlier runs learned, wires and starts the observer,
+  // schedules the tick and the share, asks for the accessibility permission while it is missing,
+  // and starts loading the model. Called once, when the program has finished launching.
+  void start();
+  // The folder that holds the model files, or none: QB_MODEL_DIR when it is set (whatever it
+  // holds), else the first of the installed folders below that holds Embedder/manifest.json.
+  static std::optional<std::filesystem::path> modelDirectory();
+  // Asks for the accessibility permission, then polls for it every second until it is granted.
+  void requestAccessibility();
+  // (Re)starts the once-a-second poll for the accessibility permission.
+  void pollAccessibility();
+
+  // --- Observable state ---
+
+  Prefs& prefs() const { return *prefs_; }
+  bool accessibility() const { return accessibility_; }
+  const std::map<BrowserKind, Access>& automation() const { return automation_; }
+  ModelState modelState() const { return modelState_; }
+  bool paused() const { return paused_; }
+  const std::optional<Date>& breakUntil() const { return breakUntil_; }
+  bool protecting() const { return protecting_; }
+  bool idleAway() const { return idleAway_; }
+  const std::vector<std::string>& workingOn() const { return workingOn_; }
+  // Work seconds learned toward the learning goal; may be NaN, which readers must allow for.
+  double learned() const { return learned_; }
+  const std::optional<Seen>& seen() const { return seen_; }
+  const Today& today() const { return today_; }
+  const std::vector<History::Day>& week() const { return week_; }
+  const std::vector<TaskTime>& weekTasks() const { return weekTasks_; }
+  const std::vector<TaskTime>& todayTasks() const { return todayTasks_; }
+  const Recorded& recorded() const { return recorded_; }
+  bool sharingAvailable() const { return sharingAvailable_; }
+  int64_t shared() const { return shared_; }
+  const std::optional<DailyQuestion::Page>& question() const { return question_; }
+  const std::vector<PersonalMemory::Example>& answers() const { return answers_; }
+  const std::vector<Allowed>& allowed() const { return allowed_; }
+  const std::vector<AgentSession>& agentSessions() const { return agentSessions_; }
+  const std::optional<AgentSession>& workAgent() const { return workAgent_; }
+
+  Status status() const;
+
+  // The components the shell reaches through the model.
+  Observer& observer() const { return *observer_; }
+  Overlay& overlay() const { return *overlay_; }
+  const Policy& policy() const { return policy_; }
+
+  // --- Saved memories ---
+
+  // A file of the application's folder, by its name.
+  std::filesystem::path projectsURL(std::string_view name) const;
+  // The three policy memories, then "context.json" (removed when there is no context).
+  void saveContext();
+  void restoreContext();
+  void saveProjects();
+  void restoreProjects();
+  void saveAllowances();
+  void savePersonal();
+  // Reads "personal.json" into the answer store, when it decodes.
+  void restorePersonal();
+
+signals:
+  void changed(AppModel::Property property);
+
+private:
+  friend class AppModelTest;
+
+  // Whether the observe, analyse and decide loop is live.
+  bool running() const;
+
+  void loadModel();
+  void modelLoaded(std::shared_ptr<const Analyzer> analyzer, Duration seconds);
+  void modelFailed(const std::string& description);
+  void scheduleTick();
+  void scheduleShare();
+
+  // Operations of the main road and of the user's commands; see their files.
+  void handle(std::optional<Snapshot> snapshot);
+  void setAway(bool away, std::string_view event);
+  void tick();
+  void share();
+  void startRecording(std::string_view reason);
+  void refreshAutomation();
+  void refreshRecap();
+  void refreshAgents();
+  void refreshAnswers();
+  void enqueue(const Snapshot& snapshot);
+  void updateContext(std::string_view event);
+  void recordSystem(std::string_view event, std::optional<std::string> detail);
+  // Waits for `result` off the main thread, then hands the value to `then` on it, unless the
+  // model is gone by then.
+  template <typename T, typename Then>
+  void whenReady(std::future<T> result, Then then);
+
+  // Setters under the notification rule.
+  void setAccessibility(bool value);
+  void setModelState(ModelState value);
+  void setLearned(double value);
+  void setShared(int64_t value);
+  void setRecorded(Recorded value);
+  void setAllowed(std::vector<Allowed> value);
+  template <typename T>
+  void assign(T& field, T value, Property property);
+
+  Services services_;
+  std::unique_ptr<Prefs> prefs_;
+  bool accessibility_;
+  std::map<BrowserKind, Access> automation_;
+  ModelState modelState_ = ModelState::loading;
+  bool paused_ = false;
+  std::optional<Date> breakUntil_;
+  bool protecting_ = false;
+  bool idleAway_ = false;
+  std::vector<std::string> workingOn_;
+  double learned_ = 0;
+  std::optional<Seen> seen_;
+  Today today_;
+  std::vector<History::Day> week_;
+  std::vector<TaskTime> weekTasks_;
+  std::vector<TaskTime> todayTasks_;
+  Recorded recorded_;
+  bool sharingAvailable_;
+  int64_t shared_ = 0;
+  std::optional<DailyQuestion::Page> question_;
+  std::vector<PersonalMemory::Example> answers_;
+  std::vector<Allowed> allowed_;
+  std::unique_ptr<Observer> observer_;
+  std::unique_ptr<Overlay> overlay_;
+  std::unique_ptr<EventStore> store_;  // open after start-up; null when it could not be opened
+  Policy policy_;
+  std::shared_ptr<PersonalStore> personal_;
+  DailyQuestion daily_;
+  std::unique_ptr<GuardedAnalyzer> analyzer_;  // present once the model has loaded
+  bool loading_ = false;                       // a model load is in flight
+  int failures_ = 0;                           // analysis failures in a row
+  std::unique_ptr<Recorder> recorder_;         // open while recording is on
+  std::unique_ptr<Uploader> uploader_;         // present when the build names a sharing server
+  std::optional<Snapshot> current_;            // the latest snapshot of what is in front
+  LastWork<Snapshot> returnTo_;
+  std::vector<AgentSession> agentSessions_;
+  std::optional<AgentSession> workAgent_;
+  std::optional<Date> awaySince_;               // start of an absence by lock or sleep
+  std::optional<std::string> recordedContext_;  // the last context summary written to the recording
+
+  std::optional<Timers::Id> ticker_;
+  std::optional<Timers::Id> sharer_;
+  std::optional<Timers::Id> accessPoll_;
+  std::optional<Timers::Id> modelRetry_;
+  // Tells work handed back to the main thread whether the model still exists.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  // Waits on the answer store's results, so that the main thread never does. Declared last: it
+  // finishes its waits before anything they hand back to is destroyed.
+  std::unique_ptr<SerialExecutor> waiter_;
+  // Builds the model's parts off the main thread; made with the first load.
+  std::unique_ptr<SerialExecutor> loader_;
+};
+
+template <typename T, typename Then>
+void AppModel::whenReady(std::future<T> result, Then then) {
+  auto shared = std::make_shared<std::future<T>>(std::move(result));
+  waiter_->post([shared, then = std::move(then), alive = alive_, &main = services_.main]() mutable {
+    if constexpr (std::is_void_v<T>) {
+      shared->get();
+      main.post([then = std::move(then), alive]() mutable {
+        if (*alive) then();
+      });
+    } else {
+      auto value = std::make_shared<T>(shared->get());
+      main.post([value, then = std::move(then), alive]() mutable {
+        if (*alive) then(std::move(*value));
+      });
+    }
+  });
+}
+
+}  // namespace qb

@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "analysis/ActivityHead.h"
+#include "app/ScopedEnvironment.h"
+#include "base/File.h"
+#include "base/Json.h"
+#include "model/AppModel.h"
+#include "platform/LoginItem.h"
+#include "platform/UserDefaults.h"
+#include "platform/fake/FakePlatform.h"
+#include "support/ManualRuntime.h"
+#include "support/TestSupport.h"
+
+namespace qb {
+
+namespace fs = std::filesystem;
+
+// A model on the fake platform, a manual clock and a folder of its own, with a model folder that a
+// test fills or leaves empty.
+class AppModelTest : public testing::Test {
+protected:
+  void SetUp() override { environment.set("QB_MODEL_DIR", (home / "Model").string()); }
+
+  AppModel& make() {
+    model = std::make_unique<AppModel>(AppModel::Services{platform, defaults, loginItem, main,
+                                                          timers, clock, wallClock, folder()});
+    QObject::connect(model.get(), &AppModel::changed,
+                     [this](AppModel::Property property) { changes.push_back(property); });
+    return *model;
+  }
+  fs::path folder() const { return home / "Quillbrook"; }
+
+  // The tiny test encoder as an installed model, with a head of `headWeights` weights.
+  void installModel(size_t headWeights) {
+    const fs::path tinyBert = fs::path(QB_TEST_DATA) / "tiny-bert";
+    const fs::path embedder = home / "Model" / "Embedder";
+    fs::create_directories(embedder);
+    for (const char* name : {"vocab.txt", "Embedder.safetensors", "config.json"}) {
+      fs::copy_file(tinyBert / name, embedder / name, fs::copy_options::overwrite_existing);
+    }
+    test::writeFile(embedder / "manifest.json", R"({"L": 32})");
+    const fs::path knowledge = home / "Model" / "Knowledge";
+    fs::create_directories(knowledge);
+    test::writeFile(knowledge / "sites.tsv", "code.example\twork\t0.9\tcode hosting\n");
+    Json head = Json::object();
+    head["weights"] = std::vector<double>(headWeights, 0.01);
+    head["bias"] = 0.5;
+    test::writeFile(knowledge / "head.json", json::dump(head));
+  }
+  // Runs what the model's background work hands back until a load in flight has ended.
+  void finishLoad() {
+    while (model->loading_) {
+      ASSERT_TRUE(main.awaitTask()) << "the load never came back";
+      main.runAll();
+    }
+  }
+  void write(std::string_view name, const std::string& text) {
+    fs::create_directories(folder());
+    test::writeFile(folder() / std::string(name), text);
+  }
+  bool pollRuns() const { return model->accessPoll_.has_value(); }
+  void setRecorded(AppModel::Recorded value) { model->setRecorded(value); }
+  void setLearned(double value) { model->setLearned(value); }
+  void setAccessibility(bool value) { model->setAccessibility(value); }
+  void setStatusFields(bool paused, std::optional<Date> breakUntil, bool idleAway,
+                       bool protecting) {
+    model->paused_ = paused;
+    model->breakUntil_ = breakUntil;
+    model->idleAway_ = idleAway;
+    model->protecting_ = protecting;
+  }
+  void setModelState(AppModel::ModelState state) { model->setModelState(state); }
+  Policy& policy() { return model->policy_; }
+
+  test::TempDir home;
+  test::ScopedEnvironment environment;
+  fake::FakePlatform platform;
+  UserDefaults defaults{home / "settings.json"};
+  LoginItem loginItem{home / "autostart", "/usr/bin/quillbrook"};
+  test::ManualExecutor main;
+  test::ManualTimers timers;
+  test::ManualTimersClock clock{timers};
+  test::ManualTimersWallClock wallClock{timers};
+  std::unique_ptr<AppModel> model;
+  std::vector<AppModel::Property> changes;
+};
+
+namespace {
+
+using Kind = AppModel::Status::Kind;
+
+TEST_F(AppModelTest, AFailedLoadIsTriedAgainEveryMinuteUntilTheModelLoads) {
+  EXPECT_EQ(AppModel::modelDirectory(), home / "Model") << "the variable wins, files or not";
+  make().start();
+  finishLoad();
+  EXPECT_EQ(model->modelState(), AppModel::ModelState::failed);
+  EXPECT_EQ(model->status().kind, Kind::modelUnavailable);
+
+  // A head trained for another encoder is a failed load too, never a head that answers 0.
+  installModel(ActivityHead::kMinWeightCount);
+  timers.advance(AppModel::kModelRetryDelay);
+  finishLoad();
+  EXPECT_EQ(model->modelState(), AppModel::ModelState::failed);
+
+  installModel(32 + ActivityHead::kSiteFeatureCount);  // the tiny encoder's width
+  timers.advance(AppModel::kModelRetryDelay - 1);
+  main.runAll();
+  EXPECT_EQ(model->modelState(), AppModel::ModelState::failed) << "not before the minute";
+  timers.advance(1);
+  finishLoad();
+  EXPECT_EQ(model->modelState(), AppModel::ModelState::ready);
+  EXPECT_EQ(model->status().kind, Kind::learning);
+  EXPECT_EQ(std::count(changes.begin(), changes.end(), AppModel::Property::modelState), 2)
+      << "failed once, ready once: an unchanged state is not announced";
+}
+
+TEST_F(AppModelTest, TheAccessPollStopsOnceTrusted) {
+  platform.accessibilityFake.trusted = false;
+  platform.accessibilityFake.trustOnRequest = false;
+  make();
+  EXPECT_EQ(model->status().kind, Kind::needsAccess);
+  model->start();
+  model->requestAccessibility();
+  model->requestAccessibility();
+  const size_t pending = timers.pending();
+  timers.advance(3 * AppModel::kAccessPollInterval);
+  EXPECT_EQ(timers.pending(), pending) << "one poll, rescheduled, however often it was asked";
+  EXPECT_TRUE(pollRuns());
+
+  platform.accessibilityFake.trusted = true;
+  timers.advance(AppModel::kAccessPollInterval);
+  EXPECT_TRUE(model->accessibility());
+  EXPECT_FALSE(pollRuns());
+  timers.advance(10 * AppModel::kAccessPollInterval);
+  EXPECT_EQ(std::count(changes.begin(), changes.end(), AppModel::Property::accessibility), 1);
+}
+
+TEST_F(AppModelTest, ASavedContextIsRestoredWhileFresh) {
+  const auto saveContextAged = [&](Duration age) {
+    WorkContext context;
+    context.add("Quarterly report draft");
+    Json saved = Json::object();
+    saved["saved"] = json::encode(wallClock.now() - age);
+    saved["context"] = context.toJson();
+    write("context.json", json::dump(saved));
+  };
+  saveContextAged(1799);
+  make().restoreContext();
+  EXPECT_TRUE(model->protecting());
+  EXPECT_TRUE(policy().context().has_value());
+
+  saveContextAged(1800);
+  make().restoreContext();
+  EXPECT_FALSE(policy().context().has_value()) << "as old as the expiry: too old";
+
+  write("context.json", R"({"context": {}})");
+  make().restoreContext();
+  EXPECT_FALSE(policy().context().has_value()) << "no \"saved\" key";
+}
+
+TEST_F(AppModelTest, ABrokenFileLeavesTheOtherMemoriesRestored) {
+  make();
+  Allowances allowances;
+  allowances.allow("video.example", wallClock.now());
+  policy().restore(allowances);
+  WorkContext context;
+  context.add("Budget review");
+  policy().restore(context, wallClock.now());
+  model->saveContext();
+  model->saveAllowances();
+  for (const char* name :
+       {"projects.json", "sites.json", "presence.json", "allowed.json", "context.json"}) {
+    EXPECT_TRUE(fs::exists(folder() / name)) << name;
+  }
+  const Policy saved = policy();
+  write("sites.json", "{ not json");
+
+  make().restoreProjects();
+  EXPECT_EQ(policy().allowances(), saved.allowances());
+  EXPECT_EQ(policy().projects(), saved.projects());
+  EXPECT_EQ(policy().presence(), saved.presence());
+  EXPECT_EQ(policy().sites(), WorkSites()) << "the broken file leaves its memory empty";
+
+  policy().forgetContext();
+  model->saveContext();
+  EXPECT_FALSE(fs::exists(folder() / "context.json")) << "no context, no file";
+}
+
+TEST_F(AppModelTest, ChangesAreAnnouncedOnlyWhenTheyChangeSomething) {
+  make();
+  setAccessibility(true);
+  setLearned(12);
+  setLearned(12);
+  setLearned(NAN);
+  setLearned(NAN);
+  setRecorded({3, 1});
+  setRecorded({3, 1});
+  using P = AppModel::Property;
+  EXPECT_EQ(changes,
+            (std::vector<P>{P::learned, P::learned, P::learned, P::recorded, P::recorded}));
+
+  // The status's precedence: each row adds one reason to the ones below it.
+  const Date until = wallClock.now() + 300;
+  setStatusFields(false, std::nullopt, false, true);
+  EXPECT_EQ(model->status().kind, Kind::protecting);
+  setStatusFields(false, std::nullopt, true, true);
+  EXPECT_EQ(model->status().kind, Kind::away);
+  setStatusFields(false, until, true, true);
+  EXPECT_EQ(model->status(), (AppModel::Status{Kind::onBreak, until}));
+  setStatusFields(true, until, true, true);
+  EXPECT_EQ(model->status().kind, Kind::paused);
+  setModelState(AppModel::ModelState::failed);
+  EXPECT_EQ(model->status().kind, Kind::modelUnavailable);
+  setAccessibility(false);
+  EXPECT_EQ(model->status().kind, Kind::needsAccess);
+}
+
+}  // namespace
+}  // namespace qb
