@@ -5,6 +5,7 @@
 #include "analysis/GuardedAnalyzer.h"
 #include "analysis/PersonalStore.h"
 #include "base/Calendar.h"
+#include "base/Log.h"
 #include "platform/Accessibility.h"
 #include "platform/Platform.h"
 #include "prompt/Overlay.h"
@@ -36,6 +37,11 @@ AppModel::AppModel(Services services, std::unique_ptr<Uploader> uploader)
 
 AppModel::~AppModel() {
   *alive_ = false;
+  // The program is ending: an analysis still running would touch the model while the process
+  // exits. A stuck one is left after the analysis time limit.
+  if (analyzer_ && !analyzer_->waitUntilIdle(kAnalysisTimeout)) {
+    log::error("An analysis was still running as the program ended");
+  }
   waiter_.reset();  // its waits end before the fields they read go
   for (const std::optional<Timers::Id>& timer : {ticker_, sharer_, accessPoll_, modelRetry_}) {
     if (timer) services_.timers.cancel(*timer);

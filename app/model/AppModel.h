@@ -211,6 +211,9 @@ public:
   Overlay& overlay() const { return *overlay_; }
   const Policy& policy() const { return policy_; }
 
+  // The recording database: recording.sqlite in the application's folder.
+  static std::filesystem::path recordingURL();
+
   // --- Saved memories ---
 
   // A file of the application's folder, by its name.

@@ -11,6 +11,7 @@
 #include "base/Json.h"
 #include "base/Log.h"
 #include "model/AppModel.h"
+#include "platform/Paths.h"
 
 namespace qb {
 
@@ -58,6 +59,10 @@ auto restored(const std::filesystem::path& path, Decode decode)
 }
 
 }  // namespace
+
+std::filesystem::path AppModel::recordingURL() {
+  return paths::applicationFolder() / "recording.sqlite";
+}
 
 std::filesystem::path AppModel::projectsURL(std::string_view name) const {
   return services_.folder / std::string(name);

@@ -89,6 +89,16 @@ GuardedAnalyzer::GuardedAnalyzer(std::shared_ptr<const Analyzer> analyzer, Durat
       outlet_(std::make_shared<Outlet>()),
       worker_(std::make_unique<SerialExecutor>()) {}
 
+bool GuardedAnalyzer::waitUntilIdle(Duration limit) const {
+  // Counted in steps rather than read from a clock: the core keeps no clock of its own.
+  const auto interval = std::chrono::duration<Duration>(kIdlePollInterval);
+  for (Duration waited = 0; busy_->load() > 0; waited += kIdlePollInterval) {
+    if (waited >= limit) return false;
+    std::this_thread::sleep_for(interval);
+  }
+  return true;
+}
+
 GuardedAnalyzer::~GuardedAnalyzer() {
   {
     std::lock_guard lock(outlet_->mutex);

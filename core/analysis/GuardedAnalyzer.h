@@ -71,6 +71,12 @@ public:
   // Waits for the analysis or the time limit, whichever ends first.
   Result analyzeTraced(const Moment& moment, const std::vector<std::string>& work);
 
+  // How often waitUntilIdle looks.
+  static constexpr Duration kIdlePollInterval = 0.01;
+  // Blocks until no analysis is queued or running, for at most about `limit` seconds; true when
+  // none is. For the end of the program, so that no analysis runs while the process exits.
+  bool waitUntilIdle(Duration limit) const;
+
   // A score within 0 to 1 (not NaN) and a similarity that is absent or finite.
   static bool isValid(const Analysis& analysis);
 

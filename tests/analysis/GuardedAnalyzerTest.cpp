@@ -135,6 +135,17 @@ TEST_F(GuardedAnalyzerTest, TheFirstToEndWinsAndAStuckModelTimesLaterCallsOutAtO
   EXPECT_EQ(embedder->calls.load(), 4) << "the queued analysis that lost ran anyway";
 }
 
+TEST_F(GuardedAnalyzerTest, WaitingUntilIdleEndsWithTheAnalysisOrTheLimit) {
+  GuardedAnalyzer guard(analyzer, 10);
+  EXPECT_TRUE(guard.waitUntilIdle(0));
+  guard.start(moment, {}, main, timers, done());
+  EXPECT_FALSE(guard.waitUntilIdle(0.05)) << "the analysis is held at the gate";
+  gate.set_value();
+  EXPECT_TRUE(guard.waitUntilIdle(10));
+  main.runAll();
+  EXPECT_EQ(results, std::vector{Kind::done});
+}
+
 TEST_F(GuardedAnalyzerTest, AGuardDestroyedWhileAnalysingNeitherWaitsNorCallsDone) {
   auto guard = std::make_unique<GuardedAnalyzer>(analyzer, 10);
   guard->start(moment, {}, main, timers, done());
