@@ -62,6 +62,7 @@ protected:
     test::writeFile(folder() / std::string(name), text);
   }
   bool pollRuns() const { return model->accessPoll_.has_value(); }
+  bool shareScheduled() const { return model->sharer_.has_value(); }
   void setRecorded(AppModel::Recorded value) { model->setRecorded(value); }
   void setLearned(double value) { model->setLearned(value); }
   void setAccessibility(bool value) { model->setAccessibility(value); }
@@ -123,6 +124,8 @@ TEST_F(AppModelTest, TheAccessPollStopsOnceTrusted) {
   make();
   EXPECT_EQ(model->status().kind, Kind::needsAccess);
   model->start();
+  EXPECT_TRUE(pollRuns()) << "started without the permission";
+  EXPECT_FALSE(shareScheduled()) << "no uploader, no share";
   model->requestAccessibility();
   model->requestAccessibility();
   const size_t pending = timers.pending();
