@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <cmath>
 #include <filesystem>
 
@@ -219,6 +220,52 @@ TEST_F(AppModelTest, ChangesAreAnnouncedOnlyWhenTheyChangeSomething) {
   EXPECT_EQ(model->status().kind, Kind::modelUnavailable);
   setAccessibility(false);
   EXPECT_EQ(model->status().kind, Kind::needsAccess);
+}
+
+// scripts/fetch-model on the tiny encoder: it refuses a bad set and installs nothing, and installs
+// a folder the model then loads from.
+TEST_F(AppModelTest, FetchModelInstallsAFolderTheModelLoads) {
+  const fs::path tinyBert = fs::path(QB_TEST_DATA) / "tiny-bert";
+  const fs::path dest = home / "Installed";
+  const auto fetch = [&](const std::string& observations) {
+    test::writeFile(home / "observations.tsv", observations);
+    QProcess process;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert("QB_TRAIN_HEAD", QB_TRAIN_HEAD);
+    process.setProcessEnvironment(variables);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start("bash",
+                  {QString(QB_SOURCE_DIR) + "/scripts/fetch-model", "--weights",
+                   QString::fromStdString((tinyBert / "Embedder.safetensors").string()), "--config",
+                   QString::fromStdString((tinyBert / "config.json").string()), "--vocab",
+                   QString::fromStdString((tinyBert / "vocab.txt").string()), "--observations",
+                   QString::fromStdString((home / "observations.tsv").string()), "--dest",
+                   QString::fromStdString(dest.string())});
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return std::pair(process.exitCode(), process.readAll().toStdString());
+  };
+  std::string observations = "label\tkind\tapp\ttitle\turl\n";
+  for (int i = 0; i < 200; ++i) {
+    observations += i % 2 == 0
+                        ? "work\twork\tEditor\tinvoice draft " + std::to_string(i) + "\t\n"
+                        : "other\tentertainment\tEditor\tgarden " + std::to_string(i) + "\t\n";
+  }
+  const auto [refused, why] = fetch(observations + "maybe\twork\tEditor\tx\t\n");
+  EXPECT_NE(refused, 0);
+  EXPECT_NE(why.find("line 202"), std::string::npos) << why;
+  EXPECT_FALSE(fs::exists(dest)) << "nothing installed";
+
+  const auto [installed, output] = fetch(observations);
+  ASSERT_EQ(installed, 0) << output;
+  for (const char* file :
+       {"Embedder/vocab.txt", "Embedder/Embedder.safetensors", "Embedder/config.json",
+        "Embedder/manifest.json", "Knowledge/sites.tsv", "Knowledge/head.json"}) {
+    EXPECT_TRUE(fs::is_regular_file(dest / file)) << file;
+  }
+  environment.set("QB_MODEL_DIR", dest.string());
+  make().start();
+  finishLoad();
+  EXPECT_EQ(model->modelState(), AppModel::ModelState::ready);
 }
 
 }  // namespace
