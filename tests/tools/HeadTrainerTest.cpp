@@ -2,6 +2,7 @@
 
 #include "analysis/SentenceEmbedder.h"
 #include "base/Error.h"
+#include "base/File.h"
 #include "support/TestSupport.h"
 #include "training/HeadTrainer.h"
 
@@ -40,6 +41,20 @@ TEST(HeadTrainerTest, BadLinesAreRefusedWithTheirNumbers) {
   EXPECT_EQ(std::tuple(read[0].line, read[0].work, read[0].kind, read[0].moment.title),
             std::tuple(2, true, ActivityKind::communication, std::string("Re: invoice 42")));
   EXPECT_EQ(read[1].moment.host(), "video.example");
+}
+
+TEST(HeadTrainerTest, TheShippedObservationsReadAndSplit) {
+  const std::vector<Observation> observations = readObservations(file::readText(
+      fs::path(QB_SOURCE_DIR) / "resources/Model/Training/observations.tsv", 1 << 24));
+  ASSERT_GE(observations.size(), 3000u);
+  size_t work = 0, heldOut = 0;
+  for (const Observation& observation : observations) {
+    work += observation.work;
+    heldOut += isHeldOut(ActivityHead::text(observation.moment));
+  }
+  EXPECT_GT(work, observations.size() * 2 / 5);
+  EXPECT_LT(work, observations.size() * 3 / 5);
+  EXPECT_NEAR(double(heldOut) / double(observations.size()), 1.0 / double(kHeldOutShare), 0.03);
 }
 
 // The tiny test encoder, with a table that lists one site.
