@@ -65,13 +65,6 @@ bool AppModel::running() const {
   return live && !awaySince_;
 }
 
-template <typename T>
-void AppModel::assign(T& field, T value, Property property) {
-  if (field == value) return;
-  field = std::move(value);
-  emit changed(property);
-}
-
 void AppModel::setAccessibility(bool value) {
   assign(accessibility_, value, Property::accessibility);
 }

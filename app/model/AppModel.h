@@ -28,6 +28,8 @@
 
 #include "analysis/ActivityKind.h"
 #include "analysis/AgentSession.h"
+#include "analysis/Analysis.h"
+#include "analysis/AnalysisPass.h"
 #include "analysis/PersonalMemory.h"
 #include "base/Clock.h"
 #include "base/Date.h"
@@ -36,9 +38,11 @@
 #include "base/WallClock.h"
 #include "context/DailyQuestion.h"
 #include "context/LastWork.h"
+#include "platform/Geometry.h"
 #include "policy/Allowances.h"
 #include "policy/Policy.h"
 #include "recording/History.h"
+#include "recording/InputCounts.h"
 #include "recording/Uploader.h"
 #include "sensing/Access.h"
 #include "sensing/Browsers.h"
@@ -73,6 +77,16 @@ public:
   static constexpr Duration kAnalysisTimeout = 5;
   // The accessibility service's bound on every request to another program.
   static constexpr Duration kMessagingTimeout = 1;
+  // How long a page whose analysis failed is left alone, and the most pages the cache and the
+  // skip table hold before they start over; the most analyses kept by observation.
+  static constexpr Duration kSkipDuration = 600;
+  static constexpr size_t kMaxCached = 256;
+  static constexpr size_t kMaxSkipped = 256;
+  static constexpr size_t kMaxAnalyses = 64;
+  // Analysis failures in a row that make the model be loaded again.
+  static constexpr int kFailuresBeforeReload = 3;
+  // How often the coding agents' folders are learned as project names.
+  static constexpr Duration kAgentFoldersInterval = 3600;
   // The days the pages' figures cover, today included, and the gap in the events that breaks a
   // coloured stretch of the day.
   static constexpr int kRecapDays = 7;
@@ -233,6 +247,7 @@ signals:
 
 private:
   friend class AppModelTest;
+  friend class AppModelRoadTest;
 
   // Whether the observe, analyse and decide loop is live.
   bool running() const;
@@ -243,8 +258,44 @@ private:
   void scheduleTick();
   void scheduleShare();
 
-  // Operations of the main road and of the user's commands; see their files.
+  // A finished analysis with the recent work it was made against and the passes behind it.
+  struct Cached {
+    std::vector<std::string> work;
+    Analysis analysis;
+    std::vector<AnalysisPass> passes;
+  };
+  // The prompt on screen.
+  struct OpenPrompt {
+    Snapshot snapshot;
+    std::optional<Analysis> analysis;
+    std::string record;  // the PromptRecord's identifier
+  };
+
+  // The road of a snapshot: intake, recording, the analysis queue and what the analysis leads to.
   void handle(std::optional<Snapshot> snapshot);
+  void record(const std::optional<Snapshot>& snapshot);
+  void enqueue(const Snapshot& snapshot);
+  void pump();
+  void skip(const std::string& key);
+  void analysisFailed(bool timedOut);
+  void receive(const Analysis& analysis, const Snapshot& snapshot);
+  void noteSwitch(const Analysis& analysis, const Moment& moment);
+  InputCounts inputCounts() const;
+  // "check", "intervene" or "none": the decision as the recording writes it.
+  static std::string decisionWord(const PolicyDecision& decision);
+  Duration idleSeconds() const;
+
+public:
+  // Whether a browser tab moved to another site while the window still shows the old page's title.
+  static bool isNavigating(const Snapshot& from, const Snapshot& to);
+  // Whether two snapshots show the same page: process, tab, scope and window.
+  static bool samePage(const Snapshot& a, const Snapshot& b);
+  // The moment's key with every run of digits folded to "#": pages that differ only in numbers
+  // share one analysis.
+  static std::string analysisKey(const Moment& moment);
+
+private:
+  // Operations of other parts of the coordinator; see their files.
   void setAway(bool away, std::string_view event);
   void tick();
   void share();
@@ -253,8 +304,19 @@ private:
   void refreshRecap();
   void refreshAgents();
   void refreshAnswers();
-  void enqueue(const Snapshot& snapshot);
   void updateContext(std::string_view event);
+  void notePresence();
+  void drainWork();
+  void schedule(Date at);
+  void suspend();
+  void logPause(bool continuing);
+  bool frontAgentWorking() const;
+  void endBreak();
+  void learnAgentFolders();
+  void intervene(uint64_t observationID);
+  std::optional<std::vector<double>> screenShare(const Rect& frame) const;
+  std::optional<std::string> category(const std::string& bundleID);
+  void readText(const Snapshot& snapshot);
   void recordSystem(std::string_view event, std::optional<std::string> detail);
   // Waits for `result` off the main thread, then hands the value to `then` on it, unless the
   // model is gone by then.
@@ -310,6 +372,17 @@ private:
   std::optional<AgentSession> workAgent_;
   std::optional<Date> awaySince_;               // start of an absence by lock or sleep
   std::optional<std::string> recordedContext_;  // the last context summary written to the recording
+  std::optional<Snapshot> queued_;              // the one snapshot waiting for analysis
+  bool busy_ = false;                           // an analysis is in flight
+  std::map<std::string, Cached> cache_;         // by analysis key
+  std::map<std::string, Date> skipped_;         // analysis key to when it may be tried again
+  std::map<uint64_t, Analysis> analyses_;       // the latest analyses by observation number
+  std::optional<AgentSession> lastWorkAgent_;   // of the last page that counted as work
+  std::map<std::string, bool> repositories_;    // agent folder to whether it is in a repository
+  std::optional<OpenPrompt> openPrompt_;
+  std::optional<Date> pausedSince_;               // start of the pause stretch not yet logged
+  std::optional<Timers::Id> checkTask_;           // the one pending scheduled check
+  Date agentFoldersRead_ = Policy::kDistantPast;  // when agent folders were last learned
 
   std::optional<Timers::Id> ticker_;
   std::optional<Timers::Id> sharer_;
@@ -340,6 +413,13 @@ void AppModel::whenReady(std::future<T> result, Then then) {
       });
     }
   });
+}
+
+template <typename T>
+inline void AppModel::assign(T& field, T value, Property property) {
+  if (field == value) return;
+  field = std::move(value);
+  emit changed(property);
 }
 
 }  // namespace qb

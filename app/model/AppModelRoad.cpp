@@ -7,16 +7,15 @@
 
 namespace qb {
 
-void AppModel::handle(std::optional<Snapshot> snapshot) {
-  if (snapshot) current_ = std::move(snapshot);
-}
-
-void AppModel::setAway(bool, std::string_view) {}
-void AppModel::tick() {}
 void AppModel::share() {}
 void AppModel::startRecording(std::string_view) {}
 void AppModel::refreshAutomation() {}
 void AppModel::refreshAgents() {}
-void AppModel::enqueue(const Snapshot&) {}
+void AppModel::intervene(uint64_t) {}
+std::optional<std::vector<double>> AppModel::screenShare(const Rect&) const { return std::nullopt; }
+std::optional<std::string> AppModel::category(const std::string&) { return std::nullopt; }
+void AppModel::readText(const Snapshot&) {}
+void AppModel::endBreak() {}
+void AppModel::learnAgentFolders() {}
 
 }  // namespace qb

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+
+#include "analysis/GuardedAnalyzer.h"
+#include "app/ScopedEnvironment.h"
+#include "model/AppModel.h"
+#include "platform/LoginItem.h"
+#include "platform/UserDefaults.h"
+#include "platform/fake/FakePlatform.h"
+#include "recording/EventStore.h"
+#include "support/ManualRuntime.h"
+#include "support/TestSupport.h"
+
+namespace qb {
+
+// An encoder that reads work into a title with "report" in it, fails on "broken" and waits on
+// "slow" until the test lets it go.
+struct ScriptedEmbedder : Embedding {
+  const std::string& revision() const override { return revision_; }
+  Vector embed(const std::string& text) override {
+    ++calls;
+    if (text.find("broken") != std::string::npos) throw std::runtime_error("broken");
+    if (text.find("slow") != std::string::npos) gate.wait();
+    return text.find("report") != std::string::npos ? Vector{1, 0} : Vector{0, 1};
+  }
+  std::atomic<int> calls{0};
+  std::shared_future<void> gate;
+  std::string revision_ = "scripted";
+};
+
+// The coordinator running on the fake platform with the scripted encoder in place of a model.
+class AppModelRoadTest : public testing::Test {
+protected:
+  AppModelRoadTest() {
+    // No model anywhere: a reload fails at once, and says so in the log.
+    environment.set("QB_MODEL_DIR", std::nullopt);
+    environment.set("XDG_DATA_HOME", (home / "data").string());
+    embedder->gate = release.get_future().share();
+    model = std::make_unique<AppModel>(AppModel::Services{platform, defaults, loginItem, main,
+                                                          timers, clock, wallClock, home.path()});
+    // Confident either way: +8 for a work embedding, -8 otherwise.
+    auto analyzer = std::make_shared<const Analyzer>(
+        Analyzer{embedder, SiteKnowledge(), ActivityHead({8, -8, 0, 0, 0, 0, 0}, 0), nullptr,
+                 AnalyzerConfig::production});
+    model->analyzer_ = std::make_unique<GuardedAnalyzer>(analyzer, AppModel::kAnalysisTimeout);
+    model->modelState_ = AppModel::ModelState::ready;
+  }
+  ~AppModelRoadTest() override {
+    if (!released) release.set_value();
+  }
+
+  Snapshot snapshot(uint64_t id, const std::string& title, pid_t pid = 10) {
+    Moment moment(id, wallClock.now(), "Editor", "editor", title);
+    return Snapshot{moment, Target{pid, "editor", AXElement(), std::nullopt},
+                    ObserverCause::titleChange, 0, false};
+  }
+  // Runs what the analyses hand back until none is in flight.
+  void settle() {
+    while (model->busy_) {
+      ASSERT_TRUE(main.awaitTask());
+      main.runAll();
+    }
+  }
+  void handle(const Snapshot& shown) {
+    model->handle(shown);
+    settle();
+  }
+  bool analysed(uint64_t id) const { return model->analyses_.count(id) > 0; }
+  // What the tests read and call of the model's own.
+  void offer(const Snapshot& shown) { model->handle(shown); }
+  bool busy() const { return model->busy_; }
+  const Analysis& analysis(uint64_t id) const { return model->analyses_.at(id); }
+  bool analyserDropped() const { return model->analyzer_ == nullptr; }
+  bool reloaded() const {
+    const auto lines = log.lines();
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.find("Model unavailable") != std::string::npos;
+    });
+  }
+  bool running() const { return model->running(); }
+  void setAway(bool away, std::string_view event) { model->setAway(away, event); }
+  Policy& policy() { return model->policy_; }
+  void letGo() {
+    released = true;
+    release.set_value();
+  }
+
+  test::TempDir home;
+  test::ScopedEnvironment environment;
+  test::LogCapture log;
+  fake::FakePlatform platform;
+  UserDefaults defaults{home / "settings.json"};
+  LoginItem loginItem{home / "autostart", "/usr/bin/quillbrook"};
+  test::ManualExecutor main;
+  test::ManualTimers timers;
+  test::ManualTimersClock clock{timers};
+  test::ManualTimersWallClock wallClock{timers};
+  std::shared_ptr<ScriptedEmbedder> embedder = std::make_shared<ScriptedEmbedder>();
+  std::promise<void> release;
+  bool released = false;
+  std::unique_ptr<AppModel> model;
+};
+
+namespace {
+
+TEST_F(AppModelRoadTest, OnlyTheNewestWaitingSnapshotIsAnalysedNext) {
+  offer(snapshot(1, "slow page"));
+  ASSERT_TRUE(busy());
+  offer(snapshot(2, "first"));
+  offer(snapshot(3, "second"));
+  offer(snapshot(4, "quarterly report"));
+  letGo();
+  settle();
+  EXPECT_TRUE(analysed(1));
+  EXPECT_FALSE(analysed(2));
+  EXPECT_FALSE(analysed(3));
+  EXPECT_TRUE(analysed(4));
+  EXPECT_EQ(model->seen()->activity, ActivityKind::work) << "the page in front, analysed";
+}
+
+TEST_F(AppModelRoadTest, PagesThatDifferInNumbersShareOneAnalysis) {
+  handle(snapshot(1, "(3) Inbox report"));
+  const int calls = embedder->calls;
+  handle(snapshot(2, "(12) Inbox report"));
+  EXPECT_EQ(embedder->calls, calls) << "served from the cache";
+  ASSERT_TRUE(analysed(2));
+  EXPECT_EQ(analysis(2).observationID, 2u);
+  EXPECT_EQ(AppModel::analysisKey(snapshot(1, "a 7 b 88").observation),
+            AppModel::analysisKey(snapshot(1, "a 1 b 2").observation));
+}
+
+TEST_F(AppModelRoadTest, AFailedPageRestsAndThreeFailuresReloadTheModel) {
+  handle(snapshot(1, "broken page 1"));
+  const int calls = embedder->calls;
+  handle(snapshot(2, "broken page 2"));
+  EXPECT_EQ(embedder->calls, calls) << "the same page once its digits are folded: skipped";
+  timers.advance(AppModel::kSkipDuration);
+  handle(snapshot(3, "broken page 3"));
+  EXPECT_GT(embedder->calls, calls) << "tried again once its rest is over";
+  EXPECT_NE(model->modelState(), AppModel::ModelState::failed) << "two in a row";
+  handle(snapshot(4, "broken other"));
+  EXPECT_EQ(model->modelState(), AppModel::ModelState::failed) << "the third in a row";
+  EXPECT_TRUE(analyserDropped()) << "dropped for a reload";
+  EXPECT_TRUE(reloaded());
+}
+
+TEST_F(AppModelRoadTest, ATimeOutReloadsAtOnce) {
+  offer(snapshot(1, "slow page"));
+  timers.advance(AppModel::kAnalysisTimeout);
+  settle();
+  EXPECT_TRUE(analyserDropped());
+  EXPECT_TRUE(reloaded());
+  const auto lines = log.lines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Analysis timed out; skipped (1 in a row)"),
+            lines.end());
+  letGo();
+}
+
+TEST_F(AppModelRoadTest, NavigationAndSamePageAreToldByProcessWindowTitleAndSite) {
+  auto [window, node] = platform.accessibilityFake.makeElement();
+  const auto tab = [&](uint64_t id, const std::string& title, const char* url) {
+    Snapshot shown = snapshot(id, title);
+    shown.observation = Moment(id, wallClock.now(), "Firefox", "firefox", title,
+                               url ? Url::parse(url) : std::nullopt);
+    shown.target.window = window;
+    shown.target.tab = TabRef{BrowserKind::firefox, 0, 0};
+    return shown;
+  };
+  const Snapshot work = tab(1, "Budget", "https://docs.example/budget");
+  EXPECT_TRUE(AppModel::isNavigating(work, tab(2, "Budget", "https://video.example/")));
+  EXPECT_FALSE(AppModel::isNavigating(work, tab(2, "Budget", "https://docs.example/other")));
+  EXPECT_FALSE(AppModel::isNavigating(work, tab(2, "Videos", "https://video.example/")));
+  EXPECT_TRUE(AppModel::samePage(work, tab(2, "Budget v2", "https://docs.example/x")));
+  EXPECT_FALSE(AppModel::samePage(work, tab(2, "Budget", "https://video.example/")));
+
+  // A navigation is shown but not analysed; the page that then retitles is.
+  handle(work);
+  handle(tab(2, "Budget", "https://video.example/"));
+  EXPECT_FALSE(analysed(2));
+  handle(tab(3, "Videos", "https://video.example/"));
+  EXPECT_TRUE(analysed(3));
+}
+
+TEST_F(AppModelRoadTest, AnAbsenceStopsTheRoadAndALongOneEndsTheWork) {
+  WorkContext context;
+  context.add("Budget review");
+  policy().restore(context, wallClock.now());
+  setAway(true, "lock");
+  EXPECT_FALSE(running());
+  handle(snapshot(1, "quarterly report"));
+  EXPECT_FALSE(analysed(1)) << "nothing is analysed while away";
+  timers.advance(policy().config.contextExpiry + 1);
+  setAway(false, "unlock");
+  EXPECT_TRUE(running());
+  EXPECT_FALSE(policy().context().has_value()) << "a long absence ends the work context";
+  EXPECT_FALSE(model->protecting());
+}
+
+}  // namespace
+}  // namespace qb
