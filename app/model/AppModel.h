@@ -17,7 +17,9 @@
 
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
+#include <QRect>
 #include <filesystem>
 #include <future>
 #include <map>
@@ -41,6 +43,7 @@
 #include "platform/Geometry.h"
 #include "policy/Allowances.h"
 #include "policy/Policy.h"
+#include "prompt/PromptCard.h"
 #include "recording/History.h"
 #include "recording/InputCounts.h"
 #include "recording/Uploader.h"
@@ -83,6 +86,8 @@ public:
   static constexpr size_t kMaxCached = 256;
   static constexpr size_t kMaxSkipped = 256;
   static constexpr size_t kMaxAnalyses = 64;
+  // The prompt's icon of the application to go back to, in pixels.
+  static constexpr int kIconPixels = 80;
   // Analysis failures in a row that make the model be loaded again.
   static constexpr int kFailuresBeforeReload = 3;
   // How often the coding agents' folders are learned as project names.
@@ -285,7 +290,25 @@ private:
   static std::string decisionWord(const PolicyDecision& decision);
   Duration idleSeconds() const;
 
+  // The prompt: shown only after a fresh read finds the same page in front.
+  void notShown(uint64_t observationID, const std::string& reason);
+  void present(const Snapshot& snapshot, const std::optional<Analysis>& analysis, Duration drift);
+  std::optional<std::string> workName(const Moment& prompted) const;
+  void finish(PromptAction action, const OpenPrompt& prompt);
+
 public:
+  // The name of the page to go back to: its site, else its application; none without one.
+  std::optional<std::string> lastWorkName() const;
+  // A page's name: its host, else its application's name.
+  static std::string name(const Snapshot& snapshot);
+  // PNG of the target application's icon, 80 pixels square; none when it cannot be drawn.
+  static std::optional<QByteArray> icon(const Target& target);
+  // How much of its screen a window covers, width and height to a tenth; none when its centre lies
+  // on no screen. Frames in screen pixels, origin at the top left.
+  static std::optional<std::vector<double>> screenShare(const Rect& frame);
+  // A sample prompt at exactly `frame`, answering nothing: what onboarding shows.
+  void testPrompt(const QRect& frame);
+
   // Whether a browser tab moved to another site while the window still shows the old page's title.
   static bool isNavigating(const Snapshot& from, const Snapshot& to);
   // Whether two snapshots show the same page: process, tab, scope and window.
@@ -314,7 +337,6 @@ private:
   void endBreak();
   void learnAgentFolders();
   void intervene(uint64_t observationID);
-  std::optional<std::vector<double>> screenShare(const Rect& frame) const;
   std::optional<std::string> category(const std::string& bundleID);
   void readText(const Snapshot& snapshot);
   void recordSystem(std::string_view event, std::optional<std::string> detail);
@@ -382,6 +404,7 @@ private:
   std::optional<OpenPrompt> openPrompt_;
   std::optional<Date> pausedSince_;               // start of the pause stretch not yet logged
   std::optional<Timers::Id> checkTask_;           // the one pending scheduled check
+  std::optional<AgentSession> agentDone_;         // a finished agent session waiting for the user
   Date agentFoldersRead_ = Policy::kDistantPast;  // when agent folders were last learned
 
   std::optional<Timers::Id> ticker_;

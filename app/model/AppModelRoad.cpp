@@ -11,11 +11,10 @@ void AppModel::share() {}
 void AppModel::startRecording(std::string_view) {}
 void AppModel::refreshAutomation() {}
 void AppModel::refreshAgents() {}
-void AppModel::intervene(uint64_t) {}
-std::optional<std::vector<double>> AppModel::screenShare(const Rect&) const { return std::nullopt; }
 std::optional<std::string> AppModel::category(const std::string&) { return std::nullopt; }
 void AppModel::readText(const Snapshot&) {}
 void AppModel::endBreak() {}
+void AppModel::finish(PromptAction, const OpenPrompt&) {}
 void AppModel::learnAgentFolders() {}
 
 }  // namespace qb

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
 #include <atomic>
 #include <future>
 
@@ -9,7 +12,10 @@
 #include "platform/LoginItem.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakePlatform.h"
+#include "prompt/Overlay.h"
+#include "prompt/OverlayPanel.h"
 #include "recording/EventStore.h"
+#include "sensing/Observer.h"
 #include "support/ManualRuntime.h"
 #include "support/TestSupport.h"
 
@@ -82,6 +88,29 @@ protected:
   bool running() const { return model->running(); }
   void setAway(bool away, std::string_view event) { model->setAway(away, event); }
   Policy& policy() { return model->policy_; }
+  void intervene(uint64_t id) { model->intervene(id); }
+  bool promptOpen() const { return model->openPrompt_.has_value(); }
+  // Puts an editor window titled `title` in front, as the observer would read it, and hands the
+  // model the snapshot of it.
+  Snapshot front(uint64_t id, const std::string& title) {
+    platform.workspaceFake.frontmost = RunningApplication{10, "editor", "Editor"};
+    auto [element, node] = platform.accessibilityFake.makeElement();
+    node->set(AXAttribute::title, title);
+    node->set(AXAttribute::position, Point{0, 0});
+    node->set(AXAttribute::size, Size{400, 300});
+    platform.accessibilityFake.applicationNode(10)->set(AXAttribute::focusedWindow, element);
+    Snapshot shown = *model->observer().read();
+    shown.observation.id = id;
+    return shown;
+  }
+  std::vector<QString> promptTexts() const {
+    std::vector<QString> texts;
+    if (!model->overlay().panel()) return texts;
+    for (const QLabel* label : model->overlay().panel()->findChildren<QLabel*>()) {
+      texts.push_back(label->text());
+    }
+    return texts;
+  }
   void letGo() {
     released = true;
     release.set_value();
@@ -196,6 +225,33 @@ TEST_F(AppModelRoadTest, AnAbsenceStopsTheRoadAndALongOneEndsTheWork) {
   EXPECT_TRUE(running());
   EXPECT_FALSE(policy().context().has_value()) << "a long absence ends the work context";
   EXPECT_FALSE(model->protecting());
+}
+
+TEST_F(AppModelRoadTest, APromptGoesUpOnlyOverThePageStillInFront) {
+  handle(front(1, "Video feed"));
+  intervene(2);
+  EXPECT_FALSE(promptOpen()) << "no longer in front";
+
+  platform.workspaceFake.frontmost = RunningApplication{11, "player", "Player"};
+  intervene(1);
+  EXPECT_FALSE(promptOpen()) << "the fresh read finds another application";
+
+  handle(front(1, "Video feed"));
+  intervene(1);
+  ASSERT_TRUE(promptOpen());
+  EXPECT_EQ(promptTexts()[0], "Back to work?") << "no work page yet";
+  OverlayPanel* shown = model->overlay().panel();
+  intervene(1);
+  EXPECT_EQ(model->overlay().panel(), shown) << "never a second prompt over the first";
+}
+
+TEST_F(AppModelRoadTest, AWindowsShareOfItsScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  EXPECT_EQ(AppModel::screenShare(Rect{{0, 0}, {screen.width() / 2.0, screen.height() / 2.0}}),
+            (std::vector<double>{0.5, 0.5}));
+  EXPECT_EQ(AppModel::screenShare(Rect{{0, 0}, {screen.width() * 0.33, double(screen.height())}}),
+            (std::vector<double>{0.3, 1.0}));
+  EXPECT_EQ(AppModel::screenShare(Rect{{-5000, -5000}, {100, 100}}), std::nullopt);
 }
 
 }  // namespace
