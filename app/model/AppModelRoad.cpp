@@ -1,7 +1,6 @@
-// The operations of the main road (intake, tick, away and back, agents) and of the user's
-// commands (recording, sharing, browser access) that start-up wires in. Their bodies come with
-// those parts of the coordinator; until then the observer's reports, the tick and the share reach
-// these and change nothing.
+// Operations of the coordinator that the road already calls and that come with its later parts:
+// the answer to a prompt, breaks, the coding agents, the screen text, the recording, sharing and
+// browser access. Until their parts are built they change nothing.
 
 #include "model/AppModel.h"
 
