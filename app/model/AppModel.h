@@ -286,8 +286,8 @@ private:
   void receive(const Analysis& analysis, const Snapshot& snapshot);
   void noteSwitch(const Analysis& analysis, const Moment& moment);
   InputCounts inputCounts() const;
-  // "check", "intervene" or "none": the decision as the recording writes it.
-  static std::string decisionWord(const PolicyDecision& decision);
+  // Looks again at the decision's time, or prompts for its observation.
+  void act(const PolicyDecision& decision);
   Duration idleSeconds() const;
 
   // The prompt: shown only after a fresh read finds the same page in front.

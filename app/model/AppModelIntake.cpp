@@ -47,18 +47,6 @@ bool sameTab(const std::optional<TabRef>& a, const std::optional<TabRef>& b) { r
 
 }  // namespace
 
-std::string AppModel::decisionWord(const PolicyDecision& decision) {
-  switch (decision.kind) {
-    case PolicyDecision::Kind::check:
-      return "check";
-    case PolicyDecision::Kind::intervene:
-      return "intervene";
-    case PolicyDecision::Kind::none:
-      break;
-  }
-  return "none";
-}
-
 std::string AppModel::analysisKey(const Moment& moment) {
   static const Regex digits("\\d+");
   return digits.replaceAll(moment.key(), "#");
@@ -275,9 +263,14 @@ void AppModel::receive(const Analysis& analysis, const Snapshot& snapshot) {
   const Date now = services_.wallClock.now();
   const PolicyDecision decision = policy_.ingest(analysis, moment, now);
   if (prefs_->recording() && recorder_) {
-    recorder_->decision(DecisionRecord(policy_, analysis, moment, decisionWord(decision),
+    recorder_->decision(DecisionRecord(policy_, analysis, moment, std::string(qb::name(decision)),
                                        std::nullopt, inFront, now));
   }
+  act(decision);
+  updateContext("");
+}
+
+void AppModel::act(const PolicyDecision& decision) {
   switch (decision.kind) {
     case PolicyDecision::Kind::check:
       schedule(decision.at);
@@ -288,7 +281,6 @@ void AppModel::receive(const Analysis& analysis, const Snapshot& snapshot) {
     case PolicyDecision::Kind::none:
       break;
   }
-  updateContext("");
 }
 
 void AppModel::noteSwitch(const Analysis& analysis, const Moment& moment) {

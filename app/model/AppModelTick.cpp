@@ -50,19 +50,10 @@ void AppModel::tick() {
     const auto analysis = analyses_.find(moment.id);
     recorder_->decision(DecisionRecord(
         policy_, analysis == analyses_.end() ? std::nullopt : std::optional(analysis->second),
-        moment, decisionWord(decision), std::nullopt, true, now));
+        moment, std::string(qb::name(decision)), std::nullopt, true, now));
   }
   updateContext("");
-  switch (decision.kind) {
-    case PolicyDecision::Kind::check:
-      schedule(decision.at);
-      break;
-    case PolicyDecision::Kind::intervene:
-      intervene(decision.observationID);
-      break;
-    case PolicyDecision::Kind::none:
-      break;
-  }
+  act(decision);
 }
 
 bool AppModel::frontAgentWorking() const {
