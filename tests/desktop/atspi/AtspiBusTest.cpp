@@ -73,7 +73,9 @@ TEST_F(AtspiBusTest, FindsTheFrontFrameOfAProcessAndFollowsItsTitle) {
   AXElement application = AX::element(frame, AXAttribute::parent);
   EXPECT_EQ(AX::string(application, AXAttribute::role), "AXApplication");
   EXPECT_EQ(application, bus_->applicationOf(window.pid()));
-  EXPECT_EQ(AX::element(application, AXAttribute::focusedWindow), frame);
+  // The frame turns active once the window manager has given it the focus, a moment later.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return AX::element(application, AXAttribute::focusedWindow) == frame; }, kAppearMs));
 
   ASSERT_TRUE(window.command("title Budget draft"));
   EXPECT_TRUE(QTest::qWaitFor(
