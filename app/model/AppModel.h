@@ -37,6 +37,7 @@
 #include "base/Date.h"
 #include "base/Runtime.h"
 #include "base/SerialExecutor.h"
+#include "base/Uuid.h"
 #include "base/WallClock.h"
 #include "context/DailyQuestion.h"
 #include "context/LastWork.h"
@@ -289,6 +290,20 @@ private:
   // Looks again at the decision's time, or prompts for its observation.
   void act(const PolicyDecision& decision);
   Duration idleSeconds() const;
+
+  // What going back to work did with the distracting page.
+  enum class Return { closedTab, openedPage, hidApp, nothing };
+  // The detail of the "back to work" event: "closed the tab", "opened the work page", ...
+  static std::string_view detail(Return result);
+
+  // The answer: learned, recorded, told to the policy and the event log, and acted on.
+  std::optional<Uuid> learn(const Moment& moment, bool work);
+  Return goBack(const OpenPrompt& prompt);
+  Return reopen(const OpenPrompt& prompt, const std::optional<Url>& pageToClose);
+  // Closes the distracting tab if it still shows the page.
+  Return closeDistraction(const OpenPrompt& prompt, const std::optional<Url>& pageToClose);
+  void bringForward(pid_t pid);
+  void startBreak(std::optional<int> minutes);
 
   // The prompt: shown only after a fresh read finds the same page in front.
   void notShown(uint64_t observationID, const std::string& reason);

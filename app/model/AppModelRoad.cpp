@@ -13,7 +13,7 @@ void AppModel::refreshAgents() {}
 std::optional<std::string> AppModel::category(const std::string&) { return std::nullopt; }
 void AppModel::readText(const Snapshot&) {}
 void AppModel::endBreak() {}
-void AppModel::finish(PromptAction, const OpenPrompt&) {}
+void AppModel::startBreak(std::optional<int>) {}
 void AppModel::learnAgentFolders() {}
 
 }  // namespace qb

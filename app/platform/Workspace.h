@@ -30,6 +30,11 @@ public:
 
   // The application whose window holds the focus, or none when no window does.
   virtual std::optional<RunningApplication> frontmostApplication() const = 0;
+  // Brings the process's topmost window to the front and gives it the focus; false when the
+  // process shows no window.
+  virtual bool activate(pid_t pid) = 0;
+  // Iconifies every window of the process; false when it shows none.
+  virtual bool hide(pid_t pid) = 0;
 
 signals:
   // Another application came to the front; emitted once per change of the front process.

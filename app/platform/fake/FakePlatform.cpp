@@ -110,6 +110,16 @@ bool FakeKeyPoster::type(pid_t pid, std::string_view text) {
   return true;
 }
 
+bool FakeWorkspace::activate(pid_t pid) {
+  activated.push_back(pid);
+  return std::find(running.begin(), running.end(), pid) != running.end();
+}
+
+bool FakeWorkspace::hide(pid_t pid) {
+  hidden.push_back(pid);
+  return std::find(running.begin(), running.end(), pid) != running.end();
+}
+
 bool FakeKeyGrab::grab(const std::vector<KeyChord>& chords, Callback callback) {
   release();
   if (refuse) return false;

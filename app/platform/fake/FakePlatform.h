@@ -57,8 +57,14 @@ private:
 class FakeWorkspace : public Workspace {
 public:
   std::optional<RunningApplication> frontmostApplication() const override { return frontmost; }
+  // Records the request; a process in `running` answers true.
+  bool activate(pid_t pid) override;
+  bool hide(pid_t pid) override;
 
   std::optional<RunningApplication> frontmost;
+  std::vector<pid_t> running;
+  std::vector<pid_t> activated;
+  std::vector<pid_t> hidden;
 };
 
 class FakeAccessibility : public Accessibility {

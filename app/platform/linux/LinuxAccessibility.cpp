@@ -42,6 +42,8 @@ public:
   }
 
   bool perform(std::string_view action) const override {
+    // Raising a window is the window manager's business, asked for as a pager would.
+    if (action == AXAction::raise) return sources_->desktop && sources_->desktop->activate(window_);
     const AXElement tree = accessibleFrame();
     return tree && tree.node()->perform(action);
   }

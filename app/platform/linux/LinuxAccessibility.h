@@ -1,9 +1,10 @@
 // LinuxAccessibility: the accessibility service over two sources. Windows come from the X server:
 // a window element's role, title and frame are read there, which works for every program and
-// needs no permission. Everything inside a window (its tree, text, addresses) comes from the
-// window's accessible frame on the accessibility bus, found when first asked for. Change
-// notifications come from the X server too: the focused window changing within an application,
-// titles, moves, resizes and windows going away.
+// needs no permission; so does "AXRaise", asked of the window manager as a pager asks. Everything
+// inside a window (its tree, text, addresses) comes from the window's accessible frame on the
+// accessibility bus, found when first asked for. Change notifications come from the X server too:
+// the focused window changing within an application, titles, moves, resizes and windows going
+// away.
 //
 // The X desktop and the bus must outlive this object; elements it hands out may outlive all
 // three, and then read as nothing.

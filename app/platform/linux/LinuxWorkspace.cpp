@@ -35,4 +35,24 @@ void LinuxWorkspace::activeWindowChanged(WindowId window) {
   if (switched) emit applicationActivated();
 }
 
+std::vector<WindowId> LinuxWorkspace::windowsOf(pid_t pid) {
+  std::vector<WindowId> windows;
+  if (pid <= 0) return windows;
+  for (WindowId window : desktop_.clientWindows()) {
+    if (desktop_.pid(window) == pid) windows.push_back(window);
+  }
+  return windows;
+}
+
+bool LinuxWorkspace::activate(pid_t pid) {
+  const std::vector<WindowId> windows = windowsOf(pid);
+  return !windows.empty() && desktop_.activate(windows.back());
+}
+
+bool LinuxWorkspace::hide(pid_t pid) {
+  const std::vector<WindowId> windows = windowsOf(pid);
+  for (WindowId window : windows) desktop_.minimize(window);
+  return !windows.empty();
+}
+
 }  // namespace qb

@@ -8,6 +8,8 @@
 
 #pragma once
 
+#include <vector>
+
 #include "platform/Workspace.h"
 #include "platform/linux/X11Desktop.h"
 
@@ -23,9 +25,13 @@ public:
   LinuxWorkspace(X11Desktop& desktop, SessionEvents* session);
 
   std::optional<RunningApplication> frontmostApplication() const override;
+  bool activate(pid_t pid) override;
+  bool hide(pid_t pid) override;
 
 private:
   void activeWindowChanged(WindowId window);
+  // The process's windows, bottom to top.
+  std::vector<WindowId> windowsOf(pid_t pid);
 
   X11Desktop& desktop_;
   pid_t frontPID_ = 0;  // the process of the last active window reported; 0 for none

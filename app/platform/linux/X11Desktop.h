@@ -78,6 +78,14 @@ public:
   // The default screen's size.
   Size screenSize();
 
+  // The managed windows, bottom to top (_NET_CLIENT_LIST_STACKING).
+  std::vector<WindowId> clientWindows();
+  // Asks the window manager to make the window the active one, as a pager does. False when the
+  // request could not be sent.
+  bool activate(WindowId window);
+  // Asks the window manager to iconify the window.
+  bool minimize(WindowId window);
+
   // Reports titleChanged, windowMoved, windowResized and windowDestroyed of the window until as
   // many unwatch calls as watch calls were made. A window that is already gone reports
   // windowDestroyed. Watching 0 does nothing.
@@ -112,6 +120,8 @@ private:
                                       XId* type = nullptr);
   // A property of 32-bit items of the type, at most `count` of them.
   std::vector<unsigned long> readNumbers(WindowId window, XId property, XId type, size_t count);
+  // The most windows read from the client list: more than any desktop shows.
+  static constexpr size_t kMaxClientWindows = 4096;
 
   std::unique_ptr<X11Connection> connection_;
   std::unique_ptr<DesktopEntries> entries_;

@@ -16,6 +16,7 @@
 #include "prompt/OverlayPanel.h"
 #include "recording/EventStore.h"
 #include "sensing/Observer.h"
+#include "sensing/Prefs.h"
 #include "support/ManualRuntime.h"
 #include "support/TestSupport.h"
 
@@ -90,15 +91,27 @@ protected:
   Policy& policy() { return model->policy_; }
   void intervene(uint64_t id) { model->intervene(id); }
   bool promptOpen() const { return model->openPrompt_.has_value(); }
+  void answer(PromptAction action, const Snapshot& prompted) {
+    model->finish(action, AppModel::OpenPrompt{prompted, std::nullopt, "prompt-1"});
+  }
+  // Runs what the answer store and the encoder hand back until `done` holds.
+  template <typename Done>
+  bool eventually(Done done) {
+    for (int i = 0; i < 100 && !done(); ++i) {
+      if (main.awaitTask(std::chrono::seconds(1))) main.runAll();
+    }
+    return done();
+  }
   // Puts an editor window titled `title` in front, as the observer would read it, and hands the
   // model the snapshot of it.
-  Snapshot front(uint64_t id, const std::string& title) {
-    platform.workspaceFake.frontmost = RunningApplication{10, "editor", "Editor"};
+  Snapshot front(uint64_t id, const std::string& title, pid_t pid = 10,
+                 const std::string& app = "editor") {
+    platform.workspaceFake.frontmost = RunningApplication{pid, app, app};
     auto [element, node] = platform.accessibilityFake.makeElement();
     node->set(AXAttribute::title, title);
     node->set(AXAttribute::position, Point{0, 0});
     node->set(AXAttribute::size, Size{400, 300});
-    platform.accessibilityFake.applicationNode(10)->set(AXAttribute::focusedWindow, element);
+    platform.accessibilityFake.applicationNode(pid)->set(AXAttribute::focusedWindow, element);
     Snapshot shown = *model->observer().read();
     shown.observation.id = id;
     return shown;
@@ -243,6 +256,35 @@ TEST_F(AppModelRoadTest, APromptGoesUpOnlyOverThePageStillInFront) {
   OverlayPanel* shown = model->overlay().panel();
   intervene(1);
   EXPECT_EQ(model->overlay().panel(), shown) << "never a second prompt over the first";
+}
+
+TEST_F(AppModelRoadTest, BackToWorkBringsTheWorkForwardOrHidesTheDistraction) {
+  platform.workspaceFake.running = {10, 20};
+  const Snapshot distraction = front(2, "Video feed", 20, "player");
+  answer(PromptAction::back, distraction);
+  EXPECT_EQ(platform.workspaceFake.hidden, std::vector<pid_t>{20}) << "no work page yet";
+
+  handle(front(3, "quarterly report"));  // work, in the editor
+  handle(front(2, "Video feed", 20, "player"));
+  answer(PromptAction::back, distraction);
+  EXPECT_EQ(platform.workspaceFake.activated, std::vector<pid_t>{10});
+  EXPECT_EQ(platform.workspaceFake.hidden.size(), 1u) << "nothing more hidden";
+}
+
+TEST_F(AppModelRoadTest, NeverHereIsLearnedAsWorkAndKeptInTheSettings) {
+  Snapshot page = front(4, "Match highlights");
+  page.observation = Moment(4, wallClock.now(), "Firefox", "firefox", "Match highlights",
+                            Url::parse("https://www.video.example/watch"));
+  handle(page);
+  answer(PromptAction::never, page);
+  EXPECT_EQ(model->prefs().neverInterrupt(), std::vector<std::string>{"video.example"});
+  EXPECT_EQ(policy().neverInterrupt, std::vector<std::string>{"video.example"});
+  ASSERT_TRUE(eventually([&] { return !model->answers().empty(); }));
+  EXPECT_TRUE(model->answers().front().work);
+  EXPECT_EQ(model->answers().front().site, "video.example");
+
+  answer(PromptAction::never, page);
+  EXPECT_EQ(model->prefs().neverInterrupt().size(), 1u) << "a site is listed once";
 }
 
 TEST_F(AppModelRoadTest, AWindowsShareOfItsScreen) {

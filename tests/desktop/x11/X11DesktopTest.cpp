@@ -111,6 +111,23 @@ TEST_F(X11DesktopTest, MovesAndResizesOfAWatchedWindowAreToldApart) {
   EXPECT_EQ(log_->of("moved").size(), 1u);
 }
 
+TEST_F(X11DesktopTest, AWindowIsActivatedAndMinimizedOnRequest) {
+  const auto a = programs_.terminal("qb-a");
+  const auto b = programs_.terminal("qb-b");
+  test::activate(b.id);
+  const std::vector<WindowId> clients = desktop_->clientWindows();
+  EXPECT_NE(std::find(clients.begin(), clients.end(), a.id), clients.end());
+  EXPECT_EQ(clients.back(), b.id) << "the active one on top";
+
+  EXPECT_TRUE(desktop_->activate(a.id));
+  EXPECT_TRUE(test::waitUntil([&] { return desktop_->activeWindow() == a.id; }));
+  EXPECT_TRUE(desktop_->minimize(a.id));
+  EXPECT_TRUE(test::waitUntil([&] {
+    return test::run("xprop", {"-id", test::idText(a.id), "WM_STATE"}).find("Iconic") !=
+           std::string::npos;
+  }));
+}
+
 TEST_F(X11DesktopTest, AWindowThatWentAwayAnswersNothing) {
   const auto a = programs_.terminal("qb-a");
   desktop_->watch(a.id);
