@@ -89,6 +89,12 @@ public:
   static constexpr size_t kMaxAnalyses = 64;
   // The prompt's icon of the application to go back to, in pixels.
   static constexpr int kIconPixels = 80;
+  // The recording's sample of on-screen text: read once a moment has lasted kTextDelay, within
+  // these budgets; the focused element's own text is never read for it.
+  static constexpr Duration kTextDelay = 3.0;
+  static constexpr int kTextCharacters = 1000;
+  static constexpr int kTextNodes = 400;
+  static constexpr Duration kTextTime = 0.08;
   // Analysis failures in a row that make the model be loaded again.
   static constexpr int kFailuresBeforeReload = 3;
   // How often the coding agents' folders are learned as project names.

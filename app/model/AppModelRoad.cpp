@@ -1,6 +1,6 @@
 // Operations of the coordinator that the road already calls and that come with its later parts:
-// the answer to a prompt, breaks, the coding agents, the screen text, the recording, sharing and
-// browser access. Until their parts are built they change nothing.
+// breaks, the coding agents, the recording, sharing and browser access. Until their parts are
+// built they change nothing.
 
 #include "model/AppModel.h"
 
@@ -11,7 +11,6 @@ void AppModel::startRecording(std::string_view) {}
 void AppModel::refreshAutomation() {}
 void AppModel::refreshAgents() {}
 std::optional<std::string> AppModel::category(const std::string&) { return std::nullopt; }
-void AppModel::readText(const Snapshot&) {}
 void AppModel::endBreak() {}
 void AppModel::startBreak(std::optional<int>) {}
 void AppModel::learnAgentFolders() {}

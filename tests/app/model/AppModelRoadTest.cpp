@@ -15,6 +15,7 @@
 #include "prompt/Overlay.h"
 #include "prompt/OverlayPanel.h"
 #include "recording/EventStore.h"
+#include "recording/Recorder.h"
 #include "sensing/Observer.h"
 #include "sensing/Prefs.h"
 #include "support/ManualRuntime.h"
@@ -91,6 +92,11 @@ protected:
   Policy& policy() { return model->policy_; }
   void intervene(uint64_t id) { model->intervene(id); }
   bool promptOpen() const { return model->openPrompt_.has_value(); }
+  void startRecording() {
+    model->prefs().setRecording(true);
+    model->recorder_ =
+        std::make_unique<Recorder>(home / "recording.sqlite", main, timers, wallClock);
+  }
   void answer(PromptAction action, const Snapshot& prompted) {
     model->finish(action, AppModel::OpenPrompt{prompted, std::nullopt, "prompt-1"});
   }
@@ -285,6 +291,27 @@ TEST_F(AppModelRoadTest, NeverHereIsLearnedAsWorkAndKeptInTheSettings) {
 
   answer(PromptAction::never, page);
   EXPECT_EQ(model->prefs().neverInterrupt().size(), 1u) << "a site is listed once";
+}
+
+TEST_F(AppModelRoadTest, ScreenTextIsReadOnlyForAMomentThatStaysInFront) {
+  startRecording();
+  handle(front(1, "Quarterly report draft"));
+  timers.advance(AppModel::kTextDelay - 0.5);
+  int reads = platform.accessibilityFake.reads();
+  handle(snapshot(2, "A window of no tree"));  // in front before the read was due
+  timers.advance(1);
+  EXPECT_EQ(platform.accessibilityFake.reads(), reads) << "the left moment's text is not read";
+
+  handle(front(3, "Budget sheet"));
+  reads = platform.accessibilityFake.reads();
+  timers.advance(AppModel::kTextDelay);
+  EXPECT_GT(platform.accessibilityFake.reads(), reads) << "read once it has stayed";
+
+  handle(front(4, "Budget sheet v2"));
+  platform.accessibilityFake.secureInput = true;
+  reads = platform.accessibilityFake.reads();
+  timers.advance(AppModel::kTextDelay);
+  EXPECT_EQ(platform.accessibilityFake.reads(), reads) << "never while a password is typed";
 }
 
 TEST_F(AppModelRoadTest, AWindowsShareOfItsScreen) {
