@@ -93,11 +93,11 @@ void AppModel::recordSystem(std::string_view event, std::optional<std::string> d
   }
 }
 
-void AppModel::updateContext(std::string_view event) {
+void AppModel::updateContext(std::optional<std::string_view> event) {
   const Date now = services_.wallClock.now();
   std::optional<std::string> summary = policy_.contextSummary(now);
   if (summary != recordedContext_) {
-    std::string word = !event.empty()      ? std::string(event)
+    std::string word = event               ? std::string(*event)
                        : !recordedContext_ ? "formed"
                        : !summary          ? "expired"
                                            : "updated";

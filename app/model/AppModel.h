@@ -348,7 +348,8 @@ private:
   void refreshRecap();
   void refreshAgents();
   void refreshAnswers();
-  void updateContext(std::string_view event);
+  // Records and saves a changed work context, under `event` or the word its change calls for.
+  void updateContext(std::optional<std::string_view> event = std::nullopt);
   void notePresence();
   void drainWork();
   void schedule(Date at);

@@ -85,7 +85,7 @@ void AppModel::finish(PromptAction action, const OpenPrompt& prompt) {
   }
   saveAllowances();
   refreshAnswers();
-  updateContext("");
+  updateContext();
   refreshRecap();
 }
 

@@ -132,8 +132,7 @@ void AppModel::record(const std::optional<Snapshot>& snapshot) {
                                      frame->size.height};
       row.windowShare = screenShare(*frame);
     }
-    const AXValue full = target.window.node()->attribute(AXAttribute::fullScreen);
-    if (const bool* flag = std::get_if<bool>(&full)) row.fullScreen = *flag;
+    row.fullScreen = AX::flag(target.window, AXAttribute::fullScreen);
   }
   row.displays = static_cast<int64_t>(QGuiApplication::screens().size());
   row.appCategory = category(moment.bundleID);
@@ -267,7 +266,7 @@ void AppModel::receive(const Analysis& analysis, const Snapshot& snapshot) {
                                        std::nullopt, inFront, now));
   }
   act(decision);
-  updateContext("");
+  updateContext();
 }
 
 void AppModel::act(const PolicyDecision& decision) {

@@ -52,7 +52,7 @@ void AppModel::tick() {
         policy_, analysis == analyses_.end() ? std::nullopt : std::optional(analysis->second),
         moment, std::string(qb::name(decision)), std::nullopt, true, now));
   }
-  updateContext("");
+  updateContext();
   act(decision);
 }
 
@@ -115,7 +115,7 @@ void AppModel::setAway(bool away, std::string_view event) {
   awaySince_.reset();
   policy_.interrupt();
   observer_->refresh();
-  updateContext("");
+  updateContext();
   if (event == "wake") share();
 }
 

@@ -22,6 +22,12 @@ std::optional<std::string> string(const AXElement& element, std::string_view att
   return std::nullopt;
 }
 
+std::optional<bool> flag(const AXElement& element, std::string_view attribute) {
+  AXValue value = read(element, attribute);
+  if (const bool* found = std::get_if<bool>(&value)) return *found;
+  return std::nullopt;
+}
+
 AXElement element(const AXElement& element, std::string_view attribute) {
   AXValue value = read(element, attribute);
   if (auto* found = std::get_if<AXElement>(&value)) return std::move(*found);

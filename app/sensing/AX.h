@@ -20,6 +20,8 @@ namespace qb::AX {
 
 // The attribute as text; no value when it is not text (an empty text is returned as it is).
 std::optional<std::string> string(const AXElement& element, std::string_view attribute);
+// The attribute as a flag ("AXFocused", "AXFullScreen"); no value when it is not one.
+std::optional<bool> flag(const AXElement& element, std::string_view attribute);
 // The attribute as an element; an empty element when it is not one.
 AXElement element(const AXElement& element, std::string_view attribute);
 // "AXChildren"; empty when unreadable.

@@ -49,16 +49,11 @@ std::optional<Url> address(const AXElement& page) {
   return Url::parse(*text);
 }
 
-bool isTrue(const AXElement& element, std::string_view attribute) {
-  if (!element) return false;
-  const AXValue value = element.node()->attribute(attribute);
-  const bool* flag = std::get_if<bool>(&value);
-  return flag != nullptr && *flag;
-}
-
 // Keys go to whichever window has the focus: the target window must be it, not merely another
 // window of the same browser.
-bool holdsFocus(const AXElement& window) { return isTrue(window, AXAttribute::focused); }
+bool holdsFocus(const AXElement& window) {
+  return AX::flag(window, AXAttribute::focused).value_or(false);
+}
 
 // Elements found inside windows, one per window, remembered so that the next look at the same
 // window starts from them; the oldest is forgotten past kMaxRememberedWindows.
@@ -161,7 +156,7 @@ public:
         done_(std::move(done)) {}
 
   void waitForBar() {
-    if (isTrue(bar_, AXAttribute::focused)) return typeAddress();
+    if (AX::flag(bar_, AXAttribute::focused).value_or(false)) return typeAddress();
     if (waited_ >= Browsers::kBarFocusWait) return finish(false);
     waited_ += Browsers::kPollInterval;
     timers_.schedule(Browsers::kPollInterval, [self = shared_from_this()] { self->waitForBar(); });
