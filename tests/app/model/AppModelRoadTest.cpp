@@ -8,6 +8,7 @@
 
 #include "analysis/GuardedAnalyzer.h"
 #include "app/ScopedEnvironment.h"
+#include "app/model/ModelHarness.h"
 #include "model/AppModel.h"
 #include "platform/LoginItem.h"
 #include "platform/UserDefaults.h"
@@ -39,15 +40,14 @@ struct ScriptedEmbedder : Embedding {
 };
 
 // The coordinator running on the fake platform with the scripted encoder in place of a model.
-class AppModelRoadTest : public testing::Test {
+class AppModelRoadTest : public testing::Test, protected test::ModelHarness {
 protected:
   AppModelRoadTest() {
     // No model anywhere: a reload fails at once, and says so in the log.
     environment.set("QB_MODEL_DIR", std::nullopt);
     environment.set("XDG_DATA_HOME", (home / "data").string());
     embedder->gate = release.get_future().share();
-    model = std::make_unique<AppModel>(AppModel::Services{platform, defaults, loginItem, main,
-                                                          timers, clock, wallClock, home.path()});
+    model = std::make_unique<AppModel>(services(home.path()));
     // Confident either way: +8 for a work embedding, -8 otherwise.
     auto analyzer = std::make_shared<const Analyzer>(
         Analyzer{embedder, SiteKnowledge(), ActivityHead({8, -8, 0, 0, 0, 0, 0}, 0), nullptr,
@@ -135,16 +135,7 @@ protected:
     release.set_value();
   }
 
-  test::TempDir home;
-  test::ScopedEnvironment environment;
   test::LogCapture log;
-  fake::FakePlatform platform;
-  UserDefaults defaults{home / "settings.json"};
-  LoginItem loginItem{home / "autostart", "/usr/bin/quillbrook"};
-  test::ManualExecutor main;
-  test::ManualTimers timers;
-  test::ManualTimersClock clock{timers};
-  test::ManualTimersWallClock wallClock{timers};
   std::shared_ptr<ScriptedEmbedder> embedder = std::make_shared<ScriptedEmbedder>();
   std::promise<void> release;
   bool released = false;

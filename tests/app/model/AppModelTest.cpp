@@ -7,6 +7,7 @@
 
 #include "analysis/ActivityHead.h"
 #include "app/ScopedEnvironment.h"
+#include "app/model/ModelHarness.h"
 #include "base/File.h"
 #include "base/Json.h"
 #include "model/AppModel.h"
@@ -22,13 +23,12 @@ namespace fs = std::filesystem;
 
 // A model on the fake platform, a manual clock and a folder of its own, with a model folder that a
 // test fills or leaves empty.
-class AppModelTest : public testing::Test {
+class AppModelTest : public testing::Test, protected test::ModelHarness {
 protected:
   void SetUp() override { environment.set("QB_MODEL_DIR", (home / "Model").string()); }
 
   AppModel& make() {
-    model = std::make_unique<AppModel>(AppModel::Services{platform, defaults, loginItem, main,
-                                                          timers, clock, wallClock, folder()});
+    model = std::make_unique<AppModel>(services(folder()));
     QObject::connect(model.get(), &AppModel::changed,
                      [this](AppModel::Property property) { changes.push_back(property); });
     return *model;
@@ -78,15 +78,6 @@ protected:
   void setModelState(AppModel::ModelState state) { model->setModelState(state); }
   Policy& policy() { return model->policy_; }
 
-  test::TempDir home;
-  test::ScopedEnvironment environment;
-  fake::FakePlatform platform;
-  UserDefaults defaults{home / "settings.json"};
-  LoginItem loginItem{home / "autostart", "/usr/bin/quillbrook"};
-  test::ManualExecutor main;
-  test::ManualTimers timers;
-  test::ManualTimersClock clock{timers};
-  test::ManualTimersWallClock wallClock{timers};
   std::unique_ptr<AppModel> model;
   std::vector<AppModel::Property> changes;
 };
