@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -37,6 +39,19 @@ public slots:
   }
 };
 
+// Hears the same signals on the same connections as the program under test. Signals from
+// different senders, and from two buses, may arrive in any order, so a test that means an order
+// waits for each one to be heard before sending the next.
+class Witness : public QObject {
+  Q_OBJECT
+
+public:
+  int heard = 0;
+
+public slots:
+  void hear() { ++heard; }
+};
+
 // A connection of the test's own, named so that several coexist in one process.
 QDBusConnection connection(QDBusConnection::BusType bus, const QString& name) {
   return QDBusConnection::connectToBus(bus, name);
@@ -67,6 +82,16 @@ protected:
     didWake_ = std::make_unique<QSignalSpy>(events_.get(), &SessionEvents::didWake);
     locked_ = std::make_unique<QSignalSpy>(events_.get(), &SessionEvents::screenLocked);
     unlocked_ = std::make_unique<QSignalSpy>(events_.get(), &SessionEvents::screenUnlocked);
+
+    const QString logindName = QStringLiteral("org.freedesktop.login1");
+    for (const QString& name : {QStringLiteral("Lock"), QStringLiteral("Unlock")})
+      ASSERT_TRUE(QDBusConnection::systemBus().connect(
+          logindName, kSessionPath, QStringLiteral("org.freedesktop.login1.Session"), name,
+          &witness_, SLOT(hear())));
+    for (const QString& service :
+         {QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("org.gnome.ScreenSaver")})
+      ASSERT_TRUE(QDBusConnection::sessionBus().connect(
+          service, QString(), service, QStringLiteral("ActiveChanged"), &witness_, SLOT(hear())));
   }
 
   void TearDown() override {
@@ -91,6 +116,15 @@ protected:
     sendSignal(from, path, service, QStringLiteral("ActiveChanged"), {active});
   }
 
+  // Sends through `send` and returns once the program has had the signal; its own effects are
+  // dispatched in the same turn of the event loop as the witness's, and flushed here.
+  void deliver(const std::function<void()>& send) {
+    int before = witness_.heard;
+    send();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return witness_.heard > before; }, kDeliveryMs));
+    QCoreApplication::processEvents();
+  }
+
   static bool waitFor(QSignalSpy& spy, int count) {
     return QTest::qWaitFor([&] { return spy.count() >= count; }, kDeliveryMs);
   }
@@ -103,6 +137,7 @@ protected:
       connection(QDBusConnection::SessionBus, QStringLiteral("fake-gnome-saver"));
   std::unique_ptr<SessionEvents> events_;
   std::unique_ptr<QSignalSpy> willSleep_, didWake_, locked_, unlocked_;
+  Witness witness_;
 };
 
 TEST_F(SessionEventsTest, LockAndUnlockOfThisSessionOnly) {
@@ -120,20 +155,20 @@ TEST_F(SessionEventsTest, LockAndUnlockOfThisSessionOnly) {
 }
 
 TEST_F(SessionEventsTest, OneLockToldByEverySourceIsReportedOnce) {
-  sessionSignal(logind_, QStringLiteral("Lock"));
-  screenSaverSignal(screenSaver_, QStringLiteral("org.freedesktop.ScreenSaver"), true);
-  screenSaverSignal(gnomeScreenSaver_, QStringLiteral("org.gnome.ScreenSaver"), true);
-  ASSERT_TRUE(waitFor(*locked_, 1));
-  screenSaverSignal(gnomeScreenSaver_, QStringLiteral("org.gnome.ScreenSaver"), false);
-  ASSERT_TRUE(waitFor(*unlocked_, 1));
-  sessionSignal(logind_, QStringLiteral("Unlock"));
-  screenSaverSignal(screenSaver_, QStringLiteral("org.freedesktop.ScreenSaver"), false);
-  QTest::qWait(kSilenceMs);
+  const QString freedesktop = QStringLiteral("org.freedesktop.ScreenSaver");
+  const QString gnome = QStringLiteral("org.gnome.ScreenSaver");
+  deliver([&] { sessionSignal(logind_, QStringLiteral("Lock")); });
+  deliver([&] { screenSaverSignal(screenSaver_, freedesktop, true); });
+  deliver([&] { screenSaverSignal(gnomeScreenSaver_, gnome, true); });
+  EXPECT_EQ(locked_->count(), 1);
+  deliver([&] { screenSaverSignal(gnomeScreenSaver_, gnome, false); });
+  deliver([&] { sessionSignal(logind_, QStringLiteral("Unlock")); });
+  deliver([&] { screenSaverSignal(screenSaver_, freedesktop, false); });
   EXPECT_EQ(locked_->count(), 1);
   EXPECT_EQ(unlocked_->count(), 1);
 
-  screenSaverSignal(screenSaver_, QStringLiteral("org.freedesktop.ScreenSaver"), true);
-  EXPECT_TRUE(waitFor(*locked_, 2)) << "a new lock after the unlock is reported";
+  deliver([&] { screenSaverSignal(screenSaver_, freedesktop, true); });
+  EXPECT_EQ(locked_->count(), 2) << "a new lock after the unlock is reported";
 }
 
 TEST_F(SessionEventsTest, SignalsFromProcessesThatDoNotOwnTheNamesAreIgnored) {
