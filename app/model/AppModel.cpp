@@ -43,7 +43,8 @@ AppModel::~AppModel() {
     log::error("An analysis was still running as the program ended");
   }
   waiter_.reset();  // its waits end before the fields they read go
-  for (const std::optional<Timers::Id>& timer : {ticker_, sharer_, accessPoll_, modelRetry_}) {
+  for (const std::optional<Timers::Id>& timer :
+       {ticker_, sharer_, accessPoll_, modelRetry_, checkTask_, agentPoll_}) {
     if (timer) services_.timers.cancel(*timer);
   }
 }

@@ -22,6 +22,7 @@
 #include <QRect>
 #include <filesystem>
 #include <future>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -97,8 +98,13 @@ public:
   static constexpr Duration kTextTime = 0.08;
   // Analysis failures in a row that make the model be loaded again.
   static constexpr int kFailuresBeforeReload = 3;
-  // How often the coding agents' folders are learned as project names.
+  // The coding agents' sessions are read at most this often; while the user waits on a busy
+  // agent they are polled at kAgentPollInterval. Their folders are learned as project names at
+  // most once per kAgentFoldersInterval, from the sessions of the last kAgentFoldersLookBack.
+  static constexpr Duration kAgentReadSpacing = 2.0;
+  static constexpr Duration kAgentPollInterval = 5.0;
   static constexpr Duration kAgentFoldersInterval = 3600;
+  static constexpr Duration kAgentFoldersLookBack = 30 * 86400;
   // The days the pages' figures cover, today included, and the gap in the events that breaks a
   // coloured stretch of the day.
   static constexpr int kRecapDays = 7;
@@ -249,6 +255,12 @@ public:
   void restoreContext();
   void saveProjects();
   void restoreProjects();
+
+  // --- Coding agents ---
+
+  // Recomputes whether the user waits on the agent of their current work, and acts on a change:
+  // after each read of the sessions, and when the user turns the wait setting on or off.
+  void updateAgentWait();
   void saveAllowances();
   void savePersonal();
   // Reads "personal.json" into the answer store, when it decodes.
@@ -288,7 +300,8 @@ private:
   void record(const std::optional<Snapshot>& snapshot);
   void enqueue(const Snapshot& snapshot);
   void pump();
-  void skip(const std::string& key);
+  // Leaves the page alone for `rest` seconds; forever (until its key changes) by default.
+  void skip(const std::string& key, Duration rest = std::numeric_limits<Duration>::infinity());
   void analysisFailed(bool timedOut);
   void receive(const Analysis& analysis, const Snapshot& snapshot);
   void noteSwitch(const Analysis& analysis, const Moment& moment);
@@ -303,9 +316,16 @@ private:
   static std::string_view detail(Return result);
 
   // The answer: learned, recorded, told to the policy and the event log, and acted on.
-  std::optional<Uuid> learn(const Moment& moment, bool work);
-  Return goBack(const OpenPrompt& prompt);
-  Return reopen(const OpenPrompt& prompt, const std::optional<Url>& pageToClose);
+  //
+  // learn hands `learned` the answer's identifier on the main thread once the example is stored,
+  // or none when no model is loaded or the page could not be embedded: the recording names only
+  // answers that were really learned. Going back hands `done` what it did once that is known: at
+  // once, or after a redirect of the distracting tab has arrived or failed.
+  using Learned = std::function<void(std::optional<Uuid>)>;
+  using Returned = std::function<void(Return)>;
+  void learn(const Moment& moment, bool work, Learned learned);
+  void goBack(const OpenPrompt& prompt, Returned done);
+  void reopen(const OpenPrompt& prompt, const std::optional<Url>& pageToClose, Returned done);
   // Closes the distracting tab if it still shows the page.
   Return closeDistraction(const OpenPrompt& prompt, const std::optional<Url>& pageToClose);
   void bringForward(pid_t pid);
@@ -366,6 +386,11 @@ private:
   // model is gone by then.
   template <typename T, typename Then>
   void whenReady(std::future<T> result, Then then);
+  // Runs `work` on `executor`, then hands its result to `then` on the main thread, unless the
+  // model is gone by then. `work` must not touch the model.
+  template <typename Work, typename Then>
+  void inBackground(SerialExecutor& executor, Work work, Then then);
+  void scheduleAgentPoll();
 
   // Setters under the notification rule.
   void setAccessibility(bool value);
@@ -428,6 +453,9 @@ private:
   std::optional<Timers::Id> checkTask_;           // the one pending scheduled check
   std::optional<AgentSession> agentDone_;         // a finished agent session waiting for the user
   Date agentFoldersRead_ = Policy::kDistantPast;  // when agent folders were last learned
+  Date agentsRead_ = Policy::kDistantPast;        // when the agent sessions were last read
+  bool readingAgents_ = false;                    // a read of the sessions is in flight
+  std::optional<Timers::Id> agentPoll_;           // the poll while the user waits on an agent
 
   std::optional<Timers::Id> ticker_;
   std::optional<Timers::Id> sharer_;
@@ -440,6 +468,8 @@ private:
   std::unique_ptr<SerialExecutor> waiter_;
   // Builds the model's parts off the main thread; made with the first load.
   std::unique_ptr<SerialExecutor> loader_;
+  // Reads the coding agents' session files off the main thread.
+  std::unique_ptr<SerialExecutor> reader_ = std::make_unique<SerialExecutor>();
 };
 
 template <typename T, typename Then>
@@ -457,6 +487,17 @@ void AppModel::whenReady(std::future<T> result, Then then) {
         if (*alive) then(std::move(*value));
       });
     }
+  });
+}
+
+template <typename Work, typename Then>
+void AppModel::inBackground(SerialExecutor& executor, Work work, Then then) {
+  executor.post([work = std::move(work), then = std::move(then), alive = alive_,
+                 &main = services_.main]() mutable {
+    auto value = std::make_shared<decltype(work())>(work());
+    main.post([value, then = std::move(then), alive]() mutable {
+      if (*alive) then(std::move(*value));
+    });
   });
 }
 

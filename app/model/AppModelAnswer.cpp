@@ -6,6 +6,7 @@
 #include "analysis/ActivityHead.h"
 #include "analysis/GuardedAnalyzer.h"
 #include "analysis/PersonalStore.h"
+#include "base/Log.h"
 #include "model/AppModel.h"
 #include "platform/Platform.h"
 #include "platform/Workspace.h"
@@ -37,39 +38,42 @@ void AppModel::finish(PromptAction action, const OpenPrompt& prompt) {
   const Moment moment = prompt.snapshot.observation;
   const Date now = services_.wallClock.now();
   openPrompt_.reset();
-  const auto outcome = [&](PromptOutcome result, std::optional<Uuid> answer) {
-    if (recorder_) recorder_->outcome(result, prompt.record, answer, now);
+  // The outcome waits for the learning, so that it names an answer only when one was stored.
+  const auto learnedOutcome = [this, record = prompt.record, now](PromptOutcome result) {
+    return [this, record, now, result](std::optional<Uuid> answer) {
+      if (recorder_) recorder_->outcome(result, record, answer, now);
+    };
   };
+  const auto outcome = [&](PromptOutcome result) { learnedOutcome(result)(std::nullopt); };
   const auto logged = [&](EventStore::Kind kind) {
     if (store_) store_->log(kind, 1, std::nullopt, now);
   };
   switch (action) {
     case PromptAction::back: {
-      outcome(PromptOutcome::back, learn(moment, false));
+      learn(moment, false, learnedOutcome(PromptOutcome::back));
       policy_.record(Outcome::back, moment, prompt.analysis, now);
       logged(EventStore::Kind::back);
-      const Return result = goBack(prompt);
-      if (recorder_) {
-        recorder_->system("back to work", moment.id, std::string(detail(result)), now);
-      }
+      goBack(prompt, [this, id = moment.id, now](Return result) {
+        if (recorder_) recorder_->system("back to work", id, std::string(detail(result)), now);
+      });
       break;
     }
     case PromptAction::related:
-      outcome(PromptOutcome::related, learn(moment, true));
+      learn(moment, true, learnedOutcome(PromptOutcome::related));
       policy_.record(Outcome::related, moment, prompt.analysis, now);
       logged(EventStore::Kind::related);
       break;
     case PromptAction::breakTime:
-      outcome(PromptOutcome::breakTime, std::nullopt);
+      outcome(PromptOutcome::breakTime);
       startBreak(std::nullopt);
       break;
     case PromptAction::dismiss:
-      outcome(PromptOutcome::dismiss, std::nullopt);
+      outcome(PromptOutcome::dismiss);
       policy_.record(Outcome::dismissed, moment, prompt.analysis, now);
       logged(EventStore::Kind::dismissed);
       break;
     case PromptAction::never: {
-      outcome(PromptOutcome::never, learn(moment, true));
+      learn(moment, true, learnedOutcome(PromptOutcome::never));
       std::vector<std::string> never = prefs_->neverInterrupt();
       const std::string scope = moment.scope();
       if (moment.host() && std::find(never.begin(), never.end(), scope) == never.end()) {
@@ -89,31 +93,37 @@ void AppModel::finish(PromptAction action, const OpenPrompt& prompt) {
   refreshRecap();
 }
 
-std::optional<Uuid> AppModel::learn(const Moment& moment, bool work) {
-  if (!analyzer_) return std::nullopt;
+void AppModel::learn(const Moment& moment, bool work, Learned learned) {
+  if (!analyzer_) {
+    learned(std::nullopt);
+    return;
+  }
   const Uuid id = Uuid::random();
   std::shared_ptr<Embedding> embedder = analyzer_->analyzer().embedder;
-  const std::string text = ActivityHead::text(moment);
-  const std::string site = moment.host().value_or(moment.appName);
-  // The encoder runs off the main thread; the answer is stored once its vector is known.
-  waiter_->post([this, embedder, text, work, id, site, title = moment.title, alive = alive_,
-                 &main = services_.main] {
-    std::optional<Vector> vector;
-    try {
-      vector = embedder->embed(text);
-    } catch (const std::exception&) {
-      return;  // nothing is stored for an answer that cannot be embedded
-    }
-    main.post([this, vector = std::move(*vector), work, id, site, title, alive]() mutable {
-      if (!*alive) return;
-      whenReady(personal_->add(std::move(vector), work, services_.wallClock.now(), title, site, id),
-                [this] {
-                  savePersonal();
-                  refreshAnswers();
-                });
-    });
-  });
-  return id;
+  inBackground(
+      *waiter_,
+      [embedder, text = ActivityHead::text(moment)]() -> std::optional<Vector> {
+        try {
+          return embedder->embed(text);
+        } catch (const std::exception& error) {
+          log::error(std::string("An answer could not be learned: ") + error.what());
+          return std::nullopt;
+        }
+      },
+      [this, work, id, site = moment.host().value_or(moment.appName), title = moment.title,
+       learned = std::move(learned)](std::optional<Vector> vector) mutable {
+        if (!vector) {
+          learned(std::nullopt);
+          return;
+        }
+        learned(id);
+        whenReady(personal_->add(std::move(*vector), work, services_.wallClock.now(), title, site,
+                                 id),
+                  [this] {
+                    savePersonal();
+                    refreshAnswers();
+                  });
+      });
 }
 
 void AppModel::bringForward(pid_t pid) {
@@ -133,7 +143,7 @@ AppModel::Return AppModel::closeDistraction(const OpenPrompt& prompt,
              : Return::nothing;
 }
 
-AppModel::Return AppModel::goBack(const OpenPrompt& prompt) {
+void AppModel::goBack(const OpenPrompt& prompt, Returned done) {
   const Target& distracting = prompt.snapshot.target;
   std::optional<Url> pageToClose;
   if (const std::optional<Snapshot> fresh = observer_->read();
@@ -143,50 +153,67 @@ AppModel::Return AppModel::goBack(const OpenPrompt& prompt) {
   const std::optional<LastWork<Snapshot>::Page> work = returnTo_.page();
   if (!work) {
     if (!distracting.tab) {
-      return services_.platform.workspace().hide(distracting.pid) ? Return::hidApp
-                                                                  : Return::nothing;
+      done(services_.platform.workspace().hide(distracting.pid) ? Return::hidApp
+                                                                : Return::nothing);
+      return;
     }
-    return closeDistraction(prompt, pageToClose);
+    done(closeDistraction(prompt, pageToClose));
+    return;
   }
   const Target& workTarget = work->item.target;
   if (workTarget.tab && workTarget.tab->browser != BrowserKind::firefox) {
     if (!distracting.tab) {
       Browsers::select(*workTarget.tab);
-      return Return::nothing;
+      done(Return::nothing);
+      return;
     }
     if (*distracting.tab != *workTarget.tab) {
       Browsers::select(*workTarget.tab);
-      return closeDistraction(prompt, pageToClose);
+      done(closeDistraction(prompt, pageToClose));
+      return;
     }
-    return reopen(prompt, pageToClose);
+    reopen(prompt, pageToClose, std::move(done));
+    return;
   }
   if (workTarget.tab && workTarget.window) {
     const AXElement tab = AX::find(workTarget.window, Browsers::kWindowSearchNodes,
                                    Browsers::firefoxTab(work->moment.title));
-    if (!tab) return reopen(prompt, pageToClose);
+    if (!tab) {
+      reopen(prompt, pageToClose, std::move(done));
+      return;
+    }
     const Return result = closeDistraction(prompt, pageToClose);
     (void)tab.node()->perform(AXAction::press);
     bringForward(workTarget.pid);
     (void)workTarget.window.node()->perform(AXAction::raise);
-    return result;
+    done(result);
+    return;
   }
   const Return result = closeDistraction(prompt, pageToClose);
   bringForward(workTarget.pid);
   if (workTarget.window) (void)workTarget.window.node()->perform(AXAction::raise);
-  return result;
+  done(result);
 }
 
-AppModel::Return AppModel::reopen(const OpenPrompt& prompt, const std::optional<Url>& pageToClose) {
+void AppModel::reopen(const OpenPrompt& prompt, const std::optional<Url>& pageToClose,
+                      Returned done) {
   const Target& distracting = prompt.snapshot.target;
   const std::optional<LastWork<Snapshot>::Page> work = returnTo_.page();
   const bool sameSite = lastWorkName() == prompt.snapshot.observation.host();
   if (work && work->moment.url && !sameSite) {
-    if (!distracting.tab || !pageToClose) return Return::nothing;
+    if (!distracting.tab || !pageToClose) {
+      done(Return::nothing);
+      return;
+    }
+    // Told only once the browser shows the work page: a redirect that never arrived opened nothing.
     Browsers::redirect(services_.platform.keys(), services_.timers, *distracting.tab, *pageToClose,
-                       *work->moment.url, distracting.pid, distracting.window, [](bool) {});
-    return Return::openedPage;
+                       *work->moment.url, distracting.pid, distracting.window,
+                       [done = std::move(done), alive = alive_](bool arrived) {
+                         if (*alive) done(arrived ? Return::openedPage : Return::nothing);
+                       });
+    return;
   }
-  return closeDistraction(prompt, pageToClose);
+  done(closeDistraction(prompt, pageToClose));
 }
 
 }  // namespace qb

@@ -195,11 +195,14 @@ void AppModel::pump() {
         const Date done = services_.wallClock.now();
         switch (result.outcome.kind) {
           case GuardedAnalyzer::Outcome::Kind::failed:
-            skip(key);
+            skip(key, kSkipDuration);
             if (recorder_) recorder_->system("failure", id, std::nullopt, done);
             analysisFailed(false);
             break;
           case GuardedAnalyzer::Outcome::Kind::timedOut:
+            // The reload that follows would bring the same page straight back, and it would
+            // time out again: it waits until something about it changes.
+            skip(key);
             if (recorder_) recorder_->system("timeout", id, std::nullopt, done);
             analysisFailed(true);
             break;
@@ -220,9 +223,9 @@ void AppModel::pump() {
       });
 }
 
-void AppModel::skip(const std::string& key) {
+void AppModel::skip(const std::string& key, Duration rest) {
   if (skipped_.size() > kMaxSkipped) skipped_.clear();
-  skipped_[key] = services_.wallClock.now() + kSkipDuration;
+  skipped_[key] = services_.wallClock.now() + rest;
 }
 
 void AppModel::analysisFailed(bool timedOut) {

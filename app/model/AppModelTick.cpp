@@ -26,10 +26,7 @@ void AppModel::tick() {
   if (store_) store_->prune(static_cast<int>(prefs_->keepDays()), now);
   refreshRecap();
   refreshAgents();
-  if (now.since(agentFoldersRead_) > kAgentFoldersInterval) {
-    agentFoldersRead_ = now;
-    learnAgentFolders();
-  }
+  learnAgentFolders();
   if (!running()) return;
 
   returnTo_.tick(now);
@@ -122,7 +119,10 @@ void AppModel::setAway(bool away, std::string_view event) {
 void AppModel::suspend() {
   policy_.interrupt();
   if (checkTask_) services_.timers.cancel(*checkTask_);
+  checkTask_.reset();
+  // The panel goes without an answer; a prompt that is gone must not steer later snapshots.
   overlay_->close();
+  openPrompt_.reset();
   if (recorder_) recorder_->end(services_.wallClock.now(), inputCounts());
 }
 

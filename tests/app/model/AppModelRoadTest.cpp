@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -6,9 +7,11 @@
 #include <atomic>
 #include <future>
 
+#include "agents/AgentHome.h"
 #include "analysis/GuardedAnalyzer.h"
 #include "app/ScopedEnvironment.h"
 #include "app/model/ModelHarness.h"
+#include "app/sensing/FakeTree.h"
 #include "model/AppModel.h"
 #include "platform/LoginItem.h"
 #include "platform/UserDefaults.h"
@@ -17,6 +20,7 @@
 #include "prompt/OverlayPanel.h"
 #include "recording/EventStore.h"
 #include "recording/Recorder.h"
+#include "recording/RecorderTestSupport.h"
 #include "sensing/Observer.h"
 #include "sensing/Prefs.h"
 #include "support/ManualRuntime.h"
@@ -48,6 +52,10 @@ protected:
     environment.set("XDG_DATA_HOME", (home / "data").string());
     embedder->gate = release.get_future().share();
     model = std::make_unique<AppModel>(services(home.path()));
+    load();
+  }
+  // Hands the model the scripted analyser, as a finished load would.
+  void load() {
     // Confident either way: +8 for a work embedding, -8 otherwise.
     auto analyzer = std::make_shared<const Analyzer>(
         Analyzer{embedder, SiteKnowledge(), ActivityHead({8, -8, 0, 0, 0, 0, 0}, 0), nullptr,
@@ -92,10 +100,23 @@ protected:
   Policy& policy() { return model->policy_; }
   void intervene(uint64_t id) { model->intervene(id); }
   bool promptOpen() const { return model->openPrompt_.has_value(); }
+  // Answers the prompt as the panel does: it closes itself, then hands the answer over.
+  void answerOpenPrompt(PromptAction action) {
+    const AppModel::OpenPrompt prompt = *model->openPrompt_;
+    model->overlay().close();
+    model->finish(action, prompt);
+  }
   void startRecording() {
     model->prefs().setRecording(true);
     model->recorder_ =
         std::make_unique<Recorder>(home / "recording.sqlite", main, timers, wallClock);
+    model->recorder_->start(SessionRecord{wallClock.now(), "test", "Linux", "test machine",
+                                          AnalyzerConfig::production, PolicyConfig()});
+  }
+  // The recording's rows, once everything recorded so far is written.
+  std::vector<test::Reader::Row> recorded(const std::string& sql) {
+    model->recorder_->flush().get();
+    return test::Reader(home / "recording.sqlite").rows(sql);
   }
   void answer(PromptAction action, const Snapshot& prompted) {
     model->finish(action, AppModel::OpenPrompt{prompted, std::nullopt, "prompt-1"});
@@ -122,11 +143,28 @@ protected:
     shown.observation.id = id;
     return shown;
   }
-  std::vector<QString> promptTexts() const {
-    std::vector<QString> texts;
+  // Puts one Chromium window in front, showing `title` at `url`; the window stays the same from
+  // call to call, as one tab that navigates.
+  Snapshot browserFront(uint64_t id, const std::string& title, const std::string& url) {
+    platform.workspaceFake.frontmost = RunningApplication{30, "chromium", "Chromium"};
+    if (!browserWindow) {
+      browserWindow = tree.add(AXRole::window);
+      webPage = tree.add(AXRole::webArea, &*browserWindow);
+      platform.accessibilityFake.applicationNode(30)->set(AXAttribute::focusedWindow,
+                                                          *browserWindow);
+    }
+    tree.node(*browserWindow).set(AXAttribute::title, title + " - Chromium");
+    tree.node(*webPage).set(AXAttribute::title, title);
+    tree.node(*webPage).set(AXAttribute::url, url);
+    Snapshot shown = *model->observer().read();
+    shown.observation.id = id;
+    return shown;
+  }
+  std::vector<std::string> promptTexts() const {
+    std::vector<std::string> texts;
     if (!model->overlay().panel()) return texts;
     for (const QLabel* label : model->overlay().panel()->findChildren<QLabel*>()) {
-      texts.push_back(label->text());
+      texts.push_back(label->text().toStdString());
     }
     return texts;
   }
@@ -135,6 +173,34 @@ protected:
     release.set_value();
   }
 
+  // The agents' files below a home of the test's own, dated by the test's clock.
+  void useAgentHome() { environment.set("HOME", agents.path().string()); }
+  void claudeSession(const std::string& id, const std::string& folder, bool busy) {
+    agents.write(".claude/projects/p/" + id + ".jsonl", test::claudeLines("Fix " + id, folder),
+                 wallClock.now());
+    agents.write(".claude/sessions/" + id + ".json",
+                 R"({"sessionId":")" + id + R"(","status":")" + (busy ? "busy" : "idle") +
+                     R"(","pid":)" + std::to_string(getpid()) + "}");
+  }
+  // Lets the sessions be read again, then reads them and runs what the read brings back.
+  void readAgents() {
+    timers.advance(AppModel::kAgentReadSpacing);
+    model->refreshAgents();
+    ASSERT_TRUE(eventually([&] { return !model->readingAgents_; }));
+  }
+  void refreshAgents() { model->refreshAgents(); }
+  // Runs what the agents' reads started so far hand back.
+  void drainReads() {
+    model->reader_->submit([] {}).get();
+    main.runAll();
+  }
+  void updateAgentWait() { model->updateAgentWait(); }
+  void learnAgentFolders() { model->learnAgentFolders(); }
+  std::optional<AgentSession> agentDone() const { return model->agentDone_; }
+
+  test::AgentHome agents;
+  test::FakeTree tree{platform.accessibilityFake};
+  std::optional<AXElement> browserWindow, webPage;
   test::LogCapture log;
   std::shared_ptr<ScriptedEmbedder> embedder = std::make_shared<ScriptedEmbedder>();
   std::promise<void> release;
@@ -185,7 +251,7 @@ TEST_F(AppModelRoadTest, AFailedPageRestsAndThreeFailuresReloadTheModel) {
   EXPECT_TRUE(reloaded());
 }
 
-TEST_F(AppModelRoadTest, ATimeOutReloadsAtOnce) {
+TEST_F(AppModelRoadTest, ATimeOutReloadsAtOnceAndThePageWaitsUntilItChanges) {
   offer(snapshot(1, "slow page"));
   timers.advance(AppModel::kAnalysisTimeout);
   settle();
@@ -195,6 +261,14 @@ TEST_F(AppModelRoadTest, ATimeOutReloadsAtOnce) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Analysis timed out; skipped (1 in a row)"),
             lines.end());
   letGo();
+
+  // The model is back: the page that timed out is not tried again while it stays the same.
+  load();
+  const int calls = embedder->calls;
+  handle(snapshot(2, "slow page"));
+  EXPECT_EQ(embedder->calls, calls);
+  handle(snapshot(3, "slow page, edited"));
+  EXPECT_TRUE(analysed(3));
 }
 
 TEST_F(AppModelRoadTest, NavigationAndSamePageAreToldByProcessWindowTitleAndSite) {
@@ -253,6 +327,33 @@ TEST_F(AppModelRoadTest, APromptGoesUpOnlyOverThePageStillInFront) {
   OverlayPanel* shown = model->overlay().panel();
   intervene(1);
   EXPECT_EQ(model->overlay().panel(), shown) << "never a second prompt over the first";
+
+  setAway(true, "lock");
+  EXPECT_FALSE(model->overlay().isPanelVisible());
+  EXPECT_FALSE(promptOpen()) << "a prompt that is gone steers nothing";
+}
+
+TEST_F(AppModelRoadTest, TheRecordedAnswerNamesOnlyWhatWasLearned) {
+  startRecording();
+  const auto answerPrompt = [&](uint64_t id, const std::string& title, PromptAction action) {
+    handle(front(id, title));
+    intervene(id);
+    ASSERT_TRUE(promptOpen());
+    answerOpenPrompt(action);
+  };
+  answerPrompt(1, "Video feed", PromptAction::related);
+  ASSERT_TRUE(eventually([&] { return !model->answers().empty(); }));
+  answerPrompt(2, "broken feed", PromptAction::related);  // cannot be embedded
+  answerPrompt(3, "Match replay", PromptAction::dismiss);
+  ASSERT_TRUE(eventually([&] {
+    return recorded("SELECT 1 FROM prompts WHERE outcome IS NOT NULL").size() == 3;
+  }));
+  EXPECT_EQ(recorded("SELECT outcome, answer FROM prompts LEFT JOIN labels ON "
+                     "labels.prompt = prompts.id ORDER BY prompts.rowid"),
+            (std::vector<test::Reader::Row>{
+                {SqlValue("related"), SqlValue(model->answers().front().id.string())},
+                {SqlValue("related"), SqlValue()},
+                {SqlValue("dismiss"), SqlValue()}}));
 }
 
 TEST_F(AppModelRoadTest, BackToWorkBringsTheWorkForwardOrHidesTheDistraction) {
@@ -266,6 +367,20 @@ TEST_F(AppModelRoadTest, BackToWorkBringsTheWorkForwardOrHidesTheDistraction) {
   answer(PromptAction::back, distraction);
   EXPECT_EQ(platform.workspaceFake.activated, std::vector<pid_t>{10});
   EXPECT_EQ(platform.workspaceFake.hidden.size(), 1u) << "nothing more hidden";
+}
+
+TEST_F(AppModelRoadTest, BackToWorkInTheSameTabTellsWhetherTheWorkPageOpened) {
+  startRecording();
+  handle(browserFront(1, "Quarterly report", "https://docs.example/q3"));
+  timers.advance(LastWork<Snapshot>::minimum);
+  handle(browserFront(2, "Quarterly report, page 2", "https://docs.example/q3?p=2"));
+  handle(browserFront(3, "Video feed", "https://video.example/watch"));
+  intervene(3);
+  ASSERT_TRUE(promptOpen());
+  // The work page is to come back in this very tab, but the browser has no address bar to steer.
+  answerOpenPrompt(PromptAction::back);
+  EXPECT_EQ(recorded("SELECT detail FROM system WHERE event = 'back to work'"),
+            (std::vector<test::Reader::Row>{{SqlValue("nothing closed")}}));
 }
 
 TEST_F(AppModelRoadTest, NeverHereIsLearnedAsWorkAndKeptInTheSettings) {
@@ -303,6 +418,69 @@ TEST_F(AppModelRoadTest, ScreenTextIsReadOnlyForAMomentThatStaysInFront) {
   reads = platform.accessibilityFake.reads();
   timers.advance(AppModel::kTextDelay);
   EXPECT_EQ(platform.accessibilityFake.reads(), reads) << "never while a password is typed";
+}
+
+TEST_F(AppModelRoadTest, AWorkingAgentHoldsTheDriftAndItsEndPromptsAtOnce) {
+  useAgentHome();
+  startRecording();
+  claudeSession("s1", "/w/ledger", true);
+  readAgents();
+  ASSERT_EQ(model->agentSessions().size(), 1u);
+  handle(front(1, "quarterly report — ledger"));  // work, beside the agent's folder
+  readAgents();
+  ASSERT_TRUE(model->workAgent());
+  EXPECT_TRUE(model->workAgent()->busy);
+  EXPECT_FALSE(policy().waitingOnAgent) << "the setting is off";
+
+  model->prefs().setWaitForAgents(true);
+  updateAgentWait();
+  EXPECT_TRUE(policy().waitingOnAgent);
+
+  WorkContext context;
+  context.add("quarterly report");
+  policy().restore(context, wallClock.now());
+  handle(front(2, "Video feed", 20, "player"));
+  ASSERT_TRUE(policy().driftSeconds(wallClock.now())) << "a drift runs";
+  timers.advance(policy().config.agentWaitLimit / 2);  // polled meanwhile, still busy
+  drainReads();
+  EXPECT_FALSE(promptOpen()) << "the agent's work covers the drift";
+
+  claudeSession("s1", "/w/ledger", false);
+  timers.advance(AppModel::kAgentPollInterval);  // the poll reads the finished session
+  drainReads();
+  ASSERT_FALSE(policy().waitingOnAgent);
+  ASSERT_TRUE(promptOpen()) << "the tick ran at once";
+  EXPECT_THAT(promptTexts(), testing::Contains("Your coding agent finished."));
+  EXPECT_FALSE(agentDone()) << "only for the length of that tick";
+  EXPECT_EQ(recorded("SELECT event, detail FROM system WHERE event LIKE 'agent%'"),
+            (std::vector<test::Reader::Row>{{SqlValue("agent working"), SqlValue("Claude Code")},
+                                            {SqlValue("agent done"), SqlValue("Claude Code")}}));
+}
+
+TEST_F(AppModelRoadTest, AgentSessionsAreReadAtMostEveryTwoSecondsAndFoldersHourly) {
+  useAgentHome();
+  claudeSession("s1", "/w/ledger", false);
+  readAgents();
+  claudeSession("s2", "/w/atlas", false);
+  refreshAgents();
+  drainReads();
+  EXPECT_EQ(model->agentSessions().size(), 1u) << "read again too soon";
+  readAgents();
+  EXPECT_EQ(model->agentSessions().size(), 2u);
+
+  const auto projects = [&] { return policy().projects().projects(); };
+  learnAgentFolders();  // the first after launch always learns
+  ASSERT_TRUE(eventually([&] { return projects().size() == 2; }));
+  agents.write(".claude/projects/p/s3.jsonl", test::claudeLines("Fix s3", "/w/harbor"),
+               wallClock.now());
+  timers.advance(AppModel::kAgentFoldersInterval);
+  learnAgentFolders();
+  drainReads();
+  EXPECT_EQ(projects().size(), 2u) << "not yet an hour since";
+  timers.advance(1);
+  learnAgentFolders();
+  EXPECT_TRUE(eventually([&] { return projects().size() == 3; }));
+  EXPECT_TRUE(std::filesystem::exists(home / "projects.json"));
 }
 
 TEST_F(AppModelRoadTest, AWindowsShareOfItsScreen) {
