@@ -209,6 +209,20 @@ public:
   // (Re)starts the once-a-second poll for the accessibility permission.
   void pollAccessibility();
 
+  // --- Sharing: the server this build names and the machine it runs on ---
+
+  struct SharingServer {
+    std::string url;
+    std::string key;
+  };
+  // The server and key the build was configured with (QB_SHARING_URL, QB_SHARING_KEY): none
+  // unless the address parses and the key is not empty.
+  static const std::optional<SharingServer>& sharingServer();
+  // The machine's identifier, /etc/machine-id; none when it cannot be read.
+  static std::optional<std::string> hardwareUUID();
+  // The uploader for this build and machine; none without a server or a machine identifier.
+  static std::unique_ptr<Uploader> makeUploader();
+
   // --- Observable state ---
 
   Prefs& prefs() const { return *prefs_; }
@@ -272,6 +286,7 @@ signals:
 private:
   friend class AppModelTest;
   friend class AppModelRoadTest;
+  friend class AppModelBench;
 
   // Whether the observe, analyse and decide loop is live.
   bool running() const;

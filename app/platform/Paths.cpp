@@ -1,8 +1,5 @@
 #include "platform/Paths.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -10,6 +7,7 @@
 
 #include "base/Error.h"
 #include "platform/ApplicationIdentity.h"
+#include "platform/UserAccount.h"
 
 namespace qb::paths {
 namespace {
@@ -28,17 +26,9 @@ std::optional<std::filesystem::path> absoluteVariable(const char* name) {
 }
 
 std::optional<std::filesystem::path> accountHome() {
-  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-  constexpr long kFallbackBufferBytes = 16384;  // when the system gives no hint
-  if (size <= 0) size = kFallbackBufferBytes;
-  std::vector<char> buffer(static_cast<size_t>(size));
-  passwd entry{};
-  passwd* found = nullptr;
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
-      found == nullptr || found->pw_dir == nullptr || found->pw_dir[0] != '/') {
-    return std::nullopt;
-  }
-  return std::filesystem::path(found->pw_dir);
+  const std::optional<UserAccount> account = UserAccount::current();
+  if (!account || !account->home.is_absolute()) return std::nullopt;
+  return account->home;
 }
 
 }  // namespace

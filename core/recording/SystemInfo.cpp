@@ -76,4 +76,12 @@ std::string machine(const std::filesystem::path& productName) {
   return "unknown";
 }
 
+std::optional<std::string> machineID(const std::filesystem::path& file) {
+  std::optional<std::string> content = readSmall(file);
+  if (!content) return std::nullopt;
+  std::string id = text::trimmed(*content);
+  if (id.empty()) return std::nullopt;
+  return id;
+}
+
 }  // namespace qb::SystemInfo

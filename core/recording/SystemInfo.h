@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace qb::SystemInfo {
@@ -24,5 +25,9 @@ std::string os(const std::filesystem::path& osRelease = "/etc/os-release");
 // The machine model: the firmware's product name, trimmed, when it reads as non-empty text; else
 // the processor architecture (uname's machine, "x86_64").
 std::string machine(const std::filesystem::path& productName = "/sys/class/dmi/id/product_name");
+
+// The machine's identifier, trimmed, as the system keeps it; none when the file is unreadable or
+// holds nothing. The identifier is never sent as it is: sharing derives its own from it.
+std::optional<std::string> machineID(const std::filesystem::path& file = "/etc/machine-id");
 
 }  // namespace qb::SystemInfo

@@ -47,6 +47,15 @@ TEST(SystemInfoTest, MachineFromTheProductNameElseTheArchitecture) {
   EXPECT_EQ(SystemInfo::machine(dir / "blank"), architecture);
 }
 
+TEST(SystemInfoTest, MachineIDIsTheTrimmedFileOrNone) {
+  TempDir dir;
+  writeFile(dir / "machine-id", "0123456789abcdef0123456789abcdef\n");
+  EXPECT_EQ(SystemInfo::machineID(dir / "machine-id"), "0123456789abcdef0123456789abcdef");
+  writeFile(dir / "blank", "\n");
+  EXPECT_EQ(SystemInfo::machineID(dir / "blank"), std::nullopt);
+  EXPECT_EQ(SystemInfo::machineID(dir / "missing"), std::nullopt);
+}
+
 TEST(SystemInfoTest, AppVersionIsTheBuildsVersion) {
   EXPECT_TRUE(std::regex_match(SystemInfo::appVersion(), std::regex(R"(\d+\.\d+\.\d+)")))
       << SystemInfo::appVersion();
