@@ -4,6 +4,7 @@
 
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -79,7 +80,8 @@ public:
 
 private:
   std::map<std::pair<Duration, Id>, std::function<void()>> timers_;  // by due time, then id
-  Duration now_ = 0;
+  // Read from other threads too: a recorder's worker reads the wall clock that moves with it.
+  std::atomic<Duration> now_ = 0;
   Id lastId_ = 0;
 };
 
