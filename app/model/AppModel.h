@@ -209,6 +209,13 @@ public:
   // (Re)starts the once-a-second poll for the accessibility permission.
   void pollAccessibility();
 
+  // --- Recording and sharing ---
+
+  // Closes the recording session with the last input counts and writes everything queued; the
+  // future is ready once it is on disk (at once when recording is off). The program waits on it
+  // before it quits.
+  std::future<void> stopRecording();
+
   // --- Sharing: the server this build names and the machine it runs on ---
 
   struct SharingServer {

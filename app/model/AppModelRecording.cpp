@@ -5,10 +5,24 @@
 #include "base/Url.h"
 #include "model/AppModel.h"
 #include "platform/UserAccount.h"
+#include "recording/Recorder.h"
 #include "recording/Sharing.h"
+#include "sensing/Prefs.h"
 #include "recording/SystemInfo.h"
 
 namespace qb {
+
+std::future<void> AppModel::stopRecording() {
+  if (!prefs_->recording() || !recorder_) {
+    std::promise<void> nothing;
+    nothing.set_value();
+    return nothing.get_future();
+  }
+  const Date now = services_.wallClock.now();
+  recorder_->system("quit", std::nullopt, std::nullopt, now);
+  recorder_->stop(now, inputCounts());
+  return recorder_->flush();
+}
 
 const std::optional<AppModel::SharingServer>& AppModel::sharingServer() {
   static const std::optional<SharingServer> server = []() -> std::optional<SharingServer> {
