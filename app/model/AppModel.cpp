@@ -36,6 +36,7 @@ AppModel::AppModel(Services services, std::unique_ptr<Uploader> uploader)
       waiter_(std::make_unique<SerialExecutor>()) {}
 
 AppModel::~AppModel() {
+  logBreak();  // a break running as the program ends was taken until now
   *alive_ = false;
   // The program is ending: an analysis still running would touch the model while the process
   // exits. A stuck one is left after the analysis time limit.

@@ -21,6 +21,7 @@
 #include <QObject>
 #include <QRect>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <limits>
 #include <map>
@@ -37,11 +38,13 @@
 #include "base/Clock.h"
 #include "base/Date.h"
 #include "base/Runtime.h"
+#include "base/Log.h"
 #include "base/SerialExecutor.h"
 #include "base/Uuid.h"
 #include "base/WallClock.h"
 #include "context/DailyQuestion.h"
 #include "context/LastWork.h"
+#include "platform/DesktopEntries.h"
 #include "platform/Geometry.h"
 #include "policy/Allowances.h"
 #include "policy/Policy.h"
@@ -209,7 +212,42 @@ public:
   // (Re)starts the once-a-second poll for the accessibility permission.
   void pollAccessibility();
 
+  // --- The user's commands ---
+
+  // Stops and restarts watching; the paused time goes to the event log on resuming.
+  void pause();
+  void resume();
+  // A break of `minutes` (the settings' length when none) from now; the tick ends it when due.
+  void startBreak(std::optional<int> minutes);
+  void endBreak();
+  // Answers today's question about the page the user spent longest on, as work or not; nothing
+  // when there is no question.
+  void answerQuestion(bool work);
+  // Forgets one of the user's answers, and retracts it in the recording.
+  void forgetAnswer(const Uuid& id);
+  // The running allowances at once, and the user's answers, newest first, shortly after.
+  void refreshAnswers();
+  // Forgets what the program has learned and logged about the user, keeping the settings.
+  void deleteAllData();
+  // Checks, without asking, whether the browsers may be read; and asks for one of them.
+  void refreshAutomation();
+  void requestAutomation(BrowserKind kind);
+
   // --- Recording and sharing ---
+
+  // The user's switches: each stores the setting and opens or closes the session, or makes or
+  // drops the sharing cursors; nothing when the value is already stored.
+  void setRecording(bool on);
+  void setSharing(bool on);
+  // Turns sharing off, then asks the server to forget this installation.
+  void deleteShared();
+  // Recounts `recorded`; nothing when there is no recording file.
+  void refreshRecording();
+  // Writes the recording's export into `folder`; `done` hears none on success, else what failed.
+  using Exported = std::function<void(std::optional<std::string> failure)>;
+  void exportRecording(const std::filesystem::path& folder, Exported done = {});
+  // Empties the recording, then recounts it; nothing when there is no recording file.
+  void deleteRecording();
 
   // Closes the recording session with the last input counts and writes everything queued; the
   // future is ready once it is on disk (at once when recording is off). The program waits on it
@@ -286,6 +324,8 @@ public:
   void savePersonal();
   // Reads "personal.json" into the answer store, when it decodes.
   void restorePersonal();
+  // Removes every memory file, the work context's included.
+  void removeMemoryFiles();
 
 signals:
   void changed(AppModel::Property property);
@@ -351,7 +391,6 @@ private:
   // Closes the distracting tab if it still shows the page.
   Return closeDistraction(const OpenPrompt& prompt, const std::optional<Url>& pageToClose);
   void bringForward(pid_t pid);
-  void startBreak(std::optional<int> minutes);
 
   // The prompt: shown only after a fresh read finds the same page in front.
   void notShown(uint64_t observationID, const std::string& reason);
@@ -384,12 +423,8 @@ private:
   // Operations of other parts of the coordinator; see their files.
   void setAway(bool away, std::string_view event);
   void tick();
-  void share();
-  void startRecording(std::string_view reason);
-  void refreshAutomation();
   void refreshRecap();
   void refreshAgents();
-  void refreshAnswers();
   // Records and saves a changed work context, under `event` or the word its change calls for.
   void updateContext(std::optional<std::string_view> event = std::nullopt);
   void notePresence();
@@ -398,21 +433,35 @@ private:
   void suspend();
   void logPause(bool continuing);
   bool frontAgentWorking() const;
-  void endBreak();
   void learnAgentFolders();
   void intervene(uint64_t observationID);
-  std::optional<std::string> category(const std::string& bundleID);
   void readText(const Snapshot& snapshot);
   void recordSystem(std::string_view event, std::optional<std::string> detail);
   // Waits for `result` off the main thread, then hands the value to `then` on it, unless the
   // model is gone by then.
   template <typename T, typename Then>
   void whenReady(std::future<T> result, Then then);
+  // Waits for `result` on `executor`, then hands the value to `then`, or what failed to `failed`,
+  // on the main thread, unless the model is gone by then.
+  template <typename T, typename Then, typename Failed>
+  void whenSettled(SerialExecutor& executor, std::future<T> result, Then then, Failed failed);
   // Runs `work` on `executor`, then hands its result to `then` on the main thread, unless the
   // model is gone by then. `work` must not touch the model.
   template <typename Work, typename Then>
   void inBackground(SerialExecutor& executor, Work work, Then then);
   void scheduleAgentPoll();
+  void startRecording(std::string_view reason);
+  void share();
+  // Asks the server to forget this installation; on success nothing is counted as shared.
+  void forgetShared();
+  // The recorder, opened without a session when it is not open yet; null when it cannot be.
+  Recorder* openRecorder();
+  // The application's category, from its desktop entry; looked up once per application.
+  std::optional<std::string> category(const std::string& bundleID);
+  // Records an automation result when it changes the entry, then stores it.
+  void storeAutomation(BrowserKind kind, Access access);
+  // Logs the running break's time, up to now or its planned end, whichever comes first.
+  void logBreak();
 
   // Setters under the notification rule.
   void setAccessibility(bool value);
@@ -472,6 +521,12 @@ private:
   std::map<std::string, bool> repositories_;    // agent folder to whether it is in a repository
   std::optional<OpenPrompt> openPrompt_;
   std::optional<Date> pausedSince_;               // start of the pause stretch not yet logged
+  std::optional<Date> breakStarted_;              // start of the running break
+  bool sending_ = false;                          // an upload is under way
+  std::map<std::string, std::string> appCategories_;  // by application; "" for none
+  DesktopEntries desktopEntries_;
+  // Moves on when all data is deleted, so that answers learned before cannot come back after.
+  uint64_t answersEpoch_ = 0;
   std::optional<Timers::Id> checkTask_;           // the one pending scheduled check
   std::optional<AgentSession> agentDone_;         // a finished agent session waiting for the user
   Date agentFoldersRead_ = Policy::kDistantPast;  // when agent folders were last learned
@@ -492,24 +547,40 @@ private:
   std::unique_ptr<SerialExecutor> loader_;
   // Reads the coding agents' session files off the main thread.
   std::unique_ptr<SerialExecutor> reader_ = std::make_unique<SerialExecutor>();
+  // Waits on the uploader, whose requests may take minutes, apart from the short waits.
+  std::unique_ptr<SerialExecutor> uploadWaiter_ = std::make_unique<SerialExecutor>();
 };
 
-template <typename T, typename Then>
-void AppModel::whenReady(std::future<T> result, Then then) {
+template <typename T, typename Then, typename Failed>
+void AppModel::whenSettled(SerialExecutor& executor, std::future<T> result, Then then,
+                           Failed failed) {
   auto shared = std::make_shared<std::future<T>>(std::move(result));
-  waiter_->post([shared, then = std::move(then), alive = alive_, &main = services_.main]() mutable {
-    if constexpr (std::is_void_v<T>) {
-      shared->get();
-      main.post([then = std::move(then), alive]() mutable {
-        if (*alive) then();
-      });
-    } else {
-      auto value = std::make_shared<T>(shared->get());
-      main.post([value, then = std::move(then), alive]() mutable {
-        if (*alive) then(std::move(*value));
+  executor.post([shared, then = std::move(then), failed = std::move(failed), alive = alive_,
+                 &main = services_.main]() mutable {
+    try {
+      if constexpr (std::is_void_v<T>) {
+        shared->get();
+        main.post([then = std::move(then), alive]() mutable {
+          if (*alive) then();
+        });
+      } else {
+        auto value = std::make_shared<T>(shared->get());
+        main.post([value, then = std::move(then), alive]() mutable {
+          if (*alive) then(std::move(*value));
+        });
+      }
+    } catch (const std::exception& error) {
+      main.post([failed = std::move(failed), alive, message = std::string(error.what())]() mutable {
+        if (*alive) failed(message);
       });
     }
   });
+}
+
+template <typename T, typename Then>
+void AppModel::whenReady(std::future<T> result, Then then) {
+  whenSettled(*waiter_, std::move(result), std::move(then),
+              [](const std::string& message) { log::error(message); });
 }
 
 template <typename Work, typename Then>

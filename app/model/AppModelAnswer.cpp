@@ -111,8 +111,9 @@ void AppModel::learn(const Moment& moment, bool work, Learned learned) {
         }
       },
       [this, work, id, site = moment.host().value_or(moment.appName), title = moment.title,
-       learned = std::move(learned)](std::optional<Vector> vector) mutable {
-        if (!vector) {
+       learned = std::move(learned), epoch = answersEpoch_](std::optional<Vector> vector) mutable {
+        // An answer given before all data was deleted is not stored after it.
+        if (!vector || epoch != answersEpoch_) {
           learned(std::nullopt);
           return;
         }

@@ -26,6 +26,8 @@ constexpr std::string_view kSitesFile = "sites.json";
 constexpr std::string_view kPresenceFile = "presence.json";
 constexpr std::string_view kAllowedFile = "allowed.json";
 constexpr std::string_view kPersonalFile = "personal.json";
+// Written by an older version; nothing reads it, and only deleting all data removes it.
+constexpr std::string_view kDiagnosticsFile = "diagnostics.jsonl";
 
 // Writes the JSON of a memory; a failure keeps the file that was there.
 void write(const std::filesystem::path& path, const Json& json) {
@@ -131,6 +133,17 @@ void AppModel::restorePersonal() {
       restored(projectsURL(kPersonalFile), PersonalMemory::fromJson);
   if (!memory) return;
   whenReady(personal_->restore(std::move(*memory)), [this] { refreshAnswers(); });
+}
+
+void AppModel::removeMemoryFiles() {
+  // The work context's titles go too: they are what the user worked on.
+  for (std::string_view name : {kDiagnosticsFile, kProjectsFile, kSitesFile, kPresenceFile,
+                                kPersonalFile, kAllowedFile, kContextFile}) {
+    std::error_code error;
+    if (!std::filesystem::remove(projectsURL(name), error) && error) {
+      log::error("Not removed: " + projectsURL(name).string() + ": " + error.message());
+    }
+  }
 }
 
 }  // namespace qb

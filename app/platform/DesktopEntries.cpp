@@ -150,6 +150,28 @@ std::string execProgram(std::string_view exec) {
 
 bool isTrue(std::string_view value) { return value == "true"; }
 
+// The categories the desktop menus register as main ones; an entry names others beside them.
+constexpr std::array<std::string_view, 13> kMainCategories = {
+    "AudioVideo", "Audio",   "Video",    "Development", "Education", "Game",   "Graphics",
+    "Network",    "Office",  "Science",  "Settings",    "System",    "Utility"};
+
+// Categories is a list of names each ended by ";" (the last one may lack it).
+std::optional<std::string> mainCategory(std::string_view categories) {
+  std::optional<std::string> first;
+  for (size_t start = 0; start < categories.size();) {
+    size_t end = categories.find(';', start);
+    if (end == std::string_view::npos) end = categories.size();
+    const std::string_view name = categories.substr(start, end - start);
+    start = end + 1;
+    if (name.empty()) continue;
+    if (std::find(kMainCategories.begin(), kMainCategories.end(), name) != kMainCategories.end()) {
+      return std::string(name);
+    }
+    if (!first) first = std::string(name);
+  }
+  return first;
+}
+
 }  // namespace
 
 DesktopEntries::DesktopEntries() : DesktopEntries(applicationFoldersOfEnvironment()) {}
@@ -224,6 +246,13 @@ std::optional<std::string> DesktopEntries::name(std::string_view id) const {
   auto found = entries_.find(id);
   if (found == entries_.end()) return std::nullopt;
   return found->second.name;
+}
+
+std::optional<std::string> DesktopEntries::category(std::string_view id) const {
+  refreshIfChanged();
+  auto found = entries_.find(id);
+  if (found == entries_.end()) return std::nullopt;
+  return found->second.category;
 }
 
 std::optional<std::string> DesktopEntries::icon(std::string_view id) const {
@@ -366,6 +395,8 @@ void DesktopEntries::scanFolder(const fs::path& folder) const {
         entry.name = value;
       } else if (key == "Icon") {
         entry.icon = value;
+      } else if (key == "Categories") {
+        entry.category = mainCategory(value);
       } else if (key == "Exec") {
         entry.program = execProgram(value);
       } else if (key == "StartupWMClass") {

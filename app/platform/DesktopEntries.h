@@ -53,6 +53,10 @@ public:
   // The entry's Icon, untranslated: a theme icon's name or an absolute path to an image; none for
   // an entry without one or an id not installed.
   std::optional<std::string> icon(std::string_view id) const;
+  // The entry's main category: the first of its Categories that the desktop menus register as a
+  // main one ("Development", "Office", "Game", ...), else its first category; none for an entry
+  // without categories or an id not installed.
+  std::optional<std::string> category(std::string_view id) const;
 
   // The id of the entry the window belongs to, tried in this order: an entry whose StartupWMClass
   // is the class or the instance name; an entry whose id is the class or the instance name, in
@@ -71,6 +75,7 @@ private:
   struct Entry {
     std::optional<std::string> name;
     std::optional<std::string> icon;
+    std::optional<std::string> category;
     std::string program;  // the base name of Exec's program, empty without Exec
     std::string startupWMClass;
     bool shown = true;  // neither Hidden nor NoDisplay
