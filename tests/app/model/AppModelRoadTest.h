@@ -1,0 +1,242 @@
+// The coordinator on its road, headless: the fake platform, a manual main thread and clock, and a
+// scripted encoder in place of the model.
+
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <atomic>
+#include <future>
+
+#include "agents/AgentHome.h"
+#include "analysis/GuardedAnalyzer.h"
+#include "app/ScopedEnvironment.h"
+#include "app/model/ModelHarness.h"
+#include "app/sensing/FakeTree.h"
+#include "model/AppModel.h"
+#include "platform/LoginItem.h"
+#include "platform/UserDefaults.h"
+#include "platform/fake/FakePlatform.h"
+#include "prompt/Overlay.h"
+#include "prompt/OverlayPanel.h"
+#include "recording/EventStore.h"
+#include "recording/Recorder.h"
+#include "recording/RecorderTestSupport.h"
+#include "sensing/Observer.h"
+#include "sensing/Prefs.h"
+#include "support/ManualRuntime.h"
+#include "support/TestSupport.h"
+
+namespace qb {
+
+// An encoder that reads work into a title with "report" in it, fails on "broken" and waits on
+// "slow" until the test lets it go.
+struct ScriptedEmbedder : Embedding {
+  const std::string& revision() const override { return revision_; }
+  Vector embed(const std::string& text) override {
+    ++calls;
+    if (text.find("broken") != std::string::npos) throw std::runtime_error("broken");
+    if (text.find("slow") != std::string::npos) gate.wait();
+    return text.find("report") != std::string::npos ? Vector{1, 0} : Vector{0, 1};
+  }
+  std::atomic<int> calls{0};
+  std::shared_future<void> gate;
+  std::string revision_ = "scripted";
+};
+
+// The coordinator running on the fake platform with the scripted encoder in place of a model.
+class AppModelRoadTest : public testing::Test, protected test::ModelHarness {
+protected:
+  AppModelRoadTest() {
+    // No model anywhere: a reload fails at once, and says so in the log.
+    environment.set("QB_MODEL_DIR", std::nullopt);
+    environment.set("XDG_DATA_HOME", (home / "data").string());
+    // Only the applications the test installs.
+    environment.set("XDG_DATA_DIRS", (home / "system").string());
+    embedder->gate = release.get_future().share();
+    model = std::make_unique<AppModel>(services(home.path()));
+    load();
+  }
+  // Hands the model the scripted analyser, as a finished load would.
+  void load() {
+    // Confident either way: +8 for a work embedding, -8 otherwise.
+    auto analyzer = std::make_shared<const Analyzer>(
+        Analyzer{embedder, SiteKnowledge(), ActivityHead({8, -8, 0, 0, 0, 0, 0}, 0), nullptr,
+                 AnalyzerConfig::production});
+    model->analyzer_ = std::make_unique<GuardedAnalyzer>(analyzer, AppModel::kAnalysisTimeout);
+    model->modelState_ = AppModel::ModelState::ready;
+  }
+  ~AppModelRoadTest() override {
+    if (!released) release.set_value();
+  }
+
+  Snapshot snapshot(uint64_t id, const std::string& title, pid_t pid = 10) {
+    Moment moment(id, wallClock.now(), "Editor", "editor", title);
+    return Snapshot{moment, Target{pid, "editor", AXElement(), std::nullopt},
+                    ObserverCause::titleChange, 0, false};
+  }
+  // Runs what the analyses hand back until none is in flight.
+  void settle() {
+    while (model->busy_) {
+      ASSERT_TRUE(main.awaitTask());
+      main.runAll();
+    }
+  }
+  void handle(const Snapshot& shown) {
+    model->handle(shown);
+    settle();
+  }
+  bool analysed(uint64_t id) const { return model->analyses_.count(id) > 0; }
+  // What the tests read and call of the model's own.
+  void offer(const Snapshot& shown) { model->handle(shown); }
+  bool busy() const { return model->busy_; }
+  const Analysis& analysis(uint64_t id) const { return model->analyses_.at(id); }
+  bool analyserDropped() const { return model->analyzer_ == nullptr; }
+  bool reloaded() const {
+    const auto lines = log.lines();
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.find("Model unavailable") != std::string::npos;
+    });
+  }
+  bool running() const { return model->running(); }
+  void setAway(bool away, std::string_view event) { model->setAway(away, event); }
+  Policy& policy() { return model->policy_; }
+  void intervene(uint64_t id) { model->intervene(id); }
+  bool promptOpen() const { return model->openPrompt_.has_value(); }
+  // Answers the prompt as the panel does: it closes itself, then hands the answer over.
+  void answerOpenPrompt(PromptAction action) {
+    const AppModel::OpenPrompt prompt = *model->openPrompt_;
+    model->overlay().close();
+    model->finish(action, prompt);
+  }
+  void startRecording() {
+    model->prefs().setRecording(true);
+    model->recorder_ =
+        std::make_unique<Recorder>(AppModel::recordingURL(), main, timers, wallClock);
+    model->recorder_->start(SessionRecord{wallClock.now(), "test", "Linux", "test machine",
+                                          AnalyzerConfig::production, PolicyConfig()});
+  }
+  // The recording's rows, once everything recorded so far is written.
+  std::vector<test::Reader::Row> recorded(const std::string& sql) {
+    model->recorder_->flush().get();
+    return test::Reader(AppModel::recordingURL()).rows(sql);
+  }
+  void answer(PromptAction action, const Snapshot& prompted) {
+    model->finish(action, AppModel::OpenPrompt{prompted, std::nullopt, "prompt-1"});
+  }
+  // Runs what the answer store and the encoder hand back until `done` holds.
+  template <typename Done>
+  bool eventually(Done done) {
+    for (int i = 0; i < 100 && !done(); ++i) {
+      if (main.awaitTask(std::chrono::seconds(1))) main.runAll();
+    }
+    return done();
+  }
+  // Puts an editor window titled `title` in front, as the observer would read it, and hands the
+  // model the snapshot of it.
+  Snapshot front(uint64_t id, const std::string& title, pid_t pid = 10,
+                 const std::string& app = "editor") {
+    platform.workspaceFake.frontmost = RunningApplication{pid, app, app};
+    auto [element, node] = platform.accessibilityFake.makeElement();
+    node->set(AXAttribute::title, title);
+    node->set(AXAttribute::position, Point{0, 0});
+    node->set(AXAttribute::size, Size{400, 300});
+    platform.accessibilityFake.applicationNode(pid)->set(AXAttribute::focusedWindow, element);
+    Snapshot shown = *model->observer().read();
+    shown.observation.id = id;
+    return shown;
+  }
+  // Puts one Chromium window in front, showing `title` at `url`; the window stays the same from
+  // call to call, as one tab that navigates.
+  Snapshot browserFront(uint64_t id, const std::string& title, const std::string& url) {
+    platform.workspaceFake.frontmost = RunningApplication{30, "chromium", "Chromium"};
+    if (!browserWindow) {
+      browserWindow = tree.add(AXRole::window);
+      webPage = tree.add(AXRole::webArea, &*browserWindow);
+      platform.accessibilityFake.applicationNode(30)->set(AXAttribute::focusedWindow,
+                                                          *browserWindow);
+    }
+    tree.node(*browserWindow).set(AXAttribute::title, title + " - Chromium");
+    tree.node(*webPage).set(AXAttribute::title, title);
+    tree.node(*webPage).set(AXAttribute::url, url);
+    Snapshot shown = *model->observer().read();
+    shown.observation.id = id;
+    return shown;
+  }
+  std::vector<std::string> promptTexts() const {
+    std::vector<std::string> texts;
+    if (!model->overlay().panel()) return texts;
+    for (const QLabel* label : model->overlay().panel()->findChildren<QLabel*>()) {
+      texts.push_back(label->text().toStdString());
+    }
+    return texts;
+  }
+  void letGo() {
+    released = true;
+    release.set_value();
+  }
+
+  // The agents' files below a home of the test's own, dated by the test's clock.
+  void useAgentHome() { environment.set("HOME", agents.path().string()); }
+  void claudeSession(const std::string& id, const std::string& folder, bool busy) {
+    agents.write(".claude/projects/p/" + id + ".jsonl", test::claudeLines("Fix " + id, folder),
+                 wallClock.now());
+    agents.write(".claude/sessions/" + id + ".json",
+                 R"({"sessionId":")" + id + R"(","status":")" + (busy ? "busy" : "idle") +
+                     R"(","pid":)" + std::to_string(getpid()) + "}");
+  }
+  // Lets the sessions be read again, then reads them and runs what the read brings back.
+  void readAgents() {
+    timers.advance(AppModel::kAgentReadSpacing);
+    model->refreshAgents();
+    ASSERT_TRUE(eventually([&] { return !model->readingAgents_; }));
+  }
+  void refreshAgents() { model->refreshAgents(); }
+  // Runs what the agents' reads started so far hand back.
+  void drainReads() {
+    model->reader_->submit([] {}).get();
+    main.runAll();
+  }
+  void updateAgentWait() { model->updateAgentWait(); }
+  // The event log, open as start-up opens it, and what it holds.
+  void openEventLog() { model->store_ = std::make_unique<EventStore>(home / "events.sqlite"); }
+  std::vector<EventStore::Event> events() const {
+    return model->store_->events(Date::fromUnix(0));
+  }
+  // Makes the page the daily question asks about, as a day of unsure time would.
+  void askAbout(const Moment& page) {
+    model->daily_.add(page, 3600, wallClock.now());
+    model->drainWork();
+  }
+  Recorder* recorder() const { return model->recorder_.get(); }
+  // Runs, until none is left, what the waits on the answer store and the encoder hand back.
+  void drainWaits() {
+    do {
+      model->waiter_->submit([] {}).get();
+    } while (main.runAll() > 0);
+  }
+  std::optional<std::string> category(const std::string& id) { return model->category(id); }
+  // Installs an application's desktop entry where the test's desktop looks for them.
+  void install(const std::string& id, const std::string& keys) {
+    std::filesystem::create_directories(home / "system/applications");
+    test::writeFile(home / "system/applications" / (id + ".desktop"),
+              "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=" + id + "\n" + keys);
+  }
+  void learnAgentFolders() { model->learnAgentFolders(); }
+  std::optional<AgentSession> agentDone() const { return model->agentDone_; }
+
+  test::AgentHome agents;
+  test::FakeTree tree{platform.accessibilityFake};
+  std::optional<AXElement> browserWindow, webPage;
+  test::LogCapture log;
+  std::shared_ptr<ScriptedEmbedder> embedder = std::make_shared<ScriptedEmbedder>();
+  std::promise<void> release;
+  bool released = false;
+  std::unique_ptr<AppModel> model;
+};
+
+}  // namespace qb
