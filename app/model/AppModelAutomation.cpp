@@ -18,18 +18,6 @@ namespace {
 // The browsers whose access is checked without asking; Firefox is read like any window.
 constexpr std::array<BrowserKind, 2> kCheckedBrowsers = {BrowserKind::safari, BrowserKind::chrome};
 
-std::string_view displayName(BrowserKind kind) {
-  switch (kind) {
-    case BrowserKind::safari:
-      return "Safari";
-    case BrowserKind::chrome:
-      return "Chrome";
-    case BrowserKind::firefox:
-      return "Firefox";
-  }
-  return "";
-}
-
 }  // namespace
 
 void AppModel::refreshAutomation() {

@@ -26,18 +26,6 @@ namespace qb {
 
 namespace {
 
-std::string browserName(BrowserKind kind) {
-  switch (kind) {
-    case BrowserKind::safari:
-      return "Safari";
-    case BrowserKind::chrome:
-      return "Chrome";
-    case BrowserKind::firefox:
-      return "Firefox";
-  }
-  return {};
-}
-
 // Tabs read through the accessibility bus; the scripted browsers have no Linux build.
 std::string readVia(BrowserKind kind) {
   return kind == BrowserKind::firefox || kind == BrowserKind::chrome ? "accessibility" : "script";
@@ -119,7 +107,7 @@ void AppModel::record(const std::optional<Snapshot>& snapshot) {
   row.readTime = snapshot->readTime;
   row.idle = idleSeconds();
   if (target.tab) {
-    row.browser = browserName(target.tab->browser);
+    row.browser = std::string(displayName(target.tab->browser));
     row.tab = std::to_string(target.tab->windowID) + "/" + std::to_string(target.tab->tab);
     row.readVia = readVia(target.tab->browser);
   } else if (parseBrowserKind(target.bundleID)) {

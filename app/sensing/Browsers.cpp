@@ -208,6 +208,18 @@ std::string_view rawValue(BrowserKind kind) {
   return {};
 }
 
+std::string_view displayName(BrowserKind kind) {
+  switch (kind) {
+    case BrowserKind::safari:
+      return "Safari";
+    case BrowserKind::chrome:
+      return "Chrome";
+    case BrowserKind::firefox:
+      return "Firefox";
+  }
+  return "";
+}
+
 std::optional<BrowserKind> parseBrowserKind(std::string_view text) {
   for (BrowserKind kind : kAllBrowserKinds) {
     if (rawValue(kind) == text) return kind;

@@ -45,6 +45,8 @@ inline constexpr std::array<BrowserKind, 3> kAllBrowserKinds = {
 
 // "com.apple.Safari", "com.google.Chrome" or "org.mozilla.firefox".
 std::string_view rawValue(BrowserKind kind);
+// "Safari", "Chrome" or "Firefox": the family's name in recorded rows.
+std::string_view displayName(BrowserKind kind);
 // The kind whose raw value, or one of whose Linux desktop-file ids ("firefox-esr", "chromium",
 // "google-chrome" and the other Chromium-family browsers), is exactly text; absent otherwise.
 std::optional<BrowserKind> parseBrowserKind(std::string_view text);
