@@ -13,6 +13,7 @@
 #include <string>
 #include <system_error>
 
+#include "base/ProcessStatus.h"
 #include "base/Runtime.h"
 
 namespace qb {
@@ -50,16 +51,6 @@ public:
   Id schedule(Duration, std::function<void()>) override { return 0; }
   void cancel(Id) override {}
 };
-
-// A line of /proc/self/status in kB ("VmRSS", "VmHWM"); 0 when absent.
-inline double statusKilobytes(const std::string& key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(key + ":", 0) == 0) return std::strtod(line.c_str() + key.size() + 1, nullptr);
-  }
-  return 0;
-}
 
 // Resets VmHWM to the current resident set, where the kernel allows it.
 inline void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
