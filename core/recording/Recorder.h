@@ -221,7 +221,9 @@ public:
   // The export of the recording at `file` into `folder`, without a recorder: the file is opened
   // read-only, never created, migrated or written, so it is safe while a running program records
   // into it (what that program has not committed yet is not exported). Throws qb::Error
-  // (kErrorDomain, kNoRecordingCode) when there is no file at `file`, else exportTo()'s errors.
+  // (kErrorDomain, kNoRecordingCode) when there is no file at `file`, kOpenFailedCode when the
+  // file cannot be opened or is not a database (neither makes the folder), else exportTo()'s
+  // errors.
   static void exportReadOnly(const std::filesystem::path& file,
                              const std::filesystem::path& folder);
   // Holds qb::Error (kErrorDomain, kCountFailedCode) when the recording cannot be read: a count of

@@ -248,15 +248,23 @@ void Recorder::exportReadOnly(const std::filesystem::path& file,
     if (error) throw exportError("Can't read " + file.string() + ": " + error.message());
     throw Error(kErrorDomain, kNoRecordingCode, "No recording at " + file.string());
   }
+  // What cannot be opened is told apart from what fails to export, before the folder is made.
+  auto refuse = [&file](const std::string& why) {
+    log::error("Recording: can't open " + file.string() + " to export it: " + why);
+    return Error(kErrorDomain, kOpenFailedCode, "Can't open " + file.string() + ": " + why);
+  };
   sqlite3* raw = nullptr;
   const int result = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   std::unique_ptr<sqlite3, CloseDatabase> db(raw);
   if (result != SQLITE_OK || raw == nullptr) {
-    throw exportError("Can't open " + file.string() + ": " +
-                      (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(result)));
+    throw refuse(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(result));
   }
   if (sqlite3_busy_timeout(raw, kBusyTimeoutMilliseconds) != SQLITE_OK) {
-    throw exportError("Can't open " + file.string(), raw);
+    throw refuse(sqlite3_errmsg(raw));
+  }
+  // The schema's read is the first read of the file: a file that is no database fails here.
+  if (sqlite3_exec(raw, "SELECT name FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    throw refuse(sqlite3_errmsg(raw));
   }
   exportTables(raw, folder);
 }

@@ -196,8 +196,9 @@ TEST_F(RecorderExportTest, ReadOnlyExportTellsAMissingRecordingFromABrokenOne) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "none.sqlite"));
   writeFile(dir_ / "junk.sqlite", std::string(4096, 'z'));
   EXPECT_THAT([&] { Recorder::exportReadOnly(dir_ / "junk.sqlite", folder_); },
-              ThrowsError(Recorder::kErrorDomain, Recorder::kExportFailedCode));
+              ThrowsError(Recorder::kErrorDomain, Recorder::kOpenFailedCode, "not a database"));
   EXPECT_EQ(readFile(dir_ / "junk.sqlite"), std::string(4096, 'z'));
+  EXPECT_FALSE(std::filesystem::exists(folder_)) << "nothing to export, no folder";
 }
 
 TEST_F(RecorderExportTest, CountsMomentsThatALabelNamesOrOverlapsExcludedOnesAside) {
