@@ -1,0 +1,90 @@
+#include "shell/Main.h"
+
+#include <algorithm>
+#include <exception>
+#include <iostream>
+#include <iterator>
+
+#include "base/Error.h"
+#include "model/AppModel.h"
+#include "recording/Recorder.h"
+#include "shell/ApplicationMode.h"
+
+namespace qb::Main {
+
+namespace {
+
+constexpr const char* kMeasureOption = "--measure";
+constexpr const char* kExportOption = "--export-recording";
+constexpr const char* kAllUnits = "all";
+constexpr const char* kGraphicsUnits = "gpu";
+
+// The folder as the user meant it: against the current folder when relative, without the
+// trailing "/" that marks it as a folder.
+std::filesystem::path absoluteFolder(const std::filesystem::path& given) {
+  std::filesystem::path folder =
+      given.empty() ? std::filesystem::current_path() : std::filesystem::absolute(given);
+  while (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
+  return folder;
+}
+
+}  // namespace
+
+Command command(const std::vector<std::string>& arguments) {
+  const auto end = arguments.end();
+  if (const auto measure = std::find(arguments.begin(), end, kMeasureOption); measure != end) {
+    const auto word = std::next(measure);
+    if (word != end && *word == kAllUnits) return Benchmark{ComputeUnits::all};
+    if (word != end && *word == kGraphicsUnits)
+      return Benchmark{ComputeUnits::processorAndGraphics};
+    return Benchmark{ComputeUnits::processorOnly};
+  }
+  if (const auto option = std::find(arguments.begin(), end, kExportOption);
+      option != end && std::next(option) != end) {
+    return ExportRecording{*std::next(option)};
+  }
+  return Application{};
+}
+
+int exportRecording(const std::filesystem::path& given) {
+  std::filesystem::path recording;
+  std::filesystem::path folder;
+  try {
+    recording = AppModel::recordingURL();
+    folder = absoluteFolder(given);
+  } catch (const std::exception& error) {
+    // No home folder, or no current one: there is nowhere to look for the recording or to put it.
+    std::cout << "Export failed: " << error.what() << std::endl;
+    return 1;
+  }
+  try {
+    Recorder::exportReadOnly(recording, folder);
+  } catch (const Error& error) {
+    if (error.domain() == std::string(Recorder::kErrorDomain) &&
+        (error.code() == Recorder::kNoRecordingCode || error.code() == Recorder::kOpenFailedCode)) {
+      // A file that is not a recording is as good as none; the log has said why.
+      std::cout << "No recording at " << recording.string() << std::endl;
+      return 1;
+    }
+    std::cout << "Export failed: " << error.what() << std::endl;
+    return 1;
+  } catch (const std::exception& error) {
+    std::cout << "Export failed: " << error.what() << std::endl;
+    return 1;
+  }
+  std::cout << "Exported to " << folder.string() << std::endl;
+  return 0;
+}
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv, argv + argc);
+  const Command chosen = command(arguments);
+  if (const auto* benchmark = std::get_if<Benchmark>(&chosen))
+    return Measure::run(benchmark->units);
+  if (const auto* exporting = std::get_if<ExportRecording>(&chosen)) {
+    return exportRecording(exporting->folder);
+  }
+  return runApplication(argc, argv);
+}
+
+}  // namespace qb::Main
