@@ -81,6 +81,9 @@ public:
   static constexpr Duration kAccessPollInterval = 1;
   // How long after a failed model load the next one starts.
   static constexpr Duration kModelRetryDelay = 60;
+  // The text a new embedder runs once before it serves, so that the first real analysis (or the
+  // first timed pass of the model's benchmark) does not pay for its first-use costs.
+  static constexpr const char* kWarmUpText = "warm up";
   // The longest one analysis may take before it counts as timed out.
   static constexpr Duration kAnalysisTimeout = 5;
   // The accessibility service's bound on every request to another program.
@@ -334,6 +337,7 @@ private:
   friend class AppModelTest;
   friend class AppModelRoadTest;
   friend class AppModelBench;
+  friend class StatusCardTest;
 
   // Whether the observe, analyse and decide loop is live.
   bool running() const;

@@ -31,9 +31,6 @@ constexpr const char* kModelDirectoryVariable = "QB_MODEL_DIR";
 constexpr const char* kEventLogFile = "events.sqlite";
 // What marks a folder as holding a model.
 constexpr const char* kManifest = "Embedder/manifest.json";
-// The text the new embedder runs once before it serves, so that the first real analysis does not
-// pay for its first-use costs.
-constexpr const char* kWarmUpText = "warm up";
 
 std::string seconds(Duration elapsed) {
   char text[32];
