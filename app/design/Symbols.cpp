@@ -45,6 +45,10 @@ M7.3 3.8H8.7V7.6L11.2 9.1L10.5 10.3L7.3 8.4Z"/></svg>)"},
      R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
 <rect x="3" y="7" width="10" height="8" rx="1.6"/>
 <path d="M5 7.5V5A3 3 0 0 1 11 5V7.5" fill="none" stroke="#000" stroke-width="1.6"/></svg>)"},
+    {u"lock.open.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<rect x="3" y="7" width="10" height="8" rx="1.6"/>
+<path d="M11 7.5V5A3 3 0 0 0 5 5" fill="none" stroke="#000" stroke-width="1.6"/></svg>)"},
     {u"folder.fill",
      R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
 <path d="M1.5 4A1.5 1.5 0 0 1 3 2.5H6.2L7.7 4H13A1.5 1.5 0 0 1 14.5 5.5V12A1.5 1.5 0 0 1 13 13.5H3A1.5 1.5 0 0 1 1.5 12Z"/></svg>)"},

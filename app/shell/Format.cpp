@@ -1,0 +1,40 @@
+#include "shell/Format.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+namespace qb::Format {
+
+namespace {
+
+constexpr int kSecondsPerMinute = 60;
+constexpr int kMinutesPerHour = 60;
+
+}  // namespace
+
+QString duration(Duration seconds) {
+  const auto minutes =
+      static_cast<long long>(std::max(0.0, std::trunc(seconds / kSecondsPerMinute)));
+  if (minutes < kMinutesPerHour) return QStringLiteral("%1m").arg(minutes);
+  return QStringLiteral("%1h %2m").arg(minutes / kMinutesPerHour).arg(minutes % kMinutesPerHour);
+}
+
+QString clock(Duration seconds) {
+  const auto whole = static_cast<long long>(std::max(0.0, std::ceil(seconds)));
+  return QStringLiteral("%1:%2")
+      .arg(whole / kSecondsPerMinute)
+      .arg(whole % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
+}
+
+QString timeOfDay(Date date) {
+  const auto milliseconds = static_cast<qint64>(std::llround(date.unixTime() * 1000));
+  const QTime time = QDateTime::fromMSecsSinceEpoch(milliseconds).time();
+  const QLocale locale;
+  // The C locale's short style still shows seconds, which a time to come back at never needs.
+  if (locale.language() == QLocale::C) return time.toString(QStringLiteral("HH:mm"));
+  return locale.toString(time, QLocale::ShortFormat);
+}
+
+}  // namespace qb::Format
