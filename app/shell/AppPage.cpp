@@ -1,0 +1,40 @@
+#include "shell/AppPage.h"
+
+namespace qb {
+
+std::string_view rawValue(AppPage page) {
+  switch (page) {
+    case AppPage::home:
+      return "home";
+    case AppPage::activity:
+      return "activity";
+    case AppPage::sites:
+      return "sites";
+    case AppPage::settings:
+      return "settings";
+  }
+  return "";
+}
+
+std::optional<AppPage> parseAppPage(std::string_view text) {
+  for (AppPage page : kAllAppPages) {
+    if (rawValue(page) == text) return page;
+  }
+  return std::nullopt;
+}
+
+std::string_view title(AppPage page) {
+  switch (page) {
+    case AppPage::home:
+      return "Home";
+    case AppPage::activity:
+      return "Activity";
+    case AppPage::sites:
+      return "Sites and apps";
+    case AppPage::settings:
+      return "Settings";
+  }
+  return "";
+}
+
+}  // namespace qb
