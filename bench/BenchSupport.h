@@ -18,11 +18,13 @@
 
 namespace qb {
 
-// A folder of its own under the temporary folder, removed with everything in it.
+// A folder of its own under `parent` (the temporary folder by default), removed with everything
+// in it.
 class ScratchFile {
 public:
-  ScratchFile() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qb-bench-XXXXXX").string();
+  explicit ScratchFile(
+      const std::filesystem::path& parent = std::filesystem::temp_directory_path()) {
+    std::string pattern = (parent / "qb-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     folder_ = pattern;
   }
