@@ -37,6 +37,8 @@
 #include "analysis/PersonalMemory.h"
 #include "base/Clock.h"
 #include "base/Date.h"
+#include "base/FileWriter.h"
+#include "base/JsonFwd.h"
 #include "base/Runtime.h"
 #include "base/Log.h"
 #include "base/SerialExecutor.h"
@@ -329,6 +331,8 @@ public:
   void restorePersonal();
   // Removes every memory file, the work context's included.
   void removeMemoryFiles();
+  // Hands a memory's JSON to the file writer.
+  void saveFile(const std::filesystem::path& path, const Json& json);
 
 signals:
   void changed(AppModel::Property property);
@@ -338,6 +342,7 @@ private:
   friend class AppModelRoadTest;
   friend class AppModelBench;
   friend class StatusCardTest;
+  friend class StatusItemTest;
 
   // Whether the observe, analyse and decide loop is live.
   bool running() const;
@@ -551,6 +556,8 @@ private:
   std::unique_ptr<SerialExecutor> loader_;
   // Reads the coding agents' session files off the main thread.
   std::unique_ptr<SerialExecutor> reader_ = std::make_unique<SerialExecutor>();
+  // Saves the memory files off the main thread; what is pending is written as the model goes.
+  FileWriter files_;
   // Waits on the uploader, whose requests may take minutes, apart from the short waits.
   std::unique_ptr<SerialExecutor> uploadWaiter_ = std::make_unique<SerialExecutor>();
 };

@@ -1,7 +1,8 @@
 // What the model has learned, kept across runs in six small JSON files of the application's
 // folder. No failure here reaches the user: a missing or broken file leaves its memory as it was,
-// and a failed write leaves the previous file in place. Every write creates the folder first and
-// replaces its file whole (written aside, then renamed), so a crash never leaves half a file.
+// and a failed write leaves the previous file in place (and is logged). The JSON is made on the
+// main thread, from the state as it is then; the files are replaced whole on the file writer's
+// thread, so the main thread never waits for the disk, and a crash never leaves half a file.
 
 #include <string_view>
 
@@ -28,15 +29,6 @@ constexpr std::string_view kAllowedFile = "allowed.json";
 constexpr std::string_view kPersonalFile = "personal.json";
 // Written by an older version; nothing reads it, and only deleting all data removes it.
 constexpr std::string_view kDiagnosticsFile = "diagnostics.jsonl";
-
-// Writes the JSON of a memory; a failure keeps the file that was there.
-void write(const std::filesystem::path& path, const Json& json) {
-  try {
-    file::writeAtomically(path, json::dump(json));
-  } catch (const Error& error) {
-    log::write(log::Level::debug, "Not saved: " + std::string(error.what()));
-  }
-}
 
 // The JSON of a memory file, or none when it is missing or does not parse.
 std::optional<Json> read(const std::filesystem::path& path) {
@@ -76,10 +68,9 @@ void AppModel::saveContext() {
     Json saved = Json::object();
     saved["saved"] = json::encode(services_.wallClock.now());
     saved["context"] = policy_.context()->toJson();
-    write(projectsURL(kContextFile), saved);
+    saveFile(projectsURL(kContextFile), saved);
   } else {
-    std::error_code ignored;
-    std::filesystem::remove(projectsURL(kContextFile), ignored);
+    files_.remove(projectsURL(kContextFile));
   }
 }
 
@@ -101,9 +92,9 @@ void AppModel::restoreContext() {
 }
 
 void AppModel::saveProjects() {
-  write(projectsURL(kProjectsFile), policy_.projects().toJson());
-  write(projectsURL(kSitesFile), policy_.sites().toJson());
-  write(projectsURL(kPresenceFile), policy_.presence().toJson());
+  saveFile(projectsURL(kProjectsFile), policy_.projects().toJson());
+  saveFile(projectsURL(kSitesFile), policy_.sites().toJson());
+  saveFile(projectsURL(kPresenceFile), policy_.presence().toJson());
 }
 
 void AppModel::restoreProjects() {
@@ -121,11 +112,11 @@ void AppModel::restoreProjects() {
   }
 }
 
-void AppModel::saveAllowances() { write(projectsURL(kAllowedFile), policy_.allowances().toJson()); }
+void AppModel::saveAllowances() { saveFile(projectsURL(kAllowedFile), policy_.allowances().toJson()); }
 
 void AppModel::savePersonal() {
   whenReady(personal_->memory(),
-            [this](PersonalMemory memory) { write(projectsURL(kPersonalFile), memory.toJson()); });
+            [this](PersonalMemory memory) { saveFile(projectsURL(kPersonalFile), memory.toJson()); });
 }
 
 void AppModel::restorePersonal() {
@@ -136,14 +127,16 @@ void AppModel::restorePersonal() {
 }
 
 void AppModel::removeMemoryFiles() {
-  // The work context's titles go too: they are what the user worked on.
+  // The work context's titles go too: they are what the user worked on. Removed in turn with the
+  // writes handed over before, so that none of those brings a file back.
   for (std::string_view name : {kDiagnosticsFile, kProjectsFile, kSitesFile, kPresenceFile,
                                 kPersonalFile, kAllowedFile, kContextFile}) {
-    std::error_code error;
-    if (!std::filesystem::remove(projectsURL(name), error) && error) {
-      log::error("Not removed: " + projectsURL(name).string() + ": " + error.message());
-    }
+    files_.remove(projectsURL(name));
   }
+}
+
+void AppModel::saveFile(const std::filesystem::path& path, const Json& json) {
+  files_.write(path, json::dump(json));
 }
 
 }  // namespace qb

@@ -112,6 +112,7 @@ TEST_F(AppModelRoadTest, DeletingAllDataForgetsWhatWasLearnedAndKeepsTheSettings
   policy().restore(context, wallClock.now());
   model->saveContext();
   model->saveProjects();
+  flushFiles();
   test::writeFile(home / "diagnostics.jsonl", "{}\n");
   ASSERT_TRUE(std::filesystem::exists(home / "context.json"));
 
@@ -127,6 +128,7 @@ TEST_F(AppModelRoadTest, DeletingAllDataForgetsWhatWasLearnedAndKeepsTheSettings
   drainWaits();
   EXPECT_TRUE(model->answers().empty());
 
+  flushFiles();
   // The project, site and presence memories are written back empty; the rest is gone.
   for (const char* name : {"context.json", "personal.json", "allowed.json", "diagnostics.jsonl"}) {
     EXPECT_FALSE(std::filesystem::exists(home / name)) << name;

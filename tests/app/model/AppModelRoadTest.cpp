@@ -273,6 +273,7 @@ TEST_F(AppModelRoadTest, AgentSessionsAreReadAtMostEveryTwoSecondsAndFoldersHour
   timers.advance(1);
   learnAgentFolders();
   EXPECT_TRUE(eventually([&] { return projects().size() == 3; }));
+  flushFiles();
   EXPECT_TRUE(std::filesystem::exists(home / "projects.json"));
 }
 

@@ -213,6 +213,8 @@ protected:
     model->drainWork();
   }
   Recorder* recorder() const { return model->recorder_.get(); }
+  // Returns once the model's memory files are on disk.
+  void flushFiles() { model->files_.flush(); }
   // Runs, until none is left, what the waits on the answer store and the encoder hand back.
   void drainWaits() {
     do {

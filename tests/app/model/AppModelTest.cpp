@@ -59,11 +59,17 @@ protected:
       main.runAll();
     }
   }
+  // Writes a memory file as another run would have left it, after the model's own pending writes.
   void write(std::string_view name, const std::string& text) {
+    flushFiles();
     fs::create_directories(folder());
     test::writeFile(folder() / std::string(name), text);
   }
   bool pollRuns() const { return model->accessPoll_.has_value(); }
+  // Returns once the model's memory files are on disk.
+  void flushFiles() {
+    if (model) model->files_.flush();
+  }
   bool shareScheduled() const { return model->sharer_.has_value(); }
   void setRecorded(AppModel::Recorded value) { model->setRecorded(value); }
   void setLearned(double value) { model->setLearned(value); }
@@ -202,6 +208,7 @@ TEST_F(AppModelTest, ABrokenFileLeavesTheOtherMemoriesRestored) {
   policy().restore(context, wallClock.now());
   model->saveContext();
   model->saveAllowances();
+  flushFiles();
   for (const char* name :
        {"projects.json", "sites.json", "presence.json", "allowed.json", "context.json"}) {
     EXPECT_TRUE(fs::exists(folder() / name)) << name;
@@ -217,6 +224,7 @@ TEST_F(AppModelTest, ABrokenFileLeavesTheOtherMemoriesRestored) {
 
   policy().forgetContext();
   model->saveContext();
+  flushFiles();
   EXPECT_FALSE(fs::exists(folder() / "context.json")) << "no context, no file";
 }
 
