@@ -21,13 +21,6 @@ QString duration(Duration seconds) {
   return QStringLiteral("%1h %2m").arg(minutes / kMinutesPerHour).arg(minutes % kMinutesPerHour);
 }
 
-QString clock(Duration seconds) {
-  const auto whole = static_cast<long long>(std::max(0.0, std::ceil(seconds)));
-  return QStringLiteral("%1:%2")
-      .arg(whole / kSecondsPerMinute)
-      .arg(whole % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
-}
-
 QString timeOfDay(Date date) {
   const auto milliseconds = static_cast<qint64>(std::llround(date.unixTime() * 1000));
   const QTime time = QDateTime::fromMSecsSinceEpoch(milliseconds).time();

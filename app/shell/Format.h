@@ -12,10 +12,6 @@ namespace qb::Format {
 // "0m" for anything under a minute, negative durations included. Give finite durations only.
 QString duration(Duration seconds);
 
-// A countdown's text, minutes and seconds: the seconds rounded up, never below zero, minutes
-// never folded into hours ("1:31" for 90.2 seconds, "60:00" for an hour).
-QString clock(Duration seconds);
-
 // The time of day of `date` in the user's locale's short time style, without the date.
 QString timeOfDay(Date date);
 

@@ -7,7 +7,7 @@
 
 #include "design/QB.h"
 #include "design/Symbols.h"
-#include "shell/Format.h"
+#include "shell/StatusItem.h"
 
 namespace qb {
 
@@ -46,7 +46,7 @@ StateBadge badge(const AppModel::Status& status) {
 
 QString StateLabel::word(const AppModel::Status& status, std::optional<Date> now) {
   if (status.kind == Kind::onBreak && status.until && now) {
-    return QStringLiteral("On break, ") + Format::clock(status.until->since(*now));
+    return QStringLiteral("On break, ") + StatusItem::clock(status.until->since(*now));
   }
   return badge(status).text;
 }
