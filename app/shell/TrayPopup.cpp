@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
@@ -188,6 +189,14 @@ void TrayPopup::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), QB::bgOverlay);
   painter.setPen(QB::separator);
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void TrayPopup::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void TrayPopup::hideEvent(QHideEvent* event) {

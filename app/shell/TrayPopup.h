@@ -108,6 +108,7 @@ signals:
 protected:
   void paintEvent(QPaintEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
 private:
   void openSubmenu(TrayRow* row, const std::vector<TrayEntry>& entries);

@@ -283,6 +283,10 @@ TEST_F(StatusItemTest, ThePopupsRowsDriveTheModelAndCloseIt) {
   QTest::keyClick(&popup, Qt::Key_Comma, Qt::ControlModifier);
   QCoreApplication::processEvents();
   EXPECT_EQ(opened, (std::vector<AppPage>{AppPage::settings, AppPage::settings}));
+
+  QTest::keyClick(&openPopup(), Qt::Key_Escape);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(item.popup(), nullptr) << "Escape closes the popup";
 }
 
 TEST_F(StatusItemTest, TheDailyQuestionIsAskedUntilItIsAnswered) {
