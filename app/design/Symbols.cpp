@@ -67,6 +67,35 @@ stroke="#000" stroke-width="1.3" stroke-linecap="round" stroke-linejoin="round"/
      R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
 <path d="M13 5H3M5.5 2.5L3 5L5.5 7.5M3 11H13M10.5 8.5L13 11L10.5 13.5" fill="none" stroke="#000"
 stroke-width="1.4" stroke-linecap="round" stroke-linejoin="round"/></svg>)"},
+    {u"house",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path d="M1.8 7.8L8 2.2L14.2 7.8M3.8 6.3V13.8H12.2V6.3M6.6 13.8V10H9.4V13.8" fill="none"
+stroke="#000" stroke-width="1.4" stroke-linecap="round" stroke-linejoin="round"/></svg>)"},
+    {u"house.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path d="M8 1.4L0.9 7.8Q0.6 8.6 1.5 8.6H3.2V13.6Q3.2 14.4 4 14.4H6.6V10.4H9.4V14.4H12Q12.8 14.4 12.8 13.6V8.6H14.5Q15.4 8.6 15.1 7.8Z"/></svg>)"},
+    {u"chart.bar.xaxis",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<rect x="2.6" y="7.5" width="2.4" height="5" rx="0.6"/>
+<rect x="6.8" y="3" width="2.4" height="9.5" rx="0.6"/>
+<rect x="11" y="5.5" width="2.4" height="7" rx="0.6"/>
+<rect x="1" y="13.5" width="14" height="1.3" rx="0.65"/></svg>)"},
+    {u"checklist",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path d="M1.5 3.6L2.8 4.9L5 2.4M1.5 8.6L2.8 9.9L5 7.4M1.5 13.6L2.8 14.9L5 12.4" fill="none"
+stroke="#000" stroke-width="1.3" stroke-linecap="round" stroke-linejoin="round"/>
+<rect x="7" y="3" width="8" height="1.4" rx="0.7"/>
+<rect x="7" y="8" width="8" height="1.4" rx="0.7"/>
+<rect x="7" y="13" width="8" height="1.4" rx="0.7"/></svg>)"},
+    {u"gearshape",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path d="M12.78 6.54L14.73 7.05L14.73 8.95L12.78 9.46L12.41 10.35L13.43 12.09L12.09 13.43L10.35 12.41L9.46 12.78L8.95 14.73L7.05 14.73L6.54 12.78L5.65 12.41L3.91 13.43L2.57 12.09L3.59 10.35L3.22 9.46L1.27 8.95L1.27 7.05L3.22 6.54L3.59 5.65L2.57 3.91L3.91 2.57L5.65 3.59L6.54 3.22L7.05 1.27L8.95 1.27L9.46 3.22L10.35 3.59L12.09 2.57L13.43 3.91L12.41 5.65Z
+M8 5.7A2.3 2.3 0 1 1 8 10.3A2.3 2.3 0 1 1 8 5.7Z" fill="none" stroke="#000" stroke-width="1.2"
+stroke-linejoin="round"/></svg>)"},
+    {u"gearshape.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path fill-rule="evenodd" d="M13.26 6.39L15.31 6.84L15.31 9.16L13.26 9.61L12.86 10.58L13.99 12.35L12.35 13.99L10.58 12.86L9.61 13.26L9.16 15.31L6.84 15.31L6.39 13.26L5.42 12.86L3.65 13.99L2.01 12.35L3.14 10.58L2.74 9.61L0.69 9.16L0.69 6.84L2.74 6.39L3.14 5.42L2.01 3.65L3.65 2.01L5.42 3.14L6.39 2.74L6.84 0.69L9.16 0.69L9.61 2.74L10.58 3.14L12.35 2.01L13.99 3.65L12.86 5.42Z
+M8 5.6A2.4 2.4 0 1 0 8 10.4A2.4 2.4 0 1 0 8 5.6Z"/></svg>)"},
 };
 
 const char* drawing(QStringView name) {
