@@ -1,5 +1,7 @@
 #include "shell/AppPage.h"
 
+#include <algorithm>
+
 namespace qb {
 
 std::string_view rawValue(AppPage page) {
@@ -35,6 +37,25 @@ std::string_view title(AppPage page) {
       return "Settings";
   }
   return "";
+}
+
+std::string_view symbol(AppPage page) {
+  switch (page) {
+    case AppPage::home:
+      return "house";
+    case AppPage::activity:
+      return "chart.bar.xaxis";
+    case AppPage::sites:
+      return "checklist";
+    case AppPage::settings:
+      return "gearshape";
+  }
+  return "";
+}
+
+int shortcutDigit(AppPage page) {
+  const auto* found = std::find(kAllAppPages.begin(), kAllAppPages.end(), page);
+  return static_cast<int>(found - kAllAppPages.begin()) + 1;
 }
 
 }  // namespace qb

@@ -20,5 +20,10 @@ std::string_view rawValue(AppPage page);
 std::optional<AppPage> parseAppPage(std::string_view text);
 // "Home", "Activity", "Sites and apps" or "Settings".
 std::string_view title(AppPage page);
+// The name of the page's symbol in design/Symbols: "house", "chart.bar.xaxis", "checklist" or
+// "gearshape". A selected page shows the filled drawing, name + ".fill", where there is one.
+std::string_view symbol(AppPage page);
+// The digit of the page's keyboard shortcut, Ctrl with 1 to 4: its position plus one.
+int shortcutDigit(AppPage page);
 
 }  // namespace qb

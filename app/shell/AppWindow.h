@@ -1,0 +1,56 @@
+// AppWindow: the controller of the main window, the program's one ordinary window.
+//
+// The window is made the first time a page is asked for and kept for the controller's life:
+// closing it only hides it, and show() brings the same window back, with the size and place it
+// had and the page asked for. The page the user last chose is kept while the window is closed,
+// because the controller, not the window, holds the Navigation.
+//
+// Opening and closing the window change nothing else: the program keeps running in the tray with
+// no window open and ends only when the user quits.
+//
+// Main thread only. The model must outlive the controller.
+
+#pragma once
+
+#include <QObject>
+#include <QSize>
+#include <memory>
+
+#include "shell/AppPage.h"
+#include "shell/Navigation.h"
+
+namespace qb {
+
+class AppModel;
+class WindowContent;
+
+class AppWindow : public QObject {
+  Q_OBJECT
+
+public:
+  static constexpr QSize kSize{860, 600};
+  static constexpr QSize kMinimumSize{720, 440};
+
+  // No window yet, and the home page selected.
+  AppWindow(AppModel& model, QObject* parent = nullptr);
+  ~AppWindow() override;
+
+  // Selects the page, making the window the first time, and brings the window to the front on
+  // the current desktop, restored if it was minimised and active. Selecting the page already
+  // shown redraws nothing.
+  void show(AppPage page);
+
+  Navigation& navigation() { return navigation_; }
+  // Null until the first show().
+  WindowContent* window() const { return window_.get(); }
+
+private:
+  std::unique_ptr<WindowContent> makeWindow();
+
+  AppModel& model_;
+  Navigation navigation_;
+  // Declared after the navigation, so that it goes first: its views follow the navigation.
+  std::unique_ptr<WindowContent> window_;
+};
+
+}  // namespace qb
