@@ -81,7 +81,7 @@ StatusItem::StatusItem(AppModel& model, std::function<void(AppPage)> open, QObje
   });
   updateIcon();
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-    log::error("No system tray on this desktop: the tray icon shows once one starts.");
+    log::error("No system tray found on this desktop: the tray icon may not be shown.");
   }
   tray_.show();
 }
