@@ -27,6 +27,8 @@
 #include "platform/QtRuntime.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/SingleInstance.h"
+#include "shell/AppDelegate.h"
 
 namespace qb {
 
@@ -127,21 +129,24 @@ int runApplication(int& argc, char** argv) {
   LoginItem loginItem(folders->autostart, LoginItem::runningExecutable());
   QtExecutor main;
   QtTimers timers;
+  // One copy per session: a later one asks the running copy to show its window, then ends.
+  SingleInstance instance;
+  if (instance.claim() == SingleInstance::Claim::running) {
+    log::info("Quillbrook is already running; its window was asked to show");
+    return 0;
+  }
   // Declared after what it runs on, so that it goes first.
-  AppModel model({*platform, defaults, loginItem, main, timers, MonotonicClock::steady(),
-                  WallClock::system(), folders->application},
-                 AppModel::makeUploader());
+  AppDelegate delegate({*platform, defaults, loginItem, main, timers, MonotonicClock::steady(),
+                        WallClock::system(), folders->application},
+                       AppModel::makeUploader());
+  QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
+                   &AppDelegate::applicationShouldHandleReopen);
 
   // The recording is closed before the process ends, however the event loop was asked to stop.
-  QObject::connect(&application, &QCoreApplication::aboutToQuit, &application, [&model] {
-    try {
-      model.stopRecording().get();
-    } catch (const std::exception& error) {
-      log::error(std::string("The recording was not closed cleanly: ") + error.what());
-    }
-  });
+  QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
+                   &AppDelegate::applicationWillTerminate);
   const QuitOnSignals quitOnSignals;
-  QTimer::singleShot(0, &application, [&model] { model.start(); });
+  QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
   return QApplication::exec();
 }
 

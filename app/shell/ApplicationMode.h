@@ -1,10 +1,10 @@
 // The tray application's mode: the program as it runs on the desktop.
 //
-// Until the application delegate, the tray item and the windows exist, this is the least of it:
-// the Qt application (which stays up with no window open), the platform, the settings, the login
-// item and the Qt run loop handed to one AppModel, started once the event loop runs. A quit, and
-// SIGTERM or SIGINT, which end the event loop as a quit does, wait for the recording to be closed
-// before the process ends.
+// The Qt application (which stays up with no window open), the platform, the settings, the login
+// item and the Qt run loop handed to the application delegate, which owns the model and starts it
+// once the event loop runs. One copy runs per session: a later one asks it to show its window and
+// ends. A quit, and SIGTERM or SIGINT, which end the event loop as a quit does, wait for the
+// recording to be closed before the process ends.
 
 #pragma once
 

@@ -1,0 +1,180 @@
+#include "shell/AppDelegate.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "base/Log.h"
+#include "design/Appearance.h"
+#include "design/QB.h"
+#include "prompt/Overlay.h"
+#include "recording/SystemInfo.h"
+#include "sensing/Prefs.h"
+#include "shell/AppWindow.h"
+#include "shell/OnboardingView.h"
+#include "shell/StatusItem.h"
+#include "shell/WindowContent.h"
+
+namespace qb {
+namespace {
+
+// What the onboarding view is offered to size itself in: more than it ever takes.
+constexpr int kOnboardingOffer = 2000;
+// Marks a window that carries the main menu's commands already.
+constexpr const char* kHasMainMenu = "qbHasMainMenu";
+
+// Sends an edit command to the widget that has the keyboard focus, the way a key would; widgets
+// without that command ignore it.
+void editFocused(const char* command) {
+  if (QWidget* focused = QApplication::focusWidget()) {
+    QMetaObject::invokeMethod(focused, command);
+  }
+}
+
+}  // namespace
+
+AppDelegate::AppDelegate(AppModel::Services services, std::unique_ptr<Uploader> uploader,
+                         QObject* parent)
+    : QObject(parent),
+      model_(std::make_unique<AppModel>(std::move(services), std::move(uploader))) {}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching() {
+  if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    applyDarkAppearance(*application);
+  }
+  buildMainMenu();
+  model_->start();
+  statusItem_ = std::make_unique<StatusItem>(*model_, [this](AppPage page) { showWindow(page); });
+  if (!model_->prefs().onboarded()) showOnboarding();
+}
+
+void AppDelegate::applicationShouldHandleReopen() { showWindow(AppPage::home); }
+
+void AppDelegate::openSettings() { showWindow(AppPage::settings); }
+
+void AppDelegate::showWindow(AppPage page) {
+  window().show(page);
+  // The main menu's shortcuts work in the window from its first showing on.
+  QWidget* shown = window_->window();
+  if (shown && mainMenu_ && !shown->property(kHasMainMenu).toBool()) {
+    addMainMenu(*shown);
+    shown->setProperty(kHasMainMenu, true);
+  }
+}
+
+void AppDelegate::addMainMenu(QWidget& window) const {
+  for (QMenu* menu : mainMenu_->findChildren<QMenu*>()) window.addActions(menu->actions());
+}
+
+void AppDelegate::applicationWillTerminate() {
+  try {
+    model_->stopRecording().get();
+  } catch (const std::exception& error) {
+    log::error(std::string("The recording was not closed cleanly: ") + error.what());
+  }
+}
+
+AppWindow& AppDelegate::window() {
+  if (!window_) window_ = std::make_unique<AppWindow>(*model_);
+  return *window_;
+}
+
+void AppDelegate::buildMainMenu() {
+  mainMenu_ = std::make_unique<QMenuBar>();
+  const auto command = [](QMenu* menu, const QString& title, QKeySequence keys, auto perform) {
+    QAction* action = menu->addAction(title);
+    action->setShortcut(keys);
+    QObject::connect(action, &QAction::triggered, action, perform);
+    return action;
+  };
+
+  QMenu* program = mainMenu_->addMenu(QStringLiteral("Quillbrook"));
+  command(program, QStringLiteral("About Quillbrook"), QKeySequence(), [] {
+    QMessageBox::about(QApplication::activeWindow(), QStringLiteral("About Quillbrook"),
+                       QStringLiteral("Quillbrook ") +
+                           QString::fromStdString(SystemInfo::appVersion()));
+  });
+  program->addSeparator();
+  command(program, QStringLiteral("Settings\u2026"), QKeySequence(Qt::CTRL | Qt::Key_Comma),
+          [this] { openSettings(); });
+  program->addSeparator();
+  command(program, QStringLiteral("Hide Quillbrook"), QKeySequence(Qt::CTRL | Qt::Key_H), [] {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (window->isVisible() && window->isWindow()) window->hide();
+    }
+  });
+  command(program, QStringLiteral("Quit Quillbrook"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+          [] { QCoreApplication::quit(); });
+
+  QMenu* edit = mainMenu_->addMenu(QStringLiteral("Edit"));
+  command(edit, QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+          [] { editFocused("undo"); });
+  command(edit, QStringLiteral("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+          [] { editFocused("redo"); });
+  edit->addSeparator();
+  command(edit, QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X),
+          [] { editFocused("cut"); });
+  command(edit, QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
+          [] { editFocused("copy"); });
+  command(edit, QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V),
+          [] { editFocused("paste"); });
+  command(edit, QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A),
+          [] { editFocused("selectAll"); });
+
+  QMenu* windows = mainMenu_->addMenu(QStringLiteral("Window"));
+  command(windows, QStringLiteral("Minimize"), QKeySequence(Qt::CTRL | Qt::Key_M), [] {
+    if (QWidget* window = QApplication::activeWindow()) window->showMinimized();
+  });
+  command(windows, QStringLiteral("Close"), QKeySequence(Qt::CTRL | Qt::Key_W), [] {
+    if (QWidget* window = QApplication::activeWindow()) window->close();
+  });
+}
+
+void AppDelegate::showOnboarding() {
+  if (!onboarding_) {
+    onboarding_ = std::make_unique<QWidget>(
+        nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    onboarding_->setWindowTitle(QStringLiteral("Quillbrook"));
+    QPalette palette = onboarding_->palette();
+    palette.setColor(QPalette::Window, QB::nsBgBase);
+    onboarding_->setPalette(palette);
+    onboarding_->setAutoFillBackground(true);
+    auto* view = new OnboardingView(
+        *model_, [this] { testPrompt(); }, [this] { finishOnboarding(); }, onboarding_.get());
+    auto* layout = new QVBoxLayout(onboarding_.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    const QSize wanted = view->sizeHint().boundedTo(QSize(kOnboardingOffer, kOnboardingOffer));
+    onboarding_->setFixedSize(wanted);
+    if (mainMenu_) addMainMenu(*onboarding_);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      QRect frame(QPoint(), wanted);
+      frame.moveCenter(screen->availableGeometry().center());
+      onboarding_->move(frame.topLeft());
+    }
+  }
+  onboarding_->show();
+  onboarding_->raise();
+  onboarding_->activateWindow();
+}
+
+void AppDelegate::testPrompt() {
+  if (!onboarding_) return;
+  // One sample at a time: a second press replaces the first.
+  model_->overlay().close();
+  model_->testPrompt(onboarding_->frameGeometry());
+}
+
+void AppDelegate::finishOnboarding() {
+  model_->prefs().setOnboarded(true);
+  if (onboarding_) onboarding_->close();
+}
+
+}  // namespace qb

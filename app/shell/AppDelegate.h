@@ -1,0 +1,73 @@
+// AppDelegate: the program as it runs on the desktop. It owns the one AppModel for the life of the
+// process, starts it, makes the tray item, shows onboarding until the user has finished it once,
+// opens the main window on demand and keeps the main menu's commands.
+//
+// On this desktop a program's "main menu" has no bar of its own while it lives in the tray: its
+// commands and their shortcuts (Ctrl+, for the settings, Ctrl+Q, Ctrl+H, Ctrl+W, Ctrl+M and the
+// edit commands) belong to each of its windows, which take them from mainMenu().
+//
+// Everything runs on the main thread.
+
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+#include "model/AppModel.h"
+#include "shell/AppPage.h"
+
+class QMenuBar;
+class QWidget;
+
+namespace qb {
+
+class AppWindow;
+class StatusItem;
+
+class AppDelegate : public QObject {
+  Q_OBJECT
+
+public:
+  AppDelegate(AppModel::Services services, std::unique_ptr<Uploader> uploader,
+              QObject* parent = nullptr);
+  ~AppDelegate() override;
+
+  // Once the event loop runs: the dark appearance, the main menu, the model started, the tray
+  // item, and onboarding while the user has not finished it.
+  void applicationDidFinishLaunching();
+  // The program was started again while it runs: the main window, on the home page.
+  void applicationShouldHandleReopen();
+  // The main menu's "Settings…": the main window, on the settings page.
+  void openSettings();
+  // Called as the event loop ends, however it was asked to: returns once the recording session is
+  // closed and on disk.
+  void applicationWillTerminate();
+  // The onboarding window, made on first use and kept after it is closed.
+  void showOnboarding();
+
+  AppModel& model() { return *model_; }
+  QMenuBar* mainMenu() const { return mainMenu_.get(); }
+  QWidget* onboarding() const { return onboarding_.get(); }
+  StatusItem* statusItem() const { return statusItem_.get(); }
+  // The main window's controller, made on first use.
+  AppWindow& window();
+
+private:
+  void buildMainMenu();
+  // Adds the main menu's commands, with their shortcuts, to one of the program's windows.
+  void addMainMenu(QWidget& window) const;
+  // The main window on `page`, carrying the main menu's commands.
+  void showWindow(AppPage page);
+  // The sample prompt over the onboarding window; the answer goes nowhere.
+  void testPrompt();
+  void finishOnboarding();
+
+  std::unique_ptr<AppModel> model_;  // first made, last gone: every view reads it
+  std::unique_ptr<AppWindow> window_;
+  std::unique_ptr<StatusItem> statusItem_;
+  std::unique_ptr<QWidget> onboarding_;
+  std::unique_ptr<QMenuBar> mainMenu_;
+};
+
+}  // namespace qb

@@ -1,0 +1,127 @@
+// The program as a person meets it on first launch: onboarding, the sample prompt, the main
+// window on demand, the main menu's commands, and the recording closed as the program quits.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/model/ModelHarness.h"
+#include "prompt/Overlay.h"
+#include "recording/RecorderTestSupport.h"
+#include "sensing/Prefs.h"
+#include "shell/AppDelegate.h"
+#include "shell/AppWindow.h"
+#include "shell/Navigation.h"
+#include "shell/OnboardingView.h"
+#include "shell/WindowContent.h"
+#include "design/QBButtonBody.h"
+
+namespace qb {
+namespace {
+
+class AppDelegateTest : public testing::Test, protected test::ModelHarness {
+protected:
+  AppDelegateTest() {
+    environment.set("QB_MODEL_DIR", (home / "no model").string());
+    environment.set("XDG_DATA_HOME", (home / "data").string());
+  }
+  // The launch as the event loop starts it.
+  AppDelegate& launch() {
+    delegate = std::make_unique<AppDelegate>(services(home / "Quillbrook"), nullptr);
+    delegate->applicationDidFinishLaunching();
+    return *delegate;
+  }
+  OnboardingView* onboardingView() const {
+    return delegate->onboarding()->findChild<OnboardingView*>();
+  }
+  // The main menu as its titles, a submenu's items after its title, "-" for a separator.
+  std::vector<std::string> mainMenu() const {
+    std::vector<std::string> titles;
+    for (QAction* entry : delegate->mainMenu()->actions()) {
+      titles.push_back(entry->text().toStdString());
+      for (QAction* item : entry->menu()->actions()) {
+        titles.push_back(item->isSeparator() ? "-" : "  " + item->text().toStdString());
+      }
+    }
+    return titles;
+  }
+  QAction* command(const QString& title) const {
+    for (QMenu* menu : delegate->mainMenu()->findChildren<QMenu*>()) {
+      for (QAction* item : menu->actions()) {
+        if (item->text() == title) return item;
+      }
+    }
+    return nullptr;
+  }
+
+  std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(AppDelegateTest, OnboardingShowsUntilStartedAndItsTestShowsOneSamplePrompt) {
+  launch();
+  ASSERT_NE(delegate->onboarding(), nullptr);
+  EXPECT_TRUE(delegate->onboarding()->isVisible());
+  EXPECT_EQ(delegate->onboarding()->windowTitle(), "Quillbrook");
+  EXPECT_FALSE(delegate->onboarding()->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_EQ(delegate->onboarding()->minimumSize(), delegate->onboarding()->maximumSize())
+      << "not resizable";
+
+  delegate->model().overlay().close();
+  onboardingView()->testButton()->click();
+  OverlayPanel* first = delegate->model().overlay().panel();
+  ASSERT_NE(first, nullptr);
+  onboardingView()->testButton()->click();
+  EXPECT_TRUE(delegate->model().overlay().isPanelVisible()) << "one sample, the second";
+
+  // Closing the window is not finishing onboarding: it comes back at the next launch.
+  delegate->onboarding()->close();
+  EXPECT_FALSE(delegate->model().prefs().onboarded());
+  delegate->showOnboarding();
+  platform.accessibilityFake.trusted = true;
+  delegate->model().pollAccessibility();
+  timers.advance(AppModel::kAccessPollInterval);
+  ASSERT_TRUE(onboardingView()->startButton()->isEnabled());
+  onboardingView()->startButton()->click();
+  EXPECT_TRUE(delegate->model().prefs().onboarded());
+  EXPECT_FALSE(delegate->onboarding()->isVisible());
+
+  delegate.reset();
+  launch();
+  EXPECT_EQ(delegate->onboarding(), nullptr) << "finished once: not shown again";
+}
+
+TEST_F(AppDelegateTest, TheMainWindowOpensOnDemandWithTheMainMenusCommands) {
+  launch();
+  EXPECT_EQ(mainMenu(), (std::vector<std::string>{
+                            "Quillbrook", "  About Quillbrook", "-", "  Settings\u2026", "-",
+                            "  Hide Quillbrook", "  Quit Quillbrook", "Edit", "  Undo", "  Redo",
+                            "-", "  Cut", "  Copy", "  Paste", "  Select All", "Window",
+                            "  Minimize", "  Close"}));
+  EXPECT_EQ(command("Redo")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+  EXPECT_EQ(command("Settings\u2026")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+
+  command("Settings\u2026")->trigger();
+  AppWindow& window = delegate->window();
+  ASSERT_NE(window.window(), nullptr);
+  EXPECT_TRUE(window.window()->isVisible());
+  EXPECT_EQ(window.navigation().page(), AppPage::settings);
+  EXPECT_TRUE(window.window()->actions().contains(command("Quit Quillbrook")))
+      << "the window carries the main menu's shortcuts";
+
+  delegate->applicationShouldHandleReopen();
+  EXPECT_EQ(window.navigation().page(), AppPage::home) << "a second launch shows the home page";
+}
+
+TEST_F(AppDelegateTest, QuittingClosesTheRecordingSession) {
+  launch();
+  ASSERT_TRUE(delegate->model().prefs().recording());
+  delegate->applicationWillTerminate();
+  EXPECT_EQ(test::Reader(AppModel::recordingURL())
+                .rows("SELECT event FROM system WHERE event IN ('launch', 'quit')"),
+            (std::vector<test::Reader::Row>{{SqlValue("launch")}, {SqlValue("quit")}}));
+}
+
+}  // namespace
+}  // namespace qb
