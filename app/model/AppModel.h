@@ -39,8 +39,8 @@
 #include "base/Date.h"
 #include "base/FileWriter.h"
 #include "base/JsonFwd.h"
-#include "base/Runtime.h"
 #include "base/Log.h"
+#include "base/Runtime.h"
 #include "base/SerialExecutor.h"
 #include "base/Uuid.h"
 #include "base/WallClock.h"
@@ -529,9 +529,9 @@ private:
   std::optional<AgentSession> lastWorkAgent_;   // of the last page that counted as work
   std::map<std::string, bool> repositories_;    // agent folder to whether it is in a repository
   std::optional<OpenPrompt> openPrompt_;
-  std::optional<Date> pausedSince_;               // start of the pause stretch not yet logged
-  std::optional<Date> breakStarted_;              // start of the running break
-  bool sending_ = false;                          // an upload is under way
+  std::optional<Date> pausedSince_;                   // start of the pause stretch not yet logged
+  std::optional<Date> breakStarted_;                  // start of the running break
+  bool sending_ = false;                              // an upload is under way
   std::map<std::string, std::string> appCategories_;  // by application; "" for none
   DesktopEntries desktopEntries_;
   // Moves on when all data is deleted, so that answers learned before cannot come back after.

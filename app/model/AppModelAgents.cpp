@@ -88,8 +88,7 @@ void AppModel::updateAgentWait() {
   policy_.waitingOnAgent = waiting;
   if (recorder_) {
     const char* event = waiting ? "agent working" : done ? "agent done" : "agent wait off";
-    recorder_->system(event, std::nullopt,
-                      current ? std::optional(current->agent) : std::nullopt,
+    recorder_->system(event, std::nullopt, current ? std::optional(current->agent) : std::nullopt,
                       services_.wallClock.now());
   }
   if (agentPoll_) services_.timers.cancel(*agentPoll_);

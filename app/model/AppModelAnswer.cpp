@@ -118,12 +118,12 @@ void AppModel::learn(const Moment& moment, bool work, Learned learned) {
           return;
         }
         learned(id);
-        whenReady(personal_->add(std::move(*vector), work, services_.wallClock.now(), title, site,
-                                 id),
-                  [this] {
-                    savePersonal();
-                    refreshAnswers();
-                  });
+        whenReady(
+            personal_->add(std::move(*vector), work, services_.wallClock.now(), title, site, id),
+            [this] {
+              savePersonal();
+              refreshAnswers();
+            });
       });
 }
 
@@ -154,8 +154,7 @@ void AppModel::goBack(const OpenPrompt& prompt, Returned done) {
   const std::optional<LastWork<Snapshot>::Page> work = returnTo_.page();
   if (!work) {
     if (!distracting.tab) {
-      done(services_.platform.workspace().hide(distracting.pid) ? Return::hidApp
-                                                                : Return::nothing);
+      done(services_.platform.workspace().hide(distracting.pid) ? Return::hidApp : Return::nothing);
       return;
     }
     done(closeDistraction(prompt, pageToClose));

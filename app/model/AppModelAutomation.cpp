@@ -22,9 +22,8 @@ constexpr std::array<BrowserKind, 2> kCheckedBrowsers = {BrowserKind::safari, Br
 
 void AppModel::refreshAutomation() {
   for (BrowserKind kind : kCheckedBrowsers) {
-    const Access access =
-        Permissions::determineAutomation(services_.platform.accessibility(), desktopEntries_,
-                                         rawValue(kind), false);
+    const Access access = Permissions::determineAutomation(services_.platform.accessibility(),
+                                                           desktopEntries_, rawValue(kind), false);
     const auto stored = automation_.find(kind);
     // A silent check cannot tell a granted browser that is not running from one never asked.
     if (access == Access::notDetermined && stored != automation_.end() &&

@@ -57,7 +57,8 @@ void AppModel::logBreak() {
   // The event sits at the break's start, as the time it was taken; it counts only the time
   // really taken, so a break ended early does not fill the day's figures with the rest.
   const Date ended = std::min(services_.wallClock.now(), *breakUntil_);
-  if (store_) store_->log(EventStore::Kind::breakTaken, ended.since(started), std::nullopt, started);
+  if (store_)
+    store_->log(EventStore::Kind::breakTaken, ended.since(started), std::nullopt, started);
 }
 
 void AppModel::answerQuestion(bool work) {

@@ -112,11 +112,14 @@ void AppModel::restoreProjects() {
   }
 }
 
-void AppModel::saveAllowances() { saveFile(projectsURL(kAllowedFile), policy_.allowances().toJson()); }
+void AppModel::saveAllowances() {
+  saveFile(projectsURL(kAllowedFile), policy_.allowances().toJson());
+}
 
 void AppModel::savePersonal() {
-  whenReady(personal_->memory(),
-            [this](PersonalMemory memory) { saveFile(projectsURL(kPersonalFile), memory.toJson()); });
+  whenReady(personal_->memory(), [this](PersonalMemory memory) {
+    saveFile(projectsURL(kPersonalFile), memory.toJson());
+  });
 }
 
 void AppModel::restorePersonal() {

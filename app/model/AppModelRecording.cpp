@@ -12,9 +12,9 @@
 #include "recording/Recorder.h"
 #include "recording/SessionRecord.h"
 #include "recording/Sharing.h"
+#include "recording/SystemInfo.h"
 #include "sensing/Observer.h"
 #include "sensing/Prefs.h"
-#include "recording/SystemInfo.h"
 
 namespace qb {
 
@@ -84,9 +84,8 @@ void AppModel::share() {
     if (result.failed) log::error("Sharing failed; trying again in 15 minutes");
     sending_ = false;
   };
-  whenSettled(*uploadWaiter_,
-              uploader_->send(*recorder_, kShareRounds, services_.wallClock.now()), done,
-              [this](const std::string& message) {
+  whenSettled(*uploadWaiter_, uploader_->send(*recorder_, kShareRounds, services_.wallClock.now()),
+              done, [this](const std::string& message) {
                 log::error("Sharing failed; trying again in 15 minutes: " + message);
                 sending_ = false;
               });

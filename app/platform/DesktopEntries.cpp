@@ -152,8 +152,8 @@ bool isTrue(std::string_view value) { return value == "true"; }
 
 // The categories the desktop menus register as main ones; an entry names others beside them.
 constexpr std::array<std::string_view, 13> kMainCategories = {
-    "AudioVideo", "Audio",   "Video",    "Development", "Education", "Game",   "Graphics",
-    "Network",    "Office",  "Science",  "Settings",    "System",    "Utility"};
+    "AudioVideo", "Audio",  "Video",   "Development", "Education", "Game",   "Graphics",
+    "Network",    "Office", "Science", "Settings",    "System",    "Utility"};
 
 // Categories is a list of names each ended by ";" (the last one may lack it).
 std::optional<std::string> mainCategory(std::string_view categories) {

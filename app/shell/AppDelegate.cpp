@@ -97,9 +97,9 @@ void AppDelegate::buildMainMenu() {
 
   QMenu* program = mainMenu_->addMenu(QStringLiteral("Quillbrook"));
   command(program, QStringLiteral("About Quillbrook"), QKeySequence(), [] {
-    QMessageBox::about(QApplication::activeWindow(), QStringLiteral("About Quillbrook"),
-                       QStringLiteral("Quillbrook ") +
-                           QString::fromStdString(SystemInfo::appVersion()));
+    QMessageBox::about(
+        QApplication::activeWindow(), QStringLiteral("About Quillbrook"),
+        QStringLiteral("Quillbrook ") + QString::fromStdString(SystemInfo::appVersion()));
   });
   program->addSeparator();
   command(program, QStringLiteral("Settings\u2026"), QKeySequence(Qt::CTRL | Qt::Key_Comma),

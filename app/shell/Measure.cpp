@@ -45,7 +45,6 @@ constexpr std::array<const char*, 10> kSamples = {
     "Project plan for the third quarter. docs.example.com document",
 };
 
-
 constexpr double kMedian = 0.5;
 constexpr double kTail = 0.95;
 constexpr double kBytesPerKilobyte = 1024;

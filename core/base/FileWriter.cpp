@@ -14,7 +14,9 @@ void FileWriter::write(const std::filesystem::path& path, std::string bytes) {
 
 void FileWriter::remove(const std::filesystem::path& path) { hand(path, std::nullopt); }
 
-void FileWriter::flush() { executor_.submit([] {}).get(); }
+void FileWriter::flush() {
+  executor_.submit([] {}).get();
+}
 
 void FileWriter::hand(const std::filesystem::path& path, std::optional<std::string> state) {
   bool queued;

@@ -88,18 +88,16 @@ TEST_F(AppModelRoadTest, RecordingSwitchesAndAnExportThatTellsHowItWent) {
             (Rows{{SqlValue("record on")}, {SqlValue("record off")}}));
 
   std::optional<std::optional<std::string>> told;
-  model->exportRecording(home / "export", [&](std::optional<std::string> failure) {
-    told = std::move(failure);
-  });
+  model->exportRecording(home / "export",
+                         [&](std::optional<std::string> failure) { told = std::move(failure); });
   ASSERT_TRUE(eventually([&] { return told.has_value(); }));
   EXPECT_EQ(*told, std::nullopt);
   EXPECT_TRUE(std::filesystem::exists(home / "export/system.jsonl"));
 
   test::writeFile(home / "a file", "");
   told.reset();
-  model->exportRecording(home / "a file/export", [&](std::optional<std::string> failure) {
-    told = std::move(failure);
-  });
+  model->exportRecording(home / "a file/export",
+                         [&](std::optional<std::string> failure) { told = std::move(failure); });
   ASSERT_TRUE(eventually([&] { return told.has_value(); }));
   EXPECT_TRUE(told->has_value()) << "a failed export is told, not only logged";
 }

@@ -138,9 +138,8 @@ TEST_F(AppModelRoadTest, TheRecordedAnswerNamesOnlyWhatWasLearned) {
   ASSERT_TRUE(eventually([&] { return !model->answers().empty(); }));
   answerPrompt(2, "broken feed", PromptAction::related);  // cannot be embedded
   answerPrompt(3, "Match replay", PromptAction::dismiss);
-  ASSERT_TRUE(eventually([&] {
-    return recorded("SELECT 1 FROM prompts WHERE outcome IS NOT NULL").size() == 3;
-  }));
+  ASSERT_TRUE(eventually(
+      [&] { return recorded("SELECT 1 FROM prompts WHERE outcome IS NOT NULL").size() == 3; }));
   EXPECT_EQ(recorded("SELECT outcome, answer FROM prompts LEFT JOIN labels ON "
                      "labels.prompt = prompts.id ORDER BY prompts.rowid"),
             (std::vector<test::Reader::Row>{

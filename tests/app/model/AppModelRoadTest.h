@@ -185,9 +185,9 @@ protected:
   void claudeSession(const std::string& id, const std::string& folder, bool busy) {
     agents.write(".claude/projects/p/" + id + ".jsonl", test::claudeLines("Fix " + id, folder),
                  wallClock.now());
-    agents.write(".claude/sessions/" + id + ".json",
-                 R"({"sessionId":")" + id + R"(","status":")" + (busy ? "busy" : "idle") +
-                     R"(","pid":)" + std::to_string(getpid()) + "}");
+    agents.write(".claude/sessions/" + id + ".json", R"({"sessionId":")" + id + R"(","status":")" +
+                                                         (busy ? "busy" : "idle") + R"(","pid":)" +
+                                                         std::to_string(getpid()) + "}");
   }
   // Lets the sessions be read again, then reads them and runs what the read brings back.
   void readAgents() {
@@ -204,9 +204,7 @@ protected:
   void updateAgentWait() { model->updateAgentWait(); }
   // The event log, open as start-up opens it, and what it holds.
   void openEventLog() { model->store_ = std::make_unique<EventStore>(home / "events.sqlite"); }
-  std::vector<EventStore::Event> events() const {
-    return model->store_->events(Date::fromUnix(0));
-  }
+  std::vector<EventStore::Event> events() const { return model->store_->events(Date::fromUnix(0)); }
   // Makes the page the daily question asks about, as a day of unsure time would.
   void askAbout(const Moment& page) {
     model->daily_.add(page, 3600, wallClock.now());
@@ -226,7 +224,7 @@ protected:
   void install(const std::string& id, const std::string& keys) {
     std::filesystem::create_directories(home / "system/applications");
     test::writeFile(home / "system/applications" / (id + ".desktop"),
-              "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=" + id + "\n" + keys);
+                    "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=" + id + "\n" + keys);
   }
   void learnAgentFolders() { model->learnAgentFolders(); }
   std::optional<AgentSession> agentDone() const { return model->agentDone_; }

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 
 #include "app/model/ModelHarness.h"
+#include "design/QBButtonBody.h"
 #include "prompt/Overlay.h"
 #include "recording/RecorderTestSupport.h"
 #include "sensing/Prefs.h"
@@ -16,7 +17,6 @@
 #include "shell/Navigation.h"
 #include "shell/OnboardingView.h"
 #include "shell/WindowContent.h"
-#include "design/QBButtonBody.h"
 
 namespace qb {
 namespace {
@@ -94,11 +94,11 @@ TEST_F(AppDelegateTest, OnboardingShowsUntilStartedAndItsTestShowsOneSamplePromp
 
 TEST_F(AppDelegateTest, TheMainWindowOpensOnDemandWithTheMainMenusCommands) {
   launch();
-  EXPECT_EQ(mainMenu(), (std::vector<std::string>{
-                            "Quillbrook", "  About Quillbrook", "-", "  Settings\u2026", "-",
-                            "  Hide Quillbrook", "  Quit Quillbrook", "Edit", "  Undo", "  Redo",
-                            "-", "  Cut", "  Copy", "  Paste", "  Select All", "Window",
-                            "  Minimize", "  Close"}));
+  EXPECT_EQ(mainMenu(),
+            (std::vector<std::string>{"Quillbrook", "  About Quillbrook", "-", "  Settings\u2026",
+                                      "-", "  Hide Quillbrook", "  Quit Quillbrook", "Edit",
+                                      "  Undo", "  Redo", "-", "  Cut", "  Copy", "  Paste",
+                                      "  Select All", "Window", "  Minimize", "  Close"}));
   EXPECT_EQ(command("Redo")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
   EXPECT_EQ(command("Settings\u2026")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
 

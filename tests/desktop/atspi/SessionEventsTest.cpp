@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <functional>
-
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 
 #include "platform/linux/SessionEvents.h"
 

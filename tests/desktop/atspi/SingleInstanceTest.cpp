@@ -27,9 +27,8 @@ TEST(SingleInstanceTest, ALaterCopyAsksTheRunningOneToShowItselfAndEnds) {
 
     // The later copy waits for the answer, which the running copy gives from this thread's event
     // loop: as two processes would, the later one waits on a thread of its own.
-    std::future<SingleInstance::Claim> later = std::async(std::launch::async, [&] {
-      return SingleInstance(laterBus).claim();
-    });
+    std::future<SingleInstance::Claim> later =
+        std::async(std::launch::async, [&] { return SingleInstance(laterBus).claim(); });
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
         kDeliveryMs));
@@ -38,8 +37,8 @@ TEST(SingleInstanceTest, ALaterCopyAsksTheRunningOneToShowItselfAndEnds) {
   }
   // The name goes with its owner: the next copy runs.
   SingleInstance next(laterBus);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return next.claim() == SingleInstance::Claim::first; },
-                              kDeliveryMs));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return next.claim() == SingleInstance::Claim::first; }, kDeliveryMs));
   QDBusConnection::disconnectFromBus(QStringLiteral("first-copy"));
   QDBusConnection::disconnectFromBus(QStringLiteral("later-copy"));
 }
