@@ -128,11 +128,15 @@ OverlayView::OverlayView(PromptContent content, PromptHandler act, QWidget* pare
   setFocusPolicy(Qt::StrongFocus);
   card_ = new PromptCard(std::move(content), std::move(act));
   material_ = qbMaterial(card_, PromptCard::kRadius);
-  auto* grid = new QGridLayout(this);
-  grid->setContentsMargins(0, 0, 0, 0);
-  // A window smaller than the card still gets the card, centred, cut at the window's edges.
-  grid->setSizeConstraint(QLayout::SetNoConstraint);
-  grid->addWidget(material_, 0, 0, Qt::AlignCenter);
+  material_->setParent(this);
+}
+
+void OverlayView::resizeEvent(QResizeEvent*) {
+  // A window smaller than the card still gets the whole card, centred and cut at the window's
+  // edges: a layout would squeeze the plate narrower than the card it holds.
+  QRect at(QPoint(), material_->sizeHint());
+  at.moveCenter(rect().center());
+  material_->setGeometry(at);
 }
 
 void OverlayView::paintEvent(QPaintEvent*) {

@@ -79,6 +79,7 @@ public:
 protected:
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
 private:
   PromptHandler act_;

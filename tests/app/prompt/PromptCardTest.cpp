@@ -103,6 +103,14 @@ TEST(PromptCardTest, ALongLineWrapsAndTheCardKeepsItsWidth) {
   EXPECT_EQ(longView.promptCard()->width(), PromptCard::kWidth);
   EXPECT_GT(longView.promptCard()->height(), shortView.promptCard()->height() + 60);
   EXPECT_EQ(longView.card()->geometry().center(), longView.rect().center());
+
+  // Over a window narrower than the card with its shadow, the card is cut, never squeezed: its
+  // plate stays as wide as the card, or the buttons would stick out of it.
+  shortView.resize(PromptCard::kWidth + 20, 400);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(shortView.promptCard()->width(), PromptCard::kWidth);
+  EXPECT_EQ(shortView.card()->width(), shortView.card()->sizeHint().width());
+  EXPECT_EQ(shortView.card()->geometry().center(), shortView.rect().center());
 }
 
 TEST(PromptCardTest, DrawsTheCardForPeopleToLookAt) {
