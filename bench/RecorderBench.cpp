@@ -7,6 +7,10 @@
 // policy's decision: four statements), and the moments' two statements as a plain loop of
 // prepared statements in one transaction on the same schema, the most SQLite gives. rows/s
 // counts statements.
+//
+// Every benchmark here runs a fixed count: left to find its own, Google Benchmark runs the whole
+// function again for each try, and each try ends in a flush whose disk time grows with the count
+// tried (some 700,000 moments for beginCostToTheCaller), so the time followed the disk's load.
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -44,6 +48,10 @@ struct Recording {
   Recording() { recorder.start(SessionRecord{Date{800000000}, "bench", "os", "mac", {}, {}}); }
 };
 
+// Calls timed: each is a copy into the stream, so these few milliseconds of them give a steady
+// mean, and the flush after them has only these moments to write.
+constexpr int kBeginCalls = 20'000;
+
 void BM_BeginCostToTheCaller(benchmark::State& state) {
   Recording recording;
   Recorder& recorder = recording.recorder;
@@ -56,7 +64,10 @@ void BM_BeginCostToTheCaller(benchmark::State& state) {
   }
   recorder.flush().get();
 }
-BENCHMARK(BM_BeginCostToTheCaller)->Name("Recorder/beginCostToTheCaller");
+BENCHMARK(BM_BeginCostToTheCaller)->Name("Recorder/beginCostToTheCaller")->Iterations(kBeginCalls);
+
+// Batches written, each a transaction of its own: some tenths of a second of them.
+constexpr int kBatchesWritten = 200;
 
 void BM_WriteOneBatchToDisk(benchmark::State& state) {
   Recording recording;
@@ -71,9 +82,13 @@ void BM_WriteOneBatchToDisk(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteOneBatchToDisk)
     ->Name("Recorder/writeOneBatchToDisk")
+    ->Iterations(kBatchesWritten)
     ->Unit(benchmark::kMillisecond);
 
 constexpr int kMomentsPerRound = 10'000;
+// Rounds of kMomentsPerRound moments, the same for both sides of the comparison, so that each
+// rate is a mean over as many moments.
+constexpr int kRounds = 3;
 
 // A moment as the program records one: the moment (its row, and the end of the one before), the
 // model run of its analysis and the policy's decision.
@@ -111,6 +126,7 @@ void BM_RowsThroughTheQueue(benchmark::State& state) {
 }
 BENCHMARK(BM_RowsThroughTheQueue)
     ->Name("Recorder/rowsThroughTheQueue")
+    ->Iterations(kRounds)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -171,6 +187,7 @@ void BM_PlainInserts(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainInserts)
     ->Name("Recorder/plainInserts")
+    ->Iterations(kRounds)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
