@@ -22,29 +22,37 @@ QWidget* titleOnly(AppPage page) {
   return view;
 }
 
-QWidget* homePage(AppModel& /*model*/) { return titleOnly(AppPage::home); }
-QWidget* activityPage(AppModel& /*model*/) { return titleOnly(AppPage::activity); }
-QWidget* sitesPage(AppModel& /*model*/) { return titleOnly(AppPage::sites); }
-QWidget* settingsPage(AppModel& /*model*/) { return titleOnly(AppPage::settings); }
+QWidget* homePage(AppModel& /*model*/, Navigation& /*navigation*/) {
+  return titleOnly(AppPage::home);
+}
+QWidget* activityPage(AppModel& /*model*/, Navigation& /*navigation*/) {
+  return titleOnly(AppPage::activity);
+}
+QWidget* sitesPage(AppModel& /*model*/, Navigation& /*navigation*/) {
+  return titleOnly(AppPage::sites);
+}
+QWidget* settingsPage(AppModel& /*model*/, Navigation& /*navigation*/) {
+  return titleOnly(AppPage::settings);
+}
 
 }  // namespace
 
-QWidget* SelectedPage::makePageView(AppPage page, AppModel& model) {
+QWidget* SelectedPage::makePageView(AppPage page, AppModel& model, Navigation& navigation) {
   switch (page) {
     case AppPage::home:
-      return homePage(model);
+      return homePage(model, navigation);
     case AppPage::activity:
-      return activityPage(model);
+      return activityPage(model, navigation);
     case AppPage::sites:
-      return sitesPage(model);
+      return sitesPage(model, navigation);
     case AppPage::settings:
-      return settingsPage(model);
+      return settingsPage(model, navigation);
   }
   return titleOnly(page);
 }
 
 SelectedPage::SelectedPage(AppModel& model, Navigation& navigation, QWidget* parent)
-    : QWidget(parent), model_(model) {
+    : QWidget(parent), model_(model), navigation_(navigation) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -61,7 +69,7 @@ void SelectedPage::showPage(AppPage page) {
     pageView_->setParent(nullptr);
     pageView_->deleteLater();
   }
-  pageView_ = makePageView(page, model_);
+  pageView_ = makePageView(page, model_, navigation_);
   layout()->addWidget(pageView_);
 }
 

@@ -25,13 +25,14 @@ public:
   // The view of the page shown now.
   QWidget* pageView() const { return pageView_; }
 
-  // A new view of the page, reading the model.
-  static QWidget* makePageView(AppPage page, AppModel& model);
+  // A new view of the page, reading the model; pages that link to others change `navigation`.
+  static QWidget* makePageView(AppPage page, AppModel& model, Navigation& navigation);
 
 private:
   void showPage(AppPage page);
 
   AppModel& model_;
+  Navigation& navigation_;
   QWidget* pageView_ = nullptr;  // a child
 };
 
