@@ -343,6 +343,7 @@ private:
   friend class AppModelBench;
   friend class StatusCardTest;
   friend class StatusItemTest;
+  friend class SitesPageTest;
   friend class ActivityPageTest;
 
   // Whether the observe, analyse and decide loop is live.

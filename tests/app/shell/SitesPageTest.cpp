@@ -1,0 +1,418 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QTest>
+
+#include "analysis/PersonalMemory.h"
+#include "app/model/ModelHarness.h"
+#include "base/Json.h"
+#include "design/AppIcon.h"
+#include "design/QBGroup.h"
+#include "design/QBRow.h"
+#include "design/QBSeparator.h"
+#include "model/AppModel.h"
+#include "sensing/Prefs.h"
+#include "shell/Navigation.h"
+#include "shell/PageChrome.h"
+#include "shell/SitesPage.h"
+
+namespace qb {
+
+// The page on a model of the fake platform, on a desktop of the test's own with a few installed
+// applications. The tests act as a person does: through the page's buttons, rows and fields, and
+// read what it shows, the settings it leaves and the model's answers.
+class SitesPageTest : public testing::Test, protected test::ModelHarness {
+protected:
+  SitesPageTest() : model(services(home / "Quillbrook")) {
+    environment.set("XDG_DATA_HOME", (home / "data").string());
+    environment.set("XDG_DATA_DIRS", (home / "system").string());
+    install("org.example.Notes", "Notes");
+    install("chat", "Chat");
+    prefs().setExcludedApps({});
+  }
+
+  Prefs& prefs() { return model.prefs(); }
+
+  void install(const std::string& id, const std::string& name) {
+    const std::filesystem::path folder = home / "system/applications";
+    std::filesystem::create_directories(folder);
+    test::writeFile(folder / (id + ".desktop"),
+                    "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + id + "\n");
+  }
+
+  SitesPage& open() {
+    page = std::make_unique<SitesPage>(model, navigation);
+    page->setClock(wallClock);
+    page->resize(kWidth, kHeight);
+    page->show();
+    QCoreApplication::processEvents();
+    return *page;
+  }
+
+  void allow(std::vector<AppModel::Allowed> allowed) {
+    model.setAllowed(std::move(allowed));
+    QCoreApplication::processEvents();
+  }
+  AppModel::Allowed allowance(const std::string& scope, Duration left) {
+    return {scope, {1, wallClock.now() + left, wallClock.now()}};
+  }
+
+  // The answers as the user left them in an earlier run, oldest first, read back by the model.
+  void answered(const std::vector<PersonalMemory::Example>& examples) {
+    PersonalMemory memory;
+    memory.examples = examples;
+    std::filesystem::create_directories(home / "Quillbrook");
+    test::writeFile(home / "Quillbrook/personal.json", memory.toJson().dump());
+    model.restorePersonal();
+    drainWaits();
+  }
+  PersonalMemory::Example example(std::optional<std::string> title, std::optional<std::string> site,
+                                  bool work) {
+    PersonalMemory::Example answer;
+    answer.vector = {1, 0};
+    answer.work = work;
+    answer.at = wallClock.now();
+    answer.title = std::move(title);
+    answer.site = std::move(site);
+    return answer;
+  }
+  void drainWaits() {
+    do {
+      model.waiter_->submit([] {}).get();
+    } while (main.runAll() > 0);
+    QCoreApplication::processEvents();
+  }
+
+  // The visible groups' headers, top to bottom.
+  QStringList headers() const {
+    QStringList shown;
+    for (QBGroup* each : page->findChildren<QBGroup*>()) {
+      if (each->isVisibleTo(page.get())) shown << each->header().value_or(QString());
+    }
+    return shown;
+  }
+  QBGroup* group(const QString& header) const {
+    for (QBGroup* each : page->findChildren<QBGroup*>()) {
+      if (each->header() == header && each->isVisibleTo(page.get())) return each;
+    }
+    return nullptr;
+  }
+  // What a row shows, its parts joined by " | ": texts, "icon", "[typed]" for a field and
+  // "(Remove)" for a control known by its label only.
+  static QStringList parts(QLayout& layout) {
+    QStringList shown;
+    for (int i = 0; i < layout.count(); ++i) {
+      QLayoutItem* item = layout.itemAt(i);
+      if (item->layout() != nullptr) shown << parts(*item->layout());
+      QWidget* widget = item->widget();
+      if (widget == nullptr || widget->isHidden()) continue;
+      if (auto* label = qobject_cast<QLabel*>(widget)) {
+        shown << label->text();
+      } else if (auto* field = qobject_cast<QLineEdit*>(widget)) {
+        shown << "[" + field->text() + "]";
+      } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        shown << (button->text().isEmpty() ? "(" + button->accessibleName() + ")" : button->text());
+      } else if (qobject_cast<AppIcon*>(widget) != nullptr) {
+        shown << "icon";
+      } else if (!widget->accessibleName().isEmpty()) {
+        shown << widget->accessibleName();
+      }
+    }
+    return shown;
+  }
+  static QString describe(QWidget& row) {
+    if (auto* plain = qobject_cast<QBRow*>(&row)) {
+      QStringList shown;
+      if (!plain->title().isEmpty()) shown << plain->title();
+      QWidget* accessory = plain->accessory();
+      if (auto* label = qobject_cast<QLabel*>(accessory)) shown << label->text();
+      if (auto* button = qobject_cast<QAbstractButton*>(accessory)) {
+        shown << "(" + button->accessibleName() + ")";
+      }
+      return shown.join(" | ");
+    }
+    return row.layout() != nullptr ? parts(*row.layout()).join(" | ") : QString();
+  }
+  // The group's rows, top to bottom; "---" for a separator.
+  QStringList rows(const QString& header) const {
+    QBGroup* shown = group(header);
+    if (shown == nullptr) return {"(no group " + header + ")"};
+    QStringList described;
+    QLayout* layout = shown->layout();
+    for (int i = 0; i < layout->count(); ++i) {
+      QWidget* row = layout->itemAt(i)->widget();
+      if (row == nullptr) continue;
+      described << (qobject_cast<QBSeparator*>(row) != nullptr ? "---" : describe(*row));
+    }
+    return described;
+  }
+  QWidget* row(const QString& header, const QString& startingWith) const {
+    QBGroup* shown = group(header);
+    if (shown == nullptr) return nullptr;
+    for (int i = 0; i < shown->layout()->count(); ++i) {
+      QWidget* each = shown->layout()->itemAt(i)->widget();
+      if (each != nullptr && describe(*each).startsWith(startingWith)) return each;
+    }
+    return nullptr;
+  }
+  void click(QAbstractButton* button) {
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCoreApplication::processEvents();
+  }
+  // Presses the control `label` of the row that starts with `name`.
+  void press(const QString& header, const QString& name, const QString& label) {
+    QWidget* shown = row(header, name);
+    ASSERT_NE(shown, nullptr) << name.toStdString();
+    for (auto* button : shown->findChildren<QAbstractButton*>()) {
+      if (button->accessibleName() == label) return click(button);
+    }
+    ADD_FAILURE() << "no " << label.toStdString() << " on " << name.toStdString();
+  }
+  QAbstractButton* button(const QString& header, const QString& text) const {
+    for (auto* each : group(header)->findChildren<QAbstractButton*>()) {
+      if (each->text() == text) return each;
+    }
+    return nullptr;
+  }
+  QLineEdit* field(const QString& header) const {
+    QBGroup* shown = group(header);
+    return shown != nullptr ? shown->findChild<QLineEdit*>() : nullptr;
+  }
+  // Types into the open add row, then presses `key`.
+  void type(const QString& header, const QString& text, Qt::Key key) {
+    QLineEdit* typed = field(header);
+    ASSERT_NE(typed, nullptr);
+    QTest::keyClicks(typed, text);
+    QTest::keyClick(typed, key);
+    QCoreApplication::processEvents();
+  }
+  QStringList footers() const {
+    QStringList shown;
+    for (Footer* each : page->findChildren<Footer*>()) {
+      if (each->isVisibleTo(page.get())) shown << each->text();
+    }
+    return shown;
+  }
+
+  static void save(QWidget& widget, const QString& name) {
+    ASSERT_TRUE(widget.grab().save(QStringLiteral(QB_SCREENSHOTS) + "/" + name));
+  }
+
+  static constexpr int kWidth = 680;
+  static constexpr int kHeight = 900;
+  using Strings = std::vector<std::string>;
+
+  AppModel model;
+  Navigation navigation;
+  std::unique_ptr<SitesPage> page;
+};
+
+namespace {
+
+const QString kIgnored = "Ignored";
+const QString kQuiet = "Never interrupt";
+const QString kAnswers = "Your answers";
+const QString kAllowed = "Allowed for now";
+
+TEST_F(SitesPageTest, AnEmptyPageShowsItsThreeListsWithOnlyTheirButtons) {
+  prefs().setExcludedApps({"gone.Application"});  // not installed: kept, never listed
+  open();
+  EXPECT_EQ(headers(), (QStringList{kIgnored, kQuiet, kAnswers}));
+  EXPECT_EQ(rows(kIgnored), (QStringList{"Add app… | Add site"}));
+  EXPECT_EQ(rows(kQuiet), (QStringList{"Add site"}));
+  EXPECT_EQ(rows(kAnswers), (QStringList{"None"}));
+  EXPECT_EQ(footers(), (QStringList{"Never looked at or prompted on.",
+                                    "Watched and counted, never interrupted."}));
+  EXPECT_EQ(prefs().excludedApps(), Strings{"gone.Application"});
+  save(*page, "sites-page-empty.png");
+}
+
+TEST_F(SitesPageTest, ListsKeepTheOrderTheyWereAddedInAndRemoveEveryEqualEntry) {
+  prefs().setExcludedApps({"chat", "gone.Application", "org.example.Notes"});
+  prefs().setExcludedSites({"zebra.example", "apple.example", "zebra.example"});
+  prefs().setNeverInterrupt({"music.example", "docs.example"});
+  open();
+  EXPECT_EQ(rows(kIgnored),
+            (QStringList{"icon | Chat | (Remove)", "---", "icon | Notes | (Remove)", "---",
+                         "zebra.example | (Remove)", "---", "apple.example | (Remove)", "---",
+                         "zebra.example | (Remove)", "---", "Add app… | Add site"}));
+  EXPECT_EQ(rows(kQuiet), (QStringList{"music.example | (Remove)", "---", "docs.example | (Remove)",
+                                       "---", "Add site"}));
+
+  press(kIgnored, "zebra.example", "Remove");
+  EXPECT_EQ(prefs().excludedSites(), Strings{"apple.example"});
+  press(kIgnored, "icon | Chat", "Remove");
+  EXPECT_EQ(prefs().excludedApps(), (Strings{"gone.Application", "org.example.Notes"}));
+  press(kQuiet, "music.example", "Remove");
+  EXPECT_EQ(prefs().neverInterrupt(), Strings{"docs.example"});
+  EXPECT_EQ(rows(kIgnored),
+            (QStringList{"icon | Notes | (Remove)", "---", "apple.example | (Remove)", "---",
+                         "Add app… | Add site"}));
+  EXPECT_EQ(rows(kQuiet), (QStringList{"docs.example | (Remove)", "---", "Add site"}));
+}
+
+TEST_F(SitesPageTest, ATypedSiteIsAddedOnceAsItsBareHostAndReturnClosesTheRow) {
+  open();
+  click(button(kIgnored, "Add site"));
+  EXPECT_EQ(rows(kIgnored), (QStringList{"[]", "---", "Add app… | Add site"}));
+  type(kIgnored, "  News.Example/today ", Qt::Key_Return);
+  EXPECT_EQ(prefs().excludedSites(), Strings{"news.example"});
+  EXPECT_EQ(field(kIgnored), nullptr) << "Return closes the row";
+
+  click(button(kIgnored, "Add site"));
+  EXPECT_EQ(field(kIgnored)->text(), "") << "Return clears what was typed";
+  type(kIgnored, "https://www.news.example:8080/a", Qt::Key_Return);
+  EXPECT_EQ(prefs().excludedSites(), Strings{"news.example"}) << "already listed";
+  EXPECT_EQ(field(kIgnored), nullptr);
+
+  click(button(kQuiet, "Add site"));
+  type(kQuiet, "www.", Qt::Key_Return);
+  EXPECT_TRUE(prefs().neverInterrupt().empty()) << "names no site";
+  click(button(kQuiet, "Add site"));
+  type(kQuiet, "Video.Example", Qt::Key_Return);
+  EXPECT_EQ(prefs().neverInterrupt(), Strings{"video.example"});
+  EXPECT_EQ(prefs().excludedSites(), Strings{"news.example"}) << "each list its own";
+}
+
+TEST_F(SitesPageTest, EscClosesTheAddRowAndKeepsTheTextForNextTime) {
+  open();
+  click(button(kQuiet, "Add site"));
+  type(kQuiet, "half.example", Qt::Key_Escape);
+  EXPECT_EQ(field(kQuiet), nullptr);
+  EXPECT_TRUE(prefs().neverInterrupt().empty());
+  click(button(kQuiet, "Add site"));
+  ASSERT_NE(field(kQuiet), nullptr);
+  EXPECT_EQ(field(kQuiet)->text(), "half.example");
+  EXPECT_EQ(field(kIgnored), nullptr) << "the other section's row stays closed";
+}
+
+TEST_F(SitesPageTest, AnAppIsChosenByItsDesktopEntryAndAddedOnce) {
+  open();
+  std::optional<std::filesystem::path> chosen;
+  page->setApplicationChooser([&](QWidget*) { return chosen; });
+  click(button(kIgnored, "Add app…"));  // cancelled
+  EXPECT_TRUE(prefs().excludedApps().empty());
+
+  chosen = home / "system/applications/chat.desktop";
+  click(button(kIgnored, "Add app…"));
+  click(button(kIgnored, "Add app…"));
+  EXPECT_EQ(prefs().excludedApps(), Strings{"chat"});
+  EXPECT_EQ(rows(kIgnored), (QStringList{"icon | Chat | (Remove)", "---", "Add app… | Add site"}));
+
+  test::writeFile(home / "elsewhere.desktop", "[Desktop Entry]\nType=Application\nName=X\n");
+  chosen = home / "elsewhere.desktop";
+  click(button(kIgnored, "Add app…"));
+  EXPECT_EQ(prefs().excludedApps(), Strings{"chat"}) << "not an installed application";
+}
+
+TEST_F(SitesPageTest, ADesktopFileInASubfolderIsKnownByItsFolderedID) {
+  const std::vector<std::filesystem::path> folders = {home / "a/applications",
+                                                      home / "b/applications"};
+  EXPECT_EQ(SitesPage::desktopFileID(home / "b/applications/kde/editor.desktop", folders),
+            "kde-editor");
+  EXPECT_EQ(SitesPage::desktopFileID(home / "a/applications/x.desktop", folders), "x");
+  EXPECT_EQ(SitesPage::desktopFileID(home / "a/x.desktop", folders), std::nullopt);
+  EXPECT_EQ(SitesPage::desktopFileID(home / "a/applications/x.txt", folders), std::nullopt);
+}
+
+TEST_F(SitesPageTest, TypedTextGivesTheSiteItNames) {
+  const std::vector<std::pair<QString, std::optional<std::string>>> cases = {
+      {"  Example.COM/Path ", "example.com"},
+      {"\tHTTPS://www.Example.com:8443/a?b", "example.com"},
+      {"ftp://files.example/x", "files.example"},
+      {"www.example.org", "example.org"},
+      {"localhost", "localhost"},
+      {"www.", std::nullopt},
+      {"   ", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& [typed, site] : cases) {
+    SCOPED_TRACE(typed.toStdString());
+    EXPECT_EQ(SitesPage::host(typed), site);
+  }
+}
+
+TEST_F(SitesPageTest, TimeLeftCountsDaysFromADayOn) {
+  const std::vector<std::pair<Duration, QString>> cases = {
+      {45 * 60, "45m"},     {24 * 3600 - 1, "23h 59m"}, {24 * 3600, "1d 0h"},
+      {30 * 3600, "1d 6h"}, {48 * 3600 - 1, "1d 23h"},  {48 * 3600, "2d"},
+      {50 * 3600, "2d"},    {30 * 86400, "30d"},
+  };
+  for (const auto& [seconds, text] : cases) {
+    SCOPED_TRACE(seconds);
+    EXPECT_EQ(SitesPage::left(seconds), text);
+  }
+}
+
+TEST_F(SitesPageTest, RunningAllowancesComeFirstAndGoAsTheyRunOut) {
+  allow({allowance("chat", 30 * 3600), allowance("video.example", 45 * 60 + 30),
+         allowance("old.example", -1)});
+  open();
+  EXPECT_EQ(headers(), (QStringList{kAllowed, kIgnored, kQuiet, kAnswers}));
+  EXPECT_EQ(rows(kAllowed),
+            (QStringList{"icon | Chat | 1d 6h left", "---", "video.example | 45m left"}));
+
+  timers.advance(46 * 60);
+  page->refresh();  // what the page's own timer does every minute
+  QCoreApplication::processEvents();
+  EXPECT_EQ(rows(kAllowed), (QStringList{"icon | Chat | 1d 5h left"}));
+
+  allow({});
+  EXPECT_EQ(headers(), (QStringList{kIgnored, kQuiet, kAnswers}));
+}
+
+TEST_F(SitesPageTest, AnswersShowNewestFirstAndForgettingOneTakesItFromTheModel) {
+  answered({example("Quarterly budget review", "org.example.Notes", true),
+            example(std::nullopt, "video.example", false),
+            example("Team chat", std::nullopt, true)});
+  ASSERT_EQ(model.answers().size(), 3u);
+  open();
+  const QStringList shown = rows(kAnswers);
+  ASSERT_EQ(shown.size(), 5);
+  EXPECT_TRUE(shown[0].startsWith("Team chat | ")) << shown[0].toStdString();
+  EXPECT_FALSE(shown[0].contains(" · ")) << "no site: the date alone";
+  EXPECT_TRUE(shown[0].endsWith(" | For work | (Forget)"));
+  EXPECT_TRUE(shown[2].startsWith("An earlier answer | video.example · "));
+  EXPECT_TRUE(shown[2].endsWith(" | Not for work | (Forget)"));
+  EXPECT_TRUE(shown[4].startsWith("Quarterly budget review | Notes · "))
+      << "an application's site reads as its name";
+  EXPECT_EQ(footers().back(), "Remove one to take it back.");
+
+  press(kAnswers, "An earlier answer", "Forget");
+  drainWaits();
+  ASSERT_EQ(model.answers().size(), 2u);
+  for (const PersonalMemory::Example& kept : model.answers()) {
+    EXPECT_NE(kept.site, std::optional<std::string>("video.example"));
+  }
+  EXPECT_EQ(rows(kAnswers).size(), 3);
+
+  press(kAnswers, "Team chat", "Forget");
+  drainWaits();
+  press(kAnswers, "Quarterly", "Forget");
+  drainWaits();
+  EXPECT_TRUE(model.answers().empty());
+  EXPECT_EQ(rows(kAnswers), (QStringList{"None"}));
+  EXPECT_FALSE(footers().contains("Remove one to take it back."));
+}
+
+TEST_F(SitesPageTest, AFullPageAsAPersonSeesIt) {
+  prefs().setExcludedApps({"org.example.Notes"});
+  prefs().setExcludedSites({"news.example", "social.example"});
+  prefs().setNeverInterrupt({"music.example"});
+  // Reading the answers back recounts the allowances: they come after.
+  answered({example("Quarterly budget review - Notes", "org.example.Notes", true),
+            example(std::nullopt, "video.example", false)});
+  allow({allowance("chat", 30 * 3600), allowance("video.example", 20 * 60)});
+  open();
+  click(button(kQuiet, "Add site"));
+  EXPECT_EQ(headers(), (QStringList{kAllowed, kIgnored, kQuiet, kAnswers}));
+  save(*page, "sites-page-full.png");
+}
+
+}  // namespace
+}  // namespace qb
