@@ -345,6 +345,7 @@ private:
   friend class StatusItemTest;
   friend class SitesPageTest;
   friend class ActivityPageTest;
+  friend class SettingsPageTest;
 
   // Whether the observe, analyse and decide loop is live.
   bool running() const;

@@ -1,0 +1,398 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QLocale>
+#include <QTest>
+
+#include "app/model/ModelHarness.h"
+#include "design/QBButtonBody.h"
+#include "design/QBGroup.h"
+#include "design/QBRow.h"
+#include "design/QBSeparator.h"
+#include "model/AppModel.h"
+#include "recording/SystemInfo.h"
+#include "sensing/Prefs.h"
+#include "shell/AccessRows.h"
+#include "shell/Navigation.h"
+#include "shell/SettingsPage.h"
+#include "shell/SharingRow.h"
+
+namespace qb {
+
+// The settings page on a model of the fake platform, its recording in the test's own folder. The
+// tests set the model's state as its own setters do, answer the page's dialogs themselves and act
+// only through the page's controls.
+class SettingsPageTest : public testing::Test, protected test::ModelHarness {
+protected:
+  using Property = AppModel::Property;
+
+  SettingsPageTest() : model(services(home / "Quillbrook")), page(model, navigation) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    page.setDialogs({[this](QWidget*, const QString& title) {
+                       asked << title;
+                       return answer;
+                     },
+                     [this](QWidget*) { return folder; },
+                     [this](QWidget*, bool failed, const QString& text) {
+                       told << (failed ? "failed: " : "done: ") + text;
+                     }});
+    page.resize(860, 1100);
+  }
+  ~SettingsPageTest() override { QLocale::setDefault(savedLocale); }
+
+  void setSharingAvailable(bool available) {
+    model.assign(model.sharingAvailable_, available, Property::sharingAvailable);
+  }
+  void setShared(int64_t count) { model.setShared(count); }
+  void setRecorded(int64_t moments, int64_t labelled) { model.setRecorded({moments, labelled}); }
+  void setAccess(bool granted) { model.setAccessibility(granted); }
+  void forgetBrowsers() { model.automation_.clear(); }
+  void ask() {
+    const Moment moment(7, wallClock.now(), "Videos", "org.example.Videos", "A talk",
+                        Url::parse("https://video.example/watch"));
+    model.assign(model.question_, std::optional<DailyQuestion::Page>({moment, 600}),
+                 Property::question);
+  }
+  void setBrowser(BrowserKind kind, Access access) {
+    auto automation = model.automation_;
+    automation[kind] = access;
+    model.assign(model.automation_, std::move(automation), Property::automation);
+  }
+
+  // What the page shows, top to bottom: "[header]" for a group, a row's title with its control
+  // (":on"/":off" for a switch, the segments with the chosen one starred, the buttons' texts),
+  // "---" for a separator, "note: " and its text, and the texts of the last line.
+  QStringList describe() const {
+    QStringList lines;
+    describe(*page.column(), lines);
+    return lines;
+  }
+  // In the order of the layouts, which is the order on screen.
+  void describe(const QWidget& widget, QStringList& lines) const {
+    QLayout* layout = widget.layout();
+    for (int index = 0; layout != nullptr && index < layout->count(); ++index) {
+      QWidget* each = layout->itemAt(index)->widget();
+      if (each == nullptr || !each->isVisibleTo(&page)) continue;
+      if (auto* group = qobject_cast<QBGroup*>(each)) {
+        lines << "[" + group->header().value_or("") + "]";
+        describe(*group, lines);
+      } else if (auto* row = qobject_cast<QBRow*>(each)) {
+        lines << row->title() + control(row->accessory());
+      } else if (qobject_cast<QBSeparator*>(each)) {
+        lines << "---";
+      } else if (auto* note = qobject_cast<Footer*>(each)) {
+        lines << "note: " + note->text();
+      } else if (auto* label = qobject_cast<QLabel*>(each)) {
+        lines << label->text();
+      } else if (auto* button = qobject_cast<QAbstractButton*>(each)) {
+        lines << button->text();
+      } else {
+        describe(*each, lines);
+      }
+    }
+  }
+  QString control(QWidget* accessory) const {
+    if (auto* toggle = qobject_cast<SettingSwitch*>(accessory)) {
+      return toggle->isChecked() ? ":on" : ":off";
+    }
+    if (auto* picker = qobject_cast<SegmentedPicker*>(accessory)) {
+      QStringList segments;
+      for (QAbstractButton* segment : picker->segments()) {
+        segments << segment->text() + (segment->isChecked() ? "*" : "");
+      }
+      return ": " + segments.join(" ");
+    }
+    if (page.recordedRow() != nullptr && accessory == page.recordedRow()->accessory()) {
+      return ": " + page.exportButton()->text() + " | " + page.deleteRecordingButton()->text();
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(accessory)) return ": " + button->text();
+    return QString();
+  }
+  // The rows of "Data" alone, between its header and the last line.
+  QStringList dataBlock() const {
+    const QStringList all = describe();
+    const qsizetype start = all.indexOf("[Data]");
+    const qsizetype end = all.indexOf("Delete all data");
+    return all.mid(start + 1, end - start - 1);
+  }
+
+  static void click(QAbstractButton* button) {
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCoreApplication::processEvents();
+  }
+  static void choose(SegmentedPicker* picker, const QString& text) {
+    for (QAbstractButton* segment : picker->segments()) {
+      if (segment->text() == text) return click(segment);
+    }
+    ADD_FAILURE() << "no segment " << text.toStdString();
+  }
+  // Runs what the model hands back to the main thread until `done` holds.
+  template <typename Done>
+  bool eventually(Done done) {
+    for (int i = 0; i < 100 && !done(); ++i) {
+      if (main.awaitTask(std::chrono::seconds(1))) main.runAll();
+    }
+    return done();
+  }
+  // Opens the recording, as turning recording on does.
+  void startRecording() {
+    model.prefs().setRecording(false);
+    model.setRecording(true);
+  }
+
+  static void save(QWidget& widget, const QString& name) {
+    ASSERT_TRUE(widget.grab().save(QStringLiteral(QB_SCREENSHOTS) + "/" + name));
+  }
+
+  // Before the model, which looks for installed browsers where these say.
+  const QLocale savedLocale;
+  bool placed = [this] {
+    environment.set("XDG_DATA_HOME", (home / "data").string());
+    // No browser installed unless a test says so.
+    environment.set("XDG_DATA_DIRS", (home / "system").string());
+    return true;
+  }();
+  AppModel model;
+  Navigation navigation;
+  SettingsPage page;
+  bool answer = false;
+  QStringList asked;
+  std::optional<std::filesystem::path> folder;
+  QStringList told;
+};
+
+namespace {
+
+const QString kChat =
+    "note: Chat is WhatsApp, Telegram, Signal, Discord and direct messages, not Slack, Teams or "
+    "email. With agents, prompts wait until yours is done.";
+const QString kSees = "note: Sees app, window, tab and agent session names, never your prompts.";
+const QString kHelps =
+    "note: Helps improve Quillbrook. Never sends page text, messages or passwords.";
+
+TEST_F(SettingsPageTest, ShowsItsFiveBlocksInOrder) {
+  EXPECT_EQ(describe(),
+            (QStringList{"[General]",
+                         "Launch at login:off",
+                         "---",
+                         "Break length: 5m* 15m 30m 1h",
+                         "[Prompts]",
+                         "Prompt on chat:off",
+                         "---",
+                         "Wait for coding agents:off",
+                         kChat,
+                         "[Permissions]",
+                         "Accessibility",
+                         kSees,
+                         "[Data]",
+                         "Keep history: 1 day 7 days* 30 days",
+                         "---",
+                         "Record data:on",
+                         "---",
+                         "0 recorded, 0 labelled: Export… | Delete recording",
+                         "Delete all data",
+                         QString::fromStdString("Version " + SystemInfo::appVersion())}));
+  EXPECT_EQ(page.deleteRecordingButton()->toolTip(), "Delete recording");
+}
+
+TEST_F(SettingsPageTest, DataRowsFollowRecordingSharingAndTheCounts) {
+  const QString recordedRow = "1,204 recorded, 37 labelled: Export… | Delete recording";
+  {
+    SCOPED_TRACE("recording off, nothing recorded");
+    model.setRecording(false);
+    EXPECT_EQ(dataBlock(),
+              (QStringList{"Keep history: 1 day 7 days* 30 days", "---", "Record data:off"}));
+  }
+  {
+    SCOPED_TRACE("recording on, sharing available, nothing shared");
+    model.setRecording(true);
+    setSharingAvailable(true);
+    setRecorded(1204, 37);
+    EXPECT_EQ(dataBlock(),
+              (QStringList{"Keep history: 1 day 7 days* 30 days", "---", "Record data:on", "---",
+                           "Share usage data:off", "---", recordedRow, kHelps}));
+  }
+  {
+    SCOPED_TRACE("moments shared, then recording off");
+    setShared(2500);
+    model.setRecording(false);
+    EXPECT_EQ(dataBlock(),
+              (QStringList{"Keep history: 1 day 7 days* 30 days", "---", "Record data:off", "---",
+                           "2,500 shared: Delete shared data", "---", recordedRow}));
+  }
+  {
+    SCOPED_TRACE("no sharing server: no shared count");
+    setSharingAvailable(false);
+    setRecorded(1, 0);
+    EXPECT_EQ(dataBlock(),
+              (QStringList{"Keep history: 1 day 7 days* 30 days", "---", "Record data:off", "---",
+                           "1 recorded, 0 labelled: Export… | Delete recording"}));
+  }
+}
+
+TEST_F(SettingsPageTest, EachControlStoresItsSetting) {
+  Prefs& prefs = model.prefs();
+  choose(page.breakPicker(), "1h");
+  EXPECT_EQ(prefs.breakMinutes(), 60);
+  choose(page.breakPicker(), "15m");
+  EXPECT_EQ(prefs.breakMinutes(), 15);
+  choose(page.historyPicker(), "30 days");
+  EXPECT_EQ(prefs.keepDays(), 30);
+  choose(page.historyPicker(), "1 day");
+  EXPECT_EQ(prefs.keepDays(), 1);
+  click(page.promptOnChatSwitch());
+  EXPECT_TRUE(prefs.promptOnChat());
+  click(page.waitForAgentsSwitch());
+  EXPECT_TRUE(prefs.waitForAgents());
+  click(page.recordSwitch());
+  EXPECT_FALSE(prefs.recording());
+  click(page.launchAtLoginSwitch());
+  EXPECT_TRUE(loginItem.isEnabled());
+
+  // What was stored is what a later run reads.
+  const Prefs later(defaults, loginItem);
+  EXPECT_EQ(later.breakMinutes(), 15);
+  EXPECT_EQ(later.keepDays(), 1);
+  EXPECT_TRUE(later.promptOnChat());
+  EXPECT_TRUE(later.waitForAgents());
+  EXPECT_FALSE(later.recording());
+
+  click(page.launchAtLoginSwitch());
+  EXPECT_FALSE(loginItem.isEnabled());
+}
+
+TEST_F(SettingsPageTest, ShowsSettingsChangedElsewhereAndTheLoginItemAsItAppears) {
+  model.prefs().setBreakMinutes(30);
+  model.prefs().setPromptOnChat(true);
+  model.prefs().setKeepDays(30);
+  loginItem.setEnabled(true);
+  page.show();
+  QCoreApplication::processEvents();
+  const QStringList shown = describe();
+  EXPECT_TRUE(shown.contains("Launch at login:on"));
+  EXPECT_TRUE(shown.contains("Break length: 5m 15m 30m* 1h"));
+  EXPECT_TRUE(shown.contains("Prompt on chat:on"));
+  EXPECT_TRUE(shown.contains("Keep history: 1 day 7 days 30 days*"));
+}
+
+TEST_F(SettingsPageTest, TheShieldSaysWhetherEverythingIsAllowedAndKeepsTheRows) {
+  setAccess(true);
+  setBrowser(BrowserKind::safari, Access::notInstalled);
+  const QString allowed = page.permissionsSymbol();
+  setAccess(false);
+  const QString missing = page.permissionsSymbol();
+  EXPECT_NE(missing, allowed);
+  AccessRows* rows = page.permissionsGroup()->findChild<AccessRows*>();
+  ASSERT_NE(rows, nullptr);
+
+  struct Case {
+    bool access;
+    std::optional<Access> chromium;
+    bool all;
+  };
+  for (const Case& each :
+       {Case{false, std::nullopt, false}, Case{true, std::nullopt, true},
+        Case{true, Access::notInstalled, true}, Case{true, Access::notDetermined, false},
+        Case{true, Access::denied, false}, Case{true, Access::granted, true},
+        Case{false, Access::granted, false}}) {
+    SCOPED_TRACE(testing::Message() << "access " << each.access << ", chromium "
+                                    << (each.chromium ? static_cast<int>(*each.chromium) : -1));
+    forgetBrowsers();
+    setAccess(each.access);
+    if (each.chromium) setBrowser(BrowserKind::chrome, *each.chromium);
+    setBrowser(BrowserKind::safari, Access::notInstalled);
+    EXPECT_EQ(SettingsPage::allAllowed(model), each.all);
+    EXPECT_EQ(page.permissionsSymbol(), each.all ? allowed : missing);
+  }
+  EXPECT_EQ(page.permissionsGroup()->findChild<AccessRows*>(), rows) << "the same rows move over";
+  EXPECT_EQ(describe().indexOf("[Permissions]"), describe().indexOf("[Prompts]") + 5);
+}
+
+TEST_F(SettingsPageTest, AnExportTellsWhereItWentOrWhyItFailed) {
+  startRecording();
+  folder.reset();
+  click(page.exportButton());
+  EXPECT_TRUE(told.isEmpty()) << "no folder chosen: nothing exported, nothing to tell";
+
+  folder = home / "exports";
+  click(page.exportButton());
+  ASSERT_TRUE(eventually([&] { return !told.isEmpty(); }));
+  const std::filesystem::path written = home / "exports" / "Quillbrook Recording";
+  EXPECT_EQ(told, QStringList{"done: Exported to " + QString::fromStdString(written.string())});
+  EXPECT_TRUE(std::filesystem::exists(written / "system.jsonl"));
+  EXPECT_TRUE(page.exportButton()->isEnabled());
+
+  test::writeFile(home / "a file", "");
+  folder = home / "a file";
+  told.clear();
+  click(page.exportButton());
+  ASSERT_TRUE(eventually([&] { return !told.isEmpty(); }));
+  ASSERT_EQ(told.size(), 1);
+  EXPECT_TRUE(told.front().startsWith("failed: Export failed: ")) << told.front().toStdString();
+  EXPECT_GT(told.front().size(), QString("failed: Export failed: ").size()) << "says why";
+}
+
+TEST_F(SettingsPageTest, DeletionsHappenOnlyOnceConfirmed) {
+  {
+    SCOPED_TRACE("all data");
+    ask();
+    click(page.deleteAllButton());
+    EXPECT_EQ(asked, QStringList{"Delete all data?"});
+    EXPECT_TRUE(model.question()) << "dismissed: nothing deleted";
+    answer = true;
+    click(page.deleteAllButton());
+    EXPECT_FALSE(model.question());
+  }
+  {
+    SCOPED_TRACE("shared data");
+    asked.clear();
+    answer = false;
+    setSharingAvailable(true);
+    setShared(12);
+    model.prefs().setSharing(true);
+    click(page.deleteSharedButton());
+    EXPECT_TRUE(model.prefs().sharing());
+    answer = true;
+    click(page.deleteSharedButton());
+    EXPECT_FALSE(model.prefs().sharing());
+    EXPECT_EQ(asked, (QStringList{"Delete shared data?", "Delete shared data?"}));
+  }
+  {
+    SCOPED_TRACE("recording");
+    asked.clear();
+    answer = false;
+    startRecording();
+    setRecorded(5, 1);
+    click(page.deleteRecordingButton());
+    main.runAll();
+    EXPECT_EQ(model.recorded().moments, 5);
+    answer = true;
+    click(page.deleteRecordingButton());
+    ASSERT_TRUE(eventually([&] { return model.recorded().moments == 0; }));
+    EXPECT_EQ(asked, (QStringList{"Delete recording?", "Delete recording?"}));
+  }
+}
+
+TEST_F(SettingsPageTest, Screenshots) {
+  setAccess(true);
+  setSharingAvailable(true);
+  setShared(2500);
+  setRecorded(1204, 37);
+  page.resize(860, 1000);
+  page.show();
+  QCoreApplication::processEvents();
+  save(page, "settings-page.png");
+
+  setAccess(false);
+  model.setRecording(false);
+  setRecorded(0, 0);
+  setShared(0);
+  QCoreApplication::processEvents();
+  save(page, "settings-page-off.png");
+}
+
+}  // namespace
+}  // namespace qb
