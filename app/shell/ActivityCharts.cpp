@@ -255,8 +255,8 @@ void DayStrip::leaveEvent(QEvent* /*event*/) { hover(std::nullopt); }
 
 // --- WeekChart ---
 
-WeekChart::WeekChart(std::vector<History::Day> days, QWidget* parent)
-    : QWidget(parent), days_(std::move(days)) {
+WeekChart::WeekChart(std::vector<History::Day> days, std::optional<int> hovered, QWidget* parent)
+    : QWidget(parent), days_(std::move(days)), hovered_(hovered) {
   setFixedHeight(kHeight);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setMouseTracking(true);

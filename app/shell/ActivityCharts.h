@@ -122,8 +122,10 @@ public:
   static constexpr Duration kMinimumTop = 3600;  // the scale's top on a quiet week
   static constexpr qreal kDimmed = 0.45;
 
-  // days oldest first, the last one today.
-  explicit WeekChart(std::vector<History::Day> days, QWidget* parent = nullptr);
+  // days oldest first, the last one today; hovered: the day under the pointer as the chart
+  // starts, for a chart rebuilt under a resting pointer.
+  explicit WeekChart(std::vector<History::Day> days, std::optional<int> hovered = std::nullopt,
+                     QWidget* parent = nullptr);
 
   // The seconds at the top of the scale: the most focus and detours of one day, at least
   // kMinimumTop.

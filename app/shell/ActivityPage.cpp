@@ -205,7 +205,7 @@ void ActivityPage::rebuild() {
   if (total.focus + total.detours == 0 && total.prompts == 0) {
     layout_->addWidget(new Lede(QStringLiteral("No history yet. The week fills in as you work.")));
   } else {
-    chart_ = new WeekChart(week);
+    chart_ = new WeekChart(week, hovered_);
     connect(chart_, &WeekChart::hoveredChanged, this, [this](const std::optional<int>& day) {
       hovered_ = day;
       showCaption();

@@ -204,12 +204,19 @@ TEST_F(ActivityPageTest, AShortHistoryIsPointedOutAtTheFoot) {
 
 TEST_F(ActivityPageTest, TheCaptionTellsTheDayUnderThePointer) {
   fillWeek();
-  WeekChart& chart = *page().chart();
-  const QRectF third = chart.columnRect(2);
-  pointAt(chart, third.center());
+  WeekChart& pointed = *page().chart();
+  const QRectF third = pointed.columnRect(2);
+  pointAt(pointed, third.center());
   EXPECT_EQ(page().caption()->text(), "Wednesday: 1h 0m focus, 5m detours, 1 prompts");
-  EXPECT_EQ(chart.hovered(), 2);
+  EXPECT_EQ(pointed.hovered(), 2);
   screenshot("activity-week-pointed.png");
+  // A week that moves on under the resting pointer keeps the day pointed at.
+  std::vector<History::Day> later = model.week();
+  later[2].prompts = 4;
+  setWeek(later);
+  EXPECT_EQ(page().chart()->hovered(), 2);
+  EXPECT_EQ(page().caption()->text(), "Wednesday: 1h 0m focus, 5m detours, 4 prompts");
+  WeekChart& chart = *page().chart();
 
   // Between two columns no day is under the pointer; leaving the chart brings the default back.
   pointAt(chart, {third.right() + WeekChart::kColumnSpacing / 2, third.center().y()});
