@@ -120,7 +120,7 @@ public:
   RemoveControl(const QString& label, std::function<void()> action) {
     setToolTip(label);
     setAccessibleName(label);
-    setCursor(Qt::ArrowCursor);
+    setAttribute(Qt::WA_Hover);  // brightens under the pointer
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(this, &QAbstractButton::clicked, this, std::move(action));
   }
