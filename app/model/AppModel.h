@@ -232,6 +232,8 @@ public:
   void forgetAnswer(const Uuid& id);
   // The running allowances at once, and the user's answers, newest first, shortly after.
   void refreshAnswers();
+  // Ends the running allowance of a site or application, and saves what is left.
+  void endAllowance(const std::string& scope);
   // Forgets what the program has learned and logged about the user, keeping the settings.
   void deleteAllData();
   // Checks, without asking, whether the browsers may be read; and asks for one of them.
@@ -344,6 +346,7 @@ private:
   friend class StatusCardTest;
   friend class StatusItemTest;
   friend class SitesPageTest;
+  friend class HomePageTest;
   friend class ActivityPageTest;
   friend class SettingsPageTest;
 

@@ -73,6 +73,12 @@ void AppModel::answerQuestion(bool work) {
   assign(question_, std::optional<DailyQuestion::Page>(), Property::question);
 }
 
+void AppModel::endAllowance(const std::string& scope) {
+  policy_.endAllowance(scope);
+  saveAllowances();
+  refreshAnswers();
+}
+
 void AppModel::forgetAnswer(const Uuid& id) {
   const Date now = services_.wallClock.now();
   std::error_code ignored;

@@ -310,8 +310,7 @@ void SitesPage::showAllowed() {
     remaining->setFont(QB::Font::caption());
     setColor(*remaining, QB::Hue::focus);
     line->addWidget(remaining);
-    // Ending an allowance is the policy's to do, and the model offers no command for it yet: the
-    // row shows what runs but cannot end it.
+    line->addWidget(new RemoveControl(kEnd, [this, scope] { model_.endAllowance(scope); }));
     group->addRow(row);
     if (i + 1 < running.size()) group->addRow(new QBSeparator);
   }

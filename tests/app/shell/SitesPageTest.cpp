@@ -53,6 +53,13 @@ protected:
     return *page;
   }
 
+  // An allowance the policy itself holds, as an answer would have made it.
+  void allowInPolicy(const std::string& scope) {
+    Allowances allowances;
+    allowances.allow(scope, wallClock.now());
+    model.policy_.restore(allowances);
+    model.refreshAnswers();
+  }
   void allow(std::vector<AppModel::Allowed> allowed) {
     model.setAllowed(std::move(allowed));
     QCoreApplication::processEvents();
@@ -354,15 +361,25 @@ TEST_F(SitesPageTest, RunningAllowancesComeFirstAndGoAsTheyRunOut) {
          allowance("old.example", -1)});
   open();
   EXPECT_EQ(headers(), (QStringList{kAllowed, kIgnored, kQuiet, kAnswers}));
-  EXPECT_EQ(rows(kAllowed),
-            (QStringList{"icon | Chat | 1d 6h left", "---", "video.example | 45m left"}));
+  EXPECT_EQ(rows(kAllowed), (QStringList{"icon | Chat | 1d 6h left | (End)", "---",
+                                         "video.example | 45m left | (End)"}));
 
   timers.advance(46 * 60);
   page->refresh();  // what the page's own timer does every minute
   QCoreApplication::processEvents();
-  EXPECT_EQ(rows(kAllowed), (QStringList{"icon | Chat | 1d 5h left"}));
+  EXPECT_EQ(rows(kAllowed), (QStringList{"icon | Chat | 1d 5h left | (End)"}));
 
   allow({});
+  EXPECT_EQ(headers(), (QStringList{kIgnored, kQuiet, kAnswers}));
+}
+
+TEST_F(SitesPageTest, EndingAnAllowanceTakesItFromThePolicy) {
+  allowInPolicy("video.example");
+  open();
+  ASSERT_EQ(headers().front(), kAllowed);
+  press(kAllowed, "video.example", "End");
+  EXPECT_TRUE(model.policy().allowances().active(wallClock.now()).empty());
+  EXPECT_TRUE(model.allowed().empty());
   EXPECT_EQ(headers(), (QStringList{kIgnored, kQuiet, kAnswers}));
 }
 
