@@ -60,6 +60,20 @@ M7.3 3.8H8.7V7.6L11.2 9.1L10.5 10.3L7.3 8.4Z"/></svg>)"},
      R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
 <path d="M2.5 4H13.5M6 4V2.5H10V4M4 4L4.8 14H11.2L12 4M6.8 6.5V11.5M9.2 6.5V11.5" fill="none"
 stroke="#000" stroke-width="1.3" stroke-linecap="round" stroke-linejoin="round"/></svg>)"},
+    {u"eye.slash.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path d="M8 3.5C4.6 3.5 2.1 5.9 1 8C2.1 10.1 4.6 12.5 8 12.5C11.4 12.5 13.9 10.1 15 8C13.9 5.9 11.4 3.5 8 3.5Z
+M8 5.6A2.4 2.4 0 1 0 8 10.4A2.4 2.4 0 1 0 8 5.6Z" fill-rule="evenodd"/>
+<path d="M2.5 2.5L13.5 13.5" stroke="#000" stroke-width="1.6" stroke-linecap="round"/></svg>)"},
+    {u"bell.slash.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path d="M8 1.8C5.8 1.8 4.2 3.5 4.2 5.7V8.6L2.8 10.8V11.8H13.2V10.8L11.8 8.6V5.7C11.8 3.5 10.2 1.8 8 1.8Z
+M6.4 12.6A1.6 1.6 0 0 0 9.6 12.6Z"/>
+<path d="M2.5 2.5L13.5 13.5" stroke="#000" stroke-width="1.6" stroke-linecap="round"/></svg>)"},
+    {u"text.bubble.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path fill-rule="evenodd" d="M3 2.5H13A1.5 1.5 0 0 1 14.5 4V10A1.5 1.5 0 0 1 13 11.5H7L4 14V11.5H3
+A1.5 1.5 0 0 1 1.5 10V4A1.5 1.5 0 0 1 3 2.5Z M4.5 5.2H11.5V6.2H4.5Z M4.5 7.6H9.5V8.6H4.5Z"/></svg>)"},
     {u"minus",
      R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
 <rect x="2.5" y="7.2" width="11" height="1.6" rx="0.8"/></svg>)"},
