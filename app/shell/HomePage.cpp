@@ -76,7 +76,10 @@ void discard(QWidget* view) {
 // the text is cut. Its parts share the font and keep their own colours.
 class Headline : public ElidedText {
 public:
-  Headline() : ElidedText({}, 1) { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed); }
+  Headline() : ElidedText({}, 1) {
+    setObjectName(QStringLiteral("headline"));
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  }
 
   void setParts(std::vector<std::pair<QString, QColor>> parts) {
     if (parts == parts_) return;

@@ -112,6 +112,7 @@ protected:
 
   static constexpr int kWidth = 680;  // the page area of the window at its first size
   static constexpr int kHeight = 560;
+  static constexpr int kNarrowWidth = 420;
 
   AppModel model;
   Navigation navigation;
@@ -362,6 +363,31 @@ TEST_F(HomePageTest, Screenshots) {
   workedToday();
   ask();
   save("home-protecting.png");
+}
+
+TEST_F(HomePageTest, ANarrowPageStacksTheStretchOverTheFactsAndShrinksTheHeadline) {
+  protect({"quillbrook", "docs.example", "a design review with a very long name"});
+  see({"docs.example", "firefox-esr", 0, ActivityKind::work, true});
+  workedToday();
+  page.resize(kNarrowWidth, kHeight);
+  save("home-narrow.png");
+
+  ASSERT_NE(page.stretchFigure(), nullptr);
+  const QPoint stretch = page.stretchFigure()->mapTo(&page, QPoint());
+  const QPoint facts = page.seenFact().mapTo(&page, QPoint());
+  EXPECT_GT(facts.y(), stretch.y()) << "the facts go under the stretch";
+  EXPECT_EQ(facts.x(), stretch.x());
+
+  const auto* headline = page.findChild<ElidedText*>(QStringLiteral("headline"));
+  ASSERT_NE(headline, nullptr);
+  const int pixels = headline->runs().front().font.pixelSize();
+  EXPECT_EQ(pixels, std::lround(HomePage::kHeadlinePixels * HomePage::kHeadlineMinimumScale))
+      << "shrunk as far as it goes";
+  EXPECT_TRUE(headline->shownLines().value(0).endsWith(QChar(0x2026))) << "then cut";
+
+  protect({"quillbrook"});
+  EXPECT_EQ(headline->runs().front().font.pixelSize(), HomePage::kHeadlinePixels)
+      << "a short headline takes its full size again";
 }
 
 }  // namespace
