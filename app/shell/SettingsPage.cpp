@@ -35,7 +35,7 @@ const QString kDelete = QStringLiteral("Delete");
 const QString kConfirmDeleteAll = QStringLiteral("Delete all data?");
 const QString kConfirmDeleteRecording = QStringLiteral("Delete recording?");
 const QString kConfirmDeleteShared = QStringLiteral("Delete shared data?");
-const QString kChooseExportFolder = QStringLiteral("Export Recording");
+const QString kExportTitle = QStringLiteral("Export Recording");
 
 // The drawing inside a delete button's frame.
 constexpr int kTrashGlyphSide = 14;
@@ -197,15 +197,15 @@ SettingsPage::Dialogs SettingsPage::desktopDialogs() {
     return box.clickedButton() == remove;
   };
   dialogs.chooseFolder = [](QWidget* parent) -> std::optional<std::filesystem::path> {
-    const QString folder = QFileDialog::getExistingDirectory(parent, kChooseExportFolder);
+    const QString folder = QFileDialog::getExistingDirectory(parent, kExportTitle);
     if (folder.isEmpty()) return std::nullopt;
     return std::filesystem::path(QFile::encodeName(folder).toStdString());
   };
   dialogs.tell = [](QWidget* parent, bool failed, const QString& text) {
     if (failed) {
-      QMessageBox::warning(parent, kChooseExportFolder, text);
+      QMessageBox::warning(parent, kExportTitle, text);
     } else {
-      QMessageBox::information(parent, kChooseExportFolder, text);
+      QMessageBox::information(parent, kExportTitle, text);
     }
   };
   return dialogs;

@@ -122,21 +122,18 @@ public:
   // The symbol the "Permissions" header shows now.
   const QString& permissionsSymbol() const { return permissionsSymbol_; }
 
-  // The controls, for tests and for assistive technologies' order.
+  // The controls, for tests.
   SettingSwitch* launchAtLoginSwitch() const { return launchAtLogin_; }
   SegmentedPicker* breakPicker() const { return breakPicker_; }
   SettingSwitch* promptOnChatSwitch() const { return promptOnChat_; }
   SettingSwitch* waitForAgentsSwitch() const { return waitForAgents_; }
   SegmentedPicker* historyPicker() const { return historyPicker_; }
   SettingSwitch* recordSwitch() const { return record_; }
-  QBRow* sharedRow() const { return sharedRow_; }
   QBRow* recordedRow() const { return recordedRow_; }
   QAbstractButton* deleteSharedButton() const { return deleteShared_; }
   QAbstractButton* exportButton() const { return export_; }
   QAbstractButton* deleteRecordingButton() const { return deleteRecording_; }
   QAbstractButton* deleteAllButton() const { return deleteAll_; }
-  QLabel* versionLabel() const { return version_; }
-  QLabel* dataNote() const { return dataNote_; }
   QBGroup* permissionsGroup() const { return permissions_; }
 
 protected:
