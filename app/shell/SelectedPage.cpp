@@ -3,14 +3,16 @@
 #include <QVBoxLayout>
 
 #include "design/QB.h"
+#include "shell/ActivityPage.h"
 #include "shell/Navigation.h"
 #include "shell/PageChrome.h"
+#include "shell/SitesPage.h"
 
 namespace qb {
 
 namespace {
 
-// The pages' own views are not built yet: until each is, its page shows only its title.
+// A page whose own view is not built yet shows only its title.
 QWidget* titleOnly(AppPage page) {
   auto* heading = new QLabel(QString::fromUtf8(title(page)));
   heading->setFont(QB::Font::heading());
@@ -25,11 +27,11 @@ QWidget* titleOnly(AppPage page) {
 QWidget* homePage(AppModel& /*model*/, Navigation& /*navigation*/) {
   return titleOnly(AppPage::home);
 }
-QWidget* activityPage(AppModel& /*model*/, Navigation& /*navigation*/) {
-  return titleOnly(AppPage::activity);
+QWidget* activityPage(AppModel& model, Navigation& navigation) {
+  return new ActivityPage(model, navigation);
 }
-QWidget* sitesPage(AppModel& /*model*/, Navigation& /*navigation*/) {
-  return titleOnly(AppPage::sites);
+QWidget* sitesPage(AppModel& model, Navigation& navigation) {
+  return new SitesPage(model, navigation);
 }
 QWidget* settingsPage(AppModel& /*model*/, Navigation& /*navigation*/) {
   return titleOnly(AppPage::settings);
@@ -38,17 +40,26 @@ QWidget* settingsPage(AppModel& /*model*/, Navigation& /*navigation*/) {
 }  // namespace
 
 QWidget* SelectedPage::makePageView(AppPage page, AppModel& model, Navigation& navigation) {
+  QWidget* view = nullptr;
   switch (page) {
     case AppPage::home:
-      return homePage(model, navigation);
+      view = homePage(model, navigation);
+      break;
     case AppPage::activity:
-      return activityPage(model, navigation);
+      view = activityPage(model, navigation);
+      break;
     case AppPage::sites:
-      return sitesPage(model, navigation);
+      view = sitesPage(model, navigation);
+      break;
     case AppPage::settings:
-      return settingsPage(model, navigation);
+      view = settingsPage(model, navigation);
+      break;
   }
-  return titleOnly(page);
+  if (view == nullptr) view = titleOnly(page);
+  // Named by its page, so that whoever reads the window (a test, a screen reader's tree) can
+  // tell which page it is.
+  view->setObjectName(QString::fromUtf8(rawValue(page)));
+  return view;
 }
 
 SelectedPage::SelectedPage(AppModel& model, Navigation& navigation, QWidget* parent)
