@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include "app/model/ModelHarness.h"
 #include "design/QBButtonBody.h"
@@ -371,6 +374,26 @@ TEST_F(SettingsPageTest, DeletionsHappenOnlyOnceConfirmed) {
     ASSERT_TRUE(eventually([&] { return model.recorded().moments == 0; }));
     EXPECT_EQ(asked, (QStringList{"Delete recording?", "Delete recording?"}));
   }
+}
+
+TEST_F(SettingsPageTest, TheDesktopsConfirmationOffersDeleteAndCancel) {
+  const auto answerWith = [](const QString& button) {
+    QString shown;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      shown = box->text();
+      for (QAbstractButton* each : box->buttons()) {
+        if (each->text().remove('&') == button) return each->click();
+      }
+      ADD_FAILURE() << "no button " << button.toStdString();
+    });
+    const bool confirmed = SettingsPage::desktopDialogs().confirm(nullptr, "Delete recording?");
+    EXPECT_EQ(shown, "Delete recording?");
+    return confirmed;
+  };
+  EXPECT_TRUE(answerWith("Delete"));
+  EXPECT_FALSE(answerWith("Cancel"));
 }
 
 TEST_F(SettingsPageTest, Screenshots) {
