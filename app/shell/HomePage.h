@@ -86,7 +86,8 @@ public:
   QString detail() const;
   // A break's time left: "m:ss" under an hour, "h:mm:ss" from an hour, never below zero.
   static QString countdown(Duration seconds);
-  // What is in front, described: its word and its colour.
+  // The colour of the word that says how what is in front was classified: work in the focus
+  // colour, entertainment in the detours' colour, anything else muted.
   static QColor activityColor(const AppModel::Seen& seen);
 
   // What a person sees, for the tests.

@@ -343,6 +343,27 @@ TEST_F(HomePageTest, TheStripStartsOnAFullHourAtLeastAnHourBack) {
   EXPECT_EQ(TodaySection::stripStart({at(0, 0), {}, {at(8, 30)}}, now), at(8, 0));
 }
 
+TEST_F(HomePageTest, TheRunningStretchMentionsTheLongestOnlyWhenItIsWellShortOfIt) {
+  using History::Kind;
+  const Date now = wallClock.now();
+  const auto figure = [&](Duration longestMinutes, bool live) {
+    const AppModel::Today today{now - 8 * 3600,
+                                {{Kind::focus, now - 7200, now - 7200 + longestMinutes * 60},
+                                 {Kind::detour, now - 3000, now - 1200},
+                                 {Kind::focus, now - 1200, now - 10}},
+                                {}};
+    return StretchFigure(today, live, wallClock).shown();
+  };
+  EXPECT_EQ(figure(21, true).title, "This stretch");
+  EXPECT_EQ(figure(21, true).value, "20m");
+  EXPECT_EQ(figure(21, true).longest, "") << "20 minutes and one more are not short of 21";
+  EXPECT_EQ(figure(25, true).longest, "Longest today 25m");
+  EXPECT_EQ(figure(25, false), (StretchFigure::Texts{"Longest stretch today", "25m",
+                                                     "from " + Format::timeOfDay(now - 7200), ""}));
+  EXPECT_EQ(StretchFigure({now, {}, {}}, true, wallClock).shown(),
+            (StretchFigure::Texts{"Longest stretch today", "", "", ""}));
+}
+
 TEST_F(HomePageTest, TheLongestStretchIsTheFirstOfTheLongest) {
   using History::Kind;
   const Date t{800000000};
