@@ -248,10 +248,12 @@ QWidget* SettingsPage::general() {
   auto* group =
       new QBGroup(QStringLiteral("General"), QStringLiteral("gearshape.fill"), QB::textMuted);
   group->addRow(switchRow(QStringLiteral("Launch at login"), &launchAtLogin_));
-  // A failed change of the login item is logged by Prefs; the switch keeps the user's position
-  // until the page is next shown and reads the item again.
-  connect(launchAtLogin_, &QAbstractButton::clicked, this,
-          [&prefs](bool on) { prefs.setLaunchAtLogin(on); });
+  // The switch shows what the desktop holds: a change that failed (Prefs logs why) springs back
+  // rather than pretending it was made.
+  connect(launchAtLogin_, &QAbstractButton::clicked, this, [this, &prefs](bool on) {
+    prefs.setLaunchAtLogin(on);
+    launchAtLogin_->setChecked(prefs.launchAtLogin());
+  });
   group->addRow(new QBSeparator);
 
   std::vector<SegmentedPicker::Segment> lengths;

@@ -261,6 +261,12 @@ TEST_F(SettingsPageTest, EachControlStoresItsSetting) {
 
   click(page.launchAtLoginSwitch());
   EXPECT_FALSE(loginItem.isEnabled());
+
+  // Where the autostart folder cannot be made, the switch does not claim otherwise.
+  std::filesystem::remove_all(loginItem.file().parent_path());
+  test::writeFile(loginItem.file().parent_path(), "");
+  click(page.launchAtLoginSwitch());
+  EXPECT_FALSE(page.launchAtLoginSwitch()->isChecked());
 }
 
 TEST_F(SettingsPageTest, ShowsSettingsChangedElsewhereAndTheLoginItemAsItAppears) {
