@@ -454,7 +454,22 @@ QWidget* SitesPage::addRow(Adding& adding, void (SitesPage::*submit)(),
     adding.open = false;
     (this->*reshow)();
   };
-  line->addWidget(field, 1);
+  if (adding.refusal.isEmpty()) {
+    line->addWidget(field, 1);
+  } else {
+    auto* column = new QVBoxLayout;
+    column->setSpacing(0);
+    column->addWidget(field);
+    auto* refusal = new QLabel(adding.refusal);
+    refusal->setObjectName(QStringLiteral("refusal"));
+    refusal->setFont(QB::Font::caption());
+    refusal->setWordWrap(true);
+    setColor(*refusal, QB::danger);
+    column->addWidget(refusal);
+    line->addLayout(column, 1);
+  }
+  connect(field, &QLineEdit::textEdited, this,
+          [&adding](const QString&) { adding.refusal.clear(); });
   // The row opens to be typed in.
   QTimer::singleShot(0, field, [field] { field->setFocus(Qt::OtherFocusReason); });
   return row;
@@ -462,10 +477,15 @@ QWidget* SitesPage::addRow(Adding& adding, void (SitesPage::*submit)(),
 
 void SitesPage::add(Adding& adding, const std::vector<std::string>& list,
                     void (Prefs::*append)(std::string)) {
-  const std::optional<std::string> site = host(adding.text);
+  const HostName::Checked site = host(adding.text);
+  if (!site.host) {
+    // The row stays open with the text, saying why, so that it can be mended.
+    adding.refusal = QString::fromStdString(site.refusal);
+    return;
+  }
   adding = Adding{};
-  if (site && std::find(list.begin(), list.end(), *site) == list.end()) {
-    (model_.prefs().*append)(*site);  // the list's change redraws the section
+  if (std::find(list.begin(), list.end(), *site.host) == list.end()) {
+    (model_.prefs().*append)(*site.host);  // the list's change redraws the section
   }
 }
 
@@ -503,24 +523,18 @@ QString SitesPage::left(Duration seconds) {
   return QStringLiteral("%1d").arg(hours / kHoursPerDay);
 }
 
-std::optional<std::string> SitesPage::host(const QString& typed) {
-  // Spaces and tabs, not line breaks, are trimmed.
-  auto blank = [](QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; };
-  qsizetype start = 0;
-  qsizetype end = typed.size();
-  while (start < end && blank(typed[start])) ++start;
-  while (end > start && blank(typed[end - 1])) --end;
-  const std::string text = typed.mid(start, end - start).toLower().toStdString();
-
+HostName::Checked SitesPage::host(const QString& typed) {
+  const std::string text = typed.trimmed().toStdString();
   const std::string address = text.find("://") != std::string::npos ? text : "https://" + text;
-  std::string result = text;
-  if (const std::optional<Url> url = Url::parse(address); url && url->host()) {
-    result = *url->host();
-  }
+  std::string name = text;
+  if (const std::optional<Url> url = Url::parse(address); url && url->host()) name = *url->host();
   const std::string_view www = "www.";
-  if (result.starts_with(www)) result.erase(0, www.size());
-  if (result.empty()) return std::nullopt;
-  return result;
+  if (name.size() >= www.size() &&
+      std::equal(www.begin(), www.end(), name.begin(),
+                 [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); })) {
+    name.erase(0, www.size());
+  }
+  return HostName::check(name);
 }
 
 std::optional<std::string> SitesPage::desktopFileID(

@@ -35,6 +35,7 @@
 #include <string>
 
 #include "base/Date.h"
+#include "base/HostName.h"
 #include "platform/DesktopEntries.h"
 #include "shell/PageChrome.h"
 
@@ -80,9 +81,9 @@ public:
   // The time left of an allowance: under a day as Format::duration gives it ("45m", "5h 0m"),
   // under two days as "1d 6h", else whole days ("2d", "30d").
   static QString left(Duration seconds);
-  // The site typed text names: trimmed, lower case, without a scheme, port, path or "www.";
-  // none for text that names none.
-  static std::optional<std::string> host(const QString& typed);
+  // The site typed text names: trimmed (a pasted line break too), lower case, without a scheme,
+  // port, path or "www.", a name in another script in its ASCII form; or why it names none.
+  static HostName::Checked host(const QString& typed);
   // The desktop-file id of a .desktop file under one of `folders` (the applications folders);
   // none for a file under none of them.
   static std::optional<std::string> desktopFileID(
@@ -94,6 +95,7 @@ private:
   struct Adding {
     bool open = false;
     QString text;
+    QString refusal;  // why the text typed last was not added; shown under the field
   };
 
   void showAllowed();

@@ -278,9 +278,14 @@ TEST_F(SitesPageTest, ATypedSiteIsAddedOnceAsItsBareHostAndReturnClosesTheRow) {
   EXPECT_EQ(field(kIgnored), nullptr);
 
   click(button(kQuiet, "Add site"));
-  type(kQuiet, "www.", Qt::Key_Return);
+  type(kQuiet, "not a site", Qt::Key_Return);
   EXPECT_TRUE(prefs().neverInterrupt().empty()) << "names no site";
-  click(button(kQuiet, "Add site"));
+  ASSERT_NE(field(kQuiet), nullptr) << "the row stays open to be mended";
+  EXPECT_EQ(field(kQuiet)->text(), "not a site");
+  const auto* refusal = group(kQuiet)->findChild<QLabel*>(QStringLiteral("refusal"));
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_FALSE(refusal->text().isEmpty()) << "and says why";
+  field(kQuiet)->clear();
   type(kQuiet, "Video.Example", Qt::Key_Return);
   EXPECT_EQ(prefs().neverInterrupt(), Strings{"video.example"});
   EXPECT_EQ(prefs().excludedSites(), Strings{"news.example"}) << "each list its own";
@@ -334,13 +339,16 @@ TEST_F(SitesPageTest, TypedTextGivesTheSiteItNames) {
       {"ftp://files.example/x", "files.example"},
       {"www.example.org", "example.org"},
       {"localhost", "localhost"},
+      {"example.net\n", "example.net"},
+      {"bücher.example", "xn--bcher-kva.example"},
+      {"under_score.example", std::nullopt},
       {"www.", std::nullopt},
       {"   ", std::nullopt},
       {"", std::nullopt},
   };
   for (const auto& [typed, site] : cases) {
     SCOPED_TRACE(typed.toStdString());
-    EXPECT_EQ(SitesPage::host(typed), site);
+    EXPECT_EQ(SitesPage::host(typed).host, site);
   }
 }
 
