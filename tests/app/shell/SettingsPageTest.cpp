@@ -407,7 +407,7 @@ TEST_F(SettingsPageTest, Screenshots) {
   setSharingAvailable(true);
   setShared(2500);
   setRecorded(1204, 37);
-  page.resize(860, 1000);
+  page.resize(680, 760);  // the page area of a window at its first size
   page.show();
   QCoreApplication::processEvents();
   save(page, "settings-page.png");
