@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QMouseEvent>
 #include <QTest>
 #include <cmath>
 #include <limits>
@@ -11,6 +12,7 @@
 #include "design/QBButtonBody.h"
 #include "model/AppModel.h"
 #include "sensing/Prefs.h"
+#include "shell/ActivityCharts.h"
 #include "shell/ElidedText.h"
 #include "shell/Format.h"
 #include "shell/HomePage.h"
@@ -325,6 +327,29 @@ TEST_F(HomePageTest, ADayOfWorkShowsItsFiguresStretchAndProjects) {
   ASSERT_NE(page.tasks(), nullptr);
   setTasks({});
   EXPECT_EQ(page.tasks(), nullptr);
+}
+
+TEST_F(HomePageTest, TheTodayCaptionTellsWhatIsUnderThePointer) {
+  workedToday();
+  page.show();
+  QCoreApplication::processEvents();
+  const TodaySection& today = page.todaySection();
+  ASSERT_NE(today.strip(), nullptr);
+  DayStrip& strip = *today.strip();
+  const QString resting = today.caption();
+  EXPECT_EQ(resting, Format::timeOfDay(TodaySection::stripStart(model.today(), wallClock.now())) +
+                         " to now");
+
+  // In the last stretch of focus, which ended half a minute ago.
+  const QPointF end(strip.x(wallClock.now() - 600, strip.width()), DayStrip::kTrackTop + 1);
+  QMouseEvent move(QEvent::MouseMove, end, strip.mapToGlobal(end), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(&strip, &move);
+  EXPECT_EQ(today.caption(), strip.describe(end.x(), strip.width()));
+  EXPECT_TRUE(today.caption().startsWith("Focus ")) << today.caption().toStdString();
+  QEvent left(QEvent::Leave);
+  QCoreApplication::sendEvent(&strip, &left);
+  EXPECT_EQ(today.caption(), resting);
 }
 
 TEST_F(HomePageTest, TheStripStartsOnAFullHourAtLeastAnHourBack) {
