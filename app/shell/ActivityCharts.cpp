@@ -177,7 +177,8 @@ QString DayStrip::summary() const {
     const Duration seconds = total(day, kind);
     if (seconds > 0) parts << Format::duration(seconds) + ' ' + summaryWord(kind);
   }
-  parts << QString::number(prompts_.size()) + QStringLiteral(" prompts");
+  parts << Format::count(static_cast<qint64>(prompts_.size()), QStringLiteral("prompt"),
+                         QStringLiteral("prompts"));
   return parts.join(QStringLiteral(", "));
 }
 

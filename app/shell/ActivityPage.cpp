@@ -117,7 +117,8 @@ QString ActivityPage::summary(const History::Day& day) {
   const QDate date = QDateTime::fromMSecsSinceEpoch(milliseconds).date();
   return QLocale().dayName(date.dayOfWeek(), QLocale::LongFormat) + QStringLiteral(": ") +
          Format::duration(day.focus) + QStringLiteral(" focus, ") + Format::duration(day.detours) +
-         QStringLiteral(" detours, ") + QString::number(day.prompts) + QStringLiteral(" prompts");
+         QStringLiteral(" detours, ") +
+         Format::count(day.prompts, QStringLiteral("prompt"), QStringLiteral("prompts"));
 }
 
 History::Day ActivityPage::weekTotal(const std::vector<History::Day>& week) {
@@ -240,9 +241,10 @@ void ActivityPage::rebuild() {
 
   const qint64 keepDays = model_.prefs().keepDays();
   if (keepDays <= kShortHistory)
-    layout_->addWidget(new Footer(QStringLiteral("History is kept for ") +
-                                  QString::number(keepDays) +
-                                  QStringLiteral(" day. Change it in Settings.")));
+    layout_->addWidget(
+        new Footer(QStringLiteral("History is kept for ") +
+                   Format::count(keepDays, QStringLiteral("day"), QStringLiteral("days")) +
+                   QStringLiteral(". Change it in Settings.")));
 }
 
 }  // namespace qb

@@ -30,4 +30,8 @@ QString timeOfDay(Date date) {
   return locale.toString(time, QLocale::ShortFormat);
 }
 
+QString count(qint64 number, const QString& one, const QString& many) {
+  return QString::number(number) + ' ' + (number == 1 ? one : many);
+}
+
 }  // namespace qb::Format

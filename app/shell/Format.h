@@ -15,4 +15,7 @@ QString duration(Duration seconds);
 // The time of day of `date` in the user's locale's short time style, without the date.
 QString timeOfDay(Date date);
 
+// A count with its noun in agreement: "1 prompt", "0 prompts", "3 days".
+QString count(qint64 number, const QString& one, const QString& many);
+
 }  // namespace qb::Format

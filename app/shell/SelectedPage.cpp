@@ -6,6 +6,7 @@
 #include "shell/ActivityPage.h"
 #include "shell/Navigation.h"
 #include "shell/PageChrome.h"
+#include "shell/SettingsPage.h"
 #include "shell/SitesPage.h"
 
 namespace qb {
@@ -33,8 +34,8 @@ QWidget* activityPage(AppModel& model, Navigation& navigation) {
 QWidget* sitesPage(AppModel& model, Navigation& navigation) {
   return new SitesPage(model, navigation);
 }
-QWidget* settingsPage(AppModel& /*model*/, Navigation& /*navigation*/) {
-  return titleOnly(AppPage::settings);
+QWidget* settingsPage(AppModel& model, Navigation& navigation) {
+  return new SettingsPage(model, navigation);
 }
 
 }  // namespace

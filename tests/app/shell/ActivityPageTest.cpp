@@ -197,7 +197,7 @@ TEST_F(ActivityPageTest, AShortHistoryIsPointedOutAtTheFoot) {
   model.prefs().setKeepDays(30);
   EXPECT_EQ(sections().last(), "Prompts");
   model.prefs().setKeepDays(6);
-  EXPECT_EQ(sections().last(), "History is kept for 6 day. Change it in Settings.");
+  EXPECT_EQ(sections().last(), "History is kept for 6 days. Change it in Settings.");
   model.prefs().setKeepDays(7);
   EXPECT_EQ(sections().last(), "Prompts");
 }
@@ -207,7 +207,7 @@ TEST_F(ActivityPageTest, TheCaptionTellsTheDayUnderThePointer) {
   WeekChart& pointed = *page().chart();
   const QRectF third = pointed.columnRect(2);
   pointAt(pointed, third.center());
-  EXPECT_EQ(page().caption()->text(), "Wednesday: 1h 0m focus, 5m detours, 1 prompts");
+  EXPECT_EQ(page().caption()->text(), "Wednesday: 1h 0m focus, 5m detours, 1 prompt");
   EXPECT_EQ(pointed.hovered(), 2);
   screenshot("activity-week-pointed.png");
   // A week that moves on under the resting pointer keeps the day pointed at.
@@ -227,12 +227,12 @@ TEST_F(ActivityPageTest, TheCaptionTellsTheDayUnderThePointer) {
   EXPECT_EQ(page().caption()->text(), "Time at the computer, estimated");
 }
 
-TEST(ActivityPageSummary, NamesTheWeekdayAndCountsWithoutPlurals) {
+TEST(ActivityPageSummary, NamesTheWeekdayAndCountsInAgreement) {
   const QLocale before;
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   EXPECT_EQ(ActivityPage::summary(day(2, 5400, 720, 3)),
             "Wednesday: 1h 30m focus, 12m detours, 3 prompts");
-  EXPECT_EQ(ActivityPage::summary(day(0, 0, 59, 1)), "Monday: 0m focus, 0m detours, 1 prompts");
+  EXPECT_EQ(ActivityPage::summary(day(0, 0, 59, 1)), "Monday: 0m focus, 0m detours, 1 prompt");
   QLocale::setDefault(before);
 }
 
