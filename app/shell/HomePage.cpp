@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "design/AppIcon.h"
 #include "design/QB.h"
@@ -70,6 +71,24 @@ void discard(QWidget* view) {
   view->hide();
   view->setParent(nullptr);
   view->deleteLater();
+}
+
+// Fades the view's opacity from `from` to `to` over the page's fade, then calls `done`. A view
+// faded in draws without the effect's off-screen pass once it is fully shown.
+void fade(QWidget& view, qreal from, qreal to, const std::function<void()>& done = {}) {
+  auto* effect = new QGraphicsOpacityEffect(&view);
+  effect->setOpacity(from);
+  view.setGraphicsEffect(effect);
+  auto* animation = new QPropertyAnimation(effect, "opacity", &view);
+  animation->setDuration(HomePage::kFadeMilliseconds);
+  animation->setEasingCurve(QEasingCurve::OutCubic);
+  animation->setStartValue(from);
+  animation->setEndValue(to);
+  QObject::connect(animation, &QPropertyAnimation::finished, &view, [&view, to, done] {
+    if (to >= 1) view.setGraphicsEffect(nullptr);
+    if (done) done();
+  });
+  animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 // The headline: one line in a large font that shrinks, down to a floor, to fit its width before
@@ -249,8 +268,8 @@ HomePage::HomePage(AppModel& model, Navigation& /*navigation*/, QWidget* parent)
   addSection(header);
 
   // The headline and what it means.
-  auto* headlineBlock = new QWidget;
-  auto* headlineColumn = new QVBoxLayout(headlineBlock);
+  headlineBlock_ = new QWidget;
+  auto* headlineColumn = new QVBoxLayout(headlineBlock_);
   headlineColumn->setContentsMargins(0, 0, 0, 0);
   headlineColumn->setSpacing(kHeadlineSpacing);
   headlineColumn->addWidget(headline_);
@@ -261,7 +280,7 @@ HomePage::HomePage(AppModel& model, Navigation& /*navigation*/, QWidget* parent)
   palette.setColor(QPalette::WindowText, QB::textMuted);
   detail_->setPalette(palette);
   headlineColumn->addWidget(detail_);
-  addSection(headlineBlock);
+  addSection(headlineBlock_);
 
   // What is in front now and which agent works, beside today's stretch where there is room.
   auto* now = new FittingRow(nowLayout_);
@@ -428,6 +447,14 @@ QString HomePage::agentText() const {
 }
 
 void HomePage::refresh() {
+  const Kind kind = model_.status().kind;
+  // A new status brings its headline and what is in front in with a fade; the state label fades
+  // its own colours.
+  if (shownKind_ && *shownKind_ != kind) {
+    fade(*headlineBlock_, 0, 1);
+    if (!now_->isHidden()) fade(*now_, 0, 1);
+  }
+  shownKind_ = kind;
   state_->setStatus(model_.status(), std::nullopt);
   refreshControls();
   refreshHeadline();
@@ -604,34 +631,17 @@ void HomePage::refreshQuestion() {
     // An answered (or replaced) card fades out where it stands, then goes.
     QuestionView* leaving = question_;
     question_ = nullptr;
-    auto* effect = new QGraphicsOpacityEffect(leaving);
-    leaving->setGraphicsEffect(effect);
-    auto* fade = new QPropertyAnimation(effect, "opacity", leaving);
-    fade->setDuration(kFadeMilliseconds);
-    fade->setEasingCurve(QEasingCurve::OutCubic);
-    fade->setEndValue(0.0);
-    connect(fade, &QPropertyAnimation::finished, leaving, [this, leaving] {
+    fade(*leaving, 1, 0, [this, leaving] {
       discard(leaving);
       questionSection_->setVisible(question_ != nullptr);
     });
-    fade->start(QAbstractAnimation::DeleteWhenStopped);
   }
   if (!page) return;
   AppModel* model = &model_;
   question_ = new QuestionView(*page, true, [model](bool work) { model->answerQuestion(work); });
-  auto* effect = new QGraphicsOpacityEffect(question_);
-  effect->setOpacity(0);
-  question_->setGraphicsEffect(effect);
   questionSlot_->addWidget(question_);
   questionSection_->setVisible(true);
-  auto* fade = new QPropertyAnimation(effect, "opacity", question_);
-  fade->setDuration(kFadeMilliseconds);
-  fade->setEasingCurve(QEasingCurve::OutCubic);
-  fade->setEndValue(1.0);
-  // Fully shown, the card draws without the effect's off-screen pass.
-  connect(fade, &QPropertyAnimation::finished, question_,
-          [card = question_] { card->setGraphicsEffect(nullptr); });
-  fade->start(QAbstractAnimation::DeleteWhenStopped);
+  fade(*question_, 0, 1);
 }
 
 }  // namespace qb

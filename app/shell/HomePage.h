@@ -69,7 +69,8 @@ public:
   // The busy agent's dot and the gap to its "Working".
   static constexpr int kAgentDot = 6;
   static constexpr int kAgentDotSpacing = 6;
-  // How long the question card takes to fade in or out.
+  // How long the question card takes to fade in or out, and the headline and what is in front to
+  // fade in under a new status.
   static constexpr int kFadeMilliseconds = 200;
 
   // The page links to no other page; it takes the window's navigation as every page does.
@@ -124,10 +125,12 @@ private:
   AppModel& model_;
   const WallClock* clock_ = &WallClock::system();
   std::optional<AppModel::Status::Kind> controlsFor_;  // the status the buttons were made for
+  std::optional<AppModel::Status::Kind> shownKind_;    // the status the page last showed
 
   StateLabel* state_;
   QBoxLayout* controlRow_;               // the header's buttons, after the spacer
   std::vector<QBButtonBody*> controls_;  // children of the header
+  QWidget* headlineBlock_;               // the headline and its detail
   ElidedText* headline_;
   QLabel* detail_;
   QWidget* now_;
