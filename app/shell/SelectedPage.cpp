@@ -2,8 +2,8 @@
 
 #include <QVBoxLayout>
 
-#include "design/QB.h"
 #include "shell/ActivityPage.h"
+#include "shell/HomePage.h"
 #include "shell/Navigation.h"
 #include "shell/PageChrome.h"
 #include "shell/SettingsPage.h"
@@ -13,20 +13,8 @@ namespace qb {
 
 namespace {
 
-// A page whose own view is not built yet shows only its title.
-QWidget* titleOnly(AppPage page) {
-  auto* heading = new QLabel(QString::fromUtf8(title(page)));
-  heading->setFont(QB::Font::heading());
-  QPalette palette = heading->palette();
-  palette.setColor(QPalette::WindowText, QB::text);
-  heading->setPalette(palette);
-  auto* view = new Page;
-  view->addSection(heading);
-  return view;
-}
-
-QWidget* homePage(AppModel& /*model*/, Navigation& /*navigation*/) {
-  return titleOnly(AppPage::home);
+QWidget* homePage(AppModel& model, Navigation& navigation) {
+  return new HomePage(model, navigation);
 }
 QWidget* activityPage(AppModel& model, Navigation& navigation) {
   return new ActivityPage(model, navigation);
@@ -56,7 +44,7 @@ QWidget* SelectedPage::makePageView(AppPage page, AppModel& model, Navigation& n
       view = settingsPage(model, navigation);
       break;
   }
-  if (view == nullptr) view = titleOnly(page);
+  if (view == nullptr) view = new Page;  // a value outside the enumeration
   // Named by its page, so that whoever reads the window (a test, a screen reader's tree) can
   // tell which page it is.
   view->setObjectName(QString::fromUtf8(rawValue(page)));
