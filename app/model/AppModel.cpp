@@ -50,6 +50,20 @@ AppModel::~AppModel() {
   }
 }
 
+bool AppModel::affectsStatus(Property property) {
+  switch (property) {
+    case Property::accessibility:
+    case Property::modelState:
+    case Property::paused:
+    case Property::breakUntil:
+    case Property::protecting:
+    case Property::idleAway:
+      return true;
+    default:
+      return false;
+  }
+}
+
 AppModel::Status AppModel::status() const {
   using Kind = Status::Kind;
   if (!accessibility_) return {Kind::needsAccess, std::nullopt};

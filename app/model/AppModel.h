@@ -303,6 +303,8 @@ public:
   const std::optional<AgentSession>& workAgent() const { return workAgent_; }
 
   Status status() const;
+  // Whether a change of `property` can change status().
+  static bool affectsStatus(Property property);
 
   // The components the shell reaches through the model.
   Observer& observer() const { return *observer_; }

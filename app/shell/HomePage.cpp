@@ -334,13 +334,11 @@ HomePage::HomePage(AppModel& model, Navigation& /*navigation*/, QWidget* parent)
   countdownTimer_.setInterval(kCountdownMilliseconds);
   connect(&countdownTimer_, &QTimer::timeout, this, &HomePage::refreshHeadline);
   connect(&model_, &AppModel::changed, this, [this](AppModel::Property property) {
+    if (AppModel::affectsStatus(property)) {
+      refresh();
+      return;
+    }
     switch (property) {
-      case AppModel::Property::accessibility:
-      case AppModel::Property::modelState:
-      case AppModel::Property::paused:
-      case AppModel::Property::breakUntil:
-      case AppModel::Property::protecting:
-      case AppModel::Property::idleAway:
       case AppModel::Property::workingOn:
       case AppModel::Property::learned:
       case AppModel::Property::seen:

@@ -80,20 +80,10 @@ StatusCard::StatusCard(AppModel& model, Date now, QWidget* parent)
   column->addWidget(seenRow_);
 
   connect(&model_, &AppModel::changed, this, [this](AppModel::Property property) {
-    switch (property) {
-      case AppModel::Property::accessibility:
-      case AppModel::Property::modelState:
-      case AppModel::Property::paused:
-      case AppModel::Property::breakUntil:
-      case AppModel::Property::protecting:
-      case AppModel::Property::idleAway:
-      case AppModel::Property::workingOn:
-      case AppModel::Property::learned:
-      case AppModel::Property::seen:
-        refresh();
-        break;
-      default:
-        break;
+    using Property = AppModel::Property;
+    if (AppModel::affectsStatus(property) || property == Property::workingOn ||
+        property == Property::learned || property == Property::seen) {
+      refresh();
     }
   });
   refresh();

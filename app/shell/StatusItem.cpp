@@ -26,21 +26,6 @@ QString utf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The properties the status is derived from.
-bool affectsStatus(AppModel::Property property) {
-  switch (property) {
-    case AppModel::Property::accessibility:
-    case AppModel::Property::modelState:
-    case AppModel::Property::paused:
-    case AppModel::Property::breakUntil:
-    case AppModel::Property::protecting:
-    case AppModel::Property::idleAway:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 QString StatusItem::clock(Duration seconds) {
@@ -77,7 +62,7 @@ StatusItem::StatusItem(AppModel& model, std::function<void(AppPage)> open, QObje
   countdown_.setInterval(kCountdownMilliseconds);
   connect(&countdown_, &QTimer::timeout, this, &StatusItem::tick);
   connect(&model_, &AppModel::changed, this, [this](AppModel::Property property) {
-    if (affectsStatus(property)) updateIcon();
+    if (AppModel::affectsStatus(property)) updateIcon();
   });
   updateIcon();
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {
