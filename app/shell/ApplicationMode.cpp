@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "base/Clock.h"
@@ -26,6 +27,7 @@
 #include "platform/Paths.h"
 #include "platform/QtRuntime.h"
 #include "platform/UserDefaults.h"
+#include "platform/linux/JournalSink.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/SingleInstance.h"
 #include "shell/AppDelegate.h"
@@ -115,7 +117,34 @@ std::optional<Folders> userFolders() {
 
 }  // namespace
 
+namespace {
+
+// While it lives, the log goes to the journal when there is one; a message the journal refuses,
+// and every message when there is none, goes to standard error.
+class JournalLog {
+public:
+  JournalLog() {
+    std::shared_ptr<JournalSink> journal = JournalSink::open();
+    if (!journal) return;
+    log::setSink([journal](log::Level level, std::string_view message) {
+      if (!journal->send(level, message)) throw std::runtime_error("the journal refused it");
+    });
+    installed_ = true;
+  }
+  ~JournalLog() {
+    if (installed_) log::setSink({});
+  }
+  JournalLog(const JournalLog&) = delete;
+  JournalLog& operator=(const JournalLog&) = delete;
+
+private:
+  bool installed_ = false;
+};
+
+}  // namespace
+
 int runApplication(int& argc, char** argv) {
+  const JournalLog journalLog;
   QApplication application(argc, argv);
   // The program lives in the tray: closing its last window does not end it.
   QApplication::setQuitOnLastWindowClosed(false);
