@@ -74,6 +74,18 @@ M6.4 12.6A1.6 1.6 0 0 0 9.6 12.6Z"/>
      R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
 <path fill-rule="evenodd" d="M3 2.5H13A1.5 1.5 0 0 1 14.5 4V10A1.5 1.5 0 0 1 13 11.5H7L4 14V11.5H3
 A1.5 1.5 0 0 1 1.5 10V4A1.5 1.5 0 0 1 3 2.5Z M4.5 5.2H11.5V6.2H4.5Z M4.5 7.6H9.5V8.6H4.5Z"/></svg>)"},
+    {u"lock.shield.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path fill-rule="evenodd" d="M8 1L13.5 3V7.6C13.5 10.9 11.2 13.6 8 15C4.8 13.6 2.5 10.9 2.5 7.6V3Z
+M6.3 7.4V6.4A1.7 1.7 0 0 1 9.7 6.4V7.4H10.2V10.9H5.8V7.4Z M7.2 7.4H8.8V6.4A0.8 0.8 0 0 0 7.2 6.4Z"/></svg>)"},
+    {u"exclamationmark.shield.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path fill-rule="evenodd" d="M8 1L13.5 3V7.6C13.5 10.9 11.2 13.6 8 15C4.8 13.6 2.5 10.9 2.5 7.6V3Z
+M7.25 4.2H8.75L8.45 9H7.55Z M8 10.1A0.85 0.85 0 1 1 8 11.8A0.85 0.85 0 1 1 8 10.1Z"/></svg>)"},
+    {u"internaldrive.fill",
+     R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
+<path fill-rule="evenodd" d="M3.6 3H12.4L14.5 9V12A1 1 0 0 1 13.5 13H2.5A1 1 0 0 1 1.5 12V9Z
+M11.2 10.3A0.8 0.8 0 1 0 11.2 11.9A0.8 0.8 0 1 0 11.2 10.3Z"/></svg>)"},
     {u"minus",
      R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16">
 <rect x="2.5" y="7.2" width="11" height="1.6" rx="0.8"/></svg>)"},
