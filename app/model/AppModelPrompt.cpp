@@ -29,8 +29,6 @@ constexpr const char* kAgentDoneLine = "Your coding agent finished.";
 
 double tenth(double share) { return std::round(share * 10) / 10; }
 
-QString utf8(const std::string& text) { return QString::fromUtf8(text.data(), text.size()); }
-
 }  // namespace
 
 void AppModel::intervene(uint64_t id) {
@@ -78,8 +76,8 @@ std::optional<std::string> AppModel::workName(const Moment& prompted) const {
 }
 
 std::optional<QByteArray> AppModel::icon(const Target& target) {
-  const QPixmap pixmap =
-      AppIcon::image(utf8(target.bundleID), target.pid).pixmap(kIconPixels, kIconPixels);
+  const QPixmap pixmap = AppIcon::image(QString::fromStdString(target.bundleID), target.pid)
+                             .pixmap(kIconPixels, kIconPixels);
   if (pixmap.isNull()) return std::nullopt;
   QByteArray png;
   QBuffer buffer(&png);

@@ -52,12 +52,10 @@ protected:
   }
 };
 
-QString utf8(const std::string& text) { return QString::fromUtf8(text.data(), text.size()); }
-
 }  // namespace
 
 QString PromptCard::title(const PromptContent& content) {
-  if (content.context) return "Back to " + utf8(*content.context) + "?";
+  if (content.context) return "Back to " + QString::fromStdString(*content.context) + "?";
   return QStringLiteral("Back to work?");
 }
 
@@ -81,7 +79,8 @@ PromptCard::PromptCard(PromptContent content, PromptHandler act, QWidget* parent
   auto* titles = new QVBoxLayout;
   titles->setSpacing(kTitleSpacing);
   titles->addWidget(textLabel(title(content), QB::Font::heading(), QB::text));
-  titles->addWidget(textLabel(utf8(content.line), QB::Font::body(), QB::textMuted));
+  titles->addWidget(
+      textLabel(QString::fromStdString(content.line), QB::Font::body(), QB::textMuted));
   header->addLayout(titles, 1);
   column->addLayout(header);
 
@@ -112,7 +111,7 @@ PromptCard::PromptCard(PromptContent content, PromptHandler act, QWidget* parent
 
   if (content.site) {
     column->addSpacing(kNeverTop);
-    auto* never = new PlainButton(tr("Never on ") + utf8(*content.site));
+    auto* never = new PlainButton(tr("Never on ") + QString::fromStdString(*content.site));
     connect(never, &QAbstractButton::clicked, this, answer(PromptAction::never));
     column->addWidget(never, 0, Qt::AlignLeft);
   }

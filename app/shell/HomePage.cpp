@@ -37,10 +37,6 @@ constexpr long long kSecondsPerHour = 3600;
 // One device pixel: the thinnest line a screen at scale 1 shows crisply.
 constexpr int kHairline = 1;
 
-QString utf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Whole minutes, cut toward zero; a learned time that is not a number counts as none yet.
 long long wholeMinutes(double seconds) {
   if (!std::isfinite(seconds)) return 0;
@@ -382,7 +378,7 @@ void HomePage::setClock(const WallClock& clock) {
 std::optional<QString> HomePage::working() const {
   if (model_.workingOn().empty()) return std::nullopt;
   QStringList names;
-  for (const std::string& name : model_.workingOn()) names.append(utf8(name));
+  for (const std::string& name : model_.workingOn()) names.append(QString::fromStdString(name));
   return names.join(QStringLiteral(", "));
 }
 
@@ -566,11 +562,11 @@ void HomePage::refreshNow() {
   const bool showSeen = seen && watching(status.kind);
   seenFact_->setVisible(showSeen);
   if (showSeen) {
-    const QString bundleID = utf8(seen->bundleID);
+    const QString bundleID = QString::fromStdString(seen->bundleID);
     if (seenIcon_->bundleID() != bundleID || seenIcon_->pid() != seen->pid) {
       seenIcon_->setApplication(bundleID, seen->pid);
     }
-    seenName_->setRuns({{utf8(seen->name), QB::Font::bodyStrong(), QB::text}});
+    seenName_->setRuns({{QString::fromStdString(seen->name), QB::Font::bodyStrong(), QB::text}});
     seenActivity_->setRuns(
         {{StatusCard::activityWord(*seen), QB::Font::caption(), activityColor(*seen)}});
   }
@@ -579,8 +575,9 @@ void HomePage::refreshNow() {
   agentRule_->setVisible(showAgent);
   agentFact_->setVisible(showAgent);
   if (showAgent) {
-    agentName_->setRuns({{utf8(agent->agent), QB::Font::bodyStrong(), QB::text}});
-    agentProject_->setRuns({{utf8(agent->project), QB::Font::body(), QB::textMuted}});
+    agentName_->setRuns({{QString::fromStdString(agent->agent), QB::Font::bodyStrong(), QB::text}});
+    agentProject_->setRuns(
+        {{QString::fromStdString(agent->project), QB::Font::body(), QB::textMuted}});
   }
   facts_->setVisible(showSeen);
   refreshStretch();

@@ -12,16 +12,8 @@
 
 namespace qb {
 
-namespace {
-
-QString utf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 QString QuestionView::place(const DailyQuestion::Page& page) {
-  return utf8(page.moment.displayName()) + QStringLiteral(" \u00B7 ") +
+  return QString::fromStdString(page.moment.displayName()) + QStringLiteral(" \u00B7 ") +
          Format::duration(page.seconds) + QStringLiteral(" today");
 }
 
@@ -29,7 +21,8 @@ QuestionView::QuestionView(DailyQuestion::Page page, bool wide, Answer answer, Q
     : QWidget(parent),
       wide_(wide),
       answer_(std::move(answer)),
-      title_(new ElidedText(utf8(page.moment.title), QB::Font::body(), QB::textMuted, 1)) {
+      title_(new ElidedText(QString::fromStdString(page.moment.title), QB::Font::body(),
+                            QB::textMuted, 1)) {
   // Digits in the desktop's sans-serif faces are tabular already; Qt 6.4 offers no switch for it.
   auto* where = new ElidedText(place(page), QB::Font::caption(), QB::textFaint, 1);
   where->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

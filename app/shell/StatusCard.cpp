@@ -21,10 +21,6 @@ using Kind = AppModel::Status::Kind;
 
 constexpr double kSecondsPerMinute = 60;
 
-QString utf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Text kept at its natural size.
 ElidedText* fixedText(const QString& text, const QFont& font, const QColor& color) {
   auto* label = new ElidedText(text, font, color, 1);
@@ -144,7 +140,7 @@ void StatusCard::refresh() {
   const std::vector<std::string>& working = model_.workingOn();
   if (status.kind == Kind::protecting && !working.empty()) {
     QStringList titles;
-    for (const std::string& title : working) titles.append(utf8(title));
+    for (const std::string& title : working) titles.append(QString::fromStdString(title));
     sentence_->setMaxLines(1);
     sentence_->setRuns({{QStringLiteral("Working on "), QB::Font::body(), QB::textMuted},
                         {titles.join(QStringLiteral(", ")), QB::Font::bodyStrong(), QB::text}});
@@ -156,11 +152,11 @@ void StatusCard::refresh() {
   const std::optional<AppModel::Seen>& seen = model_.seen();
   seenRow_->setVisible(watching(status.kind) && seen);
   if (seen) {
-    const QString bundleID = utf8(seen->bundleID);
+    const QString bundleID = QString::fromStdString(seen->bundleID);
     if (seenIcon_->bundleID() != bundleID || seenIcon_->pid() != seen->pid) {
       seenIcon_->setApplication(bundleID, seen->pid);
     }
-    seenName_->setRuns({{utf8(seen->name), QB::Font::body(), QB::text}});
+    seenName_->setRuns({{QString::fromStdString(seen->name), QB::Font::body(), QB::text}});
     seenActivity_->setRuns({{activityWord(*seen), QB::Font::caption(), QB::textMuted}});
   }
   if (isWindow()) adjustSize();

@@ -22,10 +22,6 @@ constexpr int kMinutesPerHour = 60;
 
 const QString kName = QStringLiteral("Quillbrook");
 
-QString utf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
 QString StatusItem::clock(Duration seconds) {
@@ -154,7 +150,7 @@ void StatusItem::rebuildMenu() {
   if (const std::optional<DailyQuestion::Page>& page = model_.question()) {
     // A tray menu shows text only: the question becomes a submenu with the page and the answers.
     QMenu* question = menu_->addMenu(QStringLiteral("Was this for work?"));
-    question->addAction(utf8(page->moment.title))->setEnabled(false);
+    question->addAction(QString::fromStdString(page->moment.title))->setEnabled(false);
     question->addAction(QuestionView::place(*page))->setEnabled(false);
     question->addSeparator();
     addEntries(*question, {command(QStringLiteral("For work"), {},
