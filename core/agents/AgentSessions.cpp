@@ -1,5 +1,7 @@
 #include "agents/AgentSessions.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <set>
 #include <string_view>
@@ -55,27 +57,50 @@ Components components(const fs::path& path) {
   return parts;
 }
 
-fs::path joined(const Components& parts, size_t count) {
-  fs::path path;
-  for (size_t i = 0; i < count; ++i) path /= parts[i];
-  return path;
-}
-
 enum class GitEntry { none, folder, file };
 
-GitEntry gitEntry(const fs::path& folder) {
-  std::error_code error;
-  const fs::file_status status = fs::status(folder / ".git", error);
-  if (error || !fs::exists(status)) return GitEntry::none;
-  return fs::is_directory(status) ? GitEntry::folder : GitEntry::file;
+// What `gitPath` names, links followed; a path that cannot be looked at holds nothing.
+GitEntry gitEntry(const std::string& gitPath) {
+  struct stat info {};
+  if (::stat(gitPath.c_str(), &info) != 0) return GitEntry::none;
+  return S_ISDIR(info.st_mode) ? GitEntry::folder : GitEntry::file;
+}
+
+// The deepest folder of `parts`, still deeper than home, that holds a ".git" entry. Only
+// component counts are compared, so a deep folder outside home is walked as well.
+struct GitFolder {
+  size_t depth;         // the folder's components: parts[depth - 1] is its name
+  GitEntry entry;       // never none
+  std::string gitPath;  // the folder's ".git"
+};
+
+std::optional<GitFolder> nearestGit(const Components& parts, size_t homeDepth) {
+  // Every folder on the way up is a prefix of the deepest one: the walk cuts one buffer back
+  // rather than joining each folder anew, so a path thousands deep costs its length, not its
+  // depth times its length.
+  std::string path;
+  std::vector<size_t> ends;
+  ends.reserve(parts.size());
+  for (const std::string& part : parts) {
+    if (!path.empty() && !path.ends_with('/')) path += '/';
+    path += part;
+    ends.push_back(path.size());
+  }
+  for (size_t depth = parts.size(); depth > homeDepth; --depth) {
+    path.resize(ends[depth - 1]);
+    path += path.ends_with('/') ? ".git" : "/.git";
+    const GitEntry entry = gitEntry(path);
+    if (entry != GitEntry::none) return GitFolder{depth, entry, std::move(path)};
+  }
+  return std::nullopt;
 }
 
 // The main repository's folder name, when a ".git" file points into its worktrees; else the name
 // of the folder that holds the file (a submodule, or a file we cannot read).
-std::string linkedRepository(const fs::path& folder, const std::string& folderName) {
+std::string linkedRepository(const std::string& gitFile, const std::string& folderName) {
   std::string text;
   try {
-    text = file::readText(folder / ".git", kMaxGitFileBytes);
+    text = file::readText(gitFile, kMaxGitFileBytes);
   } catch (const Error&) {
     return folderName;
   }
@@ -89,21 +114,12 @@ std::string linkedRepository(const fs::path& folder, const std::string& folderNa
 }
 
 // The project of the nearest folder from `parts` upward, still deeper than home, that holds a
-// ".git"; absent when none does. Only component counts are compared, so a deep folder outside
-// home is walked as well.
+// ".git"; absent when none does.
 std::optional<std::string> nearestRepository(const Components& parts, size_t homeDepth) {
-  for (size_t depth = parts.size(); depth > homeDepth; --depth) {
-    const fs::path folder = joined(parts, depth);
-    switch (gitEntry(folder)) {
-      case GitEntry::folder:
-        return parts[depth - 1];
-      case GitEntry::file:
-        return linkedRepository(folder, parts[depth - 1]);
-      case GitEntry::none:
-        break;
-    }
-  }
-  return std::nullopt;
+  const std::optional<GitFolder> found = nearestGit(parts, homeDepth);
+  if (!found) return std::nullopt;
+  const std::string& name = parts[found->depth - 1];
+  return found->entry == GitEntry::folder ? name : linkedRepository(found->gitPath, name);
 }
 
 std::set<std::string> titleWords(const std::string& title) {
@@ -146,12 +162,7 @@ std::optional<std::string> repository(const fs::path& folder, const fs::path& ho
 }
 
 bool inRepository(const fs::path& folder, const fs::path& home) {
-  const Components parts = components(folder);
-  const size_t homeDepth = components(home).size();
-  for (size_t depth = parts.size(); depth > homeDepth; --depth) {
-    if (gitEntry(joined(parts, depth)) != GitEntry::none) return true;
-  }
-  return false;
+  return nearestGit(components(folder), components(home).size()).has_value();
 }
 
 std::vector<AgentSession> recent(const fs::path& home, Date since, Date now) {

@@ -9,7 +9,8 @@
 //
 // Folders are file paths. A folder's depth is the number of components of its standardized form
 // ("." and ".." segments removed, symbolic links not resolved, the root "/" counted as the first
-// component: /home/name has three).
+// component: /home/name has three). A folder is walked up once, at a cost that grows with its
+// path's length, however deep it is.
 
 #pragma once
 

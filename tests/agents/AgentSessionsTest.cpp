@@ -1,4 +1,6 @@
 #include <chrono>
+#include <functional>
+#include <future>
 
 #include "agents/AgentHome.h"
 #include "agents/AgentSessions.h"
@@ -8,6 +10,26 @@ namespace qb::AgentSessions {
 namespace {
 
 using namespace test;
+
+// Far beyond what a read of these small fixtures takes, even under a sanitizer on a busy machine.
+constexpr std::chrono::seconds kHangBound{10};
+
+// Runs `read` on a thread of its own and answers whether it ended within kHangBound. A read stuck
+// opening one of `fifos` is then let go by opening and closing the FIFO's writing end, so that a
+// failing test ends rather than hangs the suite.
+bool endsInTime(const std::function<void()>& read,
+                const std::vector<std::filesystem::path>& fifos = {}) {
+  std::future<void> done = std::async(std::launch::async, read);
+  const bool inTime = done.wait_for(kHangBound) == std::future_status::ready;
+  while (done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+    for (const auto& fifo : fifos) {
+      const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      if (writer >= 0) ::close(writer);
+    }
+  }
+  done.get();
+  return inTime;
+}
 
 TEST(AgentSessionsTest, RepositoryNamesTheProjectOfAFolder) {
   AgentHome home;
@@ -38,6 +60,21 @@ TEST(AgentSessionsTest, RepositoryNamesTheProjectOfAFolder) {
     EXPECT_EQ(repository(folder, home.path()), project);
     EXPECT_EQ(inRepository(folder, home.path()), inRepo);
   }
+}
+
+TEST(AgentSessionsTest, AFolderTwentyThousandDeepIsWalkedUpOnce) {
+  AgentHome home;
+  std::filesystem::create_directories(home / "code/app/.git");
+  std::string deep = (home / "code/app").string();
+  for (int i = 0; i < 20'000; ++i) deep += "/a";
+  std::optional<std::string> project;
+  bool inRepo = false;
+  EXPECT_TRUE(endsInTime([&] {
+    project = repository(deep, home.path());
+    inRepo = inRepository(deep, home.path());
+  }));
+  EXPECT_EQ(project, "app");
+  EXPECT_TRUE(inRepo);
 }
 
 TEST(AgentSessionsTest, TheWindowsSessionIsTheFirstWhoseProjectOrFolderIsAWordOfItsTitle) {
