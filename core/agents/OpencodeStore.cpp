@@ -15,13 +15,16 @@ namespace fs = std::filesystem;
 
 // A session is working while its newest message is the user's (the agent has yet to answer) or
 // an answer without a completion time; a session without messages gives NULL, which reads as 0.
+// A message whose data is not JSON would make json_extract() fail the whole statement, losing its
+// session and every older one: it is passed over, and the newest readable message decides.
 const std::string& recentSessionsQuery() {
   // Never destroyed: a refresh abandoned at exit may still be reading.
   static const NoDestructor<std::string> query(
       "SELECT s.directory, s.title, s.time_updated, (\n"
       "    SELECT json_extract(m.data, '$.role') = 'user' OR json_extract(m.data, "
       "'$.time.completed') IS NULL\n"
-      "    FROM message m WHERE m.session_id = s.id ORDER BY m.time_created DESC LIMIT 1\n"
+      "    FROM message m WHERE m.session_id = s.id AND (m.data IS NULL OR json_valid(m.data))\n"
+      "    ORDER BY m.time_created DESC LIMIT 1\n"
       ") FROM session s\n"
       "WHERE s.parent_id IS NULL AND s.time_archived IS NULL AND s.time_updated >= ? ORDER BY "
       "s.time_updated DESC LIMIT " +

@@ -68,8 +68,9 @@ std::vector<AgentSession> codex(const std::filesystem::path& home, Date since, D
 // "opencode": the top-level, unarchived sessions of .local/share/opencode/opencode.db updated at
 // or after `since`, newest first, at most kMaxOpencodeRows read (titles that start with
 // "New session" are then left out). Busy while the newest message is the user's or unfinished and
-// the session changed less than kBusyWindow before `now`. The database is opened read-only; one
-// that cannot be opened or queried gives no sessions.
+// the session changed less than kBusyWindow before `now`; a message whose data is not JSON is
+// passed over. The database is opened read-only; one that cannot be opened or queried gives no
+// sessions.
 inline constexpr int kMaxOpencodeRows = 20;
 std::vector<AgentSession> opencode(const std::filesystem::path& home, Date since, Date now);
 

@@ -219,6 +219,15 @@ TEST(OpencodeStoreTest, ReadsTheNewestTopLevelTitledSessionsOfADatabaseItCanRead
   EXPECT_TRUE(opencode(other.path(), kSince, kNow).empty());
 }
 
+TEST(OpencodeStoreTest, AMessageThatIsNotJsonIsLeftOutAlone) {
+  AgentHome home;
+  home.opencodeSession("bad", "Bad", kNow - 1, {R"({"role":"user"})", "not JSON"});
+  home.opencodeSession("older", "Older", kNow - 2, {R"({"role":"user"})"});
+  EXPECT_EQ(opencode(home.path(), kSince, kNow),
+            (std::vector{AgentSession("opencode", "/w/bad", "Bad", kNow - 1, true),
+                         AgentSession("opencode", "/w/older", "Older", kNow - 2, true)}));
+}
+
 TEST(CopilotStoreTest, EachTitledChatIsASessionInItsWorkspacesFolder) {
   AgentHome home;
   home.copilot("w1", R"({"folder":"file:///home/u/My%20Project"})", "Add tests", kSince);
