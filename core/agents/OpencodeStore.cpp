@@ -1,5 +1,7 @@
 #include <sqlite3.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cmath>
 #include <memory>
 
@@ -37,6 +39,10 @@ constexpr std::string_view kUntitledPrefix = "New session";
 
 constexpr double kMillisecondsPerSecond = 1000;
 
+// The files SQLite keeps beside a database and opens as it reads: the rollback journal, the
+// write-ahead log and its shared-memory index, named by these suffixes to the database's path.
+constexpr std::string_view kCompanionSuffixes[] = {"-journal", "-wal", "-shm"};
+
 struct CloseDatabase {
   void operator()(sqlite3* db) const { sqlite3_close(db); }
 };
@@ -47,6 +53,54 @@ struct FinalizeStatement {
 void trace(sqlite3* db, const fs::path& file, const std::string& what) {
   log::write(log::Level::debug, "Agent sessions: " + what + " " + file.string() + ": " +
                                     (db != nullptr ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+void refused(const fs::path& file, const std::string& why) {
+  log::write(log::Level::debug, "Agent sessions: cannot open " + file.string() + ": " + why);
+}
+
+enum class Entry { missing, regular, other };
+
+// What the path names, links followed, by stat(2), which opens nothing and so never waits.
+Entry entryAt(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    return S_ISREG(info.st_mode) ? Entry::regular : Entry::other;
+  }
+  return errno == ENOENT || errno == ENOTDIR ? Entry::missing : Entry::other;
+}
+
+// The path to hand SQLite, when the database and every companion it has are regular files.
+//
+// SQLite opens them with a blocking open(2): a FIFO opened for reading waits for a writer for
+// ever, and so may a device. One at any of these paths would hold the agent watch, and quitting.
+// SQLite names the companions after the database's real path, links resolved, so they are looked
+// for there, and SQLite is given that same path. A file swapped for a FIFO in the instant between
+// this look and SQLite's open could still hold the read; SQLite has no way to open a path without
+// waiting, and only a program that can already write the tool's folder could make that swap.
+std::optional<fs::path> regularDatabase(const fs::path& file) {
+  std::error_code error;
+  fs::path real = fs::canonical(file, error);
+  // No database is the usual case, a tool that is not installed: not worth a line.
+  if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
+    return std::nullopt;
+  }
+  if (error) {
+    refused(file, error.message());
+    return std::nullopt;
+  }
+  if (entryAt(real.native()) != Entry::regular) {
+    refused(file, real.string() + " is not a regular file");
+    return std::nullopt;
+  }
+  for (std::string_view suffix : kCompanionSuffixes) {
+    const std::string companion = real.native() + std::string(suffix);
+    if (entryAt(companion) == Entry::other) {
+      refused(file, companion + " is not a regular file");
+      return std::nullopt;
+    }
+  }
+  return real;
 }
 
 std::optional<std::string> columnText(sqlite3_stmt* statement, int column) {
@@ -72,13 +126,13 @@ std::optional<int64_t> unixMilliseconds(Date date) {
 
 std::vector<AgentSession> opencode(const fs::path& home, Date since, Date now) {
   const fs::path file = home / ".local" / "share" / "opencode" / "opencode.db";
-  std::error_code error;
-  if (!fs::exists(file, error)) return {};
+  const std::optional<fs::path> database = regularDatabase(file);
+  if (!database) return {};
   const std::optional<int64_t> from = unixMilliseconds(since);
   if (!from) return {};
 
   sqlite3* opened = nullptr;
-  const int openResult = sqlite3_open_v2(file.c_str(), &opened, SQLITE_OPEN_READONLY, nullptr);
+  const int openResult = sqlite3_open_v2(database->c_str(), &opened, SQLITE_OPEN_READONLY, nullptr);
   std::unique_ptr<sqlite3, CloseDatabase> db(opened);
   if (openResult != SQLITE_OK) {
     trace(opened, file, "cannot open");

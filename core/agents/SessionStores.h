@@ -10,8 +10,10 @@
 // does not parse, a missing key or a value of the wrong type leaves out only that item. Ill-formed
 // UTF-8 is replaced with U+FFFD, never refused. Every read is bounded: logs are read only at their
 // ends (kEndBytes), whole files only up to a size, listings up to a count, the database up to a
-// number of rows. Each session's `project` is its folder's last path component; recent() replaces
-// it. All functions are synchronous, share nothing and may run on any thread.
+// number of rows. Only regular files are read: a FIFO or a device where a store's file belongs is
+// passed over without waiting on it. Each session's `project` is its folder's last path
+// component; recent() replaces it. All functions are synchronous, share nothing and may run on
+// any thread.
 
 #pragma once
 
@@ -70,7 +72,8 @@ std::vector<AgentSession> codex(const std::filesystem::path& home, Date since, D
 // "New session" are then left out). Busy while the newest message is the user's or unfinished and
 // the session changed less than kBusyWindow before `now`; a message whose data is not JSON is
 // passed over. The database is opened read-only; one that cannot be opened or queried gives no
-// sessions.
+// sessions, and so does one whose file, journal, write-ahead log or shared-memory file is not a
+// regular file (links resolved), which SQLite could wait on for ever.
 inline constexpr int kMaxOpencodeRows = 20;
 std::vector<AgentSession> opencode(const std::filesystem::path& home, Date since, Date now);
 

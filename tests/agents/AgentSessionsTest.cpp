@@ -253,6 +253,30 @@ TEST(SessionStoresTest, CodexAndOpencodeSessionsAreBusyOnlyWithinTheWindow) {
   }
 }
 
+TEST(SessionStoresTest, AFifoAtOrBesideTheOpencodeDatabaseLeavesOnlyItOutWithoutBlocking) {
+  for (const auto& [suffix, linked] : std::vector<std::pair<std::string, bool>>{
+           {"", false}, {"-wal", false}, {"-journal", false}, {"-wal", true}}) {
+    SCOPED_TRACE(suffix + (linked ? " beside the database a link names" : ""));
+    AgentHome home;
+    home.write(kClaude + "s.jsonl", claudeLines("Fix", "/w/app"));
+    std::filesystem::path database = home / ".local/share/opencode/opencode.db";
+    // Beside a FIFO companion lies a database in good order, which SQLite would go on to read.
+    if (!suffix.empty()) home.opencodeSession("o", "Plan", kNow);
+    if (linked) {
+      const std::filesystem::path link = std::exchange(database, home / "data.db");
+      std::filesystem::rename(link, database);
+      std::filesystem::create_symlink(database, link);
+    }
+    const std::filesystem::path fifo = database.string() + suffix;
+    std::filesystem::create_directories(fifo.parent_path());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<AgentSession> sessions;
+    EXPECT_TRUE(endsInTime([&] { sessions = recent(home.path(), kSince, kNow); }, {fifo}));
+    EXPECT_EQ(sessions,
+              std::vector{AgentSession("Claude Code", "/w/app", "Fix", kNow, false, "app")});
+  }
+}
+
 TEST(SessionFilesTest, AHugeFileIsReadOnlyAtItsEnds) {
   AgentHome home;
   // Sparse: a gigabyte that costs the disk nothing, and would cost a whole read dearly.
