@@ -10,6 +10,7 @@
 #include "base/Error.h"
 #include "base/Log.h"
 #include "base/Text.h"
+#include "recording/DatabaseCheck.h"
 
 namespace qb {
 
@@ -207,17 +208,9 @@ EventStore::EventStore(const std::filesystem::path& path) {
 
   // A file that is no database, or a database cut short, is refused before anything is written
   // to it: the user's file stays as it was for whoever can mend it.
-  {
-    Statement check(db.get(), "PRAGMA quick_check");
-    if (!check) throw refuse(db.get(), sqlite3_errcode(db.get()), "checking " + name);
-    std::vector<std::string> problems;
-    int result;
-    while ((result = check.step()) == SQLITE_ROW) problems.push_back(check.text(0).value_or(""));
-    if (result != SQLITE_DONE) throw refuse(db.get(), result, "checking " + name);
-    if (problems != std::vector<std::string>{"ok"}) {
-      throw refuse(db.get(), SQLITE_CORRUPT,
-                   "checking " + name + ": " + (problems.empty() ? "no answer" : problems.front()));
-    }
+  std::string problem;
+  if (const int result = database::quickCheck(db.get(), problem); result != SQLITE_OK) {
+    throw refuse(db.get(), result, "checking " + name + ": " + problem);
   }
 
   {
