@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <mutex>
@@ -135,27 +136,74 @@ void Recorder::arm() {
   });
 }
 
+void Recorder::keepBack(std::string why) {
+  if (!failing_) {
+    const std::string kept = pending_.empty()
+                                 ? "nothing can be written now"
+                                 : std::to_string(pending_.size()) + " statements not saved yet";
+    log::error("Recording: " + kept + " (" + why + "); trying again in " +
+               std::to_string(static_cast<int>(kBatchDelay)) + " s");
+  }
+  failure_ = std::move(why);
+  failing_ = true;
+  if (timersArmed_ == 0) arm();  // one retry timer at a time, however often flush() asks
+}
+
+bool Recorder::isProvisional(int64_t session) { return session < kProvisionalSessions; }
+
+bool Recorder::assignSessions(std::vector<SqlValue>& values,
+                              const std::map<int64_t, int64_t>& assigned) {
+  for (SqlValue& value : values) {
+    const auto* id = std::get_if<int64_t>(&value.storage());
+    if (id == nullptr || !isProvisional(*id)) continue;
+    const auto found = assigned.find(*id);
+    if (found == assigned.end()) return false;
+    value = SqlValue(found->second);
+  }
+  return true;
+}
+
 // Runs also with nothing pending: prompts are resolved at every write, whether or not a session
 // is current.
 bool Recorder::write(Date now) {
-  auto fail = [this](std::string_view why) {
-    failure_ = why;
-    if (!sqlite3_get_autocommit(db_.get())) exec("ROLLBACK", "rolling back a failed batch");
-    if (!failing_) {
-      log::error("Recording: " + std::to_string(pending_.size()) + " statements not saved yet (" +
-                 std::string(why) + "); trying again in " +
-                 std::to_string(static_cast<int>(kBatchDelay)) + " s");
+  if (!ready_) {
+    try {
+      settle();
+    } catch (const Error& error) {
+      keepBack(error.what());  // not a recording after all: nothing can be written to it
     }
-    failing_ = true;
-    if (timersArmed_ == 0) arm();  // one retry timer at a time, however often flush() asks
+    if (!ready_) return false;
+  }
+  auto fail = [this](std::string_view why) {
+    if (!sqlite3_get_autocommit(db_.get())) exec("ROLLBACK", "rolling back a failed batch");
+    keepBack(std::string(why));
     return false;
   };
   if (int result = exec("BEGIN IMMEDIATE", "starting a batch"); result != SQLITE_OK) {
     return fail(sqlite3_errstr(result));
   }
-  for (const Statement& statement : pending_) {
-    int result = run(statement, "a recorded row");
+  // The row ids that sessions kept under a provisional id get in this transaction.
+  std::map<int64_t, int64_t> assigned;
+  for (const Statement& kept : pending_) {
+    const Statement* statement = &kept;
+    Statement bound;
+    if (std::any_of(kept.values.begin(), kept.values.end(), [](const SqlValue& value) {
+          const auto* id = std::get_if<int64_t>(&value.storage());
+          return id != nullptr && isProvisional(*id);
+        })) {
+      bound = kept;
+      if (!assignSessions(bound.values, assigned)) {
+        log::error("Recording: a row of a session whose own row was refused is dropped: \"" +
+                   kept.sql.substr(0, 60) + "\"");
+        continue;
+      }
+      statement = &bound;
+    }
+    int result = run(*statement, "a recorded row");
     if (result != SQLITE_OK && !isStatementFault(result)) return fail(sqlite3_errstr(result));
+    if (result == SQLITE_OK && kept.provisional) {
+      assigned.emplace(*kept.provisional, sqlite3_last_insert_rowid(db_.get()));
+    }
   }
   if (int result = resolvePrompts(now); result != SQLITE_OK && !isStatementFault(result)) {
     return fail(sqlite3_errstr(result));
@@ -166,6 +214,15 @@ bool Recorder::write(Date now) {
   if (failing_) log::info("Recording: the statements kept back are saved");
   failing_ = false;
   pending_.clear();
+  if (session_ && isProvisional(*session_)) {
+    const auto found = assigned.find(*session_);
+    if (found == assigned.end()) {
+      log::error("Recording: the session's row was refused; nothing more is recorded in it");
+      session_.reset();
+    } else {
+      session_ = found->second;
+    }
+  }
   return true;
 }
 
@@ -181,7 +238,7 @@ std::future<void> Recorder::flush() {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kNotSavedCode,
                 std::to_string(pending_.size()) +
-                    " recorded statements are not saved yet: " + sqlite3_errmsg(db_.get()))));
+                    " recorded statements are not saved yet: " + failure_)));
     }
   });
   return result;

@@ -16,7 +16,9 @@
 // and the rest of its batch is written. A batch the database cannot take at all (the file is
 // locked beyond the busy time-out, the disk is full, an I/O error) is rolled back whole and kept,
 // in order, to be tried again kBatchDelay later and at every flush; while it fails, new statements
-// queue behind it.
+// queue behind it. A session whose row the file refuses at start() is kept the same way: it
+// goes on, its row kept ahead of the rows recorded in it, and flush() reports kNotSavedCode
+// until the file takes them all.
 //
 // What a crash can lose: the file is opened in WAL mode, so a committed transaction survives a
 // crash of the program whole, and readers never block the writer. Statements not yet committed
@@ -27,7 +29,13 @@
 // Opening (the constructor) creates the folder and the file and its schema, and migrates an
 // older file by adding the columns it lacks. A file that is not a database, or a database that is
 // not a recording, is refused with Error(kErrorDomain, kOpenFailedCode, "Can't open " + path) and
-// left as it was, for the user to keep.
+// left as it was, for the user to keep. The file is checked whole (PRAGMA quick_check) before
+// anything is written to it: a damaged one is never written into, but moved, bytes untouched and
+// with its write-ahead log, to the first free name recording-damaged-<n>.sqlite beside it, and a
+// new recording starts at the path (the log names both). A file that another program holds
+// beyond the busy time-out is not refused: the recorder opens, says that the file is busy, and
+// keeps what is recorded as for a refused batch; the file is checked and made ready at the next
+// try. Until then export, counts, deletion and sharing fail, and give nothing.
 //
 // Times are stored as Unix seconds, durations in milliseconds; values are bound as SqlValue says
 // (a NaN or an infinity as NULL, text repaired to UTF-8). A date given to an operation that is not
@@ -47,6 +55,7 @@
 #include <filesystem>
 #include <functional>
 #include <future>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -216,14 +225,16 @@ public:
   // whole or not at all (a temporary file, then a rename); a failure stops the export and keeps
   // the files already written. Holds qb::Error (kErrorDomain, kExportFailedCode), or the flush's
   // kNotSavedCode when recorded statements could not be saved first: an export without them would
-  // silently lack rows. All tables are read in one transaction, so they agree with each other.
+  // silently lack rows (a file that takes no writes, with nothing waiting, exports as it is). All
+  // tables are read in one transaction, so they agree with each other.
   std::future<void> exportTo(std::filesystem::path folder);
   // The export of the recording at `file` into `folder`, without a recorder: the file is opened
   // read-only, never created, migrated or written, so it is safe while a running program records
   // into it (what that program has not committed yet is not exported). Throws qb::Error
-  // (kErrorDomain, kNoRecordingCode) when there is no file at `file`, kOpenFailedCode when the
-  // file cannot be opened or is not a database (neither makes the folder), else exportTo()'s
-  // errors.
+  // (kErrorDomain, kNoRecordingCode) when there is no file at `file` or it holds no tables (an
+  // empty file), kOpenFailedCode when the file cannot be opened, is not a database or is damaged,
+  // kExportFailedCode when another program holds it (none of these makes the folder), else
+  // exportTo()'s errors.
   static void exportReadOnly(const std::filesystem::path& file,
                              const std::filesystem::path& folder);
   // Holds qb::Error (kErrorDomain, kCountFailedCode) when the recording cannot be read: a count of
@@ -291,6 +302,8 @@ private:
   struct Statement {
     std::string sql;
     std::vector<SqlValue> values;
+    // Set on a kept session's insert: the provisional id its session's rows name it by.
+    std::optional<int64_t> provisional;
   };
   // The moment being recorded.
   struct Open {
@@ -309,7 +322,15 @@ private:
 
   // Opening (RecorderSchema.cpp).
   void open();
-  void refuseForeignFile();
+  // Checks the open file and makes its schema: ready_ once done. While another program holds the
+  // file it is kept back (keepBack) to be tried again at the next write; a damaged file is set
+  // aside and a new one opened in its place. Throws (failOpen) when the file is no recording.
+  void settle();
+  // SQLITE_OK for a new file or a recording; the failing result, with `problem`, when the schema
+  // cannot be read. Throws (failOpen) for a database that is not a recording.
+  int refuseForeignFile(std::string& problem);
+  // Moves the file, with its log, to the first free name recording-damaged-<n>.sqlite beside it.
+  void setAside(const std::string& problem);
   void createSchema();
   [[noreturn]] void failOpen(const std::string& why);
 
@@ -320,7 +341,18 @@ private:
   void add(std::string sql, std::vector<SqlValue> values);
   // Writes every pending statement in one transaction; true when none is left unsaved.
   bool write(Date now);
+  // Notes that the file refused what is pending (logged once), to be tried again kBatchDelay
+  // later.
+  void keepBack(std::string why);
   void arm();
+  // Session ids below this one are provisional: SQLite gives a new row a positive id, and no other
+  // integer the recorder binds is negative (counts are unsigned, moments number up from 1).
+  static constexpr int64_t kProvisionalSessions = std::numeric_limits<int64_t>::min() / 2;
+  static bool isProvisional(int64_t session);
+  // Replaces each provisional session id among `values` by the row id `assigned` gives it; false
+  // when one has none, its session's row having been refused.
+  static bool assignSessions(std::vector<SqlValue>& values,
+                             const std::map<int64_t, int64_t>& assigned);
 
   // Runs one statement at once; SQLITE_OK or the failing result, logged with `what`.
   int run(const Statement& statement, std::string_view what);
@@ -355,6 +387,8 @@ private:
   std::optional<std::string> sessionUID_;
   std::vector<Statement> pending_;
   std::optional<Open> open_;
+  bool ready_ = false;  // the file is checked and its schema made; until then failing_ holds
+  int64_t provisionalSessions_ = 0;  // provisional session ids given so far
   bool failing_ = false;  // the last write failed: the next one waits for the timer or a flush
   int timersArmed_ = 0;   // batch timers set and not yet run
   std::string failure_;   // why the last failed write failed, for flush() to tell

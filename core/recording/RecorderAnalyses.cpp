@@ -128,7 +128,9 @@ void Recorder::retract(Uuid answer, Date at) {
     if (refused(at, "a retraction")) return;
     Statement insert{"INSERT INTO retractions (session, answer, at) VALUES (?, ?, ?)",
                      {session_, answer.string(), at}};
-    if (run(insert, "a retraction") != SQLITE_OK) {
+    // While rows are kept back (the file refused them, or is not checked yet), it waits behind
+    // them.
+    if (failing_ || run(insert, "a retraction") != SQLITE_OK) {
       // The user took an answer back: that must not be lost to a locked file.
       log::info("Recording: the retraction is kept for the next write");
       keep(std::move(insert.sql), std::move(insert.values));

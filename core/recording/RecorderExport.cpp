@@ -19,6 +19,7 @@
 #include "base/Error.h"
 #include "base/Json.h"
 #include "base/Log.h"
+#include "recording/DatabaseCheck.h"
 #include "recording/Recorder.h"
 
 namespace qb {
@@ -223,12 +224,19 @@ std::future<void> Recorder::exportTo(std::filesystem::path folder) {
   auto done = std::make_shared<std::promise<void>>();
   std::future<void> result = done->get_future();
   enqueue([this, done, folder = std::move(folder)] {
-    if (!write(clock_.now())) {
+    // A write that fails with nothing pending (a file that takes no writes now) leaves nothing
+    // unsaved for the export to lack.
+    if (!write(clock_.now()) && !pending_.empty()) {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kNotSavedCode,
                 std::to_string(pending_.size()) +
                     " recorded statements are not saved yet, so the export would lack them: " +
                     failure_)));
+      return;
+    }
+    if (!ready_) {
+      done->set_exception(
+          std::make_exception_ptr(exportError("Can't read the recording: " + failure_)));
       return;
     }
     try {
@@ -262,10 +270,33 @@ void Recorder::exportReadOnly(const std::filesystem::path& file,
   if (sqlite3_busy_timeout(raw, kBusyTimeoutMilliseconds) != SQLITE_OK) {
     throw refuse(sqlite3_errmsg(raw));
   }
-  // The schema's read is the first read of the file: a file that is no database fails here.
-  if (sqlite3_exec(raw, "SELECT name FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+  // The check is the first read of the file: a file that is no database fails here, and a
+  // damaged one is not exported as if its garbage were rows.
+  std::string problem;
+  switch (database::quickCheck(raw, problem)) {
+    case SQLITE_OK:
+      break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      throw exportError("Can't read " + file.string() + ": another program holds it (" + problem +
+                        ")");
+    case SQLITE_CORRUPT:
+      throw refuse("it is damaged: " + problem);
+    default:
+      throw refuse(problem);
+  }
+  // An empty file is what opening a recording leaves before its schema is made: no recording.
+  sqlite3_stmt* tables = nullptr;
+  if (sqlite3_prepare_v2(raw, "SELECT COUNT(*) FROM sqlite_master", -1, &tables, nullptr) !=
+      SQLITE_OK) {
     throw refuse(sqlite3_errmsg(raw));
   }
+  StatementHandle counting(tables);
+  if (sqlite3_step(tables) != SQLITE_ROW) throw refuse(sqlite3_errmsg(raw));
+  if (sqlite3_column_int64(tables, 0) == 0) {
+    throw Error(kErrorDomain, kNoRecordingCode, "No recording at " + file.string());
+  }
+  counting.reset();
   exportTables(raw, folder);
 }
 
@@ -275,10 +306,13 @@ std::future<Recorder::Counts> Recorder::counts() {
   enqueue([this, done] {
     // Unsaved statements are kept and retried; the counts are of what the file holds meanwhile.
     write(clock_.now());
-    std::optional<std::vector<Row>> rows = query(
-        "SELECT COUNT(*) AS moments, COALESCE(SUM(EXISTS (SELECT 1 FROM labels l WHERE l.session = "
-        "m.session AND (l.moment = m.id\n    OR (l.started < COALESCE(m.ended, m.started) AND "
-        "l.ended > m.started)))), 0) AS labelled\nFROM moments m WHERE NOT m.excluded");
+    std::optional<std::vector<Row>> rows;
+    if (ready_)
+      rows = query(
+          "SELECT COUNT(*) AS moments, COALESCE(SUM(EXISTS (SELECT 1 FROM labels l WHERE l.session "
+          "= "
+          "m.session AND (l.moment = m.id\n    OR (l.started < COALESCE(m.ended, m.started) AND "
+          "l.ended > m.started)))), 0) AS labelled\nFROM moments m WHERE NOT m.excluded");
     if (!rows) {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kCountFailedCode, "Can't count the recorded moments")));
@@ -310,6 +344,7 @@ std::future<void> Recorder::deleteAll() {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kDeleteFailedCode, "Can't delete the recording: " + why)));
     };
+    if (!ready_) return fail(failure_);
     // One transaction: the recording is emptied whole or not at all.
     if (exec("BEGIN IMMEDIATE", "starting the deletion") != SQLITE_OK) {
       return fail(sqlite3_errmsg(db_.get()));
@@ -338,7 +373,8 @@ std::future<void> Recorder::deleteAll() {
         exec("PRAGMA wal_checkpoint(TRUNCATE)", "checkpointing the recording") == SQLITE_OK &&
         compacted;
     open_.reset();
-    if (session_) insertSession(session_);
+    // A session whose row was still kept back gets its row now, under a new id.
+    if (session_) insertSession(isProvisional(*session_) ? std::nullopt : session_);
     if (!compacted) {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kDeleteFailedCode,

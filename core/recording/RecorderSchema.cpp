@@ -1,14 +1,20 @@
 // Opening the recording: the file, its mode and its schema.
 
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "base/Error.h"
 #include "base/Log.h"
+#include "recording/DatabaseCheck.h"
 #include "recording/Recorder.h"
 
 namespace qb {
@@ -91,7 +97,8 @@ void Recorder::CloseDatabase::operator()(sqlite3* db) const {
 
 void Recorder::failOpen(const std::string& why) {
   log::error("Recording: can't open " + path_.string() + ": " + why);
-  db_.reset();
+  // The connection stays: thrown from the constructor, it closes with the recorder; thrown from a
+  // later settle(), the recorder goes on with it, not ready, and reports why.
   throw Error(kErrorDomain, kOpenFailedCode, "Can't open " + path_.string());
 }
 
@@ -112,7 +119,32 @@ void Recorder::open() {
   if (sqlite3_busy_timeout(db, kBusyTimeoutMilliseconds) != SQLITE_OK) {
     failOpen(sqlite3_errmsg(db));
   }
-  refuseForeignFile();
+  // Until the file is known to be a whole recording, closing it must not write into it: the last
+  // connection to close would otherwise copy its write-ahead log into it.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  settle();
+}
+
+void Recorder::settle() {
+  std::string problem;
+  int result = database::quickCheck(db_.get(), problem);
+  if (result == SQLITE_OK) result = refuseForeignFile(problem);
+  switch (result) {
+    case SQLITE_OK:
+      break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      keepBack(path_.string() + " is busy: another program holds it (" + problem + ")");
+      return;
+    case SQLITE_CORRUPT:
+      setAside(problem);
+      prepared_.clear();  // of the damaged file's connection, which open() closes
+      return open();
+    case SQLITE_NOTADB:
+      failOpen("it is not a database");
+    default:
+      failOpen("it can't be read: " + problem);
+  }
   // WAL: a commit survives a crash whole, and a reader's transaction never holds up the writer.
   std::optional<std::vector<Row>> mode = query("PRAGMA journal_mode = WAL");
   if (!mode) failOpen("can't set its journal mode");
@@ -123,14 +155,53 @@ void Recorder::open() {
                "; readers may hold up writes");
   }
   createSchema();
+  sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+  ready_ = true;
 }
 
-void Recorder::refuseForeignFile() {
-  // Reading the schema is the first read of the file: a file that is no database fails here,
-  // before anything is written to it.
+void Recorder::setAside(const std::string& problem) {
+  // The first free name beside it: recording-damaged-1.sqlite, recording-damaged-2.sqlite, ...
+  const std::array<std::string_view, 4> kinds = {"", "-wal", "-shm", "-journal"};
+  auto taken = [&](const std::filesystem::path& file) {
+    std::error_code ignored;
+    return std::any_of(kinds.begin(), kinds.end(), [&](std::string_view kind) {
+      return std::filesystem::exists(file.string() + std::string(kind), ignored);
+    });
+  };
+  std::filesystem::path aside;
+  for (int n = 1; aside.empty() || taken(aside); ++n) {
+    aside = path_.parent_path() /
+            (path_.stem().string() + "-damaged-" + std::to_string(n) + path_.extension().string());
+  }
+  // Its write-ahead log goes with it, or it would be read into the new recording; all of its
+  // files move, or none.
+  std::vector<std::string_view> moved;
+  for (std::string_view kind : kinds) {
+    const std::string from = path_.string() + std::string(kind);
+    const std::string to = aside.string() + std::string(kind);
+    if (::access(from.c_str(), F_OK) != 0) continue;
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+      const std::string why = std::strerror(errno);
+      for (auto back = moved.rbegin(); back != moved.rend(); ++back) {
+        ::rename((aside.string() + std::string(*back)).c_str(),
+                 (path_.string() + std::string(*back)).c_str());
+      }
+      failOpen("it is damaged (" + problem + ") and can't be set aside as " + aside.string() +
+               ": " + why);
+    }
+    moved.push_back(kind);
+  }
+  log::error("Recording: " + path_.string() + " is damaged (" + problem + "); it is kept as " +
+             aside.string() + ", untouched, and a new recording starts at " + path_.string());
+}
+
+int Recorder::refuseForeignFile(std::string& problem) {
   std::optional<std::vector<Row>> objects = query("SELECT name FROM sqlite_master");
-  if (!objects) failOpen("it is not a database");
-  if (objects->empty()) return;  // new, or empty: ours to fill
+  if (!objects) {
+    problem = sqlite3_errmsg(db_.get());
+    return sqlite3_errcode(db_.get()) & 0xff;
+  }
+  if (objects->empty()) return SQLITE_OK;  // new, or empty: ours to fill
   auto beginsWith = [this](std::string_view table, auto expected) {
     std::optional<std::vector<Row>> columns =
         query("SELECT name FROM pragma_table_info(?) ORDER BY cid", {SqlValue(table)});
@@ -144,6 +215,7 @@ void Recorder::refuseForeignFile() {
   if (!beginsWith("sessions", kSessionColumns) || !beginsWith("moments", kMomentColumns)) {
     failOpen("it holds a database that is not a recording");
   }
+  return SQLITE_OK;
 }
 
 void Recorder::createSchema() {

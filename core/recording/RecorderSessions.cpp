@@ -16,6 +16,7 @@
 namespace qb {
 namespace {
 
+using recorder::isStatementFault;
 using recorder::milliseconds;
 using recorder::refused;
 
@@ -50,12 +51,32 @@ void Recorder::insertSession(std::optional<int64_t> id) {
       "observation)\nVALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {id, record.started, record.appVersion, sessionModel_, json(record.analyzer.toJson()),
        json(record.policy.toJson()), record.os, record.mac, sessionUID_, observation}};
-  if (run(insert, "starting a session") != SQLITE_OK) {
-    log::error("Recording: no session is recording, since its row could not be written");
-    session_.reset();
-    return;
+  // Written at once when nothing is kept back (a start has just written what was pending);
+  // otherwise behind what is, in order.
+  if (!failing_) {
+    const int result = run(insert, "starting a session");
+    if (result == SQLITE_OK) {
+      session_ = sqlite3_last_insert_rowid(db_.get());
+      return;
+    }
+    if (isStatementFault(result)) {
+      log::error("Recording: no session is recording, since its row was refused");
+      session_.reset();
+      return;
+    }
+    failure_ = sqlite3_errstr(result);
   }
-  session_ = sqlite3_last_insert_rowid(db_.get());
+  // The file takes nothing now: the session goes on, its row kept with the rows recorded in it
+  // until the file takes them. A new row has no id yet; its rows name it by a provisional one,
+  // which the write that inserts it replaces.
+  if (id) {
+    session_ = id;
+  } else {
+    session_ = kProvisionalSessions - ++provisionalSessions_;
+    insert.provisional = session_;
+  }
+  pending_.push_back(std::move(insert));
+  keepBack(failure_);
 }
 
 void Recorder::stop(Date at, InputCounts input) {

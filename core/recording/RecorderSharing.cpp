@@ -72,7 +72,7 @@ std::future<void> Recorder::startSharing() {
   auto done = std::make_shared<std::promise<void>>();
   std::future<void> result = done->get_future();
   enqueue([this, done] {
-    if (!write(clock_.now())) {
+    if (!write(clock_.now()) && !pending_.empty()) {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kNotSavedCode,
                 std::to_string(pending_.size()) +
@@ -86,6 +86,7 @@ std::future<void> Recorder::startSharing() {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kShareFailedCode, "Can't start sharing: " + why)));
     };
+    if (!ready_) return fail(failure_);
     // All cursors or none: a table left without one would never be shared.
     if (exec("BEGIN IMMEDIATE", "starting the sharing cursors") != SQLITE_OK) {
       return fail(sqlite3_errmsg(db_.get()));
@@ -120,10 +121,10 @@ std::future<void> Recorder::stopSharing() {
   enqueue([this, done] {
     // What was recorded before stays recorded; only the cursors go.
     write(clock_.now());
-    if (exec("DELETE FROM shared", "removing the sharing cursors") != SQLITE_OK) {
+    if (!ready_ || exec("DELETE FROM shared", "removing the sharing cursors") != SQLITE_OK) {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kShareFailedCode,
-                std::string("Can't stop sharing: ") + sqlite3_errmsg(db_.get()))));
+                "Can't stop sharing: " + (ready_ ? sqlite3_errmsg(db_.get()) : failure_))));
       return;
     }
     done->set_value();
@@ -141,7 +142,8 @@ std::future<std::vector<Recorder::ShareBatch>> Recorder::pendingShares(
     // Statements that cannot be saved now are shared once they are.
     write(clock_.now());
     std::vector<ShareBatch> batches;
-    std::optional<std::vector<Row>> cursorRows = query("SELECT name, last FROM shared");
+    std::optional<std::vector<Row>> cursorRows;
+    if (ready_) cursorRows = query("SELECT name, last FROM shared");
     if (!cursorRows) {
       done->set_value(std::move(batches));
       return;

@@ -20,42 +20,62 @@ namespace {
 
 constexpr const char* kFileVariable = "QB_RECORDER_CRASH_FILE";
 constexpr const char* kPipeVariable = "QB_RECORDER_CRASH_PIPE";
+// What the child writes: "moments" in one session, or "sessions" one after another.
+constexpr const char* kWorkVariable = "QB_RECORDER_CRASH_WORK";
 constexpr uint64_t kMomentsPerFlush = 50;
 constexpr uint64_t kFlushedBeforeKill = 400;
+constexpr uint64_t kSessionsBeforeKill = 40;
 
 MomentRecord numbered(uint64_t id) {
   return MomentRecord(Moment(id, Date{1000.0 + static_cast<double>(id)}, "App", "app",
                              "Moment " + std::to_string(id)));
 }
 
-// The crash test runs this in a child process of its own, which it kills; alone it does nothing.
+SessionRecord started(uint64_t n) {
+  return SessionRecord{Date{1000.0 + static_cast<double>(n)}, "1", "os", "mac", {}, {}};
+}
+
+// The crash tests run this in a child process of their own, which they kill; alone it does
+// nothing. It reports on the pipe how many moments, or sessions, it has flushed.
 TEST(RecorderCrashChild, WritesUntilKilled) {
   const char* file = std::getenv(kFileVariable);
   const char* pipe = std::getenv(kPipeVariable);
-  if (file == nullptr || pipe == nullptr) GTEST_SKIP() << "runs only as the crash test's child";
+  const char* work = std::getenv(kWorkVariable);
+  if (file == nullptr || pipe == nullptr || work == nullptr) {
+    GTEST_SKIP() << "runs only as the crash test's child";
+  }
   const int out = std::atoi(pipe);
   ManualExecutor main;
   ManualTimers timers;
   ManualClock clock;
   Recorder recorder(file, main, timers, clock);
-  recorder.start(SessionRecord{Date{1000}, "1", "os", "mac", {}, {}});
-  for (uint64_t id = 1;; ++id) {
-    recorder.begin(numbered(id), InputCounts{static_cast<uint32_t>(id), 0, 0, 0});
-    if (id % kMomentsPerFlush == 0) {
-      recorder.flush().get();
-      ASSERT_EQ(::write(out, &id, sizeof id), static_cast<ssize_t>(sizeof id));
+  const bool sessions = std::string(work) == "sessions";
+  if (!sessions) recorder.start(started(0));
+  for (uint64_t n = 1;; ++n) {
+    if (sessions) {
+      recorder.start(started(n));
+      recorder.begin(numbered(n), InputCounts{});
+    } else {
+      recorder.begin(numbered(n), InputCounts{static_cast<uint32_t>(n), 0, 0, 0});
+      if (n % kMomentsPerFlush != 0) continue;
     }
+    recorder.flush().get();
+    ASSERT_EQ(::write(out, &n, sizeof n), static_cast<ssize_t>(sizeof n));
   }
 }
 
-TEST_F(RecorderTest, WriterKilledMidBatchLeavesEveryCommittedRowWholeAndNothingHalfWritten) {
-  std::filesystem::create_directories(path_.parent_path());
+// Runs the child on `file` with `work` until it has reported at least `reports`, then kills it;
+// `flushed` is the last count it reported.
+void killWriter(const std::filesystem::path& file, const char* work, uint64_t reports,
+                uint64_t& flushed) {
+  std::filesystem::create_directories(file.parent_path());
   int channel[2];
   ASSERT_EQ(::pipe(channel), 0);
   // Everything the child needs is made before the fork: after it, only exec.
   std::vector<std::string> settings = {
-      std::string(kFileVariable) + "=" + path_.string(),
-      std::string(kPipeVariable) + "=" + std::to_string(channel[1])};
+      std::string(kFileVariable) + "=" + file.string(),
+      std::string(kPipeVariable) + "=" + std::to_string(channel[1]),
+      std::string(kWorkVariable) + "=" + work};
   for (char** variable = environ; *variable != nullptr; ++variable)
     settings.emplace_back(*variable);
   std::vector<char*> environment;
@@ -75,8 +95,8 @@ TEST_F(RecorderTest, WriterKilledMidBatchLeavesEveryCommittedRowWholeAndNothingH
     ::_exit(127);
   }
   ::close(channel[1]);
-  uint64_t flushed = 0;
-  while (flushed < kFlushedBeforeKill) {
+  flushed = 0;
+  while (flushed < reports) {
     ASSERT_EQ(::read(channel[0], &flushed, sizeof flushed), static_cast<ssize_t>(sizeof flushed))
         << "the writer ended before it was killed";
   }
@@ -85,7 +105,11 @@ TEST_F(RecorderTest, WriterKilledMidBatchLeavesEveryCommittedRowWholeAndNothingH
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFSIGNALED(status));
   ::close(channel[0]);
+}
 
+TEST_F(RecorderTest, WriterKilledMidBatchLeavesEveryCommittedRowWholeAndNothingHalfWritten) {
+  uint64_t flushed = 0;
+  ASSERT_NO_FATAL_FAILURE(killWriter(path_, "moments", kFlushedBeforeKill, flushed));
   Reader reader(path_);
   EXPECT_EQ(reader.rows("PRAGMA integrity_check"), (std::vector<Reader::Row>{{text("ok")}}));
   const int64_t count = reader.count("moments");
@@ -99,6 +123,24 @@ TEST_F(RecorderTest, WriterKilledMidBatchLeavesEveryCommittedRowWholeAndNothingH
   EXPECT_EQ(reader.count("moments WHERE ended = started + 1"), count - 1);
   EXPECT_EQ(reader.count("moments WHERE ended IS NOT NULL AND keys = 1"), count - 1);
   EXPECT_NO_THROW(recorder());
+}
+
+TEST_F(RecorderTest, WriterKilledWhileSessionsStartLeavesEveryReportedSessionWhole) {
+  uint64_t flushed = 0;
+  ASSERT_NO_FATAL_FAILURE(killWriter(path_, "sessions", kSessionsBeforeKill, flushed));
+  Reader reader(path_);
+  EXPECT_EQ(reader.rows("PRAGMA integrity_check"), (std::vector<Reader::Row>{{text("ok")}}));
+  const int64_t count = reader.count("sessions");
+  EXPECT_GE(count, static_cast<int64_t>(flushed));
+  // Sessions 1...count, each row whole; every moment in a session that is there, and at most the
+  // last session without its moment yet.
+  EXPECT_EQ(reader.count("sessions WHERE id BETWEEN 1 AND " + std::to_string(count) +
+                         " AND started = 978308200 + id AND length(uid) = 36 AND observation = 1"),
+            count);
+  EXPECT_EQ(reader.count("moments WHERE session = id"), reader.count("moments"));
+  EXPECT_GE(reader.count("moments"), count - 1);
+  EXPECT_NO_THROW(recorder());
+  EXPECT_FALSE(std::filesystem::exists(path_.parent_path() / "recording-damaged-1.sqlite"));
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -199,6 +201,76 @@ TEST_F(RecorderExportTest, ReadOnlyExportTellsAMissingRecordingFromABrokenOne) {
               ThrowsError(Recorder::kErrorDomain, Recorder::kOpenFailedCode, "not a database"));
   EXPECT_EQ(readFile(dir_ / "junk.sqlite"), std::string(4096, 'z'));
   EXPECT_FALSE(std::filesystem::exists(folder_)) << "nothing to export, no folder";
+}
+
+TEST_F(RecorderExportTest, ReadOnlyExportTellsAnEmptyADamagedAndABusyFileFromARecording) {
+  std::unique_ptr<Reader> holder;
+  struct Case {
+    const char* name;
+    std::function<void()> make;  // leaves the file at path_
+    long code;
+    std::string words;
+  };
+  const Case cases[] = {
+      {"empty", [&] { writeFile(path_, ""); }, Recorder::kNoRecordingCode, "No recording at "},
+      {"damaged", [&] { makeDamagedRecording(); }, Recorder::kOpenFailedCode, "damaged"},
+      {"held by another program",
+       [&] {
+         record();
+         close();
+         holder = std::make_unique<Reader>(path_);
+         holder->holdExclusively();
+       },
+       Recorder::kExportFailedCode, "another program holds it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    path_ = dir_ / c.name / "recording.sqlite";
+    std::filesystem::create_directories(path_.parent_path());
+    c.make();
+    const std::string before = readFile(path_);
+    LogCapture log;
+    EXPECT_THAT([&] { Recorder::exportReadOnly(path_, folder_); },
+                ThrowsError(Recorder::kErrorDomain, c.code, c.words));
+    EXPECT_EQ(readFile(path_), before);
+    EXPECT_FALSE(std::filesystem::exists(folder_));
+  }
+}
+
+TEST_F(RecorderExportTest, FileThatTakesNoWritesExportsWhenNothingWaits) {
+  std::filesystem::permissions(dir_.path(), std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
+  std::unique_ptr<Reader> writer;
+  struct Case {
+    const char* name;
+    std::function<void()> hold;
+  };
+  const Case cases[] = {
+      {"read-only",
+       [&] {
+         OrdinaryUser user(path_.parent_path());
+         std::filesystem::permissions(path_, std::filesystem::perms::owner_read);
+         recorder();
+       }},
+      {"locked",
+       [&] {
+         writer = std::make_unique<Reader>(path_);
+         writer->exec("BEGIN IMMEDIATE");
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    path_ = dir_ / c.name / "recording.sqlite";
+    folder_ = path_.parent_path() / "out";
+    record();
+    close();
+    LogCapture log;
+    c.hold();
+    exportAll();
+    EXPECT_EQ(lines(folder_ / "system.jsonl").size(), 2u);
+    writer.reset();
+    close();
+  }
 }
 
 TEST_F(RecorderExportTest, CountsMomentsThatALabelNamesOrOverlapsExcludedOnesAside) {

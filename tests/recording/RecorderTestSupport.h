@@ -1,13 +1,19 @@
 // What the recorder's tests share: a clock the test sets, a recorder on a scratch file driven by a
-// manual main thread, and a second connection that reads the file as another program would.
+// manual main thread, a second connection that reads the file as another program would, and the
+// faults a recording's file meets: read-only, full, held by another program, damaged.
 
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -102,6 +108,12 @@ public:
   int64_t count(const std::string& table) {
     return std::get<int64_t>(rows("SELECT COUNT(*) FROM " + table).at(0).at(0).storage());
   }
+  // Takes the file for this connection alone, as a program that locks it exclusively does: every
+  // other connection is kept out, readers too, until this one closes.
+  void holdExclusively() {
+    exec("PRAGMA locking_mode = EXCLUSIVE");
+    exec("BEGIN EXCLUSIVE");
+  }
   void exec(const std::string& sql) {
     char* message = nullptr;
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
@@ -116,6 +128,61 @@ private:
 };
 
 using Rows = std::vector<Reader::Row>;
+
+// File permissions as an ordinary user meets them, for the thread that makes one and for the
+// threads it starts meanwhile (a recorder's own keeps them for its life): root writes into a
+// read-only file. Run as root, the folder and every file in it become the user "nobody"'s, and
+// the folders above it must let that user through; run as anyone else, it changes nothing.
+class OrdinaryUser {
+public:
+  static constexpr uid_t kNobody = 65534;
+
+  explicit OrdinaryUser(const std::filesystem::path& folder) : root_(::geteuid() == 0) {
+    if (!root_) return;
+    std::vector<std::filesystem::path> owned = {folder};
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      owned.push_back(entry.path());
+    }
+    for (const auto& path : owned) {
+      if (::chown(path.c_str(), kNobody, kNobody) != 0) throw std::runtime_error("chown failed");
+    }
+    ::setfsgid(kNobody);
+    ::setfsuid(kNobody);
+  }
+  ~OrdinaryUser() {
+    if (!root_) return;
+    ::setfsuid(0);
+    ::setfsgid(0);
+  }
+  OrdinaryUser(const OrdinaryUser&) = delete;
+  OrdinaryUser& operator=(const OrdinaryUser&) = delete;
+
+private:
+  bool root_;
+};
+
+// While it lives, no file of this process grows past `bytes`: the disk is as good as full. A
+// write beyond fails with EFBIG instead of the signal that would end the process.
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    if (::getrlimit(RLIMIT_FSIZE, &before_) != 0) throw std::runtime_error("getrlimit failed");
+    signal_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = before_;
+    limit.rlim_cur = bytes;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) throw std::runtime_error("setrlimit failed");
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &before_);
+    ::signal(SIGXFSZ, signal_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+  rlimit before_{};
+  sighandler_t signal_ = SIG_DFL;
+};
 
 inline SqlValue text(const char* value) { return SqlValue(std::string_view(value)); }
 inline SqlValue unix(double seconds) { return SqlValue(Date{seconds}); }
@@ -159,6 +226,17 @@ protected:
     }
     return false;
   }
+  // A closed recording of `moments` moments, cut off in the middle of its last page, as a copy or
+  // a disk that failed halfway leaves it.
+  void makeDamagedRecording(uint64_t moments = 300) {
+    recorder().start(session());
+    for (uint64_t id = 1; id <= moments; ++id) {
+      recorder().begin(moment(id, 1000 + static_cast<double>(id)), {});
+    }
+    close();
+    std::filesystem::resize_file(path_, std::filesystem::file_size(path_) - kPageBytes / 2);
+  }
+  static constexpr uintmax_t kPageBytes = 4096;  // SQLite's default page
   SessionRecord session(double started = 1000) {
     return SessionRecord{
         Date::fromReference(started), "1.2.3", "Linux test", "Test machine", {}, {}};

@@ -1,0 +1,133 @@
+// The recording when its file will not take what is recorded: read-only, locked, full, held by
+// another program, or damaged.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "recording/RecorderTestSupport.h"
+
+namespace qb::test {
+namespace {
+
+class RecorderFaultTest : public RecorderTest {
+protected:
+  RecorderFaultTest() {
+    // The ordinary user that some cases record as must reach the recording's folder.
+    std::filesystem::permissions(dir_.path(), std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+  }
+  // A recording with one session in it, closed.
+  void makeRecording() {
+    recorder().start(session());
+    flush();
+    close();
+  }
+  bool logged(const LogCapture& log, const std::string& words) {
+    const auto lines = log.lines();
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.find(words) != std::string::npos;
+    });
+  }
+};
+
+TEST_F(RecorderFaultTest, SessionTheFileRefusesAtItsStartIsKeptWithItsRowsAndFlushSaysSo) {
+  struct Fault {
+    const char* name;               // also its folder's
+    bool beforeOpening;             // the recorder must meet it when it opens the file
+    std::function<void()> hold;     // makes the file refuse writes
+    std::function<void()> release;  // lets it take them again; none for a lasting fault
+  };
+  std::unique_ptr<Reader> writer;
+  std::unique_ptr<FileSizeLimit> full;
+  const Fault faults[] = {
+      {"read-only", true,
+       [&] { std::filesystem::permissions(path_, std::filesystem::perms::owner_read); }, nullptr},
+      {"locked past the busy wait", false,
+       [&] {
+         writer = std::make_unique<Reader>(path_);
+         writer->exec("BEGIN IMMEDIATE");
+       },
+       [&] { writer.reset(); }},
+      {"full", false, [&] { full = std::make_unique<FileSizeLimit>(0); }, [&] { full.reset(); }},
+  };
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE(fault.name);
+    path_ = dir_ / fault.name / "recording.sqlite";
+    makeRecording();
+    LogCapture log;
+    {
+      OrdinaryUser user(path_.parent_path());
+      if (fault.beforeOpening) fault.hold();
+      recorder();
+    }
+    if (!fault.beforeOpening) fault.hold();
+    recorder().start(session(2000));
+    recorder().begin(moment(1, 2000), {});
+    system("launch", std::nullopt, 2000);
+    EXPECT_THAT([&] { flush(); }, ThrowsError(Recorder::kErrorDomain, Recorder::kNotSavedCode,
+                                              "3 recorded statements are not saved yet"));
+    EXPECT_FALSE(log.lines().empty());
+    if (!fault.release) {
+      close();
+      EXPECT_EQ(Reader(path_).count("sessions"), 1);
+      EXPECT_TRUE(logged(log, "are lost"));
+      continue;
+    }
+    fault.release();
+    EXPECT_EQ(rows("SELECT s.id, m.id, y.event FROM sessions s JOIN moments m ON m.session = s.id "
+                   "JOIN system y ON y.session = s.id"),
+              (Rows{{SqlValue(2), SqlValue(1), text("launch")}}));
+    close();
+  }
+}
+
+TEST_F(RecorderFaultTest, FileHeldByAnotherProgramIsCalledBusyAndRecordedIntoOnceFree) {
+  makeRecording();
+  auto holder = std::make_unique<Reader>(path_);
+  holder->holdExclusively();
+  LogCapture log;
+  ASSERT_NO_THROW(recorder());
+  EXPECT_TRUE(logged(log, path_.string() + " is busy"));
+  recorder().start(session(2000));
+  system("launch", std::nullopt, 2000);
+  EXPECT_THAT([&] { flush(); },
+              ThrowsError(Recorder::kErrorDomain, Recorder::kNotSavedCode, "is busy"));
+  holder.reset();
+  EXPECT_EQ(rows("SELECT s.id, y.event FROM sessions s JOIN system y ON y.session = s.id"),
+            (Rows{{SqlValue(2), text("launch")}}));
+}
+
+TEST_F(RecorderFaultTest, DamagedRecordingIsSetAsideUntouchedAndANewOneTakesItsPlace) {
+  makeDamagedRecording();
+  const std::string damaged = readFile(path_);
+  const auto earlier = path_.parent_path() / "recording-damaged-1.sqlite";
+  writeFile(earlier, "set aside before");
+
+  LogCapture log;
+  recorder().start(session(2000));
+  recorder().begin(moment(1, 2000), {});
+  const auto aside = path_.parent_path() / "recording-damaged-2.sqlite";
+  EXPECT_EQ(readFile(aside), damaged);
+  EXPECT_EQ(readFile(earlier), "set aside before");
+  EXPECT_TRUE(logged(log, path_.string() + " is damaged"));
+  EXPECT_TRUE(logged(log, aside.string()));
+
+  const auto folder = dir_ / "out";
+  recorder().exportTo(folder).get();
+  const std::string exported = readFile(folder / "moments.jsonl");
+  EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 1) << exported;
+  EXPECT_EQ(rows("SELECT session, id FROM moments"), (Rows{{SqlValue(1), SqlValue(1)}}));
+  EXPECT_EQ(rows("PRAGMA integrity_check"), (Rows{{text("ok")}}));
+  recorder().deleteAll().get();
+  EXPECT_EQ(count("moments"), 0);
+  EXPECT_EQ(readFile(aside), damaged);
+}
+
+}  // namespace
+}  // namespace qb::test
