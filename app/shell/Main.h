@@ -16,9 +16,10 @@
 // goes to standard error) and give the exit status:
 //
 //   export: "Exported to <folder>" and 0; "No recording at <recording file>" and 1 when the
-//           recording is missing or cannot be opened (nothing is created then); "Export failed:
-//           <reason>" and 1. The recording is opened read-only, so the export is safe while the
-//           program runs and records into it.
+//           recording is missing, empty, damaged or cannot be opened (nothing is created then);
+//           "Export failed: <reason>" and 1, also while another program holds the file. The
+//           recording is opened read-only, so the export is safe while the program runs and
+//           records into it.
 //   benchmark: what Measure::run() prints and answers.
 
 #pragma once

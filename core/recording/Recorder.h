@@ -118,8 +118,9 @@ public:
   static constexpr size_t kFocusedTextCharacters = 500;
 
   // Opens or creates the recording at `file` (see above). Throws qb::Error (kErrorDomain,
-  // kOpenFailedCode) when the folder, the file or the schema cannot be made, or when the file is
-  // not a recording. `main` is the thread whose `timers` arm the batch write.
+  // kOpenFailedCode) when the folder, the file or the schema cannot be made, when the file is not
+  // a recording, or when it is damaged and cannot be set aside; not while another program holds
+  // it. `main` is the thread whose `timers` arm the batch write.
   Recorder(const std::filesystem::path& file, Executor& main, Timers& timers,
            const WallClock& clock);
   ~Recorder();

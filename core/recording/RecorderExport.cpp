@@ -285,18 +285,17 @@ void Recorder::exportReadOnly(const std::filesystem::path& file,
     default:
       throw refuse(problem);
   }
-  // An empty file is what opening a recording leaves before its schema is made: no recording.
-  sqlite3_stmt* tables = nullptr;
-  if (sqlite3_prepare_v2(raw, "SELECT COUNT(*) FROM sqlite_master", -1, &tables, nullptr) !=
+  // An empty file, as opening a recording leaves it before its schema is made, is no recording.
+  bool schema = false;
+  auto found = [](void* flag, int, char**, char**) {
+    *static_cast<bool*>(flag) = true;
+    return 0;
+  };
+  if (sqlite3_exec(raw, "SELECT 1 FROM sqlite_master LIMIT 1", found, &schema, nullptr) !=
       SQLITE_OK) {
     throw refuse(sqlite3_errmsg(raw));
   }
-  StatementHandle counting(tables);
-  if (sqlite3_step(tables) != SQLITE_ROW) throw refuse(sqlite3_errmsg(raw));
-  if (sqlite3_column_int64(tables, 0) == 0) {
-    throw Error(kErrorDomain, kNoRecordingCode, "No recording at " + file.string());
-  }
-  counting.reset();
+  if (!schema) throw Error(kErrorDomain, kNoRecordingCode, "No recording at " + file.string());
   exportTables(raw, folder);
 }
 
@@ -306,13 +305,15 @@ std::future<Recorder::Counts> Recorder::counts() {
   enqueue([this, done] {
     // Unsaved statements are kept and retried; the counts are of what the file holds meanwhile.
     write(clock_.now());
+    // A file not checked yet (another program holds it) gives no counts.
     std::optional<std::vector<Row>> rows;
-    if (ready_)
+    if (ready_) {
       rows = query(
-          "SELECT COUNT(*) AS moments, COALESCE(SUM(EXISTS (SELECT 1 FROM labels l WHERE l.session "
-          "= "
-          "m.session AND (l.moment = m.id\n    OR (l.started < COALESCE(m.ended, m.started) AND "
-          "l.ended > m.started)))), 0) AS labelled\nFROM moments m WHERE NOT m.excluded");
+          "SELECT COUNT(*) AS moments, COALESCE(SUM(EXISTS (SELECT 1 FROM labels l WHERE "
+          "l.session = m.session AND (l.moment = m.id\n    OR (l.started < COALESCE(m.ended, "
+          "m.started) AND l.ended > m.started)))), 0) AS labelled\nFROM moments m WHERE NOT "
+          "m.excluded");
+    }
     if (!rows) {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kCountFailedCode, "Can't count the recorded moments")));

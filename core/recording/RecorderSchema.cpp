@@ -126,6 +126,8 @@ void Recorder::open() {
 }
 
 void Recorder::settle() {
+  // The check is the first read of the file: a file that is no database, or a damaged one, is
+  // found out here, before anything is written to it.
   std::string problem;
   int result = database::quickCheck(db_.get(), problem);
   if (result == SQLITE_OK) result = refuseForeignFile(problem);

@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/fsuid.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -153,6 +154,8 @@ public:
     if (!root_) return;
     ::setfsuid(0);
     ::setfsgid(0);
+    // A change of the file user makes the process undumpable; its crashes stay diagnosable.
+    ::prctl(PR_SET_DUMPABLE, 1);
   }
   OrdinaryUser(const OrdinaryUser&) = delete;
   OrdinaryUser& operator=(const OrdinaryUser&) = delete;
