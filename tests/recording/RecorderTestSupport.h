@@ -229,11 +229,11 @@ protected:
     }
     return false;
   }
-  // A closed recording of `moments` moments, cut off in the middle of its last page, as a copy or
-  // a disk that failed halfway leaves it.
-  void makeDamagedRecording(uint64_t moments = 300) {
+  // A closed recording of some pages of moments, cut off in the middle of its last page, as a
+  // copy or a disk that failed halfway leaves it.
+  void makeDamagedRecording() {
     recorder().start(session());
-    for (uint64_t id = 1; id <= moments; ++id) {
+    for (uint64_t id = 1; id <= 300; ++id) {
       recorder().begin(moment(id, 1000 + static_cast<double>(id)), {});
     }
     close();
