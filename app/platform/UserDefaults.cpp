@@ -29,6 +29,30 @@ std::optional<Date> decodeDate(const Json& value) {
   }
 }
 
+std::optional<UserDefaults::StringList> decodeList(const Json& value) {
+  if (!value.is_array()) return std::nullopt;
+  UserDefaults::StringList list;
+  list.reserve(value.size());
+  for (const Json& item : value) {
+    if (!item.is_string()) return std::nullopt;
+    list.push_back(item.get<std::string>());
+  }
+  return list;
+}
+
+std::optional<bool> decodeBool(const Json& value) {
+  if (!value.is_boolean()) return std::nullopt;
+  return value.get<bool>();
+}
+
+std::optional<int64_t> decodeInteger(const Json& value) {
+  try {
+    return json::decode<int64_t>(value, "setting");
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
 Json encode(const UserDefaults::Value& value) {
   return std::visit(
       [](const auto& item) -> Json {
@@ -112,47 +136,42 @@ void UserDefaults::registerDefaults(const std::map<std::string, Value, std::less
   }
 }
 
-const Json* UserDefaults::find(std::string_view key) const {
-  for (const Json* domain : {user_.get(), registered_.get()}) {
-    auto found = domain->find(key);
-    if (found != domain->end()) return &*found;
-  }
-  return nullptr;
+const Json* UserDefaults::find(const Json& domain, std::string_view key) {
+  const auto found = domain.find(key);
+  return found != domain.end() ? &*found : nullptr;
 }
 
-bool UserDefaults::contains(std::string_view key) const { return find(key) != nullptr; }
+bool UserDefaults::contains(std::string_view key) const {
+  return find(*user_, key) != nullptr || find(*registered_, key) != nullptr;
+}
+
+template <typename T>
+std::optional<T> UserDefaults::read(std::string_view key, std::optional<T> (*decode)(const Json&),
+                                    std::string_view type) const {
+  const Json* registered = find(*registered_, key);
+  if (const Json* stored = find(*user_, key)) {
+    if (auto value = decode(*stored)) return value;
+    log::error("Settings: \"" + std::string(key) + "\" holds no " + std::string(type) + "; " +
+               (registered != nullptr ? "its default" : "nothing") + " is read in its place");
+  }
+  if (registered == nullptr) return std::nullopt;
+  return decode(*registered);
+}
 
 bool UserDefaults::boolValue(std::string_view key) const {
-  const Json* value = find(key);
-  return value != nullptr && value->is_boolean() && value->get<bool>();
+  return read(key, &decodeBool, "switch").value_or(false);
 }
 
 int64_t UserDefaults::integerValue(std::string_view key) const {
-  const Json* value = find(key);
-  if (value == nullptr) return 0;
-  try {
-    return json::decode<int64_t>(*value, key);
-  } catch (const Error&) {
-    return 0;
-  }
+  return read(key, &decodeInteger, "whole number").value_or(0);
 }
 
 std::optional<UserDefaults::StringList> UserDefaults::stringList(std::string_view key) const {
-  const Json* value = find(key);
-  if (value == nullptr || !value->is_array()) return std::nullopt;
-  StringList list;
-  list.reserve(value->size());
-  for (const Json& item : *value) {
-    if (!item.is_string()) return std::nullopt;
-    list.push_back(item.get<std::string>());
-  }
-  return list;
+  return read(key, &decodeList, "list of text");
 }
 
 std::optional<Date> UserDefaults::date(std::string_view key) const {
-  const Json* value = find(key);
-  if (value == nullptr) return std::nullopt;
-  return decodeDate(*value);
+  return read(key, &decodeDate, "date");
 }
 
 void UserDefaults::setBool(std::string_view key, bool value) { set(key, value); }

@@ -12,9 +12,11 @@
 // 2001-01-01 00:00 UTC>}, so that a date never reads as a number or a number as a date:
 //   {"breakMinutes": 15, "excludedSites": [], "questionAnswered": {"date": 786240000.5}}
 //
-// A read of a key whose value has another type answers the type's empty value (false, 0, no list,
-// no date): a hand-edited file cannot make the program misread a setting, and the value stays in
-// the file until the key is set again.
+// A read of a key whose stored value has another type (a text where a list is kept, a list with an
+// item that is no text) answers the registered default, and without one the type's empty value
+// (false, 0, no list, no date): a hand-edited file cannot make the program misread a setting or
+// drop a default it relies on. The read is logged, and the value stays in the file until the key
+// is set again.
 //
 // Failures never reach the caller, and never lose what the user set:
 // - A file that cannot be read, or does not hold a JSON object, is logged and set aside under a
@@ -68,9 +70,10 @@ public:
   // Whether either domain has a value, of any type, under the key.
   bool contains(std::string_view key) const;
 
+  // Each reads the user's value, else the registered one, as the opening comment says.
   bool boolValue(std::string_view key) const;
   int64_t integerValue(std::string_view key) const;
-  // None when there is no value, or it is not a list whose every item is text.
+  // None when neither domain holds a list whose every item is text.
   std::optional<StringList> stringList(std::string_view key) const;
   std::optional<Date> date(std::string_view key) const;
 
@@ -89,8 +92,13 @@ private:
   void setAside(const std::string& reason);
   void set(std::string_view key, Json value);
   void write();
-  // The user's value under key, else the registered one, else null.
-  const Json* find(std::string_view key) const;
+  // The value under key in one domain, null when there is none.
+  static const Json* find(const Json& domain, std::string_view key);
+  // The user's value under key when decode() reads it, else the registered one when it reads
+  // that; a user's value that it cannot read is logged, naming the type it wanted.
+  template <typename T>
+  std::optional<T> read(std::string_view key, std::optional<T> (*decode)(const Json&),
+                        std::string_view type) const;
 
   std::filesystem::path file_;
   // Both are JSON objects holding values in the file's typed forms, so one decoder reads either.

@@ -22,8 +22,10 @@
 //   promptOnChat      "promptOnChat"     false
 //   questionAnswered  "questionAnswered" none (a date; none removes the key)
 //
-// Registered defaults answer only while the user has stored nothing under the key; a stored value
-// of the wrong type reads as the type's empty value (false, 0, an empty list, none). An older
+// Registered defaults answer while the user has stored nothing under the key, and in place of a
+// stored value of the wrong type (a text where a list is kept, a number where a switch is), so that
+// a damaged "excludedApps" still keeps the password managers unread; a setting without a
+// registered default reads such a value as the type's empty value (false, 0, none). An older
 // "diagnostics" true is carried over as "recording" true and removed on loading; a false one is
 // left alone.
 //

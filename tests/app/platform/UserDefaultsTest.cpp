@@ -77,13 +77,13 @@ TEST_F(UserDefaultsTest, ADateAndANumberNeverReadAsEachOther) {
   EXPECT_EQ(saved()["answered"], Json::parse(R"({"date": 100.0})"));
 }
 
-TEST_F(UserDefaultsTest, ValuesOfAnotherTypeReadAsEmptyAndStayInTheFile) {
-  writeSettings(R"({"flag": "yes", "minutes": "5", "apps": ["a", 1], "answered": {"date": "x"},
+TEST_F(UserDefaultsTest, ValuesOfAnotherTypeReadAsTheDefaultOrEmptyAndStayInTheFile) {
+  writeSettings(R"({"flag": "yes", "minutes": "9", "apps": ["a", 1], "answered": {"date": "x"},
                     "count": 128.0, "other": 1})");
   auto defaults = open();
   EXPECT_FALSE(defaults->boolValue("flag"));
-  EXPECT_EQ(defaults->integerValue("minutes"), 0);  // the user's value hides the default
-  EXPECT_EQ(defaults->stringList("apps"), std::nullopt);
+  EXPECT_EQ(defaults->integerValue("minutes"), 5);
+  EXPECT_THAT(defaults->stringList("apps"), ::testing::Optional(ElementsAre("a", "b")));
   EXPECT_EQ(defaults->date("answered"), std::nullopt);
   EXPECT_EQ(defaults->integerValue("count"), 128);
 

@@ -92,13 +92,15 @@ TEST_F(PrefsTest, SettingsSurviveARestart) {
   EXPECT_EQ(again.questionAnswered(), Date::fromReference(786240000.5));
 }
 
-TEST_F(PrefsTest, WronglyTypedValuesReadEmptyAndAQuestionDateThatIsNotADateIsRemoved) {
-  store(R"({"breakMinutes": "15", "excludedApps": "all", "recording": 1,
+TEST_F(PrefsTest, WronglyTypedValuesKeepTheirDefaultsAndAQuestionDateThatIsNotADateIsRemoved) {
+  store(R"({"breakMinutes": "15", "excludedApps": "all", "recording": 0, "sharedMoments": "9",
             "questionAnswered": 786240000})");
   const Prefs& prefs = launch();
-  EXPECT_EQ(prefs.breakMinutes(), 0);
-  EXPECT_THAT(prefs.excludedApps(), IsEmpty());
-  EXPECT_FALSE(prefs.recording());
+  EXPECT_EQ(prefs.breakMinutes(), 5);
+  EXPECT_TRUE(prefs.isExcludedApp("org.keepassxc.KeePassXC")) << "a password manager stays unread";
+  EXPECT_EQ(prefs.excludedApps(), Prefs::defaultExcludedApps());
+  EXPECT_TRUE(prefs.recording());
+  EXPECT_EQ(prefs.sharedMoments(), 0);
   EXPECT_EQ(prefs.questionAnswered(), std::nullopt);
   EXPECT_FALSE(saved().contains("questionAnswered"));
   EXPECT_EQ(saved()["excludedApps"], "all");
