@@ -1,18 +1,23 @@
 #include "platform/UserDefaults.h"
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <system_error>
 #include <utility>
 
+#include "base/Base64.h"
 #include "base/Error.h"
 #include "base/File.h"
 #include "base/Json.h"
 #include "base/Log.h"
+#include "base/Text.h"
 
 namespace qb {
 namespace {
 
 constexpr const char* kDateKey = "date";
+constexpr const char* kBytesKey = "bytes";
 constexpr const char* kSetAsideSuffix = ".unreadable";
 constexpr int kSettingsIndent = 2;
 
@@ -29,13 +34,38 @@ std::optional<Date> decodeDate(const Json& value) {
   }
 }
 
+// JSON text holds only UTF-8: other bytes (a desktop-file id named in Latin-1) are kept as they
+// are in their Base64 form, rather than turned into U+FFFD, which would never match them again.
+Json encodeText(const std::string& text) {
+  if (text::isValidUtf8(text)) return text;
+  const std::span bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  return Json{{kBytesKey, base64::encode(bytes)}};
+}
+
+std::optional<std::string> decodeText(const Json& value) {
+  if (value.is_string()) return value.get<std::string>();
+  if (!value.is_object() || value.size() != 1) return std::nullopt;
+  const auto bytes = value.find(kBytesKey);
+  if (bytes == value.end() || !bytes->is_string()) return std::nullopt;
+  const auto decoded = base64::decode(bytes->get_ref<const std::string&>());
+  if (!decoded) return std::nullopt;
+  return std::string(reinterpret_cast<const char*>(decoded->data()), decoded->size());
+}
+
+Json encodeList(const UserDefaults::StringList& list) {
+  Json array = Json::array();
+  for (const std::string& item : list) array.push_back(encodeText(item));
+  return array;
+}
+
 std::optional<UserDefaults::StringList> decodeList(const Json& value) {
   if (!value.is_array()) return std::nullopt;
   UserDefaults::StringList list;
   list.reserve(value.size());
   for (const Json& item : value) {
-    if (!item.is_string()) return std::nullopt;
-    list.push_back(item.get<std::string>());
+    auto text = decodeText(item);
+    if (!text) return std::nullopt;
+    list.push_back(std::move(*text));
   }
   return list;
 }
@@ -59,6 +89,8 @@ Json encode(const UserDefaults::Value& value) {
         using T = std::decay_t<decltype(item)>;
         if constexpr (std::is_same_v<T, Date>) {
           return encodeDate(item);
+        } else if constexpr (std::is_same_v<T, UserDefaults::StringList>) {
+          return encodeList(item);
         } else {
           return item;
         }
@@ -178,7 +210,9 @@ void UserDefaults::setBool(std::string_view key, bool value) { set(key, value); 
 
 void UserDefaults::setInteger(std::string_view key, int64_t value) { set(key, value); }
 
-void UserDefaults::setStringList(std::string_view key, const StringList& value) { set(key, value); }
+void UserDefaults::setStringList(std::string_view key, const StringList& value) {
+  set(key, encodeList(value));
+}
 
 void UserDefaults::setDate(std::string_view key, Date value) {
   if (!value.isFinite()) {

@@ -11,6 +11,9 @@
 // integer, a list of text a JSON array of strings, and a date the object {"date": <seconds since
 // 2001-01-01 00:00 UTC>}, so that a date never reads as a number or a number as a date:
 //   {"breakMinutes": 15, "excludedSites": [], "questionAnswered": {"date": 786240000.5}}
+// JSON text is UTF-8, but text given to the store may be any bytes (a desktop-file id named in
+// Latin-1): an item of a list that is not valid UTF-8 is written as {"bytes": "<Base64>"} of its
+// bytes, and reads back as exactly those bytes, so that it still matches after a restart.
 //
 // A read of a key whose stored value has another type (a text where a list is kept, a list with an
 // item that is no text) answers the registered default, and without one the type's empty value

@@ -91,6 +91,16 @@ TEST_F(UserDefaultsTest, ValuesOfAnotherTypeReadAsTheDefaultOrEmptyAndStayInTheF
   EXPECT_EQ(saved()["apps"], Json::parse(R"(["a", 1])"));
 }
 
+TEST_F(UserDefaultsTest, TextThatIsNotUtf8KeepsItsBytesAcrossARestart) {
+  const std::string latin1 = "caf\xe9-editor";  // "café-editor" in Latin-1
+  open()->setStringList("apps", {latin1, "caf\u00e9"});
+  EXPECT_EQ(saved()["apps"], Json::parse(R"([{"bytes": "Y2Fm6S1lZGl0b3I="}, "caf\u00e9"])"));
+  EXPECT_THAT(open()->stringList("apps"), ::testing::Optional(ElementsAre(latin1, "caf\u00e9")));
+
+  writeSettings(R"({"apps": [{"bytes": "not Base64"}]})");
+  EXPECT_THAT(open()->stringList("apps"), ::testing::Optional(ElementsAre("a", "b")));
+}
+
 TEST_F(UserDefaultsTest, AnUnreadableFileIsSetAsideAndTheDefaultsAnswer) {
   for (const std::string_view bad : {"{\"minutes\": 9", "[1, 2]", "", "{\"minutes\": \"\xff\"}"}) {
     SCOPED_TRACE(testing::PrintToString(bad));

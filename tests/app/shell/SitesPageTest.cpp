@@ -322,6 +322,27 @@ TEST_F(SitesPageTest, AnAppIsChosenByItsDesktopEntryAndAddedOnce) {
   EXPECT_EQ(prefs().excludedApps(), Strings{"chat"}) << "not an installed application";
 }
 
+TEST_F(SitesPageTest, AnAppWhoseIDIsNotUtf8IsListedKeptAndMatchedByItsOwnBytes) {
+  const std::string latin1 = "caf\xe9";  // a desktop file named in Latin-1
+  install(latin1, "Caf\u00e9");
+  open();
+  page->setApplicationChooser([&](QWidget*) {
+    return std::optional(home / "system/applications" / (latin1 + ".desktop"));
+  });
+  click(button(kIgnored, "Add app…"));
+  EXPECT_EQ(rows(kIgnored),
+            (QStringList{"icon | Caf\u00e9 | (Remove)", "---", "Add app… | Add site"}));
+
+  // After a restart, the window the desktop attributes to that entry is still left unread.
+  UserDefaults restartedDefaults(defaults.file());
+  const Prefs restarted(restartedDefaults, loginItem);
+  EXPECT_EQ(restarted.excludedApps(), Strings{latin1});
+  const std::optional<std::string> window =
+      DesktopEntries().applicationID({.instance = {}, .className = latin1, .programs = {}});
+  ASSERT_EQ(window, latin1);
+  EXPECT_TRUE(restarted.isExcludedApp(*window));
+}
+
 TEST_F(SitesPageTest, ADesktopFileInASubfolderIsKnownByItsFolderedID) {
   const std::vector<std::filesystem::path> folders = {home / "a/applications",
                                                       home / "b/applications"};
