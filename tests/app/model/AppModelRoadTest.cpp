@@ -104,6 +104,39 @@ TEST_F(AppModelRoadTest, AnAbsenceStopsTheRoadAndALongOneEndsTheWork) {
   EXPECT_FALSE(model->protecting());
 }
 
+TEST_F(AppModelRoadTest, ShortSwitchesLogOnlyTheWorkedSecondsAndTheTimelineBridgesTheGaps) {
+  openEventLog();
+  const Date start = wallClock.now();
+  int elapsed = 0;
+  const auto pass = [&](int seconds) {
+    for (int i = 0; i < seconds; ++i) {
+      timers.advance(1);
+      if (++elapsed % static_cast<int>(AppModel::kTickInterval) == 0) tick();
+    }
+  };
+  // Twenty times: six seconds on the report, four on a video, before any work context exists.
+  uint64_t id = 1;
+  for (int round = 0; round < 20; ++round) {
+    handle(front(id++, "quarterly report"));
+    pass(6);
+    handle(front(id++, "Video feed", 20, "player"));
+    pass(4);
+  }
+  tick();
+
+  double logged = 0;
+  for (const EventStore::Event& event : events()) {
+    if (event.kind == EventStore::Kind::work) logged += event.value;
+  }
+  EXPECT_EQ(logged, 120) << "the seconds the report was in front, and nothing else";
+  EXPECT_EQ(model->week().back().focus, 120);
+  EXPECT_EQ(model->todayTasks(), (std::vector<AppModel::TaskTime>{{"editor", 120}}));
+  // The gaps are shorter than the timeline's, so today's focus is one stretch from the first
+  // report to the last: what the home page adds up, and more than the work logged.
+  EXPECT_EQ(model->today().spans,
+            (std::vector<History::Span>{{History::Kind::focus, start, start + 196}}));
+}
+
 TEST_F(AppModelRoadTest, APromptGoesUpOnlyOverThePageStillInFront) {
   handle(front(1, "Video feed"));
   intervene(2);

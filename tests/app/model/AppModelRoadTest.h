@@ -205,6 +205,7 @@ protected:
   // The event log, open as start-up opens it, and what it holds.
   void openEventLog() { model->store_ = std::make_unique<EventStore>(home / "events.sqlite"); }
   std::vector<EventStore::Event> events() const { return model->store_->events(Date::fromUnix(0)); }
+  void tick() { model->tick(); }
   // Makes the page the daily question asks about, as a day of unsure time would.
   void askAbout(const Moment& page) {
     model->daily_.add(page, 3600, wallClock.now());
