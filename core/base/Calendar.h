@@ -1,4 +1,4 @@
-// Calendar: the user's calendar days, in a time zone, through ICU.
+// Calendar: the user's calendar days, in a time zone, by the system's time-zone rules.
 //
 // Day totals and the once-a-day question count calendar days as the user lives them: a day starts
 // at local midnight (the first one, on days whose clocks go back across midnight so that it happens
@@ -6,10 +6,16 @@
 // change are 23 or 25 hours long. The zone is fixed when the calendar
 // is made; tests name it explicitly, the program uses the system's zone.
 //
+// The rules are the system's tz database (/usr/share/zoneinfo), read when a zone is first used,
+// so that an update of the system's tzdata reaches the program at its next start, and its days
+// agree with the local times that the C library and Qt show. Each zone's file lists its changes up
+// to some year; the rule its last line states (ZoneRule) carries on after that.
+//
 // Immutable after construction and safe to share between threads.
 
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,11 +27,13 @@ namespace qb {
 
 class Calendar {
 public:
-  // The calendar of the system's time zone, as the process found it at its first use. Records
+  // The calendar of the system's time zone, as the process found it at its first use: the zone
+  // that TZ names when it is set (as the C library reads it: an optional leading ":", then a zone
+  // id or a file of the zone folder; empty is UTC), else the one /etc/localtime stands for. Records
   // that count local days take a calendar as a last argument that defaults to this one.
   static Calendar current();
-  // The calendar of an IANA zone such as "Europe/Berlin". An unknown id gives GMT, as ICU does;
-  // isKnownZone() tells.
+  // The calendar of an IANA zone such as "Europe/Berlin". An id that the system's database does
+  // not hold gives GMT days, under the id "Etc/Unknown", and logs it; isKnownZone() tells.
   static Calendar inZone(std::string_view zoneID);
 
   // The start of the local day that contains date: never after date.
@@ -47,8 +55,9 @@ public:
 private:
   struct Impl;
   explicit Calendar(std::shared_ptr<const Impl> impl);
-  // One ICU calendar field (UCalendarDateFields) of date.
-  std::optional<int> field(Date date, int field) const;
+  // date's wall time on the local clock, to the whole second; absent for a date that is not
+  // finite or that the calendar cannot place.
+  std::optional<std::chrono::local_seconds> wallTime(Date date) const;
   std::shared_ptr<const Impl> impl_;
 };
 
