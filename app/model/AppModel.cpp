@@ -132,7 +132,10 @@ void AppModel::refreshRecap() {
   const Date now = services_.wallClock.now();
   const Calendar calendar = Calendar::current();
   const Date today = calendar.startOfDay(now);
-  const Date weekStart = calendar.addingDays(-(kRecapDays - 1), today).value_or(today);
+  // The first day's own start: six days back from today's start keeps today's wall time, which is
+  // not midnight on a day whose clocks skip it.
+  const std::vector<Date> starts = History::dayStarts(kRecapDays, now, calendar);
+  const Date weekStart = starts.empty() ? today : starts.front();
   std::vector<EventStore::Event> events;
   if (store_) events = store_->events(weekStart);
   std::vector<EventStore::Event> todays;

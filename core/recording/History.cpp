@@ -104,17 +104,23 @@ std::vector<Date> prompts(const std::vector<EventStore::Event>& events, Date fro
   return times;
 }
 
-std::vector<Day> days(const std::vector<EventStore::Event>& events, int count, Date now,
-                      const Calendar& calendar) {
+std::vector<Date> dayStarts(int count, Date now, const Calendar& calendar) {
   const Date today = calendar.startOfDay(now);
-  std::vector<Day> result;
+  std::vector<Date> starts;
   for (int back = count - 1; back >= 0; --back) {
     // Adding days keeps the wall time of today's start, which is not midnight on a day whose
     // clocks skip it: the day's own start is taken again.
     if (const auto day = calendar.addingDays(-back, today)) {
-      result.emplace_back(back == 0 ? today : calendar.startOfDay(*day));
+      starts.push_back(back == 0 ? today : calendar.startOfDay(*day));
     }
   }
+  return starts;
+}
+
+std::vector<Day> days(const std::vector<EventStore::Event>& events, int count, Date now,
+                      const Calendar& calendar) {
+  std::vector<Day> result;
+  for (const Date start : dayStarts(count, now, calendar)) result.emplace_back(start);
   for (const EventStore::Event& event : events) {
     if (!allFinite(event.at, event.value)) continue;
     const auto newest = std::find_if(result.rbegin(), result.rend(),

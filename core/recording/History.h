@@ -68,9 +68,15 @@ std::vector<Span> spans(const std::vector<EventStore::Event>& events, Date from,
 // The times of the prompt events with from <= time < to, in the order given.
 std::vector<Date> prompts(const std::vector<EventStore::Event>& events, Date from, Date to);
 
-// count local days ending with the day of now, oldest first, each with the totals of the events
-// in it. An event counts whole on the day of its time, even when its seconds reach back over
-// midnight; one before the first day is left out, and one after today counts to today. A day
+// The starts of count local days ending with the day of now, oldest first: each day's own first
+// instant, whatever the clocks do at its midnight, so a day whose midnight they skip starts when
+// they land. A day the calendar cannot form is left out; a count of 0 or less gives none. The
+// events that days() counts are those from the first of them on.
+std::vector<Date> dayStarts(int count, Date now, const Calendar& calendar);
+
+// count local days ending with the day of now (dayStarts()), oldest first, each with the totals of
+// the events in it. An event counts whole on the day of its time, even when its seconds reach back
+// over midnight; one before the first day is left out, and one after today counts to today. A day
 // the calendar cannot form is left out; a count of 0 or less gives no days.
 std::vector<Day> days(const std::vector<EventStore::Event>& events, int count, Date now,
                       const Calendar& calendar);

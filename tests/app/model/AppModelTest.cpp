@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <iostream>
 
 #include "analysis/ActivityHead.h"
 #include "app/ScopedEnvironment.h"
@@ -14,6 +16,8 @@
 #include "platform/LoginItem.h"
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakePlatform.h"
+#include "recording/EventStore.h"
+#include "support/CivilTime.h"
 #include "support/ManualRuntime.h"
 #include "support/TestSupport.h"
 
@@ -255,6 +259,32 @@ TEST_F(AppModelTest, ChangesAreAnnouncedOnlyWhenTheyChangeSomething) {
   EXPECT_EQ(model->status().kind, Kind::modelUnavailable);
   setAccessibility(false);
   EXPECT_EQ(model->status().kind, Kind::needsAccess);
+}
+
+// In Santiago the clocks skip midnight on Sunday 6 September 2026, so that day starts at 01:00;
+// the week's first day, Monday 31 August, still counts from its own midnight. Run in a process of
+// its own, which takes the zone from TZ: the program keeps the zone it first found.
+TEST_F(AppModelTest, TheWeeksFirstDayCountsFromItsOwnMidnight) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        environment.set("TZ", "America/Santiago");
+        timers.advance(civil::utc(2026, 9, 6, 15).since(wallClock.now()));
+        const Date monday = civil::utc(2026, 8, 31, 4);  // 00:00 at UTC-4
+        fs::create_directories(folder());
+        EventStore(folder() / "events.sqlite")
+            .log(EventStore::Kind::work, 600, "Report", monday + 1800);
+        make().start();
+        const std::vector<History::Day>& week = model->week();
+        const bool counted =
+            week.size() == 7 && week.front().start == monday && week.front().focus == 600;
+        if (!week.empty()) {
+          std::cerr << "first day from " << week.front().start.unixTime() << " with "
+                    << week.front().focus << " s of focus\n";
+        }
+        std::exit(counted ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 // scripts/fetch-model on the tiny encoder: it refuses a bad set and installs nothing, and installs
