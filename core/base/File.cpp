@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -70,6 +71,43 @@ private:
 
 Error tooLarge(const std::filesystem::path& path, uint64_t maxBytes) {
   return failure(path, kReadFailedCode, "it is larger than " + std::to_string(maxBytes) + " bytes");
+}
+
+std::error_code systemError(int error) { return {error, std::system_category()}; }
+
+constexpr mode_t kGroupAndOthers = S_IRWXG | S_IRWXO;
+
+// Takes every permission of group and others from what stands at path; the owner's stay as they
+// are. Permissions already closed to them are not written again.
+std::error_code tighten(const std::filesystem::path& path, const struct stat& info) {
+  if ((info.st_mode & kGroupAndOthers) == 0) return {};
+  if (::chmod(path.c_str(), info.st_mode & ~kGroupAndOthers & 07777) != 0) {
+    return systemError(errno);
+  }
+  return {};
+}
+
+// What the SQLite library keeps beside a database: the write-ahead log, its shared-memory index
+// and the rollback journal.
+constexpr std::array<std::string_view, 3> kDatabaseCompanions = {"-wal", "-shm", "-journal"};
+
+// The file at path, when it is there, made private; missing, it is created (empty) or left
+// missing.
+std::error_code makePrivateFile(const std::filesystem::path& path, bool createMissing) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno != ENOENT) return systemError(errno);
+    if (!createMissing) return {};
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          static_cast<mode_t>(kPrivateFile));
+    if (fd >= 0) return ::close(fd) == 0 ? std::error_code() : systemError(errno);
+    if (errno != EEXIST) return systemError(errno);
+    // Made meanwhile by another program (or another of ours): tightened like any other.
+    if (::stat(path.c_str(), &info) != 0) return systemError(errno);
+  }
+  // A folder or a device in the database's place is the opener's to refuse, not ours to change.
+  if (!S_ISREG(info.st_mode)) return {};
+  return tighten(path, info);
 }
 
 }  // namespace
@@ -145,7 +183,14 @@ std::string read(const std::filesystem::path& path, uint64_t maxBytes) {
 void writeAtomically(const std::filesystem::path& path, std::string_view bytes,
                      std::filesystem::perms permissions) {
   std::error_code folderError;
-  std::filesystem::create_directories(path.parent_path(), folderError);
+  const bool isPrivate =
+      (permissions & (std::filesystem::perms::group_all | std::filesystem::perms::others_all)) ==
+      std::filesystem::perms::none;
+  if (isPrivate) {
+    folderError = createPrivateFolder(path.parent_path(), ExistingFolder::keep);
+  } else {
+    std::filesystem::create_directories(path.parent_path(), folderError);
+  }
   if (folderError) throw writeFailure(path, folderError.value());
 
   TemporaryFile temporary(path);
@@ -164,6 +209,36 @@ void writeAtomically(const std::filesystem::path& path, std::string_view bytes,
   if (::close(temporary.releaseDescriptor()) != 0) throw writeFailure(path, errno);
   if (::rename(temporary.name().c_str(), path.c_str()) != 0) throw writeFailure(path, errno);
   temporary.renamed();
+}
+
+std::error_code createPrivateFolder(const std::filesystem::path& folder, ExistingFolder existing) {
+  // "a/b/" names the folder b, as "a/b" does.
+  std::filesystem::path named = folder.lexically_normal();
+  if (!named.has_filename()) named = named.parent_path();
+  // A root, the working folder or the one above it: there already, and never ours to close.
+  if (!named.has_filename() || named.filename() == "." || named.filename() == "..") return {};
+  std::error_code error;
+  if (named.has_parent_path()) {
+    std::filesystem::create_directories(named.parent_path(), error);
+    if (error) return error;
+  }
+  if (::mkdir(named.c_str(), static_cast<mode_t>(kPrivateFolder)) == 0) return {};
+  if (errno != EEXIST) return systemError(errno);
+  struct stat info {};
+  if (::stat(named.c_str(), &info) != 0) return systemError(errno);
+  if (!S_ISDIR(info.st_mode)) return systemError(ENOTDIR);
+  return existing == ExistingFolder::tighten ? tighten(named, info) : std::error_code();
+}
+
+std::error_code protectDatabase(const std::filesystem::path& file) {
+  // The database first: a log or index SQLite makes later takes its permissions from it.
+  if (std::error_code error = makePrivateFile(file, true)) return error;
+  for (std::string_view suffix : kDatabaseCompanions) {
+    if (std::error_code error = makePrivateFile(file.string() + std::string(suffix), false)) {
+      return error;
+    }
+  }
+  return {};
 }
 
 std::string readText(const std::filesystem::path& path, uint64_t maxBytes) {

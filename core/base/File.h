@@ -1,5 +1,6 @@
 // Reading files: the model files, the vocabulary and the program's own JSON files, whole or, for
-// the model's weights, a piece at a time; and replacing a saved file whole.
+// the model's weights, a piece at a time; replacing a saved file whole; and keeping what holds the
+// user's data to the user alone.
 //
 // Every failure is a qb::Error in the file domain whose message names the path, with one of the
 // codes below, in the same numbering as Error::kFileReadCorruptCode; callers tell failures apart
@@ -14,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace qb::file {
 
@@ -33,16 +35,43 @@ std::string read(const std::filesystem::path& path, uint64_t maxBytes);
 // read(), and kInapplicableEncodingCode when the bytes are not valid UTF-8.
 std::string readText(const std::filesystem::path& path, uint64_t maxBytes);
 
+// What holds the user's data (window titles, addresses, page text, answers) is theirs alone: files
+// readable and writable by the user only, the program's folders open to the user only. Whoever
+// else shares the machine sees neither what they hold nor, inside a private folder, their names.
+inline constexpr std::filesystem::perms kPrivateFile =
+    std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+inline constexpr std::filesystem::perms kPrivateFolder = std::filesystem::perms::owner_all;
+
 // Replaces the file at path with bytes, whole or not at all. The folder is created first; the
 // bytes go to a temporary file beside the target, reach the disk (fsync), and only then is the
 // temporary file renamed over the target, so a crash or a full disk leaves the old file or the new
-// one, never a piece of either. The new file carries `permissions`.
+// one, never a piece of either. The new file carries `permissions`; a folder made for a file that
+// only its user may read is made as createPrivateFolder() makes one, an existing one is left as it
+// is.
 //
 // A failure throws qb::Error in the file domain with one of the write codes, naming the path; the
 // target is then as it was and the temporary file is gone.
 void writeAtomically(const std::filesystem::path& path, std::string_view bytes,
-                     std::filesystem::perms permissions = std::filesystem::perms::owner_read |
-                                                          std::filesystem::perms::owner_write);
+                     std::filesystem::perms permissions = kPrivateFile);
+
+// What createPrivateFolder() does with a folder that is there already: the program's own folders
+// are tightened (an earlier version made them open to all to read); a folder the user named, to
+// export into, is theirs to open as they like.
+enum class ExistingFolder { tighten, keep };
+
+// Creates `folder` with kPrivateFolder permissions from the start, so that it is never open to
+// others even for a moment. Missing folders above it are made as any program makes them (the
+// user's umask): those are shared places, such as ~/.local/share, never the program's to close.
+// An existing folder loses every permission of group and others when `existing` says tighten.
+// Answers the system's error: a file in the way, no permission to create or to change it.
+std::error_code createPrivateFolder(const std::filesystem::path& folder, ExistingFolder existing);
+
+// Before an SQLite database is opened: creates the file, empty and kPrivateFile, when it is
+// missing, and takes every permission of group and others from the file and the write-ahead log,
+// shared-memory index and rollback journal beside it that an earlier version left open to all.
+// SQLite gives each of those files the database's own permissions when it makes one, so the
+// database stays private on every later write. Answers the system's error.
+std::error_code protectDatabase(const std::filesystem::path& file);
 
 // A regular file held open for reads at any offset, for a reader that takes a large file a piece
 // at a time rather than holding it whole. The pieces are read (pread), never mapped: when another

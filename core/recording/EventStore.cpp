@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/Error.h"
+#include "base/File.h"
 #include "base/Log.h"
 #include "base/Text.h"
 #include "recording/DatabaseCheck.h"
@@ -179,12 +180,12 @@ void EventStore::Close::operator()(sqlite3* db) const {
 
 EventStore::EventStore(const std::filesystem::path& path) {
   if (path.has_parent_path()) {
-    std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
+    const std::error_code error =
+        file::createPrivateFolder(path.parent_path(), file::ExistingFolder::tighten);
     if (error) {
-      throw Error(
-          kFolderErrorDomain, error.value(),
-          "Can't create the folder " + path.parent_path().string() + ": " + error.message());
+      throw Error(kFolderErrorDomain, error.value(),
+                  "Can't create the folder " + path.parent_path().string() +
+                      " for its user alone: " + error.message());
     }
   }
 
@@ -193,6 +194,10 @@ EventStore::EventStore(const std::filesystem::path& path) {
     reportFailure(db, result, what);
     return Error(kErrorDomain, kOpenCode, "Can't open " + name);
   };
+  if (const std::error_code error = file::protectDatabase(path)) {
+    qb::log::error("Event log: keeping " + name + " to its user failed: " + error.message());
+    throw Error(kErrorDomain, kOpenCode, "Can't open " + name);
+  }
 
   sqlite3* opened = nullptr;
   const int openResult =

@@ -91,10 +91,13 @@ public:
   static constexpr double kSecondsPerDay = 86400;
 
   // Opens the event log at path, creating the file and the folders above it when missing, and the
-  // table and its index when the file is new; the connection is in WAL mode. Throws Error
-  // (kFolderErrorDomain, errno) when a folder cannot be created, and Error(kErrorDomain, kOpenCode)
-  // when the file cannot be opened, is not a database (a text file, a truncated database) or its
-  // table cannot be made; then nothing stays open and the file is left as it was.
+  // table and its index when the file is new; the connection is in WAL mode. The log's folder and
+  // files are the user's alone (file::createPrivateFolder, file::protectDatabase): made so, or
+  // tightened when an earlier version left them open to others. Throws Error
+  // (kFolderErrorDomain, errno) when a folder cannot be created or kept to the user, and
+  // Error(kErrorDomain, kOpenCode) when the file cannot be opened or kept to the user, is not a
+  // database (a text file, a truncated database) or its table cannot be made; then nothing stays
+  // open and the file is left as it was.
   explicit EventStore(const std::filesystem::path& path);
   ~EventStore();
   EventStore(const EventStore&) = delete;

@@ -35,7 +35,10 @@
 // new recording starts at the path (the log names both). A file that another program holds
 // beyond the busy time-out is not refused: the recorder opens, says that the file is busy, and
 // keeps what is recorded as for a refused batch; the file is checked and made ready at the next
-// try. Until then export, counts, deletion and sharing fail, and give nothing.
+// try. Until then export, counts, deletion and sharing fail, and give nothing. The recording
+// holds what the user did, so its folder and files are the user's alone
+// (file::createPrivateFolder, file::protectDatabase): made so, or tightened at every open when an
+// earlier version left them open to others.
 //
 // Times are stored as Unix seconds, durations in milliseconds; values are bound as SqlValue says
 // (a NaN or an infinity as NULL, text repaired to UTF-8). A date given to an operation that is not
@@ -222,8 +225,10 @@ public:
 
   // Writes one JSON Lines file per table of `tables` (<table>.jsonl: one object per row in row-id
   // order, keys sorted, JSON columns embedded as the JSON they hold and left out when their text
-  // is not JSON) and SCHEMA.md into `folder`, creating it with its parents. Every file is written
-  // whole or not at all (a temporary file, then a rename); a failure stops the export and keeps
+  // is not JSON) and SCHEMA.md into `folder`, creating it with its parents. Every file is the
+  // user's alone (file::kPrivateFile), and so is `folder` when the export creates it (one that is
+  // there already keeps its permissions: the user chose it). Every file is written whole or not
+  // at all (a temporary file, then a rename); a failure stops the export and keeps
   // the files already written. Holds qb::Error (kErrorDomain, kExportFailedCode), or the flush's
   // kNotSavedCode when recorded statements could not be saved first: an export without them would
   // silently lack rows (a file that takes no writes, with nothing waiting, exports as it is). All

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/File.h"
 #include "base/Json.h"
 #include "base/Log.h"
 #include "recording/DatabaseCheck.h"
@@ -54,6 +55,8 @@ class AtomicFile {
 public:
   explicit AtomicFile(std::filesystem::path target) : target_(std::move(target)) {
     std::string name = target_.string() + ".XXXXXX";
+    // mkstemp makes the file for its user alone (file::kPrivateFile), as an export of what the
+    // user did must be; the rename keeps that.
     fd_ = ::mkstemp(name.data());
     if (fd_ < 0) throw fileError(target_, errno);
     temporary_ = name;
@@ -200,13 +203,11 @@ void exportTable(sqlite3* db, std::string_view table, AtomicFile& file) {
 }  // namespace
 
 void Recorder::exportTables(sqlite3* db, const std::filesystem::path& folder) {
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
+  // The folder is the user's choice: one that exists keeps its permissions, one made here is
+  // theirs alone, as the files written into it are.
+  const std::error_code error = file::createPrivateFolder(folder, file::ExistingFolder::keep);
   if (error)
     throw exportError("Can't create the folder " + folder.string() + ": " + error.message());
-  if (!std::filesystem::is_directory(folder, error)) {
-    throw exportError("Can't create the folder " + folder.string() + ": it is a file");
-  }
   {
     ReadTransaction snapshot(db);
     for (std::string_view table : tables) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/File.h"
 #include "base/Log.h"
 #include "recording/DatabaseCheck.h"
 #include "recording/Recorder.h"
@@ -103,9 +104,11 @@ void Recorder::failOpen(const std::string& why) {
 }
 
 void Recorder::open() {
-  std::error_code error;
-  std::filesystem::create_directories(path_.parent_path(), error);
-  if (error) failOpen("can't create its folder: " + error.message());
+  std::error_code error =
+      file::createPrivateFolder(path_.parent_path(), file::ExistingFolder::tighten);
+  if (error) failOpen("can't create its folder for its user alone: " + error.message());
+  error = file::protectDatabase(path_);
+  if (error) failOpen("can't keep it to its user: " + error.message());
 
   sqlite3* db = nullptr;
   int result =

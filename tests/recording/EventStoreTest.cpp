@@ -177,6 +177,25 @@ TEST_F(EventStoreTest, OpeningCreatesMissingFoldersAndReopensTheSameLog) {
                   &Error::domain, std::string(EventStore::kFolderErrorDomain))));
 }
 
+TEST_F(EventStoreTest, TheLogIsItsUsersAloneAndAnEarlierVersionsOpenOneIsClosed) {
+  ScopedUmask usual(022);
+  const auto folder = dir / "Quillbrook";
+  const auto log = folder / "events.sqlite";
+  const auto files = {log, folder / "events.sqlite-wal", folder / "events.sqlite-shm"};
+  EventStore earlier(log);
+  earlier.log(Kind::away, 300, std::nullopt, nine);
+  EXPECT_EQ(modeOf(folder), "700");
+  for (const auto& file : files) EXPECT_EQ(modeOf(file), "600") << file;
+
+  // Left open to all, with its write-ahead log still beside it, as an earlier version left them.
+  std::filesystem::permissions(folder, std::filesystem::perms(0755));
+  for (const auto& file : files) std::filesystem::permissions(file, std::filesystem::perms(0644));
+  EventStore reopened(log);
+  EXPECT_EQ(modeOf(folder), "700");
+  for (const auto& file : files) EXPECT_EQ(modeOf(file), "600") << file;
+  EXPECT_EQ(reopened.events(nine).size(), 1u);
+}
+
 TEST_F(EventStoreTest, AnOlderFileGainsTheLabelColumnAndKeepsItsRows) {
   Reader(path()).exec(
       "CREATE TABLE events (ts REAL NOT NULL, kind TEXT NOT NULL, value REAL NOT NULL "

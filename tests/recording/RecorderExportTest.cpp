@@ -143,6 +143,21 @@ TEST_F(RecorderExportTest, EmptyRecordingGivesEmptyFilesAndASchemaNamingEveryFie
             static_cast<std::ptrdiff_t>(Recorder::tables.size() + 1));
 }
 
+TEST_F(RecorderExportTest, ExportIsItsUsersAloneInAFolderItMakesOrOneTheUserChose) {
+  ScopedUmask usual(022);
+  record();
+  exportAll();
+  EXPECT_EQ(modeOf(folder_), "700");
+  EXPECT_EQ(modeOf(folder_.parent_path()), "755");
+  std::filesystem::create_directory(dir_ / "chosen");
+  folder_ = dir_ / "chosen";
+  exportAll();
+  EXPECT_EQ(modeOf(folder_), "755") << "the user's own folder keeps its permissions";
+  for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+    EXPECT_EQ(modeOf(entry.path()), "600") << entry.path();
+  }
+}
+
 TEST_F(RecorderExportTest, FailureIsThrownAndLeavesNoTemporaryFile) {
   recorder();
   LogCapture log;

@@ -4,9 +4,11 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -52,6 +54,30 @@ inline void writeFile(const std::filesystem::path& path, std::string_view bytes)
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
+
+// The permission bits of what stands at path, in octal as chmod takes them ("600"); "missing"
+// when nothing does.
+inline std::string modeOf(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (error || !std::filesystem::exists(status)) return "missing";
+  char digits[8];
+  std::snprintf(digits, sizeof digits, "%o", static_cast<unsigned>(status.permissions()));
+  return digits;
+}
+
+// The process's file-creation mask set for a test, so that what "the usual permissions" are does
+// not depend on the shell that started it; the mask before is put back.
+class ScopedUmask {
+public:
+  explicit ScopedUmask(mode_t mask) : before_(::umask(mask)) {}
+  ~ScopedUmask() { ::umask(before_); }
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+  mode_t before_;
+};
 
 // Matches a qb::Error by domain and code, and by a piece of its message when `reason` is given, so
 // that a refusal for the wrong reason fails.
