@@ -13,7 +13,6 @@
 #include "analysis/Moment.h"
 #include "analysis/Redaction.h"
 #include "base/Error.h"
-#include "base/File.h"
 #include "base/Json.h"
 #include "base/Log.h"
 #include "base/NoDestructor.h"
@@ -37,8 +36,6 @@ constexpr size_t kNameCharactersMin = 3;
 // A path segment this long, or longer than kIdentifierWithDigits with a digit, looks like an id.
 constexpr size_t kIdentifierCharacters = 19;
 constexpr size_t kIdentifierWithDigits = 5;
-// The machine id file is one line; anything much larger is not one.
-constexpr uint64_t kMachineIDFileBytes = 4096;
 
 struct Patterns {
   Regex email{"[A-Za-z0-9._%+-]+@[A-Za-z0-9.-]+\\.[A-Za-z]{2,}"};
@@ -427,26 +424,6 @@ std::string install(std::string_view hardware) {
     out += kHex[digest[i] & 0xf];
   }
   return out;
-}
-
-std::optional<std::string> machineID(const std::filesystem::path& path) {
-  std::string id;
-  try {
-    id = file::read(path, kMachineIDFileBytes);
-  } catch (const Error& error) {
-    log::error(std::string("Sharing: no machine id: ") + error.what());
-    return std::nullopt;
-  }
-  if (id.ends_with('\n')) id.pop_back();
-  const bool hex = id.size() == kMachineIDDigits && std::all_of(id.begin(), id.end(), [](char c) {
-                     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-                   });
-  if (!hex) {
-    log::error("Sharing: the machine id in " + path.string() + " is not " +
-               std::to_string(kMachineIDDigits) + " hexadecimal digits");
-    return std::nullopt;
-  }
-  return id;
 }
 
 }  // namespace qb::Sharing

@@ -8,7 +8,7 @@
 // start, to a tenth; the little free text that goes out (a title, a path segment, a site) is
 // scrubbed; rows that lack what their table needs, and labels an agent made, are withheld. A
 // session is named only by its random uid, an installation only by install(): a keyed hash of the
-// machine's id that the server cannot turn back into it.
+// machine's id (SystemInfo::machineID) that the server cannot turn back into it.
 //
 // Pure functions, safe on any thread; nothing here reads the database or the network.
 
@@ -16,7 +16,6 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -49,8 +48,6 @@ inline constexpr long kHashFailedCode = 1;
 inline constexpr std::string_view kInstallKey = "Larkspur pinwheels";
 // How many bytes of the hash the identifier shows.
 inline constexpr size_t kInstallBytes = 16;
-// The machine id file holds this many hexadecimal digits.
-inline constexpr size_t kMachineIDDigits = 32;
 
 // A recorded row: column name to value.
 using Row = std::map<std::string, SqlValue, std::less<>>;
@@ -101,10 +98,5 @@ std::vector<std::string> names(std::string_view full, std::string_view account);
 // under kInstallKey, its first kInstallBytes bytes in lower-case hex grouped 8-4-4-4-12 with "-".
 // Throws qb::Error (kErrorDomain, kHashFailedCode) only when the hash library fails.
 std::string install(std::string_view hardware);
-
-// The machine id in the file at `path` (the system's is /etc/machine-id): its text without the
-// line end, when that is exactly kMachineIDDigits hexadecimal digits; absent otherwise, and when
-// the file cannot be read (logged).
-std::optional<std::string> machineID(const std::filesystem::path& path);
 
 }  // namespace qb::Sharing

@@ -2,6 +2,8 @@
 
 #include <sys/utsname.h>
 
+#include <algorithm>
+#include <cctype>
 #include <exception>
 #include <map>
 #include <optional>
@@ -77,10 +79,21 @@ std::string machine(const std::filesystem::path& productName) {
 }
 
 std::optional<std::string> machineID(const std::filesystem::path& file) {
-  std::optional<std::string> content = readSmall(file);
-  if (!content) return std::nullopt;
-  std::string id = text::trimmed(*content);
-  if (id.empty()) return std::nullopt;
+  std::optional<std::string> id = readSmall(file);
+  if (!id) return std::nullopt;
+  if (id->ends_with('\n')) id->pop_back();
+  // Anything else names no one machine: systemd's "uninitialized" before the first boot ends, an
+  // empty file in an image meant to be cloned. Hashed, each would give every such machine the same
+  // install identifier, and their users' shared rows would be one installation's.
+  const bool hex =
+      id->size() == kMachineIDDigits && std::all_of(id->begin(), id->end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+      });
+  if (!hex) {
+    log::error("System information: the machine id in " + file.string() + " is not " +
+               std::to_string(kMachineIDDigits) + " hexadecimal digits");
+    return std::nullopt;
+  }
   return id;
 }
 

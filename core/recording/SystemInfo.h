@@ -5,6 +5,7 @@
 
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -26,8 +27,13 @@ std::string os(const std::filesystem::path& osRelease = "/etc/os-release");
 // the processor architecture (uname's machine, "x86_64").
 std::string machine(const std::filesystem::path& productName = "/sys/class/dmi/id/product_name");
 
-// The machine's identifier, trimmed, as the system keeps it; none when the file is unreadable or
-// holds nothing. The identifier is never sent as it is: sharing derives its own from it.
+// The machine id file holds this many hexadecimal digits.
+inline constexpr size_t kMachineIDDigits = 32;
+
+// The machine's identifier as the system keeps it: the file's text without its line end, when
+// that is exactly kMachineIDDigits hexadecimal digits (case kept); none, logged, when the file is
+// unreadable or holds anything else, such as the "uninitialized" of a system not yet booted once.
+// The identifier is never sent as it is: sharing derives its own from it.
 std::optional<std::string> machineID(const std::filesystem::path& file = "/etc/machine-id");
 
 }  // namespace qb::SystemInfo

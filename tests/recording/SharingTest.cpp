@@ -47,21 +47,6 @@ TEST(SharingInstallTest, IsTheKeyedHashOfTheMachineID) {
             "4b82d5b4-9736-9056-24af-b23a4e29206c");
   EXPECT_EQ(Sharing::install("0123456789ABCDEF0123456789ABCDEF"),
             "1b3cb96a-63b3-e06c-a361-797fca180229");
-
-  TempDir dir;
-  const std::string id = "0123456789abcdef0123456789abcdef",
-                    upper = "0123456789ABCDEF0123456789abcdef";
-  const std::vector<std::pair<std::string, std::optional<std::string>>> files = {
-      {id + "\n", id},   {upper, upper},
-      {id + "\n\n", {}}, {id.substr(1) + "\n", {}},
-      {id + "0\n", {}},  {id.substr(1) + "g\n", {}},
-      {"", {}}};
-  for (const auto& [contents, expected] : files) {
-    SCOPED_TRACE(contents);
-    writeFile(dir.path() / "machine-id", contents);
-    EXPECT_EQ(Sharing::machineID(dir.path() / "machine-id"), expected);
-  }
-  EXPECT_EQ(Sharing::machineID(dir.path() / "missing"), std::nullopt);
 }
 
 TEST(SharingScrubTest, EachPatternAndNameAtItsBoundaries) {

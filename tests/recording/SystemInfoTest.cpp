@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <regex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "recording/SystemInfo.h"
 #include "support/TestSupport.h"
@@ -47,12 +50,26 @@ TEST(SystemInfoTest, MachineFromTheProductNameElseTheArchitecture) {
   EXPECT_EQ(SystemInfo::machine(dir / "blank"), architecture);
 }
 
-TEST(SystemInfoTest, MachineIDIsTheTrimmedFileOrNone) {
+TEST(SystemInfoTest, MachineIDIsThirtyTwoHexDigitsAsWrittenOrNone) {
   TempDir dir;
-  writeFile(dir / "machine-id", "0123456789abcdef0123456789abcdef\n");
-  EXPECT_EQ(SystemInfo::machineID(dir / "machine-id"), "0123456789abcdef0123456789abcdef");
-  writeFile(dir / "blank", "\n");
-  EXPECT_EQ(SystemInfo::machineID(dir / "blank"), std::nullopt);
+  const std::string id = "0123456789abcdef0123456789abcdef",
+                    upper = "0123456789ABCDEF0123456789abcdef";
+  const std::vector<std::pair<std::string, std::optional<std::string>>> files = {
+      {id + "\n", id},
+      {upper, upper},
+      {id + "\n\n", {}},
+      {id.substr(1) + "\n", {}},
+      {id + "0\n", {}},
+      {id.substr(1) + "g\n", {}},
+      {"", {}},
+      {"\n", {}},
+      {"uninitialized\n", {}},
+      {" " + id + "\n", {}}};
+  for (const auto& [contents, expected] : files) {
+    SCOPED_TRACE(contents);
+    writeFile(dir / "machine-id", contents);
+    EXPECT_EQ(SystemInfo::machineID(dir / "machine-id"), expected);
+  }
   EXPECT_EQ(SystemInfo::machineID(dir / "missing"), std::nullopt);
 }
 
