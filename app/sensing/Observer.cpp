@@ -163,11 +163,19 @@ std::optional<Snapshot> Observer::read() {
   if (url && url->host() && isExcludedHost && isExcludedHost(text::lowercased(*url->host()))) {
     return std::nullopt;
   }
+  if (url) {
+    // The parsed text is valid UTF-8, so a prefix that is shorter is one that was cut.
+    std::string kept = text::scalarPrefix(url->absoluteString(), kMaxAddressScalars);
+    if (kept.size() < url->absoluteString().size()) url = Url::parse(kept);
+  }
 
   std::optional<std::string> document;
   if (window) {
     if (std::optional<std::string> text = AX::string(window, AXAttribute::document)) {
-      if (std::optional<Url> address = Url::parse(*text)) document = address->lastPathComponent();
+      // The name is the address's last part: cut after parsing, it stays the file's own name.
+      if (std::optional<Url> address = Url::parse(*text)) {
+        document = text::scalarPrefix(address->lastPathComponent(), kMaxAddressScalars);
+      }
     }
   }
 

@@ -23,6 +23,7 @@
 #include <sys/types.h>
 
 #include <QMetaObject>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -50,6 +51,11 @@ public:
   static constexpr Duration kSwitchDelay = 0.1;
   static constexpr Duration kChangeDelay = 0.25;
   static constexpr Duration kSettleDelay = 1.2;
+  // The most scalars of a page's address and of a document's name that a snapshot keeps, as the
+  // title has its bound: an address can carry a whole page or picture (data:), which would swell
+  // every key, recorded row and model input. A longer address is cut there, after the excluded
+  // sites were tested on the whole of it; one that no longer parses once cut is not kept.
+  static constexpr size_t kMaxAddressScalars = 2048;
 
   // Inactive until start(); callbacks unset, both exclusion tests answering false.
   Observer(Workspace& workspace, Accessibility& accessibility, Timers& timers,

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "base/Text.h"
 #include "platform/fake/FakePlatform.h"
 #include "sensing/Observer.h"
 #include "support/ManualRuntime.h"
@@ -241,6 +242,31 @@ TEST_F(ObserverTest, DocumentsAreNamedByTheirAddressesLastComponent) {
   }
   window.node->set(AXAttribute::document, 42.0);
   EXPECT_EQ(observer.read().value().observation.document, std::nullopt) << "not text";
+}
+
+TEST_F(ObserverTest, LongAddressesAreCutAsTitlesAreOnceExclusionsSawThemWhole) {
+  Window& window = bringToFront(10, "firefox", "Page");
+  auto [page, node] = ax().makeElement();
+  node->set(AXAttribute::role, std::string(AXRole::webArea));
+  window.node->set(AXAttribute::children, std::vector<AXElement>{page});
+  const size_t bound = Observer::kMaxAddressScalars;
+  // Scalars of two bytes each, so that a cut counting bytes would show.
+  const auto accents = [](size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i) text += "\xC3\xA9";
+    return text;
+  };
+  node->set(AXAttribute::url, "https://work.example/" + accents(3 * bound));
+  window.node->set(AXAttribute::document, "file:///home/ada/" + accents(bound + 1));
+  const Moment seen = observer.read().value().observation;
+  EXPECT_EQ(text::scalarCount(seen.url.value().absoluteString()), bound);
+  EXPECT_EQ(seen.host(), "work.example");
+  EXPECT_EQ(text::scalarCount(seen.document.value()), bound);
+
+  // A host told only by the whole address: cut first, it would pass as "uuu...".
+  observer.isExcludedHost = [](const std::string& host) { return host == "hidden.example"; };
+  node->set(AXAttribute::url, "https://" + std::string(bound, 'u') + "@hidden.example/");
+  EXPECT_FALSE(observer.read().has_value());
 }
 
 TEST_F(ObserverTest, SessionEventsReachOnAwayAsWords) {
