@@ -118,21 +118,32 @@ AXElement urlBar(const AXElement& window) {
   return bar;
 }
 
+// Schemes whose addresses name a person or a message with an "@" and no "//": "mailto:a@b.example"
+// keeps its scheme where "name:secret@b.example" is a host with its credentials.
+constexpr std::array<std::string_view, 5> kSchemesWithAt = {"mailto", "news", "sip", "sips",
+                                                            "xmpp"};
+
 // Text from the start made of a scheme and its colon ("about:", "mailto:"), as opposed to a host
-// and its port ("localhost:3000"), which has only digits after the colon.
+// and its port ("localhost:3000"), which has only digits after the colon, or to a user and
+// password before the host ("name:secret@example.com/a"), which a browser opens on the web.
 bool hasScheme(std::string_view text) {
   const auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
   const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
   const size_t colon = text.find(':');
   if (colon == 0 || colon == std::string_view::npos || !isAlpha(text[0])) return false;
-  for (char c : text.substr(0, colon)) {
+  const std::string_view scheme = text.substr(0, colon);
+  for (char c : scheme) {
     if (!isAlpha(c) && !isDigit(c) && c != '+' && c != '-' && c != '.') return false;
   }
   const std::string_view rest = text.substr(colon + 1);
   const size_t digits = rest.find_first_not_of("0123456789");
   const bool port = digits != 0 && (digits == std::string_view::npos || rest[digits] == '/' ||
                                     rest[digits] == '?' || rest[digits] == '#');
-  return !port;
+  const size_t at = rest.find('@');
+  const bool credentials = at != std::string_view::npos && at < rest.find_first_of("/?#") &&
+                           std::find(kSchemesWithAt.begin(), kSchemesWithAt.end(),
+                                     text::lowercased(scheme)) == kSchemesWithAt.end();
+  return !port && !credentials;
 }
 
 std::string_view trimBlanks(std::string_view text) {

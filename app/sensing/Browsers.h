@@ -125,7 +125,8 @@ AX::Predicate firefoxTab(std::string title);
 // An address typed into an address bar, as the browser would take it: trimmed of blanks and tabs;
 // none when empty, when it holds a blank, or when it has neither "." nor ":". Text with a scheme
 // ("https://", but also "about:", "data:", "file:", "mailto:") is parsed as it stands; anything
-// else, a host with a port ("localhost:3000") included, gets "https://" in front.
+// else, a host with a port ("localhost:3000") or with a user and password before it
+// ("name:secret@example.com/a") included, gets "https://" in front.
 std::optional<Url> parseAddress(std::optional<std::string_view> text);
 
 }  // namespace Browsers
