@@ -39,6 +39,8 @@ std::optional<std::string> asciiForm(std::string_view text) {
 }
 
 bool isAddress(const std::string& text) {
+  // The system's parser reads up to the first NUL: "1.2.3.4" NUL "evil.example" would pass whole.
+  if (text.find('\0') != std::string::npos) return false;
   in6_addr v6{};
   in_addr v4{};
   if (text.size() > 2 && text.front() == '[' && text.back() == ']') {

@@ -13,8 +13,10 @@ TEST(HostNameTest, NamesAndAddressesPassInLowerCaseAndTheRestIsRefusedWithAReaso
   EXPECT_EQ(HostName::check("[::1]").host, "[::1]");
   EXPECT_EQ(HostName::check("localhost").host, "localhost");
 
-  for (std::string_view bad : {"", "not a site", "-lead.example", "trail-.example", "a..b",
-                               "under_score.example", "semi;colon.example"}) {
+  using namespace std::string_view_literals;
+  for (std::string_view bad : {""sv, "not a site"sv, "-lead.example"sv, "trail-.example"sv,
+                               "a..b"sv, "under_score.example"sv, "semi;colon.example"sv,
+                               "1.2.3.4\0evil.example"sv, "[::1\0evil]"sv, "example.com\0"sv}) {
     const HostName::Checked checked = HostName::check(bad);
     EXPECT_EQ(checked.host, std::nullopt) << bad;
     EXPECT_FALSE(checked.refusal.empty()) << bad;
