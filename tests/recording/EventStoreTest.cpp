@@ -178,7 +178,7 @@ TEST_F(EventStoreTest, OpeningCreatesMissingFoldersAndReopensTheSameLog) {
 }
 
 TEST_F(EventStoreTest, TheLogIsItsUsersAloneAndAnEarlierVersionsOpenOneIsClosed) {
-  ScopedUmask usual(022);
+  UsualUmask usual;
   const auto folder = dir / "Quillbrook";
   const auto log = folder / "events.sqlite";
   const auto files = {log, folder / "events.sqlite-wal", folder / "events.sqlite-shm"};

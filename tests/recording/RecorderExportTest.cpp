@@ -144,7 +144,7 @@ TEST_F(RecorderExportTest, EmptyRecordingGivesEmptyFilesAndASchemaNamingEveryFie
 }
 
 TEST_F(RecorderExportTest, ExportIsItsUsersAloneInAFolderItMakesOrOneTheUserChose) {
-  ScopedUmask usual(022);
+  UsualUmask usual;
   record();
   exportAll();
   EXPECT_EQ(modeOf(folder_), "700");

@@ -66,14 +66,15 @@ inline std::string modeOf(const std::filesystem::path& path) {
   return digits;
 }
 
-// The process's file-creation mask set for a test, so that what "the usual permissions" are does
-// not depend on the shell that started it; the mask before is put back.
-class ScopedUmask {
+// The file-creation mask most sessions run with, set for a test so that what "the usual
+// permissions" are does not depend on the shell that started it; the mask before is put back.
+class UsualUmask {
 public:
-  explicit ScopedUmask(mode_t mask) : before_(::umask(mask)) {}
-  ~ScopedUmask() { ::umask(before_); }
-  ScopedUmask(const ScopedUmask&) = delete;
-  ScopedUmask& operator=(const ScopedUmask&) = delete;
+  static constexpr mode_t kMask = 022;
+  UsualUmask() : before_(::umask(kMask)) {}
+  ~UsualUmask() { ::umask(before_); }
+  UsualUmask(const UsualUmask&) = delete;
+  UsualUmask& operator=(const UsualUmask&) = delete;
 
 private:
   mode_t before_;
