@@ -235,6 +235,13 @@ void UserDefaults::set(std::string_view key, Json value) {
 
 void UserDefaults::write() {
   if (!writable_) return;
+  // The lists name the sites and programs the user keeps to themselves; an earlier version made
+  // their folder open to all to read.
+  if (const std::error_code error =
+          file::createPrivateFolder(file_.parent_path(), file::ExistingFolder::tighten)) {
+    log::error("Settings: " + file_.parent_path().string() +
+               " can't be made the user's alone: " + error.message());
+  }
   try {
     file::writeAtomically(file_, json::dump(*user_, kSettingsIndent) + "\n");
   } catch (const Error& error) {

@@ -83,15 +83,17 @@ std::optional<std::string> machineID(const std::filesystem::path& file) {
   if (!id) return std::nullopt;
   if (id->ends_with('\n')) id->pop_back();
   // Anything else names no one machine: systemd's "uninitialized" before the first boot ends, an
-  // empty file in an image meant to be cloned. Hashed, each would give every such machine the same
-  // install identifier, and their users' shared rows would be one installation's.
+  // empty file or the all-zero id, which systemd itself takes for no id, in an image meant to be
+  // cloned. Hashed, each would give every such machine the same install identifier, and their
+  // users' shared rows would be one installation's.
   const bool hex =
       id->size() == kMachineIDDigits && std::all_of(id->begin(), id->end(), [](char c) {
         return std::isxdigit(static_cast<unsigned char>(c)) != 0;
       });
-  if (!hex) {
+  const bool zero = std::all_of(id->begin(), id->end(), [](char c) { return c == '0'; });
+  if (!hex || zero) {
     log::error("System information: the machine id in " + file.string() + " is not " +
-               std::to_string(kMachineIDDigits) + " hexadecimal digits");
+               std::to_string(kMachineIDDigits) + " hexadecimal digits of a machine");
     return std::nullopt;
   }
   return id;

@@ -64,6 +64,7 @@ TEST(SystemInfoTest, MachineIDIsThirtyTwoHexDigitsAsWrittenOrNone) {
       {"", {}},
       {"\n", {}},
       {"uninitialized\n", {}},
+      {std::string(id.size(), '0') + "\n", {}},
       {" " + id + "\n", {}}};
   for (const auto& [contents, expected] : files) {
     SCOPED_TRACE(contents);

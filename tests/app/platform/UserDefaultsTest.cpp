@@ -47,6 +47,19 @@ TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerUntilTheUserSetsAndAreNeverSave
   EXPECT_EQ(saved(), Json::object());
 }
 
+TEST_F(UserDefaultsTest, TheSettingsAndAFolderAnEarlierVersionLeftOpenAreTheUsersAlone) {
+  test::UsualUmask mask;
+  std::filesystem::create_directories(file().parent_path());
+  std::filesystem::permissions(file().parent_path(), std::filesystem::perms::owner_all |
+                                                         std::filesystem::perms::group_read |
+                                                         std::filesystem::perms::group_exec |
+                                                         std::filesystem::perms::others_read |
+                                                         std::filesystem::perms::others_exec);
+  open()->setInteger("minutes", 15);
+  EXPECT_EQ(test::modeOf(file().parent_path()), "700");
+  EXPECT_EQ(test::modeOf(file()), "600");
+}
+
 TEST_F(UserDefaultsTest, AnEmptyListReadsBackEmptyAfterARestart) {
   open()->setStringList("apps", {});
   EXPECT_THAT(open()->stringList("apps"), ::testing::Optional(StringList{}));
