@@ -247,7 +247,8 @@ public:
   // zero is an empty recording, never a failure.
   std::future<Counts> counts();
   // Empties every table of `tables`, and the statements not yet saved with them, resets the
-  // sharing cursors and compacts the file. The moment being recorded is forgotten; a current
+  // sharing cursors and compacts the file; the damaged recordings set aside beside it hold what
+  // the user did too, and are removed with it. The moment being recorded is forgotten; a current
   // session goes on, its row inserted again under the same id with a new uid. Holds qb::Error
   // (kErrorDomain, kDeleteFailedCode) on failure.
   std::future<void> deleteAll();
@@ -337,6 +338,8 @@ private:
   int refuseForeignFile(std::string& problem);
   // Moves the file, with its log, to the first free name recording-damaged-<n>.sqlite beside it.
   void setAside(const std::string& problem);
+  // The files of every damaged recording set aside beside this one.
+  std::vector<std::filesystem::path> damagedCopies() const;
   void createSchema();
   [[noreturn]] void failOpen(const std::string& why);
 

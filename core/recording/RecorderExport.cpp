@@ -377,6 +377,19 @@ std::future<void> Recorder::deleteAll() {
     open_.reset();
     // A session whose row was still kept back gets its row now, under a new id.
     if (session_) insertSession(isProvisional(*session_) ? std::nullopt : session_);
+    std::string kept;
+    for (const std::filesystem::path& copy : damagedCopies()) {
+      std::error_code error;
+      std::filesystem::remove(copy, error);
+      if (error) kept += (kept.empty() ? "" : ", ") + copy.string() + ": " + error.message();
+    }
+    if (!kept.empty()) {
+      log::error("Recording: damaged recordings set aside could not be deleted: " + kept);
+      done->set_exception(std::make_exception_ptr(
+          Error(kErrorDomain, kDeleteFailedCode,
+                "The recording is deleted, but not the damaged copies set aside: " + kept)));
+      return;
+    }
     if (!compacted) {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kDeleteFailedCode,

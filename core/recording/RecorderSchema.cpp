@@ -164,19 +164,50 @@ void Recorder::settle() {
   ready_ = true;
 }
 
+namespace {
+
+// A database's own file and those SQLite keeps beside it, by the suffix of their names.
+constexpr std::array<std::string_view, 4> kDatabaseFiles = {"", "-wal", "-shm", "-journal"};
+// Between the recording's stem and a number: recording-damaged-1.sqlite, recording-damaged-2.sqlite
+constexpr std::string_view kDamagedInfix = "-damaged-";
+
+}  // namespace
+
+std::vector<std::filesystem::path> Recorder::damagedCopies() const {
+  // Names of the form <stem>-damaged-<digits><extension>, with the suffix of one of its files.
+  const std::string prefix = path_.stem().string() + std::string(kDamagedInfix);
+  const std::string extension = path_.extension().string();
+  std::vector<std::filesystem::path> copies;
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(path_.parent_path(), error), end;
+       !error && entry != end; entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const size_t digits = name.find_first_not_of("0123456789", prefix.size());
+    if (digits == prefix.size() || digits == std::string::npos) continue;
+    const std::string_view rest = std::string_view(name).substr(digits);
+    if (std::any_of(kDatabaseFiles.begin(), kDatabaseFiles.end(),
+                    [&](std::string_view kind) { return rest == extension + std::string(kind); })) {
+      copies.push_back(entry->path());
+    }
+  }
+  if (error) log::error("Recording: " + path_.parent_path().string() + ": " + error.message());
+  return copies;
+}
+
 void Recorder::setAside(const std::string& problem) {
-  // The first free name beside it: recording-damaged-1.sqlite, recording-damaged-2.sqlite, ...
-  const std::array<std::string_view, 4> kinds = {"", "-wal", "-shm", "-journal"};
+  const auto& kinds = kDatabaseFiles;
   auto taken = [&](const std::filesystem::path& file) {
     std::error_code ignored;
     return std::any_of(kinds.begin(), kinds.end(), [&](std::string_view kind) {
       return std::filesystem::exists(file.string() + std::string(kind), ignored);
     });
   };
+  // The first free name beside it.
   std::filesystem::path aside;
   for (int n = 1; aside.empty() || taken(aside); ++n) {
-    aside = path_.parent_path() /
-            (path_.stem().string() + "-damaged-" + std::to_string(n) + path_.extension().string());
+    aside = path_.parent_path() / (path_.stem().string() + std::string(kDamagedInfix) +
+                                   std::to_string(n) + path_.extension().string());
   }
   // Its write-ahead log goes with it, or it would be read into the new recording; all of its
   // files move, or none.

@@ -124,9 +124,14 @@ TEST_F(RecorderFaultTest, DamagedRecordingIsSetAsideUntouchedAndANewOneTakesItsP
   EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 1) << exported;
   EXPECT_EQ(rows("SELECT session, id FROM moments"), (Rows{{SqlValue(1), SqlValue(1)}}));
   EXPECT_EQ(rows("PRAGMA integrity_check"), (Rows{{text("ok")}}));
+  // Deleting the recording deletes what was set aside of it too, and nothing else beside it.
+  const auto unrelated = path_.parent_path() / "recording-damaged-notes.txt";
+  writeFile(unrelated, "the user's own");
   recorder().deleteAll().get();
   EXPECT_EQ(count("moments"), 0);
-  EXPECT_EQ(readFile(aside), damaged);
+  EXPECT_FALSE(std::filesystem::exists(aside));
+  EXPECT_FALSE(std::filesystem::exists(earlier));
+  EXPECT_EQ(readFile(unrelated), "the user's own");
 }
 
 }  // namespace
