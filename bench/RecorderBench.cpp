@@ -18,11 +18,13 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "BenchSupport.h"
 #include "base/WallClock.h"
 #include "policy/Policy.h"
+#include "recording/DatabaseCheck.h"
 #include "recording/DecisionRecord.h"
 #include "recording/Recorder.h"
 
@@ -189,6 +191,117 @@ BENCHMARK(BM_PlainInserts)
     ->Name("Recorder/plainInserts")
     ->Iterations(kRounds)
     ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Opening a month of recording: the recorder's constructor on a file of kMonthMoments moments
+// with their rows, and beside it the check of that file alone (a fresh connection and PRAGMA
+// quick_check, the first thing the constructor runs), so that the two figures tell what the check
+// adds to the start. The file is written once per run, through the recorder's own operations,
+// and is in the page cache when timed: this is a warm start, the one after a quit and relaunch.
+
+// About a month of use: some 22 working days of eight hours, a moment every dozen seconds.
+constexpr int kMonthMoments = 50'000;
+constexpr int kMonthDays = 22;
+constexpr double kMomentSpacing = 12;
+// The page text read for a moment the user stayed on; about every other one.
+constexpr size_t kMonthTextEvery = 2;
+// Opens timed per repetition: each reads the whole file, tenths of a second.
+constexpr int kOpens = 3;
+
+std::string pageText(uint64_t id) {
+  static const std::string words =
+      "The quarterly report compares the regions by revenue, margin and headcount; each section "
+      "ends with the figures the board asked for and a note on what changed since the last one. ";
+  std::string text;
+  for (size_t at = id % words.size(); text.size() < Recorder::kPageTextCharacters; ++at) {
+    text += words[at % words.size()];
+  }
+  return text;
+}
+
+struct MonthRecording {
+  ScratchFile file;
+  MonthRecording() {
+    NoMain main;
+    NoTimers timers;
+    Recorder recorder(file.path(), main, timers, WallClock::system());
+    const Policy policy;
+    const int perDay = kMonthMoments / kMonthDays;
+    uint64_t id = 0;
+    for (int day = 0; day < kMonthDays; ++day) {
+      const Date dayStart{800000000.0 + day * 86400.0};
+      recorder.start(SessionRecord{dayStart, "bench", "os", "mac", {}, {}});
+      for (int i = 0; i < perDay; ++i) {
+        MomentRecord record = pageRecord(++id);
+        record.start = dayStart + i * kMomentSpacing;
+        const Moment moment(id, record.start, "Firefox", "firefox", *record.title,
+                            Url::parse(*record.url));
+        recorder.begin(record, InputCounts{static_cast<uint32_t>(id), 0, 0, 0});
+        if (id % kMonthTextEvery == 0) {
+          recorder.text(moment, pageText(id), std::nullopt,
+                        PageShape{12, 3, 2, 1, 1000, 140, false}, std::string("text"), 0.02);
+        }
+        recorder.runs({{"head",
+                        "A page about something. example.com articles",
+                        "not in the table",
+                        {{"general", 0.31f}, {"work", 0.29f}},
+                        0.004}},
+                      id, std::nullopt, "bench@0000000/head", false, record.start);
+        Analysis analysis;
+        analysis.observationID = id;
+        analysis.activity = ActivityKind::work;
+        analysis.activityScore = 0.71f;
+        recorder.decision(DecisionRecord(policy, analysis, std::nullopt, "none",
+                                         std::string("bench"), true, record.start));
+      }
+      recorder.stop(dayStart + perDay * kMomentSpacing, InputCounts{});
+    }
+    recorder.flush().get();
+  }
+};
+
+// Built at its first use, once for the whole run, and removed at exit.
+const MonthRecording& monthRecording() {
+  static const MonthRecording month;
+  return month;
+}
+
+void BM_OpenAMonth(benchmark::State& state) {
+  const MonthRecording& month = monthRecording();
+  NoMain main;
+  NoTimers timers;
+  for (auto _ : state) {
+    std::optional<Recorder> recorder;
+    recorder.emplace(month.file.path(), main, timers, WallClock::system());
+    state.PauseTiming();
+    recorder.reset();
+    state.ResumeTiming();
+  }
+  state.counters["MB"] = static_cast<double>(std::filesystem::file_size(month.file.path())) / 1e6;
+}
+BENCHMARK(BM_OpenAMonth)
+    ->Name("Recorder/openAMonth")
+    ->Iterations(kOpens)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_QuickCheckAMonth(benchmark::State& state) {
+  const MonthRecording& month = monthRecording();
+  for (auto _ : state) {
+    sqlite3* db = nullptr;
+    check(sqlite3_open_v2(month.file.path().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), db);
+    std::string problem;
+    const int result = database::quickCheck(db, problem);
+    sqlite3_close(db);
+    if (result != SQLITE_OK) {
+      state.SkipWithError(("the check failed: " + problem).c_str());
+      break;
+    }
+  }
+  state.counters["MB"] = static_cast<double>(std::filesystem::file_size(month.file.path())) / 1e6;
+}
+BENCHMARK(BM_QuickCheckAMonth)
+    ->Name("Recorder/quickCheckAMonth")
+    ->Iterations(kOpens)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
