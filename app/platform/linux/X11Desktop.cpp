@@ -296,12 +296,13 @@ bool X11Desktop::minimize(WindowId window) {
 void X11Desktop::watch(WindowId window) {
   if (window == 0) return;
   Watch& watch = watches_[window];
-  if (watch.count++ == 0) {
-    // A window already gone answers BadWindow, which handleError turns into windowDestroyed.
-    watch.since = connection_->nextRequest();
-    XSelectInput(connection_->display(), window, PropertyChangeMask | StructureNotifyMask);
-    watch.frame = frame(window);
-  }
+  // Selected again for every caller: the id may have passed to a new window since the first
+  // watch, and news of the old one's end that the server sent before this selection is then no
+  // longer about the window watched. A window already gone answers BadWindow, which handleError
+  // turns into windowDestroyed.
+  watch.since = connection_->nextRequest();
+  XSelectInput(connection_->display(), window, PropertyChangeMask | StructureNotifyMask);
+  if (watch.count++ == 0) watch.frame = frame(window);
   connection_->flush();
 }
 
@@ -312,6 +313,13 @@ void X11Desktop::unwatch(WindowId window) {
   watches_.erase(found);
   XSelectInput(connection_->display(), window, NoEventMask);
   connection_->flush();
+}
+
+bool X11Desktop::exists(WindowId window) {
+  XWindowAttributes attributes;
+  const bool found = XGetWindowAttributes(connection_->display(), window, &attributes) != 0;
+  connection_->flush();
+  return found;
 }
 
 void X11Desktop::destroyed(WindowId window) {
@@ -345,7 +353,10 @@ void X11Desktop::handle(XEvent& event) {
     configured_.insert(window);
   } else if (event.type == DestroyNotify) {
     const Window window = event.xdestroywindow.window;
-    if (watches_.count(window) != 0) destroyed(window);
+    auto found = watches_.find(window);
+    // Sent before the latest watch: the end of an earlier window with the same id.
+    if (found == watches_.end() || event.xdestroywindow.serial < found->second.since) return;
+    destroyed(window);
   } else if (screenSaverEventBase_ >= 0 &&
              event.type == screenSaverEventBase_ + ScreenSaverNotify) {
     const auto& saver = reinterpret_cast<const XScreenSaverNotifyEvent&>(event);
@@ -376,7 +387,10 @@ void X11Desktop::activeWindowMayHaveChanged() {
 }
 
 void X11Desktop::report(WindowId active) {
-  if (active == reported_ && !reportedGone_) return;
+  // The window manager may go on naming the reported window after it closed; the id is news
+  // again only once the server has given it to a new window. Watching the dead one again would
+  // answer BadWindow, report it destroyed and bring it back here, round and round.
+  if (active == reported_ && (!reportedGone_ || !exists(active))) return;
   const WindowId previous = reported_;
   const bool previousWatched = !reportedGone_;  // a destroyed window's watch is gone already
   reported_ = active;

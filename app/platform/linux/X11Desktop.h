@@ -9,8 +9,12 @@
 // Signals come from the Qt event loop of the thread that opened the desktop, driven by the
 // connection's events; nothing polls. activeWindowChanged never repeats a window, and reports
 // "no active window" only once it has lasted kNoActiveWindowGrace, since the window manager
-// passes through None for an instant at every switch. The active window is always watched for
-// its title; other windows are watched while a caller asks (watch/unwatch, counted).
+// passes through None for an instant at every switch. A window manager may go on naming a window
+// after it closed: that dead window is reported destroyed once and not reported again until the
+// server gives its id to a new window. The active window is always watched for its title; other
+// windows are watched while a caller asks (watch/unwatch, counted). Windows are known by id: once
+// an id belongs to a new window, watching it watches that window, and news of the old window's end
+// that arrives after the new one was watched is not reported.
 //
 // Owns its X connection, which the input monitor and the key poster may share; they must not
 // outlive it.
@@ -88,7 +92,8 @@ public:
 
   // Reports titleChanged, windowMoved, windowResized and windowDestroyed of the window until as
   // many unwatch calls as watch calls were made. A window that is already gone reports
-  // windowDestroyed. Watching 0 does nothing.
+  // windowDestroyed; a window that ended before this call, its id now another window's, does
+  // not. Watching 0 does nothing.
   void watch(WindowId window);
   void unwatch(WindowId window);
 
@@ -104,7 +109,9 @@ signals:
 private:
   struct Watch {
     int count = 0;
-    unsigned long since = 0;    // the serial of its XSelectInput: older errors are another window's
+    // The serial of its latest XSelectInput: errors and destructions older than it may be about
+    // an earlier window that had the id.
+    unsigned long since = 0;
     std::optional<Rect> frame;  // the last one reported, to tell a move from a resize
   };
 
@@ -115,6 +122,8 @@ private:
   void report(WindowId active);
   void reportConfigured();
   void destroyed(WindowId window);
+  // Whether a window of the id exists now, as the server answers.
+  bool exists(WindowId window);
   // A property of 8-bit items, at most maxBytes of it; none when it is missing or unreadable.
   std::optional<std::string> readText(WindowId window, XId property, size_t maxBytes,
                                       XId* type = nullptr);
@@ -127,7 +136,8 @@ private:
   std::unique_ptr<DesktopEntries> entries_;
   std::map<WindowId, Watch> watches_;
   WindowId reported_ = 0;  // the last active window reported (watched while non-zero)
-  // The reported window was destroyed: its id may come back as a new window's, which is news.
+  // The reported window was destroyed: its id may come back as a new window's, which is news;
+  // until then the window manager's naming it is not.
   bool reportedGone_ = false;
   QTimer noActiveWindowTimer_;     // running while None waits out its grace
   std::set<WindowId> configured_;  // watched windows with a ConfigureNotify not yet looked at

@@ -1,9 +1,11 @@
 #include <unistd.h>
 
 #include <QWidget>
+#include <ctime>
 
 #include "desktop/x11/X11TestSupport.h"
 #include "platform/linux/X11Desktop.h"
+#include "support/ManualRuntime.h"
 #include "support/TestSupport.h"
 
 namespace qb {
@@ -145,6 +147,29 @@ TEST_F(X11DesktopTest, AWindowThatWentAwayAnswersNothing) {
   desktop_->watch(gone);
   EXPECT_TRUE(log_->waitFor({"destroyed", gone}));
   desktop_->unwatch(gone);
+}
+
+// openbox goes on naming a closed front window in _NET_ACTIVE_WINDOW. The bounds sit far above a
+// desktop that lets the dead window go (a line, tens of milliseconds) and far below one
+// that keeps watching it again (tens of thousands of lines, most of a core).
+TEST_F(X11DesktopTest, AClosedFrontWindowStillNamedActiveIsLetGo) {
+  constexpr size_t kMaxLogLines = 100;
+  constexpr double kMaxCpuSeconds = 1.0;
+  const auto a = programs_.terminal("qb-a");
+  test::activate(a.id);
+  ASSERT_TRUE(log_->waitFor({"active", a.id}));
+  log_->entries.clear();
+  const test::LogCapture lines;
+  const std::clock_t started = std::clock();
+
+  a.process->kill();
+  ASSERT_TRUE(log_->waitFor({"destroyed", a.id}));
+  test::waitUntil([] { return false; }, std::chrono::seconds(10));
+
+  ASSERT_EQ(desktop_->activeWindow(), a.id) << "the window manager no longer names it";
+  EXPECT_EQ(log_->entries, (std::vector<Entry>{{"destroyed", a.id}}));
+  EXPECT_LT(lines.lines().size(), kMaxLogLines);
+  EXPECT_LT(double(std::clock() - started) / CLOCKS_PER_SEC, kMaxCpuSeconds);
 }
 
 }  // namespace
