@@ -23,7 +23,6 @@
 #include <filesystem>
 #include <functional>
 #include <future>
-#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -90,8 +89,8 @@ public:
   static constexpr Duration kAnalysisTimeout = 5;
   // The accessibility service's bound on every request to another program.
   static constexpr Duration kMessagingTimeout = 1;
-  // How long a page whose analysis failed is left alone, and the most pages the cache and the
-  // skip table hold before they start over; the most analyses kept by observation.
+  // How long a page whose analysis failed or timed out is left alone, and the most pages the
+  // cache and the skip table hold before they start over; the most analyses kept by observation.
   static constexpr Duration kSkipDuration = 600;
   static constexpr size_t kMaxCached = 256;
   static constexpr size_t kMaxSkipped = 256;
@@ -379,8 +378,9 @@ private:
   void record(const std::optional<Snapshot>& snapshot);
   void enqueue(const Snapshot& snapshot);
   void pump();
-  // Leaves the page alone for `rest` seconds; forever (until its key changes) by default.
-  void skip(const std::string& key, Duration rest = std::numeric_limits<Duration>::infinity());
+  // Leaves a page whose analysis failed or timed out alone for kSkipDuration; the first offer of
+  // it after that is analysed again.
+  void skip(const std::string& key);
   void analysisFailed(bool timedOut);
   void receive(const Analysis& analysis, const Snapshot& snapshot);
   void noteSwitch(const Analysis& analysis, const Moment& moment);

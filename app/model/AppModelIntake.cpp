@@ -183,13 +183,13 @@ void AppModel::pump() {
         const Date done = services_.wallClock.now();
         switch (result.outcome.kind) {
           case GuardedAnalyzer::Outcome::Kind::failed:
-            skip(key, kSkipDuration);
+            skip(key);
             if (recorder_) recorder_->system("failure", id, std::nullopt, done);
             analysisFailed(false);
             break;
           case GuardedAnalyzer::Outcome::Kind::timedOut:
-            // The reload that follows would bring the same page straight back, and it would
-            // time out again: it waits until something about it changes.
+            // The reload that follows would bring the same page straight back, and on a machine
+            // that is still loaded it would time out again: it rests like a failed page.
             skip(key);
             if (recorder_) recorder_->system("timeout", id, std::nullopt, done);
             analysisFailed(true);
@@ -211,9 +211,9 @@ void AppModel::pump() {
       });
 }
 
-void AppModel::skip(const std::string& key, Duration rest) {
+void AppModel::skip(const std::string& key) {
   if (skipped_.size() > kMaxSkipped) skipped_.clear();
-  skipped_[key] = services_.wallClock.now() + rest;
+  skipped_[key] = services_.wallClock.now() + kSkipDuration;
 }
 
 void AppModel::analysisFailed(bool timedOut) {

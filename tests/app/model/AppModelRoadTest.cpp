@@ -44,7 +44,7 @@ TEST_F(AppModelRoadTest, AFailedPageRestsAndThreeFailuresReloadTheModel) {
   EXPECT_TRUE(reloaded());
 }
 
-TEST_F(AppModelRoadTest, ATimeOutReloadsAtOnceAndThePageWaitsUntilItChanges) {
+TEST_F(AppModelRoadTest, ATimeOutReloadsAtOnceAndThePageRestsLikeAFailedOne) {
   offer(snapshot(1, "slow page"));
   timers.advance(AppModel::kAnalysisTimeout);
   settle();
@@ -55,13 +55,19 @@ TEST_F(AppModelRoadTest, ATimeOutReloadsAtOnceAndThePageWaitsUntilItChanges) {
             lines.end());
   letGo();
 
-  // The model is back: the page that timed out is not tried again while it stays the same.
+  // The model is back: the page that timed out rests, and a changed page does not wait for it.
   load();
   const int calls = embedder->calls;
   handle(snapshot(2, "slow page"));
   EXPECT_EQ(embedder->calls, calls);
   handle(snapshot(3, "slow page, edited"));
   EXPECT_TRUE(analysed(3));
+  timers.advance(AppModel::kSkipDuration - 1);
+  handle(snapshot(4, "slow page"));
+  EXPECT_FALSE(analysed(4)) << "still resting";
+  timers.advance(1);
+  handle(snapshot(5, "slow page"));
+  EXPECT_TRUE(analysed(5)) << "tried again once its rest is over";
 }
 
 TEST_F(AppModelRoadTest, NavigationAndSamePageAreToldByProcessWindowTitleAndSite) {

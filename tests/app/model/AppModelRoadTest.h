@@ -69,6 +69,8 @@ protected:
                  AnalyzerConfig::production});
     model->analyzer_ = std::make_unique<GuardedAnalyzer>(analyzer, AppModel::kAnalysisTimeout);
     model->modelState_ = AppModel::ModelState::ready;
+    // A load that succeeds leaves no retry of a failed one waiting.
+    if (model->modelRetry_) timers.cancel(*std::exchange(model->modelRetry_, std::nullopt));
   }
   ~AppModelRoadTest() override {
     if (!released) release.set_value();
