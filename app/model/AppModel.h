@@ -26,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,7 @@ public:
   enum class Property {
     accessibility,
     automation,
+    tabsShown,
     modelState,
     paused,
     breakUntil,
@@ -279,6 +281,10 @@ public:
   Prefs& prefs() const { return *prefs_; }
   bool accessibility() const { return accessibility_; }
   const std::map<BrowserKind, Access>& automation() const { return automation_; }
+  // Whether a window of the browser has shown its tabs since the program started: the bus being on
+  // is not enough for the Chromium family, which publishes them only when started with
+  // --force-renderer-accessibility.
+  bool tabsShown(BrowserKind kind) const { return tabsShown_.contains(kind); }
   ModelState modelState() const { return modelState_; }
   bool paused() const { return paused_; }
   const std::optional<Date>& breakUntil() const { return breakUntil_; }
@@ -494,6 +500,7 @@ private:
   std::unique_ptr<Prefs> prefs_;
   bool accessibility_;
   std::map<BrowserKind, Access> automation_;
+  std::set<BrowserKind> tabsShown_;  // only grows
   ModelState modelState_ = ModelState::loading;
   bool paused_ = false;
   std::optional<Date> breakUntil_;

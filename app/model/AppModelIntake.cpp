@@ -72,6 +72,11 @@ void AppModel::handle(std::optional<Snapshot> snapshot) {
       if (found == automation_.end() || found->second != Access::granted) refreshAutomation();
     }
   }
+  // A tab in a snapshot is the proof that the browser publishes its tabs, which the bus being on
+  // does not promise for every browser.
+  if (snapshot && snapshot->target.tab && tabsShown_.insert(snapshot->target.tab->browser).second) {
+    emit changed(Property::tabsShown);
+  }
   if (current_ && snapshot && isNavigating(*current_, *snapshot)) snapshot->navigating = true;
   current_ = snapshot;
   if (openPrompt_ && openPrompt_->snapshot.target.tab) {

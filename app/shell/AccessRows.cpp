@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "design/QB.h"
 #include "design/QBButtonBody.h"
@@ -30,6 +31,12 @@ const QString kAllowed = QStringLiteral("Allowed");
 const QString kNotAllowed = QStringLiteral("Not allowed");
 const QString kAllow = QStringLiteral("Allow");
 const QString kRetry = QStringLiteral("Retry");
+// What a Chromium needs before it shows its tabs; no button can do it for the user. The flag's
+// name is too long to stand beside the row's title, so it is in the tip.
+const QString kNeedsFlag = QStringLiteral("Needs accessibility flag");
+const QString kFlagTip = QStringLiteral(
+    "Chromium browsers show their tabs only when started with --force-renderer-accessibility "
+    "(or with accessibility turned on at chrome://accessibility).");
 
 // Between the parts of an accessory: the word and its button, the check and "Allowed".
 constexpr int kAccessorySpacing = 8;
@@ -68,7 +75,7 @@ protected:
 
 }  // namespace
 
-// A row's accessory: the granted mark, or "Not allowed" and a small button.
+// A row's accessory: the granted mark, "Not allowed" and a small button, or what is needed.
 class AccessRows::State : public QWidget {
 public:
   State() {
@@ -90,15 +97,21 @@ public:
 
   QAbstractButton* button() const { return button_; }
 
-  void showGranted() { present(true, kAllow); }
-  void showMissing(const QString& action) { present(false, action); }
+  void showGranted() { present(true, kNotAllowed, {}, std::nullopt); }
+  void showMissing(const QString& action) { present(false, kNotAllowed, {}, action); }
+  void showNeed(const QString& need, const QString& tip) {
+    present(false, need, tip, std::nullopt);
+  }
 
 private:
-  void present(bool granted, const QString& action) {
+  void present(bool granted, const QString& word, const QString& tip,
+               const std::optional<QString>& action) {
     granted_->setVisible(granted);
     missing_->setVisible(!granted);
-    button_->setVisible(!granted);
-    button_->setText(action);
+    missing_->setText(word);
+    missing_->setToolTip(tip);
+    button_->setVisible(action.has_value());
+    if (action) button_->setText(*action);
     button_->updateGeometry();
     adjustSize();
   }
@@ -130,7 +143,8 @@ AccessRows::AccessRows(AppModel& model, QWidget* parent) : QWidget(parent), mode
       // The browsers' access is this same switch: their rows must not lag behind it.
       model_.refreshAutomation();
       showState();
-    } else if (property == AppModel::Property::automation) {
+    } else if (property == AppModel::Property::automation ||
+               property == AppModel::Property::tabsShown) {
       showState();
     }
   });
@@ -161,7 +175,11 @@ void AccessRows::showState() {
   if (!installed) return;
   switch (entry->second) {
     case Access::granted:
-      browser_->showGranted();
+      if (model_.tabsShown(kChromium)) {
+        browser_->showGranted();
+      } else {
+        browser_->showNeed(kNeedsFlag, kFlagTip);
+      }
       break;
     case Access::denied:
       browser_->showMissing(kRetry);

@@ -5,18 +5,22 @@
 // the first row is the bus itself. Below it, the Chromium family's browsers get one row, titled
 // kChromiumTitle, once the model has found one of them installed; Safari has no build here and
 // never gets a row, and Firefox, read like any window, needs none. A row's accessory is the
-// granted mark ("Allowed"), or "Not allowed" with a small button:
+// granted mark ("Allowed"), "Not allowed" with a small button, or what is still needed:
 //
 //   accessibility   on: granted mark      off: "Allow", then "Retry" once Allow was pressed
-//   browser         granted: granted mark      denied: "Retry"
-//                   notDetermined or notInstalled: "Allow"
+//   browser         granted: granted mark once a Chromium window has shown its tabs
+//                            (AppModel::tabsShown); until then "Needs accessibility flag"
+//                            without a button, its tip naming --force-renderer-accessibility
+//                   denied: "Retry"      notDetermined or notInstalled: "Allow"
 //
 // "Allow" asks for the permission through the model. There is no settings pane to send the user
-// to: the bus is switched on by asking, so "Retry" asks once more.
+// to: the bus is switched on by asking, so "Retry" asks once more. The bus alone does not make a
+// Chromium publish its tabs, and only the user can start it with the flag: that need has no
+// button.
 //
-// The rows follow AppModel::changed() for accessibility and automation. The browsers' access is
-// the bus's switch, so when the bus's state changes the rows ask the model to check the browsers
-// again rather than leave their rows behind.
+// The rows follow AppModel::changed() for accessibility, automation and tabsShown. The browsers'
+// access is the bus's switch, so when the bus's state changes the rows ask the model to check the
+// browsers again rather than leave their rows behind.
 
 #pragma once
 

@@ -6,10 +6,12 @@
 
 #include "app/design/Pixels.h"
 #include "app/model/ModelHarness.h"
+#include "app/sensing/FakeTree.h"
 #include "design/QBButtonBody.h"
 #include "design/QBGroup.h"
 #include "design/QBRow.h"
 #include "design/QBSeparator.h"
+#include "sensing/Observer.h"
 #include "sensing/Prefs.h"
 #include "shell/AccessRows.h"
 #include "shell/OnboardingView.h"
@@ -45,7 +47,15 @@ protected:
   fake::FakeAccessibility& bus() { return platform.accessibilityFake; }
   // The accessibility poll's next look.
   void poll() { timers.advance(AppModel::kAccessPollInterval); }
+  // Brings a Chromium window to the front and lets the started model's observer read it.
+  void chromiumInFront(const AXElement& window) {
+    platform.workspaceFake.frontmost = RunningApplication{30, "chromium", "Chromium"};
+    bus().applicationNode(30)->set(AXAttribute::focusedWindow, window);
+    model->observer().refresh();
+    timers.advance(Observer::kSettleDelay);
+  }
 
+  test::FakeTree tree{platform.accessibilityFake};
   std::unique_ptr<AppModel> model;
 };
 
@@ -120,7 +130,7 @@ TEST_F(OnboardingViewTest, BrowserRowShowsEachAccessAndAsksThroughTheModel) {
   bus().trustOnRequest = true;
   press(access, AccessRows::kChromiumTitle);
   EXPECT_TRUE(bus().trusted);
-  EXPECT_EQ(rows(access)[1], "Chromium browsers: Allowed");
+  EXPECT_EQ(rows(access)[1], "Chromium browsers: Needs accessibility flag");
 }
 
 TEST_F(OnboardingViewTest, BrowserRowFollowsTheBusOnceThePollGrantsIt) {
@@ -130,7 +140,33 @@ TEST_F(OnboardingViewTest, BrowserRowFollowsTheBusOnceThePollGrantsIt) {
   AccessRows access(*model);
   press(access, "Accessibility");
   poll();
-  EXPECT_EQ(rows(access), (Lines{"Accessibility: Allowed", "Chromium browsers: Allowed"}));
+  EXPECT_EQ(rows(access),
+            (Lines{"Accessibility: Allowed", "Chromium browsers: Needs accessibility flag"}));
+}
+
+TEST_F(OnboardingViewTest, ChromiumRowIsAllowedOnlyOnceAChromiumWindowShowsItsTabs) {
+  environment.set("QB_MODEL_DIR", std::nullopt);
+  installChromium();
+  make(true).start();
+  AccessRows access(*model);
+  const QString needed = "Chromium browsers: Needs accessibility flag";
+  ASSERT_EQ(rows(access), (Lines{"Accessibility: Allowed", needed})) << "the bus is on";
+  const auto* need = access.findChildren<QBRow*>()[1]->accessory()->findChild<QLabel*>();
+  EXPECT_TRUE(need->toolTip().contains("--force-renderer-accessibility"));
+
+  // Started without the flag, a Chromium publishes its window's title and no page.
+  const AXElement window = tree.add(AXRole::window);
+  tree.node(window).set(AXAttribute::title, "Budget - Chromium");
+  chromiumInFront(window);
+  ASSERT_EQ(model->seen()->name, "Chromium") << "the window was read";
+  EXPECT_EQ(rows(access)[1], needed);
+
+  const AXElement page = tree.add(AXRole::webArea, &window);
+  tree.node(page).set(AXAttribute::title, "Budget");
+  tree.node(page).set(AXAttribute::url, "https://docs.example/budget");
+  chromiumInFront(window);
+  ASSERT_EQ(model->seen()->name, "docs.example");
+  EXPECT_EQ(rows(access)[1], "Chromium browsers: Allowed");
 }
 
 TEST_F(OnboardingViewTest, SharingSwitchStoresTheSettingAndFollowsIt) {
