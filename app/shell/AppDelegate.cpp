@@ -52,6 +52,8 @@ void AppDelegate::applicationDidFinishLaunching() {
   buildMainMenu();
   model_->start();
   statusItem_ = std::make_unique<StatusItem>(*model_, [this](AppPage page) { showWindow(page); });
+  // With no tray to click, the window is the way in; onboarding, when due, opens over it.
+  if (!statusItem_->isInTray()) showWindow(AppPage::home);
   if (!model_->prefs().onboarded()) showOnboarding();
 }
 
@@ -82,7 +84,10 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 AppWindow& AppDelegate::window() {
-  if (!window_) window_ = std::make_unique<AppWindow>(*model_);
+  if (!window_) {
+    window_ = std::make_unique<AppWindow>(*model_);
+    window_->setTrayHoldsIcon([this] { return statusItem_ && statusItem_->isInTray(); });
+  }
   return *window_;
 }
 

@@ -2,6 +2,10 @@
 // process, starts it, makes the tray item, shows onboarding until the user has finished it once,
 // opens the main window on demand and keeps the main menu's commands.
 //
+// Where no tray holds the item (a desktop with neither a StatusNotifierItem host nor an XEmbed
+// tray), the main window opens at launch, on the home page, and closing it minimises it: the
+// program is never left running with nothing to click.
+//
 // On this desktop a program's "main menu" has no bar of its own while it lives in the tray: its
 // commands and their shortcuts (Ctrl+, for the settings, Ctrl+Q, Ctrl+H, Ctrl+W, Ctrl+M and the
 // edit commands) belong to each of its windows, which take them from mainMenu().
@@ -34,7 +38,8 @@ public:
   ~AppDelegate() override;
 
   // Once the event loop runs: the dark appearance, the main menu, the model started, the tray
-  // item, and onboarding while the user has not finished it.
+  // item, the main window when no tray holds the item, and onboarding while the user has not
+  // finished it.
   void applicationDidFinishLaunching();
   // The program was started again while it runs: the main window, on the home page.
   void applicationShouldHandleReopen();

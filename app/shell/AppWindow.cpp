@@ -1,5 +1,6 @@
 #include "shell/AppWindow.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -27,6 +28,17 @@ void AppWindow::show(AppPage page) {
   window_->activateWindow();
 }
 
+bool AppWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_.get() && event->type() == QEvent::Close && trayHoldsIcon_ &&
+      !trayHoldsIcon_()) {
+    // Hidden, the window could be found again only by starting the program a second time.
+    event->ignore();
+    window_->showMinimized();
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
 std::unique_ptr<WindowContent> AppWindow::makeWindow() {
   auto window = std::make_unique<WindowContent>(model_, navigation_);
   window->setWindowTitle(QString::fromUtf8(kTitle));
@@ -37,6 +49,7 @@ std::unique_ptr<WindowContent> AppWindow::makeWindow() {
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
   }
+  window->installEventFilter(this);
   return window;
 }
 

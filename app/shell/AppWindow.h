@@ -6,7 +6,9 @@
 // because the controller, not the window, holds the Navigation.
 //
 // Opening and closing the window change nothing else: the program keeps running in the tray with
-// no window open and ends only when the user quits.
+// no window open and ends only when the user quits. Where no tray holds the program's icon, the
+// window is its one way in: closing it then minimises it, so that it stays in the desktop's window
+// list while the program keeps watching.
 //
 // Main thread only. The model must outlive the controller.
 
@@ -14,6 +16,7 @@
 
 #include <QObject>
 #include <QSize>
+#include <functional>
 #include <memory>
 
 #include "shell/AppPage.h"
@@ -40,14 +43,22 @@ public:
   // shown redraws nothing.
   void show(AppPage page);
 
+  // Asked each time the window is closed: whether the tray holds the program's icon now. Unset,
+  // the tray is taken to hold it.
+  void setTrayHoldsIcon(std::function<bool()> holds) { trayHoldsIcon_ = std::move(holds); }
+
   Navigation& navigation() { return navigation_; }
   // Null until the first show().
   WindowContent* window() const { return window_.get(); }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   std::unique_ptr<WindowContent> makeWindow();
 
   AppModel& model_;
+  std::function<bool()> trayHoldsIcon_;
   Navigation navigation_;
   // Declared after the navigation, so that it goes first: its views follow the navigation.
   std::unique_ptr<WindowContent> window_;

@@ -62,9 +62,13 @@ StatusItem::StatusItem(AppModel& model, std::function<void(AppPage)> open, QObje
   });
   updateIcon();
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-    log::error("No system tray found on this desktop: the tray icon may not be shown.");
+    log::error("No system tray found on this desktop: the main window stays within reach instead.");
   }
   tray_.show();
+}
+
+bool StatusItem::isInTray() const {
+  return tray_.isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 StatusItem::~StatusItem() { delete popup_; }

@@ -9,6 +9,9 @@
 // the time left counts down every second while either is open (the commands themselves stay as they
 // were at opening).
 //
+// On a desktop with no tray the icon shows nowhere; isInTray() tells, and the application then
+// keeps its main window within reach instead.
+//
 // Created once, when the program has finished launching; lives as long as the process. Main
 // thread only; the model must outlive the item.
 
@@ -60,6 +63,12 @@ public:
 
   // The time the card and the state row describe; the system's unless a test sets another.
   void setClock(const WallClock& clock) { clock_ = &clock; }
+
+  // Whether a tray on the desktop holds the icon now. Asked afresh each time: a tray that starts
+  // after the program (an XEmbed tray, or a panel restarted) takes the icon once it is there.
+  // Qt settles once per process whether to go through a StatusNotifierItem host, so a host that
+  // appears later does not count: the icon could not reach it.
+  bool isInTray() const;
 
   // What the desktop shows and what opens from it.
   const QSystemTrayIcon& trayIcon() const { return tray_; }

@@ -16,6 +16,7 @@
 #include "shell/AppWindow.h"
 #include "shell/Navigation.h"
 #include "shell/OnboardingView.h"
+#include "shell/StatusItem.h"
 #include "shell/WindowContent.h"
 
 namespace qb {
@@ -112,6 +113,25 @@ TEST_F(AppDelegateTest, TheMainWindowOpensOnDemandWithTheMainMenusCommands) {
 
   delegate->applicationShouldHandleReopen();
   EXPECT_EQ(window.navigation().page(), AppPage::home) << "a second launch shows the home page";
+}
+
+// Offscreen there is no tray: the icon shows nowhere, as on a desktop without a tray host.
+TEST_F(AppDelegateTest, WithNoTrayTheMainWindowOpensAtLaunchAndClosingItKeepsItWithinReach) {
+  launch();
+  ASSERT_FALSE(delegate->statusItem()->isInTray());
+  WindowContent* shown = delegate->window().window();
+  ASSERT_NE(shown, nullptr) << "opened without being asked";
+  EXPECT_TRUE(shown->isVisible());
+  EXPECT_EQ(delegate->window().navigation().page(), AppPage::home);
+  EXPECT_TRUE(delegate->onboarding()->isVisible()) << "onboarding still comes, over the window";
+
+  EXPECT_FALSE(shown->close());
+  EXPECT_TRUE(shown->isVisible()) << "still in the desktop's window list";
+  EXPECT_TRUE(shown->isMinimized());
+
+  delegate->applicationShouldHandleReopen();
+  EXPECT_FALSE(shown->isMinimized());
+  EXPECT_TRUE(shown->isVisible());
 }
 
 TEST_F(AppDelegateTest, QuittingClosesTheRecordingSession) {

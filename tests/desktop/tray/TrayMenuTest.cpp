@@ -308,6 +308,8 @@ TEST_F(TrayMenuTest, AHostReadsTheMenuOfEachStatusAndItsClicksDriveTheModel) {
   const std::optional<ItemAddress> menu = menuAddress();
   ASSERT_TRUE(menu);
   const ItemAddress trayItem = watcher_->items().front();
+  // With a host there is a tray to click: the program need not keep its window open.
+  EXPECT_TRUE(item->isInTray());
 
   // The menu is built as it opens: a host that read it before asking is told to read it again.
   LayoutWitness witness;
