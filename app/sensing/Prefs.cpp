@@ -1,6 +1,7 @@
 #include "sensing/Prefs.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <utility>
 
@@ -31,6 +32,22 @@ bool assign(T& field, const T& value) {
   if (field == value) return false;
   field = value;
   return true;
+}
+
+// The four numbers of a window frame, in the order they are stored.
+constexpr size_t kFrameNumbers = 4;
+
+std::optional<QRect> readFrame(const std::optional<Prefs::StringList>& stored) {
+  if (!stored || stored->size() != kFrameNumbers) return std::nullopt;
+  std::array<int, kFrameNumbers> numbers{};
+  for (size_t i = 0; i < kFrameNumbers; ++i) {
+    bool ok = false;
+    numbers[i] = QString::fromStdString((*stored)[i]).toInt(&ok);
+    if (!ok) return std::nullopt;
+  }
+  const QRect frame(numbers[0], numbers[1], numbers[2], numbers[3]);
+  if (frame.isEmpty()) return std::nullopt;
+  return frame;
 }
 
 }  // namespace
@@ -132,6 +149,7 @@ void Prefs::load() {
 
   // Written back at once, so a stored value that is not a date is removed rather than kept.
   setQuestionAnswered(defaults_.date(kQuestionAnsweredKey));
+  windowFrame_ = readFrame(defaults_.stringList(kWindowFrameKey));
 }
 
 void Prefs::setOnboarded(bool value) {
@@ -197,6 +215,14 @@ void Prefs::setQuestionAnswered(std::optional<Date> date) {
     defaults_.remove(kQuestionAnsweredKey);
   }
   if (assign(questionAnswered_, date)) emit questionAnsweredChanged(date);
+}
+
+void Prefs::setWindowFrame(const QRect& frame) {
+  if (frame.isEmpty()) return;
+  defaults_.setStringList(kWindowFrameKey,
+                          {std::to_string(frame.x()), std::to_string(frame.y()),
+                           std::to_string(frame.width()), std::to_string(frame.height())});
+  windowFrame_ = frame;
 }
 
 bool Prefs::launchAtLogin() const { return loginItem_.isEnabled(); }

@@ -21,6 +21,7 @@
 //   waitForAgents     "waitForAgents"    false
 //   promptOnChat      "promptOnChat"     false
 //   questionAnswered  "questionAnswered" none (a date; none removes the key)
+//   windowFrame       "windowFrame"      none: the main window's place and size (no signal)
 //
 // Registered defaults answer while the user has stored nothing under the key, and in place of a
 // stored value of the wrong type (a text where a list is kept, a number where a switch is), so that
@@ -29,6 +30,10 @@
 // "diagnostics" true is carried over as "recording" true and removed on loading; a false one is
 // left alone.
 //
+// windowFrame is kept as four decimal texts, left, top, width and height of the window's content
+// in desktop pixels: ["120", "80", "860", "600"]. A stored value of any other shape reads as none,
+// and the window takes its first-launch place.
+//
 // launchAtLogin is not a stored setting: it reads and sets the login item.
 //
 // The settings store and the login item are borrowed: both must outlive the Prefs.
@@ -36,6 +41,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <optional>
 #include <string>
@@ -87,6 +93,7 @@ public:
   static constexpr const char* kWaitForAgentsKey = "waitForAgents";
   static constexpr const char* kPromptOnChatKey = "promptOnChat";
   static constexpr const char* kQuestionAnsweredKey = "questionAnswered";
+  static constexpr const char* kWindowFrameKey = "windowFrame";
   // The setting that "recording" replaced.
   static constexpr const char* kDiagnosticsKey = "diagnostics";
 
@@ -117,6 +124,7 @@ public:
   bool waitForAgents() const { return waitForAgents_; }
   bool promptOnChat() const { return promptOnChat_; }
   std::optional<Date> questionAnswered() const { return questionAnswered_; }
+  const std::optional<QRect>& windowFrame() const { return windowFrame_; }
   // Whether the login item is on now (read from the desktop, not from the settings store).
   bool launchAtLogin() const;
 
@@ -133,6 +141,8 @@ public:
   void setPromptOnChat(bool value);
   // A date that is not finite is taken as none: the store could not hold it.
   void setQuestionAnswered(std::optional<Date> date);
+  // An empty frame is not stored.
+  void setWindowFrame(const QRect& frame);
   // Turns the login item on or off; a failure is logged and leaves the item as it is.
   void setLaunchAtLogin(bool enabled);
 
@@ -194,6 +204,7 @@ private:
   bool waitForAgents_ = false;
   bool promptOnChat_ = false;
   std::optional<Date> questionAnswered_;
+  std::optional<QRect> windowFrame_;
 };
 
 }  // namespace qb

@@ -2,7 +2,10 @@
 //
 // The window is made the first time a page is asked for and kept for the controller's life:
 // closing it only hides it, and show() brings the same window back, with the size and place it
-// had and the page asked for. The page the user last chose is kept while the window is closed,
+// had and the page asked for. Its size and place are kept in the settings as it hides and as the
+// program ends, and the next launch opens it there; a place that lies off every screen now (a
+// screen unplugged) is given up for the middle of the main screen, keeping the size as far as it
+// fits. The page the user last chose is kept while the window is closed,
 // because the controller, not the window, holds the Navigation.
 //
 // Opening and closing the window change nothing else: the program keeps running in the tray with
@@ -56,6 +59,7 @@ protected:
 
 private:
   std::unique_ptr<WindowContent> makeWindow();
+  void saveFrame();
 
   AppModel& model_;
   std::function<bool()> trayHoldsIcon_;

@@ -1,17 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 
 #include "app/design/Pixels.h"
 #include "app/model/ModelHarness.h"
 #include "design/QB.h"
 #include "design/Symbols.h"
 #include "model/AppModel.h"
+#include "platform/UserDefaults.h"
+#include "sensing/Prefs.h"
 #include "shell/AppWindow.h"
 #include "shell/PageChrome.h"
 #include "shell/SelectedPage.h"
@@ -85,6 +89,37 @@ TEST_F(AppWindowTest, TheFirstShowMakesTheWindowAndLaterOnesBringBackTheSameOne)
   EXPECT_EQ(made->size(), QSize(1000, 700));
   EXPECT_EQ(selectedRows(), QStringList{"Home"});
   EXPECT_EQ(shownPage(), AppPage::home);
+}
+
+TEST_F(AppWindowTest, TheNextLaunchOpensTheWindowWhereItWasOrOnAScreenWhenThatPlaceIsGone) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const QRect placed(screen.topLeft() + QPoint(30, 40), AppWindow::kMinimumSize + QSize(20, 20));
+  controller.show(AppPage::home);
+  window().setGeometry(placed);
+  window().close();
+
+  // A launch reads the settings afresh from their file.
+  const auto relaunched = [&](const std::function<void(QWidget&)>& use) {
+    UserDefaults settings(defaults.file());
+    AppModel next(
+        {platform, settings, loginItem, main, timers, clock, wallClock, home / "Quillbrook"});
+    AppWindow window(next);
+    window.show(AppPage::home);
+    use(*window.window());
+  };
+  relaunched([&](QWidget& shown) {
+    EXPECT_EQ(shown.geometry(), placed);
+    // Left open as the program quits: the place it has then is the one kept.
+    shown.setGeometry(placed.translated(10, 5));
+  });
+  relaunched([&](QWidget& shown) { EXPECT_EQ(shown.geometry(), placed.translated(10, 5)); });
+
+  // The screen it was on is gone: it comes back whole on one that is there, at its size.
+  defaults.setStringList(Prefs::kWindowFrameKey, {"5000", "-3000", "740", "460"});
+  relaunched([&](QWidget& shown) {
+    EXPECT_TRUE(screen.contains(shown.frameGeometry())) << shown.frameGeometry().x();
+    EXPECT_EQ(shown.size(), QSize(740, 460));
+  });
 }
 
 TEST_F(AppWindowTest, TheChosenPageOutlivesTheClosedWindowAndReselectingItRedrawsNothing) {
