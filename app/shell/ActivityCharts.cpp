@@ -1,5 +1,7 @@
 #include "shell/ActivityCharts.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QDateTime>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -28,6 +30,16 @@ constexpr int kCoarsestStep = 6;
 
 QDateTime local(Date date) {
   return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(date.unixTime() * 1000)));
+}
+
+QString longWeekday(const History::Day& day) {
+  return QLocale().dayName(local(day.start).date().dayOfWeek(), QLocale::LongFormat);
+}
+
+// A day's times in words: "1h 5m focus, 10m detours".
+QString figures(const History::Day& day) {
+  return Format::duration(day.focus) + QStringLiteral(" focus, ") + Format::duration(day.detours) +
+         QStringLiteral(" detours");
 }
 
 // The word of a kind when it describes one span, and when it sums up the day.
@@ -105,7 +117,17 @@ DayStrip::DayStrip(std::vector<History::Span> spans, std::vector<Date> prompts, 
       spans_(std::move(spans)),
       prompts_(std::move(prompts)),
       start_(start),
-      end_(end) {
+      end_(end),
+      fadeFrom_(spans_.size(), 1.0),
+      highlightFade_(new QVariantAnimation(this)) {
+  highlightFade_->setStartValue(0.0);
+  highlightFade_->setEndValue(1.0);
+  highlightFade_->setDuration(static_cast<int>(kHighlightFade.count()));
+  highlightFade_->setEasingCurve(QEasingCurve::OutCubic);
+  connect(highlightFade_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+    fade_ = value.toReal();
+    update();
+  });
   setFixedHeight(kHeight);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setMouseTracking(true);
@@ -219,7 +241,7 @@ void DayStrip::paintEvent(QPaintEvent* /*event*/) {
   painter.setClipPath(capsule);
   painter.fillRect(track, QB::fillSecondary);
   for (int i = 0; i < static_cast<int>(spans_.size()); ++i) {
-    painter.setOpacity(!hoveredSpan_ || *hoveredSpan_ == i ? 1.0 : kDimmed);
+    painter.setOpacity(spanOpacity(i));
     painter.fillRect(spanRect(i), hue(spans_[static_cast<size_t>(i)].kind));
   }
   painter.restore();
@@ -244,10 +266,22 @@ void DayStrip::hover(std::optional<qreal> x) {
       x ? std::optional<QString>(describe(*x, width())) : std::nullopt;
   const std::optional<int> highlighted = x ? span(*x, width()) : std::nullopt;
   if (highlighted != hoveredSpan_) {
+    // From where each span is now, so that a change caught mid-fade does not jump.
+    for (int i = 0; i < static_cast<int>(spans_.size()); ++i)
+      fadeFrom_[static_cast<size_t>(i)] = spanOpacity(i);
     hoveredSpan_ = highlighted;
+    fade_ = 0;
+    highlightFade_->stop();
+    highlightFade_->start();
     update();
   }
   emit hoveredChanged(description);
+}
+
+qreal DayStrip::spanOpacity(int index) const {
+  const qreal target = !hoveredSpan_ || *hoveredSpan_ == index ? 1.0 : kDimmed;
+  const qreal from = fadeFrom_[static_cast<size_t>(index)];
+  return from + (target - from) * fade_;
 }
 
 void DayStrip::mouseMoveEvent(QMouseEvent* event) { hover(event->position().x()); }
@@ -256,14 +290,61 @@ void DayStrip::leaveEvent(QEvent* /*event*/) { hover(std::nullopt); }
 
 // --- WeekChart ---
 
+// One day of the week chart as the accessibility bus shows it. It draws nothing and lets the
+// pointer through: the chart paints and hovers the whole week.
+class WeekColumn : public QWidget {
+public:
+  WeekColumn(const QString& weekday, QString figures, QWidget* parent)
+      : QWidget(parent), figures_(std::move(figures)) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAccessibleName(weekday);
+    // Readers on this desktop read the description; Qt's own value is the same text.
+    setAccessibleDescription(figures_);
+  }
+  const QString& figures() const { return figures_; }
+
+private:
+  QString figures_;
+};
+
+namespace {
+
+class WeekColumnAccessible : public QAccessibleWidget {
+public:
+  explicit WeekColumnAccessible(WeekColumn* column)
+      : QAccessibleWidget(column, QAccessible::StaticText) {}
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Value) return static_cast<const WeekColumn*>(widget())->figures();
+    return QAccessibleWidget::text(kind);
+  }
+};
+
+QAccessibleInterface* weekColumnAccessible(const QString& /*className*/, QObject* object) {
+  if (auto* column = dynamic_cast<WeekColumn*>(object)) return new WeekColumnAccessible(column);
+  return nullptr;
+}
+
+}  // namespace
+
 WeekChart::WeekChart(std::vector<History::Day> days, std::optional<int> hovered, QWidget* parent)
     : QWidget(parent), days_(std::move(days)), hovered_(hovered) {
+  static const bool accessible = (QAccessible::installFactory(weekColumnAccessible), true);
+  (void)accessible;
   setFixedHeight(kHeight);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setMouseTracking(true);
   QStringList columns;
-  for (int i = 0; i < count(); ++i) columns << describe(i);
+  for (int i = 0; i < count(); ++i) {
+    columns << describe(i);
+    const History::Day& each = days_[static_cast<size_t>(i)];
+    columns_.push_back(new WeekColumn(longWeekday(each), figures(each), this));
+  }
   setAccessibleDescription(columns.join(QStringLiteral("; ")));
+}
+
+void WeekChart::resizeEvent(QResizeEvent* /*event*/) {
+  for (int i = 0; i < count(); ++i)
+    columns_[static_cast<size_t>(i)]->setGeometry(columnRect(i).toAlignedRect());
 }
 
 Duration WeekChart::top(const std::vector<History::Day>& days) {
@@ -330,9 +411,7 @@ QString WeekChart::weekday(int day) const {
 
 QString WeekChart::describe(int day) const {
   const History::Day& each = days_[static_cast<size_t>(day)];
-  return QLocale().dayName(local(each.start).date().dayOfWeek(), QLocale::LongFormat) +
-         QStringLiteral(", ") + Format::duration(each.focus) + QStringLiteral(" focus, ") +
-         Format::duration(each.detours) + QStringLiteral(" detours");
+  return longWeekday(each) + QStringLiteral(", ") + figures(each);
 }
 
 bool WeekChart::bright(int day) const { return hovered_ == day || day == count() - 1; }

@@ -3,11 +3,15 @@
 //
 // DayStrip: today as a horizontal timeline: one coloured stretch per span, a small mark above the
 // track for each prompt, hour labels under it and "now" at its right end. It tells what lies under
-// the pointer (a prompt, else the latest span there, else the time) and dims the other spans.
+// the pointer (a prompt, else the latest span there, else the time) and dims the other spans,
+// easing over kHighlightFade rather than jumping, as the pointer moves from span to span.
 //
 // WeekChart: one stacked bar per day, detours above focus, all on one scale whose top is the
 // busiest day (at least an hour); the duration above each bar and the weekday below it. Today,
-// the last day, and the day under the pointer are labelled brightly and the others dimmed.
+// the last day, and the day under the pointer are labelled brightly and the others dimmed. To a
+// screen reader each day's column is an element of its own, over the column: the full weekday as
+// its name, "1h 5m focus, 10m detours" as its value (and its description, which is what the
+// desktop's accessibility bus carries to a reader).
 //
 // TaskBars: up to kMaxShown projects in the order given, each with a bar as long as its share of
 // the largest and its duration.
@@ -19,7 +23,9 @@
 #pragma once
 
 #include <QString>
+#include <QVariantAnimation>
 #include <QWidget>
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -30,6 +36,7 @@
 namespace qb {
 
 class QBRow;
+class WeekColumn;
 
 // The seconds of today's spans of that kind, as they are (no clipping, no merging).
 Duration total(const AppModel::Today& today, History::Kind kind);
@@ -57,6 +64,7 @@ public:
   static constexpr qreal kNowRoom = 76;       // kept clear of hour labels for "now"
   static constexpr qreal kPromptReach = 4;    // how near the pointer a prompt's mark answers
   static constexpr qreal kDimmed = 0.45;      // the opacity of the spans not under the pointer
+  static constexpr std::chrono::milliseconds kHighlightFade{80};  // ease-out to the new highlight
 
   // spans in time order; start and end: the times at the strip's left and right edges.
   DayStrip(std::vector<History::Span> spans, std::vector<Date> prompts, Date start, Date end,
@@ -84,6 +92,8 @@ public:
   static QString hourLabel(Date time);
 
   const std::optional<int>& hoveredSpan() const { return hoveredSpan_; }
+  // How opaque span `index` is drawn now: on its way to 1, or to kDimmed beside the highlighted.
+  qreal spanOpacity(int index) const;
 
   QSize sizeHint() const override;
 
@@ -106,6 +116,10 @@ private:
   Date start_;
   Date end_;
   std::optional<int> hoveredSpan_;
+  // Each span's opacity as the highlight last changed, and how far it has eased since (0 to 1).
+  std::vector<qreal> fadeFrom_;
+  qreal fade_ = 1;
+  QVariantAnimation* highlightFade_;
 };
 
 class WeekChart : public QWidget {
@@ -158,6 +172,7 @@ signals:
 
 protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
@@ -170,6 +185,7 @@ private:
 
   std::vector<History::Day> days_;
   std::optional<int> hovered_;
+  std::vector<WeekColumn*> columns_;  // children, one per day, for the accessibility bus
 };
 
 // One project's bar and duration: the accessory of a TaskBars row.

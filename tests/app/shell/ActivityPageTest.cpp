@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QImage>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QTest>
 #include <algorithm>
 #include <cmath>
 
+#include "app/design/Pixels.h"
 #include "app/model/ModelHarness.h"
 #include "design/QB.h"
 #include "design/QBGroup.h"
@@ -287,6 +290,61 @@ TEST_F(ActivityChartsTest, WeekBarsStandInProportionOnOneBaseline) {
   EXPECT_EQ(chart.weekday(0), "Mon");
   EXPECT_EQ(chart.weekday(3), "Thu");
   EXPECT_EQ(chart.describe(0), "Monday, 1h 0m focus, 1h 0m detours");
+}
+
+TEST_F(ActivityChartsTest, EachDayOfTheWeekIsAnElementAScreenReaderReadsOverItsColumn) {
+  WeekChart chart({day(0, 3600, 600), day(1, 0, 0), day(2, 5400, 0)});
+  sized(chart, 400).show();
+  QAccessibleInterface* week = QAccessible::queryAccessibleInterface(&chart);
+  ASSERT_NE(week, nullptr);
+  ASSERT_EQ(week->childCount(), 3);
+  const std::vector<std::pair<QString, QString>> read = {{"Monday", "1h 0m focus, 10m detours"},
+                                                         {"Tuesday", "0m focus, 0m detours"},
+                                                         {"Wednesday", "1h 30m focus, 0m detours"}};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    QAccessibleInterface* column = week->child(i);
+    ASSERT_NE(column, nullptr);
+    EXPECT_EQ(column->text(QAccessible::Name), read[static_cast<size_t>(i)].first);
+    EXPECT_EQ(column->text(QAccessible::Value), read[static_cast<size_t>(i)].second);
+    // What the accessibility bus carries to a reader beside the name.
+    EXPECT_EQ(column->text(QAccessible::Description), read[static_cast<size_t>(i)].second);
+    const QRect area = chart.columnRect(i).toAlignedRect();
+    EXPECT_EQ(column->rect(), QRect(chart.mapToGlobal(area.topLeft()), area.size()));
+    EXPECT_EQ(week->childAt(column->rect().center().x(), column->rect().center().y()), column);
+  }
+
+  // The columns let the pointer through to the chart, which still hovers the day.
+  QTest::mouseMove(&chart, chart.columnRect(2).center().toPoint());
+  EXPECT_TRUE(test::waitUntil([&] { return chart.hovered() == 2; }));
+}
+
+TEST_F(ActivityChartsTest, TheStripsHighlightEasesInInsteadOfJumping) {
+  constexpr qreal kSettled = 1e-6;
+  const std::vector<History::Span> spans = {{Kind::focus, localDate(2, 9), localDate(2, 10)},
+                                            {Kind::detour, localDate(2, 10), localDate(2, 11)}};
+  DayStrip strip(spans, {}, localDate(2, 9), localDate(2, 11));
+  sized(strip, 400).show();
+  const auto focusPixel = [&] {
+    return strip.grab().toImage().pixelColor(strip.spanRect(0).center().toPoint());
+  };
+  const QColor lit = focusPixel();
+
+  QMouseEvent move(QEvent::MouseMove, QPointF(300, 20), QPointF(300, 20), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&strip, &move);
+  ASSERT_EQ(strip.hoveredSpan(), 1);
+  EXPECT_TRUE(test::near(focusPixel(), lit)) << "dimmed at once";
+  ASSERT_TRUE(test::waitUntil(
+      [&] { return std::abs(strip.spanOpacity(0) - DayStrip::kDimmed) < kSettled; }));
+  const QColor dimmed = focusPixel();
+  EXPECT_GT(test::channelDistance(dimmed, lit), test::kFillTolerance);
+
+  // Leaving eases back the same way.
+  QEvent left(QEvent::Leave);
+  QCoreApplication::sendEvent(&strip, &left);
+  EXPECT_TRUE(test::near(focusPixel(), dimmed));
+  EXPECT_TRUE(test::waitUntil([&] { return static_cast<bool>(test::near(focusPixel(), lit)); }));
 }
 
 TEST_F(ActivityChartsTest, ProjectBarsShowTheFirstFiveAgainstTheLargest) {
