@@ -1,8 +1,8 @@
 #include "shell/AppWindow.h"
 
-#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "model/AppModel.h"
 #include "sensing/Prefs.h"
@@ -54,10 +54,13 @@ void AppWindow::show(AppPage page) {
 bool AppWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == window_.get() && event->type() == QEvent::Close && trayHoldsIcon_ &&
       !trayHoldsIcon_()) {
-    // Hidden, the window could be found again only by starting the program a second time.
-    event->ignore();
-    window_->showMinimized();
-    return true;
+    // Hidden, the window could be found again only by starting the program a second time, so it
+    // comes back minimised once the close is done. The close itself is let through: a quit closes
+    // every window first and gives up on a window that refuses, and a quit ends the event loop
+    // before this comes back.
+    QTimer::singleShot(0, this, [this] {
+      if (window_ && !window_->isVisible()) window_->showMinimized();
+    });
   }
   if (watched == window_.get() && event->type() == QEvent::Hide) saveFrame();
   return QObject::eventFilter(watched, event);

@@ -9,11 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTimer>
 #include <string>
 #include <utility>
 
@@ -114,14 +117,15 @@ TEST_F(NoTrayTest, TheWindowOpensAtLaunchAndStaysWithinReachUntilATrayComes) {
 
   // The close button leaves the window in the desktop's window list, minimised, not gone.
   closeFromTheWindowManager(*shown);
-  ASSERT_TRUE(test::waitUntil([&] { return !shown->windowHandle()->isExposed(); }));
-  EXPECT_TRUE(shown->isVisible());
+  const auto iconic = [&] {
+    return test::run(
+               QStringLiteral("xprop"),
+               {QStringLiteral("-id"), QString::number(shown->winId()), QStringLiteral("WM_STATE")})
+               .find("Iconic") != std::string::npos;
+  };
+  EXPECT_TRUE(test::waitUntil(
+      [&] { return shown->isVisible() && !shown->windowHandle()->isExposed() && iconic(); }));
   EXPECT_TRUE(shown->isMinimized());
-  EXPECT_NE(
-      test::run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(shown->winId()),
-                                          QStringLiteral("WM_STATE")})
-          .find("Iconic"),
-      std::string::npos);
   saveScreen("no-tray-window-closed.png");
 
   // Starting the program again brings it back.
@@ -136,6 +140,28 @@ TEST_F(NoTrayTest, TheWindowOpensAtLaunchAndStaysWithinReachUntilATrayComes) {
   closeFromTheWindowManager(*shown);
   EXPECT_TRUE(test::waitUntil([&] { return !shown->isVisible(); }));
   EXPECT_FALSE(shown->isMinimized());
+}
+
+// A quit closes every window first and ends nothing while one refuses: the window that keeps the
+// program within reach must not hold it open.
+TEST_F(NoTrayTest, QuitEndsTheProgramWhileTheWindowIsOpen) {
+  constexpr int kPatienceMs = 5000;
+  defaults.setBool("onboarded", true);
+  AppDelegate delegate(services(home / "Quillbrook"), nullptr);
+  delegate.applicationDidFinishLaunching();
+  WindowContent* shown = delegate.window().window();
+  ASSERT_NE(shown, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(shown));
+
+  QAction* quit = nullptr;
+  for (QAction* each : shown->actions()) {
+    if (each->text() == QStringLiteral("Quit Quillbrook")) quit = each;
+  }
+  ASSERT_NE(quit, nullptr);
+  // The program's own event loop: a quit asks nothing of any other.
+  QTimer::singleShot(0, quit, &QAction::trigger);
+  QTimer::singleShot(kPatienceMs, [] { QCoreApplication::exit(1); });
+  EXPECT_EQ(QCoreApplication::exec(), 0) << "the quit was refused";
 }
 
 }  // namespace
