@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "app/design/Pixels.h"
 #include "app/model/ModelHarness.h"
 #include "design/QBButtonBody.h"
 #include "prompt/Overlay.h"
@@ -17,7 +16,6 @@
 #include "shell/AppWindow.h"
 #include "shell/Navigation.h"
 #include "shell/OnboardingView.h"
-#include "shell/StatusItem.h"
 #include "shell/WindowContent.h"
 
 namespace qb {
@@ -114,25 +112,6 @@ TEST_F(AppDelegateTest, TheMainWindowOpensOnDemandWithTheMainMenusCommands) {
 
   delegate->applicationShouldHandleReopen();
   EXPECT_EQ(window.navigation().page(), AppPage::home) << "a second launch shows the home page";
-}
-
-// Offscreen there is no tray: the icon shows nowhere, as on a desktop without a tray host.
-TEST_F(AppDelegateTest, WithNoTrayTheMainWindowOpensAtLaunchAndClosingItKeepsItWithinReach) {
-  launch();
-  ASSERT_FALSE(delegate->statusItem()->isInTray());
-  WindowContent* shown = delegate->window().window();
-  ASSERT_NE(shown, nullptr) << "opened without being asked";
-  EXPECT_TRUE(shown->isVisible());
-  EXPECT_EQ(delegate->window().navigation().page(), AppPage::home);
-  EXPECT_TRUE(delegate->onboarding()->isVisible()) << "onboarding still comes, over the window";
-
-  shown->close();
-  EXPECT_TRUE(test::waitUntil([&] { return shown->isVisible() && shown->isMinimized(); }))
-      << "still in the desktop's window list";
-
-  delegate->applicationShouldHandleReopen();
-  EXPECT_FALSE(shown->isMinimized());
-  EXPECT_TRUE(shown->isVisible());
 }
 
 TEST_F(AppDelegateTest, QuittingClosesTheRecordingSession) {
