@@ -1,5 +1,7 @@
 #include "platform/linux/AtspiBus.h"
 
+#include <unistd.h>
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -189,6 +191,19 @@ void AtspiBus::onFocusEvent(AtspiEvent* event, void* self) {
 }
 
 void AtspiBus::focusChanged(AtspiAccessible* source, bool gained) {
+  // This program's own widgets publish on the bus too, answered by Qt on this very thread: a
+  // question to one from here waits on itself for the whole time-out. Its windows are never read,
+  // so their focus is taken unasked, as the focus leaving whatever held it. Whose the source is,
+  // the bus itself answers, never the source.
+  CallError ownerError("GetConnectionUnixProcessID");
+  const guint owner = atspi_accessible_get_process_id(source, ownerError.out());
+  if (!ownerError.failed() && static_cast<pid_t>(owner) == ::getpid()) {
+    if (gained) {
+      focused_ = {};
+      secureInput_ = false;
+    }
+    return;
+  }
   AXElement element = AtspiNode::adopt(static_cast<AtspiAccessible*>(g_object_ref(source)));
   if (gained) {
     focused_ = element;

@@ -6,12 +6,15 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QLineEdit>
 #include <QTest>
+#include <QWidget>
 #include <chrono>
 
 #include "desktop/window/TestWindowProcess.h"
 #include "platform/linux/AtspiBus.h"
 #include "sensing/AX.h"
+#include "support/ManualRuntime.h"
 
 namespace qb {
 namespace {
@@ -22,6 +25,8 @@ using test::TestWindowProcess;
 constexpr int kAppearMs = 5000;
 // How long a focus change may take to reach the bus's listener.
 constexpr int kFocusMs = 5000;
+// Long enough for this process's own focus event to come back to it through the bus.
+constexpr int kOwnFocusSettleMs = 1500;
 
 class AtspiBusTest : public testing::Test {
 protected:
@@ -140,6 +145,25 @@ TEST_F(AtspiBusTest, SecureInputFollowsTheFocusInAndOutOfAPasswordField) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, kFocusMs));
   window.reset();  // the window goes with the focus still in its password field
   EXPECT_FALSE(bus_->isSecureInputEnabled());
+}
+
+TEST_F(AtspiBusTest, ItsOwnPasswordFieldIsNeverAskedOfItself) {
+  // Asked from the thread that answers for it, the field would hold this thread for the whole
+  // time-out, and the failed question would be logged.
+  test::LogCapture log;
+  QWidget window;
+  window.setWindowTitle("Own");
+  auto* password = new QLineEdit(&window);
+  password->setEchoMode(QLineEdit::Password);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  password->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return password->hasFocus(); }, kFocusMs));
+  QTest::qWait(kOwnFocusSettleMs);
+  EXPECT_FALSE(bus_->isSecureInputEnabled());
+  for (const std::string& line : log.lines())
+    EXPECT_EQ(line.find("AT-SPI"), std::string::npos) << line;
 }
 
 TEST_F(AtspiBusTest, AProgramThatStopsAnsweringCostsAboutTheTimeoutPerRead) {
