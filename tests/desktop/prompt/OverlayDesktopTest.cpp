@@ -8,8 +8,9 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
-#include <QTest>
+#include <QWindow>
 
 #include "desktop/x11/X11TestSupport.h"
 #include "platform/Accessibility.h"
@@ -65,14 +66,20 @@ protected:
                                 std::nullopt, std::nullopt},
                   Target{window.pid, "debian-xterm", element, std::nullopt},
                   [this](PromptAction action) { answers.push_back(action); });
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(overlay->panel()));
+    // The program may close the prompt while the test waits (its window gone): the wait must
+    // not outlive the panel.
+    const QPointer<OverlayPanel> panel = overlay->panel();
+    ASSERT_TRUE(test::waitUntil([&] {
+      return panel && panel->windowHandle() && panel->windowHandle()->isExposed();
+    })) << (panel ? "the prompt never showed" : "the prompt closed before it showed");
   }
   // Whether the panel, as the X server has it, covers the window's frame.
   bool covers(const test::Programs::Window& window) {
     std::optional<Rect> target, panel;
     if (test::waitUntil([&] {
           target = platform->desktop().frame(window.id);
-          panel = platform->desktop().frame(overlay->panel()->winId());
+          panel = overlay->panel() ? platform->desktop().frame(overlay->panel()->winId())
+                                   : std::nullopt;
           return target && panel && *target == *panel;
         })) {
       return true;

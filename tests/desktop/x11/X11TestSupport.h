@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 #include <chrono>
 #include <memory>
@@ -50,13 +51,31 @@ bool waitUntil(Done done, std::chrono::milliseconds limit = 5s) {
   return met;
 }
 
-// Programs a test starts, killed when it ends.
+// Whether the window manager still lists the window among its clients.
+inline bool listed(WindowId window) {
+  const std::string clients = run("xprop", {"-root", "_NET_CLIENT_LIST"});
+  const std::string id = QString::number(window, 16).prepend("0x").toStdString();
+  for (std::size_t at = clients.find(id); at != std::string::npos; at = clients.find(id, at + 1)) {
+    const std::size_t end = at + id.size();
+    if (end == clients.size() || clients[end] == ',') return true;
+  }
+  return false;
+}
+
+// Programs a test starts, killed when it ends. The next test starts only once the window manager
+// has let their windows go: the X server hands a closed window's id to the next program, and a
+// desktop opened while the old window is still listed would take news of the old one for the new.
 class Programs {
 public:
   ~Programs() {
     for (auto& process : processes_) {
       process->kill();
       process->waitForFinished(5000);
+    }
+    QDeadlineTimer deadline(5s);
+    for (WindowId window : windows_) {
+      while (listed(window) && !deadline.hasExpired()) QThread::msleep(10);
+      EXPECT_FALSE(listed(window)) << "the window manager still lists " << window;
     }
   }
 
@@ -75,11 +94,13 @@ public:
         run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
     Window window{std::stoul(found), static_cast<pid_t>(process->processId()), process.get()};
     processes_.push_back(std::move(process));
+    windows_.push_back(window.id);
     return window;
   }
 
 private:
   std::vector<std::unique_ptr<QProcess>> processes_;
+  std::vector<WindowId> windows_;
 };
 
 inline void activate(WindowId window) {
