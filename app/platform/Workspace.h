@@ -4,6 +4,8 @@
 //
 // An application is identified by its desktop-file id ("org.gnome.TextEditor", "firefox-esr"),
 // the id of the .desktop file that launches it, found from the window's process and WM_CLASS.
+//
+// The workspace also hands out the desktop's motion setting, which lives as long as it does.
 
 #pragma once
 
@@ -12,6 +14,8 @@
 #include <QObject>
 #include <optional>
 #include <string>
+
+#include "platform/MotionSetting.h"
 
 namespace qb {
 
@@ -35,6 +39,8 @@ public:
   virtual bool activate(pid_t pid) = 0;
   // Iconifies every window of the process; false when it shows none.
   virtual bool hide(pid_t pid) = 0;
+  // Whether the user asked the desktop for less motion.
+  virtual const MotionSetting& motion() const = 0;
 
 signals:
   // Another application came to the front; emitted once per change of the front process.

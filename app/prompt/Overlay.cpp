@@ -81,7 +81,8 @@ void Overlay::present(const PromptContent& content, const QRect& frame, PromptHa
   panel_->setWindowOpacity(0);
   orderFront();
   fade_ = new QPropertyAnimation(panel_.get(), "windowOpacity", panel_.get());
-  fade_->setDuration(static_cast<int>(kFadeIn * 1000));
+  const Duration fadeIn = workspace_.motion().shouldReduceMotion() ? kReducedFadeIn : kFadeIn;
+  fade_->setDuration(static_cast<int>(fadeIn * 1000));
   fade_->setEndValue(1.0);
   fade_->start();
 }

@@ -7,7 +7,9 @@
 // The answer comes at most once per shown panel, on the main thread, after the panel is already
 // gone: Return and the main button give `back`, Esc `dismiss`, Ctrl+W `back`. The panel never
 // takes the focus; those keys are grabbed from the focused window while the panel is on screen,
-// and let go as soon as it is not. Frames are in screen pixels, origin at the top left.
+// and let go as soon as it is not. Frames are in screen pixels, origin at the top left. The panel
+// fades in, in less time when the desktop asks for less motion (the workspace's motion setting,
+// read at each show).
 //
 // One overlay lives as long as the program; main thread only. The services given to it must
 // outlive it.
@@ -43,8 +45,9 @@ class Overlay : public QObject {
   Q_OBJECT
 
 public:
-  // How long the panel takes to fade in.
+  // How long the panel takes to fade in; shorter when the desktop asks for less motion.
   static constexpr Duration kFadeIn = 0.22;
+  static constexpr Duration kReducedFadeIn = 0.12;
   // How often, and how many more times, a page not yet readable is looked for after a show.
   static constexpr Duration kPageRetryInterval = 0.2;
   static constexpr int kPageRetries = 4;

@@ -16,6 +16,7 @@
 #include "platform/KeyGrab.h"
 #include "platform/KeyPoster.h"
 #include "platform/MediaPlayers.h"
+#include "platform/MotionSetting.h"
 #include "platform/Platform.h"
 #include "platform/Workspace.h"
 
@@ -54,12 +55,22 @@ private:
   std::shared_ptr<int> reads_;
 };
 
+class FakeMotionSetting : public MotionSetting {
+public:
+  bool shouldReduceMotion() const override { return reduceMotion; }
+
+  bool reduceMotion = false;
+};
+
 class FakeWorkspace : public Workspace {
 public:
   std::optional<RunningApplication> frontmostApplication() const override { return frontmost; }
   // Records the request; a process in `running` answers true.
   bool activate(pid_t pid) override;
   bool hide(pid_t pid) override;
+  const MotionSetting& motion() const override { return motionFake; }
+
+  FakeMotionSetting motionFake;
 
   std::optional<RunningApplication> frontmost;
   std::vector<pid_t> running;

@@ -2,6 +2,7 @@
 
 #include "base/Log.h"
 #include "platform/linux/AtspiBus.h"
+#include "platform/linux/DesktopMotion.h"
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/MprisPlayers.h"
@@ -29,8 +30,9 @@ std::unique_ptr<LinuxPlatform> LinuxPlatform::open() {
   platform->media_ = std::make_unique<MprisPlayers>();
   platform->accessibility_ =
       std::make_unique<LinuxAccessibility>(*platform->desktop_, platform->atspi_.get());
-  platform->workspace_ =
-      std::make_unique<LinuxWorkspace>(*platform->desktop_, platform->session_.get());
+  platform->motion_ = std::make_unique<DesktopMotion>();
+  platform->workspace_ = std::make_unique<LinuxWorkspace>(*platform->desktop_, *platform->motion_,
+                                                          platform->session_.get());
   return platform;
 }
 

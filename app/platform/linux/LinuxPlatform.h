@@ -15,6 +15,7 @@
 namespace qb {
 
 class AtspiBus;
+class DesktopMotion;
 class LinuxAccessibility;
 class LinuxWorkspace;
 class MprisPlayers;
@@ -52,6 +53,7 @@ private:
   std::unique_ptr<X11KeyGrab> keyGrab_;
   std::unique_ptr<MprisPlayers> media_;
   std::unique_ptr<LinuxAccessibility> accessibility_;
+  std::unique_ptr<DesktopMotion> motion_;
   std::unique_ptr<LinuxWorkspace> workspace_;
 };
 

@@ -4,7 +4,9 @@
 
 namespace qb {
 
-LinuxWorkspace::LinuxWorkspace(X11Desktop& desktop, SessionEvents* session) : desktop_(desktop) {
+LinuxWorkspace::LinuxWorkspace(X11Desktop& desktop, const MotionSetting& motion,
+                               SessionEvents* session)
+    : desktop_(desktop), motion_(motion) {
   const WindowId active = desktop_.activeWindow();
   hadFront_ = active != 0;
   frontPID_ = active ? desktop_.pid(active) : 0;

@@ -4,7 +4,7 @@
 // unlock come from the session's D-Bus services; the screens sleeping and waking from the X
 // server's screen saver.
 //
-// The desktop, and the session events when given, must outlive it.
+// The desktop, the motion setting, and the session events when given, must outlive it.
 
 #pragma once
 
@@ -22,11 +22,12 @@ class LinuxWorkspace : public Workspace {
 
 public:
   // `session` may be null (no D-Bus): then no sleep, wake, lock or unlock is reported.
-  LinuxWorkspace(X11Desktop& desktop, SessionEvents* session);
+  LinuxWorkspace(X11Desktop& desktop, const MotionSetting& motion, SessionEvents* session);
 
   std::optional<RunningApplication> frontmostApplication() const override;
   bool activate(pid_t pid) override;
   bool hide(pid_t pid) override;
+  const MotionSetting& motion() const override { return motion_; }
 
 private:
   void activeWindowChanged(WindowId window);
@@ -34,6 +35,7 @@ private:
   std::vector<WindowId> windowsOf(pid_t pid);
 
   X11Desktop& desktop_;
+  const MotionSetting& motion_;
   pid_t frontPID_ = 0;  // the process of the last active window reported; 0 for none
   bool hadFront_ = false;
 };

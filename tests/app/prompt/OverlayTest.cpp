@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QGuiApplication>
+#include <QPropertyAnimation>
 #include <QScreen>
 
 #include "app/sensing/FakeTree.h"
@@ -131,6 +132,20 @@ TEST_F(OverlayTest, OverAPageCoversThePageOnceItCanBeRead) {
   timers.advance(10 * Overlay::kPageRetryInterval);
   EXPECT_EQ(panelFrame(), QRect(100, 50, 800, 600));
   EXPECT_EQ(timers.pending(), 0u);
+}
+
+TEST_F(OverlayTest, FadesInFasterWhenTheDesktopAsksForLessMotion) {
+  const auto fadeIn = [&] {
+    const auto* fade = overlay.panel()->findChild<QPropertyAnimation*>();
+    return fade && fade->propertyName() == "windowOpacity" ? fade->duration() : -1;
+  };
+  show(false);
+  EXPECT_EQ(fadeIn(), 220);
+  platform.workspaceFake.motionFake.reduceMotion = true;
+  show(false);
+  EXPECT_EQ(fadeIn(), 120) << "the setting counts from the next prompt";
+  overlay.show(content, QRect(10, 20, 300, 200), [](PromptAction) {});
+  EXPECT_EQ(fadeIn(), 120);
 }
 
 TEST_F(OverlayTest, WithoutAWindowItCoversTheScreenAndAFixedFrameFollowsNothing) {
