@@ -9,8 +9,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QWidget>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -51,6 +53,10 @@ bool waitUntil(Done done, std::chrono::milliseconds limit = 5s) {
   return met;
 }
 
+inline void activate(WindowId window) {
+  run("xdotool", {"windowactivate", "--sync", idText(window)});
+}
+
 // Whether the window manager still lists the window among its clients.
 inline bool listed(WindowId window) {
   const std::string clients = run("xprop", {"-root", "_NET_CLIENT_LIST"});
@@ -62,12 +68,21 @@ inline bool listed(WindowId window) {
   return false;
 }
 
-// Programs a test starts, killed when it ends. The next test starts only once the window manager
-// has let their windows go: the X server hands a closed window's id to the next program, and a
-// desktop opened while the old window is still listed would take news of the old one for the new.
+// Programs a test starts, killed when it ends. The X server hands a closed program's window ids to
+// the next program, and a desktop opened while the window manager still names the old window
+// (openbox goes on naming a closed window active) takes news of the old window for the new one.
+// So the test's own window is made active before the programs go, and the next test starts only
+// once the window manager has let their windows go.
 class Programs {
 public:
   ~Programs() {
+    // Lives until the programs' windows are gone, so that the focus does not fall back to them.
+    QWidget desk;
+    if (!processes_.empty()) {
+      desk.setWindowTitle(QStringLiteral("Quillbrook test desk"));
+      desk.show();
+      if (QTest::qWaitForWindowExposed(&desk)) activate(desk.winId());
+    }
     for (auto& process : processes_) {
       process->kill();
       process->waitForFinished(5000);
@@ -102,10 +117,6 @@ private:
   std::vector<std::unique_ptr<QProcess>> processes_;
   std::vector<WindowId> windows_;
 };
-
-inline void activate(WindowId window) {
-  run("xdotool", {"windowactivate", "--sync", idText(window)});
-}
 
 // Every signal of a desktop, in order.
 class SignalLog {
