@@ -161,17 +161,10 @@ void AppModel::goBack(const OpenPrompt& prompt, Returned done) {
     return;
   }
   const Target& workTarget = work->item.target;
-  if (workTarget.tab && workTarget.tab->browser != BrowserKind::firefox) {
-    if (!distracting.tab) {
-      Browsers::select(*workTarget.tab);
-      done(Return::nothing);
-      return;
-    }
-    if (*distracting.tab != *workTarget.tab) {
-      Browsers::select(*workTarget.tab);
-      done(closeDistraction(prompt, pageToClose));
-      return;
-    }
+  // A Chromium-family tab is known by no number of its own: every tab of that family names the
+  // same TabRef, and the distraction is taken to be the work tab itself.
+  if (workTarget.tab && workTarget.tab->browser != BrowserKind::firefox && distracting.tab &&
+      *distracting.tab == *workTarget.tab) {
     reopen(prompt, pageToClose, std::move(done));
     return;
   }
@@ -182,10 +175,13 @@ void AppModel::goBack(const OpenPrompt& prompt, Returned done) {
       reopen(prompt, pageToClose, std::move(done));
       return;
     }
+    // Keys reach only the window that holds the focus: the distracting tab is closed before the
+    // work tab's window takes it. Raising that window brings the browser forward with it; a tab
+    // that could not be chosen leaves the browser where it is, rather than show another page.
     const Return result = closeDistraction(prompt, pageToClose);
-    (void)tab.node()->perform(AXAction::press);
-    bringForward(workTarget.pid);
-    (void)workTarget.window.node()->perform(AXAction::raise);
+    if (!Browsers::select(tab, workTarget.window)) {
+      log::error("Back to work: the browser did not bring the work tab forward");
+    }
     done(result);
     return;
   }

@@ -296,7 +296,10 @@ bool closeTab(KeyPoster& keys, const TabRef& tab, const Url& url, pid_t pid,
   return false;
 }
 
-void select(const TabRef&) {}
+bool select(const AXElement& tab, const AXElement& window) {
+  if (!tab || !window || !tab.node()->perform(AXAction::press)) return false;
+  return window.node()->perform(AXAction::raise);
+}
 
 AXElement page(const AXElement& window) {
   const AXElement area = webArea(window);

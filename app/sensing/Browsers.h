@@ -1,5 +1,5 @@
 // Browsers: the browsers whose front tab the program reads, how it names one of their tabs, and
-// the few ways it steers a tab: pointing it at another address or closing it.
+// the few ways it steers a tab: pointing it at another address, closing it, or bringing it forward.
 //
 // A browser is known by its desktop-file id. Each kind keeps one fixed id as its raw value, the key
 // of every per-browser table, and recognises the Linux ids of its programs as well.
@@ -8,11 +8,11 @@
 // the shown page's name, its address the page's document address (Firefox's DocURL, Chromium's
 // URI; Chromium's address bar drops the scheme, so the bar's text is never taken as the address).
 // Neither offers a way to address one of its tabs from outside, so every TabRef here is
-// (kind, 0, 0) and select() does nothing: a tab is found again by its title among the window's
-// page tabs (firefoxTab). Steering types into the window's address bar with synthetic keys, and
-// only while that window holds the focus: a key meant for a browser never lands in another
-// program. Reads need no permission beyond the accessibility bus itself, so `automation` is kept
-// for those who show it and is not consulted here.
+// (kind, 0, 0): a tab is found again by its title among the window's page tabs (firefoxTab), and
+// select() presses it through the bus. Steering types into the window's address bar with
+// synthetic keys, and only while that window holds the focus: a key meant for a browser never
+// lands in another program. Reads need no permission beyond the accessibility bus itself, so
+// `automation` is kept for those who show it and is not consulted here.
 //
 // All operations run on the main thread; none throws. Failures read as none or false.
 
@@ -111,9 +111,12 @@ void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& exp
 bool closeTab(KeyPoster& keys, const TabRef& tab, const Url& url, pid_t pid,
               const AXElement& window);
 
-// Brings a tab and its window to the front; the browsers of this desktop cannot be asked to, so
-// nothing happens.
-void select(const TabRef& tab);
+// Brings a page tab of `window` (found with firefoxTab) and the window to the front: the tab is
+// pressed, as a user clicks it, then the window manager is asked to raise the window and give it
+// the focus. False, with nothing raised, for an empty tab or one that cannot be pressed; false
+// too when the window cannot be raised. (Chromium's tab list refuses to choose a tab through its
+// Selection interface, while its tabs answer a press.)
+bool select(const AXElement& tab, const AXElement& window);
 
 // The element that holds the shown web page of a window: the page's scroll area when the page
 // sits in one, else the page itself; empty when there is none within kWindowSearchNodes.

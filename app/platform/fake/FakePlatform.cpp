@@ -19,6 +19,11 @@ AXValue FakeNode::parameterizedAttribute(std::string_view name, const AXValue& p
   return found->second.second;
 }
 
+bool FakeNode::perform(std::string_view action) const {
+  performed_.emplace_back(action);
+  return std::find(accepted_.begin(), accepted_.end(), action) != accepted_.end();
+}
+
 class FakeAccessibility::Observer : public AXObserver {
 public:
   Observer(FakeAccessibility& owner, pid_t pid, Callback callback)

@@ -44,11 +44,19 @@ public:
     return found == readsByName_.end() ? 0 : found->second;
   }
 
+  // Lets perform() of `action` succeed from now on; every other action fails.
+  void accept(std::string_view action) { accepted_.emplace_back(action); }
+  // Every action asked of this node, whether it succeeded or not, in order.
+  const std::vector<std::string>& performed() const { return performed_; }
+
   AXValue attribute(std::string_view name) const override;
   AXValue parameterizedAttribute(std::string_view name, const AXValue& parameter) const override;
+  bool perform(std::string_view action) const override;
   bool isSame(const AXNode& other) const override { return this == &other; }
 
 private:
+  std::vector<std::string> accepted_;
+  mutable std::vector<std::string> performed_;
   std::map<std::string, AXValue, std::less<>> attributes_;
   std::map<std::string, std::pair<AXValue, AXValue>, std::less<>> parameterized_;
   mutable std::map<std::string, int, std::less<>> readsByName_;

@@ -20,8 +20,10 @@ using atspi::Ref;
 // The most actions perform() looks through for a press-like one; toolkits offer one to three.
 constexpr int kMaxActionsExamined = 16;
 // Action names that mean "press" in the toolkits that publish on the bus: buttons, check boxes
-// and tabs say press or click, menu items activate, links jump.
-constexpr std::array<std::string_view, 4> kPressActions{"press", "click", "activate", "jump"};
+// and tabs say press or click, menu items activate, links jump; Chromium names its elements'
+// one action, which for a tab brings it forward, doDefault.
+constexpr std::array<std::string_view, 5> kPressActions{"press", "click", "activate", "jump",
+                                                        "doDefault"};
 // The document attributes that carry a page's address: Firefox's, then Chromium's.
 constexpr std::array<const char*, 2> kAddressAttributes{"DocURL", "URI"};
 

@@ -214,6 +214,30 @@ TEST_F(AppModelRoadTest, BackToWorkInTheSameTabTellsWhetherTheWorkPageOpened) {
             (std::vector<test::Reader::Row>{{SqlValue("nothing closed")}}));
 }
 
+TEST_F(AppModelRoadTest, BackToAChromiumWorkTabChoosesItAndRaisesItsWindowOrSaysItCouldNot) {
+  handle(browserFront(1, "Quarterly report", "https://docs.example/q3"));
+  timers.advance(LastWork<Snapshot>::minimum);
+  const AXElement workTab = tree.add(AXRole::radioButton, &*browserWindow);
+  tree.node(workTab).set(AXAttribute::title, std::string("Quarterly report"));
+  tree.node(*browserWindow).accept(AXAction::raise);
+  const Snapshot distraction = front(2, "Video feed", 20, "player");
+  handle(distraction);
+
+  answer(PromptAction::back, distraction);  // a browser that refuses the tab
+  EXPECT_EQ(tree.node(workTab).performed(), std::vector<std::string>{"AXPress"});
+  EXPECT_TRUE(tree.node(*browserWindow).performed().empty()) << "not raised over another tab";
+  EXPECT_TRUE(platform.workspaceFake.activated.empty());
+  const auto lines = log.lines();
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.find("did not bring the work tab forward") != std::string::npos;
+  }));
+
+  tree.node(workTab).accept(AXAction::press);
+  answer(PromptAction::back, distraction);
+  EXPECT_EQ(tree.node(workTab).performed().size(), 2u);
+  EXPECT_EQ(tree.node(*browserWindow).performed(), std::vector<std::string>{"AXRaise"});
+}
+
 TEST_F(AppModelRoadTest, NeverHereIsLearnedAsWorkAndKeptInTheSettings) {
   Snapshot page = front(4, "Match highlights");
   page.observation = Moment(4, wallClock.now(), "Firefox", "firefox", "Match highlights",

@@ -122,9 +122,11 @@ protected:
   }
 
   test::LoopbackServer server{{{"/work", test::LoopbackServer::page("Work Page")},
-                               {"/fun", test::LoopbackServer::page("Fun Page")}}};
+                               {"/fun", test::LoopbackServer::page("Fun Page")},
+                               {"/feed", test::LoopbackServer::page("Feed Page")}}};
   const std::string workURL = server.url("/work");
   const std::string funURL = server.url("/fun");
+  const std::string feedURL = server.url("/feed");
   QTemporaryDir profile;
   QtTimers timers;
   std::unique_ptr<LinuxPlatform> platform;
@@ -191,6 +193,79 @@ TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
   EXPECT_TRUE(waitForPage(workURL, beforeRedirect));
   EXPECT_EQ(pageTabs(again->target.window), 1);
 }
+
+// Going back to a tab of a browser that is not in front: the tab chosen among its window's tabs by
+// its page's title, and its window brought forward.
+using BackToTabDesktopTest = BrowserDesktopTest;
+
+TEST_P(BackToTabDesktopTest, SelectsTheWorkTabAndBringsItsWindowForward) {
+  const auto terminal = programs.terminal("Elsewhere");
+  launch(workURL);
+  observer->start();
+  const std::optional<Snapshot> work = waitForPage(workURL, 0, kStartMs);
+  ASSERT_TRUE(work);
+  const WindowId workWindow = std::stoul(test::run("xdotool", {"getactivewindow"}));
+  test::run("xdotool", {"key", "--clearmodifiers", "ctrl+t"});
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        const auto tab = frontTab(*work);
+        return tab && tab->url && tab->url->absoluteString() != workURL;
+      },
+      kPageMs));
+  ASSERT_TRUE(go(funURL));
+  const auto selectTab = [&](const std::string& title) {
+    return Browsers::select(
+        AX::find(work->target.window, Browsers::kWindowSearchNodes, Browsers::firefoxTab(title)),
+        work->target.window);
+  };
+  const auto selectWork = [&] { return selectTab(work->observation.title); };
+  const auto shows = [&](const std::string& url) {
+    const auto tab = frontTab(*work);
+    return tab && tab->url && tab->url->absoluteString() == url;
+  };
+  // The work tab shown in a window that has the focus: what the user sees once back.
+  const auto workInFront = [&] {
+    return QTest::qWaitFor(
+        [&] {
+          const auto front = platform->workspace().frontmostApplication();
+          return shows(workURL) && front && front->pid == work->target.pid;
+        },
+        kPageMs);
+  };
+
+  test::activate(terminal.id);
+  EXPECT_FALSE(selectTab("Work"));
+  EXPECT_EQ(platform->workspace().frontmostApplication()->pid, terminal.pid)
+      << "nothing raised without the tab";
+  EXPECT_TRUE(shows(funURL));
+  EXPECT_TRUE(selectWork());
+  EXPECT_TRUE(workInFront()) << "from a terminal in front";
+
+  // Back on the distraction's tab, then another browser in front.
+  test::run("xdotool", {"key", "--clearmodifiers", "ctrl+2"});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return shows(funURL); }, kPageMs));
+  QTemporaryDir otherProfile;
+  bool written = false;
+  QProcess other;
+  other.start(test::kFirefox.program,
+              test::browserArguments(test::kFirefox, otherProfile.path(),
+                                     {QString::fromStdString(feedURL)}, written));
+  ASSERT_TRUE(written && other.waitForStarted(5000));
+  const size_t beforeFeed = snapshots.size();
+  const std::optional<Snapshot> feed = waitForPage(feedURL, beforeFeed, kStartMs);
+  ASSERT_TRUE(feed);
+  ASSERT_NE(feed->target.pid, work->target.pid);
+  EXPECT_TRUE(selectWork());
+  EXPECT_TRUE(workInFront()) << "from a Firefox tab in front";
+  EXPECT_EQ(std::stoul(test::run("xdotool", {"getactivewindow"})), workWindow);
+  other.kill();
+  other.waitForFinished(5000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chromium, BackToTabDesktopTest, testing::Values(test::kChromium),
+                         [](const testing::TestParamInfo<test::BrowserProgram>&) {
+                           return std::string("Chromium");
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Browsers, BrowserDesktopTest,
                          testing::Values(test::kFirefox, test::kChromium),
