@@ -100,6 +100,22 @@ protected:
     return waitForPage(url, from);
   }
 
+  // Opens a new tab in the window that shows `shown`, and types `url` into it.
+  std::optional<Snapshot> goInNewTab(const Snapshot& shown, const std::string& url) {
+    test::run("xdotool", {"key", "--clearmodifiers", "ctrl+t"});
+    const bool opened = QTest::qWaitFor(
+        [&] {
+          const auto tab = frontTab(shown);
+          return tab && tab->url && tab->url != shown.observation.url;
+        },
+        kPageMs);
+    if (!opened) {
+      ADD_FAILURE() << "no new tab";
+      return std::nullopt;
+    }
+    return go(url);
+  }
+
   int pageTabs(const AXElement& window) {
     int count = 0;
     (void)AX::find(window, Browsers::kWindowSearchNodes,
@@ -148,14 +164,7 @@ TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
   EXPECT_TRUE(Browsers::page(work->target.window));
 
   // A second tab, where Chromium's address bar shows no scheme: the address is the page's.
-  test::run("xdotool", {"key", "--clearmodifiers", "ctrl+t"});
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] {
-        const auto tab = frontTab(*work);
-        return tab && tab->url && tab->url->absoluteString() != workURL;
-      },
-      kPageMs));
-  const std::optional<Snapshot> fun = go(funURL);
+  const std::optional<Snapshot> fun = goInNewTab(*work, funURL);
   ASSERT_TRUE(fun);
   EXPECT_EQ(fun->observation.title, "Fun Page");
   ASSERT_EQ(pageTabs(fun->target.window), 2);
@@ -205,14 +214,7 @@ TEST_P(BackToTabDesktopTest, SelectsTheWorkTabAndBringsItsWindowForward) {
   const std::optional<Snapshot> work = waitForPage(workURL, 0, kStartMs);
   ASSERT_TRUE(work);
   const WindowId workWindow = std::stoul(test::run("xdotool", {"getactivewindow"}));
-  test::run("xdotool", {"key", "--clearmodifiers", "ctrl+t"});
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] {
-        const auto tab = frontTab(*work);
-        return tab && tab->url && tab->url->absoluteString() != workURL;
-      },
-      kPageMs));
-  ASSERT_TRUE(go(funURL));
+  ASSERT_TRUE(goInNewTab(*work, funURL));
   const auto selectTab = [&](const std::string& title) {
     return Browsers::select(
         AX::find(work->target.window, Browsers::kWindowSearchNodes, Browsers::firefoxTab(title)),
