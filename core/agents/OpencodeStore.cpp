@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "agents/SessionStores.h"
+#include "base/File.h"
 #include "base/Log.h"
 #include "base/NoDestructor.h"
 #include "base/Text.h"
@@ -38,10 +39,6 @@ const std::string& recentSessionsQuery() {
 constexpr std::string_view kUntitledPrefix = "New session";
 
 constexpr double kMillisecondsPerSecond = 1000;
-
-// The files SQLite keeps beside a database and opens as it reads: the rollback journal, the
-// write-ahead log and its shared-memory index, named by these suffixes to the database's path.
-constexpr std::string_view kCompanionSuffixes[] = {"-journal", "-wal", "-shm"};
 
 struct CloseDatabase {
   void operator()(sqlite3* db) const { sqlite3_close(db); }
@@ -93,7 +90,7 @@ std::optional<fs::path> regularDatabase(const fs::path& file) {
     refused(file, real.string() + " is not a regular file");
     return std::nullopt;
   }
-  for (std::string_view suffix : kCompanionSuffixes) {
+  for (std::string_view suffix : file::kDatabaseCompanions) {
     const std::string companion = real.native() + std::string(suffix);
     if (entryAt(companion) == Entry::other) {
       refused(file, companion + " is not a regular file");

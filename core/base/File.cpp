@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -86,10 +85,6 @@ std::error_code tighten(const std::filesystem::path& path, const struct stat& in
   }
   return {};
 }
-
-// What the SQLite library keeps beside a database: the write-ahead log, its shared-memory index
-// and the rollback journal.
-constexpr std::array<std::string_view, 3> kDatabaseCompanions = {"-wal", "-shm", "-journal"};
 
 // The file at path, when it is there, made private; missing, it is created (empty) or left
 // missing.

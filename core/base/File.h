@@ -9,6 +9,7 @@
 
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -65,6 +66,14 @@ enum class ExistingFolder { tighten, keep };
 // An existing folder loses every permission of group and others when `existing` says tighten.
 // Answers the system's error: a file in the way, no permission to create or to change it.
 std::error_code createPrivateFolder(const std::filesystem::path& folder, ExistingFolder existing);
+
+// A database's files by the suffix to its path: the database itself (no suffix), then what SQLite
+// keeps beside it and opens as it reads: the write-ahead log, its shared-memory index and the
+// rollback journal.
+inline constexpr std::array<std::string_view, 4> kDatabaseFiles = {"", "-wal", "-shm", "-journal"};
+// kDatabaseFiles without the database itself.
+inline constexpr std::span<const std::string_view> kDatabaseCompanions =
+    std::span(kDatabaseFiles).subspan<1>();
 
 // Before an SQLite database is opened: creates the file, empty and kPrivateFile, when it is
 // missing, and takes every permission of group and others from the file and the write-ahead log,

@@ -166,8 +166,6 @@ void Recorder::settle() {
 
 namespace {
 
-// A database's own file and those SQLite keeps beside it, by the suffix of their names.
-constexpr std::array<std::string_view, 4> kDatabaseFiles = {"", "-wal", "-shm", "-journal"};
 // Between the recording's stem and a number: recording-damaged-1.sqlite, recording-damaged-2.sqlite
 constexpr std::string_view kDamagedInfix = "-damaged-";
 
@@ -186,7 +184,7 @@ std::vector<std::filesystem::path> Recorder::damagedCopies() const {
     const size_t digits = name.find_first_not_of("0123456789", prefix.size());
     if (digits == prefix.size() || digits == std::string::npos) continue;
     const std::string_view rest = std::string_view(name).substr(digits);
-    if (std::any_of(kDatabaseFiles.begin(), kDatabaseFiles.end(),
+    if (std::any_of(file::kDatabaseFiles.begin(), file::kDatabaseFiles.end(),
                     [&](std::string_view kind) { return rest == extension + std::string(kind); })) {
       copies.push_back(entry->path());
     }
@@ -196,7 +194,7 @@ std::vector<std::filesystem::path> Recorder::damagedCopies() const {
 }
 
 void Recorder::setAside(const std::string& problem) {
-  const auto& kinds = kDatabaseFiles;
+  const auto& kinds = file::kDatabaseFiles;
   auto taken = [&](const std::filesystem::path& file) {
     std::error_code ignored;
     return std::any_of(kinds.begin(), kinds.end(), [&](std::string_view kind) {
