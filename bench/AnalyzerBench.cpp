@@ -19,10 +19,12 @@
 // when the memo empties itself to store the head's text, this way looks the work texts up after
 // that and computes them again.
 //
-// Environment: QB_BENCH_VOCAB, the path of the real vocab.txt (scripts/fetch-model --vocab-out
-// FILE builds it). Without it the two newTitle benchmarks are reported as skipped.
+// Files, all read from the source tree (sourceFile): the tiny test model, the shipped site table,
+// and the real vocab.txt at build/bench-data/vocab.txt, which scripts/bench builds there once
+// (scripts/fetch-model --vocab-out). A benchmark whose file is missing or does not load is
+// reported as skipped, with the reason.
 //
-//   QB_BENCH_VOCAB=/tmp/vocab.txt quillbrook_bench --benchmark_filter=Analyzer
+//   quillbrook_bench --benchmark_filter=Analyzer
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -31,15 +33,16 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "BenchModel.h"
+#include "BenchSupport.h"
 #include "analysis/Analyzer.h"
 #include "analysis/SentenceEmbedder.h"
 
@@ -50,9 +53,10 @@ namespace fs = std::filesystem;
 
 constexpr size_t kFullMemory = 2000;
 
-const fs::path kSource = fs::path(QB_SOURCE_DIR);
-
-constexpr const char* kVocabularyVariable = "QB_BENCH_VOCAB";
+// Where in the source tree scripts/bench puts the real vocabulary; build/ is never committed.
+constexpr const char* kVocabulary = "build/bench-data/vocab.txt";
+constexpr const char* kTinyModel = "tests/data/tiny-bert";
+constexpr const char* kSiteTable = "resources/Model/Knowledge/sites.tsv";
 // The manifest's "L" that scripts/fetch-model writes; titles stay well under it.
 constexpr int kSequenceLength = 128;
 // Enough iterations for a steady 95th percentile, few enough that each benchmark takes seconds.
@@ -70,19 +74,21 @@ const std::vector<std::string> kWork = {"Scheduler rewrite design notes",
                                         "Flaky test triage",
                                         "Sprint planning"};
 
+// The tiny test model, loaded from a folder of its own that is gone once it is loaded. Throws
+// what sourceFile() and the load throw.
 std::shared_ptr<SentenceEmbedder> tinyEmbedder() {
   static const std::shared_ptr<SentenceEmbedder> embedder = [] {
-    fs::path folder = fs::temp_directory_path() / "quillbrook-analyzer-bench";
-    fs::create_directories(folder);
+    const ScratchFile folder;
     for (const char* name : {"Embedder.safetensors", "config.json", "vocab.txt"}) {
-      fs::copy_file(kSource / "tests/data/tiny-bert" / name, folder / name,
-                    fs::copy_options::overwrite_existing);
+      fs::copy_file(sourceFile(fs::path(kTinyModel) / name), folder.folder() / name);
     }
-    std::ofstream(folder / "manifest.json") << R"({"L": 64, "revision": "benchmark"})";
-    return std::make_shared<SentenceEmbedder>(folder);
+    std::ofstream(folder.folder() / "manifest.json") << R"({"L": 64, "revision": "benchmark"})";
+    return std::make_shared<SentenceEmbedder>(folder.folder());
   }();
   return embedder;
 }
+
+SiteKnowledge siteTable() { return SiteKnowledge::load(sourceFile(kSiteTable)); }
 
 Analyzer makeAnalyzer(size_t answers) {
   auto embedder = tinyEmbedder();
@@ -98,13 +104,18 @@ Analyzer makeAnalyzer(size_t answers) {
     memory.add(vector, i % 2 == 0, Date::fromReference(1e8), std::nullopt, std::nullopt,
                Uuid::random());
   }
-  return Analyzer{embedder, SiteKnowledge::load(kSource / "resources/Model/Knowledge/sites.tsv"),
-                  ActivityHead(weights, 0.0f), std::make_shared<PersonalStore>(memory),
-                  AnalyzerConfig::production};
+  return Analyzer{embedder, siteTable(), ActivityHead(weights, 0.0f),
+                  std::make_shared<PersonalStore>(memory), AnalyzerConfig::production};
 }
 
 void runCached(benchmark::State& state, size_t answers) {
-  Analyzer analyzer = makeAnalyzer(answers);
+  std::optional<Analyzer> made;
+  try {
+    made.emplace(makeAnalyzer(answers));
+  } catch (const std::exception& e) {
+    return state.SkipWithError((std::string("skipped: ") + e.what()).c_str());
+  }
+  const Analyzer& analyzer = *made;
   Moment moment(1, Date::fromReference(1e8), "Firefox", "firefox",
                 "Fix flaky scheduler test by acme · Pull Request #4521 - GitHub",
                 Url::parse("https://github.com/acme/quill/pull/4521"));
@@ -210,18 +221,25 @@ double percentile(const std::vector<double>& sorted, double q) {
 }
 
 void runNewTitle(benchmark::State& state, bool together) {
-  const char* vocabulary = std::getenv(kVocabularyVariable);
-  if (!vocabulary || !*vocabulary) {
-    state.SkipWithError(
-        "skipped: QB_BENCH_VOCAB is not set (scripts/fetch-model --vocab-out FILE builds it)");
+  fs::path vocabulary;
+  try {
+    vocabulary = sourceFile(kVocabulary);
+  } catch (const std::exception& e) {
+    state.SkipWithError((std::string("skipped: no real vocabulary: ") + e.what() +
+                         " (scripts/bench builds it with scripts/fetch-model --vocab-out)")
+                            .c_str());
     return;
   }
   static RealShaped shared;
+  static std::optional<SiteKnowledge> sites;
   if (!shared.embedder) {
     try {
       shared = loadRealShaped(vocabulary);
+      sites = siteTable();
     } catch (const std::exception& e) {
-      state.SkipWithError((std::string("skipped: the model did not load: ") + e.what()).c_str());
+      shared = {};
+      state.SkipWithError(
+          (std::string("skipped: the model or the site table did not load: ") + e.what()).c_str());
       return;
     }
   }
@@ -233,9 +251,8 @@ void runNewTitle(benchmark::State& state, bool together) {
   for (float& w : weights) w = weight(random);
   std::shared_ptr<Embedding> embedder = shared.embedder;
   if (!together) embedder = std::make_shared<OneTextAtATime>(shared.embedder);
-  const Analyzer analyzer{embedder,
-                          SiteKnowledge::load(kSource / "resources/Model/Knowledge/sites.tsv"),
-                          ActivityHead(weights, 0.0f), nullptr, AnalyzerConfig::production};
+  const Analyzer analyzer{embedder, *sites, ActivityHead(weights, 0.0f), nullptr,
+                          AnalyzerConfig::production};
   analyzer.analyzeTraced(newTitle(nextTitle++), kWork);  // the encoder's scratch, the work texts
 
   std::vector<double> milliseconds;

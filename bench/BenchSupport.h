@@ -1,5 +1,5 @@
-// What several benchmarks share: a scratch folder, and the process's memory as the kernel counts
-// it.
+// What several benchmarks share: where their data files are, a scratch folder, and the process's
+// memory as the kernel counts it.
 
 #pragma once
 
@@ -17,6 +17,19 @@
 #include "base/Runtime.h"
 
 namespace qb {
+
+// The file at `relative` in the source tree the build was configured from (QB_SOURCE_DIR, which
+// the bench CMakeLists sets), so that every benchmark reads the same file whatever the working
+// directory. Throws std::runtime_error naming the path when no file is there: a benchmark catches
+// it and skips with that reason, as it does for a file that will not load.
+inline std::filesystem::path sourceFile(const std::filesystem::path& relative) {
+  std::filesystem::path file = std::filesystem::path(QB_SOURCE_DIR) / relative;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) {
+    throw std::runtime_error("no file at " + file.string());
+  }
+  return file;
+}
 
 // A folder of its own under `parent` (the temporary folder by default), removed with everything
 // in it.

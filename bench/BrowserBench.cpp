@@ -60,7 +60,11 @@ void BM_BrowserRead(benchmark::State& state, test::BrowserProgram program) {
 
   QProcess browser;
   browser.start(program.program, arguments);
-  if (!browser.waitForStarted(5000)) return state.SkipWithError("the browser did not start");
+  if (!browser.waitForStarted(5000)) {
+    const QString why =
+        QString::fromUtf8(program.program) + " did not start: " + browser.errorString();
+    return state.SkipWithError(why.toStdString().c_str());
+  }
   pid_t pid = 0;
   AXElement window;
   QDeadlineTimer deadline(kStartMs);
@@ -76,7 +80,10 @@ void BM_BrowserRead(benchmark::State& state, test::BrowserProgram program) {
   if (deadline.hasExpired()) {
     browser.kill();
     browser.waitForFinished(5000);
-    return state.SkipWithError("the browser showed no page");
+    const QString why = QString::fromUtf8(program.program) +
+                        " showed no page on the accessibility bus within " +
+                        QString::number(kStartMs / 1000) + " s";
+    return state.SkipWithError(why.toStdString().c_str());
   }
   for (auto _ : state) benchmark::DoNotOptimize(Browsers::read(program.kind, pid, window));
   browser.kill();

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -91,13 +92,33 @@ private:
   bool temporary_ = false;
 };
 
-BertEncoder& sharedEncoder(BertEncoder::Kernels kernels) {
+// The model's file, written on first use; empty, with the benchmark skipped for the reason, when
+// it cannot be written.
+fs::path modelFile(benchmark::State& state) {
+  try {
+    return BenchModel::shared().file();
+  } catch (const std::exception& e) {
+    state.SkipWithError(
+        (std::string("skipped: the model could not be written: ") + e.what()).c_str());
+    return {};
+  }
+}
+
+// Null, with the benchmark skipped for the reason, when the model cannot be written or loaded.
+BertEncoder* sharedEncoder(benchmark::State& state, BertEncoder::Kernels kernels) {
   static std::map<BertEncoder::Kernels, std::unique_ptr<BertEncoder>> encoders;
   auto& slot = encoders[kernels];
   if (!slot) {
-    slot = std::make_unique<BertEncoder>(BertEncoder::load(BenchModel::shared().file(), kernels));
+    const fs::path file = modelFile(state);
+    if (file.empty()) return nullptr;
+    try {
+      slot = std::make_unique<BertEncoder>(BertEncoder::load(file, kernels));
+    } catch (const std::exception& e) {
+      state.SkipWithError((std::string("skipped: the model did not load: ") + e.what()).c_str());
+      return nullptr;
+    }
   }
-  return *slot;
+  return slot.get();
 }
 
 const char* kernelsName(BertEncoder::Kernels kernels) {
@@ -112,7 +133,9 @@ const char* kernelsName(BertEncoder::Kernels kernels) {
 }
 
 void runText(benchmark::State& state, BertEncoder::Kernels kernels, int length) {
-  BertEncoder& encoder = sharedEncoder(kernels);
+  BertEncoder* loaded = sharedEncoder(state, kernels);
+  if (loaded == nullptr) return;
+  BertEncoder& encoder = *loaded;
   const int tokens = static_cast<int>(state.range(0));
   std::vector<int32_t> ids = bench::textIds(tokens);
   std::vector<int32_t> mask(ids.size(), 1);
@@ -133,7 +156,8 @@ void BM_EncoderRunPadded(benchmark::State& state) {
 }
 
 void BM_EncoderLoad(benchmark::State& state) {
-  const fs::path file = BenchModel::shared().file();
+  const fs::path file = modelFile(state);
+  if (file.empty()) return;
   resetPeak();
   if (statusKilobytes("VmHWM") > statusKilobytes("VmRSS") + kResetSlackKilobytes) {
     state.SkipWithError("VmHWM cannot be reset through /proc/self/clear_refs");
