@@ -6,7 +6,8 @@
 // builds, ours-BUILD-N.json (Google Benchmark's JSON output of Encoder/run with repetitions), plus
 // ours-load.json, ours.json (our vectors) and inputs.json. One table per build. Each side's figure per text length is the median over rounds of that round's
 // median repetition; "best" is the fastest repetition of all, the figure least disturbed by other
-// work on the machine. Ratios are ours / ONNX Runtime.
+// work on the machine. Ratios are ours / ONNX Runtime. Without any ort-N.json (ONNX Runtime was
+// left out), the rounds are those of our first build and the tables give our figures alone.
 
 import { readFileSync, readdirSync } from 'node:fs';
 import { join } from 'node:path';
@@ -23,10 +24,14 @@ const kMsPerUnit = { ns: 1e-6, us: 1e-3, ms: 1, s: 1e3 };
 const wallMs = (benchmark) => benchmark.real_time * kMsPerUnit[benchmark.time_unit];
 const cpuMs = (benchmark) => benchmark.cpu_time * kMsPerUnit[benchmark.time_unit];
 
-const rounds = readdirSync(dir)
-  .map((name) => /^ort-(\d+)\.json$/.exec(name)?.[1])
+const roundsOf = (pattern) => readdirSync(dir)
+  .map((name) => pattern.exec(name)?.[1])
   .filter(Boolean)
   .sort((a, b) => a - b);
+const ortRounds = roundsOf(/^ort-(\d+)\.json$/);
+const withOrt = ortRounds.length > 0;
+// Build names are plain words (avx512, avx2, portable).
+const rounds = withOrt ? ortRounds : roundsOf(new RegExp(`^ours-${builds[0]}-(\\d+)\\.json$`));
 const inputs = read('inputs.json');
 const lengths = Object.keys(inputs).sort((a, b) => a - b);
 
@@ -43,13 +48,15 @@ const labels = {};
 let ortVersion = '';
 const ortLoad = [], ortRss = [], vectors = {};
 for (const round of rounds) {
-  const theirs = read(`ort-${round}.json`);
-  ortVersion = theirs.version;
-  ortLoad.push(theirs.loadMs);
-  ortRss.push(theirs.rssMB);
-  for (const length of lengths) {
-    add(ort[length], theirs.texts[length].wallMs, theirs.texts[length].cpuMs);
-    vectors[length] = theirs.texts[length].embedding;
+  if (withOrt) {
+    const theirs = read(`ort-${round}.json`);
+    ortVersion = theirs.version;
+    ortLoad.push(theirs.loadMs);
+    ortRss.push(theirs.rssMB);
+    for (const length of lengths) {
+      add(ort[length], theirs.texts[length].wallMs, theirs.texts[length].cpuMs);
+      vectors[length] = theirs.texts[length].embedding;
+    }
   }
   for (const build of builds) {
     const mine = read(`ours-${build}-${round}.json`).benchmarks;
@@ -63,6 +70,26 @@ for (const round of rounds) {
 
 const pad = (text, width) => String(text).padStart(width);
 const fixed = (value) => value.toFixed(2);
+const load = read('ours-load.json').benchmarks.find((b) => b.name.startsWith('Encoder/load'));
+const ourLoad = `load: ours ${wallMs(load).toFixed(0)} ms, resident +${load.rss_MB.toFixed(1)} MB ` +
+                `(peak while loading +${load.peak_MB.toFixed(1)} MB, file ${load.file_MB.toFixed(1)} MB)`;
+
+if (!withOrt) {
+  console.log(`\nOne thread, ${rounds.length} alternating round(s) of 5 repetitions of our builds; no ONNX Runtime figures.`);
+  console.log("Milliseconds per text, wall clock: median of the rounds' medians, the best repetition, and the median in CPU time.");
+  for (const build of builds) {
+    console.log(`\nOur ${labels[build]} kernels (QB_ENCODER_KERNELS=${build}):`);
+    console.log(`${pad('tokens', 6)} ${pad('ours', 7)} ${pad('(best)', 7)} ${pad('cpu', 7)}`);
+    for (const length of lengths) {
+      const a = ours[build][length];
+      console.log(`${pad(length, 6)} ${pad(fixed(median(a.wall)), 7)} ${pad(fixed(Math.min(...a.best)), 7)}` +
+                  ` ${pad(fixed(median(a.cpu)), 7)}`);
+    }
+  }
+  console.log(`\n${ourLoad}`);
+  process.exit(0);
+}
+
 console.log(`\nOne thread each, ${rounds.length} alternating round(s) of 5 repetitions; ONNX Runtime ${ortVersion}, CPU provider.`);
 console.log("Milliseconds per text, wall clock: median of the rounds' medians, and the best repetition.");
 console.log('Ratios are ours / ONNX Runtime; "cpu" is the median ratio in CPU time.');
@@ -81,9 +108,7 @@ for (const build of builds) {
   }
 }
 
-const load = read('ours-load.json').benchmarks.find((b) => b.name.startsWith('Encoder/load'));
-console.log(`\nload: ours ${wallMs(load).toFixed(0)} ms, resident +${load.rss_MB.toFixed(1)} MB ` +
-            `(peak while loading +${load.peak_MB.toFixed(1)} MB, file ${load.file_MB.toFixed(1)} MB); ` +
+console.log(`\n${ourLoad}; ` +
             `ORT session ${median(ortLoad).toFixed(0)} ms, resident +${median(ortRss).toFixed(1)} MB`);
 
 const mineVectors = read('ours.json');
