@@ -13,10 +13,12 @@
 
 #include "app/design/Pixels.h"
 #include "app/model/ModelHarness.h"
+#include "app/shell/WeekOfWork.h"
 #include "design/QB.h"
 #include "design/QBGroup.h"
 #include "design/QBRow.h"
 #include "model/AppModel.h"
+#include "recording/EventStore.h"
 #include "sensing/Prefs.h"
 #include "shell/ActivityCharts.h"
 #include "shell/ActivityPage.h"
@@ -82,6 +84,15 @@ protected:
     week[6].switches = 1;
     setWeek(std::move(week));
     setTasks({{"Quillbrook", 21600}, {"Thesis", 10800}, {"Taxes", 3600}});
+  }
+
+  // A week whose figures all differ (see WeekOfWork.h), in the event log as start-up opens it,
+  // read back as the tick does.
+  void liveTheWeek() {
+    model.store_ = std::make_unique<EventStore>(model.projectsURL("events.sqlite"));
+    test::logDaysBefore(*model.store_);
+    test::liveMonday(model, *model.store_, timers, wallClock);
+    model.refreshRecap();
   }
 
   ActivityPage& page() {
@@ -191,6 +202,45 @@ TEST_F(ActivityPageTest, AWeekOfWorkShowsTheChartAndTheWeeksTotals) {
   EXPECT_EQ(sections(),
             QStringList({"Last 7 days", "chart", "key", "Time", "Switches", "Prompts"}));
   EXPECT_EQ(rows("Prompts")[0], "Shown: 2");
+}
+
+TEST_F(ActivityPageTest, EachFigureOfTheWeekShowsItsOwnValue) {
+  page();
+  liveTheWeek();
+  EXPECT_EQ(rows("Time"), QStringList({"Focus (est.): 13h 49m", "Detours (est.): 2h 13m",
+                                       "Away (est.): 1h 4m", "Paused: 37m"}));
+  EXPECT_EQ(rows("Focus by project"),
+            QStringList({"Quillbrook: 7h 5m", "Thesis: 4h 25m", "Taxes: 2h 1m", "Garden: 18m"}));
+  EXPECT_EQ(rows("Switches"), QStringList({"To other work: 9"}));
+  EXPECT_EQ(rows("Prompts"), QStringList({"Shown: 21", "Back to work: 6", "It's for work: 4",
+                                          "Breaks: 2", "Closed: 5"}));
+
+  // Each day in its own column, oldest first: above its bar, to a screen reader, and in the
+  // caption while the pointer rests on it.
+  const QStringList tops = {"1h 15m", "3h 51m", "27m", "2h 39m", "2h 19m", "2h 14m", "3h 17m"};
+  const QStringList names = {"Tuesday",  "Wednesday", "Thursday", "Friday",
+                             "Saturday", "Sunday",    "Monday"};
+  const QStringList times = {"1h 10m focus, 5m detours",  "3h 20m focus, 31m detours",
+                             "25m focus, 2m detours",     "2h 26m focus, 13m detours",
+                             "1h 35m focus, 44m detours", "1h 58m focus, 16m detours",
+                             "2h 55m focus, 22m detours"};
+  const QStringList prompts = {"2 prompts", "4 prompts", "1 prompt", "6 prompts",
+                               "5 prompts", "0 prompts", "3 prompts"};
+  WeekChart* chart = page().chart();
+  ASSERT_NE(chart, nullptr);
+  QAccessibleInterface* week = QAccessible::queryAccessibleInterface(chart);
+  ASSERT_NE(week, nullptr);
+  ASSERT_EQ(week->childCount(), 7);
+  for (int i = 0; i < 7; ++i) {
+    SCOPED_TRACE(names[i].toStdString());
+    EXPECT_EQ(chart->topLabel(i), tops[i]);
+    EXPECT_EQ(chart->weekday(i), names[i].left(3));
+    EXPECT_EQ(week->child(i)->text(QAccessible::Name), names[i]);
+    EXPECT_EQ(week->child(i)->text(QAccessible::Value), times[i]);
+    pointAt(*chart, chart->columnRect(i).center());
+    EXPECT_EQ(page().caption()->text(), names[i] + ": " + times[i] + ", " + prompts[i]);
+  }
+  screenshot("activity-week-of-work.png");
 }
 
 TEST_F(ActivityPageTest, AShortHistoryIsPointedOutAtTheFoot) {

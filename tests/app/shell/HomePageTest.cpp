@@ -2,17 +2,22 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QTest>
 #include <cmath>
 #include <limits>
 
 #include "app/model/ModelHarness.h"
+#include "app/shell/WeekOfWork.h"
 #include "design/QB.h"
 #include "design/QBButtonBody.h"
+#include "design/QBRow.h"
 #include "model/AppModel.h"
+#include "recording/EventStore.h"
 #include "sensing/Prefs.h"
 #include "shell/ActivityCharts.h"
+#include "shell/ActivityPage.h"
 #include "shell/ElidedText.h"
 #include "shell/Format.h"
 #include "shell/HomePage.h"
@@ -73,6 +78,23 @@ protected:
                {Kind::focus, now - 1500, now - 30}},
               {now - 5300, now - 5000}});
     setTasks({{"quillbrook", 2700}, {"docs.example", 1200}});
+  }
+  // Times in American English while it lives, whatever the machine's language.
+  struct EnglishTimes {
+    QLocale before;
+    EnglishTimes() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    ~EnglishTimes() { QLocale::setDefault(before); }
+  };
+  // The event log as start-up opens it, and the day's figures read back from it as the tick does.
+  EventStore& openEventLog() {
+    model.store_ = std::make_unique<EventStore>(model.projectsURL("events.sqlite"));
+    return *model.store_;
+  }
+  void refreshFigures() { model.refreshRecap(); }
+  // Time the analyser was unsure of on a page, handed on as the tick drains it.
+  void unsure(const Moment& shown, Duration seconds) {
+    model.daily_.add(shown, seconds, wallClock.now());
+    model.drainWork();
   }
   void ask() {
     const Moment moment(7, wallClock.now(), "Videos", "org.example.Videos",
@@ -327,6 +349,59 @@ TEST_F(HomePageTest, ADayOfWorkShowsItsFiguresStretchAndProjects) {
   ASSERT_NE(page.tasks(), nullptr);
   setTasks({});
   EXPECT_EQ(page.tasks(), nullptr);
+}
+
+// A week whose figures all differ (see WeekOfWork.h): each of today's figures shows its own value,
+// and none of yesterday's.
+TEST_F(HomePageTest, EachOfTodaysFiguresShowsItsOwnValue) {
+  const EnglishTimes english;
+  EventStore& log = openEventLog();
+  test::logDaysBefore(log);
+  test::liveMonday(model, log, timers, wallClock);
+  unsure(Moment(7, wallClock.now(), "Videos", "org.example.Videos", "A long talk",
+                Url::parse("https://video.example/watch")),
+         33 * 60 + 40);
+  refreshFigures();
+
+  const TodaySection& today = page.todaySection();
+  EXPECT_EQ(today.focus(), "2h 55m");
+  QStringList figures;
+  QStringList read;
+  for (const Figure* figure : today.findChildren<Figure*>()) {
+    figures << figure->label() + ": " + figure->value();
+    read << figure->accessibleName();
+  }
+  EXPECT_EQ(figures, (QStringList{"Detours (est.): 22m", "Breaks: 12m", "Away (est.): 19m",
+                                  "Paused: 7m", "Prompts: 3"}));
+  EXPECT_EQ(read, (QStringList{"Detours (est.) 22m", "Breaks 12m", "Away (est.) 19m", "Paused 7m",
+                               "Prompts 3"}));
+  EXPECT_EQ(today.caption(), "8:00 AM to now");
+  ASSERT_NE(today.strip(), nullptr);
+  EXPECT_EQ(today.strip()->accessibleName(), "Today from 8:00 AM to now");
+  EXPECT_EQ(today.strip()->accessibleDescription(),
+            "2h 55m focus, 22m detours, 12m break, 19m away, 7m paused, 3 prompts");
+
+  ASSERT_NE(page.stretchFigure(), nullptr);
+  EXPECT_EQ(page.stretchFigure()->shown(),
+            (StretchFigure::Texts{"Longest stretch today", "51m", "from 10:31 AM", ""}));
+  protect();
+  ASSERT_NE(page.stretchFigure(), nullptr);
+  EXPECT_EQ(page.stretchFigure()->shown(),
+            (StretchFigure::Texts{"This stretch", "24m", "since 11:36 AM", "Longest today 51m"}));
+
+  ASSERT_NE(page.tasks(), nullptr);
+  const auto* bars = page.tasks()->findChild<TaskBars*>();
+  ASSERT_NE(bars, nullptr);
+  QStringList projects;
+  for (const QBRow* row : bars->rows())
+    projects << row->title() + ": " + qobject_cast<TaskBar*>(row->accessory())->value();
+  EXPECT_EQ(projects, (QStringList{"Taxes: 1h 15m", "Quillbrook: 57m", "Thesis: 43m"}));
+
+  ASSERT_NE(page.questionView(), nullptr);
+  QStringList card;
+  for (const ElidedText* text : page.questionView()->findChildren<ElidedText*>())
+    card << text->accessibleName();
+  EXPECT_TRUE(card.contains("video.example \u00b7 33m today")) << card.join(" | ").toStdString();
 }
 
 TEST_F(HomePageTest, TheTodayCaptionTellsWhatIsUnderThePointer) {
