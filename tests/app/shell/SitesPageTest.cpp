@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <unicode/locid.h>
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -15,7 +17,9 @@
 #include "design/QBRow.h"
 #include "design/QBSeparator.h"
 #include "model/AppModel.h"
+#include "prompt/PromptCard.h"
 #include "sensing/Prefs.h"
+#include "sensing/Snapshot.h"
 #include "shell/Navigation.h"
 #include "shell/PageChrome.h"
 #include "shell/SitesPage.h"
@@ -63,6 +67,29 @@ protected:
   void allow(std::vector<AppModel::Allowed> allowed) {
     model.setAllowed(std::move(allowed));
     QCoreApplication::processEvents();
+  }
+  // Dates in American English while it lives, whatever the machine's language.
+  struct EnglishDates {
+    icu::Locale before;
+    EnglishDates() {
+      UErrorCode status = U_ZERO_ERROR;
+      icu::Locale::setDefault(icu::Locale::getUS(), status);
+    }
+    ~EnglishDates() {
+      UErrorCode status = U_ZERO_ERROR;
+      icu::Locale::setDefault(before, status);
+    }
+  };
+  // The user answers a prompt over the page "It's for work", as the panel hands the answer on.
+  void forWork(const Moment& shown) {
+    const Snapshot prompted{shown, Target{10, shown.bundleID, AXElement(), std::nullopt},
+                            ObserverCause::tick, 0, false};
+    model.finish(PromptAction::related, AppModel::OpenPrompt{prompted, std::nullopt, "prompt"});
+    drainWaits();
+  }
+  Moment site(const std::string& host) const {
+    return Moment(1, wallClock.now(), "Firefox", "firefox-esr", "A page",
+                  Url::parse("https://" + host + "/page"));
   }
   AppModel::Allowed allowance(const std::string& scope, Duration left) {
     return {scope, {1, wallClock.now() + left, wallClock.now()}};
@@ -400,6 +427,53 @@ TEST_F(SitesPageTest, RunningAllowancesComeFirstAndGoAsTheyRunOut) {
 
   allow({});
   EXPECT_EQ(headers(), (QStringList{kIgnored, kQuiet, kAnswers}));
+}
+
+// Allowances granted by answers at different times and in runs of different lengths, and answers
+// given on different days: each row shows its own time left or its own date.
+TEST_F(SitesPageTest, EachAllowanceAndAnswerShowsItsOwnTimeLeftAndDate) {
+  const EnglishDates english;
+  const auto minutes = [&](int count) { timers.advance(count * 60.0); };
+  const Moment chat(2, wallClock.now(), "Chat", "chat", "Team room", std::nullopt);
+  // News: five answers in a row, the last one 32 hours long.
+  for (int i = 0; i < 4; ++i) forWork(site("news.example"));
+  forWork(site("docs.example"));
+  minutes(5);
+  forWork(chat);
+  minutes(5);
+  forWork(site("docs.example"));
+  minutes(10);
+  forWork(site("docs.example"));  // 8 hours from here
+  minutes(10);
+  forWork(chat);  // 4 hours
+  minutes(10);
+  forWork(site("video.example"));  // 2 hours
+  minutes(5);
+  forWork(site("news.example"));
+  minutes(5);
+
+  const auto day = [](int month, int dayOfMonth) {
+    return Date::fromUnix(static_cast<double>(
+        QDateTime(QDate(2026, month, dayOfMonth), QTime(12, 0)).toSecsSinceEpoch()));
+  };
+  PersonalMemory::Example video = example(std::nullopt, "video.example", false);
+  video.at = day(4, 28);
+  PersonalMemory::Example notes = example("Quarterly budget review", "org.example.Notes", true);
+  notes.at = day(5, 3);
+  PersonalMemory::Example team = example("Team chat", std::nullopt, true);
+  team.at = day(5, 8);
+  answered({video, notes, team});
+
+  open();
+  EXPECT_EQ(rows(kAllowed), (QStringList{"video.example | 1h 50m left | (End)", "---",
+                                         "icon | Chat | 3h 40m left | (End)", "---",
+                                         "docs.example | 7h 30m left | (End)", "---",
+                                         "news.example | 1d 7h left | (End)"}));
+  EXPECT_EQ(
+      rows(kAnswers),
+      (QStringList{"Team chat | May 8 | For work | (Forget)", "---",
+                   "Quarterly budget review | Notes \u00b7 May 3 | For work | (Forget)", "---",
+                   "An earlier answer | video.example \u00b7 Apr 28 | Not for work | (Forget)"}));
 }
 
 TEST_F(SitesPageTest, EndingAnAllowanceTakesItFromThePolicy) {
