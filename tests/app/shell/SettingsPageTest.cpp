@@ -149,6 +149,19 @@ protected:
     model.recorder_->end(wallClock.now(), InputCounts{});
     model.recorder_->flush().wait();
   }
+  // Moments `id` in the recording, one after another, those in `labelled` labelled as the answer to
+  // the daily question labels them; written to disk.
+  void recordMoments(int count, const std::vector<uint64_t>& labelled) {
+    for (uint64_t id = 1; id <= static_cast<uint64_t>(count); ++id) {
+      const Moment moment(id, wallClock.now(), "Editor", "editor", "notes", std::nullopt);
+      model.recorder_->begin(MomentRecord(moment), InputCounts{});
+      timers.advance(60);
+    }
+    model.recorder_->end(wallClock.now(), InputCounts{});
+    for (uint64_t id : labelled)
+      model.recorder_->label("work", id, "question", std::nullopt, wallClock.now());
+    model.recorder_->flush().wait();
+  }
   // Opens the recording, as turning recording on does.
   void startRecording() {
     model.prefs().setRecording(false);
@@ -242,6 +255,19 @@ TEST_F(SettingsPageTest, DataRowsFollowRecordingSharingAndTheCounts) {
               (QStringList{"Keep history: 1 day 7 days* 30 days", "---", "Record data:off", "---",
                            "1 recorded, 0 labelled: Export… | Delete recording"}));
   }
+}
+
+TEST_F(SettingsPageTest, TheCountsAreOfTheRecordingAndOfWhatWasShared) {
+  startRecording();
+  recordMoments(5, {2, 4});
+  setSharingAvailable(true);
+  setShared(11);
+  page.show();  // showing the page recounts the recording
+  ASSERT_TRUE(eventually([&] { return model.recorded() == AppModel::Recorded{5, 2}; }));
+  EXPECT_EQ(dataBlock(),
+            (QStringList{"Keep history: 1 day 7 days* 30 days", "---", "Record data:on", "---",
+                         "Share usage data:off", "---", "11 shared: Delete shared data", "---",
+                         "5 recorded, 2 labelled: Export… | Delete recording", kHelps}));
 }
 
 TEST_F(SettingsPageTest, EachControlStoresItsSetting) {
