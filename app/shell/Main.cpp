@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "base/Error.h"
+#include "base/Log.h"
 #include "model/AppModel.h"
 #include "recording/Recorder.h"
 #include "shell/ApplicationMode.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr const char* kMeasureOption = "--measure";
 constexpr const char* kExportOption = "--export-recording";
+constexpr const char* kVerboseOption = "--verbose";
 constexpr const char* kAllUnits = "all";
 constexpr const char* kGraphicsUnits = "gpu";
 
@@ -78,6 +80,8 @@ int exportRecording(const std::filesystem::path& given) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv, argv + argc);
+  if (std::find(arguments.begin(), arguments.end(), kVerboseOption) != arguments.end())
+    log::showDebug(true);
   const Command chosen = command(arguments);
   if (const auto* benchmark = std::get_if<Benchmark>(&chosen))
     return Measure::run(benchmark->units);

@@ -9,7 +9,9 @@
 //   anything else                the tray application
 //
 // The words are matched whole and case-sensitively anywhere in the arguments, the program's own
-// path included; the benchmark is looked for first, so it wins when both are given.
+// path included; the benchmark is looked for first, so it wins when both are given. --verbose,
+// anywhere, shows the log's debug lines in every mode, as the environment variable QB_VERBOSE
+// does (base/Log.h).
 //
 // The two command-line modes run with no display: they create no application object and block
 // the main thread until they are done, print their outcome as lines on standard output (the log

@@ -1,6 +1,8 @@
 #include "base/Log.h"
 
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <mutex>
 
@@ -19,6 +21,16 @@ Sink& currentSink() {
   return *sink;
 }
 
+bool shownByEnvironment() {
+  const char* value = std::getenv(kDebugVariable);
+  return value != nullptr && std::string_view(value) != "" && std::string_view(value) != "0";
+}
+
+std::atomic<bool>& debugSwitch() {
+  static std::atomic<bool> shown{shownByEnvironment()};
+  return shown;
+}
+
 void writeToStderr(Level level, std::string_view message) {
   const char* tag = level == Level::error ? "error" : level == Level::info ? "info" : "debug";
   std::fprintf(stderr, "Quillbrook [app] %s: %.*s\n", tag, static_cast<int>(message.size()),
@@ -32,7 +44,15 @@ void setSink(Sink sink) {
   currentSink() = std::move(sink);
 }
 
+void showDebug(bool shown) { debugSwitch() = shown; }
+
+bool debugShown() { return debugSwitch(); }
+
 void write(Level level, std::string_view message) {
+  if (level == Level::debug && !debugShown()) return;
+  // Libraries' messages may end in a line break of their own: one more would be an empty line.
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+    message.remove_suffix(1);
   std::lock_guard lock(sinkMutex());
   if (!currentSink()) {
     writeToStderr(level, message);

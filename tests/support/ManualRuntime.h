@@ -107,22 +107,27 @@ private:
   Date origin_;
 };
 
-// The log's messages while it lives, instead of stderr.
+// The log's messages while it lives, debug lines included, instead of stderr.
 class LogCapture {
 public:
-  LogCapture() {
+  LogCapture() : debugWasShown_(log::debugShown()) {
+    log::showDebug(true);
     log::setSink([this](log::Level, std::string_view message) {
       std::lock_guard lock(mutex_);
       lines_.emplace_back(message);
     });
   }
-  ~LogCapture() { log::setSink({}); }
+  ~LogCapture() {
+    log::setSink({});
+    log::showDebug(debugWasShown_);
+  }
   std::vector<std::string> lines() const {
     std::lock_guard lock(mutex_);
     return lines_;
   }
 
 private:
+  bool debugWasShown_;
   mutable std::mutex mutex_;
   std::vector<std::string> lines_;
 };

@@ -17,8 +17,10 @@
 
 #include "analysis/ActivityHead.h"
 #include "app/ScopedEnvironment.h"
+#include "base/Log.h"
 #include "model/AppModel.h"
 #include "recording/Recorder.h"
+#include "shell/Main.h"
 #include "support/ManualRuntime.h"
 #include "support/TestSupport.h"
 
@@ -161,6 +163,24 @@ TEST_F(CommandLineTest, ARecordingIsExportedIntoAFolderRelativeToTheCurrentOne) 
   }
   EXPECT_EQ(written, expected);
   EXPECT_THAT(test::readFile(folder / "moments.jsonl"), HasSubstr(R"("title":"make")"));
+}
+
+TEST_F(CommandLineTest, TheVerboseFlagAnywhereShowsDebugLines) {
+  test::ScopedEnvironment environment;
+  environment.set("HOME", home.path().string());
+  environment.set("XDG_DATA_HOME", std::nullopt);
+  std::vector<std::string> words = {QB_PROGRAM, "--export-recording", (scratch / "out").string(),
+                                    "--verbose"};
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  std::vector<std::string> logged;
+  log::setSink([&](log::Level, std::string_view message) { logged.emplace_back(message); });
+  log::write(log::Level::debug, "before");
+  EXPECT_EQ(Main::main(static_cast<int>(argv.size()), argv.data()), 1) << "no recording";
+  log::write(log::Level::debug, "after");
+  log::setSink({});
+  log::showDebug(false);
+  EXPECT_EQ(logged, std::vector<std::string>{"after"});
 }
 
 TEST_F(CommandLineTest, TheBenchmarkReportsOnTheModelInFourLines) {
