@@ -6,6 +6,11 @@
 // DIR holds Embedder/ and Knowledge/sites.tsv; the head goes to --out, by default
 // DIR/Knowledge/head.json, and is read back and checked against the encoder before the trainer
 // says it is done. Prints the held-out figures on standard output; exits 1 on any failure.
+//
+// Progress goes to standard error: on a terminal one line rewritten in place, elsewhere (a pipe,
+// a log file) a line for each tenth of the work, so that a log keeps a handful of lines.
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -22,6 +27,29 @@ namespace {
 
 // The largest observations file read: the shipped one is a few hundred kilobytes.
 constexpr uint64_t kMaxObservationsBytes = 64 * 1024 * 1024;
+
+// A log keeps every byte, so away from a terminal progress is shown this many times at most.
+constexpr size_t kProgressLines = 10;
+
+// "embedding the observations: N of M" on standard error as the embedding advances.
+class EmbeddingProgress {
+public:
+  void operator()(size_t done, size_t total) {
+    if (terminal_) {
+      std::fprintf(stderr, "\rembedding the observations: %zu of %zu", done, total);
+      if (done == total) std::fputc('\n', stderr);
+      return;
+    }
+    const size_t tenth = total == 0 ? kProgressLines : done * kProgressLines / total;
+    if (tenth <= shown_ && done != total) return;
+    shown_ = tenth;
+    std::fprintf(stderr, "embedding the observations: %zu of %zu\n", done, total);
+  }
+
+private:
+  bool terminal_ = ::isatty(STDERR_FILENO) == 1;
+  size_t shown_ = 0;  // the tenths of the work done when a line was last written
+};
 
 int usage() {
   std::fputs("usage: quillbrook-train-head --model DIR --observations FILE [--out FILE]\n", stderr);
@@ -53,10 +81,7 @@ int main(int argc, char** argv) {
     qb::SentenceEmbedder embedder(model / "Embedder");
     const qb::SiteKnowledge sites = qb::SiteKnowledge::load(model / "Knowledge" / "sites.tsv");
     const qb::training::Report report =
-        qb::training::train(observations, embedder, sites, [](size_t done, size_t total) {
-          std::fprintf(stderr, "\rembedding the observations: %zu of %zu", done, total);
-          if (done == total) std::fputc('\n', stderr);
-        });
+        qb::training::train(observations, embedder, sites, EmbeddingProgress());
     qb::file::writeAtomically(out, report.headJson);
     // What the program will read: the file as written, for this encoder.
     qb::ActivityHead::load(out).check(embedder.dimension());
