@@ -4,8 +4,9 @@
 // open() connects once per process; the connection is libatspi's own and lives until the process
 // ends, so elements read through one AtspiBus stay safe to hold (reading as no value) after it is
 // destroyed. libatspi delivers events through GLib's default main context, which Qt's event loop
-// runs on Debian's builds: focus changes arrive only while the main thread's Qt loop runs. Main
-// thread only.
+// runs on Debian's builds: focus changes arrive only while the main thread's Qt loop runs. From
+// the first open() on, GLib's messages (libatspi's warnings among them) are lines of the
+// program's log, errors for GLib's warnings. Main thread only.
 //
 // Every request to another program waits at most the timeout given to setTimeout (libatspi's
 // default until then); a program that never answers costs that per request and reads as no value.
