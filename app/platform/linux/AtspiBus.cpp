@@ -35,7 +35,7 @@ struct EventFree {
 
 // The process that published an application element, or nullopt.
 std::optional<pid_t> processOf(AtspiAccessible* application) {
-  CallError error("GetConnectionUnixProcessID");
+  CallError error("GetConnectionUnixProcessID", application);
   guint pid = atspi_accessible_get_process_id(application, error.out());
   if (error.failed() || pid == 0 || pid > static_cast<guint>(std::numeric_limits<pid_t>::max()))
     return std::nullopt;
@@ -52,7 +52,7 @@ bool nameEquals(AtspiAccessible* accessible, std::string_view title) {
 }
 
 bool isPasswordField(AtspiAccessible* accessible) {
-  CallError error("GetRole");
+  CallError error("GetRole", accessible);
   AtspiRole role = atspi_accessible_get_role(accessible, error.out());
   return !error.failed() && role == ATSPI_ROLE_PASSWORD_TEXT;
 }
@@ -63,11 +63,11 @@ template <class Visit>
 void forEachApplicationOf(pid_t pid, Visit visit) {
   Ref<AtspiAccessible> desktop{atspi_get_desktop(0)};
   if (!desktop) return;
-  CallError countError("GetChildCount (desktop)");
+  CallError countError("GetChildCount (desktop)", desktop.get());
   gint count = atspi_accessible_get_child_count(desktop.get(), countError.out());
   if (countError.failed()) return;
   for (gint i = 0; i < count && i < AtspiBus::kMaxApplicationsExamined; ++i) {
-    CallError error("GetChildAtIndex (desktop)");
+    CallError error("GetChildAtIndex (desktop)", desktop.get());
     Ref<AtspiAccessible> application{
         atspi_accessible_get_child_at_index(desktop.get(), i, error.out())};
     if (error.failed() || !application) continue;
@@ -131,7 +131,7 @@ std::unique_ptr<AtspiBus> AtspiBus::open() {
 AtspiBus::AtspiBus()
     : status_(std::make_unique<AccessibilityBusStatus>(QDBusConnection::sessionBus())) {
   focusListener_ = atspi_event_listener_new(&AtspiBus::onFocusEvent, this, nullptr);
-  CallError error("register for focus events");
+  CallError error("register for focus events", nullptr);
   if (!atspi_event_listener_register(focusListener_, kFocusEvent, error.out()) || error.failed()) {
     log::error("Accessibility bus: focus events unavailable, password fields will not be seen");
     g_object_unref(focusListener_);
@@ -141,7 +141,7 @@ AtspiBus::AtspiBus()
 
 AtspiBus::~AtspiBus() {
   if (focusListener_) {
-    CallError error("deregister from focus events");
+    CallError error("deregister from focus events", nullptr);
     atspi_event_listener_deregister(focusListener_, kFocusEvent, error.out());
     error.failed();
     g_object_unref(focusListener_);
@@ -185,12 +185,12 @@ AXElement AtspiBus::frameOf(pid_t pid, std::string_view title) const {
   AXElement active;
   AXElement named;
   forEachApplicationOf(pid, [&](Ref<AtspiAccessible> application) {
-    CallError countError("GetChildCount (application)");
+    CallError countError("GetChildCount (application)", application.get());
     gint count = atspi_accessible_get_child_count(application.get(), countError.out());
     if (countError.failed()) return false;
     for (gint i = 0; i < count && i < AtspiNode::kMaxWindowsExamined; ++i) {
       if (std::chrono::steady_clock::now() >= deadline) return true;
-      CallError error("GetChildAtIndex (application)");
+      CallError error("GetChildAtIndex (application)", application.get());
       Ref<AtspiAccessible> frame{
           atspi_accessible_get_child_at_index(application.get(), i, error.out())};
       if (error.failed()) return false;  // not answering: the next child would wait as long
@@ -209,7 +209,7 @@ AXElement AtspiBus::frameOf(pid_t pid, std::string_view title) const {
 AXElement AtspiBus::focusedElement(pid_t pid) const {
   const auto* node = dynamic_cast<const AtspiNode*>(focused_.node());
   if (!node || pid <= 0) return {};
-  atspi::CallError error("GetConnectionUnixProcessID");
+  atspi::CallError error("GetConnectionUnixProcessID", node->accessible());
   const guint owner = atspi_accessible_get_process_id(node->accessible(), error.out());
   if (error.failed()) return {};
   return static_cast<pid_t>(owner) == pid ? focused_ : AXElement();
@@ -226,7 +226,7 @@ void AtspiBus::focusChanged(AtspiAccessible* source, bool gained) {
   // question to one from here waits on itself for the whole time-out. Its windows are never read,
   // so their focus is taken unasked, as the focus leaving whatever held it. Whose the source is,
   // the bus itself answers, never the source.
-  CallError ownerError("GetConnectionUnixProcessID");
+  CallError ownerError("GetConnectionUnixProcessID", source);
   const guint owner = atspi_accessible_get_process_id(source, ownerError.out());
   if (!ownerError.failed() && static_cast<pid_t>(owner) == ::getpid()) {
     if (gained) {

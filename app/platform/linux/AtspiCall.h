@@ -27,11 +27,13 @@ struct GFree {
 template <class T>
 using Owned = std::unique_ptr<T, GFree>;
 
-// The error slot of one call. A failure is logged at debug level with the call's name, since a
-// program that stops answering shows up first as a run of these.
+// The error slot of one call to the program that publishes `asked` (null for a call to the bus
+// itself). A failure is logged at debug level with the call's name and the program asked (its
+// name on the bus, and the process and program behind it as the bus tells them), since a
+// program that stops answering shows up first as a run of these. `asked` must outlive this.
 class CallError {
 public:
-  explicit CallError(std::string_view call) : call_(call) {}
+  CallError(std::string_view call, AtspiAccessible* asked) : call_(call), asked_(asked) {}
   ~CallError();
   CallError(const CallError&) = delete;
   CallError& operator=(const CallError&) = delete;
@@ -42,6 +44,7 @@ public:
 
 private:
   std::string_view call_;
+  AtspiAccessible* asked_;  // not owned
   GError* error_ = nullptr;
   bool logged_ = false;
 };

@@ -34,7 +34,7 @@ std::optional<std::string> takeText(gchar* text) {
 }
 
 std::optional<AtspiRole> roleOf(AtspiAccessible* accessible) {
-  CallError error("GetRole");
+  CallError error("GetRole", accessible);
   AtspiRole found = atspi_accessible_get_role(accessible, error.out());
   if (error.failed()) return std::nullopt;
   return found;
@@ -68,17 +68,17 @@ AXValue textOrValue(AtspiAccessible* accessible) {
   // A password field's text is never read, whatever the toolkit puts in it.
   if (roleOf(accessible) == ATSPI_ROLE_PASSWORD_TEXT) return {};
   if (Ref<AtspiText> text{atspi_accessible_get_text_iface(accessible)}) {
-    CallError countError("GetCharacterCount");
+    CallError countError("GetCharacterCount", accessible);
     gint count = atspi_text_get_character_count(text.get(), countError.out());
     if (countError.failed() || count < 0) return {};
-    CallError textError("GetText");
+    CallError textError("GetText", accessible);
     std::optional<std::string> read = takeText(atspi_text_get_text(
         text.get(), 0, std::min(count, AtspiNode::kMaxValueCharacters), textError.out()));
     if (textError.failed() || !read) return {};
     return *read;
   }
   if (Ref<AtspiValue> value{atspi_accessible_get_value_iface(accessible)}) {
-    CallError error("GetCurrentValue");
+    CallError error("GetCurrentValue", accessible);
     double current = atspi_value_get_current_value(value.get(), error.out());
     if (error.failed()) return {};
     return current;
@@ -98,13 +98,13 @@ bool isHiddenDocument(AtspiAccessible* accessible) {
 }
 
 AXValue children(AtspiAccessible* accessible) {
-  CallError countError("GetChildCount");
+  CallError countError("GetChildCount", accessible);
   gint count = atspi_accessible_get_child_count(accessible, countError.out());
   if (countError.failed() || count < 0) return {};
   std::vector<AXElement> list;
   list.reserve(static_cast<std::size_t>(std::min(count, AtspiNode::kMaxChildren)));
   for (gint i = 0; i < count && i < AtspiNode::kMaxChildren; ++i) {
-    CallError error("GetChildAtIndex");
+    CallError error("GetChildAtIndex", accessible);
     AtspiAccessible* child = atspi_accessible_get_child_at_index(accessible, i, error.out());
     if (error.failed()) {
       // A program that stopped answering would cost the timeout once per child: stop at the first.
@@ -118,11 +118,11 @@ AXValue children(AtspiAccessible* accessible) {
 }
 
 AXValue focusedWindow(AtspiAccessible* application) {
-  CallError countError("GetChildCount");
+  CallError countError("GetChildCount", application);
   gint count = atspi_accessible_get_child_count(application, countError.out());
   if (countError.failed()) return {};
   for (gint i = 0; i < count && i < AtspiNode::kMaxWindowsExamined; ++i) {
-    CallError error("GetChildAtIndex");
+    CallError error("GetChildAtIndex", application);
     Ref<AtspiAccessible> window{atspi_accessible_get_child_at_index(application, i, error.out())};
     if (error.failed()) return {};  // not answering: the next child would wait as long
     if (window && hasState(window.get(), ATSPI_STATE_ACTIVE))
@@ -132,7 +132,7 @@ AXValue focusedWindow(AtspiAccessible* application) {
 }
 
 AXValue parent(AtspiAccessible* accessible) {
-  CallError error("GetParent");
+  CallError error("GetParent", accessible);
   AtspiAccessible* found = atspi_accessible_get_parent(accessible, error.out());
   if (error.failed()) {
     if (found) g_object_unref(found);
@@ -146,7 +146,7 @@ AXValue parent(AtspiAccessible* accessible) {
 std::optional<AtspiRect> extents(AtspiAccessible* accessible) {
   Ref<AtspiComponent> component{atspi_accessible_get_component_iface(accessible)};
   if (!component) return std::nullopt;
-  CallError error("GetExtents");
+  CallError error("GetExtents", accessible);
   Owned<AtspiRect> rect(
       atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, error.out()));
   if (error.failed() || !rect || rect->width < 0 || rect->height < 0) return std::nullopt;
@@ -163,7 +163,7 @@ std::optional<std::string> documentAddress(AtspiAccessible* accessible) {
   Ref<AtspiDocument> document{atspi_accessible_get_document_iface(accessible)};
   if (!document) return std::nullopt;
   for (const char* attribute : kAddressAttributes) {
-    CallError error("GetDocumentAttributeValue");
+    CallError error("GetDocumentAttributeValue", accessible);
     std::optional<std::string> address = takeText(atspi_document_get_document_attribute_value(
         document.get(), const_cast<gchar*>(attribute), error.out()));
     if (error.failed()) return std::nullopt;
@@ -182,18 +182,18 @@ bool isFileAddress(std::string_view address) {
 bool press(AtspiAccessible* accessible) {
   Ref<AtspiAction> action{atspi_accessible_get_action_iface(accessible)};
   if (!action) return false;
-  CallError countError("GetNActions");
+  CallError countError("GetNActions", accessible);
   gint count = atspi_action_get_n_actions(action.get(), countError.out());
   if (countError.failed()) return false;
   for (gint i = 0; i < count && i < kMaxActionsExamined; ++i) {
-    CallError nameError("GetName (action)");
+    CallError nameError("GetName (action)", accessible);
     std::optional<std::string> actionName =
         takeText(atspi_action_get_action_name(action.get(), i, nameError.out()));
     if (nameError.failed()) return false;
     if (!actionName ||
         std::find(kPressActions.begin(), kPressActions.end(), *actionName) == kPressActions.end())
       continue;
-    CallError doError("DoAction");
+    CallError doError("DoAction", accessible);
     gboolean done = atspi_action_do_action(action.get(), i, doError.out());
     return !doError.failed() && done;
   }
