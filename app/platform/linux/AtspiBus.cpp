@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <mutex>
 #include <string>
 
 #include "base/Log.h"
@@ -77,38 +76,23 @@ void forEachApplicationOf(pid_t pid, Visit visit) {
 }
 
 // GLib's messages (libatspi's warnings about programs it reads) as lines of the program's log.
-// GLib's own writer puts an empty line before each warning on standard error, and never reaches
+// GLib's own handler puts an empty line before each warning on standard error, and never reaches
 // the journal under the program's name. GLib's rule for its debug messages (G_MESSAGES_DEBUG)
 // still chooses which of those are written.
-GLogWriterOutput writeGlibMessage(GLogLevelFlags level, const GLogField* fields, gsize count,
-                                  gpointer) {
-  const char* domain = nullptr;
-  std::string message;
-  for (gsize i = 0; i < count; ++i) {
-    const std::string_view key = fields[i].key;
-    if (key != "MESSAGE" && key != "GLIB_DOMAIN") continue;
-    const auto* text = static_cast<const char*>(fields[i].value);
-    if (!text) continue;
-    if (key == "GLIB_DOMAIN") {
-      domain = text;
-    } else {
-      message = fields[i].length < 0 ? std::string(text)
-                                     : std::string(text, static_cast<size_t>(fields[i].length));
-    }
-  }
-  if (g_log_writer_default_would_drop(level, domain)) return G_LOG_WRITER_HANDLED;
+void logGlibMessage(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
+  if (g_log_writer_default_would_drop(level, domain)) return;
   constexpr auto kErrors = G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING;
+  const std::string text = message ? message : "";
   log::write((level & kErrors) != 0 ? log::Level::error : log::Level::info,
-             domain ? std::string(domain) + ": " + message : message);
-  return G_LOG_WRITER_HANDLED;
+             domain ? std::string(domain) + ": " + text : text);
 }
 
 }  // namespace
 
 std::unique_ptr<AtspiBus> AtspiBus::open() {
-  // GLib takes one writer per process, before the bus can have anything to say.
-  static std::once_flag glibToLog;
-  std::call_once(glibToLog, [] { g_log_set_writer_func(writeGlibMessage, nullptr, nullptr); });
+  // Before the bus can have anything to say. The default handler rather than a log writer, which
+  // GLib lets a process set only once: libatspi's messages come through g_log, and so reach it.
+  g_log_set_default_handler(logGlibMessage, nullptr);
   int result = atspi_init();
   // 1 means an earlier open() connected already; the connection is shared.
   if (result != 0 && result != 1) {
