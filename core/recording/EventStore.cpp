@@ -30,6 +30,7 @@ constexpr const char* kSelect =
 constexpr const char* kPrune = "DELETE FROM events WHERE ts < ?";
 constexpr const char* kDeleteAll = "DELETE FROM events";
 constexpr const char* kVacuum = "VACUUM";
+constexpr const char* kCheckpoint = "PRAGMA wal_checkpoint(TRUNCATE)";
 
 constexpr std::array<EventStore::Kind, 10> kAllKinds = {
     EventStore::Kind::prompt,     EventStore::Kind::back,      EventStore::Kind::related,
@@ -334,7 +335,11 @@ void EventStore::prune(int keepingDays, Date now) {
 }
 
 void EventStore::deleteAll() {
-  if (run(db_.get(), kDeleteAll)) run(db_.get(), kVacuum);
+  if (!run(db_.get(), kDeleteAll)) return;
+  // The deleted rows' bytes stay in free pages until the file is rebuilt, and in the write-ahead
+  // log until it is emptied into the file and cut.
+  run(db_.get(), kVacuum);
+  run(db_.get(), kCheckpoint);
 }
 
 }  // namespace qb

@@ -117,7 +117,8 @@ public:
   // that cutoff stays. A now that is not finite deletes nothing.
   void prune(int keepingDays, Date now);
 
-  // Deletes every event and compacts the file.
+  // Deletes every event and compacts the file; no deleted event's bytes stay on disk, in the file
+  // or in its write-ahead log.
   void deleteAll();
 
 private:
