@@ -1,3 +1,7 @@
+#include <algorithm>
+#include <cctype>
+#include <set>
+
 #include "app/model/AppModelRoadTest.h"
 
 namespace qb {
@@ -166,6 +170,163 @@ TEST_F(AppModelRoadTest, BrowserAccessIsRecordedOnlyWhenItChanges) {
 
   EXPECT_EQ(category("chromium"), "Network");
   EXPECT_EQ(category("not-installed"), std::nullopt);
+}
+
+TEST_F(AppModelRoadTest, APauseTakesThePromptDownAndWatchesNothingUntilResumed) {
+  openEventLog();
+  startRecording();
+  atWork();
+  const auto video = [&](uint64_t id) {
+    return browserFront(id, "Video feed", "https://video.example/watch");
+  };
+  ASSERT_TRUE(promptedWithin(video(2), 10));
+  model->pause();
+  EXPECT_FALSE(model->overlay().isPanelVisible());
+  EXPECT_FALSE(promptedWithin(video(3), 600));
+  model->resume();
+  EXPECT_TRUE(promptedWithin(video(4), 10)) << "watched again";
+
+  EXPECT_EQ(recorded("SELECT id FROM moments WHERE id >= 2 ORDER BY rowid"),
+            (Rows{{SqlValue(int64_t{2})}, {SqlValue(int64_t{4})}}))
+      << "nothing recorded while paused";
+  double paused = 0;
+  for (const EventStore::Event& event : events()) {
+    if (event.kind == EventStore::Kind::paused) paused += event.value;
+  }
+  EXPECT_EQ(paused, 600) << "logged in slices as it runs, each second once";
+}
+
+TEST_F(AppModelRoadTest, AnAnswerToTheDailyQuestionIsKeptUntilForgotten) {
+  startRecording();
+  askAbout(front(7, "Zephyr notes").observation);
+  model->answerQuestion(false);
+  ASSERT_TRUE(eventually([&] { return !model->answers().empty(); }));
+  const PersonalMemory::Example answer = model->answers().front();
+  EXPECT_FALSE(answer.work);
+  drainWaits();
+  flushFiles();
+  EXPECT_THAT(test::readFile(home / "personal.json"), testing::HasSubstr("Zephyr notes"));
+  EXPECT_EQ(recorded("SELECT label FROM labels"), (Rows{{SqlValue("distraction")}}));
+
+  model->forgetAnswer(answer.id);
+  ASSERT_TRUE(eventually([&] { return model->answers().empty(); }));
+  drainWaits();
+  flushFiles();
+  EXPECT_THAT(test::readFile(home / "personal.json"),
+              testing::Not(testing::HasSubstr("Zephyr notes")));
+  EXPECT_EQ(recorded("SELECT answer FROM retractions"), (Rows{{SqlValue(answer.id.string())}}));
+}
+
+TEST_F(AppModelRoadTest, RecordingOffRecordsNothingAndTheExportHoldsWhatWasRecorded) {
+  model->prefs().setRecording(false);
+  model->setRecording(true);
+  handle(front(1, "Ledger report"));
+  model->setRecording(false);
+  handle(front(2, "Holiday photos"));
+  model->setRecording(true);
+  handle(front(3, "Ledger report, page 2"));
+  // Going off ended the moment in front; going on opened a session of its own.
+  EXPECT_EQ(recorded("SELECT id, ended IS NOT NULL, session = (SELECT max(id) FROM sessions) "
+                     "FROM moments ORDER BY rowid"),
+            (Rows{{SqlValue(int64_t{1}), SqlValue(int64_t{1}), SqlValue(int64_t{0})},
+                  {SqlValue(int64_t{3}), SqlValue(int64_t{0}), SqlValue(int64_t{1})}}));
+
+  std::optional<std::optional<std::string>> told;
+  model->exportRecording(home / "export",
+                         [&](std::optional<std::string> failure) { told = std::move(failure); });
+  ASSERT_TRUE(eventually([&] { return told.has_value(); }));
+  const std::string moments = test::readFile(home / "export/moments.jsonl");
+  EXPECT_EQ(std::count(moments.begin(), moments.end(), '\n'), 2);
+  EXPECT_THAT(moments, testing::HasSubstr("Ledger report, page 2"));
+  EXPECT_THAT(moments, testing::Not(testing::HasSubstr("Holiday photos")));
+}
+
+// The files below `folder` whose bytes hold `word`, in any case.
+std::vector<std::string> holding(const std::filesystem::path& folder, std::string word) {
+  const auto lower = [](std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+  };
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file() &&
+        lower(test::readFile(entry.path())).find(lower(word)) != std::string::npos) {
+      found.push_back(std::filesystem::relative(entry.path(), folder).string());
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+TEST_F(AppModelRoadTest, DeletingAllDataLeavesNoTraceOnDiskAndTheProgramGoesOn) {
+  openEventLog();
+  startRecording();
+  // Some minutes on one project leave it in the event log, the recording, the memories, the
+  // answers, an old diagnostics file and a damaged recording set aside.
+  WorkContext context;
+  context.add("Zephyr ledger report");
+  policy().restore(context, wallClock.now());
+  const Snapshot work = browserFront(1, "Zephyr ledger report", "https://zephyr.example/ledger");
+  handle(work);
+  pass(120);
+  answer(PromptAction::related, work);
+  ASSERT_TRUE(eventually([&] { return !model->answers().empty(); }));
+  drainWaits();
+  flushFiles();
+  recorder()->flush().get();
+  const std::filesystem::path data = AppModel::recordingURL().parent_path();
+  test::writeFile(data / "recording-damaged-1.sqlite", "Zephyr ledger report");
+  test::writeFile(home / "diagnostics.jsonl", R"({"title": "Zephyr ledger report"})");
+  for (const char* name : {"events.sqlite", "personal.json", "allowed.json", "context.json"}) {
+    ASSERT_THAT(holding(home.path(), "zephyr"), testing::Contains(testing::StartsWith(name)));
+  }
+
+  const Date deleted = wallClock.now();
+  model->deleteAllData();
+  drainWaits();
+  recorder()->flush().get();
+  flushFiles();
+  EXPECT_EQ(holding(home.path(), "zephyr"), std::vector<std::string>{});
+  EXPECT_EQ(model->prefs().keepDays(), 7) << "the settings stay";
+
+  // The program goes on, into the emptied files.
+  handle(browserFront(2, "Fresh notes report", "https://fresh.example/notes"));
+  pass(90);
+  EXPECT_EQ(recorded("SELECT title FROM moments"), (Rows{{SqlValue("Fresh notes report")}}));
+  std::set<std::optional<std::string>> labels;
+  for (const EventStore::Event& event : events()) {
+    EXPECT_GE(event.at, deleted);
+    if (event.kind == EventStore::Kind::work) labels.insert(event.label);
+  }
+  EXPECT_EQ(labels, (std::set<std::optional<std::string>>{"fresh.example"}));
+}
+
+TEST_F(AppModelRoadTest, ARunningProgramKeepsNoEventsOlderThanItsHistory) {
+  openEventLog();
+  model->prefs().setKeepDays(1);
+  handle(front(1, "quarterly report"));
+  pass(120);
+  const auto logged = [&] {
+    std::vector<Date> times;
+    test::Reader reader(home / "events.sqlite");
+    for (const test::Reader::Row& row : reader.rows("SELECT ts FROM events ORDER BY ts")) {
+      times.push_back(Date::fromUnix(std::get<double>(row[0].storage())));
+    }
+    return times;
+  };
+  const std::vector<Date> first = logged();
+  ASSERT_GE(first.size(), 2u);
+
+  // Left running over the night, locked: a day after the first events, the tick has let the
+  // older of them go, and only those.
+  setAway(true, "lock");
+  pass(first[0].since(wallClock.now()) + 86400 + AppModel::kTickInterval);
+  const std::vector<Date> kept = logged();
+  ASSERT_FALSE(kept.empty());
+  EXPECT_GE(kept.front(), wallClock.now() - 86400);
+  EXPECT_LT(kept.size(), first.size());
+  EXPECT_EQ(kept.back(), first.back());
 }
 
 }  // namespace

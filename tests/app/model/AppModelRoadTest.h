@@ -208,6 +208,46 @@ protected:
   void openEventLog() { model->store_ = std::make_unique<EventStore>(home / "events.sqlite"); }
   std::vector<EventStore::Event> events() const { return model->store_->events(Date::fromUnix(0)); }
   void tick() { model->tick(); }
+  // Lets `seconds` go by, with the tick every kTickInterval as the running program has it.
+  void pass(Duration seconds) {
+    while (seconds > 0) {
+      const Duration step = std::min(seconds, AppModel::kTickInterval - sinceTick);
+      timers.advance(step);
+      seconds -= step;
+      sinceTick += step;
+      if (sinceTick >= AppModel::kTickInterval) {
+        sinceTick = 0;
+        tick();
+      }
+    }
+  }
+  // Hands the model `page` as what is in front, then lets up to `seconds` go by: whether a prompt
+  // went up over it.
+  bool promptedWithin(const Snapshot& page, Duration seconds) {
+    handle(page);
+    for (Duration gone = 0; gone < seconds && !promptOpen(); ++gone) pass(1);
+    return promptOpen();
+  }
+  // A work context on the quarterly report, with the report in the editor as the page to go back
+  // to.
+  void atWork() {
+    WorkContext context;
+    context.add("quarterly report");
+    policy().restore(context, wallClock.now());
+    handle(front(1, "quarterly report"));
+  }
+  // The kinds of the event log's rows that a prompt and its answers leave, in their order.
+  std::vector<EventStore::Kind> promptEvents() const {
+    std::vector<EventStore::Kind> kinds;
+    for (const EventStore::Event& event : events()) {
+      using enum EventStore::Kind;
+      if (event.kind == prompt || event.kind == back || event.kind == related ||
+          event.kind == breakTaken || event.kind == dismissed) {
+        kinds.push_back(event.kind);
+      }
+    }
+    return kinds;
+  }
   // Makes the page the daily question asks about, as a day of unsure time would.
   void askAbout(const Moment& page) {
     model->daily_.add(page, 3600, wallClock.now());
@@ -240,6 +280,7 @@ protected:
   std::promise<void> release;
   bool released = false;
   std::unique_ptr<AppModel> model;
+  Duration sinceTick = 0;  // since pass() last ticked
 };
 
 }  // namespace qb

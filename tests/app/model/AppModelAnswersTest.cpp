@@ -1,0 +1,75 @@
+#include "app/model/AppModelRoadTest.h"
+
+namespace qb {
+namespace {
+
+using Kind = EventStore::Kind;
+
+TEST_F(AppModelRoadTest, ForWorkAllowsThePageAndNeverHereKeepsItsSiteQuiet) {
+  openEventLog();
+  atWork();
+  const auto video = [&](uint64_t id) {
+    return browserFront(id, "Video feed", "https://video.example/watch");
+  };
+  const auto games = [&](uint64_t id) {
+    return browserFront(id, "Puzzle games", "https://games.example/");
+  };
+  ASSERT_TRUE(promptedWithin(video(2), 10));
+  answerOpenPrompt(PromptAction::related);
+  ASSERT_TRUE(eventually([&] { return !model->answers().empty(); }));
+  drainWaits();
+  flushFiles();
+  EXPECT_THAT(test::readFile(home / "allowed.json"), testing::HasSubstr("video.example"));
+  EXPECT_THAT(test::readFile(home / "personal.json"), testing::HasSubstr("Video feed"));
+  EXPECT_FALSE(promptedWithin(video(3), 300)) << "the page is for work now";
+
+  ASSERT_TRUE(promptedWithin(games(4), 10)) << "another site is still watched";
+  answerOpenPrompt(PromptAction::never);
+  EXPECT_THAT(test::readFile(home / "settings.json"), testing::HasSubstr("games.example"));
+
+  // Without their allowances, the page for work is watched again; the site never to interrupt is
+  // not.
+  model->endAllowance("video.example");
+  model->endAllowance("games.example");
+  flushFiles();
+  EXPECT_THAT(test::readFile(home / "allowed.json"),
+              testing::Not(testing::HasSubstr("video.example")));
+  pass(policy().config.globalCooldown);
+  EXPECT_FALSE(promptedWithin(games(5), 300));
+  EXPECT_TRUE(promptedWithin(video(6), 10));
+  EXPECT_EQ(promptEvents(), (std::vector<Kind>{Kind::prompt, Kind::related, Kind::prompt,
+                                               Kind::related, Kind::prompt}));
+}
+
+TEST_F(AppModelRoadTest, BackToWorkAndABreakFromThePromptDoWhatTheySay) {
+  openEventLog();
+  platform.workspaceFake.running = {10, 30};
+  atWork();
+  const auto video = [&](uint64_t id) {
+    return browserFront(id, "Video feed", "https://video.example/watch");
+  };
+  ASSERT_TRUE(promptedWithin(video(2), 10));
+  answerOpenPrompt(PromptAction::back);
+  EXPECT_EQ(platform.workspaceFake.activated, std::vector<pid_t>{10}) << "the editor, forward";
+
+  // Going back asks for no quiet time: the next drift is prompted as soon as it is due.
+  ASSERT_TRUE(promptedWithin(video(3), 10));
+  answerOpenPrompt(PromptAction::breakTime);
+  const Date until = wallClock.now() + model->prefs().breakMinutes() * 60.0;
+  EXPECT_EQ(model->status(), (AppModel::Status{AppModel::Status::Kind::onBreak, until}));
+  EXPECT_FALSE(promptedWithin(video(4), until.since(wallClock.now()) - 1));
+  EXPECT_EQ(model->status().kind, AppModel::Status::Kind::onBreak) << "a second before its end";
+  pass(1);
+  EXPECT_EQ(model->status().kind, AppModel::Status::Kind::protecting);
+  EXPECT_TRUE(promptedWithin(video(5), 10)) << "watched again after the break";
+  EXPECT_EQ(promptEvents(), (std::vector<Kind>{Kind::prompt, Kind::back, Kind::prompt,
+                                               Kind::breakTaken, Kind::prompt}));
+  for (const EventStore::Event& event : events()) {
+    if (event.kind == Kind::breakTaken) {
+      EXPECT_EQ(event.value, until.since(event.at));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qb
