@@ -41,12 +41,15 @@ TEST_F(AppModelRoadTest, ForWorkAllowsThePageAndNeverHereKeepsItsSiteQuiet) {
                                                Kind::related, Kind::prompt}));
 }
 
-TEST_F(AppModelRoadTest, BackToWorkAndABreakFromThePromptDoWhatTheySay) {
+TEST_F(AppModelRoadTest, BackToWorkDismissAndABreakFromThePromptDoWhatTheySay) {
   openEventLog();
   platform.workspaceFake.running = {10, 30};
   atWork();
   const auto video = [&](uint64_t id) {
     return browserFront(id, "Video feed", "https://video.example/watch");
+  };
+  const auto games = [&](uint64_t id) {
+    return browserFront(id, "Puzzle games", "https://games.example/");
   };
   ASSERT_TRUE(promptedWithin(video(2), 10));
   answerOpenPrompt(PromptAction::back);
@@ -54,16 +57,22 @@ TEST_F(AppModelRoadTest, BackToWorkAndABreakFromThePromptDoWhatTheySay) {
 
   // Going back asks for no quiet time: the next drift is prompted as soon as it is due.
   ASSERT_TRUE(promptedWithin(video(3), 10));
+  answerOpenPrompt(PromptAction::dismiss);
+  EXPECT_FALSE(promptedWithin(video(4), 2 * policy().config.globalCooldown))
+      << "a dismissed site rests longer than the others";
+
+  ASSERT_TRUE(promptedWithin(games(5), 10));
   answerOpenPrompt(PromptAction::breakTime);
   const Date until = wallClock.now() + model->prefs().breakMinutes() * 60.0;
   EXPECT_EQ(model->status(), (AppModel::Status{AppModel::Status::Kind::onBreak, until}));
-  EXPECT_FALSE(promptedWithin(video(4), until.since(wallClock.now()) - 1));
+  EXPECT_FALSE(promptedWithin(games(6), until.since(wallClock.now()) - 1));
   EXPECT_EQ(model->status().kind, AppModel::Status::Kind::onBreak) << "a second before its end";
   pass(1);
   EXPECT_EQ(model->status().kind, AppModel::Status::Kind::protecting);
-  EXPECT_TRUE(promptedWithin(video(5), 10)) << "watched again after the break";
-  EXPECT_EQ(promptEvents(), (std::vector<Kind>{Kind::prompt, Kind::back, Kind::prompt,
-                                               Kind::breakTaken, Kind::prompt}));
+  EXPECT_TRUE(promptedWithin(games(7), 10)) << "watched again after the break";
+  EXPECT_EQ(promptEvents(),
+            (std::vector<Kind>{Kind::prompt, Kind::back, Kind::prompt, Kind::dismissed,
+                               Kind::prompt, Kind::breakTaken, Kind::prompt}));
   for (const EventStore::Event& event : events()) {
     if (event.kind == Kind::breakTaken) {
       EXPECT_EQ(event.value, until.since(event.at));

@@ -221,15 +221,17 @@ TEST_F(AppModelRoadTest, RecordingOffRecordsNothingAndTheExportHoldsWhatWasRecor
   model->prefs().setRecording(false);
   model->setRecording(true);
   handle(front(1, "Ledger report"));
+  timers.advance(10);
   model->setRecording(false);
+  timers.advance(50);
   handle(front(2, "Holiday photos"));
   model->setRecording(true);
   handle(front(3, "Ledger report, page 2"));
-  // Going off ended the moment in front; going on opened a session of its own.
-  EXPECT_EQ(recorded("SELECT id, ended IS NOT NULL, session = (SELECT max(id) FROM sessions) "
+  // Going off ended the moment in front then; going on opened a session of its own.
+  EXPECT_EQ(recorded("SELECT id, ended - started, session = (SELECT max(id) FROM sessions) "
                      "FROM moments ORDER BY rowid"),
-            (Rows{{SqlValue(int64_t{1}), SqlValue(int64_t{1}), SqlValue(int64_t{0})},
-                  {SqlValue(int64_t{3}), SqlValue(int64_t{0}), SqlValue(int64_t{1})}}));
+            (Rows{{SqlValue(int64_t{1}), SqlValue(10.0), SqlValue(int64_t{0})},
+                  {SqlValue(int64_t{3}), SqlValue(), SqlValue(int64_t{1})}}));
 
   std::optional<std::optional<std::string>> told;
   model->exportRecording(home / "export",
