@@ -273,6 +273,8 @@ TEST_F(AppModelRoadTest, DeletingAllDataLeavesNoTraceOnDiskAndTheProgramGoesOn) 
   handle(work);
   pass(120);
   answer(PromptAction::related, work);
+  askAbout(work.observation);
+  ASSERT_TRUE(model->question());
   ASSERT_TRUE(eventually([&] { return !model->answers().empty(); }));
   drainWaits();
   flushFiles();
@@ -290,7 +292,10 @@ TEST_F(AppModelRoadTest, DeletingAllDataLeavesNoTraceOnDiskAndTheProgramGoesOn) 
   recorder()->flush().get();
   flushFiles();
   EXPECT_EQ(holding(home.path(), "zephyr"), std::vector<std::string>{});
-  EXPECT_EQ(model->prefs().keepDays(), 7) << "the settings stay";
+  // Nor do the pages show any of it.
+  EXPECT_TRUE(model->answers().empty());
+  EXPECT_TRUE(model->allowed().empty());
+  EXPECT_EQ(model->week().back(), History::Day(model->today().start));
 
   // The program goes on, into the emptied files.
   handle(browserFront(2, "Fresh notes report", "https://fresh.example/notes"));
@@ -302,6 +307,7 @@ TEST_F(AppModelRoadTest, DeletingAllDataLeavesNoTraceOnDiskAndTheProgramGoesOn) 
     if (event.kind == EventStore::Kind::work) labels.insert(event.label);
   }
   EXPECT_EQ(labels, (std::set<std::optional<std::string>>{"fresh.example"}));
+  EXPECT_FALSE(model->question()) << "the question about the deleted page does not come back";
 }
 
 TEST_F(AppModelRoadTest, ARunningProgramKeepsNoEventsOlderThanItsHistory) {
