@@ -8,12 +8,6 @@ using Kind = EventStore::Kind;
 TEST_F(AppModelRoadTest, ForWorkAllowsThePageAndNeverHereKeepsItsSiteQuiet) {
   openEventLog();
   atWork();
-  const auto video = [&](uint64_t id) {
-    return browserFront(id, "Video feed", "https://video.example/watch");
-  };
-  const auto games = [&](uint64_t id) {
-    return browserFront(id, "Puzzle games", "https://games.example/");
-  };
   ASSERT_TRUE(promptedWithin(video(2), 10));
   answerOpenPrompt(PromptAction::related);
   ASSERT_TRUE(eventually([&] { return !model->answers().empty(); }));
@@ -45,12 +39,6 @@ TEST_F(AppModelRoadTest, BackToWorkDismissAndABreakFromThePromptDoWhatTheySay) {
   openEventLog();
   platform.workspaceFake.running = {10, 30};
   atWork();
-  const auto video = [&](uint64_t id) {
-    return browserFront(id, "Video feed", "https://video.example/watch");
-  };
-  const auto games = [&](uint64_t id) {
-    return browserFront(id, "Puzzle games", "https://games.example/");
-  };
   ASSERT_TRUE(promptedWithin(video(2), 10));
   answerOpenPrompt(PromptAction::back);
   EXPECT_EQ(platform.workspaceFake.activated, std::vector<pid_t>{10}) << "the editor, forward";

@@ -176,9 +176,6 @@ TEST_F(AppModelRoadTest, APauseTakesThePromptDownAndWatchesNothingUntilResumed) 
   openEventLog();
   startRecording();
   atWork();
-  const auto video = [&](uint64_t id) {
-    return browserFront(id, "Video feed", "https://video.example/watch");
-  };
   ASSERT_TRUE(promptedWithin(video(2), 10));
   model->pause();
   EXPECT_FALSE(model->overlay().isPanelVisible());

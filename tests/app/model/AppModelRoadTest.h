@@ -236,6 +236,11 @@ protected:
     policy().restore(context, wallClock.now());
     handle(front(1, "quarterly report"));
   }
+  // Two distracting sites, each in the browser's one window.
+  Snapshot video(uint64_t id) {
+    return browserFront(id, "Video feed", "https://video.example/watch");
+  }
+  Snapshot games(uint64_t id) { return browserFront(id, "Puzzle games", "https://games.example/"); }
   // The kinds of the event log's rows that a prompt and its answers leave, in their order.
   std::vector<EventStore::Kind> promptEvents() const {
     std::vector<EventStore::Kind> kinds;
