@@ -38,6 +38,27 @@ std::string latin1ToUtf8(std::string_view bytes) {
   return out;
 }
 
+// Whether Xlib's queue holds the end of an earlier window of the id: a DestroyNotify sent before
+// the request of serial `since`. Only looks: every event stays queued for the event handler.
+bool earlierEndQueued(Display* display, Window window, unsigned long since) {
+  struct Look {
+    Window window;
+    unsigned long since;
+    bool found = false;
+  } look{window, since};
+  const auto matches = [](Display*, XEvent* event, XPointer argument) -> Bool {
+    auto* sought = reinterpret_cast<Look*>(argument);
+    if (event->type == DestroyNotify && event->xdestroywindow.window == sought->window &&
+        event->xdestroywindow.serial < sought->since) {
+      sought->found = true;
+    }
+    return False;
+  };
+  XEvent picked;
+  XCheckIfEvent(display, &picked, matches, reinterpret_cast<XPointer>(&look));
+  return look.found;
+}
+
 }  // namespace
 
 std::unique_ptr<X11Desktop> X11Desktop::open() {
@@ -302,7 +323,12 @@ void X11Desktop::watch(WindowId window) {
   // turns into windowDestroyed.
   watch.since = connection_->nextRequest();
   XSelectInput(connection_->display(), window, PropertyChangeMask | StructureNotifyMask);
-  if (watch.count++ == 0) watch.frame = frame(window);
+  // The frame's reply brings along every event sent before it. An earlier window's end among them
+  // means the frame kept is that window's: the new window's moves are told against its own.
+  const std::optional<Rect> now = frame(window);
+  if (watch.count++ == 0 || earlierEndQueued(connection_->display(), window, watch.since)) {
+    watch.frame = now;
+  }
   connection_->flush();
 }
 

@@ -13,8 +13,9 @@
 // after it closed: that dead window is reported destroyed once and not reported again until the
 // server gives its id to a new window. The active window is always watched for its title; other
 // windows are watched while a caller asks (watch/unwatch, counted). Windows are known by id: once
-// an id belongs to a new window, watching it watches that window, and news of the old window's end
-// that arrives after the new one was watched is not reported.
+// an id belongs to a new window, watching it watches that window (its moves and resizes are told
+// against its own frame, not the old window's), and news of the old window's end that arrives
+// after the new one was watched is not reported.
 //
 // Owns its X connection, which the input monitor and the key poster may share; they must not
 // outlive it.

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -25,27 +24,6 @@ namespace qb {
 namespace {
 
 constexpr int kArrivalMs = 5000;
-
-// Windows of a connection of the test's own, which names its windows itself: so a closed window's
-// id goes to a new window on demand (a server hands a client's ids out again only once its range
-// is spent). Their owner is the test's process.
-struct OwnWindows {
-  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-  ~OwnWindows() { xcb_disconnect(connection); }
-
-  // Answers once the window manager shows it.
-  void open(xcb_window_t id, const std::string& title) {
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    xcb_create_window(connection, XCB_COPY_FROM_PARENT, id, screen->root, 0, 0, 500, 300, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
-                        static_cast<uint32_t>(title.size()), title.data());
-    xcb_map_window(connection, id);
-    xcb_flush(connection);
-    test::run("xdotool", {"search", "--sync", "--onlyvisible", "--name",
-                          QString::fromStdString("^" + title + "$")});
-  }
-};
 
 class OverlayDesktopTest : public testing::Test {
 protected:
@@ -135,7 +113,7 @@ TEST_F(OverlayDesktopTest, GoesWithoutAnAnswerWhenTheWindowCloses) {
 // The program hears of the closing only after it put the prompt over the new window, as when the
 // coordinator's read before the prompt found the new window in the same turn.
 TEST_F(OverlayDesktopTest, StaysOverANewWindowThatTookAClosedOnesId) {
-  OwnWindows own;
+  test::OwnWindows own;
   const xcb_window_t id = xcb_generate_id(own.connection);
   const test::Programs::Window window{id, ::getpid(), nullptr};
   own.open(id, "Closing");

@@ -149,6 +149,28 @@ TEST_F(X11DesktopTest, AWindowThatWentAwayAnswersNothing) {
   desktop_->unwatch(gone);
 }
 
+// The desktop hears of a closed window's end only after it watched the new window that took its
+// id, as when both happened between two turns of the event loop.
+TEST_F(X11DesktopTest, ANewWindowThatTookAClosedOnesIdMovesAsItself) {
+  test::OwnWindows own;
+  const xcb_window_t id = xcb_generate_id(own.connection);
+  own.open(id, "qb-closing");
+  desktop_->watch(id);
+  run("xdotool", {"windowmove", "--sync", idText(id), "300", "200"});
+  ASSERT_TRUE(log_->waitFor({"moved", id}));
+  const std::optional<Rect> closed = desktop_->frame(id);
+
+  xcb_destroy_window(own.connection, id);
+  own.open(id, "qb-opening");
+  desktop_->watch(id);
+  ASSERT_NE(desktop_->frame(id), closed) << "the new window opened where the closed one stood";
+  log_->entries.clear();
+  // To where the closed window stood: a move all the same.
+  run("xdotool", {"windowmove", "--sync", idText(id), "300", "200"});
+  ASSERT_EQ(desktop_->frame(id), closed);
+  EXPECT_TRUE(log_->waitFor({"moved", id}));
+}
+
 // openbox goes on naming a closed front window in _NET_ACTIVE_WINDOW. The bounds sit far above a
 // desktop that lets the dead window go (a line, tens of milliseconds) and far below one
 // that keeps watching it again (tens of thousands of lines, most of a core).

@@ -1,10 +1,11 @@
-// What the X11 desktop tests share: other programs started and stopped around a test, the command
-// line tools that steer the window manager, a wait on the event loop, and a log of the desktop's
-// signals.
+// What the X11 desktop tests share: other programs started and stopped around a test, windows of
+// the test's own, the command line tools that steer the window manager, a wait on the event loop,
+// and a log of the desktop's signals.
 
 #pragma once
 
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -116,6 +117,27 @@ public:
 private:
   std::vector<std::unique_ptr<QProcess>> processes_;
   std::vector<WindowId> windows_;
+};
+
+// Windows of a connection of the test's own, which names its windows itself: so a closed window's
+// id goes to a new window on demand (a server hands a client's ids out again only once its range
+// is spent). Their owner is the test's process.
+struct OwnWindows {
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  ~OwnWindows() { xcb_disconnect(connection); }
+
+  // Answers once the window manager shows it.
+  void open(xcb_window_t id, const std::string& title) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, id, screen->root, 0, 0, 500, 300, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        static_cast<uint32_t>(title.size()), title.data());
+    xcb_map_window(connection, id);
+    xcb_flush(connection);
+    run("xdotool",
+        {"search", "--sync", "--onlyvisible", "--name", QString::fromStdString("^" + title + "$")});
+  }
 };
 
 // Every signal of a desktop, in order.
