@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <ctime>
 
+#include "app/ScopedEnvironment.h"
 #include "desktop/x11/X11TestSupport.h"
 #include "platform/linux/X11Desktop.h"
 #include "support/ManualRuntime.h"
@@ -22,14 +23,15 @@ protected:
     std::filesystem::create_directories(data_ / "applications");
     test::writeFile(data_ / "applications/test-terminal.desktop",
                     "[Desktop Entry]\nName=Test Terminal\nStartupWMClass=XTerm\nExec=xterm\n");
-    ::setenv("XDG_DATA_HOME", data_.path().c_str(), 1);
-    ::setenv("XDG_DATA_DIRS", (data_ / "none").c_str(), 1);
+    environment_.set("XDG_DATA_HOME", data_.path().string());
+    environment_.set("XDG_DATA_DIRS", (data_ / "none").string());
     desktop_ = X11Desktop::open();
     ASSERT_NE(desktop_, nullptr);
     log_ = std::make_unique<test::SignalLog>(*desktop_);
   }
 
   test::TempDir data_;
+  test::ScopedEnvironment environment_;
   test::Programs programs_;
   std::unique_ptr<X11Desktop> desktop_;
   std::unique_ptr<test::SignalLog> log_;
