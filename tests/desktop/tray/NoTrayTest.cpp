@@ -4,8 +4,8 @@
 // as panels do at login, takes the icon, and closing hides the window again. (TrayMenuTest is the
 // desktop with a StatusNotifierItem host from the start.)
 //
-// ctest runs each desktop test in a process of its own, on its own desktop: no earlier test can
-// have settled Qt's once-a-process choice of tray protocol, nor left a tray behind.
+// Each test runs in a process of its own (test::inOwnProcess), so that no earlier test in the
+// same process can have settled Qt's once-a-process choice of tray protocol.
 
 #include <gtest/gtest.h>
 
@@ -103,6 +103,7 @@ protected:
 };
 
 TEST_F(NoTrayTest, TheWindowOpensAtLaunchAndStaysWithinReachUntilATrayComes) {
+  if (!test::inOwnProcess()) return;
   EXPECT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
   defaults.setBool("onboarded", true);
   AppDelegate delegate(services(home / "Quillbrook"), nullptr);
@@ -146,6 +147,7 @@ TEST_F(NoTrayTest, TheWindowOpensAtLaunchAndStaysWithinReachUntilATrayComes) {
 // program within reach must not hold it open.
 TEST_F(NoTrayTest, QuitEndsTheProgramWhileTheWindowIsOpen) {
   constexpr int kPatienceMs = 5000;
+  if (!test::inOwnProcess()) return;
   defaults.setBool("onboarded", true);
   AppDelegate delegate(services(home / "Quillbrook"), nullptr);
   delegate.applicationDidFinishLaunching();

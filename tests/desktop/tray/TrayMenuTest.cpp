@@ -5,8 +5,8 @@
 // Qt decides once per process, when the first tray icon is made, whether to show icons through
 // StatusNotifierItem: it asks the watcher's IsStatusNotifierHostRegistered property with a blocking
 // call. The watcher is therefore on the bus before the item is made, and answers from a thread of
-// its own, since the main thread is the one waiting for it. ctest runs each desktop test in a
-// process of its own, so no earlier test can have made that decision without a watcher.
+// its own, since the main thread is the one waiting for it. The test runs in a process of its own
+// (test::inOwnProcess), so no earlier test can have made that decision without a watcher.
 
 #include <gtest/gtest.h>
 
@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/model/ModelHarness.h"
+#include "desktop/x11/X11TestSupport.h"
 #include "model/AppModel.h"
 #include "shell/StatusItem.h"
 
@@ -177,7 +178,8 @@ protected:
 
   TrayMenuTest() : model(services(home / "Quillbrook")) {}
 
-  void SetUp() override {
+  // Puts the watcher on the bus, then makes the item, which registers with it.
+  void startItem() {
     ASSERT_TRUE(watcherBus_.isConnected()) << "no session bus";
     ASSERT_TRUE(hostBus_.isConnected());
     watcher_->moveToThread(&watcherThread_);
@@ -305,6 +307,8 @@ const QString kSettings = "Settings\u2026\tControl+,";
 const QString kQuit = "Quit Quillbrook\tControl+Q";
 
 TEST_F(TrayMenuTest, AHostReadsTheMenuOfEachStatusAndItsClicksDriveTheModel) {
+  if (!test::inOwnProcess()) return;
+  ASSERT_NO_FATAL_FAILURE(startItem());
   const std::optional<ItemAddress> menu = menuAddress();
   ASSERT_TRUE(menu);
   const ItemAddress trayItem = watcher_->items().front();

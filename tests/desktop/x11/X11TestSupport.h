@@ -1,6 +1,6 @@
 // What the X11 desktop tests share: other programs started and stopped around a test, windows of
 // the test's own, the command line tools that steer the window manager, a wait on the event loop,
-// and a log of the desktop's signals.
+// a log of the desktop's signals, and a process of a test's own.
 
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -139,6 +140,41 @@ struct OwnWindows {
         {"search", "--sync", "--onlyvisible", "--name", QString::fromStdString("^" + title + "$")});
   }
 };
+
+// Qt settles some things once a process, for good: whether tray icons go through a
+// StatusNotifierItem host or an XEmbed tray is decided when the first one is made. A test that
+// relies on such a decision calls this first and goes on only when it answers true: in a child of
+// this binary, on the same desktop, that runs this test alone. Here it runs that child to its end,
+// fails the test with the child's output unless the child's test passed, and answers false.
+inline bool inOwnProcess() {
+  // The variable names the test the child runs.
+  static constexpr char kVariable[] = "QB_DESKTOP_TEST_OWN_PROCESS";
+  // How long the child may take, starting its program and desktop clients included.
+  constexpr std::chrono::minutes kChildLimit{5};
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const QString name = QString::fromUtf8(test->test_suite_name()) + '.' + test->name();
+  if (qEnvironmentVariable(kVariable) == name) return true;
+
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(kVariable, name);
+  environment.remove(QStringLiteral("GTEST_OUTPUT"));  // the report is this process's to write
+  QProcess child;
+  child.setProcessEnvironment(environment);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(QCoreApplication::applicationFilePath(),
+              {"--gtest_filter=" + name, QStringLiteral("--gtest_repeat=1")});
+  const bool finished =
+      child.waitForFinished(static_cast<int>(std::chrono::milliseconds(kChildLimit).count()));
+  if (!finished) child.kill();
+  child.waitForFinished();
+  const QString output = QString::fromLocal8Bit(child.readAll());
+  const bool passed = finished && child.exitStatus() == QProcess::NormalExit &&
+                      child.exitCode() == 0 && output.contains("[       OK ] " + name);
+  EXPECT_TRUE(passed) << "in a process of its own, " << name.toStdString()
+                      << (finished ? "" : " ran out of time") << ":\n"
+                      << output.toStdString();
+  return false;
+}
 
 // Every signal of a desktop, in order.
 class SignalLog {
