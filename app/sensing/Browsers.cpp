@@ -118,6 +118,10 @@ AXElement urlBar(const AXElement& window) {
   return bar;
 }
 
+// What the Chromium family puts between a tab's title and the notes it adds to the tab's name on
+// the bus ("Report - Memory usage - 22.2 MB", "Report - Audio playing").
+constexpr std::string_view kTabNoteSeparator = " - ";
+
 // Schemes whose addresses name a person or a message with an "@" and no "//": "mailto:a@b.example"
 // keeps its scheme where "name:secret@b.example" is a host with its credentials.
 constexpr std::array<std::string_view, 5> kSchemesWithAt = {"mailto", "news", "sip", "sips",
@@ -311,7 +315,11 @@ AXElement page(const AXElement& window) {
 
 AX::Predicate firefoxTab(std::string title) {
   return [title = std::move(title)](const AXElement& element, std::string_view role) {
-    return role == AXRole::radioButton && AX::string(element, AXAttribute::title) == title;
+    if (role != AXRole::radioButton) return false;
+    const std::optional<std::string> name = AX::string(element, AXAttribute::title);
+    if (!name || !name->starts_with(title)) return false;
+    const std::string_view rest = std::string_view(*name).substr(title.size());
+    return rest.empty() || rest.starts_with(kTabNoteSeparator);
   };
 }
 

@@ -122,7 +122,10 @@ bool select(const AXElement& tab, const AXElement& window);
 // sits in one, else the page itself; empty when there is none within kWindowSearchNodes.
 AXElement page(const AXElement& window);
 
-// The test, for AX::find, that accepts a page tab whose title is exactly `title`.
+// The test, for AX::find, that accepts a page tab whose name is `title`, alone or followed by the
+// notes that the Chromium family adds after " - " once a tab has been open a while ("Report -
+// Memory usage - 22.2 MB"). A tab whose own title goes on after " - " is taken too: the first
+// such tab in the window's order wins.
 AX::Predicate firefoxTab(std::string title);
 
 // An address typed into an address bar, as the browser would take it: trimmed of blanks and tabs;

@@ -92,6 +92,10 @@ TEST_F(BrowsersTest, TheFrontTabIsTheShownPageItsTitleAndAddress) {
   tree.node(tabButton).set(AXAttribute::title, std::string("Page"));
   EXPECT_EQ(AX::find(window, 50, Browsers::firefoxTab("Page")), tabButton);
   EXPECT_FALSE(AX::find(window, 50, Browsers::firefoxTab("Pag")));
+  // Chromium's tab names carry notes after the title once the tab has been open a while.
+  tree.node(tabButton).set(AXAttribute::title, std::string("Page - Memory usage - 22.2 MB"));
+  EXPECT_EQ(AX::find(window, 50, Browsers::firefoxTab("Page")), tabButton);
+  EXPECT_FALSE(AX::find(window, 50, Browsers::firefoxTab("Page - Memory")));
 }
 
 TEST_F(BrowsersTest, AddressBarTextBecomesAnAddressTheWayABrowserTakesIt) {
