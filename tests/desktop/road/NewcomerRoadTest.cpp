@@ -1,0 +1,529 @@
+// The road a new user walks, against the program itself: started as its own process with a home
+// of its own and the tiny test encoder installed as its model, onboarded by pressing Start, then
+// an xterm, Firefox and Chromium in turn, the xterm closed while in front, a drift to a
+// distracting site in Firefox, and the prompt over it answered with "Back to work", which must
+// bring the Chromium work tab forward. Over the whole road the program must stay light (its CPU
+// time a small share of the time it ran, its log short), and quit cleanly with its recording
+// readable. A screenshot of the prompt is written for people to look at.
+//
+// A work context forms only after minutes of counted work, longer than a test should take, and
+// no setting shortens that: the user comes back to the program within the half hour after an
+// earlier run, whose saved work context (the report they were writing) is in its folder.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/Json.h"
+#include "base/WallClock.h"
+#include "context/LastWork.h"
+#include "context/WorkContext.h"
+#include "desktop/browser/BrowserPrograms.h"
+#include "desktop/browser/LoopbackServer.h"
+#include "desktop/x11/X11TestSupport.h"
+#include "platform/linux/AtspiBus.h"
+#include "platform/linux/JournalSink.h"
+#include "sensing/AX.h"
+
+namespace qb {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// How long the program, a browser or a window may take to appear or to answer a step on a loaded
+// machine: browsers start their own processes and publish their trees first.
+constexpr auto kStartLimit = 60s;
+constexpr auto kStepLimit = 30s;
+// How long a typed address may take to show its page.
+constexpr auto kPageLimit = 10s;
+// How often a condition is looked at again while the test waits for it; the program's own tree
+// less often, since the program answers each look at it with work of its own.
+constexpr auto kPollInterval = 250ms;
+constexpr auto kTreeInterval = 1s;
+// How long the user stays on the work tab: long enough that the program takes it for the page to
+// go back to, with room for its reads arriving late on a loaded machine.
+constexpr auto kWorkStay =
+    std::chrono::seconds(static_cast<int>(LastWork<int>::minimum)) + std::chrono::seconds(20);
+// How long a click on one of the program's buttons may take to show its effect before the button
+// is clicked again.
+constexpr auto kClickEffect = 5s;
+// The prompt's fade-in, waited out before the screenshot.
+constexpr auto kFadeIn = 400ms;
+// How long the program may take to close its recording and end after SIGTERM.
+constexpr int kQuitMs = 30000;
+// The program's bounds over the road: its CPU time as a share of the time it ran, and its log.
+constexpr double kMostCpuShare = 0.02;
+// ThreadSanitizer's instrumentation multiplies the CPU time of everything the program does (by 5
+// to 15 as its makers measure it): in such a build the share is allowed the low end of that.
+#if defined(__SANITIZE_THREAD__)
+constexpr double kSanitizerSlowdown = 5;
+#else
+constexpr double kSanitizerSlowdown = 1;
+#endif
+constexpr size_t kMostLogLines = 100;
+// The log lines shown when it is too long.
+constexpr size_t kShownLogLines = 10;
+// Most nodes looked through in the program's own tree for one of its buttons.
+constexpr int kProgramTreeNodes = 2000;
+// The role word of a push button on the accessibility bus.
+constexpr std::string_view kButtonRole = "AXButton";
+
+const QString kWorkTitle = QStringLiteral("Quarterly report draft");
+const QString kReferenceTitle = QStringLiteral("API reference");
+// A site that names itself in its title, as video sites do; the model's site table lists it as
+// leisure.
+const QString kDistractionHost = QStringLiteral("fun.example");
+const QString kDistractionTitle = QStringLiteral("Fun");
+
+// Runs a tool to its end and answers its standard output, trimmed; empty when it failed (a search
+// that found nothing).
+std::string quietly(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit ||
+      process.exitCode() != 0) {
+    return {};
+  }
+  return process.readAllStandardOutput().trimmed().toStdString();
+}
+
+// Runs the event loop until `done` answers true or `limit` passes, looking every kPollInterval.
+template <typename Done>
+bool waitFor(Done done, std::chrono::milliseconds limit,
+             std::chrono::milliseconds interval = kPollInterval) {
+  QElapsedTimer elapsed;
+  elapsed.start();
+  for (;;) {
+    if (done()) return true;
+    if (elapsed.elapsed() > limit.count()) return false;
+    QTest::qWait(static_cast<int>(interval.count()));
+  }
+}
+
+// The visible window whose title matches the pattern, once there is one; 0 after kStartLimit.
+WindowId windowNamed(const QString& pattern) {
+  std::string found;
+  (void)waitFor(
+      [&] {
+        found = quietly("xdotool", {"search", "--onlyvisible", "--name", pattern});
+        return !found.empty();
+      },
+      kStartLimit);
+  if (found.empty()) return 0;
+  return std::stoul(found.substr(0, found.find('\n')));
+}
+
+std::string activeTitle() { return quietly("xdotool", {"getactivewindow", "getwindowname"}); }
+WindowId activeWindow() {
+  const std::string id = quietly("xdotool", {"getactivewindow"});
+  return id.empty() ? 0 : std::stoul(id);
+}
+
+// The process's CPU time so far, user and system, in seconds; negative when unreadable.
+double cpuSeconds(qint64 pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The fields after the command's name, which may hold spaces, start after its ")".
+  const size_t end = stat.rfind(')');
+  if (end == std::string::npos) return -1;
+  std::istringstream fields(stat.substr(end + 2));
+  std::vector<std::string> field;
+  for (std::string word; fields >> word;) field.push_back(word);
+  // utime and stime are the stat file's 14th and 15th fields; the state, its 3rd, is first here.
+  constexpr size_t kUserTime = 14 - 3;
+  constexpr size_t kSystemTime = 15 - 3;
+  if (field.size() <= kSystemTime) return -1;
+  const double ticks = std::stod(field[kUserTime]) + std::stod(field[kSystemTime]);
+  return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// The log's most frequent lines, with their counts, most frequent first.
+std::string mostFrequent(const std::vector<std::string>& lines) {
+  std::map<std::string, size_t> counts;
+  for (const std::string& line : lines) ++counts[line];
+  std::vector<std::pair<std::string, size_t>> sorted(counts.begin(), counts.end());
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
+  std::string shown;
+  for (size_t i = 0; i < sorted.size() && i < kShownLogLines; ++i)
+    shown += std::to_string(sorted[i].second) + "x " + sorted[i].first + "\n";
+  return shown;
+}
+
+class NewcomerRoadTest : public testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_NE(server.port(), 0) << "no loopback server";
+    for (const char* needed : {"xterm", test::kFirefox.program, test::kChromium.program}) {
+      ASSERT_FALSE(QStandardPaths::findExecutable(needed).isEmpty()) << needed;
+    }
+    ASSERT_TRUE(home.isValid());
+    bus = AtspiBus::open();
+    ASSERT_TRUE(bus) << "no accessibility bus";
+    bus->setTimeout(1.0);
+  }
+
+  void TearDown() override {
+    if (HasFailure()) {
+      const std::vector<std::string> log = logLines();
+      std::string shown;
+      for (size_t i = 0; i < log.size() && i < kMostLogLines; ++i) shown += log[i] + "\n";
+      std::cerr << "The program's log:\n" << shown;
+    }
+    if (program && program->state() != QProcess::NotRunning) {
+      program->kill();
+      program->waitForFinished(kQuitMs);
+    }
+    for (auto& browser : browsers) {
+      browser->kill();
+      browser->waitForFinished(5000);
+    }
+    // The next test on this desktop starts once the window manager has let the windows go.
+    for (WindowId window : otherWindows) {
+      (void)waitFor([&] { return !test::listed(window); }, kStepLimit);
+    }
+  }
+
+  fs::path path(const std::string& relative) const {
+    return fs::path(home.path().toStdString()) / relative;
+  }
+  fs::path dataFolder() const { return path("data/Quillbrook"); }
+
+  // The program's environment: the session's desktop and buses, and a home of its own.
+  QProcessEnvironment environment() const {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QB_MODEL_DIR"));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + "/config");
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + "/data");
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.path() + "/cache");
+    return environment;
+  }
+
+  // The tiny test encoder as the installed model, with a head that reads the site table alone: a
+  // site listed as leisure is entertainment, and whatever the table does not list (this
+  // machine's own pages, a terminal) is work.
+  void installModel() {
+    const fs::path tinyBert = fs::path(QB_TEST_DATA) / "tiny-bert";
+    const fs::path embedder = dataFolder() / "Model" / "Embedder";
+    fs::create_directories(embedder);
+    for (const char* name : {"vocab.txt", "Embedder.safetensors", "config.json"})
+      fs::copy_file(tinyBert / name, embedder / name);
+    writeFile(embedder / "manifest.json", R"({"L": 32})");
+    const fs::path knowledge = dataFolder() / "Model" / "Knowledge";
+    fs::create_directories(knowledge);
+    writeFile(knowledge / "sites.tsv", kDistractionHost.toStdString() + "\tleisure\t1\tvideos\n");
+    // One weight per dimension of the tiny encoder, then the site features: work, leisure,
+    // mixed, neutral, not listed.
+    constexpr size_t kEmbeddingLength = 32;
+    constexpr double kSiteWeight = 5;
+    std::vector<double> weights(kEmbeddingLength, 0.0);
+    weights.insert(weights.end(), {kSiteWeight, -kSiteWeight, 0.0, 0.0, kSiteWeight});
+    Json head = Json::object();
+    head["weights"] = weights;
+    head["bias"] = 0.0;
+    writeFile(knowledge / "head.json", json::dump(head));
+  }
+
+  // What an earlier run saved when it quit a moment ago: the work context of the report.
+  void saveEarlierContext() {
+    WorkContext context;
+    context.add(kWorkTitle.toStdString());
+    Json saved = Json::object();
+    saved["saved"] = json::encode(WallClock::system().now());
+    saved["context"] = context.toJson();
+    writeFile(dataFolder() / "context.json", json::dump(saved));
+  }
+
+  static void writeFile(const fs::path& file, const std::string& text) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << text;
+    ASSERT_TRUE(out.good()) << file;
+  }
+
+  void startProgram() {
+    program = std::make_unique<QProcess>();
+    program->setProcessEnvironment(environment());
+    // With no journal on this desktop, the log goes to standard error.
+    program->setStandardErrorFile(QString::fromStdString(path("program.log").string()));
+    program->setStandardOutputFile(QProcess::nullDevice());
+    program->start(QStringLiteral(QB_PROGRAM), {});
+    ASSERT_TRUE(program->waitForStarted(5000));
+    ran.start();
+  }
+
+  // The program's windows on screen.
+  std::set<WindowId> programWindows() const {
+    std::istringstream found(quietly(
+        "xdotool", {"search", "--onlyvisible", "--pid", QString::number(program->processId())}));
+    std::set<WindowId> windows;
+    for (std::string id; std::getline(found, id);) windows.insert(std::stoul(id));
+    return windows;
+  }
+  // Whether the program shows a window that is not among `known`, once it does.
+  bool newProgramWindow(const std::set<WindowId>& known, std::chrono::milliseconds limit) const {
+    return waitFor(
+        [&] {
+          const std::set<WindowId> now = programWindows();
+          return std::any_of(now.begin(), now.end(),
+                             [&](WindowId window) { return !known.contains(window); });
+        },
+        limit);
+  }
+
+  // The program's button of that name, once it shows one; empty after `limit`.
+  AXElement programButton(const std::string& name, std::chrono::milliseconds limit) {
+    AXElement found;
+    (void)waitFor(
+        [&] {
+          found = AX::find(bus->applicationOf(static_cast<pid_t>(program->processId())),
+                           kProgramTreeNodes, [&](const AXElement& element, std::string_view role) {
+                             return role == kButtonRole &&
+                                    AX::string(element, AXAttribute::title) == name;
+                           });
+          return static_cast<bool>(found);
+        },
+        limit, kTreeInterval);
+    return found;
+  }
+
+  // The loopback server's page under another host name.
+  std::string address(const std::string& host, const std::string& page) const {
+    return "http://" + host + ":" + std::to_string(server.port()) + page;
+  }
+
+  // The window's place and size on screen, as X, Y, WIDTH and HEIGHT; empty when unknown.
+  static std::map<std::string, int> geometry(WindowId window) {
+    std::istringstream lines(
+        quietly("xdotool", {"getwindowgeometry", "--shell", QString::number(window)}));
+    std::map<std::string, int> values;
+    for (std::string line; std::getline(lines, line);) {
+      const size_t equals = line.find('=');
+      if (equals != std::string::npos)
+        values[line.substr(0, equals)] = std::stoi(line.substr(equals + 1));
+    }
+    return values;
+  }
+
+  // Moves the pointer to the middle of the program's button of that name once one of the
+  // program's windows on screen holds that point: a button can be on the bus before its window is
+  // in place. False when that does not come about within `limit`.
+  bool pointAtButton(const std::string& name, std::chrono::milliseconds limit) {
+    return waitFor(
+        [&] {
+          const std::optional<Rect> frame = AX::frame(programButton(name, kTreeInterval));
+          if (!frame) return false;
+          const auto x = static_cast<int>(frame->origin.x + frame->size.width / 2);
+          const auto y = static_cast<int>(frame->origin.y + frame->size.height / 2);
+          for (WindowId window : programWindows()) {
+            std::map<std::string, int> place = geometry(window);
+            if (place.size() < 4 || x < place["X"] || y < place["Y"] ||
+                x >= place["X"] + place["WIDTH"] || y >= place["Y"] + place["HEIGHT"]) {
+              continue;
+            }
+            // No --sync: it waits for a move, and the pointer may be there already.
+            test::run("xdotool", {"mousemove", QString::number(x), QString::number(y)});
+            return true;
+          }
+          return false;
+        },
+        limit, kTreeInterval);
+  }
+
+  // Clicks the program's button of that name until `done` says it took: a window just shown may
+  // not take clicks yet. False when it never took within `limit`.
+  template <typename Done>
+  bool clickButton(const std::string& name, Done done, std::chrono::milliseconds limit) {
+    return waitFor(
+        [&] {
+          if (!pointAtButton(name, kTreeInterval)) return done();
+          test::run("xdotool", {"click", "1"});
+          return waitFor(done, kClickEffect);
+        },
+        limit, kTreeInterval);
+  }
+
+  bool settingsSay(const std::string& text) const {
+    std::ifstream in(path("config/Quillbrook/settings.json"));
+    const std::string settings((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+    std::string compact;
+    std::remove_copy_if(settings.begin(), settings.end(), std::back_inserter(compact),
+                        [](char c) { return c == ' ' || c == '\n'; });
+    return compact.find(text) != std::string::npos;
+  }
+
+  QProcess& launchBrowser(const test::BrowserProgram& browser, const QString& url,
+                          const QString& extraPrefs = {}) {
+    const QString profile = home.path() + "/" + browser.program;
+    QDir().mkpath(profile);
+    bool written = false;
+    const QStringList arguments = test::browserArguments(browser, profile, {url}, written);
+    EXPECT_TRUE(written) << "no profile for " << browser.program;
+    if (!extraPrefs.isEmpty()) {
+      QFile prefs(profile + "/user.js");
+      EXPECT_TRUE(prefs.open(QIODevice::Append) && prefs.write(extraPrefs.toUtf8()) > 0);
+    }
+    browsers.push_back(std::make_unique<QProcess>());
+    browsers.back()->start(browser.program, arguments);
+    EXPECT_TRUE(browsers.back()->waitForStarted(5000)) << browser.program;
+    return *browsers.back();
+  }
+
+  static bool activate(WindowId window) {
+    test::activate(window);
+    return waitFor([&] { return activeWindow() == window; }, kStepLimit);
+  }
+
+  std::vector<std::string> logLines() const {
+    std::ifstream in(path("program.log"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  test::LoopbackServer server{
+      {{"/report", test::LoopbackServer::page(kWorkTitle.toStdString())},
+       {"/reference", test::LoopbackServer::page(kReferenceTitle.toStdString())},
+       {"/fun", test::LoopbackServer::page(kDistractionTitle.toStdString())}}};
+  QTemporaryDir home;
+  // The program's own tree, read as a screen reader reads it.
+  std::unique_ptr<AtspiBus> bus;
+  std::unique_ptr<QProcess> program;
+  QElapsedTimer ran;
+  std::vector<std::unique_ptr<QProcess>> browsers;
+  std::vector<WindowId> otherWindows;
+};
+
+TEST_F(NewcomerRoadTest, OnboardsDriftsAndGoesBackToTheWorkTab) {
+  installModel();
+  saveEarlierContext();
+  startProgram();
+
+  // Onboarding: Start, found as a screen reader finds it and clicked.
+  ASSERT_TRUE(newProgramWindow({}, kStartLimit)) << "the program shows no window";
+  ASSERT_TRUE(programButton("Start", kStartLimit)) << "no onboarding window with a Start button";
+  ASSERT_TRUE(clickButton(
+      "Start", [&] { return settingsSay(R"("onboarded":true)"); }, kStepLimit))
+      << "Start did not finish onboarding";
+
+  // A terminal, Firefox on a reference page, and Chromium on the report, in turn.
+  QProcess terminal;
+  terminal.start(QStringLiteral("xterm"), {"-title", "Notes", "-e", "sh", "-c", "read line"});
+  ASSERT_TRUE(terminal.waitForStarted(5000));
+  const WindowId notes = windowNamed(QStringLiteral("^Notes$"));
+  ASSERT_NE(notes, 0u) << "no terminal";
+  // The reference is read on another host name than the report: on one site, the page to go back
+  // to would follow the user from the report to the last page read there.
+  const std::string reference = address("localhost", "/reference");
+  const std::string distraction = address(kDistractionHost.toStdString(), "/fun");
+  launchBrowser(test::kFirefox, QString::fromStdString(reference),
+                "user_pref(\"network.dns.localDomains\", \"" + kDistractionHost + "\");\n");
+  const WindowId firefox = windowNamed("^" + kReferenceTitle + " ");
+  ASSERT_NE(firefox, 0u) << "no Firefox window";
+  launchBrowser(test::kChromium, QString::fromStdString(server.url("/report")));
+  const WindowId chromium = windowNamed("^" + kWorkTitle + " ");
+  ASSERT_NE(chromium, 0u) << "no Chromium window";
+
+  otherWindows = {notes, firefox, chromium};
+  ASSERT_TRUE(activate(notes));
+  ASSERT_TRUE(activate(firefox));
+  ASSERT_TRUE(activate(chromium));
+  QTest::qWait(static_cast<int>(std::chrono::milliseconds(kWorkStay).count()));
+
+  // The terminal, in front, ends: its window goes while the program reads it.
+  ASSERT_TRUE(activate(notes));
+  test::run("xdotool", {"key", "--clearmodifiers", "Return"});
+  ASSERT_TRUE(waitFor([&] { return !test::listed(notes); }, kStepLimit)) << "the terminal stayed";
+
+  // The drift: Firefox to a distracting site.
+  ASSERT_TRUE(activate(firefox));
+  const std::set<WindowId> beforePrompt = programWindows();
+  // A window just brought forward may not have the keyboard yet: the address is typed again
+  // until the page arrives.
+  ASSERT_TRUE(waitFor(
+      [&] {
+        test::run("xdotool", {"key", "--clearmodifiers", "ctrl+l"});
+        test::run("xdotool", {"type", "--delay", "20", QString::fromStdString(distraction)});
+        test::run("xdotool", {"key", "Delete", "Return"});
+        return waitFor(
+            [&] { return activeTitle().starts_with(kDistractionTitle.toStdString() + " "); },
+            kPageLimit);
+      },
+      kStepLimit))
+      << "Firefox shows " << activeTitle();
+
+  ASSERT_TRUE(newProgramWindow(beforePrompt, kStepLimit)) << "no prompt over the distraction";
+  ASSERT_TRUE(pointAtButton("Back to work", kStepLimit)) << "the prompt is not on screen";
+  EXPECT_EQ(activeWindow(), firefox) << "the prompt took the focus";
+  QTest::qWait(static_cast<int>(kFadeIn.count()));
+  QDir().mkpath(QStringLiteral(QB_SCREENSHOTS));
+  EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).toImage().save(
+      QStringLiteral(QB_SCREENSHOTS) + "/newcomer-prompt.png"));
+
+  EXPECT_TRUE(clickButton(
+      "Back to work",
+      [&] {
+        return activeWindow() == chromium && activeTitle().starts_with(kWorkTitle.toStdString());
+      },
+      kStepLimit))
+      << "in front: " << activeTitle();
+
+  // Light over the whole road, and a clean quit.
+  const double cpu = cpuSeconds(program->processId());
+  const double wall = static_cast<double>(ran.elapsed()) / 1000;
+  ASSERT_GE(cpu, 0) << "no CPU time for the program";
+  EXPECT_LT(cpu, kMostCpuShare * kSanitizerSlowdown * wall)
+      << cpu << " s of CPU time in " << wall << " s";
+  ::kill(static_cast<pid_t>(program->processId()), SIGTERM);
+  ASSERT_TRUE(program->waitForFinished(kQuitMs)) << "the program did not quit";
+  EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program->exitCode(), 0);
+  const std::vector<std::string> log = logLines();
+  EXPECT_LT(log.size(), kMostLogLines) << "most frequent:\n" << mostFrequent(log);
+  // With no journal on the desktop the whole log is on standard error; with one, only what the
+  // journal refused is.
+  if (!fs::exists(JournalSink::kSocket)) {
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+      return line.find("Model loaded") != std::string::npos;
+    })) << "the log was not captured";
+  }
+
+  // The recording reads back, the prompt and its answer in it.
+  QProcess exporting;
+  exporting.setProcessEnvironment(environment());
+  const QString exported = home.path() + "/exported";
+  exporting.start(QStringLiteral(QB_PROGRAM), {"--export-recording", exported});
+  ASSERT_TRUE(exporting.waitForFinished(kQuitMs));
+  EXPECT_EQ(exporting.exitCode(), 0) << exporting.readAllStandardOutput().toStdString();
+  QFile prompts(exported + "/prompts.jsonl");
+  ASSERT_TRUE(prompts.open(QIODevice::ReadOnly));
+  const QByteArray rows = prompts.readAll();
+  EXPECT_EQ(rows.count('\n'), 1) << rows.toStdString();
+  EXPECT_TRUE(rows.contains(R"("outcome":"back")")) << rows.toStdString();
+}
+
+}  // namespace
+}  // namespace qb
