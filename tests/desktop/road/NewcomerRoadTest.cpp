@@ -1,5 +1,5 @@
 // The road a new user walks, against the program itself: started as its own process with a home
-// of its own and the tiny test encoder installed as its model, onboarded by pressing Start, then
+// of its own and the tiny test encoder installed as its model, onboarded by clicking Start, then
 // an xterm, Firefox and Chromium in turn, the xterm closed while in front, a drift to a
 // distracting site in Firefox, and the prompt over it answered with "Back to work", which must
 // bring the Chromium work tab forward. Over the whole road the program must stay light (its CPU
