@@ -169,8 +169,7 @@ void AppModel::goBack(const OpenPrompt& prompt, Returned done) {
     return;
   }
   if (workTarget.tab && workTarget.window) {
-    const AXElement tab = AX::find(workTarget.window, Browsers::kWindowSearchNodes,
-                                   Browsers::firefoxTab(work->moment.title));
+    const AXElement tab = Browsers::workTab(workTarget.window, work->moment.title);
     if (!tab) {
       reopen(prompt, pageToClose, std::move(done));
       return;

@@ -323,6 +323,14 @@ AX::Predicate firefoxTab(std::string title) {
   };
 }
 
+AXElement workTab(const AXElement& window, const std::string& title) {
+  const AXElement exact = AX::find(
+      window, kWindowSearchNodes, [&title](const AXElement& element, std::string_view role) {
+        return role == AXRole::radioButton && AX::string(element, AXAttribute::title) == title;
+      });
+  return exact ? exact : AX::find(window, kWindowSearchNodes, firefoxTab(title));
+}
+
 std::optional<Url> parseAddress(std::optional<std::string_view> text) {
   if (!text) return std::nullopt;
   const std::string_view trimmed = trimBlanks(*text);

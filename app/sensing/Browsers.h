@@ -128,6 +128,11 @@ AXElement page(const AXElement& window);
 // such tab in the window's order wins.
 AX::Predicate firefoxTab(std::string title);
 
+// The page tab of `window` to go back to for a page titled `title`: a tab of exactly that name
+// when there is one, so that another tab whose own title only begins with it is never chosen in
+// its place; else the first that firefoxTab accepts. Empty when none is within kWindowSearchNodes.
+AXElement workTab(const AXElement& window, const std::string& title);
+
 // An address typed into an address bar, as the browser would take it: trimmed of blanks and tabs;
 // none when empty, when it holds a blank, or when it has neither "." nor ":". Text with a scheme
 // ("https://", but also "about:", "data:", "file:", "mailto:") is parsed as it stands; anything

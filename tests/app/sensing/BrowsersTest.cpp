@@ -96,6 +96,11 @@ TEST_F(BrowsersTest, TheFrontTabIsTheShownPageItsTitleAndAddress) {
   tree.node(tabButton).set(AXAttribute::title, std::string("Page - Memory usage - 22.2 MB"));
   EXPECT_EQ(AX::find(window, 50, Browsers::firefoxTab("Page")), tabButton);
   EXPECT_FALSE(AX::find(window, 50, Browsers::firefoxTab("Page - Memory")));
+  // A tab of exactly the work page's name is chosen over an earlier one that only begins with it.
+  AXElement exactTab = tree.add(AXRole::radioButton, &toolbar);
+  tree.node(exactTab).set(AXAttribute::title, std::string("Page"));
+  EXPECT_EQ(Browsers::workTab(window, "Page"), exactTab);
+  EXPECT_EQ(Browsers::workTab(window, "Page - Memory usage - 22.2 MB"), tabButton);
 }
 
 TEST_F(BrowsersTest, AddressBarTextBecomesAnAddressTheWayABrowserTakesIt) {
