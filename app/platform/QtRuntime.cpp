@@ -23,7 +23,24 @@ QtExecutor::QtExecutor() : context_(std::make_unique<QObject>()) {}
 QtExecutor::~QtExecutor() = default;
 
 void QtExecutor::post(std::function<void()> task) {
-  QMetaObject::invokeMethod(context_.get(), std::move(task), Qt::QueuedConnection);
+  {
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
+  }
+  QMetaObject::invokeMethod(
+      context_.get(), [this] { runNext(); }, Qt::QueuedConnection);
+}
+
+// One call is queued for each task, in the order the tasks were posted.
+void QtExecutor::runNext() {
+  std::function<void()> task;
+  {
+    std::lock_guard lock(mutex_);
+    if (tasks_.empty()) return;
+    task = std::move(tasks_.front());
+    tasks_.pop_front();
+  }
+  task();
 }
 
 QtTimers::QtTimers() : context_(std::make_unique<QObject>()) {}

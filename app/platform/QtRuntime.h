@@ -4,8 +4,11 @@
 #pragma once
 
 #include <QObject>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "base/Clock.h"
 #include "base/Runtime.h"
@@ -23,7 +26,16 @@ public:
   void post(std::function<void()> task) override;
 
 private:
-  std::unique_ptr<QObject> context_;  // the receiver whose thread and lifetime the tasks follow
+  void runNext();
+
+  // The tasks wait here, under a lock of our own, and Qt's queue carries only the call that runs
+  // the next one: Qt's own lock is invisible to ThreadSanitizer, which would otherwise take a
+  // task handed over from a worker for a race.
+  std::mutex mutex_;
+  std::deque<std::function<void()>> tasks_;
+  // The receiver whose thread and lifetime the tasks follow; declared last, so that its queued
+  // calls are gone before the tasks they would run.
+  std::unique_ptr<QObject> context_;
 };
 
 // Precise single-shot Qt timers; each fires once on the creating thread's event loop.

@@ -219,13 +219,6 @@ protected:
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + "/config");
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + "/data");
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.path() + "/cache");
-#if defined(__SANITIZE_THREAD__)
-    // The program hands work to its main thread through Qt's event queue, unseen by the sanitizer.
-    const QString options = environment.value(QStringLiteral("TSAN_OPTIONS"));
-    environment.insert(QStringLiteral("TSAN_OPTIONS"),
-                       options + (options.isEmpty() ? "" : ":") +
-                           "suppressions=" QB_SOURCE_DIR "/tests/desktop/road/qt-event-queue.supp");
-#endif
     return environment;
   }
 
