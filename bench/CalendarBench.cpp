@@ -154,8 +154,10 @@ void BM_CalendarAddingDays(benchmark::State& state) {
 }
 BENCHMARK(BM_CalendarAddingDays)->MinTime(kMinSeconds);
 
-// range(0): 1 for one calendar kept for the run, 0 for a clone per question.
-void BM_IcuStartOfDay(benchmark::State& state) {
+// Asks ICU `question(calendar, instant's index)` for each instant in turn. range(0): 1 for one
+// calendar kept for the run, 0 for a clone per question.
+template <class Question>
+void askIcu(benchmark::State& state, Question question) {
   const Setup& s = setup();
   if (!s.disagreement.empty()) return state.SkipWithError(s.disagreement.c_str());
   const bool reused = state.range(0) != 0;
@@ -164,25 +166,24 @@ void BM_IcuStartOfDay(benchmark::State& state) {
   for (auto _ : state) {
     std::unique_ptr<icu::Calendar> fresh(reused ? nullptr : s.icu->clone());
     icu::Calendar& calendar = reused ? *kept : *fresh;
-    benchmark::DoNotOptimize(icuStartOfDay(calendar, s.instants[i++ % kInstants]));
+    benchmark::DoNotOptimize(question(calendar, i++ % kInstants));
   }
   state.SetItemsProcessed(state.iterations());
+}
+
+void BM_IcuStartOfDay(benchmark::State& state) {
+  const Setup& s = setup();
+  askIcu(state, [&s](icu::Calendar& calendar, size_t at) {
+    return icuStartOfDay(calendar, s.instants[at]);
+  });
 }
 BENCHMARK(BM_IcuStartOfDay)->ArgName("reused")->Arg(0)->Arg(1)->MinTime(kMinSeconds);
 
 void BM_IcuAddingDays(benchmark::State& state) {
   const Setup& s = setup();
-  if (!s.disagreement.empty()) return state.SkipWithError(s.disagreement.c_str());
-  const bool reused = state.range(0) != 0;
-  std::unique_ptr<icu::Calendar> kept(s.icu->clone());
-  size_t i = 0;
-  for (auto _ : state) {
-    std::unique_ptr<icu::Calendar> fresh(reused ? nullptr : s.icu->clone());
-    icu::Calendar& calendar = reused ? *kept : *fresh;
-    const size_t at = i++ % kInstants;
-    benchmark::DoNotOptimize(icuAddingDays(calendar, daysFor(at), s.instants[at]));
-  }
-  state.SetItemsProcessed(state.iterations());
+  askIcu(state, [&s](icu::Calendar& calendar, size_t at) {
+    return icuAddingDays(calendar, daysFor(at), s.instants[at]);
+  });
 }
 BENCHMARK(BM_IcuAddingDays)->ArgName("reused")->Arg(0)->Arg(1)->MinTime(kMinSeconds);
 
