@@ -97,18 +97,6 @@ const QString kReferenceTitle = QStringLiteral("API reference");
 const QString kDistractionHost = QStringLiteral("fun.example");
 const QString kDistractionTitle = QStringLiteral("Fun");
 
-// Runs a tool to its end and answers its standard output, trimmed; empty when it failed (a search
-// that found nothing).
-std::string quietly(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.start(program, arguments);
-  if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit ||
-      process.exitCode() != 0) {
-    return {};
-  }
-  return process.readAllStandardOutput().trimmed().toStdString();
-}
-
 // Runs the event loop until `done` answers true or `limit` passes, looking every kPollInterval.
 template <typename Done>
 bool waitFor(Done done, std::chrono::milliseconds limit,
@@ -124,20 +112,14 @@ bool waitFor(Done done, std::chrono::milliseconds limit,
 
 // The visible window whose title matches the pattern, once there is one; 0 after kStartLimit.
 WindowId windowNamed(const QString& pattern) {
-  std::string found;
-  (void)waitFor(
-      [&] {
-        found = quietly("xdotool", {"search", "--onlyvisible", "--name", pattern});
-        return !found.empty();
-      },
-      kStartLimit);
-  if (found.empty()) return 0;
-  return std::stoul(found.substr(0, found.find('\n')));
+  WindowId found = 0;
+  (void)waitFor([&] { return (found = test::firstVisibleWindowNamed(pattern)) != 0; }, kStartLimit);
+  return found;
 }
 
-std::string activeTitle() { return quietly("xdotool", {"getactivewindow", "getwindowname"}); }
+std::string activeTitle() { return test::quietly("xdotool", {"getactivewindow", "getwindowname"}); }
 WindowId activeWindow() {
-  const std::string id = quietly("xdotool", {"getactivewindow"});
+  const std::string id = test::quietly("xdotool", {"getactivewindow"});
   return id.empty() ? 0 : std::stoul(id);
 }
 
@@ -276,7 +258,7 @@ protected:
 
   // The program's windows on screen.
   std::set<WindowId> programWindows() const {
-    std::istringstream found(quietly(
+    std::istringstream found(test::quietly(
         "xdotool", {"search", "--onlyvisible", "--pid", QString::number(program->processId())}));
     std::set<WindowId> windows;
     for (std::string id; std::getline(found, id);) windows.insert(std::stoul(id));
@@ -317,7 +299,7 @@ protected:
   // The window's place and size on screen, as X, Y, WIDTH and HEIGHT; empty when unknown.
   static std::map<std::string, int> geometry(WindowId window) {
     std::istringstream lines(
-        quietly("xdotool", {"getwindowgeometry", "--shell", QString::number(window)}));
+        test::quietly("xdotool", {"getwindowgeometry", "--shell", QString::number(window)}));
     std::map<std::string, int> values;
     for (std::string line; std::getline(lines, line);) {
       const size_t equals = line.find('=');

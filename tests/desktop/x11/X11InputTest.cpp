@@ -49,7 +49,7 @@ TEST_F(X11InputTest, KeysArePostedOnlyToTheFocusedProcess) {
   QLineEdit field;
   field.setWindowTitle("qb-field");
   field.show();
-  run("xdotool", {"search", "--sync", "--name", "^qb-field$"});
+  ASSERT_NE(test::visibleWindowNamed("^qb-field$"), 0u);
   test::activate(static_cast<WindowId>(field.winId()));
   ASSERT_TRUE(test::waitUntil([&] { return field.hasFocus(); }));
 

@@ -37,7 +37,40 @@ inline std::string run(const QString& program, const QStringList& arguments) {
   return process.readAllStandardOutput().trimmed().toStdString();
 }
 
+// Runs a tool to its end and answers its standard output, trimmed; empty when it failed (a search
+// that found nothing).
+inline std::string quietly(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit ||
+      process.exitCode() != 0) {
+    return {};
+  }
+  return process.readAllStandardOutput().trimmed().toStdString();
+}
+
 inline QString idText(WindowId window) { return QString::number(window); }
+
+// The first visible window whose title matches `pattern`, or 0. xdotool's search walks the whole
+// window tree and ends in an X error when any window on it closes during the walk (a panel, a
+// program's splash), so 0 only means "look again".
+inline WindowId firstVisibleWindowNamed(const QString& pattern) {
+  const std::string found = quietly("xdotool", {"search", "--onlyvisible", "--name", pattern});
+  return found.empty() ? 0 : std::stoul(found.substr(0, found.find('\n')));
+}
+
+// The same, once there is one; 0 when none came within `limit`. The event loop does not run
+// meanwhile, so the desktop's news of the new window reaches the test together at its next wait.
+inline WindowId visibleWindowNamed(const QString& pattern, std::chrono::milliseconds limit = 10s) {
+  // Between searches: short enough not to slow a test, long enough not to load the server.
+  constexpr auto kSearchInterval = 20ms;
+  QDeadlineTimer deadline(limit);
+  for (;;) {
+    if (const WindowId found = firstVisibleWindowNamed(pattern)) return found;
+    if (deadline.hasExpired()) return 0;
+    QThread::msleep(static_cast<unsigned long>(kSearchInterval.count()));
+  }
+}
 
 // Runs the event loop until `done` answers true or `limit` passes; answers `done` then.
 template <typename Done>
@@ -107,9 +140,9 @@ public:
     auto process = std::make_unique<QProcess>();
     process->start("xterm", {"-title", title, "-e", "sleep", "600"});
     EXPECT_TRUE(process->waitForStarted(5000));
-    const std::string found =
-        run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
-    Window window{std::stoul(found), static_cast<pid_t>(process->processId()), process.get()};
+    const WindowId id = visibleWindowNamed("^" + title + "$");
+    EXPECT_NE(id, 0u) << "no window titled " << title.toStdString();
+    Window window{id, static_cast<pid_t>(process->processId()), process.get()};
     processes_.push_back(std::move(process));
     windows_.push_back(window.id);
     return window;
@@ -136,8 +169,7 @@ struct OwnWindows {
                         static_cast<uint32_t>(title.size()), title.data());
     xcb_map_window(connection, id);
     xcb_flush(connection);
-    run("xdotool",
-        {"search", "--sync", "--onlyvisible", "--name", QString::fromStdString("^" + title + "$")});
+    EXPECT_EQ(visibleWindowNamed(QString::fromStdString("^" + title + "$")), id) << title;
   }
 };
 
