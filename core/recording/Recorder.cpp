@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <iterator>
 #include <mutex>
 #include <utility>
 #include <variant>
@@ -85,7 +86,10 @@ Recorder::Recorder(const std::filesystem::path& file, Executor& main, Timers& ti
       clock_(clock),
       outlet_(std::make_shared<Outlet>()) {
   outlet_->recorder = this;
-  open();
+  connect();
+  // The check reads the whole file, which takes seconds for a long recording on a cold disk: it
+  // runs first in the stream, so whatever is recorded meanwhile waits behind it, in memory.
+  enqueue([this] { (void)prepare(); });
 }
 
 Recorder::~Recorder() {
@@ -94,7 +98,7 @@ Recorder::~Recorder() {
     outlet_->recorder = nullptr;
   }
   enqueue([this] {
-    if (!write(clock_.now())) {
+    if (!write(clock_.now()) && !pending_.empty()) {
       log::error("Recording: " + std::to_string(pending_.size()) +
                  " statements could not be saved before closing and are lost");
     }
@@ -116,12 +120,21 @@ void Recorder::enqueue(std::function<void()> operation) {
 
 void Recorder::add(std::string sql, std::vector<SqlValue> values) {
   if (!session_) return;
-  keep(std::move(sql), std::move(values));
+  keep(ofSession(std::move(sql), std::move(values)));
 }
 
-void Recorder::keep(std::string sql, std::vector<SqlValue> values) {
+Recorder::Statement Recorder::ofSession(std::string sql, std::vector<SqlValue> values) const {
+  Statement statement{std::move(sql), {}, std::nullopt, std::nullopt};
+  statement.values.reserve(values.size() + 1);
+  statement.values.push_back(session_ ? SqlValue(session_->id) : SqlValue());
+  std::move(values.begin(), values.end(), std::back_inserter(statement.values));
+  if (session_ && session_->provisional) statement.ofKeptSession = session_->id;
+  return statement;
+}
+
+void Recorder::keep(Statement statement) {
   const size_t before = pending_.size();
-  pending_.push_back({std::move(sql), std::move(values)});
+  pending_.push_back(std::move(statement));
   if (before + 1 >= kBatchStatements && !failing_) {
     write(clock_.now());
   } else if (before == 0) {
@@ -149,31 +162,10 @@ void Recorder::keepBack(std::string why) {
   if (timersArmed_ == 0) arm();  // one retry timer at a time, however often flush() asks
 }
 
-bool Recorder::isProvisional(int64_t session) { return session < kProvisionalSessions; }
-
-bool Recorder::assignSessions(std::vector<SqlValue>& values,
-                              const std::map<int64_t, int64_t>& assigned) {
-  for (SqlValue& value : values) {
-    const auto* id = std::get_if<int64_t>(&value.storage());
-    if (id == nullptr || !isProvisional(*id)) continue;
-    const auto found = assigned.find(*id);
-    if (found == assigned.end()) return false;
-    value = SqlValue(found->second);
-  }
-  return true;
-}
-
 // Runs also with nothing pending: prompts are resolved at every write, whether or not a session
 // is current.
 bool Recorder::write(Date now) {
-  if (!ready_) {
-    try {
-      settle();
-    } catch (const Error& error) {
-      keepBack(error.what());  // not a recording after all: nothing can be written to it
-    }
-    if (!ready_) return false;
-  }
+  if (!prepare()) return false;
   auto fail = [this](std::string_view why) {
     if (!sqlite3_get_autocommit(db_.get())) exec("ROLLBACK", "rolling back a failed batch");
     keepBack(std::string(why));
@@ -182,21 +174,20 @@ bool Recorder::write(Date now) {
   if (int result = exec("BEGIN IMMEDIATE", "starting a batch"); result != SQLITE_OK) {
     return fail(sqlite3_errstr(result));
   }
-  // The row ids that sessions kept under a provisional id get in this transaction.
+  // The row ids that sessions kept under a provisional number get in this transaction.
   std::map<int64_t, int64_t> assigned;
   for (const Statement& kept : pending_) {
     const Statement* statement = &kept;
     Statement bound;
-    if (std::any_of(kept.values.begin(), kept.values.end(), [](const SqlValue& value) {
-          const auto* id = std::get_if<int64_t>(&value.storage());
-          return id != nullptr && isProvisional(*id);
-        })) {
-      bound = kept;
-      if (!assignSessions(bound.values, assigned)) {
+    if (kept.ofKeptSession) {
+      const auto found = assigned.find(*kept.ofKeptSession);
+      if (found == assigned.end()) {
         log::error("Recording: a row of a session whose own row was refused is dropped: \"" +
                    kept.sql.substr(0, 60) + "\"");
         continue;
       }
+      bound = kept;
+      bound.values.front() = SqlValue(found->second);
       statement = &bound;
     }
     int result = run(*statement, "a recorded row");
@@ -214,13 +205,13 @@ bool Recorder::write(Date now) {
   if (failing_) log::info("Recording: the statements kept back are saved");
   failing_ = false;
   pending_.clear();
-  if (session_ && isProvisional(*session_)) {
-    const auto found = assigned.find(*session_);
+  if (session_ && session_->provisional) {
+    const auto found = assigned.find(session_->id);
     if (found == assigned.end()) {
       log::error("Recording: the session's row was refused; nothing more is recorded in it");
       session_.reset();
     } else {
-      session_ = found->second;
+      session_ = Session{found->second};
     }
   }
   return true;

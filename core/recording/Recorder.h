@@ -26,16 +26,19 @@
 // kBatchStatements statements) of recording, and the moment then in front keeps ended NULL;
 // while a batch is being kept back, everything since it is at stake too.
 //
-// Opening (the constructor) creates the folder and the file and its schema, and migrates an
-// older file by adding the columns it lacks. A file that is not a database, or a database that is
-// not a recording, is refused with Error(kErrorDomain, kOpenFailedCode, "Can't open " + path) and
-// left as it was, for the user to keep. The file is checked whole (PRAGMA quick_check) before
-// anything is written to it: a damaged one is never written into, but moved, bytes untouched and
-// with its write-ahead log, to the first free name recording-damaged-<n>.sqlite beside it, and a
-// new recording starts at the path (the log names both). A file that another program holds
-// beyond the busy time-out is not refused: the recorder opens, says that the file is busy, and
-// keeps what is recorded as for a refused batch; the file is checked and made ready at the next
-// try. Until then export, counts, deletion and sharing fail, and give nothing. The recording
+// Opening: the constructor creates the folder, opens the file and returns; it reads nothing of the
+// file, so that no caller waits on its size. The first operation of the stream then checks the
+// file whole (PRAGMA quick_check, which reads every page: seconds for a year's recording on a
+// cold disk), creates its schema and migrates an older file by adding the columns it lacks;
+// operations called meanwhile queue behind it, in memory, and are written once it is done
+// (destruction, too, waits for it). Nothing is ever written into a file that cannot be used: a
+// damaged one, a file that is no database and another program's database are moved, bytes
+// untouched and with their write-ahead log, to the first free name recording-damaged-<n>.sqlite
+// beside it, and a new recording starts at the path (the log names both). A file that another
+// program holds beyond the busy time-out is not refused: the recorder says that the file is busy,
+// and keeps what is recorded as for a refused batch; the file is checked and made ready at the
+// next try, as it is after any other failure to open. Until then export, counts, deletion and
+// sharing fail, and give nothing. The recording
 // holds what the user did, so its folder and files are the user's alone
 // (file::createPrivateFolder, file::protectDatabase): made so, or tightened at every open when an
 // earlier version left them open to others.
@@ -58,7 +61,6 @@
 #include <filesystem>
 #include <functional>
 #include <future>
-#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -121,9 +123,9 @@ public:
   static constexpr size_t kFocusedTextCharacters = 500;
 
   // Opens or creates the recording at `file` (see above). Throws qb::Error (kErrorDomain,
-  // kOpenFailedCode) when the folder, the file or the schema cannot be made, when the file is not
-  // a recording, or when it is damaged and cannot be set aside; not while another program holds
-  // it. `main` is the thread whose `timers` arm the batch write.
+  // kOpenFailedCode) when the folder or the file cannot be made or opened; what the check finds
+  // later is logged, and its failures are kept back and tried again. `main` is the thread whose
+  // `timers` arm the batch write.
   Recorder(const std::filesystem::path& file, Executor& main, Timers& timers,
            const WallClock& clock);
   ~Recorder();
@@ -309,8 +311,18 @@ private:
   struct Statement {
     std::string sql;
     std::vector<SqlValue> values;
-    // Set on a kept session's insert: the provisional id its session's rows name it by.
+    // The kept session, by its provisional number, whose row id the first value is to be: the id
+    // is known only once its row is written.
+    std::optional<int64_t> ofKeptSession;
+    // Set on a kept session's insert: the provisional number its session's rows name it by.
     std::optional<int64_t> provisional;
+  };
+  // The current session: its row id, or, while its row is kept back, a provisional number that
+  // stands for the id the row will get. The two are kept apart by the flag, never by the value:
+  // any 64-bit integer may be a real value of a row (moment ids are bound as bit patterns).
+  struct Session {
+    int64_t id = 0;
+    bool provisional = false;
   };
   // The moment being recorded.
   struct Open {
@@ -328,16 +340,23 @@ private:
   };
 
   // Opening (RecorderSchema.cpp).
-  void open();
-  // Checks the open file and makes its schema: ready_ once done. While another program holds the
-  // file it is kept back (keepBack) to be tried again at the next write; a damaged file is set
-  // aside and a new one opened in its place. Throws (failOpen) when the file is no recording.
+  // Makes the folder, keeps it and the file to the user, and opens the connection; reads nothing
+  // of the file. Throws (failOpen) when any of it fails.
+  void connect();
+  // Settles the file unless it is ready: true once it is. A failure is kept back (keepBack), to
+  // be tried again at the next write.
+  bool prepare();
+  // Checks the file and makes its schema: ready_ once done. While another program holds the file
+  // it is kept back (keepBack) to be tried again at the next write; a damaged file, a file that
+  // is no database and another program's database are set aside and a new one opened in their
+  // place. Throws (failOpen) when the file cannot be read or set aside, or its schema made.
   void settle();
-  // SQLITE_OK for a new file or a recording; the failing result, with `problem`, when the schema
-  // cannot be read. Throws (failOpen) for a database that is not a recording.
+  // SQLITE_OK for a new file or a recording; SQLITE_NOTADB, with `problem`, for another
+  // program's database; the failing result, with `problem`, when the schema cannot be read.
   int refuseForeignFile(std::string& problem);
-  // Moves the file, with its log, to the first free name recording-damaged-<n>.sqlite beside it.
-  void setAside(const std::string& problem);
+  // Moves the file, with its log, to the first free name recording-damaged-<n>.sqlite beside it;
+  // the log says that it `state` ("is damaged") for `problem`.
+  void setAside(std::string_view state, const std::string& problem);
   // The files of every damaged recording set aside beside this one.
   std::vector<std::filesystem::path> damagedCopies() const;
   void createSchema();
@@ -346,22 +365,17 @@ private:
   // The stream: every operation goes through here, onto executor_.
   void enqueue(std::function<void()> operation);
 
-  // Queues a statement of the current session; dropped while no session is current.
+  // Queues a statement of the current session; dropped while no session is current. The session
+  // is bound first, before `values`: the SQL names it ?1.
   void add(std::string sql, std::vector<SqlValue> values);
+  // The statement with the current session (NULL while none is) bound first, before `values`.
+  Statement ofSession(std::string sql, std::vector<SqlValue> values) const;
   // Writes every pending statement in one transaction; true when none is left unsaved.
   bool write(Date now);
   // Notes that the file refused what is pending (logged once), to be tried again kBatchDelay
   // later.
   void keepBack(std::string why);
   void arm();
-  // Session ids below this one are provisional: SQLite gives a new row a positive id, and no other
-  // integer the recorder binds is negative (counts are unsigned, moments number up from 1).
-  static constexpr int64_t kProvisionalSessions = std::numeric_limits<int64_t>::min() / 2;
-  static bool isProvisional(int64_t session);
-  // Replaces each provisional session id among `values` by the row id `assigned` gives it; false
-  // when one has none, its session's row having been refused.
-  static bool assignSessions(std::vector<SqlValue>& values,
-                             const std::map<int64_t, int64_t>& assigned);
 
   // Runs one statement at once; SQLITE_OK or the failing result, logged with `what`.
   int run(const Statement& statement, std::string_view what);
@@ -390,14 +404,15 @@ private:
   std::unordered_map<std::string, Prepared> prepared_;
 
   // Touched only on executor_.
-  std::optional<int64_t> session_;  // the current session's row id
+  std::optional<Session> session_;
   std::optional<SessionRecord> sessionRecord_;
   std::optional<std::string> sessionModel_;  // the model revision since the session started
   std::optional<std::string> sessionUID_;
   std::vector<Statement> pending_;
   std::optional<Open> open_;
-  bool ready_ = false;  // the file is checked and its schema made; until then failing_ holds
-  int64_t provisionalSessions_ = 0;  // provisional session ids given so far
+  bool ready_ = false;    // the file is checked and its schema made; until then failing_ holds
+  bool checked_ = false;  // the connection's file passed its integrity check
+  int64_t provisionalSessions_ = 0;  // provisional session numbers given so far
   bool failing_ = false;  // the last write failed: the next one waits for the timer or a flush
   int timersArmed_ = 0;   // batch timers set and not yet run
   std::string failure_;   // why the last failed write failed, for flush() to tell
@@ -407,7 +422,7 @@ private:
   SerialExecutor executor_;
 
   // Queues a statement whatever the session: for statements that name their rows themselves.
-  void keep(std::string sql, std::vector<SqlValue> values);
+  void keep(Statement statement);
   // Prompt resolution (RecorderAnalyses.cpp).
   // Labels the prompts left unanswered and notes what followed the answered ones; runs inside the
   // write's transaction. SQLITE_OK, or the first result that is the file's failure.

@@ -57,7 +57,7 @@ void Recorder::runs(std::vector<AnalysisPass> passes, uint64_t moment,
       }
       add("INSERT INTO model_runs (session, moment, at, pass, task, input, context, probabilities, "
           "latency_ms,\n    cache_hit, revision) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-          {session_, moment, at, pass.name, pass.task, pass.text, context, json(probabilities),
+          {moment, at, pass.name, pass.task, pass.text, context, json(probabilities),
            milliseconds(pass.latency), cacheHit, revision});
     }
   });
@@ -68,9 +68,9 @@ void Recorder::decision(DecisionRecord record) {
     if (refused(record.at, "a decision")) return;
     add("INSERT INTO decisions (session, moment, at, mode, learned, drift, cooldowns, activity, "
         "score,\n    in_front, decision, reason) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-        {session_, record.moment, record.at, record.protecting ? kProtecting : kLearning,
-         record.learned, record.drift, json(Json(record.cooldowns)), record.activity, record.score,
-         record.inFront, record.decision, record.reason});
+        {record.moment, record.at, record.protecting ? kProtecting : kLearning, record.learned,
+         record.drift, json(Json(record.cooldowns)), record.activity, record.score, record.inFront,
+         record.decision, record.reason});
   });
 }
 
@@ -79,18 +79,18 @@ void Recorder::switched(SwitchRecord record) {
     if (refused(record.at, "a switch")) return;
     add("INSERT INTO switches (session, moment, at, similarity, activity, score, site, "
         "site_weight, reading, verdict, work)\nVALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-        {session_, record.moment, record.at, record.similarity, record.activity, record.score,
-         record.site, record.siteWeight, record.reading, record.verdict, list(record.work)});
+        {record.moment, record.at, record.similarity, record.activity, record.score, record.site,
+         record.siteWeight, record.reading, record.verdict, list(record.work)});
   });
 }
 
 void Recorder::prompt(PromptRecord record) {
   enqueue([this, record = std::move(record)] {
     if (refused(record.shownAt, "a prompt")) return;
-    add("INSERT INTO prompts (id, session, moment, shown_at, drift_start, driver, title, line, "
+    add("INSERT INTO prompts (session, id, moment, shown_at, drift_start, driver, title, line, "
         "why)\nVALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-        {record.id, session_, record.moment, record.shownAt, record.driftStart, record.driver,
-         record.title, record.line, list(record.why)});
+        {record.id, record.moment, record.shownAt, record.driftStart, record.driver, record.title,
+         record.line, list(record.why)});
   });
 }
 
@@ -103,13 +103,13 @@ void Recorder::outcome(PromptOutcome outcome, std::string prompt, std::optional<
     // The label goes first: both test that no outcome is set yet.
     if (std::optional<std::string_view> word = qb::label(outcome)) {
       keep(
-          "INSERT INTO labels (session, moment, started, ended, label, source, prompt, answer, "
-          "labelled_at)\nSELECT session, moment, drift_start, shown_at, ?, 'prompt', id, ?, ? "
-          "FROM prompts WHERE id = ? AND outcome IS NULL",
-          {*word, uuidText(answer), at, prompt});
+          {"INSERT INTO labels (session, moment, started, ended, label, source, prompt, answer, "
+           "labelled_at)\nSELECT session, moment, drift_start, shown_at, ?, 'prompt', id, ?, ? "
+           "FROM prompts WHERE id = ? AND outcome IS NULL",
+           {*word, uuidText(answer), at, prompt}});
     }
-    keep("UPDATE prompts SET outcome = ?, outcome_at = ? WHERE id = ? AND outcome IS NULL",
-         {rawValue(outcome), at, prompt});
+    keep({"UPDATE prompts SET outcome = ?, outcome_at = ? WHERE id = ? AND outcome IS NULL",
+          {rawValue(outcome), at, prompt}});
   });
 }
 
@@ -119,21 +119,21 @@ void Recorder::label(std::string label, uint64_t moment, std::string source,
     if (refused(at, "a label")) return;
     add("INSERT INTO labels (session, moment, label, source, answer, labelled_at) VALUES (?, ?, "
         "?, ?, ?, ?)",
-        {session_, moment, label, source, uuidText(answer), at});
+        {moment, label, source, uuidText(answer), at});
   });
 }
 
 void Recorder::retract(Uuid answer, Date at) {
   enqueue([this, answer, at] {
     if (refused(at, "a retraction")) return;
-    Statement insert{"INSERT INTO retractions (session, answer, at) VALUES (?, ?, ?)",
-                     {session_, answer.string(), at}};
+    Statement insert = ofSession("INSERT INTO retractions (session, answer, at) VALUES (?, ?, ?)",
+                                 {answer.string(), at});
     // While rows are kept back (the file refused them, or is not checked yet), it waits behind
     // them.
-    if (failing_ || run(insert, "a retraction") != SQLITE_OK) {
+    if (!ready_ || failing_ || run(insert, "a retraction") != SQLITE_OK) {
       // The user took an answer back: that must not be lost to a locked file.
       log::info("Recording: the retraction is kept for the next write");
-      keep(std::move(insert.sql), std::move(insert.values));
+      keep(std::move(insert));
     }
   });
 }
@@ -142,7 +142,7 @@ void Recorder::context(ContextRecord record) {
   enqueue([this, record = std::move(record)] {
     if (refused(record.at, "a work-context event")) return;
     add("INSERT INTO contexts (session, at, event, summary, titles) VALUES (?, ?, ?, ?, ?)",
-        {session_, record.at, record.event, record.summary, list(record.titles)});
+        {record.at, record.event, record.summary, list(record.titles)});
   });
 }
 

@@ -376,7 +376,9 @@ std::future<void> Recorder::deleteAll() {
         compacted;
     open_.reset();
     // A session whose row was still kept back gets its row now, under a new id.
-    if (session_) insertSession(isProvisional(*session_) ? std::nullopt : session_);
+    if (session_) {
+      insertSession(session_->provisional ? std::nullopt : std::optional(session_->id));
+    }
     std::string kept;
     for (const std::filesystem::path& copy : damagedCopies()) {
       std::error_code error;

@@ -97,13 +97,14 @@ void Recorder::CloseDatabase::operator()(sqlite3* db) const {
 }
 
 void Recorder::failOpen(const std::string& why) {
-  log::error("Recording: can't open " + path_.string() + ": " + why);
+  // Said once: while the file stays unusable, every retry fails the same way.
+  if (!failing_) log::error("Recording: can't open " + path_.string() + ": " + why);
   // The connection stays: thrown from the constructor, it closes with the recorder; thrown from a
   // later settle(), the recorder goes on with it, not ready, and reports why.
   throw Error(kErrorDomain, kOpenFailedCode, "Can't open " + path_.string());
 }
 
-void Recorder::open() {
+void Recorder::connect() {
   std::error_code error =
       file::createPrivateFolder(path_.parent_path(), file::ExistingFolder::tighten);
   if (error) failOpen("can't create its folder for its user alone: " + error.message());
@@ -125,30 +126,48 @@ void Recorder::open() {
   // Until the file is known to be a whole recording, closing it must not write into it: the last
   // connection to close would otherwise copy its write-ahead log into it.
   sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-  settle();
+  checked_ = false;
+}
+
+bool Recorder::prepare() {
+  if (ready_) return true;
+  try {
+    settle();
+  } catch (const Error& error) {
+    keepBack(error.what());  // nothing can be written to it now
+  }
+  return ready_;
 }
 
 void Recorder::settle() {
   // The check is the first read of the file: a file that is no database, or a damaged one, is
-  // found out here, before anything is written to it.
-  std::string problem;
-  int result = database::quickCheck(db_.get(), problem);
-  if (result == SQLITE_OK) result = refuseForeignFile(problem);
-  switch (result) {
-    case SQLITE_OK:
-      break;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      keepBack(path_.string() + " is busy: another program holds it (" + problem + ")");
-      return;
-    case SQLITE_CORRUPT:
-      setAside(problem);
-      prepared_.clear();  // of the damaged file's connection, which open() closes
-      return open();
-    case SQLITE_NOTADB:
-      failOpen("it is not a database");
-    default:
-      failOpen("it can't be read: " + problem);
+  // found out here, before anything is written to it. It reads every page, so it runs once per
+  // file, however often a later step fails and is tried again.
+  for (bool fresh = false;; fresh = true) {
+    std::string problem;
+    int result = SQLITE_OK;
+    if (!checked_) {
+      result = database::quickCheck(db_.get(), problem);
+      checked_ = result == SQLITE_OK;
+    }
+    if (result == SQLITE_OK) result = refuseForeignFile(problem);
+    if (result == SQLITE_OK) break;
+    switch (result) {
+      case SQLITE_BUSY:
+      case SQLITE_LOCKED:
+        keepBack(path_.string() + " is busy: another program holds it (" + problem + ")");
+        return;
+      case SQLITE_CORRUPT:
+      case SQLITE_NOTADB:
+        // A file made just now that cannot be used either is not the file's fault.
+        if (fresh) failOpen("a new recording can't be used either: " + problem);
+        setAside(result == SQLITE_CORRUPT ? "is damaged" : "is not a recording", problem);
+        prepared_.clear();  // of the set-aside file's connection, which connect() closes
+        connect();
+        continue;
+      default:
+        failOpen("it can't be read: " + problem);
+    }
   }
   // WAL: a commit survives a crash whole, and a reader's transaction never holds up the writer.
   std::optional<std::vector<Row>> mode = query("PRAGMA journal_mode = WAL");
@@ -193,7 +212,7 @@ std::vector<std::filesystem::path> Recorder::damagedCopies() const {
   return copies;
 }
 
-void Recorder::setAside(const std::string& problem) {
+void Recorder::setAside(std::string_view state, const std::string& problem) {
   const auto& kinds = file::kDatabaseFiles;
   auto taken = [&](const std::filesystem::path& file) {
     std::error_code ignored;
@@ -220,13 +239,14 @@ void Recorder::setAside(const std::string& problem) {
         ::rename((aside.string() + std::string(*back)).c_str(),
                  (path_.string() + std::string(*back)).c_str());
       }
-      failOpen("it is damaged (" + problem + ") and can't be set aside as " + aside.string() +
-               ": " + why);
+      failOpen("it " + std::string(state) + " (" + problem + ") and can't be set aside as " +
+               aside.string() + ": " + why);
     }
     moved.push_back(kind);
   }
-  log::error("Recording: " + path_.string() + " is damaged (" + problem + "); it is kept as " +
-             aside.string() + ", untouched, and a new recording starts at " + path_.string());
+  log::error("Recording: " + path_.string() + " " + std::string(state) + " (" + problem +
+             "); it is kept as " + aside.string() + ", untouched, and a new recording starts at " +
+             path_.string());
 }
 
 int Recorder::refuseForeignFile(std::string& problem) {
@@ -247,7 +267,8 @@ int Recorder::refuseForeignFile(std::string& problem) {
     return true;
   };
   if (!beginsWith("sessions", kSessionColumns) || !beginsWith("moments", kMomentColumns)) {
-    failOpen("it holds a database that is not a recording");
+    problem = "it holds another program's database";
+    return SQLITE_NOTADB;
   }
   return SQLITE_OK;
 }

@@ -53,10 +53,10 @@ void Recorder::insertSession(std::optional<int64_t> id) {
        json(record.policy.toJson()), record.os, record.mac, sessionUID_, observation}};
   // Written at once when nothing is kept back (a start has just written what was pending);
   // otherwise behind what is, in order.
-  if (!failing_) {
+  if (ready_ && !failing_) {
     const int result = run(insert, "starting a session");
     if (result == SQLITE_OK) {
-      session_ = sqlite3_last_insert_rowid(db_.get());
+      session_ = Session{sqlite3_last_insert_rowid(db_.get())};
       return;
     }
     if (isStatementFault(result)) {
@@ -70,10 +70,10 @@ void Recorder::insertSession(std::optional<int64_t> id) {
   // until the file takes them. A new row has no id yet; its rows name it by a provisional one,
   // which the write that inserts it replaces.
   if (id) {
-    session_ = id;
+    session_ = Session{*id};
   } else {
-    session_ = kProvisionalSessions - ++provisionalSessions_;
-    insert.provisional = session_;
+    session_ = Session{++provisionalSessions_, true};
+    insert.provisional = session_->id;
   }
   pending_.push_back(std::move(insert));
   keepBack(failure_);
@@ -92,7 +92,7 @@ void Recorder::stop(Date at, InputCounts input) {
 void Recorder::modelLoaded(std::string revision) {
   enqueue([this, revision = std::move(revision)] {
     sessionModel_ = revision;
-    add("UPDATE sessions SET model = ? WHERE id = ?", {revision, session_});
+    add("UPDATE sessions SET model = ?2 WHERE id = ?1", {revision});
   });
 }
 
@@ -107,30 +107,14 @@ void Recorder::begin(MomentRecord record, InputCounts input) {
         "browser, tab, cause,\n    read_ms, idle, full_screen, frame, displays, agent, agent_task, "
         "excluded, read_via, app_category,\n    window_share, agent_repository)\n    VALUES (?, ?, "
         "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-        {session_,
-         record.id,
-         record.start,
-         record.appName,
-         record.bundleID,
-         record.title,
-         record.url,
-         record.host,
-         record.document,
-         record.browser,
-         record.tab,
-         record.cause,
-         milliseconds(record.readTime),
-         record.idle,
-         record.fullScreen,
-         frame,
-         record.displays,
-         record.agent,
-         record.agentTask,
-         record.excluded,
-         record.readVia,
-         record.appCategory,
-         windowShare,
-         record.agentRepository});
+        {record.id,       record.start,          record.appName,
+         record.bundleID, record.title,          record.url,
+         record.host,     record.document,       record.browser,
+         record.tab,      record.cause,          milliseconds(record.readTime),
+         record.idle,     record.fullScreen,     frame,
+         record.displays, record.agent,          record.agentTask,
+         record.excluded, record.readVia,        record.appCategory,
+         windowShare,     record.agentRepository});
     open_ = Open{record.excluded, record.start, input, input, {}, std::nullopt};
   });
 }
@@ -164,12 +148,12 @@ void Recorder::endMoment(Date at, const std::optional<InputCounts>& input) {
     }
     ticks = json(Json(bins));
   }
-  add("UPDATE moments SET ended = ?, keys = ?, clicks = ?, scrolls = ?, moves = ?, ticks = ?, "
-      "media = ? WHERE session = ? AND ended IS NULL",
+  add("UPDATE moments SET ended = ?2, keys = ?3, clicks = ?4, scrolls = ?5, moves = ?6, "
+      "ticks = ?7, media = ?8 WHERE session = ?1 AND ended IS NULL",
       {at, totals ? SqlValue(totals->keys) : SqlValue(),
        totals ? SqlValue(totals->clicks) : SqlValue(),
        totals ? SqlValue(totals->scrolls) : SqlValue(),
-       totals ? SqlValue(totals->moves) : SqlValue(), ticks, open_->media, session_});
+       totals ? SqlValue(totals->moves) : SqlValue(), ticks, open_->media});
   open_.reset();
 }
 
@@ -185,11 +169,11 @@ void Recorder::text(const Moment& moment, std::optional<std::string> page,
   if (Redaction::isMessaging(moment)) return;
   enqueue([this, id = moment.id, page = std::move(page), focused = std::move(focused), shape,
            focusedRole = std::move(focusedRole), took] {
-    add("UPDATE moments SET page_text = ?, focused_text = ?, page_shape = ?, focused_role = ?, "
-        "text_ms = ? WHERE session = ? AND id = ?",
+    add("UPDATE moments SET page_text = ?2, focused_text = ?3, page_shape = ?4, "
+        "focused_role = ?5, text_ms = ?6 WHERE session = ?1 AND id = ?7",
         {cut(page, kPageTextCharacters), cut(focused, kFocusedTextCharacters),
          shape ? std::optional(json(shape->toJson())) : std::nullopt, focusedRole,
-         milliseconds(took), session_, id});
+         milliseconds(took), id});
   });
 }
 
@@ -198,7 +182,7 @@ void Recorder::system(std::string event, std::optional<uint64_t> moment,
   enqueue([this, event = std::move(event), moment, detail = std::move(detail), at] {
     if (refused(at, "a system event")) return;
     add("INSERT INTO system (session, at, event, moment, detail) VALUES (?, ?, ?, ?, ?)",
-        {session_, at, event, moment, detail});
+        {at, event, moment, detail});
   });
 }
 

@@ -61,7 +61,7 @@ bool Recorder::isFinal(std::string_view table, const Row& row, Date now) const {
       return at < (now - kShareSettle).unixTime();
     }
     const int64_t* session = get<int64_t>(row, "session");
-    return !session_ || session == nullptr || *session != *session_;
+    return !session_ || session_->provisional || session == nullptr || *session != session_->id;
   }
   // A prompt's row changes until what followed it is noted.
   if (table == "prompts") return get<std::string>(row, "followed_by") != nullptr;
@@ -101,7 +101,9 @@ std::future<void> Recorder::startSharing() {
       }
       // The current session's row is shared: its moments would otherwise name a session the
       // server never hears of.
-      if (table == "sessions" && session_) last = std::min(last, *session_ - 1);
+      if (table == "sessions" && session_ && !session_->provisional) {
+        last = std::min(last, session_->id - 1);
+      }
       if (run({"INSERT OR IGNORE INTO shared (name, last) VALUES (?, ?)", {table, last}},
               "making a sharing cursor") != SQLITE_OK) {
         return fail(sqlite3_errmsg(db_.get()));

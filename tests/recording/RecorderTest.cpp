@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,7 +41,7 @@ void makeDatabase(const std::filesystem::path& path, const std::string& sql) {
 }
 
 TEST_F(RecorderTest, CreatesEveryTableWithItsColumnsInOrder) {
-  recorder();
+  flush();
   Reader reader(path_);
   const std::pair<const char*, const char*> expected[] = {
       {"sessions",
@@ -129,15 +130,19 @@ TEST_F(RecorderTest, OlderFileGainsTheAddedColumnsAndACurrentOneStaysAsItIs) {
   EXPECT_EQ(reader.rows("SELECT sql FROM sqlite_master ORDER BY name"), schema);
 }
 
-TEST_F(RecorderTest, RefusesAFileThatIsNoRecordingAndLeavesItAsItWas) {
+TEST_F(RecorderTest, AFileThatIsNoRecordingIsSetAsideUntouchedAndANewOneBegins) {
   std::filesystem::create_directories(path_.parent_path());
+  std::string noise(4096, '\0');
+  std::mt19937 bytes(7);
+  for (char& byte : noise) byte = static_cast<char>(bytes());
   struct Case {
     const char* name;
     std::string sql;    // makes a database when not empty
     std::string bytes;  // else the file's bytes
   };
   const Case cases[] = {
-      {"garbage", "", std::string(4096, '\x5a')},
+      {"random bytes", "", noise},
+      {"text", "", "These are my notes, not a recording.\n"},
       {"a truncated database header", "", std::string("SQLite format 3\0", 16) + "\x10\x00"},
       {"another program's database",
        "CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('x')", ""},
@@ -147,8 +152,10 @@ TEST_F(RecorderTest, RefusesAFileThatIsNoRecordingAndLeavesItAsItWas) {
        "TEXT, os TEXT, mac TEXT); CREATE TABLE moments (at REAL)",
        ""},
   };
+  const auto aside = path_.parent_path() / "recording-damaged-1.sqlite";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    std::filesystem::remove(aside);
     std::filesystem::remove(path_);
     if (c.sql.empty()) {
       writeFile(path_, c.bytes);
@@ -157,11 +164,12 @@ TEST_F(RecorderTest, RefusesAFileThatIsNoRecordingAndLeavesItAsItWas) {
     }
     const std::string before = readFile(path_);
     LogCapture log;
-    EXPECT_THAT([&] { recorder(); }, ThrowsError(Recorder::kErrorDomain, Recorder::kOpenFailedCode,
-                                                 "Can't open " + path_.string()));
-    EXPECT_EQ(readFile(path_), before);
-    EXPECT_FALSE(std::filesystem::exists(path_.string() + "-wal"));
-    EXPECT_FALSE(log.lines().empty());
+    recorder().start(session());
+    recorder().begin(moment(1, 1000), {});
+    EXPECT_EQ(count("moments"), 1);
+    close();
+    EXPECT_EQ(readFile(aside), before);
+    EXPECT_TRUE(logged(log, aside.string()));
   }
 }
 

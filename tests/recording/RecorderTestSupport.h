@@ -12,6 +12,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -203,6 +204,12 @@ protected:
     return *recorder_;
   }
   void close() { recorder_.reset(); }
+  static bool logged(const LogCapture& log, const std::string& words) {
+    const auto lines = log.lines();
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.find(words) != std::string::npos;
+    });
+  }
   void flush() { recorder().flush().get(); }
   // Writes what was called so far, then reads as another program would.
   Rows rows(const std::string& sql) {
