@@ -67,7 +67,10 @@ std::optional<std::filesystem::path> AppModel::modelDirectory() {
 void AppModel::start() {
   services_.platform.accessibility().setMessagingTimeout(kMessagingTimeout);
   try {
-    store_ = std::make_unique<EventStore>(projectsURL(kEventLogFile));
+    // The file is checked off this thread: the pages show what this run logged until it is in
+    // use, then read it whole.
+    store_ = std::make_unique<EventStore>(projectsURL(kEventLogFile), services_.main,
+                                          services_.timers, [this] { refreshRecap(); });
   } catch (const Error& error) {
     log::error("The event log cannot be opened: " + std::string(error.what()));
   }

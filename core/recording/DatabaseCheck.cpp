@@ -1,11 +1,25 @@
 #include "recording/DatabaseCheck.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <string_view>
+
+#include "base/File.h"
 
 namespace qb::database {
+
+namespace {
+
+// Between a file's stem and a number: recording-damaged-1.sqlite, recording-damaged-2.sqlite
+constexpr std::string_view kDamagedInfix = "-damaged-";
+
+}  // namespace
 
 int quickCheck(sqlite3* db, std::string& problem) {
   sqlite3_stmt* raw = nullptr;
@@ -31,6 +45,58 @@ int quickCheck(sqlite3* db, std::string& problem) {
   }
   problem = sqlite3_errmsg(db);
   return result & 0xff;
+}
+
+std::filesystem::path setAside(const std::filesystem::path& file, std::string& why) {
+  const auto& kinds = file::kDatabaseFiles;
+  auto taken = [&](const std::filesystem::path& name) {
+    std::error_code ignored;
+    return std::any_of(kinds.begin(), kinds.end(), [&](std::string_view kind) {
+      return std::filesystem::exists(name.string() + std::string(kind), ignored);
+    });
+  };
+  std::filesystem::path aside;
+  for (int n = 1; aside.empty() || taken(aside); ++n) {
+    aside = file.parent_path() / (file.stem().string() + std::string(kDamagedInfix) +
+                                  std::to_string(n) + file.extension().string());
+  }
+  // Its write-ahead log goes with it, or it would be read into the new file.
+  std::vector<std::string_view> moved;
+  for (std::string_view kind : kinds) {
+    const std::string from = file.string() + std::string(kind);
+    const std::string to = aside.string() + std::string(kind);
+    if (::access(from.c_str(), F_OK) != 0) continue;
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+      why = "can't be set aside as " + aside.string() + ": " + std::strerror(errno);
+      for (auto back = moved.rbegin(); back != moved.rend(); ++back) {
+        ::rename((aside.string() + std::string(*back)).c_str(),
+                 (file.string() + std::string(*back)).c_str());
+      }
+      return {};
+    }
+    moved.push_back(kind);
+  }
+  return aside;
+}
+
+std::vector<std::filesystem::path> setAsideCopies(const std::filesystem::path& file,
+                                                  std::error_code& error) {
+  const std::string prefix = file.stem().string() + std::string(kDamagedInfix);
+  const std::string extension = file.extension().string();
+  std::vector<std::filesystem::path> copies;
+  for (std::filesystem::directory_iterator entry(file.parent_path(), error), end;
+       !error && entry != end; entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const size_t digits = name.find_first_not_of("0123456789", prefix.size());
+    if (digits == prefix.size() || digits == std::string::npos) continue;
+    const std::string_view rest = std::string_view(name).substr(digits);
+    if (std::any_of(file::kDatabaseFiles.begin(), file::kDatabaseFiles.end(),
+                    [&](std::string_view kind) { return rest == extension + std::string(kind); })) {
+      copies.push_back(entry->path());
+    }
+  }
+  return copies;
 }
 
 }  // namespace qb::database

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <system_error>
@@ -10,6 +11,8 @@
 #include "base/Error.h"
 #include "base/File.h"
 #include "base/Log.h"
+#include "base/Runtime.h"
+#include "base/SerialExecutor.h"
 #include "base/Text.h"
 #include "recording/DatabaseCheck.h"
 
@@ -138,6 +141,26 @@ bool hasLabelColumn(sqlite3* db) {
   return false;
 }
 
+// Adds `count` events of `kind` whose values sum to `sum` to the recap.
+void count(EventStore::Recap& recap, EventStore::Kind kind, int64_t count, double sum) {
+  switch (kind) {
+    case EventStore::Kind::prompt:
+      recap.prompts += count;
+      break;
+    case EventStore::Kind::back:
+      recap.back += count;
+      break;
+    case EventStore::Kind::related:
+      recap.corrections += count;
+      break;
+    case EventStore::Kind::work:
+      recap.workSeconds += sum;
+      break;
+    default:
+      break;
+  }
+}
+
 }  // namespace
 
 std::string_view EventStore::rawValue(Kind kind) {
@@ -179,23 +202,23 @@ void EventStore::Close::operator()(sqlite3* db) const {
   if (result != SQLITE_OK) reportFailure(nullptr, result, "closing");
 }
 
-EventStore::EventStore(const std::filesystem::path& path) {
-  if (path.has_parent_path()) {
+void EventStore::connect() {
+  if (path_.has_parent_path()) {
     const std::error_code error =
-        file::createPrivateFolder(path.parent_path(), file::ExistingFolder::tighten);
+        file::createPrivateFolder(path_.parent_path(), file::ExistingFolder::tighten);
     if (error) {
       throw Error(kFolderErrorDomain, error.value(),
-                  "Can't create the folder " + path.parent_path().string() +
+                  "Can't create the folder " + path_.parent_path().string() +
                       " for its user alone: " + error.message());
     }
   }
 
-  const std::string name = path.string();
+  const std::string name = path_.string();
   auto refuse = [&](sqlite3* db, int result, std::string_view what) {
     reportFailure(db, result, what);
     return Error(kErrorDomain, kOpenCode, "Can't open " + name);
   };
-  if (const std::error_code error = file::protectDatabase(path)) {
+  if (const std::error_code error = file::protectDatabase(path_)) {
     qb::log::error("Event log: keeping " + name + " to its user failed: " + error.message());
     throw Error(kErrorDomain, kOpenCode, "Can't open " + name);
   }
@@ -211,19 +234,122 @@ EventStore::EventStore(const std::filesystem::path& path) {
       result != SQLITE_OK) {
     throw refuse(db.get(), result, "setting the busy timeout");
   }
+  // Until the file is known to be sound, closing must not write into it: the last connection to
+  // close would otherwise copy its write-ahead log into it.
+  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  db_ = std::move(db);
+}
 
-  // A file that is no database, or a database cut short, is refused before anything is written
-  // to it: the user's file stays as it was for whoever can mend it.
-  std::string problem;
-  if (const int result = database::quickCheck(db.get(), problem); result != SQLITE_OK) {
-    throw refuse(db.get(), result, "checking " + name + ": " + problem);
+EventStore::EventStore(const std::filesystem::path& path) : path_(path) {
+  connect();
+  Check check;
+  check.result = database::quickCheck(db_.get(), check.problem);
+  if (std::string why; !settle(std::move(check), why)) {
+    db_.reset();
+    throw Error(kErrorDomain, kOpenCode, "Can't open " + path_.string());
   }
+}
 
-  {
-    Statement journal(db.get(), "PRAGMA journal_mode = WAL");
-    if (!journal || journal.step() != SQLITE_ROW) {
-      throw refuse(db.get(), sqlite3_errcode(db.get()), "switching to WAL");
+EventStore::EventStore(const std::filesystem::path& path, Executor& main, Timers& timers,
+                       std::function<void()> inUse)
+    : path_(path),
+      main_(&main),
+      timers_(&timers),
+      inUseCallback_(std::move(inUse)),
+      alive_(std::make_shared<bool>(true)),
+      checker_(std::make_unique<SerialExecutor>()) {
+  connect();
+  checkLater();
+}
+
+EventStore::~EventStore() {
+  if (alive_) *alive_ = false;
+  if (retry_) timers_->cancel(*retry_);
+  checker_.reset();  // a check under way still reads through the connection
+}
+
+void EventStore::checkLater() {
+  checker_->post([this, db = db_.get(), alive = alive_] {
+    Check check;
+    check.result = database::quickCheck(db, check.problem);
+    main_->post([this, alive, check = std::move(check)]() mutable {
+      if (!*alive) return;
+      const bool held = check.result == SQLITE_BUSY || check.result == SQLITE_LOCKED;
+      if (std::string why; !settle(std::move(check), why)) {
+        if (!held) return;
+        retry_ = timers_->schedule(kCheckRetrySeconds, [this, alive] {
+          if (!*alive) return;
+          retry_.reset();
+          checkLater();
+        });
+        return;
+      }
+      if (inUseCallback_) inUseCallback_();
+    });
+  });
+}
+
+bool EventStore::settle(Check check, std::string& why) {
+  const std::string name = path_.string();
+  auto fail = [&](std::string reason) {
+    why = std::move(reason);
+    qb::log::error("Event log: " + why +
+                   (main_ ? "; what is logged meanwhile is kept in memory" : ""));
+    return false;
+  };
+  try {
+    for (bool fresh = false; check.result != SQLITE_OK; fresh = true) {
+      if (check.result != SQLITE_CORRUPT && check.result != SQLITE_NOTADB) {
+        const bool held = check.result == SQLITE_BUSY || check.result == SQLITE_LOCKED;
+        return fail(name + (held ? " is busy: another program holds it (" : " can't be read (") +
+                    check.problem + ")");
+      }
+      const std::string state =
+          check.result == SQLITE_CORRUPT ? " is damaged (" : " is no database (";
+      // A file made just now that cannot be used either is not the file's fault.
+      if (fresh) return fail("a new event log at " + name + " can't be used: " + check.problem);
+      db_.reset();  // closed without a checkpoint, so that nothing is written into it
+      std::string failure;
+      const std::filesystem::path aside = database::setAside(path_, failure);
+      if (aside.empty()) {
+        connect();
+        return fail(name + state + check.problem + ") and " + failure);
+      }
+      qb::log::error("Event log: " + name + state + check.problem + "); it is kept as " +
+                     aside.string() + ", untouched, and a new event log starts at " + name);
+      connect();
+      check.result = database::quickCheck(db_.get(), check.problem);
     }
+  } catch (const Error& error) {
+    return fail(error.what());
+  }
+  if (!prepare()) return fail(name + " can't be made ready");
+  sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+  inUse_ = true;
+
+  // What was done while the file was being checked, in the order it was done.
+  if (deleted_) deleteAll();
+  if (prunedBefore_) {
+    Statement prune(db_.get(), kPrune);
+    if (prune && prune.bind(1, prunedBefore_->unixTime())) prune.step();
+  }
+  if (!waiting_.empty()) {
+    const bool batched = run(db_.get(), "BEGIN");
+    for (const Event& event : waiting_) log(event.kind, event.value, event.label, event.at);
+    if (batched) run(db_.get(), "COMMIT");
+  }
+  waiting_.clear();
+  prunedBefore_.reset();
+  deleted_ = false;
+  return true;
+}
+
+bool EventStore::prepare() {
+  sqlite3* db = db_.get();
+  const std::string name = path_.string();
+  {
+    Statement journal(db, "PRAGMA journal_mode = WAL");
+    if (!journal || journal.step() != SQLITE_ROW) return false;
     // A file system without shared memory keeps the rollback journal: slower for readers of
     // other connections, but every write is still durable, so the store goes on.
     if (const auto mode = journal.text(0); mode != "wal") {
@@ -233,26 +359,14 @@ EventStore::EventStore(const std::filesystem::path& path) {
   // Events are logged on the main thread, one commit each. With the write-ahead log, NORMAL syncs
   // at checkpoints rather than at every commit: a crash of the program loses nothing, a power
   // failure at most the last moments' events, and no commit waits for the disk.
-  if (!run(db.get(), "PRAGMA synchronous = NORMAL")) {
+  if (!run(db, "PRAGMA synchronous = NORMAL")) {
     qb::log::error("Event log: " + name + " syncs every event to disk");
-  }
-
-  if (!run(db.get(), kCreateTable)) {
-    throw refuse(db.get(), sqlite3_errcode(db.get()), "creating the table");
-  }
-  if (!run(db.get(), kCreateIndex)) {
-    throw refuse(db.get(), sqlite3_errcode(db.get()), "creating the index");
   }
   // The ALTER would fail on every open after the first; it runs only where the column is missing,
   // so that any failure it reports is a real one.
-  if (!hasLabelColumn(db.get()) && !run(db.get(), kAddLabel)) {
-    throw refuse(db.get(), sqlite3_errcode(db.get()), "adding the label column");
-  }
-
-  db_ = std::move(db);
+  return run(db, kCreateTable) && run(db, kCreateIndex) &&
+         (hasLabelColumn(db) || run(db, kAddLabel));
 }
-
-EventStore::~EventStore() = default;
 
 void EventStore::log(Kind kind, double value, const std::optional<std::string>& label, Date at) {
   // A label is a task's name, taken from window titles that other programs wrote: stored as it
@@ -260,6 +374,16 @@ void EventStore::log(Kind kind, double value, const std::optional<std::string>& 
   std::optional<std::string> text = label;
   if (text && !text::isValidUtf8(*text)) text = text::repairUtf8(*text);
 
+  if (!inUse_) {
+    // As the table's NOT NULL columns would refuse them.
+    if (!std::isfinite(at.unixTime()) || !std::isfinite(value)) {
+      qb::log::error("Event log: the " + std::string(rawValue(kind)) +
+                     " event with a time or value that is not a number was not logged");
+      return;
+    }
+    waiting_.push_back(Event{at, kind, value, std::move(text)});
+    return;
+  }
   Statement insert(db_.get(), kInsert);
   if (!insert) return;
   if (!insert.bind(1, at.unixTime()) || !insert.bind(2, rawValue(kind)) || !insert.bind(3, value) ||
@@ -274,35 +398,33 @@ void EventStore::log(Kind kind, double value, const std::optional<std::string>& 
 }
 
 EventStore::Recap EventStore::recap(Date since) const {
+  Recap recap;
+  if (!inUse_) {
+    for (const Event& event : waiting_) {
+      if (event.at >= since) count(recap, event.kind, 1, event.value);
+    }
+    return recap;
+  }
   Statement select(db_.get(), kRecap);
   if (!select || !select.bind(1, since.unixTime())) return {};
-  Recap recap;
   int result;
   while ((result = select.step()) == SQLITE_ROW) {
-    const auto kind = parseKind(select.text(0).value_or(""));
-    if (!kind) continue;
-    const int64_t count = select.integer(1);
-    switch (*kind) {
-      case Kind::prompt:
-        recap.prompts = count;
-        break;
-      case Kind::back:
-        recap.back = count;
-        break;
-      case Kind::related:
-        recap.corrections += count;
-        break;
-      case Kind::work:
-        recap.workSeconds = select.number(2).value_or(0);
-        break;
-      default:
-        break;
+    if (const auto kind = parseKind(select.text(0).value_or(""))) {
+      count(recap, *kind, select.integer(1), select.number(2).value_or(0));
     }
   }
   return result == SQLITE_DONE ? recap : Recap();
 }
 
 std::vector<EventStore::Event> EventStore::events(Date since) const {
+  if (!inUse_) {
+    std::vector<Event> events;
+    std::copy_if(waiting_.begin(), waiting_.end(), std::back_inserter(events),
+                 [since](const Event& event) { return event.at >= since; });
+    std::stable_sort(events.begin(), events.end(),
+                     [](const Event& a, const Event& b) { return a.at < b.at; });
+    return events;
+  }
   Statement select(db_.get(), kSelect);
   if (!select || !select.bind(1, since.unixTime())) return {};
   std::vector<Event> events;
@@ -327,14 +449,36 @@ std::vector<EventStore::Event> EventStore::events(Date since) const {
 }
 
 void EventStore::prune(int keepingDays, Date now) {
+  const Date cutoff = now - keepingDays * kSecondsPerDay;
+  if (!inUse_) {
+    if (!std::isfinite(cutoff.unixTime())) return;
+    std::erase_if(waiting_, [cutoff](const Event& event) { return event.at < cutoff; });
+    prunedBefore_ = std::max(prunedBefore_.value_or(cutoff), cutoff);
+    return;
+  }
   // The cutoff is bound, never written into the SQL: a number formatted as text can come out in
   // a form SQL does not read ("1,7e9" in a decimal-comma locale, "nan", "inf").
   Statement prune(db_.get(), kPrune);
-  if (!prune || !prune.bind(1, now.unixTime() - keepingDays * kSecondsPerDay)) return;
+  if (!prune || !prune.bind(1, cutoff.unixTime())) return;
   prune.step();
 }
 
 void EventStore::deleteAll() {
+  std::error_code error;
+  for (const std::filesystem::path& copy : database::setAsideCopies(path_, error)) {
+    std::error_code failure;
+    if (std::filesystem::remove(copy, failure); failure) {
+      qb::log::error("Event log: " + copy.string() +
+                     " set aside could not be deleted: " + failure.message());
+    }
+  }
+  if (error) qb::log::error("Event log: " + path_.parent_path().string() + ": " + error.message());
+  if (!inUse_) {
+    waiting_.clear();
+    prunedBefore_.reset();
+    deleted_ = true;
+    return;
+  }
   if (!run(db_.get(), kDeleteAll)) return;
   // The deleted rows' bytes stay in free pages until the file is rebuilt, and in the write-ahead
   // log until it is emptied into the file and cut.

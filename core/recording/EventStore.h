@@ -13,18 +13,28 @@
 // its own operation (log() logs nothing, recap() gives zeros, events() an empty list, prune() and
 // deleteAll() leave the rows) and is reported through the program's log.
 //
+// A file that cannot be used (a damaged database, a file that is no database) is never written
+// into and never deleted: it is moved aside, bytes untouched and with its write-ahead log, as
+// events-damaged-<n>.sqlite beside it, the log names both, and a new event log begins; deleteAll()
+// removes those copies too. Finding that out means reading every page of the file (PRAGMA
+// quick_check). The program's own store does it on a thread of its own (the second constructor),
+// so that nothing waits on the file's size: until the file is found sound, what is logged is kept
+// in memory and read back from there, pruning and deleting apply to it, and all of it is written
+// to the file once it is in use.
+//
 // Numbers that are not finite are never stored: they bind as NULL, which the NOT NULL columns
 // refuse, so the event is not logged (and the log says so). Every row that is accepted can be read
 // back and exported. A row that another build wrote with no kind this build knows, or with a time
 // or value that is not a finite number, is skipped by the readers.
 //
 // Not thread-safe: the coordinator calls it from its main thread only. Not copyable; the
-// connection is closed when the store is destroyed.
+// connection is closed when the store is destroyed (which waits for a check under way).
 
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +46,10 @@
 struct sqlite3;
 
 namespace qb {
+
+class Executor;
+class SerialExecutor;
+class Timers;
 
 class EventStore final {
 public:
@@ -90,15 +104,27 @@ public:
   static constexpr int kBusyTimeoutMilliseconds = 2000;
   static constexpr double kSecondsPerDay = 86400;
 
+  // How long a check that found the file held by another program waits to look again.
+  static constexpr double kCheckRetrySeconds = 60;
+
   // Opens the event log at path, creating the file and the folders above it when missing, and the
   // table and its index when the file is new; the connection is in WAL mode. The log's folder and
   // files are the user's alone (file::createPrivateFolder, file::protectDatabase): made so, or
-  // tightened when an earlier version left them open to others. Throws Error
-  // (kFolderErrorDomain, errno) when a folder cannot be created or kept to the user, and
-  // Error(kErrorDomain, kOpenCode) when the file cannot be opened or kept to the user, is not a
-  // database (a text file, a truncated database) or its table cannot be made; then nothing stays
-  // open and the file is left as it was.
+  // tightened when an earlier version left them open to others. A file that cannot be used is set
+  // aside and a new one made (above). Throws Error (kFolderErrorDomain, errno) when a folder
+  // cannot be created or kept to the user, and Error(kErrorDomain, kOpenCode) when the file
+  // cannot be opened, kept to the user, read (another program holds it) or set aside, or its table
+  // cannot be made; then nothing stays open and the file is left as it was.
   explicit EventStore(const std::filesystem::path& path);
+  // The same, but returns once the file is open, without reading it: the check and the set-aside
+  // run on a thread of the store's own, and their answer is applied on `main` (above). `inUse` is
+  // called there once the file is in use, so that what was read from memory can be read again. A
+  // file that another program holds is looked at again every kCheckRetrySeconds on `timers`; a
+  // file that cannot be read or made ready leaves the store in memory, which the log says. Throws
+  // as above for the folder, the file's protection and its opening. `main` and `timers` serve
+  // the calling thread and must outlive the store.
+  EventStore(const std::filesystem::path& path, Executor& main, Timers& timers,
+             std::function<void()> inUse);
   ~EventStore();
   EventStore(const EventStore&) = delete;
   EventStore& operator=(const EventStore&) = delete;
@@ -121,12 +147,46 @@ public:
   // or in its write-ahead log.
   void deleteAll();
 
+  // True once the file is checked and in use; until then events live in memory (above).
+  bool inUse() const { return inUse_; }
+
 private:
   struct Close {
     void operator()(sqlite3* db) const;
   };
+  // What a check of the file found: an SQLite primary result, and the problem it names.
+  struct Check {
+    int result = 0;
+    std::string problem;
+  };
 
-  std::unique_ptr<sqlite3, Close> db_;  // open for the whole life of the store
+  // Makes the folder, keeps it and the file to the user and opens the connection, reading nothing.
+  void connect();
+  // Applies a check's answer: sets a file that cannot be used aside and connects to a new one,
+  // makes the table and writes what waited in memory. True when the file is in use; false, with
+  // the reason in `why`, when it is held or cannot be read or made ready.
+  bool settle(Check check, std::string& why);
+  // The journal mode, the table and its columns. False, logged, when they cannot be made.
+  bool prepare();
+  // Checks the file on checker_ and applies the answer on main_.
+  void checkLater();
+
+  const std::filesystem::path path_;
+  std::unique_ptr<sqlite3, Close> db_;  // the log's connection; touched by the check alone while
+                                        // one is under way, and by nobody else before inUse_
+  bool inUse_ = false;
+  // Until the file is in use: what was logged, the last prune's cutoff and whether everything
+  // before was deleted, for the file once it is.
+  std::vector<Event> waiting_;
+  std::optional<Date> prunedBefore_;
+  bool deleted_ = false;
+  // Only for a store that checks its file later.
+  Executor* main_ = nullptr;
+  Timers* timers_ = nullptr;
+  std::function<void()> inUseCallback_;
+  std::optional<uint64_t> retry_;            // the timer of the next check
+  std::shared_ptr<bool> alive_;              // false once the store is gone, read on main_ alone
+  std::unique_ptr<SerialExecutor> checker_;  // last: joined before the connection closes
 };
 
 }  // namespace qb

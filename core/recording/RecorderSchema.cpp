@@ -1,12 +1,9 @@
 // Opening the recording: the file, its mode and its schema.
 
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -143,6 +140,7 @@ void Recorder::settle() {
   // The check is the first read of the file: a file that is no database, or a damaged one, is
   // found out here, before anything is written to it. It reads every page, so it runs once per
   // file, however often a later step fails and is tried again.
+  if (!db_) connect();  // closed by a set-aside that failed
   for (bool fresh = false;; fresh = true) {
     std::string problem;
     int result = SQLITE_OK;
@@ -161,8 +159,10 @@ void Recorder::settle() {
       case SQLITE_NOTADB:
         // A file made just now that cannot be used either is not the file's fault.
         if (fresh) failOpen("a new recording can't be used either: " + problem);
+        // Closed without a checkpoint first, so that nothing of it is written on the way out.
+        prepared_.clear();
+        db_.reset();
         setAside(result == SQLITE_CORRUPT ? "is damaged" : "is not a recording", problem);
-        prepared_.clear();  // of the set-aside file's connection, which connect() closes
         connect();
         continue;
       default:
@@ -183,67 +183,17 @@ void Recorder::settle() {
   ready_ = true;
 }
 
-namespace {
-
-// Between the recording's stem and a number: recording-damaged-1.sqlite, recording-damaged-2.sqlite
-constexpr std::string_view kDamagedInfix = "-damaged-";
-
-}  // namespace
-
 std::vector<std::filesystem::path> Recorder::damagedCopies() const {
-  // Names of the form <stem>-damaged-<digits><extension>, with the suffix of one of its files.
-  const std::string prefix = path_.stem().string() + std::string(kDamagedInfix);
-  const std::string extension = path_.extension().string();
-  std::vector<std::filesystem::path> copies;
   std::error_code error;
-  for (std::filesystem::directory_iterator entry(path_.parent_path(), error), end;
-       !error && entry != end; entry.increment(error)) {
-    const std::string name = entry->path().filename().string();
-    if (!name.starts_with(prefix)) continue;
-    const size_t digits = name.find_first_not_of("0123456789", prefix.size());
-    if (digits == prefix.size() || digits == std::string::npos) continue;
-    const std::string_view rest = std::string_view(name).substr(digits);
-    if (std::any_of(file::kDatabaseFiles.begin(), file::kDatabaseFiles.end(),
-                    [&](std::string_view kind) { return rest == extension + std::string(kind); })) {
-      copies.push_back(entry->path());
-    }
-  }
+  std::vector<std::filesystem::path> copies = database::setAsideCopies(path_, error);
   if (error) log::error("Recording: " + path_.parent_path().string() + ": " + error.message());
   return copies;
 }
 
 void Recorder::setAside(std::string_view state, const std::string& problem) {
-  const auto& kinds = file::kDatabaseFiles;
-  auto taken = [&](const std::filesystem::path& file) {
-    std::error_code ignored;
-    return std::any_of(kinds.begin(), kinds.end(), [&](std::string_view kind) {
-      return std::filesystem::exists(file.string() + std::string(kind), ignored);
-    });
-  };
-  // The first free name beside it.
-  std::filesystem::path aside;
-  for (int n = 1; aside.empty() || taken(aside); ++n) {
-    aside = path_.parent_path() / (path_.stem().string() + std::string(kDamagedInfix) +
-                                   std::to_string(n) + path_.extension().string());
-  }
-  // Its write-ahead log goes with it, or it would be read into the new recording; all of its
-  // files move, or none.
-  std::vector<std::string_view> moved;
-  for (std::string_view kind : kinds) {
-    const std::string from = path_.string() + std::string(kind);
-    const std::string to = aside.string() + std::string(kind);
-    if (::access(from.c_str(), F_OK) != 0) continue;
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-      const std::string why = std::strerror(errno);
-      for (auto back = moved.rbegin(); back != moved.rend(); ++back) {
-        ::rename((aside.string() + std::string(*back)).c_str(),
-                 (path_.string() + std::string(*back)).c_str());
-      }
-      failOpen("it " + std::string(state) + " (" + problem + ") and can't be set aside as " +
-               aside.string() + ": " + why);
-    }
-    moved.push_back(kind);
-  }
+  std::string why;
+  const std::filesystem::path aside = database::setAside(path_, why);
+  if (aside.empty()) failOpen("it " + std::string(state) + " (" + problem + ") and " + why);
   log::error("Recording: " + path_.string() + " " + std::string(state) + " (" + problem +
              "); it is kept as " + aside.string() + ", untouched, and a new recording starts at " +
              path_.string());

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -25,11 +26,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 const Date nine = utc(2026, 6, 15, 9, 0);
-
-size_t openDescriptors() {
-  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                           std::filesystem::directory_iterator()));
-}
 
 class EventStoreTest : public ::testing::Test {
 protected:
@@ -206,9 +202,8 @@ TEST_F(EventStoreTest, AnOlderFileGainsTheLabelColumnAndKeepsItsRows) {
                                        {nine + 1, Kind::work, 60, "A"}}));
 }
 
-TEST_F(EventStoreTest, AFileThatIsNoDatabaseIsRefusedAndLeftAsItWas) {
-  // A real log of a few pages, to cut short. A header alone or the first page alone is refused on
-  // the same path as the cut file.
+TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins) {
+  // A real log of a few pages, to cut short.
   {
     EventStore source(dir / "source.sqlite");
     for (int i = 0; i < 2000; ++i) {
@@ -218,28 +213,82 @@ TEST_F(EventStoreTest, AFileThatIsNoDatabaseIsRefusedAndLeftAsItWas) {
   Reader(dir / "source.sqlite").exec("PRAGMA wal_checkpoint(TRUNCATE)");
   const std::string database = readFile(dir / "source.sqlite");
   ASSERT_GT(database.size(), 16384u);
+  std::string noise(4096, '\0');
+  std::mt19937 bytes(11);
+  for (char& byte : noise) byte = static_cast<char>(bytes());
 
   const std::vector<std::pair<std::string, std::string>> files = {
       {"text", "These are my notes, not a database.\n"},
+      {"random bytes", noise},
       {"cut mid-file", database.substr(0, database.size() / 2)},
   };
-  for (const auto& [name, bytes] : files) {
+  const auto aside = dir / "events-damaged-1.sqlite";
+  for (const auto& [name, content] : files) {
     SCOPED_TRACE(name);
-    const auto at = dir / (name + ".sqlite");
-    writeFile(at, bytes);
-    const size_t descriptors = openDescriptors();
-    EXPECT_THAT(
-        [&] { EventStore refused(at); },
-        ThrowsError(EventStore::kErrorDomain, EventStore::kOpenCode, "Can't open " + at.string()));
-    // The connection SQLite handed back was closed, and its file with it.
-    EXPECT_EQ(openDescriptors(), descriptors);
-    EXPECT_EQ(readFile(at), bytes);
-    EXPECT_FALSE(std::filesystem::exists(at.string() + "-wal"));
+    writeFile(path(), content);
+    LogCapture log;
+    store().log(Kind::back, 1, std::nullopt, nine);
+    EXPECT_EQ(all(), (std::vector<Event>{{nine, Kind::back, 1, std::nullopt}}));
+    EXPECT_EQ(readFile(aside), content);
+    EXPECT_FALSE(log.lines().empty());
+    // Deleting the log deletes what was set aside of it.
+    store().deleteAll();
+    EXPECT_FALSE(std::filesystem::exists(aside));
+    store_.reset();
   }
 
   std::filesystem::create_directory(dir / "folder.sqlite");
   EXPECT_THAT([&] { EventStore refused(dir / "folder.sqlite"); },
               ThrowsError(EventStore::kErrorDomain, EventStore::kOpenCode, "Can't open "));
+}
+
+// The program's own store checks its file on a thread of its own: nothing logged meanwhile is
+// lost, and it reads back at once.
+TEST_F(EventStoreTest, WhatIsLoggedWhileTheFileIsCheckedIsKeptAndWrittenOnceItIsSound) {
+  ManualExecutor main;
+  ManualTimers timers;
+  const auto open = [&](int& used) {
+    return std::make_unique<EventStore>(path(), main, timers, [&used] { ++used; });
+  };
+  {
+    EventStore earlier(path());
+    earlier.log(Kind::work, 60, "old", nine - 3 * EventStore::kSecondsPerDay);
+    earlier.log(Kind::work, 30, "kept", nine - EventStore::kSecondsPerDay);
+  }
+  int used = 0;
+  auto checking = open(used);
+  checking->log(Kind::prompt, 1, std::nullopt, nine + 2);
+  checking->log(Kind::back, 1, std::nullopt, nine + 1);
+  checking->prune(2, nine);
+  EXPECT_EQ(checking->recap(nine), (EventStore::Recap{.prompts = 1, .back = 1}));
+  ASSERT_TRUE(main.awaitTask());
+  main.runAll();
+  EXPECT_EQ(used, 1);
+  EXPECT_TRUE(checking->inUse());
+  const std::vector<Event> wanted = {{nine - EventStore::kSecondsPerDay, Kind::work, 30, "kept"},
+                                     {nine + 1, Kind::back, 1, std::nullopt},
+                                     {nine + 2, Kind::prompt, 1, std::nullopt}};
+  EXPECT_EQ(checking->events(Date::fromUnix(0)), wanted);
+
+  // Held by another program: looked at again later, and deleting meanwhile deletes what the file
+  // holds too.
+  checking.reset();
+  auto holder = std::make_unique<Reader>(path());
+  holder->holdExclusively();
+  checking = open(used);
+  checking->log(Kind::related, 1, std::nullopt, nine + 3);
+  checking->deleteAll();
+  checking->log(Kind::dismissed, 1, std::nullopt, nine + 4);
+  ASSERT_TRUE(main.awaitTask());
+  main.runAll();
+  EXPECT_FALSE(checking->inUse());
+  holder.reset();
+  timers.advance(EventStore::kCheckRetrySeconds);
+  ASSERT_TRUE(main.awaitTask());
+  main.runAll();
+  EXPECT_EQ(used, 2);
+  checking.reset();
+  EXPECT_EQ(all(), (std::vector<Event>{{nine + 4, Kind::dismissed, 1, std::nullopt}}));
 }
 
 }  // namespace
