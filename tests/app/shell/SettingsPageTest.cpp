@@ -240,6 +240,15 @@ TEST_F(SettingsPageTest, DataRowsFollowRecordingSharingAndTheCounts) {
                            "Share usage data:off", "---", recordedRow, kHelps}));
   }
   {
+    SCOPED_TRACE("exactly one moment shared");
+    setShared(1);
+    EXPECT_EQ(dataBlock(),
+              (QStringList{"Keep history: 1 day 7 days* 30 days", "---", "Record data:on", "---",
+                           "Share usage data:off", "---", "1 shared: Delete shared data", "---",
+                           recordedRow, kHelps}));
+    EXPECT_TRUE(page.deleteSharedButton()->isVisibleTo(&page));
+  }
+  {
     SCOPED_TRACE("moments shared, then recording off");
     setShared(2500);
     model.setRecording(false);
