@@ -490,16 +490,22 @@ QRectF TaskBar::barRect() const { return {0, (height() - kHeight) / 2, barWidth_
 void TaskBar::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(QB::Hue::focus);
-  painter.drawRoundedRect(barRect(), kHeight / 2, kHeight / 2);
+  if (barWidth_ > 0) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QB::Hue::focus);
+    painter.drawRoundedRect(barRect(), kHeight / 2, kHeight / 2);
+  }
   painter.setPen(QB::textMuted);
   const QRectF text(barWidth_ + kSpacing, 0, width() - barWidth_ - kSpacing, height());
   painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter, value_);
 }
 
-qreal TaskBars::barWidth(double seconds, double scale) {
-  return std::max(seconds * kLongestBar / scale, kShortestBar);
+qreal TaskBars::barWidth(double seconds, double largest) {
+  // In the minutes the durations show, so that no bar stands beside "0m".
+  const auto minutes = static_cast<qreal>(Format::minutes(seconds));
+  const auto scale = static_cast<qreal>(Format::minutes(largest));
+  if (minutes <= 0 || scale <= 0) return 0;
+  return std::max(minutes / scale * kLongestBar, kShortestBar);
 }
 
 TaskBars::TaskBars(const std::vector<AppModel::TaskTime>& tasks, QWidget* parent)
@@ -509,14 +515,14 @@ TaskBars::TaskBars(const std::vector<AppModel::TaskTime>& tasks, QWidget* parent
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   const size_t shown = std::min(tasks.size(), kMaxShown);
-  double scale = 1;
-  for (size_t i = 0; i < shown; ++i) scale = std::max(scale, tasks[i].seconds);
+  double largest = 0;
+  for (size_t i = 0; i < shown; ++i) largest = std::max(largest, tasks[i].seconds);
   for (size_t i = 0; i < shown; ++i) {
     if (i > 0) column->addWidget(new QBSeparator);
     const AppModel::TaskTime& task = tasks[i];
     auto* row =
         new QBRow(QString::fromStdString(task.name), std::nullopt,
-                  new TaskBar(barWidth(task.seconds, scale), Format::duration(task.seconds)));
+                  new TaskBar(barWidth(task.seconds, largest), Format::duration(task.seconds)));
     rows_.push_back(row);
     column->addWidget(row);
   }
