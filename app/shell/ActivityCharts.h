@@ -16,7 +16,8 @@
 // TaskBars: up to kMaxShown projects in the order given, each with its duration and a bar as long
 // as its share of the largest shown. Shares are of the whole minutes the durations show, so that a
 // bar never says more than the text beside it: a project at "0m" has no bar, and when the largest
-// is at "0m" no project has one.
+// is at "0m" no project has one. To a screen reader each row is an element with the project's name
+// as its name and the duration as its value (and description), as a day of the week chart is.
 //
 // Each chart is built from the values it draws and holds nothing else; its container rebuilds it
 // when they change and hears what lies under the pointer through the chart's signal. Main thread
