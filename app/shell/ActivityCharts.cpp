@@ -288,48 +288,67 @@ void DayStrip::mouseMoveEvent(QMouseEvent* event) { hover(event->position().x())
 
 void DayStrip::leaveEvent(QEvent* /*event*/) { hover(std::nullopt); }
 
-// --- WeekChart ---
+// --- What a screen reader reads of the charts ---
 
-// One day of the week chart as the accessibility bus shows it. It draws nothing and lets the
-// pointer through: the chart paints and hovers the whole week.
+namespace {
+
+// An element a screen reader reads as a name and a value, with nothing inside it to visit: a day
+// of the week chart, a project's row. The value is its widget's accessible description, the text
+// the desktop's accessibility bus carries to a reader beside the name.
+class ReadAloud : public QAccessibleWidget {
+public:
+  explicit ReadAloud(QWidget* widget) : QAccessibleWidget(widget, QAccessible::StaticText) {}
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Value) return widget()->accessibleDescription();
+    return QAccessibleWidget::text(kind);
+  }
+  // What the widget holds (a project's bar and duration) is told by the value.
+  int childCount() const override { return 0; }
+  QAccessibleInterface* child(int /*index*/) const override { return nullptr; }
+  int indexOfChild(const QAccessibleInterface* /*child*/) const override { return -1; }
+  QAccessibleInterface* childAt(int /*x*/, int /*y*/) const override { return nullptr; }
+};
+
+}  // namespace
+
+// One day of the week chart as the accessibility bus shows it: the full weekday as its name, its
+// figures as its value. It draws nothing and lets the pointer through: the chart paints and hovers
+// the whole week.
 class WeekColumn : public QWidget {
 public:
-  WeekColumn(const QString& weekday, QString figures, QWidget* parent)
-      : QWidget(parent), figures_(std::move(figures)) {
+  WeekColumn(const QString& weekday, const QString& figures, QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAccessibleName(weekday);
-    // Readers on this desktop read the description; Qt's own value is the same text.
-    setAccessibleDescription(figures_);
+    setAccessibleDescription(figures);
   }
-  const QString& figures() const { return figures_; }
-
-private:
-  QString figures_;
 };
 
 namespace {
 
-class WeekColumnAccessible : public QAccessibleWidget {
-public:
-  explicit WeekColumnAccessible(WeekColumn* column)
-      : QAccessibleWidget(column, QAccessible::StaticText) {}
-  QString text(QAccessible::Text kind) const override {
-    if (kind == QAccessible::Value) return static_cast<const WeekColumn*>(widget())->figures();
-    return QAccessibleWidget::text(kind);
+QAccessibleInterface* readAloud(const QString& /*className*/, QObject* object) {
+  if (auto* column = dynamic_cast<WeekColumn*>(object)) return new ReadAloud(column);
+  // A project's row is first asked for while QBRow is still being made (naming itself), so it is
+  // told apart by what it holds.
+  auto* row = qobject_cast<QBRow*>(object);
+  if (row != nullptr && qobject_cast<TaskBar*>(row->accessory()) != nullptr) {
+    return new ReadAloud(row);
   }
-};
-
-QAccessibleInterface* weekColumnAccessible(const QString& /*className*/, QObject* object) {
-  if (auto* column = dynamic_cast<WeekColumn*>(object)) return new WeekColumnAccessible(column);
   return nullptr;
+}
+
+// Once, before the first element is asked for.
+void installReadAloud() {
+  static const bool installed = (QAccessible::installFactory(readAloud), true);
+  (void)installed;
 }
 
 }  // namespace
 
+// --- WeekChart ---
+
 WeekChart::WeekChart(std::vector<History::Day> days, std::optional<int> hovered, QWidget* parent)
     : QWidget(parent), days_(std::move(days)), hovered_(hovered) {
-  static const bool accessible = (QAccessible::installFactory(weekColumnAccessible), true);
-  (void)accessible;
+  installReadAloud();
   setFixedHeight(kHeight);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setMouseTracking(true);
@@ -490,33 +509,41 @@ QRectF TaskBar::barRect() const { return {0, (height() - kHeight) / 2, barWidth_
 void TaskBar::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(QB::Hue::focus);
-  painter.drawRoundedRect(barRect(), kHeight / 2, kHeight / 2);
+  if (barWidth_ > 0) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QB::Hue::focus);
+    painter.drawRoundedRect(barRect(), kHeight / 2, kHeight / 2);
+  }
   painter.setPen(QB::textMuted);
   const QRectF text(barWidth_ + kSpacing, 0, width() - barWidth_ - kSpacing, height());
   painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter, value_);
 }
 
-qreal TaskBars::barWidth(double seconds, double scale) {
-  return std::max(seconds * kLongestBar / scale, kShortestBar);
+qreal TaskBars::barWidth(double seconds, double largest) {
+  // In the minutes the durations show, so that no bar stands beside "0m".
+  const auto minutes = static_cast<qreal>(Format::minutes(seconds));
+  const auto scale = static_cast<qreal>(Format::minutes(largest));
+  if (minutes <= 0 || scale <= 0) return 0;
+  return std::max(minutes / scale * kLongestBar, kShortestBar);
 }
 
 TaskBars::TaskBars(const std::vector<AppModel::TaskTime>& tasks, QWidget* parent)
     : QWidget(parent) {
+  installReadAloud();
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   const size_t shown = std::min(tasks.size(), kMaxShown);
-  double scale = 1;
-  for (size_t i = 0; i < shown; ++i) scale = std::max(scale, tasks[i].seconds);
+  double largest = 0;
+  for (size_t i = 0; i < shown; ++i) largest = std::max(largest, tasks[i].seconds);
   for (size_t i = 0; i < shown; ++i) {
     if (i > 0) column->addWidget(new QBSeparator);
     const AppModel::TaskTime& task = tasks[i];
-    auto* row =
-        new QBRow(QString::fromStdString(task.name), std::nullopt,
-                  new TaskBar(barWidth(task.seconds, scale), Format::duration(task.seconds)));
+    const QString duration = Format::duration(task.seconds);
+    auto* row = new QBRow(QString::fromStdString(task.name), std::nullopt,
+                          new TaskBar(barWidth(task.seconds, largest), duration));
+    row->setAccessibleDescription(duration);
     rows_.push_back(row);
     column->addWidget(row);
   }

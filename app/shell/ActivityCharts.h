@@ -13,8 +13,11 @@
 // its name, "1h 5m focus, 10m detours" as its value (and its description, which is what the
 // desktop's accessibility bus carries to a reader).
 //
-// TaskBars: up to kMaxShown projects in the order given, each with a bar as long as its share of
-// the largest and its duration.
+// TaskBars: up to kMaxShown projects in the order given, each with its duration and a bar as long
+// as its share of the largest shown. Shares are of the whole minutes the durations show, so that a
+// bar never says more than the text beside it: a project at "0m" has no bar, and when the largest
+// is at "0m" no project has one. To a screen reader each row is an element with the project's name
+// as its name and the duration as its value (and description), as a day of the week chart is.
 //
 // Each chart is built from the values it draws and holds nothing else; its container rebuilds it
 // when they change and hears what lies under the pointer through the chart's signal. Main thread
@@ -222,8 +225,10 @@ public:
 
   explicit TaskBars(const std::vector<AppModel::TaskTime>& tasks, QWidget* parent = nullptr);
 
-  // How long a project's bar is beside the largest shown, `scale` seconds.
-  static qreal barWidth(double seconds, double scale);
+  // How long the bar of a project of `seconds` is beside the largest shown, of `largest` seconds:
+  // none for a project or a largest that shows no minute, else its share of kLongestBar, at least
+  // kShortestBar.
+  static qreal barWidth(double seconds, double largest);
 
   const std::vector<QBRow*>& rows() const { return rows_; }
 

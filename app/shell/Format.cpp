@@ -14,11 +14,14 @@ constexpr int kMinutesPerHour = 60;
 
 }  // namespace
 
+long long minutes(Duration seconds) {
+  return static_cast<long long>(std::max(0.0, std::trunc(seconds / kSecondsPerMinute)));
+}
+
 QString duration(Duration seconds) {
-  const auto minutes =
-      static_cast<long long>(std::max(0.0, std::trunc(seconds / kSecondsPerMinute)));
-  if (minutes < kMinutesPerHour) return QStringLiteral("%1m").arg(minutes);
-  return QStringLiteral("%1h %2m").arg(minutes / kMinutesPerHour).arg(minutes % kMinutesPerHour);
+  const long long whole = minutes(seconds);
+  if (whole < kMinutesPerHour) return QStringLiteral("%1m").arg(whole);
+  return QStringLiteral("%1h %2m").arg(whole / kMinutesPerHour).arg(whole % kMinutesPerHour);
 }
 
 QString timeOfDay(Date date) {

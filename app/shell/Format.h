@@ -11,6 +11,8 @@ namespace qb::Format {
 // Whole minutes cut toward zero: "45m" under an hour, else "1h 5m" (minutes never padded).
 // "0m" for anything under a minute, negative durations included. Give finite durations only.
 QString duration(Duration seconds);
+// The whole minutes duration() shows ("1h 5m" is 65): 0 under a minute and for negatives.
+long long minutes(Duration seconds);
 
 // The time of day of `date` in the user's locale's short time style, without the date.
 QString timeOfDay(Date date);

@@ -3,15 +3,18 @@
 #include <QButtonGroup>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
-#include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "design/QB.h"
 #include "design/QBButtonBody.h"
@@ -32,6 +35,7 @@ const QString SettingsPage::kExportFolderName = QStringLiteral("Quillbrook Recor
 namespace {
 
 const QString kDelete = QStringLiteral("Delete");
+const QString kCancel = QStringLiteral("Cancel");
 const QString kConfirmDeleteAll = QStringLiteral("Delete all data?");
 const QString kConfirmDeleteRecording = QStringLiteral("Delete recording?");
 const QString kConfirmDeleteShared = QStringLiteral("Delete shared data?");
@@ -182,19 +186,73 @@ void SegmentedPicker::paintEvent(QPaintEvent*) {
   painter.drawRoundedRect(rect(), kCornerRadius, kCornerRadius);
 }
 
+// --- ConfirmDialog ---
+
+ConfirmDialog::ConfirmDialog(const QString& question, QWidget* parent)
+    : QDialog(parent),
+      question_(question),
+      cancel_(QBButtonStyle{QBButtonStyle::Kind::secondary, QBButtonStyle::Size::medium}.makeBody(
+          kCancel)),
+      delete_(QBButtonStyle{QBButtonStyle::Kind::destructive, QBButtonStyle::Size::medium}.makeBody(
+          kDelete)) {
+  setWindowTitle(question_);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, QB::nsBgBase);
+  palette.setColor(QPalette::WindowText, QB::text);
+  setPalette(palette);
+  setAutoFillBackground(true);
+
+  auto* symbol = new QLabel;
+  symbol->setPixmap(Symbols::pixmap(u"exclamationmark.triangle.fill", kSymbolSide, QB::warning,
+                                    devicePixelRatioF()));
+  auto* text = new QLabel(question_);
+  text->setTextFormat(Qt::PlainText);
+  text->setFont(QB::Font::heading());
+  auto* line = new QHBoxLayout;
+  line->setSpacing(kSymbolSpacing);
+  line->addWidget(symbol, 0, Qt::AlignVCenter);
+  line->addWidget(text, 1, Qt::AlignVCenter);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(kButtonSpacing);
+  buttons->addStretch(1);
+  buttons->addWidget(cancel_);
+  buttons->addWidget(delete_);
+  connect(cancel_, &QAbstractButton::clicked, this, &QDialog::reject);
+  connect(delete_, &QAbstractButton::clicked, this, &QDialog::accept);
+
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+  column->setSpacing(kPadding);
+  column->addLayout(line);
+  column->addLayout(buttons);
+  setFixedSize(std::max({kWidth, titleWidth(question_), column->sizeHint().width()}),
+               column->sizeHint().height());
+  cancel_->setFocus();
+}
+
+int ConfirmDialog::titleWidth(const QString& title) {
+  QFont font = QB::Font::heading();
+  font.setWeight(QFont::Bold);
+  return static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(title))) + kTitleBarRoom;
+}
+
+void ConfirmDialog::keyPressEvent(QKeyEvent* event) {
+  // Return answers with the button that has the focus, Cancel unless the user moved it.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    (delete_->hasFocus() ? delete_ : cancel_)->click();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
 // --- SettingsPage ---
 
 SettingsPage::Dialogs SettingsPage::desktopDialogs() {
   Dialogs dialogs;
   dialogs.confirm = [](QWidget* parent, const QString& title) {
-    QMessageBox box(parent);
-    box.setIcon(QMessageBox::Warning);
-    box.setWindowTitle(title);
-    box.setText(title);
-    QPushButton* remove = box.addButton(kDelete, QMessageBox::DestructiveRole);
-    box.setDefaultButton(box.addButton(QMessageBox::Cancel));
-    box.exec();
-    return box.clickedButton() == remove;
+    ConfirmDialog dialog(title, parent);
+    return dialog.exec() == QDialog::Accepted;
   };
   dialogs.chooseFolder = [](QWidget* parent) -> std::optional<std::filesystem::path> {
     const QString folder = QFileDialog::getExistingDirectory(parent, kExportTitle);

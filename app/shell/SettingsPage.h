@@ -20,13 +20,15 @@
 // browsers and to count the recording again.
 //
 // The questions the page puts to the user are Dialogs, so that tests can answer them; by default
-// they are the desktop's message boxes and folder chooser.
+// each deletion asks through a ConfirmDialog, and an export through the desktop's folder chooser
+// and message boxes.
 //
 // The model must outlive the page. Main thread only.
 
 #pragma once
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QString>
 #include <array>
 #include <filesystem>
@@ -86,6 +88,46 @@ private:
   int width_;
 };
 
+// The question the page puts before each deletion, in the program's own look whatever the
+// desktop's: on the page's background, the warning symbol and the question ("Delete all data?"),
+// then "Cancel" and a destructive "Delete". The question is also the window's title. Cancel has
+// the focus at first: Return answers with the button that has the focus, Esc and closing the
+// window answer no. The dialog takes its colours from the design's tokens itself, so it is dark
+// wherever it is shown.
+//
+// A window manager writes the title in a font of its own, which a program cannot ask for, beside
+// the frame's icon and buttons. The dialog is kWidth wide, or wider where the title needs more:
+// its width in a bold font of the heading's size, larger than the title fonts of the common
+// window managers, and kTitleBarRoom for what stands beside it.
+class ConfirmDialog : public QDialog {
+  Q_OBJECT
+
+public:
+  static constexpr int kWidth = 340;
+  static constexpr int kPadding = 20;        // around the content
+  static constexpr int kSymbolSide = 28;     // the warning symbol
+  static constexpr int kSymbolSpacing = 12;  // symbol to question
+  static constexpr int kButtonSpacing = 8;
+  static constexpr int kTitleBarRoom = 120;  // the frame's icon and buttons beside the title
+
+  explicit ConfirmDialog(const QString& question, QWidget* parent = nullptr);
+
+  // The least width at which a window manager writes `title` whole, as far as a program can tell.
+  static int titleWidth(const QString& title);
+
+  QAbstractButton* deleteButton() const { return delete_; }
+  QAbstractButton* cancelButton() const { return cancel_; }
+  const QString& question() const { return question_; }
+
+protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+private:
+  QString question_;
+  QBButtonBody* cancel_;  // children of the dialog
+  QBButtonBody* delete_;
+};
+
 class SettingsPage : public Page {
   Q_OBJECT
 
@@ -108,7 +150,8 @@ public:
     // Tells the user how an export ended.
     std::function<void(QWidget* parent, bool failed, const QString& text)> tell;
   };
-  // Message boxes with a destructive "Delete", the desktop's folder chooser.
+  // A ConfirmDialog for each deletion, message boxes to tell how an export ended, the desktop's
+  // folder chooser.
   static Dialogs desktopDialogs();
 
   // The navigation is not used: the page links nowhere.

@@ -411,12 +411,52 @@ TEST_F(ActivityChartsTest, ProjectBarsShowTheFirstFiveAgainstTheLargest) {
   }
   // In the order given; the sixth, larger than all shown, is not the scale.
   EXPECT_EQ(titles, QStringList({"Task 1", "Task 2", "Task 3", "Task 4", "Task 5"}));
-  EXPECT_EQ(widths, (std::vector<qreal>{60, 120, 30, TaskBars::kShortestBar, 10}));
+  EXPECT_EQ(widths, (std::vector<qreal>{60, 120, 30, 0, 10}));
   EXPECT_EQ(qobject_cast<TaskBar*>(bars.rows()[1]->accessory())->value(), "2h 0m");
+}
 
-  TaskBars idle({{"Idle", 0}, {"Also idle", 0}});
-  for (QBRow* row : idle.rows())
-    EXPECT_EQ(qobject_cast<TaskBar*>(row->accessory())->barRect().width(), TaskBars::kShortestBar);
+// Drawn as a person sees them: each bar as long as its share of the largest in the time shown
+// beside it, and no bar at all beside "0m".
+TEST_F(ActivityChartsTest, ProjectBarsAreDrawnAsTheirShareOfTheLargestAndNotAtAllForNone) {
+  struct Case {
+    const char* scene;
+    std::vector<double> seconds;
+    std::vector<int> drawn;  // columns of the bar's colour in each row
+  };
+  const std::vector<Case> cases = {
+      {"a whole, a half, a minute and none", {7200, 3600, 60, 0}, {120, 60, 4, 0}},
+      {"one project under a minute", {30}, {0}},
+      {"every project at nothing", {0, 0}, {0, 0}},
+      {"the largest under a minute", {10, 45}, {0, 0}},
+      {"shares of what is shown, not of the seconds", {119, 179}, {60, 120}},
+  };
+  // Bar ends are antialiased: a column half covered is not of the bar's colour.
+  constexpr int kEdgeColumns = 2;
+  for (const Case& each : cases) {
+    SCOPED_TRACE(each.scene);
+    std::vector<AppModel::TaskTime> tasks;
+    for (double seconds : each.seconds) tasks.push_back({"Project", seconds});
+    test::Page page;
+    auto* bars = page.add(new TaskBars(tasks));
+    bars->resize(400, bars->sizeHint().height());
+    const QImage image = page.image();
+    ASSERT_EQ(bars->rows().size(), each.drawn.size());
+    for (size_t i = 0; i < each.drawn.size(); ++i) {
+      SCOPED_TRACE(i);
+      const QWidget* bar = bars->rows()[i]->accessory();
+      const QRect area(bar->mapTo(&page.window(), QPoint()), bar->size());
+      int columns = 0;
+      for (int x = area.left(); x <= area.right(); ++x) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+          if (test::near(image.pixelColor(x, y), QB::Hue::focus, test::kInkTolerance)) {
+            ++columns;
+            break;
+          }
+        }
+      }
+      EXPECT_NEAR(columns, each.drawn[i], each.drawn[i] == 0 ? 0 : kEdgeColumns);
+    }
+  }
 }
 
 TEST_F(ActivityChartsTest, StripHourLabelsKeepTheirDistanceAndLeaveRoomForNow) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
@@ -393,9 +394,19 @@ TEST_F(HomePageTest, EachOfTodaysFiguresShowsItsOwnValue) {
   const auto* bars = page.tasks()->findChild<TaskBars*>();
   ASSERT_NE(bars, nullptr);
   QStringList projects;
-  for (const QBRow* row : bars->rows())
+  QStringList heard;
+  for (QBRow* row : bars->rows()) {
     projects << row->title() + ": " + qobject_cast<TaskBar*>(row->accessory())->value();
+    // A screen reader gets each row's name and value; the accessibility bus carries the value as
+    // the description.
+    const QAccessibleInterface* element = QAccessible::queryAccessibleInterface(row);
+    ASSERT_NE(element, nullptr);
+    heard << element->text(QAccessible::Name) + ": " + element->text(QAccessible::Value) + " / " +
+                 element->text(QAccessible::Description);
+  }
   EXPECT_EQ(projects, (QStringList{"Taxes: 1h 15m", "Quillbrook: 57m", "Thesis: 43m"}));
+  EXPECT_EQ(heard,
+            (QStringList{"Taxes: 1h 15m / 1h 15m", "Quillbrook: 57m / 57m", "Thesis: 43m / 43m"}));
 
   ASSERT_NE(page.questionView(), nullptr);
   QStringList card;

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
-#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -240,6 +239,15 @@ TEST_F(SettingsPageTest, DataRowsFollowRecordingSharingAndTheCounts) {
                            "Share usage data:off", "---", recordedRow, kHelps}));
   }
   {
+    SCOPED_TRACE("exactly one moment shared");
+    setShared(1);
+    EXPECT_EQ(dataBlock(),
+              (QStringList{"Keep history: 1 day 7 days* 30 days", "---", "Record data:on", "---",
+                           "Share usage data:off", "---", "1 shared: Delete shared data", "---",
+                           recordedRow, kHelps}));
+    EXPECT_TRUE(page.deleteSharedButton()->isVisibleTo(&page));
+  }
+  {
     SCOPED_TRACE("moments shared, then recording off");
     setShared(2500);
     model.setRecording(false);
@@ -409,23 +417,26 @@ TEST_F(SettingsPageTest, DeletionsHappenOnlyOnceConfirmed) {
 }
 
 TEST_F(SettingsPageTest, TheDesktopsConfirmationOffersDeleteAndCancel) {
-  const auto answerWith = [](const QString& button) {
+  // Answers with a click on the button of that text, or with a key.
+  const auto answerWith = [](const QString& reply) {
     QString shown;
     QTimer::singleShot(0, [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(box, nullptr);
-      shown = box->text();
-      for (QAbstractButton* each : box->buttons()) {
-        if (each->text().remove('&') == button) return each->click();
+      auto* dialog = qobject_cast<ConfirmDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      shown = dialog->question() + " | " + dialog->windowTitle();
+      for (QAbstractButton* each : {dialog->cancelButton(), dialog->deleteButton()}) {
+        if (each->text() == reply) return each->click();
       }
-      ADD_FAILURE() << "no button " << button.toStdString();
+      QTest::keyClick(dialog, reply == "Esc" ? Qt::Key_Escape : Qt::Key_Return);
     });
     const bool confirmed = SettingsPage::desktopDialogs().confirm(nullptr, "Delete recording?");
-    EXPECT_EQ(shown, "Delete recording?");
+    EXPECT_EQ(shown, "Delete recording? | Delete recording?");
     return confirmed;
   };
   EXPECT_TRUE(answerWith("Delete"));
   EXPECT_FALSE(answerWith("Cancel"));
+  EXPECT_FALSE(answerWith("Esc"));
+  EXPECT_FALSE(answerWith("Return")) << "Cancel is the default";
 }
 
 TEST_F(SettingsPageTest, Screenshots) {
