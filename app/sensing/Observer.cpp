@@ -15,6 +15,27 @@ namespace {
 // What lastKey holds after an empty report.
 constexpr std::string_view kEmptyKey = "-";
 
+// What names the page's site: scheme, user, password, host and port.
+UrlComponents siteOf(const Url& url) {
+  UrlComponents site = url.components();
+  site.path.clear();
+  site.query.reset();
+  site.fragment.reset();
+  return site;
+}
+
+// The address cut to kMaxAddressScalars, or none when the cut would change its site.
+std::optional<Url> cutAddress(const Url& url) {
+  // The parsed text is valid UTF-8, so a prefix that is shorter is one that was cut.
+  std::string kept = text::scalarPrefix(url.absoluteString(), Observer::kMaxAddressScalars);
+  if (kept.size() == url.absoluteString().size()) return url;
+  // A cut inside the authority reads what is left of it as another site: a long user part cut
+  // short becomes the host, or a host with a port of its own.
+  std::optional<Url> cut = Url::parse(kept);
+  if (!cut || siteOf(*cut) != siteOf(url)) return std::nullopt;
+  return cut;
+}
+
 }  // namespace
 
 Observer::Observer(Workspace& workspace, Accessibility& accessibility, Timers& timers,
@@ -163,11 +184,7 @@ std::optional<Snapshot> Observer::read() {
   if (url && url->host() && isExcludedHost && isExcludedHost(text::lowercased(*url->host()))) {
     return std::nullopt;
   }
-  if (url) {
-    // The parsed text is valid UTF-8, so a prefix that is shorter is one that was cut.
-    std::string kept = text::scalarPrefix(url->absoluteString(), kMaxAddressScalars);
-    if (kept.size() < url->absoluteString().size()) url = Url::parse(kept);
-  }
+  if (url) url = cutAddress(*url);
 
   std::optional<std::string> document;
   if (window) {

@@ -54,7 +54,8 @@ public:
   // The most scalars of a page's address and of a document's name that a snapshot keeps, as the
   // title has its bound: an address can carry a whole page or picture (data:), which would swell
   // every key, recorded row and model input. A longer address is cut there, after the excluded
-  // sites were tested on the whole of it; one that no longer parses once cut is not kept.
+  // sites were tested on the whole of it. A cut address is kept only when it still parses with the
+  // whole one's scheme, user, password, host and port: a cut inside the authority is not kept.
   static constexpr size_t kMaxAddressScalars = 2048;
 
   // Inactive until start(); callbacks unset, both exclusion tests answering false.

@@ -1,6 +1,7 @@
 #include "shell/Main.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <iterator>
@@ -20,6 +21,12 @@ constexpr const char* kExportOption = "--export-recording";
 constexpr const char* kVerboseOption = "--verbose";
 constexpr const char* kAllUnits = "all";
 constexpr const char* kGraphicsUnits = "gpu";
+// The tray application reads the desktop through X11 (XWayland included), so it needs this
+// variable whatever Qt could open; a Wayland display alone does not do.
+constexpr const char* kDisplayVariable = "DISPLAY";
+constexpr const char* kNoDisplayLine =
+    "quillbrook: no display (DISPLAY is not set); without one it runs only --measure [all|gpu] and "
+    "--export-recording <dir>";
 
 // The folder as the user meant it: against the current folder when relative, without the
 // trailing "/" that marks it as a folder.
@@ -87,6 +94,11 @@ int main(int argc, char** argv) {
     return Measure::run(benchmark->units);
   if (const auto* exporting = std::get_if<ExportRecording>(&chosen)) {
     return exportRecording(exporting->folder);
+  }
+  // Qt aborts when it has no display to open: say what runs without one instead.
+  if (const char* display = std::getenv(kDisplayVariable); display == nullptr || *display == '\0') {
+    std::cerr << kNoDisplayLine << std::endl;
+    return 1;
   }
   return runApplication(argc, argv);
 }

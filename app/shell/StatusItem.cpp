@@ -61,8 +61,9 @@ StatusItem::StatusItem(AppModel& model, std::function<void(AppPage)> open, QObje
     if (AppModel::affectsStatus(property)) updateIcon();
   });
   updateIcon();
+  // A desktop without a tray is supported (the window opens and closing it minimises): no fault.
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-    log::error("No system tray found on this desktop: the main window stays within reach instead.");
+    log::info("No system tray found on this desktop: the main window stays within reach instead.");
   }
   tray_.show();
 }

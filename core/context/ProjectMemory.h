@@ -188,12 +188,18 @@ public:
   // label of a country ("bbc.co.uk").
   static std::string domain(std::string_view host);
   // Candidate names in an observation: ticket keys, course codes, title parts that look like a
-  // name, and a code-hosting repository's name, in that order, no two with the same key.
+  // name, and a code-hosting repository's name, in that order, no two with the same key; none on
+  // a browser's own page (isBrowserPage()).
   static std::vector<std::string> names(const Moment& in);
   // The repository's name in a code-hosting address (owner/repository/...).
   static std::optional<std::string> repository(const std::optional<Url>& url);
   // The project's name in the chat assistant's project address.
   static std::optional<std::string> assistantProject(const std::optional<Url>& url);
+  // Whether the address is one of the pages a browser shows of its own or of its extensions: the
+  // new tab, settings, history, add-ons ("chrome://new-tab-page-third-party/", "about:addons",
+  // "moz-extension://<id>/..."). Their host is the browser's name for the page or an extension's
+  // id, not a site, and their titles are the browser's words: such a page names no project.
+  static bool isBrowserPage(const std::optional<Url>& url);
 
   // Keys that are never project names.
   static const std::set<std::string, std::less<>>& generic();

@@ -47,6 +47,18 @@ const StringSet& reservedOwners() {
   return *words;
 }
 
+// The schemes of the pages that browsers serve themselves (new tab, settings, history) and of
+// their extensions' pages. The web's schemes, files and data are pages of the user's.
+const StringSet& browserPageSchemes() {
+  static const NoDestructor<StringSet> schemes{
+      // The Chromium family (Chrome, Edge, Brave, Vivaldi, Opera).
+      "chrome", "chrome-untrusted", "chrome-search", "chrome-extension", "devtools", "edge",
+      "brave", "vivaldi", "opera",
+      // The Firefox family.
+      "about", "moz-extension", "resource"};
+  return *schemes;
+}
+
 // Labels under which a country's registry hands out names ("example.co.uk").
 const StringSet& secondLevelLabels() {
   static const NoDestructor<StringSet> labels{"co", "com", "ac", "org", "net", "gov", "edu"};
@@ -256,7 +268,12 @@ std::optional<std::string> ProjectMemory::assistantProject(const std::optional<U
   return std::nullopt;
 }
 
+bool ProjectMemory::isBrowserPage(const std::optional<Url>& url) {
+  return url && url->scheme() && browserPageSchemes().count(text::lowercased(*url->scheme())) > 0;
+}
+
 std::vector<std::string> ProjectMemory::names(const Moment& in) {
+  if (isBrowserPage(in.url)) return {};
   // Regex ranges index the repaired text; the observation's title is repaired already, so this
   // copy is the same text.
   const std::string title = text::repairUtf8(in.title);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "context/ProjectMemory.h"
 #include "context/RecordInput.h"
 #include "policy/Policy.h"
 
@@ -125,7 +126,13 @@ void Policy::count(Duration seconds, const std::optional<Moment>& moment, const 
   if (moment) label = project(*moment, analysis);
   if (!neutral) {
     std::string task;
-    if (moment) task = label ? *label : moment->host().value_or(moment->appName);
+    if (label) {
+      task = *label;
+    } else if (moment) {
+      // A browser's own page is no site: its host would name a task after the page's inner name.
+      const bool site = !ProjectMemory::isBrowserPage(moment->url);
+      task = site ? moment->host().value_or(moment->appName) : moment->appName;
+    }
     credited_[task] += seconds;
     if (analysis.unsure && seconds > 0 && moment)
       unsureTime_.push_back(UnsureTime{*moment, seconds});

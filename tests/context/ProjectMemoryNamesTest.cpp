@@ -141,6 +141,25 @@ TEST(ProjectMemoryNamesTest, RepositoriesAndAssistantProjects) {
   EXPECT_EQ(ProjectMemory::assistantProject(std::nullopt), std::nullopt);
 }
 
+TEST(ProjectMemoryNamesTest, ABrowsersOwnPagesNameNoProject) {
+  // A title that names a project on any page of the user's.
+  const std::string title = "Atlas roadmap | Release plan";
+  for (const std::string address :
+       {"chrome://new-tab-page-third-party/", "CHROME://settings/", "chrome-untrusted://print/",
+        "edge://newtab/", "about:newtab", "about:addons", "moz-extension://0f1e2d3c/page.html"}) {
+    SCOPED_TRACE(address);
+    EXPECT_TRUE(ProjectMemory::isBrowserPage(Url::parse(address)));
+    EXPECT_EQ(names(title, address, "Chromium"), Names{});
+  }
+  for (const std::string address :
+       {"https://atlas.example/", "http://chrome.example/", "file:///home/ada/plan.html"}) {
+    SCOPED_TRACE(address);
+    EXPECT_FALSE(ProjectMemory::isBrowserPage(Url::parse(address)));
+    EXPECT_EQ(names(title, address), (Names{"Atlas roadmap", "Release plan"}));
+  }
+  EXPECT_FALSE(ProjectMemory::isBrowserPage(std::nullopt));
+}
+
 TEST(ProjectMemoryNamesTest, AnyTitleGivesDistinctValidNames) {
   test::RandomInput random(2103);
   // clang-format off

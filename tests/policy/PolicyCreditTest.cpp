@@ -32,6 +32,16 @@ TEST(PolicyCreditTest, StepsAreCappedAndNeverNegative) {
   EXPECT_TRUE(policy.drainFocus().empty());  // a drain empties
 }
 
+TEST(PolicyCreditTest, ABrowsersOwnPageIsTheBrowsersTimeNotASites) {
+  Policy policy = working();
+  const Moment newTab(2, t0, "Chromium", "chromium", "New Tab",
+                      Url::parse("chrome://new-tab-page-third-party/"));
+  show(policy, newTab, work(2), at(30));
+  policy.tick(at(90), 0, berlin());
+  EXPECT_EQ(policy.drainFocus(),
+            (std::map<std::string, Duration>{{"sheets.example", 30}, {"Chromium", 60}}));
+}
+
 TEST(PolicyCreditTest, AnInterruptionDropsHeldSteps) {
   Policy policy = working();
   policy.tick(at(30), 40, berlin());  // held: the pause has not ended yet

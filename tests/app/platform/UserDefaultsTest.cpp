@@ -140,6 +140,33 @@ TEST_F(UserDefaultsTest, AnEarlierUnreadableFileKeepsItsName) {
   EXPECT_EQ(test::readFile(file().string() + ".unreadable-2"), "second");
 }
 
+TEST_F(UserDefaultsTest, AnUnreadableFileThatCannotBeSetAsideIsNeverWrittenOver) {
+  // Every name for it taken; or a name so long that the set-aside name is refused, even for root:
+  // with ".unreadable" it passes the 255 bytes a file name may have, while a temporary name
+  // beside it (seven more bytes) still fits, so that a write would go through.
+  std::filesystem::create_directories(file().parent_path());
+  for (int attempt = 1; attempt <= UserDefaults::kMaxSetAsideNames; ++attempt) {
+    test::writeFile(file().string() + ".unreadable" +
+                        (attempt > 1 ? "-" + std::to_string(attempt) : std::string()),
+                    "older");
+  }
+  const std::filesystem::path longName = dir_ / std::string(246, 's');
+  for (const std::filesystem::path& path : {file(), longName}) {
+    SCOPED_TRACE(path.filename().string().substr(0, 16));
+    const std::string bad = "{\"minutes\": 9,";
+    test::writeFile(path, bad);
+    UserDefaults defaults(path);
+    defaults.registerDefaults({{"minutes", int64_t{5}}});
+    defaults.setInteger("minutes", 6);
+    defaults.remove("apps");
+    EXPECT_EQ(defaults.integerValue("minutes"), 6) << "kept for the run";
+    EXPECT_EQ(test::readFile(path), bad);
+  }
+  EXPECT_EQ(test::readFile(file().string() + ".unreadable-100"), "older");
+  const std::filesystem::directory_iterator folder(dir_.path());
+  EXPECT_EQ(std::distance(begin(folder), end(folder)), 2) << "no file beside the long one";
+}
+
 TEST_F(UserDefaultsTest, AFailedWriteKeepsTheValueAndTheNextWriteSavesIt) {
   // A file where the settings folder should be makes every write fail, even for root.
   test::writeFile(dir_ / "Quillbrook", "in the way");

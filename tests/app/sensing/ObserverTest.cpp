@@ -263,6 +263,18 @@ TEST_F(ObserverTest, LongAddressesAreCutAsTitlesAreOnceExclusionsSawThemWhole) {
   EXPECT_EQ(seen.host(), "work.example");
   EXPECT_EQ(text::scalarCount(seen.document.value()), bound);
 
+  // A cut inside the authority would leave another site: part of the user as the host, or the
+  // user as the host and the password as a port. Such an address is not kept at all.
+  for (const std::string& address :
+       {"https://" + std::string(bound + 52, 'u') + ":pw@example.com/",
+        "https://bank.example:" + std::string(bound + 52, '0') + "@good.example/"}) {
+    SCOPED_TRACE(address.substr(0, 24));
+    node->set(AXAttribute::url, address);
+    const Moment cut = observer.read().value().observation;
+    EXPECT_FALSE(cut.url.has_value()) << "kept, with the host " << cut.host().value_or("");
+    EXPECT_EQ(cut.title, "Page");
+  }
+
   // A host told only by the whole address: cut first, it would pass as "uuu...".
   observer.isExcludedHost = [](const std::string& host) { return host == "hidden.example"; };
   node->set(AXAttribute::url, "https://" + std::string(bound, 'u') + "@hidden.example/");

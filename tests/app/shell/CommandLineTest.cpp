@@ -42,9 +42,9 @@ struct Outcome {
 
 class CommandLineTest : public testing::Test {
 protected:
-  // Runs the program in `cwd` with `arguments`, a home folder of the test's own and no display,
-  // the variables of `extra` added. A plain spawn, not Qt's process launcher: its vfork confuses
-  // the thread sanitizer.
+  // Runs the program in `cwd` with `arguments`, a home folder of the test's own and no display
+  // (nor the tests' offscreen platform), the variables of `extra` added. A plain spawn, not Qt's
+  // process launcher: its vfork confuses the thread sanitizer.
   Outcome run(const std::vector<std::string>& arguments, const std::vector<std::string>& extra = {},
               const fs::path& cwd = {}) {
     std::vector<std::string> variables = {"HOME=" + home.path().string(), "LC_ALL=C.UTF-8"};
@@ -52,7 +52,7 @@ protected:
       const std::string_view entry(*variable);
       const std::string_view name = entry.substr(0, entry.find('='));
       if (name == "HOME" || name == "LC_ALL" || name == "DISPLAY" || name == "WAYLAND_DISPLAY" ||
-          name == "QB_MODEL_DIR" || name.starts_with("XDG_"))
+          name == "QT_QPA_PLATFORM" || name == "QB_MODEL_DIR" || name.starts_with("XDG_"))
         continue;
       variables.emplace_back(entry);
     }
@@ -163,6 +163,25 @@ TEST_F(CommandLineTest, ARecordingIsExportedIntoAFolderRelativeToTheCurrentOne) 
   }
   EXPECT_EQ(written, expected);
   EXPECT_THAT(test::readFile(folder / "moments.jsonl"), HasSubstr(R"("title":"make")"));
+}
+
+TEST_F(CommandLineTest, WithoutADisplayAnythingElseSaysWhatRunsWithoutOne) {
+  const std::string line =
+      "quillbrook: no display (DISPLAY is not set); without one it runs only --measure [all|gpu] "
+      "and --export-recording <dir>\n";
+  // A Wayland display alone does not do: the desktop is read through X11.
+  for (const auto& [arguments, extra] :
+       std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>>{
+           {{"--help"}, {}},
+           {{"--export-recording"}, {}},
+           {{}, {"DISPLAY=", "WAYLAND_DISPLAY=wayland-0"}}}) {
+    SCOPED_TRACE(arguments.empty() ? "no arguments" : arguments[0]);
+    const Outcome outcome = run(arguments, extra);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, line);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_TRUE(fs::is_empty(home.path())) << "nothing of the application was started";
+  }
 }
 
 TEST_F(CommandLineTest, TheVerboseFlagAnywhereShowsDebugLines) {

@@ -1,5 +1,6 @@
 // The desktop's motion setting against a settings portal of the test's own on the session bus,
-// and against KDE's kdeglobals in a configuration folder of the test's own when no portal runs.
+// and, when no portal runs, against GNOME's GSettings and KDE's kdeglobals in a configuration
+// folder of the test's own.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <QDBusMetaType>
 #include <QFile>
 #include <QMutex>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -80,6 +82,13 @@ protected:
     ASSERT_EQ(file.write(text), text.size());
   }
   bool reduced() const { return DesktopMotion(reader, config.path()).shouldReduceMotion(); }
+  // Runs the gsettings tool on the test desktop's own settings; whether it succeeded.
+  static bool gsettings(const QStringList& arguments) {
+    QProcess tool;
+    tool.start(QStringLiteral("gsettings"), arguments);
+    return tool.waitForFinished() && tool.exitStatus() == QProcess::NormalExit &&
+           tool.exitCode() == 0;
+  }
 
   QTemporaryDir config;
   QDBusConnection portal =
@@ -104,9 +113,27 @@ TEST_F(DesktopMotionTest, ThePortalAnswersFirstWhenItNamesASetting) {
       {"GNOME's animations on", {{kGnome, {{"enable-animations", true}}}}, false},
       {"KDE's instant animations", {{kKde, {{"AnimationDurationFactor", "0"}}}}, true},
       {"KDE's faster animations", {{kKde, {{"AnimationDurationFactor", 0.5}}}}, false},
-      {"any of them asking",
-       {{kAppearance, {{"reduced-motion", 0u}}}, {kGnome, {{"enable-animations", false}}}},
+      // One asking is enough, whichever of them is read after it.
+      {"the first asking, the later ones not",
+       {{kAppearance, {{"reduced-motion", 1u}}},
+        {kGnome, {{"enable-animations", true}}},
+        {kKde, {{"AnimationDurationFactor", "1"}}}},
        true},
+      {"the second asking, the last not",
+       {{kAppearance, {{"reduced-motion", 0u}}},
+        {kGnome, {{"enable-animations", false}}},
+        {kKde, {{"AnimationDurationFactor", "1"}}}},
+       true},
+      {"the last asking",
+       {{kAppearance, {{"reduced-motion", 0u}}},
+        {kGnome, {{"enable-animations", true}}},
+        {kKde, {{"AnimationDurationFactor", "0"}}}},
+       true},
+      {"none asking",
+       {{kAppearance, {{"reduced-motion", 0u}}},
+        {kGnome, {{"enable-animations", true}}},
+        {kKde, {{"AnimationDurationFactor", "1"}}}},
+       false},
       {"nothing named: the file", {{kAppearance, {{"color-scheme", 1u}}}}, true},
       {"a wrong type counts as not said: the file",
        {{kGnome, {{"enable-animations", "no"}}}},
@@ -119,12 +146,22 @@ TEST_F(DesktopMotionTest, ThePortalAnswersFirstWhenItNamesASetting) {
   }
 }
 
-TEST_F(DesktopMotionTest, WithoutAPortalKdeGlobalsAnswers) {
+TEST_F(DesktopMotionTest, WithoutAPortalGnomesSettingAndKdeGlobalsAnswer) {
   EXPECT_FALSE(reduced()) << "no file";
   writeKdeGlobals("[General]\nAnimationDurationFactor=0\n[KDE]\nAnimationDurationFactor=1\n");
   EXPECT_FALSE(reduced()) << "only [KDE] counts";
   writeKdeGlobals("[KDE]\nAnimationDurationFactor=1\nAnimationDurationFactor = 0\n");
   EXPECT_TRUE(reduced()) << "the last line wins";
+
+  // GNOME's setting, read before the file, asks: the file's not asking changes nothing.
+  if (!gsettings({"writable", kGnome, "enable-animations"})) {
+    GTEST_SKIP() << "no GNOME interface schema or no gsettings tool";
+  }
+  writeKdeGlobals("[KDE]\nAnimationDurationFactor=1\n");
+  ASSERT_TRUE(gsettings({"set", kGnome, "enable-animations", "false"}));
+  EXPECT_TRUE(reduced());
+  ASSERT_TRUE(gsettings({"reset", kGnome, "enable-animations"}));
+  EXPECT_FALSE(reduced());
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/QtRuntime.h"
+
+namespace qb {
+namespace {
+
+// How long the main loop may take to run every task handed over.
+constexpr int kWaitMilliseconds = 10000;
+
+TEST(QtExecutorTest, TasksRunInTheOrderTheyWereHandedOver) {
+  QtExecutor executor;
+  // Hand-overs are numbered under this lock, so that their order across threads is known.
+  std::mutex handing;
+  int handedOver = 0;
+  std::vector<int> ran;  // main thread only, as the tasks run there
+  const auto handOver = [&](std::function<void()> then = {}) {
+    const std::lock_guard lock(handing);
+    executor.post([&ran, number = handedOver++, then = std::move(then)] {
+      ran.push_back(number);
+      if (then) then();
+    });
+  };
+
+  // A task that hands over another while it runs: that one comes after those already waiting.
+  handOver([&] { handOver([&] { handOver(); }); });
+  for (int i = 0; i < 10; ++i) handOver();
+  constexpr int kThreads = 4;
+  constexpr int kPerThread = 200;
+  std::vector<std::thread> workers;
+  for (int t = 0; t < kThreads; ++t) {
+    workers.emplace_back([&] {
+      for (int i = 0; i < kPerThread; ++i) handOver();
+    });
+  }
+  for (std::thread& worker : workers) worker.join();
+  const size_t total = 1 + 10 + kThreads * kPerThread + 2;
+
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ran.size() == total; }, kWaitMilliseconds))
+      << ran.size() << " of " << total << " ran";
+  std::vector<int> expected(total);
+  for (size_t i = 0; i < total; ++i) expected[i] = static_cast<int>(i);
+  EXPECT_EQ(ran, expected);
+}
+
+}  // namespace
+}  // namespace qb
