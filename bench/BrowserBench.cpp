@@ -10,8 +10,6 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <optional>
 
 #include "SharedDesktop.h"
@@ -50,44 +48,34 @@ QString writeArticle(const QString& folder) {
 void BM_BrowserRead(benchmark::State& state, test::BrowserProgram program) {
   LinuxPlatform* platform = bench::shared().platform.get();
   if (platform == nullptr) return state.SkipWithError("no X display");
-  QTemporaryDir folder;
-  const QString article = writeArticle(folder.path());
-  bool written = false;
+  // Stopped with all its processes, and its profile removed, on every way out below.
+  test::BrowserProcess browser(program);
+  const QString article = writeArticle(browser.profile());
+  if (article.isEmpty()) return state.SkipWithError("no page");
   QStringList urls;
   for (int i = 0; i < kTabs; ++i) urls << article + "?tab=" + QString::number(i);
-  const QStringList arguments = test::browserArguments(program, folder.path(), urls, written);
-  if (article.isEmpty() || !written) return state.SkipWithError("no page or profile");
+  if (!browser.start(urls)) return state.SkipWithError(browser.errorString().toStdString().c_str());
 
-  QProcess browser;
-  browser.start(program.program, arguments);
-  if (!browser.waitForStarted(5000)) {
-    const QString why =
-        QString::fromUtf8(program.program) + " did not start: " + browser.errorString();
-    return state.SkipWithError(why.toStdString().c_str());
-  }
   pid_t pid = 0;
   AXElement window;
+  bool shown = false;
   QDeadlineTimer deadline(kStartMs);
-  while (!deadline.hasExpired()) {
+  while (!shown && !deadline.hasExpired()) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
     const auto front = platform->workspace().frontmostApplication();
     if (!front || !front->bundleID || parseBrowserKind(*front->bundleID) != program.kind) continue;
     pid = front->pid;
     window = AX::element(platform->accessibility().application(pid), AXAttribute::focusedWindow);
     const auto tab = Browsers::read(program.kind, pid, window);
-    if (tab && tab->url) break;
+    shown = tab && tab->url;
   }
-  if (deadline.hasExpired()) {
-    browser.kill();
-    browser.waitForFinished(5000);
+  if (!shown) {
     const QString why = QString::fromUtf8(program.program) +
                         " showed no page on the accessibility bus within " +
                         QString::number(kStartMs / 1000) + " s";
     return state.SkipWithError(why.toStdString().c_str());
   }
   for (auto _ : state) benchmark::DoNotOptimize(Browsers::read(program.kind, pid, window));
-  browser.kill();
-  browser.waitForFinished(5000);
 }
 BENCHMARK_CAPTURE(BM_BrowserRead, firefox, test::kFirefox)
     ->Iterations(kReads)

@@ -168,23 +168,33 @@ void AppModel::goBack(const OpenPrompt& prompt, Returned done) {
     reopen(prompt, pageToClose, std::move(done));
     return;
   }
+  // Keys reach only the window that holds the focus: on every path below, the distracting tab is
+  // closed before the work window takes it.
+  AXElement firefoxTab;  // the work tab to press, in a Firefox window
   if (workTarget.tab && workTarget.window) {
     const AXElement tab = Browsers::workTab(workTarget.window, work->moment.title);
     if (!tab) {
       reopen(prompt, pageToClose, std::move(done));
       return;
     }
-    // Keys reach only the window that holds the focus: the distracting tab is closed before the
-    // work tab's window takes it. Raising that window brings the browser forward with it; a tab
-    // that could not be chosen leaves the browser where it is, rather than show another page.
-    const Return result = closeDistraction(prompt, pageToClose);
-    if (!Browsers::select(tab, workTarget.window)) {
-      log::error("Back to work: the browser did not bring the work tab forward");
+    if (workTarget.tab->browser != BrowserKind::firefox) {
+      // Raising the window brings the browser forward with it; a tab that could not be chosen
+      // leaves the browser where it is, rather than show another page.
+      const Return result = closeDistraction(prompt, pageToClose);
+      if (!Browsers::select(tab, workTarget.window)) {
+        log::error("Back to work: the browser did not bring the work tab forward");
+      }
+      done(result);
+      return;
     }
-    done(result);
-    return;
+    firefoxTab = tab;
   }
+  // A Firefox window comes forward whatever the press of its tab gave: the work tab is in it, a
+  // click away.
   const Return result = closeDistraction(prompt, pageToClose);
+  if (firefoxTab && !firefoxTab.node()->perform(AXAction::press)) {
+    log::error("Back to work: the browser did not choose the work tab");
+  }
   bringForward(workTarget.pid);
   if (workTarget.window) (void)workTarget.window.node()->perform(AXAction::raise);
   done(result);

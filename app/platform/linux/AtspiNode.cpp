@@ -21,9 +21,10 @@ using atspi::Ref;
 constexpr int kMaxActionsExamined = 16;
 // Action names that mean "press" in the toolkits that publish on the bus: buttons, check boxes
 // and tabs say press or click, menu items activate, links jump; Chromium names its elements'
-// one action, which for a tab brings it forward, doDefault.
-constexpr std::array<std::string_view, 5> kPressActions{"press", "click", "activate", "jump",
-                                                        "doDefault"};
+// one action, which for a tab brings it forward, doDefault; Firefox names its tabs' one action
+// switch.
+constexpr std::array<std::string_view, 6> kPressActions{"press", "click",     "activate",
+                                                        "jump",  "doDefault", "switch"};
 // The document attributes that carry a page's address: Firefox's, then Chromium's.
 constexpr std::array<const char*, 2> kAddressAttributes{"DocURL", "URI"};
 

@@ -215,13 +215,7 @@ TEST_F(AppModelRoadTest, BackToWorkInTheSameTabTellsWhetherTheWorkPageOpened) {
 }
 
 TEST_F(AppModelRoadTest, BackToAChromiumWorkTabChoosesItAndRaisesItsWindowOrSaysItCouldNot) {
-  handle(browserFront(1, "Quarterly report", "https://docs.example/q3"));
-  timers.advance(LastWork<Snapshot>::minimum);
-  const AXElement workTab = tree.add(AXRole::radioButton, &*browserWindow);
-  tree.node(workTab).set(AXAttribute::title, std::string("Quarterly report"));
-  tree.node(*browserWindow).accept(AXAction::raise);
-  const Snapshot distraction = front(2, "Video feed", 20, "player");
-  handle(distraction);
+  const auto [workTab, distraction] = leaveAWorkTab();
 
   answer(PromptAction::back, distraction);  // a browser that refuses the tab
   EXPECT_EQ(tree.node(workTab).performed(), std::vector<std::string>{"AXPress"});
@@ -236,6 +230,26 @@ TEST_F(AppModelRoadTest, BackToAChromiumWorkTabChoosesItAndRaisesItsWindowOrSays
   answer(PromptAction::back, distraction);
   EXPECT_EQ(tree.node(workTab).performed().size(), 2u);
   EXPECT_EQ(tree.node(*browserWindow).performed(), std::vector<std::string>{"AXRaise"});
+}
+
+TEST_F(AppModelRoadTest,
+       BackToAFirefoxWorkTabPressesItAndBringsItsWindowForwardWhateverThePressGave) {
+  const auto [workTab, distraction] = leaveAWorkTab({30, "firefox-esr", "Firefox"});
+
+  answer(PromptAction::back, distraction);  // a tab that refuses the press
+  EXPECT_EQ(tree.node(workTab).performed(), std::vector<std::string>{"AXPress"});
+  EXPECT_EQ(platform.workspaceFake.activated, std::vector<pid_t>{30});
+  EXPECT_EQ(tree.node(*browserWindow).performed(), std::vector<std::string>{"AXRaise"});
+  const auto lines = log.lines();
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.find("did not choose the work tab") != std::string::npos;
+  }));
+
+  tree.node(workTab).accept(AXAction::press);
+  answer(PromptAction::back, distraction);
+  EXPECT_EQ(tree.node(workTab).performed().size(), 2u);
+  EXPECT_EQ(platform.workspaceFake.activated, (std::vector<pid_t>{30, 30}));
+  EXPECT_EQ(tree.node(*browserWindow).performed().size(), 2u);
 }
 
 TEST_F(AppModelRoadTest, NeverHereIsLearnedAsWorkAndKeptInTheSettings) {

@@ -152,22 +152,40 @@ protected:
     shown.observation.id = id;
     return shown;
   }
-  // Puts one Chromium window in front, showing `title` at `url`; the window stays the same from
-  // call to call, as one tab that navigates.
-  Snapshot browserFront(uint64_t id, const std::string& title, const std::string& url) {
-    platform.workspaceFake.frontmost = RunningApplication{30, "chromium", "Chromium"};
+  // Puts one Chromium window (or one of `browser`) in front, showing `title` at `url`; the window
+  // stays the same from call to call, as one tab that navigates.
+  Snapshot browserFront(uint64_t id, const std::string& title, const std::string& url,
+                        const RunningApplication& browser = {30, "chromium", "Chromium"}) {
+    platform.workspaceFake.frontmost = browser;
     if (!browserWindow) {
       browserWindow = tree.add(AXRole::window);
       webPage = tree.add(AXRole::webArea, &*browserWindow);
-      platform.accessibilityFake.applicationNode(30)->set(AXAttribute::focusedWindow,
-                                                          *browserWindow);
+      platform.accessibilityFake.applicationNode(browser.pid)
+          ->set(AXAttribute::focusedWindow, *browserWindow);
     }
-    tree.node(*browserWindow).set(AXAttribute::title, title + " - Chromium");
+    tree.node(*browserWindow).set(AXAttribute::title, title + " - " + *browser.localizedName);
     tree.node(*webPage).set(AXAttribute::title, title);
     tree.node(*webPage).set(AXAttribute::url, url);
     Snapshot shown = *model->observer().read();
     shown.observation.id = id;
     return shown;
+  }
+  // The user stayed on "Quarterly report" in a tab of the window of browserFront (one of
+  // `browser`), long enough for it to be the page to go back to, then turned to a player. The
+  // window can be raised; the work tab, among its tabs, answers no press.
+  struct LeftWorkTab {
+    AXElement tab;
+    Snapshot distraction;
+  };
+  LeftWorkTab leaveAWorkTab(const RunningApplication& browser = {30, "chromium", "Chromium"}) {
+    handle(browserFront(1, "Quarterly report", "https://docs.example/q3", browser));
+    timers.advance(LastWork<Snapshot>::minimum);
+    const AXElement tab = tree.add(AXRole::radioButton, &*browserWindow);
+    tree.node(tab).set(AXAttribute::title, std::string("Quarterly report"));
+    tree.node(*browserWindow).accept(AXAction::raise);
+    const Snapshot distraction = front(2, "Video feed", 20, "player");
+    handle(distraction);
+    return {tab, distraction};
   }
   std::vector<std::string> promptTexts() const {
     std::vector<std::string> texts;

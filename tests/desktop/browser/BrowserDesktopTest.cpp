@@ -1,15 +1,18 @@
 // Firefox and Chromium on pages served from this machine: what the observer reads of the front
 // tab, a tab closed and a tab pointed back at the work page, and a window that does not hold the
-// focus left alone.
+// focus left alone. Each browser ends with every process it started, and its profile goes.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QProcess>
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/WallClock.h"
 #include "desktop/browser/BrowserPrograms.h"
@@ -37,6 +40,23 @@ constexpr int kPageCharacters = 1000;
 constexpr int kPageNodes = 200;
 constexpr Duration kPageSeconds = 5;
 
+// The running processes that keep their temporary files in `folder`: what is left of a browser
+// that test::BrowserProcess started there (each of its processes inherits that setting).
+std::vector<pid_t> processesKeepingTemporaryFilesIn(const QString& folder) {
+  const std::string setting = "TMPDIR=" + folder.toStdString();
+  std::vector<pid_t> found;
+  for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    bool number = false;
+    const pid_t pid = static_cast<pid_t>(entry.toInt(&number));
+    if (!number) continue;
+    std::ifstream environment("/proc/" + entry.toStdString() + "/environ", std::ios::binary);
+    for (std::string variable; std::getline(environment, variable, '\0');) {
+      if (variable.starts_with(setting)) found.push_back(pid);
+    }
+  }
+  return found;
+}
+
 class BrowserDesktopTest : public testing::TestWithParam<test::BrowserProgram> {
 protected:
   void SetUp() override {
@@ -54,20 +74,21 @@ protected:
   }
   void TearDown() override {
     observer.reset();
-    if (browser) {
-      browser->kill();
-      browser->waitForFinished(5000);
-    }
+    if (!browser) return;
+    const QString profile = browser->profile();
+    ASSERT_THAT(processesKeepingTemporaryFilesIn(profile), testing::Not(testing::IsEmpty()))
+        << "the browser's processes are told by where they keep temporary files";
+    EXPECT_TRUE(browser->stop());
+    EXPECT_THAT(processesKeepingTemporaryFilesIn(profile), testing::IsEmpty())
+        << "every process of the browser ends";
+    browser.reset();
+    EXPECT_FALSE(QFileInfo::exists(profile)) << "the browser's profile goes with it";
   }
 
   void launch(const std::string& url) {
-    browser = std::make_unique<QProcess>();
-    bool written = false;
-    const QStringList arguments =
-        test::browserArguments(GetParam(), profile.path(), {QString::fromStdString(url)}, written);
-    ASSERT_TRUE(written) << "no profile";
-    browser->start(GetParam().program, arguments);
-    ASSERT_TRUE(browser->waitForStarted(5000));
+    browser = std::make_unique<test::BrowserProcess>(GetParam());
+    ASSERT_TRUE(browser->start({QString::fromStdString(url)}))
+        << browser->errorString().toStdString();
   }
 
   // The first snapshot from index `from` on that shows `url`; fails the test when none comes.
@@ -143,12 +164,11 @@ protected:
   const std::string workURL = server.url("/work");
   const std::string funURL = server.url("/fun");
   const std::string feedURL = server.url("/feed");
-  QTemporaryDir profile;
   QtTimers timers;
   std::unique_ptr<LinuxPlatform> platform;
   std::unique_ptr<Observer> observer;
   std::vector<Snapshot> snapshots;
-  std::unique_ptr<QProcess> browser;
+  std::unique_ptr<test::BrowserProcess> browser;
   test::Programs programs;
 };
 
@@ -204,7 +224,8 @@ TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
 }
 
 // Going back to a tab of a browser that is not in front: the tab chosen among its window's tabs by
-// its page's title, and its window brought forward.
+// its page's title, and its window brought forward, from a terminal and from a browser of the
+// other family in front. Each family names its tabs' action its own way.
 using BackToTabDesktopTest = BrowserDesktopTest;
 
 TEST_P(BackToTabDesktopTest, SelectsTheWorkTabAndBringsItsWindowForward) {
@@ -243,38 +264,33 @@ TEST_P(BackToTabDesktopTest, SelectsTheWorkTabAndBringsItsWindowForward) {
   EXPECT_TRUE(selectWork());
   EXPECT_TRUE(workInFront()) << "from a terminal in front";
 
-  // Back on the distraction's tab, then another browser in front.
-  test::run("xdotool", {"key", "--clearmodifiers", "ctrl+2"});
+  // Back on the distraction's tab, the next one (the key both families take; Firefox takes the
+  // tab's number with Alt), then another browser in front.
+  test::run("xdotool", {"key", "--clearmodifiers", "ctrl+Next"});
   ASSERT_TRUE(QTest::qWaitFor([&] { return shows(funURL); }, kPageMs));
-  QTemporaryDir otherProfile;
-  bool written = false;
-  QProcess other;
-  other.start(test::kFirefox.program,
-              test::browserArguments(test::kFirefox, otherProfile.path(),
-                                     {QString::fromStdString(feedURL)}, written));
-  ASSERT_TRUE(written && other.waitForStarted(5000));
+  const test::BrowserProgram& otherBrowser =
+      GetParam().kind == BrowserKind::firefox ? test::kChromium : test::kFirefox;
+  test::BrowserProcess other(otherBrowser);
+  ASSERT_TRUE(other.start({QString::fromStdString(feedURL)})) << other.errorString().toStdString();
   const size_t beforeFeed = snapshots.size();
   const std::optional<Snapshot> feed = waitForPage(feedURL, beforeFeed, kStartMs);
   ASSERT_TRUE(feed);
   ASSERT_NE(feed->target.pid, work->target.pid);
   EXPECT_TRUE(selectWork());
-  EXPECT_TRUE(workInFront()) << "from a Firefox tab in front";
+  EXPECT_TRUE(workInFront()) << "from a tab of " << otherBrowser.program << " in front";
   EXPECT_EQ(std::stoul(test::run("xdotool", {"getactivewindow"})), workWindow);
-  other.kill();
-  other.waitForFinished(5000);
+  EXPECT_TRUE(other.stop());
 }
 
-INSTANTIATE_TEST_SUITE_P(Chromium, BackToTabDesktopTest, testing::Values(test::kChromium),
-                         [](const testing::TestParamInfo<test::BrowserProgram>&) {
-                           return std::string("Chromium");
-                         });
+std::string familyName(const testing::TestParamInfo<test::BrowserProgram>& tested) {
+  return tested.param.kind == BrowserKind::firefox ? "Firefox" : "Chromium";
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, BackToTabDesktopTest,
+                         testing::Values(test::kFirefox, test::kChromium), familyName);
 
 INSTANTIATE_TEST_SUITE_P(Browsers, BrowserDesktopTest,
-                         testing::Values(test::kFirefox, test::kChromium),
-                         [](const testing::TestParamInfo<test::BrowserProgram>& tested) {
-                           return std::string(
-                               tested.param.kind == BrowserKind::firefox ? "Firefox" : "Chromium");
-                         });
+                         testing::Values(test::kFirefox, test::kChromium), familyName);
 
 }  // namespace
 }  // namespace qb

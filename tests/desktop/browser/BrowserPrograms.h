@@ -1,13 +1,24 @@
 // The browsers the desktop tests and benchmarks start, and how: each in a profile of its own that
-// skips first-run pages and calls home for nothing.
+// skips first-run pages and calls home for nothing, and stopped with every process it started
+// before its profile goes.
 
 #pragma once
 
+#include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cerrno>
+#include <iostream>
 #include <ostream>
 
 #include "sensing/Browsers.h"
@@ -54,5 +65,93 @@ inline QStringList browserArguments(const BrowserProgram& browser, const QString
   if (geteuid() == 0) arguments.prepend("--no-sandbox");
   return arguments + urls;
 }
+
+// A browser running in a profile folder of its own, which goes with it on every way out of the
+// scope that holds it. The browser's helpers (content processes, renderers, Chromium's network
+// service) outlive it for a moment, and Chromium's network service writes into the profile after
+// the browser itself has ended: a folder removed meanwhile is left half removed. So the browser
+// leads a process group of its own, which its helpers join, and stop() waits for the whole group
+// before the folder goes. What it keeps in the temporary folder (Chromium's socket for a second
+// instance, left there even by a clean quit) is kept inside the profile, and goes with it. Main
+// thread only: the browser is killed when the thread that started it ends.
+class BrowserProcess {
+public:
+  // How long the browser may take to start, to quit once asked (it saves its state first), and
+  // its helpers to go once killed.
+  static constexpr int kStartMs = 5000;
+  static constexpr int kQuitMs = 5000;
+  // How often the wait for the helpers looks again.
+  static constexpr unsigned long kPollMs = 20;
+
+  explicit BrowserProcess(const BrowserProgram& browser) : browser_(browser) {}
+  ~BrowserProcess() {
+    if (!stop()) {
+      std::cerr << browser_.program << " left processes behind after it was killed\n";
+    }
+    if (profile_.isValid() && !profile_.remove()) {
+      std::cerr << browser_.program
+                << "'s profile could not be removed: " << profile_.path().toStdString() << "\n";
+    }
+  }
+  BrowserProcess(const BrowserProcess&) = delete;
+  BrowserProcess& operator=(const BrowserProcess&) = delete;
+
+  // Starts the browser on `urls`; false, with errorString() saying why, when its profile could not
+  // be written or it did not start.
+  bool start(const QStringList& urls) {
+    const QString temporary = profile_.path() + "/tmp";
+    bool written = false;
+    QStringList arguments;
+    if (profile_.isValid()) arguments = browserArguments(browser_, profile_.path(), urls, written);
+    if (!written || !QDir().mkpath(temporary)) {
+      error_ = "no profile folder for " + QString(browser_.program);
+      return false;
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TMPDIR", temporary);
+    process_.setProcessEnvironment(environment);
+    process_.setChildProcessModifier([] {
+      ::setpgid(0, 0);
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    });
+    process_.start(browser_.program, arguments);
+    if (!process_.waitForStarted(kStartMs)) {
+      error_ = QString(browser_.program) + " did not start: " + process_.errorString();
+      return false;
+    }
+    group_ = static_cast<pid_t>(process_.processId());
+    return true;
+  }
+
+  // Asks the browser to quit, kills it when it has not after kQuitMs, then kills what is left of
+  // its helpers and waits for them; false when some of them were still there after kQuitMs more.
+  bool stop() {
+    if (group_ == 0) return true;
+    if (process_.state() != QProcess::NotRunning) {
+      process_.terminate();
+      if (!process_.waitForFinished(kQuitMs)) {
+        process_.kill();
+        (void)process_.waitForFinished(kQuitMs);
+      }
+    }
+    const auto groupGone = [group = group_] { return ::kill(-group, 0) != 0 && errno == ESRCH; };
+    if (!groupGone()) ::kill(-group_, SIGKILL);
+    const QDeadlineTimer deadline(kQuitMs);
+    while (!groupGone() && !deadline.hasExpired()) QThread::msleep(kPollMs);
+    const bool gone = groupGone();
+    if (gone) group_ = 0;
+    return gone;
+  }
+
+  QString profile() const { return profile_.path(); }
+  QString errorString() const { return error_; }
+
+private:
+  BrowserProgram browser_;
+  QTemporaryDir profile_;  // removed by the destructor, after stop()
+  QProcess process_;
+  pid_t group_ = 0;  // the browser's pid, which leads the group; 0 before start and once all gone
+  QString error_;
+};
 
 }  // namespace qb::test
