@@ -79,11 +79,11 @@ std::filesystem::path setAside(const std::filesystem::path& file, std::string& w
   return aside;
 }
 
-std::vector<std::filesystem::path> setAsideCopies(const std::filesystem::path& file,
-                                                  std::error_code& error) {
+std::string removeSetAsideCopies(const std::filesystem::path& file) {
   const std::string prefix = file.stem().string() + std::string(kDamagedInfix);
   const std::string extension = file.extension().string();
   std::vector<std::filesystem::path> copies;
+  std::error_code error;
   for (std::filesystem::directory_iterator entry(file.parent_path(), error), end;
        !error && entry != end; entry.increment(error)) {
     const std::string name = entry->path().filename().string();
@@ -96,7 +96,16 @@ std::vector<std::filesystem::path> setAsideCopies(const std::filesystem::path& f
       copies.push_back(entry->path());
     }
   }
-  return copies;
+  std::string kept;
+  const auto keep = [&kept](const std::filesystem::path& path, const std::error_code& why) {
+    kept += (kept.empty() ? "" : ", ") + path.string() + ": " + why.message();
+  };
+  if (error) keep(file.parent_path(), error);
+  for (const std::filesystem::path& copy : copies) {
+    std::error_code failure;
+    if (std::filesystem::remove(copy, failure); failure) keep(copy, failure);
+  }
+  return kept;
 }
 
 }  // namespace qb::database

@@ -28,10 +28,9 @@ int quickCheck(sqlite3* db, std::string& problem);
 // first: a connection left open would go on writing into the moved file.
 std::filesystem::path setAside(const std::filesystem::path& file, std::string& why);
 
-// The files of every copy of `file` set aside by setAside(): names <stem>-damaged-<digits>
-// <extension> with one of file::kDatabaseFiles' suffixes. A folder that cannot be read gives what
-// was found before, with the reason in `error`.
-std::vector<std::filesystem::path> setAsideCopies(const std::filesystem::path& file,
-                                                  std::error_code& error);
+// Deletes the files of every copy of `file` set aside by setAside(): names <stem>-damaged-
+// <digits><extension> with one of file::kDatabaseFiles' suffixes, nothing else beside them. Empty
+// when all went, else what stayed (or the folder that could not be read) with the reasons.
+std::string removeSetAsideCopies(const std::filesystem::path& file);
 
 }  // namespace qb::database

@@ -323,7 +323,7 @@ bool EventStore::settle(Check check, std::string& why) {
   } catch (const Error& error) {
     return fail(error.what());
   }
-  if (!prepare()) return fail(name + " can't be made ready");
+  if (!makeReady()) return fail(name + " can't be made ready");
   sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
   inUse_ = true;
 
@@ -344,7 +344,7 @@ bool EventStore::settle(Check check, std::string& why) {
   return true;
 }
 
-bool EventStore::prepare() {
+bool EventStore::makeReady() {
   sqlite3* db = db_.get();
   const std::string name = path_.string();
   {
@@ -464,15 +464,9 @@ void EventStore::prune(int keepingDays, Date now) {
 }
 
 void EventStore::deleteAll() {
-  std::error_code error;
-  for (const std::filesystem::path& copy : database::setAsideCopies(path_, error)) {
-    std::error_code failure;
-    if (std::filesystem::remove(copy, failure); failure) {
-      qb::log::error("Event log: " + copy.string() +
-                     " set aside could not be deleted: " + failure.message());
-    }
+  if (const std::string kept = database::removeSetAsideCopies(path_); !kept.empty()) {
+    qb::log::error("Event log: damaged logs set aside could not be deleted: " + kept);
   }
-  if (error) qb::log::error("Event log: " + path_.parent_path().string() + ": " + error.message());
   if (!inUse_) {
     waiting_.clear();
     prunedBefore_.reset();

@@ -167,7 +167,7 @@ private:
   // the reason in `why`, when it is held or cannot be read or made ready.
   bool settle(Check check, std::string& why);
   // The journal mode, the table and its columns. False, logged, when they cannot be made.
-  bool prepare();
+  bool makeReady();
   // Checks the file on checker_ and applies the answer on main_.
   void checkLater();
 

@@ -357,8 +357,6 @@ private:
   // Moves the file, with its log, to the first free name recording-damaged-<n>.sqlite beside it;
   // the log says that it `state` ("is damaged") for `problem`.
   void setAside(std::string_view state, const std::string& problem);
-  // The files of every damaged recording set aside beside this one.
-  std::vector<std::filesystem::path> damagedCopies() const;
   void createSchema();
   [[noreturn]] void failOpen(const std::string& why);
 

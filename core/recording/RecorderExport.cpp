@@ -379,13 +379,7 @@ std::future<void> Recorder::deleteAll() {
     if (session_) {
       insertSession(session_->provisional ? std::nullopt : std::optional(session_->id));
     }
-    std::string kept;
-    for (const std::filesystem::path& copy : damagedCopies()) {
-      std::error_code error;
-      std::filesystem::remove(copy, error);
-      if (error) kept += (kept.empty() ? "" : ", ") + copy.string() + ": " + error.message();
-    }
-    if (!kept.empty()) {
+    if (const std::string kept = database::removeSetAsideCopies(path_); !kept.empty()) {
       log::error("Recording: damaged recordings set aside could not be deleted: " + kept);
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kDeleteFailedCode,

@@ -183,13 +183,6 @@ void Recorder::settle() {
   ready_ = true;
 }
 
-std::vector<std::filesystem::path> Recorder::damagedCopies() const {
-  std::error_code error;
-  std::vector<std::filesystem::path> copies = database::setAsideCopies(path_, error);
-  if (error) log::error("Recording: " + path_.parent_path().string() + ": " + error.message());
-  return copies;
-}
-
 void Recorder::setAside(std::string_view state, const std::string& problem) {
   std::string why;
   const std::filesystem::path aside = database::setAside(path_, why);

@@ -221,10 +221,7 @@ TEST_F(AppModelRoadTest, BackToAChromiumWorkTabChoosesItAndRaisesItsWindowOrSays
   EXPECT_EQ(tree.node(workTab).performed(), std::vector<std::string>{"AXPress"});
   EXPECT_TRUE(tree.node(*browserWindow).performed().empty()) << "not raised over another tab";
   EXPECT_TRUE(platform.workspaceFake.activated.empty());
-  const auto lines = log.lines();
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-    return line.find("did not bring the work tab forward") != std::string::npos;
-  }));
+  EXPECT_TRUE(logged("did not bring the work tab forward"));
 
   tree.node(workTab).accept(AXAction::press);
   answer(PromptAction::back, distraction);
@@ -240,10 +237,7 @@ TEST_F(AppModelRoadTest,
   EXPECT_EQ(tree.node(workTab).performed(), std::vector<std::string>{"AXPress"});
   EXPECT_EQ(platform.workspaceFake.activated, std::vector<pid_t>{30});
   EXPECT_EQ(tree.node(*browserWindow).performed(), std::vector<std::string>{"AXRaise"});
-  const auto lines = log.lines();
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-    return line.find("did not choose the work tab") != std::string::npos;
-  }));
+  EXPECT_TRUE(logged("did not choose the work tab"));
 
   tree.node(workTab).accept(AXAction::press);
   answer(PromptAction::back, distraction);

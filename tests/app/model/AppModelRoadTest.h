@@ -9,8 +9,10 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <algorithm>
 #include <atomic>
 #include <future>
+#include <string_view>
 
 #include "agents/AgentHome.h"
 #include "analysis/GuardedAnalyzer.h"
@@ -294,6 +296,13 @@ protected:
   }
   void learnAgentFolders() { model->learnAgentFolders(); }
   std::optional<AgentSession> agentDone() const { return model->agentDone_; }
+  // Whether a line of the log so far holds `words`.
+  bool logged(std::string_view words) const {
+    const auto lines = log.lines();
+    return std::any_of(lines.begin(), lines.end(), [words](const std::string& line) {
+      return line.find(words) != std::string::npos;
+    });
+  }
 
   test::AgentHome agents;
   test::FakeTree tree{platform.accessibilityFake};
