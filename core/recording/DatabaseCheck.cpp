@@ -5,9 +5,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string_view>
 
 #include "base/File.h"
@@ -19,9 +23,49 @@ namespace {
 // Between a file's stem and a number: recording-damaged-1.sqlite, recording-damaged-2.sqlite
 constexpr std::string_view kDamagedInfix = "-damaged-";
 
+// The database header's fields that SQLite reads without complaint and then misuses: a write
+// version above kMaxWriteVersion makes the file read-only, unsaid until the first write, and a
+// text encoding above kMaxTextEncoding is read by its low bits until a schema change reads it
+// again and refuses it.
+constexpr std::string_view kHeaderMagic{"SQLite format 3\0", 16};
+constexpr size_t kHeaderBytes = 100;
+constexpr size_t kWriteVersionOffset = 18;
+constexpr unsigned kMaxWriteVersion = 2;
+constexpr size_t kTextEncodingOffset = 56;  // four bytes, big-endian
+constexpr uint32_t kMaxTextEncoding = 3;    // UTF-16be; 0 is a file that never stored text
+
+// The header's problem, or nothing when it has none that SQLite would not name itself: a file too
+// short to have a header, or no database at all, is SQLite's to name.
+std::optional<std::string> headerProblem(const char* file) {
+  if (file == nullptr || *file == '\0') return std::nullopt;
+  std::ifstream in(file, std::ios::binary);
+  std::string header(kHeaderBytes, '\0');
+  if (!in.read(header.data(), static_cast<std::streamsize>(header.size()))) return std::nullopt;
+  if (!header.starts_with(kHeaderMagic)) return std::nullopt;
+  const auto byte = [&](size_t offset) { return static_cast<unsigned char>(header[offset]); };
+  if (const unsigned version = byte(kWriteVersionOffset); version > kMaxWriteVersion) {
+    return "its header names write version " + std::to_string(version) +
+           ", which SQLite can only read";
+  }
+  uint32_t encoding = 0;
+  for (size_t i = 0; i < sizeof encoding; ++i) {
+    encoding = encoding << 8 | byte(kTextEncodingOffset + i);
+  }
+  if (encoding > kMaxTextEncoding) {
+    return "its header names text encoding " + std::to_string(encoding) + ", which is none";
+  }
+  return std::nullopt;
+}
+
+bool isWritable(const std::filesystem::path& path) { return ::access(path.c_str(), W_OK) == 0; }
+
 }  // namespace
 
 int quickCheck(sqlite3* db, std::string& problem) {
+  if (auto header = headerProblem(sqlite3_db_filename(db, "main"))) {
+    problem = std::move(*header);
+    return SQLITE_CORRUPT;
+  }
   sqlite3_stmt* raw = nullptr;
   int result = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &raw, nullptr);
   std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> check(raw, sqlite3_finalize);
@@ -32,9 +76,10 @@ int quickCheck(sqlite3* db, std::string& problem) {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0));
       if (!first) first = text ? text : "";
     }
-    if (result == SQLITE_DONE) {
-      if (first == "ok") return SQLITE_OK;
-      problem = first.value_or("no answer");
+    // A check that has named damage has found it, however it ends: running out of memory on a
+    // badly damaged file is no reason to write into it.
+    if (first && first != "ok") {
+      problem = *first;
       // The first problem comes after a line that names the schema, "*** in database main ***".
       if (problem.starts_with("*** ")) {
         if (const size_t end = problem.find('\n'); end != std::string::npos)
@@ -42,9 +87,96 @@ int quickCheck(sqlite3* db, std::string& problem) {
       }
       return SQLITE_CORRUPT;
     }
+    if (result == SQLITE_DONE) {
+      if (first) return SQLITE_OK;
+      problem = "no answer";
+      return SQLITE_CORRUPT;
+    }
   }
   problem = sqlite3_errmsg(db);
   return result & 0xff;
+}
+
+bool isFileFault(int result, const std::filesystem::path& file) {
+  switch (result & 0xff) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_FORMAT:
+    // The program's own statements are fixed: on an open file, their errors come from its schema,
+    // one that SQLite cannot read ("unsupported file format", "no such collation sequence") or
+    // one the program cannot build on ("no such column", rows that break a new unique index).
+    case SQLITE_ERROR:
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+      return true;
+    case SQLITE_READONLY:
+      // A plain read-only answer where the file and its folder take writes is the header's; any
+      // other (a read-only file, folder or mount, a log that cannot be made) is the system's.
+      return result == SQLITE_READONLY && isWritable(file) && isWritable(file.parent_path());
+    default:
+      return false;
+  }
+}
+
+std::unique_ptr<sqlite3, int (*)(sqlite3*)> referenceSchema(std::span<const char* const> schema) {
+  sqlite3* raw = nullptr;
+  const int opened = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE, nullptr);
+  std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+  if (opened != SQLITE_OK) return {nullptr, sqlite3_close};
+  for (const char* statement : schema) sqlite3_exec(db.get(), statement, nullptr, nullptr, nullptr);
+  return db;
+}
+
+int shapeProblem(sqlite3* db, sqlite3* reference, std::string& problem) {
+  struct Column {
+    std::string name;
+    bool optional = false;  // an insert may leave it out
+  };
+  using Tables = std::map<std::string, std::vector<Column>>;
+  // Every table's columns into `tables`; SQLITE_OK or the failing result.
+  const auto read = [&problem](sqlite3* from, Tables& tables) {
+    sqlite3_stmt* raw = nullptr;
+    int result = sqlite3_prepare_v2(
+        from,
+        "SELECT m.name, c.name, c.\"notnull\" = 0 OR c.dflt_value IS NOT NULL "
+        "FROM sqlite_schema AS m JOIN pragma_table_info(m.name) AS c WHERE m.type = 'table'",
+        -1, &raw, nullptr);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> query(raw, sqlite3_finalize);
+    const auto text = [&query](int column) {
+      const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(query.get(), column));
+      return std::string(bytes ? bytes : "");
+    };
+    if (result == SQLITE_OK) {
+      while ((result = sqlite3_step(query.get())) == SQLITE_ROW) {
+        tables[text(0)].push_back({text(1), sqlite3_column_int(query.get(), 2) != 0});
+      }
+      if (result == SQLITE_DONE) return SQLITE_OK;
+    }
+    problem = sqlite3_errmsg(from);
+    return result;
+  };
+  Tables wanted, found;
+  if (const int result = read(reference, wanted); result != SQLITE_OK) return result;
+  if (const int result = read(db, found); result != SQLITE_OK) return result;
+  for (const auto& [table, columns] : wanted) {
+    std::set<std::string> own;
+    for (const Column& column : columns) own.insert(column.name);
+    std::set<std::string> present;
+    for (const Column& column : found[table]) {
+      present.insert(column.name);
+      if (!column.optional && !own.contains(column.name)) {
+        problem = "its table " + table + " has a column " + column.name + " that needs a value";
+        return SQLITE_ERROR;
+      }
+    }
+    for (const std::string& name : own) {
+      if (present.contains(name)) continue;
+      problem = "its table " + table + " has no column " + name;
+      return SQLITE_ERROR;
+    }
+  }
+  return SQLITE_OK;
 }
 
 std::filesystem::path setAside(const std::filesystem::path& file, std::string& why) {

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,13 +16,32 @@ struct sqlite3;
 
 namespace qb::database {
 
-// Runs PRAGMA quick_check on the open connection `db`; reads the whole file and writes nothing.
-// Answers SQLITE_OK when the file is whole. SQLITE_CORRUPT when it is damaged, with the first
-// problem the check names in `problem` (or SQLite's message, when the damage keeps the check from
-// running at all). Any other primary result kept the check from running, with SQLite's message
-// in `problem`: SQLITE_BUSY (another connection holds the file), SQLITE_NOTADB (the file is no
-// database), an I/O error.
+// Runs PRAGMA quick_check on the open connection `db`, after a look at the file's header; reads
+// the whole file and writes nothing. Answers SQLITE_OK when the file is whole. SQLITE_CORRUPT when
+// it is damaged, with the first problem found in `problem`: a header field out of the range that
+// SQLite itself writes (a write version SQLite only reads, a text encoding it would misread), or
+// the first problem the check names, whatever the check answers after naming it. Any other
+// primary result kept the check from running, with SQLite's message in `problem`; isFileFault()
+// tells whose fault that is.
 int quickCheck(sqlite3* db, std::string& problem);
+
+// Whether `result` (an SQLite result, primary or extended), met while checking, readying or
+// writing the database at `file`, comes from what the file holds: its header, its schema or its
+// pages (damage, no database, a schema SQLite cannot read or the program cannot build on, a
+// header that makes it read-only). Such a file goes aside. False for what the system answers
+// (another program's lock, a full disk, an I/O error, permissions, a read-only folder, memory):
+// the file is kept and tried again.
+bool isFileFault(int result, const std::filesystem::path& file);
+
+// An empty database in memory made by running `schema` in order, failures ignored (an ALTER may
+// repeat a column): the reference for shapeProblem(). Null when SQLite cannot make one.
+std::unique_ptr<sqlite3, int (*)(sqlite3*)> referenceSchema(std::span<const char* const> schema);
+
+// SQLITE_OK when every table of `reference` is in `db` with all of its columns, and any column of
+// db's own beside them can be left out of an insert (it takes NULL or has a default): the program's
+// rows fit. Else SQLITE_ERROR, with the table and column that do not fit in `problem`, or the
+// failing result of reading the schema.
+int shapeProblem(sqlite3* db, sqlite3* reference, std::string& problem);
 
 // Moves `file` and the files SQLite keeps beside it (file::kDatabaseFiles) to the first free name
 // <stem>-damaged-<n><extension> beside it, all of them or, when one cannot be moved, none. The

@@ -274,9 +274,9 @@ void EventStore::checkLater() {
     check.result = database::quickCheck(db, check.problem);
     main_->post([this, alive, check = std::move(check)]() mutable {
       if (!*alive) return;
-      const bool held = check.result == SQLITE_BUSY || check.result == SQLITE_LOCKED;
       if (std::string why; !settle(std::move(check), why)) {
-        if (!held) return;
+        // A lock, a full disk or a folder that takes no writes may pass; a file that could not be
+        // set aside may be moved by its user.
         retry_ = timers_->schedule(kCheckRetrySeconds, [this, alive] {
           if (!*alive) return;
           retry_.reset();
@@ -292,20 +292,30 @@ void EventStore::checkLater() {
 bool EventStore::settle(Check check, std::string& why) {
   const std::string name = path_.string();
   auto fail = [&](std::string reason) {
+    // Said once while it stays the same: a store that checks again later would say it every time.
+    if (reason != failure_) {
+      qb::log::error("Event log: " + reason +
+                     (main_ ? "; what is logged meanwhile is kept in memory" : ""));
+    }
+    failure_ = reason;
     why = std::move(reason);
-    qb::log::error("Event log: " + why +
-                   (main_ ? "; what is logged meanwhile is kept in memory" : ""));
     return false;
   };
   try {
-    for (bool fresh = false; check.result != SQLITE_OK; fresh = true) {
-      if (check.result != SQLITE_CORRUPT && check.result != SQLITE_NOTADB) {
-        const bool held = check.result == SQLITE_BUSY || check.result == SQLITE_LOCKED;
-        return fail(name + (held ? " is busy: another program holds it (" : " can't be read (") +
+    for (bool fresh = false;; fresh = true) {
+      if (check.result == SQLITE_OK) check = makeReady();
+      if (check.result == SQLITE_OK) break;
+      if (!database::isFileFault(check.result, path_)) {
+        const int primary = check.result & 0xff;
+        const bool held = primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+        return fail(name +
+                    (held ? " is busy: another program holds it (" : " can't be used now (") +
                     check.problem + ")");
       }
-      const std::string state =
-          check.result == SQLITE_CORRUPT ? " is damaged (" : " is no database (";
+      const std::string state = (check.result & 0xff) == SQLITE_NOTADB ? " is no database ("
+                                : (check.result & 0xff) == SQLITE_CORRUPT
+                                    ? " is damaged ("
+                                    : " can't take the program's events (";
       // A file made just now that cannot be used either is not the file's fault.
       if (fresh) return fail("a new event log at " + name + " can't be used: " + check.problem);
       db_.reset();  // closed without a checkpoint, so that nothing is written into it
@@ -323,9 +333,9 @@ bool EventStore::settle(Check check, std::string& why) {
   } catch (const Error& error) {
     return fail(error.what());
   }
-  if (!makeReady()) return fail(name + " can't be made ready");
   sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
   inUse_ = true;
+  failure_.clear();
 
   // What was done while the file was being checked, in the order it was done.
   if (deleted_) deleteAll();
@@ -344,12 +354,35 @@ bool EventStore::settle(Check check, std::string& why) {
   return true;
 }
 
-bool EventStore::makeReady() {
+EventStore::Check EventStore::makeReady() {
   sqlite3* db = db_.get();
   const std::string name = path_.string();
+  const auto failed = [db](std::string what) {
+    Check check{sqlite3_extended_errcode(db), what + ": " + sqlite3_errmsg(db)};
+    if (!sqlite3_get_autocommit(db)) run(db, "ROLLBACK");
+    return check;
+  };
+  // The table in one transaction, checked before it ends: a file whose events table the program
+  // cannot write into is left as it was found. Deferred, so that a current file, which it leaves
+  // alone, is not held up by another program's write.
+  if (!run(db, "BEGIN")) return failed("its table can't be made");
+  // The ALTER would fail on every open after the first; it runs only where the column is missing,
+  // so that any failure it reports is a real one.
+  if (!run(db, kCreateTable) || !run(db, kCreateIndex) ||
+      !(hasLabelColumn(db) || run(db, kAddLabel))) {
+    return failed("its table can't be made");
+  }
+  const auto reference = database::referenceSchema(std::array{kCreateTable, kAddLabel});
+  if (!reference) return failed("its table can't be compared");
+  if (Check shape;
+      (shape.result = database::shapeProblem(db, reference.get(), shape.problem)) != SQLITE_OK) {
+    run(db, "ROLLBACK");
+    return shape;
+  }
+  if (!run(db, "COMMIT")) return failed("its table can't be made");
   {
     Statement journal(db, "PRAGMA journal_mode = WAL");
-    if (!journal || journal.step() != SQLITE_ROW) return false;
+    if (!journal || journal.step() != SQLITE_ROW) return failed("its journal mode can't be set");
     // A file system without shared memory keeps the rollback journal: slower for readers of
     // other connections, but every write is still durable, so the store goes on.
     if (const auto mode = journal.text(0); mode != "wal") {
@@ -362,10 +395,7 @@ bool EventStore::makeReady() {
   if (!run(db, "PRAGMA synchronous = NORMAL")) {
     qb::log::error("Event log: " + name + " syncs every event to disk");
   }
-  // The ALTER would fail on every open after the first; it runs only where the column is missing,
-  // so that any failure it reports is a real one.
-  return run(db, kCreateTable) && run(db, kCreateIndex) &&
-         (hasLabelColumn(db) || run(db, kAddLabel));
+  return {};
 }
 
 void EventStore::log(Kind kind, double value, const std::optional<std::string>& label, Date at) {

@@ -13,14 +13,15 @@
 // its own operation (log() logs nothing, recap() gives zeros, events() an empty list, prune() and
 // deleteAll() leave the rows) and is reported through the program's log.
 //
-// A file that cannot be used (a damaged database, a file that is no database) is never written
-// into and never deleted: it is moved aside, bytes untouched and with its write-ahead log, as
-// events-damaged-<n>.sqlite beside it, the log names both, and a new event log begins; deleteAll()
-// removes those copies too. Finding that out means reading every page of the file (PRAGMA
-// quick_check). The program's own store does it on a thread of its own (the second constructor),
-// so that nothing waits on the file's size: until the file is found sound, what is logged is kept
-// in memory and read back from there, pruning and deleting apply to it, and all of it is written
-// to the file once it is in use.
+// A file that cannot be used for what it holds (a damaged database, a file that is no database, a
+// header SQLite cannot write by, an events table that cannot take the program's rows) is never
+// written into and never deleted: it is moved aside, bytes untouched and with its write-ahead log,
+// as events-damaged-<n>.sqlite beside it, the log names both, and a new event log begins;
+// deleteAll() removes those copies too. Another program's database is used, with the table added.
+// Finding that out means reading every page of the file (PRAGMA quick_check). The program's own
+// store does it on a thread of its own (the second constructor), so that nothing waits on the
+// file's size: until the file is found sound, what is logged is kept in memory and read back from
+// there, pruning and deleting apply to it, and all of it is written to the file once it is in use.
 //
 // Numbers that are not finite are never stored: they bind as NULL, which the NOT NULL columns
 // refuse, so the event is not logged (and the log says so). Every row that is accepted can be read
@@ -104,7 +105,8 @@ public:
   static constexpr int kBusyTimeoutMilliseconds = 2000;
   static constexpr double kSecondsPerDay = 86400;
 
-  // How long a check that found the file held by another program waits to look again.
+  // How long a store whose file the system kept from use (another program's lock, a full disk,
+  // a folder that takes no writes) waits to look again.
   static constexpr double kCheckRetrySeconds = 60;
 
   // Opens the event log at path, creating the file and the folders above it when missing, and the
@@ -118,9 +120,10 @@ public:
   explicit EventStore(const std::filesystem::path& path);
   // The same, but returns once the file is open, without reading it: the check and the set-aside
   // run on a thread of the store's own, and their answer is applied on `main` (above). `inUse` is
-  // called there once the file is in use, so that what was read from memory can be read again. A
-  // file that another program holds is looked at again every kCheckRetrySeconds on `timers`; a
-  // file that cannot be read or made ready leaves the store in memory, which the log says. Throws
+  // called there once the file is in use, so that what was read from memory can be read again.
+  // While the file is kept from use (another program holds it, the system refuses it, it cannot
+  // be set aside), the store stays in memory, which the log says, and looks at the file again
+  // every kCheckRetrySeconds on `timers`. Throws
   // as above for the folder, the file's protection and its opening. `main` and `timers` serve
   // the calling thread and must outlive the store.
   EventStore(const std::filesystem::path& path, Executor& main, Timers& timers,
@@ -162,12 +165,15 @@ private:
 
   // Makes the folder, keeps it and the file to the user and opens the connection, reading nothing.
   void connect();
-  // Applies a check's answer: sets a file that cannot be used aside and connects to a new one,
-  // makes the table and writes what waited in memory. True when the file is in use; false, with
-  // the reason in `why`, when it is held or cannot be read or made ready.
+  // Applies a check's answer and makes the file ready: a file that cannot be used, for what it
+  // holds (database::isFileFault), is set aside and a new one connected; then it writes what
+  // waited in memory. True when the file is in use; false, with the reason in `why` (logged once
+  // while it stays the same), when what the system answers keeps it from use or it cannot be set
+  // aside.
   bool settle(Check check, std::string& why);
-  // The journal mode, the table and its columns. False, logged, when they cannot be made.
-  bool makeReady();
+  // The table, its index and columns, checked to take the program's rows, then the journal mode.
+  // SQLITE_OK, or the failing result and its problem, having written nothing.
+  Check makeReady();
   // Checks the file on checker_ and applies the answer on main_.
   void checkLater();
 
@@ -180,6 +186,7 @@ private:
   std::vector<Event> waiting_;
   std::optional<Date> prunedBefore_;
   bool deleted_ = false;
+  std::string failure_;  // why the file is not in use, as last said
   // Only for a store that checks its file later.
   Executor* main_ = nullptr;
   Timers* timers_ = nullptr;

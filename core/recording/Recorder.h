@@ -31,13 +31,15 @@
 // file whole (PRAGMA quick_check, which reads every page: seconds for a year's recording on a
 // cold disk), creates its schema and migrates an older file by adding the columns it lacks;
 // operations called meanwhile queue behind it, in memory, and are written once it is done
-// (destruction, too, waits for it). Nothing is ever written into a file that cannot be used: a
-// damaged one, a file that is no database and another program's database are moved, bytes
-// untouched and with their write-ahead log, to the first free name recording-damaged-<n>.sqlite
-// beside it, and a new recording starts at the path (the log names both). A file that another
-// program holds beyond the busy time-out is not refused: the recorder says that the file is busy,
-// and keeps what is recorded as for a refused batch; the file is checked and made ready at the
-// next try, as it is after any other failure to open. Until then export, counts, deletion and
+// (destruction, too, waits for it). Nothing is ever written into a file that cannot be used for
+// what it holds: a damaged one (its pages, or a header SQLite cannot write by), a file that is no
+// database, another program's database and tables of another shape than the program writes are
+// moved, bytes untouched and with their write-ahead log, to the first free name
+// recording-damaged-<n>.sqlite beside it, and a new recording starts at the path (the log names
+// both). What the system answers is not the file's fault and does not move it: a file that
+// another program holds beyond the busy time-out, a full disk, an I/O error or a read-only file
+// or folder. The recorder says so, keeps what is recorded as for a refused batch, and checks and
+// makes the file ready at the next try. Until then export, counts, deletion and
 // sharing fail, and give nothing. The recording
 // holds what the user did, so its folder and files are the user's alone
 // (file::createPrivateFolder, file::protectDatabase): made so, or tightened at every open when an
@@ -346,10 +348,12 @@ private:
   // Settles the file unless it is ready: true once it is. A failure is kept back (keepBack), to
   // be tried again at the next write.
   bool prepare();
-  // Checks the file and makes its schema: ready_ once done. While another program holds the file
-  // it is kept back (keepBack) to be tried again at the next write; a damaged file, a file that
-  // is no database and another program's database are set aside and a new one opened in their
-  // place. Throws (failOpen) when the file cannot be read or set aside, or its schema made.
+  // Checks the file and makes its schema: ready_ once done. What the system answers (another
+  // program's lock, a full disk, an I/O error, permissions) keeps the file, to be tried again at
+  // the next write (keepBack); what the file holds that the program cannot use (damage, no
+  // database, another program's database, tables of another shape) sets it aside and a new one
+  // is opened in its place (database::isFileFault draws the line). Throws (failOpen) when the
+  // file cannot be used now or set aside.
   void settle();
   // SQLITE_OK for a new file or a recording; SQLITE_NOTADB, with `problem`, for another
   // program's database; the failing result, with `problem`, when the schema cannot be read.
@@ -357,7 +361,12 @@ private:
   // Moves the file, with its log, to the first free name recording-damaged-<n>.sqlite beside it;
   // the log says that it `state` ("is damaged") for `problem`.
   void setAside(std::string_view state, const std::string& problem);
-  void createSchema();
+  // Creates the schema and migrates an older file in one transaction, and checks that every
+  // table takes the program's rows; SQLITE_OK, or the failing result with `problem`, having
+  // written nothing.
+  int createSchema(std::string& problem);
+  // Puts the file in WAL mode; SQLITE_OK, or the failing result with `problem`.
+  int useWriteAheadLog(std::string& problem);
   [[noreturn]] void failOpen(const std::string& why);
 
   // The stream: every operation goes through here, onto executor_.

@@ -149,38 +149,48 @@ void Recorder::settle() {
       checked_ = result == SQLITE_OK;
     }
     if (result == SQLITE_OK) result = refuseForeignFile(problem);
+    const bool read = result == SQLITE_OK;  // what failed from here on is the schema
+    if (result == SQLITE_OK) result = createSchema(problem);
+    if (result == SQLITE_OK) result = useWriteAheadLog(problem);
     if (result == SQLITE_OK) break;
-    switch (result) {
-      case SQLITE_BUSY:
-      case SQLITE_LOCKED:
+    if (!database::isFileFault(result, path_)) {
+      if ((result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED) {
         keepBack(path_.string() + " is busy: another program holds it (" + problem + ")");
         return;
-      case SQLITE_CORRUPT:
-      case SQLITE_NOTADB:
-        // A file made just now that cannot be used either is not the file's fault.
-        if (fresh) failOpen("a new recording can't be used either: " + problem);
-        // Closed without a checkpoint first, so that nothing of it is written on the way out.
-        prepared_.clear();
-        db_.reset();
-        setAside(result == SQLITE_CORRUPT ? "is damaged" : "is not a recording", problem);
-        connect();
-        continue;
-      default:
-        failOpen("it can't be read: " + problem);
+      }
+      failOpen("it can't be used now: " + problem);
     }
+    // A file made just now that cannot be used either is not the file's fault.
+    if (fresh) failOpen("a new recording can't be used either: " + problem);
+    // Closed without a checkpoint first, so that nothing of it is written on the way out.
+    prepared_.clear();
+    db_.reset();
+    setAside(read                               ? "can't take the program's rows"
+             : (result & 0xff) == SQLITE_NOTADB ? "is not a recording"
+                                                : "is damaged",
+             problem);
+    connect();
   }
-  // WAL: a commit survives a crash whole, and a reader's transaction never holds up the writer.
-  std::optional<std::vector<Row>> mode = query("PRAGMA journal_mode = WAL");
-  if (!mode) failOpen("can't set its journal mode");
-  const std::string* modeName =
-      mode->empty() ? nullptr : std::get_if<std::string>(&mode->front().begin()->second.storage());
-  if (modeName == nullptr || *modeName != "wal") {
-    log::error("Recording: the file stays in journal mode " + (modeName ? *modeName : "unknown") +
-               "; readers may hold up writes");
-  }
-  createSchema();
   sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
   ready_ = true;
+}
+
+int Recorder::useWriteAheadLog(std::string& problem) {
+  // WAL: a commit survives a crash whole, and a reader's transaction never holds up the writer.
+  sqlite3_stmt* raw = nullptr;
+  int result = sqlite3_prepare_v2(db_.get(), "PRAGMA journal_mode = WAL", -1, &raw, nullptr);
+  std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> pragma(raw, sqlite3_finalize);
+  if (result == SQLITE_OK) result = sqlite3_step(pragma.get());
+  if (result != SQLITE_ROW) {
+    problem = std::string("its journal mode can't be set: ") + sqlite3_errmsg(db_.get());
+    return result;
+  }
+  const auto* mode = reinterpret_cast<const char*>(sqlite3_column_text(pragma.get(), 0));
+  if (mode == nullptr || std::string_view(mode) != "wal") {
+    log::error("Recording: the file stays in journal mode " + std::string(mode ? mode : "unknown") +
+               "; readers may hold up writes");
+  }
+  return SQLITE_OK;
 }
 
 void Recorder::setAside(std::string_view state, const std::string& problem) {
@@ -196,7 +206,7 @@ int Recorder::refuseForeignFile(std::string& problem) {
   std::optional<std::vector<Row>> objects = query("SELECT name FROM sqlite_master");
   if (!objects) {
     problem = sqlite3_errmsg(db_.get());
-    return sqlite3_errcode(db_.get()) & 0xff;
+    return sqlite3_extended_errcode(db_.get());
   }
   if (objects->empty()) return SQLITE_OK;  // new, or empty: ours to fill
   auto beginsWith = [this](std::string_view table, auto expected) {
@@ -216,18 +226,45 @@ int Recorder::refuseForeignFile(std::string& problem) {
   return SQLITE_OK;
 }
 
-void Recorder::createSchema() {
-  for (const char* statement : kSchema) {
-    char* message = nullptr;
-    int result = sqlite3_exec(db_.get(), statement, nullptr, nullptr, &message);
-    std::string why = message ? message : sqlite3_errstr(result);
-    sqlite3_free(message);
-    if (result == SQLITE_OK) continue;
-    // A column that exists already is the migration's expected answer on a current file.
-    bool present = std::string_view(statement).starts_with("ALTER TABLE") &&
-                   why.find("duplicate column name") != std::string::npos;
-    if (!present) failOpen("its schema can't be made: " + why + " in \"" + statement + "\"");
+int Recorder::createSchema(std::string& problem) {
+  // One transaction: a file the program cannot build on is left as it was found. Deferred, so
+  // that a current file, whose statements change nothing, is made ready while another program
+  // holds the write lock or the file takes no writes, and can be read and exported.
+  auto fail = [&](std::string_view statement) {
+    const int result = sqlite3_extended_errcode(db_.get());
+    problem = "its schema can't be made: " + std::string(sqlite3_errmsg(db_.get())) +
+              (statement.empty() ? "" : " in \"" + std::string(statement) + "\"");
+    if (!sqlite3_get_autocommit(db_.get()))
+      sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    return result;
+  };
+  if (sqlite3_exec(db_.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return fail({});
   }
+  for (const char* statement : kSchema) {
+    if (sqlite3_exec(db_.get(), statement, nullptr, nullptr, nullptr) == SQLITE_OK) continue;
+    // A column that exists already is the migration's expected answer on a current file.
+    const bool present =
+        std::string_view(statement).starts_with("ALTER TABLE") &&
+        std::string_view(sqlite3_errmsg(db_.get())).find("duplicate column name") !=
+            std::string_view::npos;
+    if (!present) return fail(statement);
+  }
+  // Tables of these names made by something else may lack a column, or want one the program
+  // never fills: every row written into them would be refused.
+  const auto reference = database::referenceSchema(kSchema);
+  if (!reference) {
+    problem = "its schema can't be compared: out of memory";
+    sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    return SQLITE_NOMEM;
+  }
+  if (const int result = database::shapeProblem(db_.get(), reference.get(), problem);
+      result != SQLITE_OK) {
+    sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    return result;
+  }
+  if (sqlite3_exec(db_.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) return fail({});
+  return SQLITE_OK;
 }
 
 }  // namespace qb

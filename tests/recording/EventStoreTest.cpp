@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -11,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "base/File.h"
+#include "recording/DamagedFiles.h"
 #include "recording/EventStore.h"
 #include "recording/RecorderTestSupport.h"
 #include "support/CivilTime.h"
@@ -217,11 +220,24 @@ TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins)
   std::mt19937 bytes(11);
   for (char& byte : noise) byte = static_cast<char>(bytes());
 
-  const std::vector<std::pair<std::string, std::string>> files = {
+  writeFile(dir / "blank.sqlite", "");
+  std::vector<std::pair<std::string, std::string>> files = {
       {"text", "These are my notes, not a database.\n"},
       {"random bytes", noise},
       {"cut mid-file", database.substr(0, database.size() / 2)},
+      {"an index that SQLite cannot read",
+       changedDatabase(dir / "source.sqlite",
+                       "CREATE INDEX kinds ON events (kind COLLATE reversed)")},
+      {"events of other columns",
+       changedDatabase(dir / "blank.sqlite", "CREATE TABLE events (a, b)")},
+      {"a column the program never fills",
+       changedDatabase(dir / "blank.sqlite",
+                       "CREATE TABLE events (ts REAL NOT NULL, kind TEXT NOT NULL, value REAL NOT "
+                       "NULL DEFAULT 1, label TEXT, device TEXT NOT NULL)")},
   };
+  for (const HeaderDamage& damage : headerDamages()) {
+    files.emplace_back(damage.name, withByte(database, damage.offset, damage.value));
+  }
   const auto aside = dir / "events-damaged-1.sqlite";
   for (const auto& [name, content] : files) {
     SCOPED_TRACE(name);
@@ -240,6 +256,43 @@ TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins)
   std::filesystem::create_directory(dir / "folder.sqlite");
   EXPECT_THAT([&] { EventStore refused(dir / "folder.sqlite"); },
               ThrowsError(EventStore::kErrorDomain, EventStore::kOpenCode, "Can't open "));
+}
+
+// A log damaged where no test planned is either taken as it is or set aside untouched; either way
+// what is logged next is kept and reads back.
+TEST_F(EventStoreTest, AFileDamagedAtRandomIsUsedOrSetAsideAndWhatIsLoggedIsKept) {
+  constexpr int kRounds = 100;
+  {
+    EventStore source(dir / "source.sqlite");
+    for (int i = 0; i < 2000; ++i) {
+      source.log(Kind::work, i, "task number " + std::to_string(i), nine + i);
+    }
+  }
+  const std::string database = readFile(dir / "source.sqlite");
+  const auto aside = dir / "events-damaged-1.sqlite";
+  std::mt19937 random(1);
+  int setAside = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    std::string what;
+    const std::string damaged = damagedAtRandom(database, random, round % 2 == 0, what);
+    SCOPED_TRACE(what);
+    for (const auto& file : {path(), aside}) {
+      for (std::string_view kind : file::kDatabaseFiles) {
+        std::filesystem::remove(file.string() + std::string(kind));
+      }
+    }
+    writeFile(path(), damaged);
+    const Date later = nine + 5000;
+    ASSERT_NO_THROW(store().log(Kind::back, 1, std::nullopt, later));
+    EXPECT_EQ(store().events(later), (std::vector<Event>{{later, Kind::back, 1, std::nullopt}}));
+    store_.reset();
+    if (std::filesystem::exists(aside)) {
+      ++setAside;
+      EXPECT_EQ(readFile(aside), damaged);
+    }
+  }
+  EXPECT_GT(setAside, kRounds / 4);
+  EXPECT_LT(setAside, kRounds * 3 / 4);
 }
 
 // The program's own store checks its file on a thread of its own: nothing logged meanwhile is
@@ -270,25 +323,52 @@ TEST_F(EventStoreTest, WhatIsLoggedWhileTheFileIsCheckedIsKeptAndWrittenOnceItIs
                                      {nine + 2, Kind::prompt, 1, std::nullopt}};
   EXPECT_EQ(checking->events(Date::fromUnix(0)), wanted);
 
-  // Held by another program: looked at again later, and deleting meanwhile deletes what the file
-  // holds too.
-  checking.reset();
-  auto holder = std::make_unique<Reader>(path());
-  holder->holdExclusively();
-  checking = open(used);
-  checking->log(Kind::related, 1, std::nullopt, nine + 3);
-  checking->deleteAll();
-  checking->log(Kind::dismissed, 1, std::nullopt, nine + 4);
-  ASSERT_TRUE(main.awaitTask());
-  main.runAll();
-  EXPECT_FALSE(checking->inUse());
-  holder.reset();
-  timers.advance(EventStore::kCheckRetrySeconds);
-  ASSERT_TRUE(main.awaitTask());
-  main.runAll();
-  EXPECT_EQ(used, 2);
-  checking.reset();
-  EXPECT_EQ(all(), (std::vector<Event>{{nine + 4, Kind::dismissed, 1, std::nullopt}}));
+  // Kept from use by the system, not set aside: held by another program, or a new log on a full
+  // disk. Looked at again later, and deleting meanwhile deletes what the file holds too.
+  std::unique_ptr<Reader> holder;
+  std::unique_ptr<FileSizeLimit> full;
+  struct Refusal {
+    const char* name;
+    std::function<void()> hold, release;
+  };
+  const Refusal refusals[] = {
+      {"held",
+       [&] {
+         holder = std::make_unique<Reader>(path());
+         holder->holdExclusively();
+       },
+       [&] { holder.reset(); }},
+      {"a full disk",
+       [&] {
+         for (std::string_view kind : file::kDatabaseFiles) {
+           std::filesystem::remove(path().string() + std::string(kind));
+         }
+         full = std::make_unique<FileSizeLimit>(0);
+       },
+       [&] { full.reset(); }},
+  };
+  for (const Refusal& refusal : refusals) {
+    SCOPED_TRACE(refusal.name);
+    checking.reset();
+    store_.reset();
+    refusal.hold();
+    checking = open(used);
+    checking->log(Kind::related, 1, std::nullopt, nine + 3);
+    checking->deleteAll();
+    checking->log(Kind::dismissed, 1, std::nullopt, nine + 4);
+    ASSERT_TRUE(main.awaitTask());
+    main.runAll();
+    EXPECT_FALSE(checking->inUse());
+    const int before = used;
+    refusal.release();
+    timers.advance(EventStore::kCheckRetrySeconds);
+    ASSERT_TRUE(main.awaitTask());
+    main.runAll();
+    EXPECT_EQ(used, before + 1);
+    checking.reset();
+    EXPECT_EQ(all(), (std::vector<Event>{{nine + 4, Kind::dismissed, 1, std::nullopt}}));
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "events-damaged-1.sqlite"));
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 
+#include "recording/DamagedFiles.h"
 #include "recording/RecorderTestSupport.h"
 
 namespace qb::test {
@@ -139,6 +141,45 @@ TEST_F(RecorderFaultTest, DamagedRecordingIsSetAsideUntouchedAndANewOneTakesItsP
   EXPECT_FALSE(std::filesystem::exists(aside));
   EXPECT_FALSE(std::filesystem::exists(earlier));
   EXPECT_EQ(readFile(unrelated), "the user's own");
+}
+
+// A file damaged where no test planned is either taken as it is or set aside untouched; either
+// way what is recorded next is saved. Damage in an index's content that leaves its order whole
+// passes the check (only a full integrity check compares an index with its table), so the new row
+// is looked for in the table itself.
+TEST_F(RecorderFaultTest, AFileDamagedAtRandomIsUsedOrSetAsideAndWhatIsRecordedIsSaved) {
+  constexpr int kRounds = 100;
+  recorder().start(session());
+  for (uint64_t id = 1; id <= 300; ++id) {
+    recorder().begin(moment(id, 1000 + static_cast<double>(id), "Page " + std::to_string(id)), {});
+    if (id % 10 == 0) recorder().label("work", id, "user", std::nullopt, Date{1000.0 + id});
+    system("wake", id, 1000 + static_cast<double>(id));
+  }
+  close();
+  const std::string recording = readFile(path_);
+  const auto aside = path_.parent_path() / "recording-damaged-1.sqlite";
+  std::mt19937 random(1);
+  int setAside = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    std::string what;
+    const std::string damaged = damagedAtRandom(recording, random, round % 2 == 0, what);
+    SCOPED_TRACE(what);
+    std::filesystem::remove_all(path_.parent_path());
+    std::filesystem::create_directories(path_.parent_path());
+    writeFile(path_, damaged);
+    recorder().start(session(5000));
+    recorder().begin(moment(9001, 5000), {});
+    ASSERT_NO_THROW(flush());
+    close();
+    if (std::filesystem::exists(aside)) {
+      ++setAside;
+      EXPECT_EQ(readFile(aside), damaged);
+    }
+    EXPECT_EQ(Reader(path_).count("moments NOT INDEXED WHERE id = 9001"), 1);
+  }
+  // Both ways were taken, many times.
+  EXPECT_GT(setAside, kRounds / 4);
+  EXPECT_LT(setAside, kRounds * 3 / 4);
 }
 
 }  // namespace

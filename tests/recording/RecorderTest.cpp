@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/File.h"
+#include "recording/DamagedFiles.h"
 #include "recording/RecorderTestSupport.h"
 
 namespace qb::test {
@@ -135,38 +137,56 @@ TEST_F(RecorderTest, AFileThatIsNoRecordingIsSetAsideUntouchedAndANewOneBegins) 
   std::string noise(4096, '\0');
   std::mt19937 bytes(7);
   for (char& byte : noise) byte = static_cast<char>(bytes());
-  struct Case {
-    const char* name;
-    std::string sql;    // makes a database when not empty
-    std::string bytes;  // else the file's bytes
-  };
-  const Case cases[] = {
-      {"random bytes", "", noise},
-      {"text", "", "These are my notes, not a recording.\n"},
-      {"a truncated database header", "", std::string("SQLite format 3\0", 16) + "\x10\x00"},
+  const auto blank = dir_ / "blank.sqlite";
+  writeFile(blank, "");
+  recorder().start(session());
+  recorder().begin(moment(1, 1000), {});
+  recorder().label("work", 1, "user", std::nullopt, Date{1001});
+  close();
+  const auto own = dir_ / "own.sqlite";
+  std::filesystem::rename(path_, own);
+  const std::string recording = readFile(own);
+
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {"random bytes", noise},
+      {"text", "These are my notes, not a recording.\n"},
+      {"a truncated database header", std::string("SQLite format 3\0", 16) + "\x10\x00"},
       {"another program's database",
-       "CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('x')", ""},
+       changedDatabase(blank, "CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('x')")},
       {"other moments",
-       "CREATE TABLE sessions (id INTEGER PRIMARY KEY, started REAL NOT NULL, "
-       "app_version TEXT, model TEXT, schema_revision TEXT, analyzer TEXT, policy "
-       "TEXT, os TEXT, mac TEXT); CREATE TABLE moments (at REAL)",
-       ""},
+       changedDatabase(blank,
+                       "CREATE TABLE sessions (id INTEGER PRIMARY KEY, started REAL NOT NULL, "
+                       "app_version TEXT, model TEXT, schema_revision TEXT, analyzer TEXT, policy "
+                       "TEXT, os TEXT, mac TEXT); CREATE TABLE moments (at REAL)")},
+      {"another program's index that SQLite cannot read",
+       changedDatabase(own, "CREATE INDEX titles ON moments (title COLLATE reversed)")},
+      {"labels of another shape",
+       changedDatabase(own, "DROP TABLE labels; CREATE TABLE labels (note TEXT)")},
+      {"a column the program never fills",
+       changedDatabase(own,
+                       "DROP TABLE system; CREATE TABLE system (session INTEGER NOT NULL, at REAL "
+                       "NOT NULL, event TEXT NOT NULL, moment INTEGER, detail TEXT, origin TEXT "
+                       "NOT NULL)")},
   };
+  for (const HeaderDamage& damage : headerDamages()) {
+    cases.emplace_back(damage.name, withByte(recording, damage.offset, damage.value));
+  }
   const auto aside = path_.parent_path() / "recording-damaged-1.sqlite";
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::filesystem::remove(aside);
-    std::filesystem::remove(path_);
-    if (c.sql.empty()) {
-      writeFile(path_, c.bytes);
-    } else {
-      makeDatabase(path_, c.sql);
+  for (const auto& [name, before] : cases) {
+    SCOPED_TRACE(name);
+    for (std::string_view kind : file::kDatabaseFiles) {
+      std::filesystem::remove(aside.string() + std::string(kind));
     }
-    const std::string before = readFile(path_);
+    std::filesystem::remove(path_);
+    writeFile(path_, before);
     LogCapture log;
     recorder().start(session());
     recorder().begin(moment(1, 1000), {});
+    recorder().label("work", 1, "user", std::nullopt, Date{1001});
+    system("launch", 1, 1002);
     EXPECT_EQ(count("moments"), 1);
+    EXPECT_EQ(count("labels"), 1);
+    EXPECT_EQ(count("system"), 1);
     close();
     EXPECT_EQ(readFile(aside), before);
     EXPECT_TRUE(logged(log, aside.string()));
