@@ -298,7 +298,10 @@ public:
   const std::vector<History::Day>& week() const { return week_; }
   const std::vector<TaskTime>& weekTasks() const { return weekTasks_; }
   const std::vector<TaskTime>& todayTasks() const { return todayTasks_; }
-  const Recorded& recorded() const { return recorded_; }
+  // None until the recording has answered a count: its check on opening reads the whole file,
+  // seconds for a long recording, and a 0 shown meanwhile would not be true. A count that fails
+  // leaves what was known before.
+  const std::optional<Recorded>& recorded() const { return recorded_; }
   bool sharingAvailable() const { return sharingAvailable_; }
   int64_t shared() const { return shared_; }
   const std::optional<DailyQuestion::Page>& question() const { return question_; }
@@ -513,7 +516,7 @@ private:
   std::vector<History::Day> week_;
   std::vector<TaskTime> weekTasks_;
   std::vector<TaskTime> todayTasks_;
-  Recorded recorded_;
+  std::optional<Recorded> recorded_;
   bool sharingAvailable_;
   int64_t shared_ = 0;
   std::optional<DailyQuestion::Page> question_;

@@ -461,7 +461,7 @@ QWidget* SettingsPage::lastLine() {
 void SettingsPage::showData() {
   const bool recording = model_.prefs().recording();
   const bool sharing = model_.sharingAvailable();
-  const AppModel::Recorded& recorded = model_.recorded();
+  const std::optional<AppModel::Recorded>& recorded = model_.recorded();
   record_->setChecked(recording);
 
   const bool showsSharing = recording && sharing;
@@ -474,11 +474,13 @@ void SettingsPage::showData() {
   sharedRow_->setVisible(showsShared);
   sharedRow_->setTitle(count(model_.shared()) + QStringLiteral(" shared"));
 
-  const bool showsRecorded = recording || recorded.moments >= 1;
+  const bool showsRecorded = recording || (recorded && recorded->moments >= 1);
   recordedSeparator_->setVisible(showsRecorded);
   recordedRow_->setVisible(showsRecorded);
-  recordedRow_->setTitle(count(recorded.moments) + QStringLiteral(" recorded, ") +
-                         count(recorded.labelled) + QStringLiteral(" labelled"));
+  // Until the recording is counted the row keeps its buttons and says no number.
+  recordedRow_->setTitle(recorded ? count(recorded->moments) + QStringLiteral(" recorded, ") +
+                                        count(recorded->labelled) + QStringLiteral(" labelled")
+                                  : QString());
 }
 
 void SettingsPage::showEvent(QShowEvent* event) {

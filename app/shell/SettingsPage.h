@@ -7,8 +7,9 @@
 //   "Data"         Keep history (1, 7 or 30 days), Record data (switch), and, as they apply:
 //                  the sharing switch (recording on and a sharing server built in), the count of
 //                  moments shared with a delete button (a server and at least one shared), the
-//                  counts of moments recorded and labelled with "Export…" and a delete button
-//                  (recording on or anything recorded); the sharing note with the sharing switch
+//                  counts of moments recorded and labelled (none until the recording has
+//                  been counted) with "Export…" and a delete button (recording on or anything
+//                  recorded); the sharing note with the sharing switch
 //   last line      "Delete all data", then the program's version
 //
 // Settings are written through Prefs; recording, sharing, export and every deletion go through

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -7,6 +8,10 @@
 #include <QLocale>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "app/model/ModelHarness.h"
 #include "design/QBButtonBody.h"
@@ -166,6 +171,24 @@ protected:
     model.prefs().setRecording(false);
     model.setRecording(true);
   }
+  // Closes the recording, so that the next count opens it anew and waits for its check, as the
+  // first count after launch does.
+  void closeRecording() { model.recorder_.reset(); }
+  // Another program holding the recording, which the recorder then cannot check or read.
+  static std::shared_ptr<sqlite3> holdRecording() {
+    sqlite3* raw = nullptr;
+    const int opened = sqlite3_open(AppModel::recordingURL().c_str(), &raw);
+    std::shared_ptr<sqlite3> held(raw, sqlite3_close);
+    EXPECT_EQ(opened, SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(raw, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    return held;
+  }
+  static bool logged(const test::LogCapture& log, const std::string& line) {
+    const std::vector<std::string> lines = log.lines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
 
   static void save(QWidget& widget, const QString& name) {
     ASSERT_TRUE(widget.grab().save(QStringLiteral(QB_SCREENSHOTS) + "/" + name));
@@ -196,6 +219,7 @@ const QString kChat =
 const QString kSees = "note: Sees app, window, tab and agent session names, never your prompts.";
 const QString kHelps =
     "note: Helps improve Quillbrook. Never sends page text, messages or passwords.";
+const QString kRecordedActions = ": Export… | Delete recording";
 
 TEST_F(SettingsPageTest, ShowsItsFiveBlocksInOrder) {
   EXPECT_EQ(describe(),
@@ -216,7 +240,7 @@ TEST_F(SettingsPageTest, ShowsItsFiveBlocksInOrder) {
                          "---",
                          "Record data:on",
                          "---",
-                         "0 recorded, 0 labelled: Export… | Delete recording",
+                         kRecordedActions,
                          "Delete all data",
                          QString::fromStdString("Version " + SystemInfo::appVersion())}));
 }
@@ -276,6 +300,33 @@ TEST_F(SettingsPageTest, TheCountsAreOfTheRecordingAndOfWhatWasShared) {
             (QStringList{"Keep history: 1 day 7 days* 30 days", "---", "Record data:on", "---",
                          "Share usage data:off", "---", "11 shared: Delete shared data", "---",
                          "5 recorded, 2 labelled: Export… | Delete recording", kHelps}));
+}
+
+TEST_F(SettingsPageTest, TheRecordedRowSaysNoNumberUntilTheRecordingIsCounted) {
+  startRecording();
+  recordMoments(3, {2});
+  closeRecording();
+  page.show();
+  EXPECT_TRUE(dataBlock().contains(kRecordedActions)) << "counting behind the check";
+  ASSERT_TRUE(eventually([&] { return model.recorded().has_value(); }));
+  EXPECT_TRUE(dataBlock().contains("3 recorded, 1 labelled" + kRecordedActions));
+}
+
+TEST_F(SettingsPageTest, ARecordingThatCannotBeCountedShowsNoNumber) {
+  startRecording();
+  recordMoment();
+  closeRecording();
+  std::shared_ptr<sqlite3> holder = holdRecording();
+  const test::LogCapture log;
+  page.show();
+  ASSERT_TRUE(eventually([&] { return logged(log, "Can't count the recorded moments"); }));
+  EXPECT_FALSE(model.recorded());
+  EXPECT_TRUE(dataBlock().contains(kRecordedActions));
+
+  holder.reset();
+  model.refreshRecording();
+  ASSERT_TRUE(eventually([&] { return model.recorded() == AppModel::Recorded{1, 0}; }));
+  EXPECT_TRUE(dataBlock().contains("1 recorded, 0 labelled" + kRecordedActions));
 }
 
 TEST_F(SettingsPageTest, EachControlStoresItsSetting) {
@@ -408,10 +459,12 @@ TEST_F(SettingsPageTest, DeletionsHappenOnlyOnceConfirmed) {
     click(page.deleteRecordingButton());
     // A recount queued after the click reads the recording as the click left it.
     model.refreshRecording();
-    ASSERT_TRUE(eventually([&] { return model.recorded().moments == 1; }));
+    ASSERT_TRUE(eventually([&] { return model.recorded() == AppModel::Recorded{1, 0}; }));
     answer = true;
     click(page.deleteRecordingButton());
-    ASSERT_TRUE(eventually([&] { return model.recorded().moments == 0; }));
+    ASSERT_TRUE(eventually([&] { return model.recorded() == AppModel::Recorded{0, 0}; }));
+    EXPECT_TRUE(dataBlock().contains("0 recorded, 0 labelled" + kRecordedActions))
+        << "an emptied recording's 0 is true";
     EXPECT_EQ(asked, (QStringList{"Delete recording?", "Delete recording?"}));
   }
 }
@@ -443,9 +496,12 @@ TEST_F(SettingsPageTest, Screenshots) {
   setAccess(true);
   setSharingAvailable(true);
   setShared(2500);
-  setRecorded(1204, 37);
   page.resize(680, 760);  // the page area of a window at its first size
   page.show();
+  QCoreApplication::processEvents();
+  save(page, "settings-page-counting.png");
+
+  setRecorded(1204, 37);
   QCoreApplication::processEvents();
   save(page, "settings-page.png");
 
