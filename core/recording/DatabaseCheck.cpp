@@ -1,5 +1,6 @@
 #include "recording/DatabaseCheck.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -57,7 +58,11 @@ std::optional<std::string> headerProblem(const char* file) {
   return std::nullopt;
 }
 
-bool isWritable(const std::filesystem::path& path) { return ::access(path.c_str(), W_OK) == 0; }
+// As the program's own file operations see it (its effective and file-system ids), where access()
+// would answer for the real user.
+bool isWritable(const std::filesystem::path& path) {
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
 
 }  // namespace
 

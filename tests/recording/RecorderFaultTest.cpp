@@ -47,6 +47,13 @@ TEST_F(RecorderFaultTest, SessionTheFileRefusesAtItsStartIsKeptWithItsRowsAndFlu
   const Fault faults[] = {
       {"read-only", true,
        [&] { std::filesystem::permissions(path_, std::filesystem::perms::owner_read); }, nullptr},
+      // Its migration is refused: the system's doing, not the file's.
+      {"read-only, from an older version", true,
+       [&] {
+         Reader(path_).exec("ALTER TABLE moments DROP COLUMN focused_role");
+         std::filesystem::permissions(path_, std::filesystem::perms::owner_read);
+       },
+       nullptr},
       {"locked past the busy wait", false,
        [&] {
          writer = std::make_unique<Reader>(path_);
@@ -76,6 +83,7 @@ TEST_F(RecorderFaultTest, SessionTheFileRefusesAtItsStartIsKeptWithItsRowsAndFlu
     EXPECT_THAT([&] { flush(); }, ThrowsError(Recorder::kErrorDomain, Recorder::kNotSavedCode,
                                               "3 recorded statements are not saved yet"));
     EXPECT_FALSE(log.lines().empty());
+    EXPECT_FALSE(std::filesystem::exists(path_.parent_path() / "recording-damaged-1.sqlite"));
     if (!fault.release) {
       close();
       EXPECT_EQ(Reader(path_).count("sessions"), 1);
