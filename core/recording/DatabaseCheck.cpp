@@ -64,15 +64,14 @@ bool isWritable(const std::filesystem::path& path) {
   return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-}  // namespace
-
-int quickCheck(sqlite3* db, std::string& problem) {
+// The header, then `pragma`: quick_check or integrity_check, which answer alike.
+int check(sqlite3* db, const char* pragma, std::string& problem) {
   if (auto header = headerProblem(sqlite3_db_filename(db, "main"))) {
     problem = std::move(*header);
     return SQLITE_CORRUPT;
   }
   sqlite3_stmt* raw = nullptr;
-  int result = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &raw, nullptr);
+  int result = sqlite3_prepare_v2(db, pragma, -1, &raw, nullptr);
   std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> check(raw, sqlite3_finalize);
   if (result == SQLITE_OK) {
     // One row "ok" for a whole file, else one row per problem.
@@ -100,6 +99,16 @@ int quickCheck(sqlite3* db, std::string& problem) {
   }
   problem = sqlite3_errmsg(db);
   return result & 0xff;
+}
+
+}  // namespace
+
+int quickCheck(sqlite3* db, std::string& problem) {
+  return check(db, "PRAGMA quick_check", problem);
+}
+
+int fullCheck(sqlite3* db, std::string& problem) {
+  return check(db, "PRAGMA integrity_check", problem);
 }
 
 bool isFileFault(int result, const std::filesystem::path& file) {

@@ -25,6 +25,11 @@ namespace qb::database {
 // tells whose fault that is.
 int quickCheck(sqlite3* db, std::string& problem);
 
+// quickCheck(), and every index compared with its table: an index whose entries name rows that
+// are not there (or miss rows that are) passes quickCheck but fails the reads that go through it.
+// A lookup per row and index: for a file small enough to afford it.
+int fullCheck(sqlite3* db, std::string& problem);
+
 // Whether `result` (an SQLite result, primary or extended), met while checking, readying or
 // writing the database at `file`, comes from what the file holds: its header, its schema or its
 // pages (damage, no database, a schema SQLite cannot read or the program cannot build on, a

@@ -243,7 +243,7 @@ void EventStore::connect() {
 EventStore::EventStore(const std::filesystem::path& path) : path_(path) {
   connect();
   Check check;
-  check.result = database::quickCheck(db_.get(), check.problem);
+  check.result = database::fullCheck(db_.get(), check.problem);
   if (std::string why; !settle(std::move(check), why)) {
     db_.reset();
     throw Error(kErrorDomain, kOpenCode, "Can't open " + path_.string());
@@ -271,7 +271,7 @@ EventStore::~EventStore() {
 void EventStore::checkLater() {
   checker_->post([this, db = db_.get(), alive = alive_] {
     Check check;
-    check.result = database::quickCheck(db, check.problem);
+    check.result = database::fullCheck(db, check.problem);
     main_->post([this, alive, check = std::move(check)]() mutable {
       if (!*alive) return;
       if (std::string why; !settle(std::move(check), why)) {
@@ -328,7 +328,7 @@ bool EventStore::settle(Check check, std::string& why) {
       qb::log::error("Event log: " + name + state + check.problem + "); it is kept as " +
                      aside.string() + ", untouched, and a new event log starts at " + name);
       connect();
-      check.result = database::quickCheck(db_.get(), check.problem);
+      check.result = database::fullCheck(db_.get(), check.problem);
     }
   } catch (const Error& error) {
     return fail(error.what());

@@ -18,10 +18,12 @@
 // written into and never deleted: it is moved aside, bytes untouched and with its write-ahead log,
 // as events-damaged-<n>.sqlite beside it, the log names both, and a new event log begins;
 // deleteAll() removes those copies too. Another program's database is used, with the table added.
-// Finding that out means reading every page of the file (PRAGMA quick_check). The program's own
-// store does it on a thread of its own (the second constructor), so that nothing waits on the
-// file's size: until the file is found sound, what is logged is kept in memory and read back from
-// there, pruning and deleting apply to it, and all of it is written to the file once it is in use.
+// Finding that out means reading every page of the file and comparing its index with its table
+// (database::fullCheck: a log is small enough to afford it, and a damaged index would fail every
+// read that goes through it). The program's own store does it on a thread of its own (the second
+// constructor), so that nothing waits on the file's size: until the file is found sound, what is
+// logged is kept in memory and read back from there, pruning and deleting apply to it, and all of
+// it is written to the file once it is in use.
 //
 // Numbers that are not finite are never stored: they bind as NULL, which the NOT NULL columns
 // refuse, so the event is not logged (and the log says so). Every row that is accepted can be read

@@ -228,6 +228,10 @@ TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins)
       {"an index that SQLite cannot read",
        changedDatabase(dir / "source.sqlite",
                        "CREATE INDEX kinds ON events (kind COLLATE reversed)")},
+      {"an index that does not match its table",
+       changedDatabase(dir / "source.sqlite",
+                       "PRAGMA writable_schema = ON; UPDATE sqlite_schema SET sql = 'CREATE INDEX "
+                       "events_ts ON events (value)' WHERE name = 'events_ts'")},
       {"events of other columns",
        changedDatabase(dir / "blank.sqlite", "CREATE TABLE events (a, b)")},
       {"a column the program never fills",
@@ -284,7 +288,9 @@ TEST_F(EventStoreTest, AFileDamagedAtRandomIsUsedOrSetAsideAndWhatIsLoggedIsKept
     writeFile(path(), damaged);
     const Date later = nine + 5000;
     ASSERT_NO_THROW(store().log(Kind::back, 1, std::nullopt, later));
-    EXPECT_EQ(store().events(later), (std::vector<Event>{{later, Kind::back, 1, std::nullopt}}));
+    // Among the events the damage itself may have moved to that time.
+    EXPECT_THAT(store().events(later),
+                ::testing::Contains(Event{later, Kind::back, 1, std::nullopt}));
     store_.reset();
     if (std::filesystem::exists(aside)) {
       ++setAside;
