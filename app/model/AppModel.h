@@ -345,6 +345,8 @@ public:
   void removeMemoryFiles();
   // Hands a memory's JSON to the file writer.
   void saveFile(const std::filesystem::path& path, const Json& json);
+  // Returns once every memory file handed to the writer is on disk, or its failure logged.
+  void flushMemoryFiles();
 
 signals:
   void changed(AppModel::Property property);

@@ -142,4 +142,6 @@ void AppModel::saveFile(const std::filesystem::path& path, const Json& json) {
   files_.write(path, json::dump(json));
 }
 
+void AppModel::flushMemoryFiles() { files_.flush(); }
+
 }  // namespace qb

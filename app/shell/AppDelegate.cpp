@@ -75,6 +75,13 @@ void AppDelegate::addMainMenu(QWidget& window) const {
   for (QMenu* menu : mainMenu_->findChildren<QMenu*>()) window.addActions(menu->actions());
 }
 
+void AppDelegate::saveForNextLaunch() {
+  // Left open, the window would keep its place only as it is destroyed, after the next copy may
+  // have started; hidden now, it keeps it at once.
+  if (window_ && window_->window()) window_->window()->hide();
+  model_->flushMemoryFiles();
+}
+
 void AppDelegate::applicationWillTerminate() {
   try {
     model_->stopRecording().get();

@@ -45,8 +45,13 @@ public:
   void applicationShouldHandleReopen();
   // The main menu's "Settings…": the main window, on the settings page.
   void openSettings();
-  // Called as the event loop ends, however it was asked to: returns once the recording session is
-  // closed and on disk.
+  // The first step as the event loop ends: the main window hides, keeping its place in the
+  // settings, and the learned files handed to the writer reach the disk. From then on until the
+  // process ends nothing writes the settings or those files again, so a copy started after this
+  // reads all that this one wrote, and nothing this one does later overwrites what it writes.
+  void saveForNextLaunch();
+  // Called as the event loop ends, however it was asked to, after saveForNextLaunch(): returns once
+  // the recording session is closed and on disk.
   void applicationWillTerminate();
   // The onboarding window, made on first use and kept after it is closed.
   void showOnboarding();

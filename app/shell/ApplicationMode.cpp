@@ -154,16 +154,18 @@ int runApplication(int& argc, char** argv) {
   // Null when there is no X display; the platform has logged why.
   const std::unique_ptr<LinuxPlatform> platform = LinuxPlatform::open();
   if (!platform) return 1;
-  UserDefaults defaults(folders->settings);
-  LoginItem loginItem(folders->autostart, LoginItem::runningExecutable());
-  QtExecutor main;
-  QtTimers timers;
   // One copy per session: a later one asks the running copy to show its window, then ends.
   SingleInstance instance;
   if (instance.claim() == SingleInstance::Claim::running) {
     log::info("Quillbrook is already running; its window was asked to show");
     return 0;
   }
+  // The user's files are read once this copy is the one that runs: a copy that was quitting has
+  // written the last of them before it gave the name up.
+  UserDefaults defaults(folders->settings);
+  LoginItem loginItem(folders->autostart, LoginItem::runningExecutable());
+  QtExecutor main;
+  QtTimers timers;
   // Declared after what it runs on, so that it goes first.
   AppDelegate delegate({*platform, defaults, loginItem, main, timers, MonotonicClock::steady(),
                         WallClock::system(), folders->application},
@@ -171,9 +173,15 @@ int runApplication(int& argc, char** argv) {
   QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
                    &AppDelegate::applicationShouldHandleReopen);
 
-  // The recording is closed before the process ends, however the event loop was asked to stop.
-  QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
-                   &AppDelegate::applicationWillTerminate);
+  // However the event loop was asked to stop: first the settings and the learned files are left
+  // as the next copy will read them, then the name goes, so that a copy started from then on runs
+  // at once instead of asking this one for a window it no longer shows; the recording closes
+  // last, since that may wait seconds for its check.
+  QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, [&] {
+    delegate.saveForNextLaunch();
+    instance.release();
+    delegate.applicationWillTerminate();
+  });
   const QuitOnSignals quitOnSignals;
   QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
   return QApplication::exec();

@@ -1,7 +1,6 @@
 #include "shell/Main.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <iterator>
@@ -9,6 +8,7 @@
 #include "base/Error.h"
 #include "base/Log.h"
 #include "model/AppModel.h"
+#include "platform/linux/X11Connection.h"
 #include "recording/Recorder.h"
 #include "shell/ApplicationMode.h"
 
@@ -21,12 +21,11 @@ constexpr const char* kExportOption = "--export-recording";
 constexpr const char* kVerboseOption = "--verbose";
 constexpr const char* kAllUnits = "all";
 constexpr const char* kGraphicsUnits = "gpu";
-// The tray application reads the desktop through X11 (XWayland included), so it needs this
-// variable whatever Qt could open; a Wayland display alone does not do.
-constexpr const char* kDisplayVariable = "DISPLAY";
+// What the tray application says instead of starting when it has no X display to read the desktop
+// through, whether DISPLAY is missing or names a server that is not there.
 constexpr const char* kNoDisplayLine =
-    "quillbrook: no display (DISPLAY is not set); without one it runs only --measure [all|gpu] and "
-    "--export-recording <dir>";
+    "quillbrook: no display (DISPLAY is unset or names no X server that can be opened); without "
+    "one it runs only --measure [all|gpu] and --export-recording <dir>";
 
 // The folder as the user meant it: against the current folder when relative, without the
 // trailing "/" that marks it as a folder.
@@ -95,8 +94,10 @@ int main(int argc, char** argv) {
   if (const auto* exporting = std::get_if<ExportRecording>(&chosen)) {
     return exportRecording(exporting->folder);
   }
-  // Qt aborts when it has no display to open: say what runs without one instead.
-  if (const char* display = std::getenv(kDisplayVariable); display == nullptr || *display == '\0') {
+  // Qt aborts when it has no display to open: say what runs without one instead. The desktop is
+  // read through X11 (XWayland included), so an X server is needed whatever Qt could open; a
+  // Wayland display alone does not do.
+  if (!X11Connection::reachable()) {
     std::cerr << kNoDisplayLine << std::endl;
     return 1;
   }

@@ -6,9 +6,10 @@
 //   --export-recording <folder>  the recording exported into <folder> (a relative path is taken
 //                                against the current folder); without a following word the
 //                                option is ignored
-//   anything else                the tray application, which needs a display: without one
-//                                (DISPLAY unset or empty) it prints one line to standard
-//                                error, naming the two modes above, and exits 1
+//   anything else                the tray application, which needs an X display: without one
+//                                (DISPLAY unset or empty, or naming no X server that can be
+//                                opened) it prints one line to standard error, naming the two
+//                                modes above, and exits 1
 //
 // The words are matched whole and case-sensitively anywhere in the arguments, the program's own
 // path included; the benchmark is looked for first, so it wins when both are given. --verbose,

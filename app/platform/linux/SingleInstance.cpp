@@ -1,6 +1,10 @@
 #include "platform/linux/SingleInstance.h"
 
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include "base/Log.h"
 
@@ -15,11 +19,7 @@ const QString kInterface = QStringLiteral("quillbrook.Instance");
 SingleInstance::SingleInstance(QDBusConnection bus, QObject* parent)
     : QObject(parent), bus_(std::move(bus)) {}
 
-SingleInstance::~SingleInstance() {
-  if (!owner_) return;
-  bus_.unregisterService(QString::fromLatin1(kBusName));
-  bus_.unregisterObject(kObjectPath);
-}
+SingleInstance::~SingleInstance() { release(); }
 
 SingleInstance::Claim SingleInstance::claim() {
   if (!bus_.isConnected()) {
@@ -32,18 +32,42 @@ SingleInstance::Claim SingleInstance::claim() {
                bus_.lastError().message().toStdString());
     return Claim::alone;
   }
-  if (bus_.registerService(name)) {
-    owner_ = true;
-    return Claim::first;
+  // Watched before the first try at the name, so that no release after it goes unseen.
+  QDBusServiceWatcher released(name, bus_, QDBusServiceWatcher::WatchForUnregistration);
+  QEventLoop loop;  // made before the timer: it gives this thread the events a timer needs
+  QTimer waited;
+  waited.setSingleShot(true);
+  waited.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&released, &QDBusServiceWatcher::serviceUnregistered, &loop, &QEventLoop::quit);
+  QObject::connect(&waited, &QTimer::timeout, &loop, &QEventLoop::quit);
+  const QDeadlineTimer deadline(kReleaseWaitMs);
+  for (;;) {
+    if (bus_.registerService(name)) {
+      owner_ = true;
+      return Claim::first;
+    }
+    const QDBusMessage reply = bus_.call(
+        QDBusMessage::createMethodCall(name, kObjectPath, kInterface, QStringLiteral("Reopen")),
+        QDBus::Block, kReopenTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage) break;
+    log::error("The running copy did not answer: " + reply.errorMessage().toStdString());
+    if (deadline.hasExpired()) break;
+    // It may be quitting: the name is tried again once it is given up, or once the wait is over.
+    waited.start(static_cast<int>(deadline.remainingTime()));
+    loop.exec();
   }
   bus_.unregisterObject(kObjectPath);
-  const QDBusMessage reply = bus_.call(
-      QDBusMessage::createMethodCall(name, kObjectPath, kInterface, QStringLiteral("Reopen")),
-      QDBus::Block, kReopenTimeoutMs);
-  if (reply.type() != QDBusMessage::ReplyMessage) {
-    log::error("The running copy did not answer: " + reply.errorMessage().toStdString());
-  }
   return Claim::running;
+}
+
+void SingleInstance::release() {
+  if (!owner_) return;
+  owner_ = false;
+  if (!bus_.unregisterService(QString::fromLatin1(kBusName))) {
+    log::error("Cannot give up the running copy's name on the session bus: " +
+               bus_.lastError().message().toStdString());
+  }
+  bus_.unregisterObject(kObjectPath);
 }
 
 void SingleInstance::Reopen() { emit reopenRequested(); }

@@ -84,6 +84,15 @@ std::unique_ptr<X11Connection> X11Connection::open() {
   return std::unique_ptr<X11Connection>(new X11Connection(display));
 }
 
+bool X11Connection::reachable() {
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') return false;
+  Display* display = XOpenDisplay(name);
+  if (display == nullptr) return false;
+  XCloseDisplay(display);
+  return true;
+}
+
 X11Connection::X11Connection(Display* display)
     : display_(display), root_(DefaultRootWindow(display)) {
   X11ErrorRecorder::instance().add(display_, this);

@@ -55,6 +55,9 @@ public:
 
   // Opens $DISPLAY; null, with the reason logged, when there is none or it cannot be reached.
   static std::unique_ptr<X11Connection> open();
+  // Whether $DISPLAY names an X server that lets this process connect: one connection is opened
+  // and closed again. Logs nothing, so that a caller can say it in its own words.
+  static bool reachable();
   ~X11Connection() override;
 
   X11Connection(const X11Connection&) = delete;

@@ -9,6 +9,7 @@
 
 #include "app/model/ModelHarness.h"
 #include "design/QBButtonBody.h"
+#include "platform/UserDefaults.h"
 #include "prompt/Overlay.h"
 #include "recording/RecorderTestSupport.h"
 #include "sensing/Prefs.h"
@@ -112,6 +113,18 @@ TEST_F(AppDelegateTest, TheMainWindowOpensOnDemandWithTheMainMenusCommands) {
 
   delegate->applicationShouldHandleReopen();
   EXPECT_EQ(window.navigation().page(), AppPage::home) << "a second launch shows the home page";
+}
+
+// A copy started once the quit has begun, while this one still closes its recording, reads the
+// settings: the window's place is in them first.
+TEST_F(AppDelegateTest, QuittingFirstKeepsTheWindowsPlaceForTheNextLaunch) {
+  launch();
+  delegate->applicationShouldHandleReopen();
+  const QRect frame = delegate->window().window()->normalGeometry();
+  delegate->saveForNextLaunch();
+  EXPECT_FALSE(delegate->window().window()->isVisible());
+  UserDefaults next(defaults.file());
+  EXPECT_EQ(Prefs(next, loginItem).windowFrame(), frame);
 }
 
 TEST_F(AppDelegateTest, QuittingClosesTheRecordingSession) {

@@ -167,15 +167,28 @@ TEST_F(CommandLineTest, ARecordingIsExportedIntoAFolderRelativeToTheCurrentOne) 
 
 TEST_F(CommandLineTest, WithoutADisplayAnythingElseSaysWhatRunsWithoutOne) {
   const std::string line =
-      "quillbrook: no display (DISPLAY is not set); without one it runs only --measure [all|gpu] "
-      "and --export-recording <dir>\n";
+      "quillbrook: no display (DISPLAY is unset or names no X server that can be opened); without "
+      "one it runs only --measure [all|gpu] and --export-recording <dir>\n";
+  // A display no X server holds: neither its socket nor its lock file is there. Looked for far
+  // above the numbers that servers take, counting up from :0.
+  constexpr int kFirstDisplayLookedAt = 7000;
+  constexpr int kDisplaysLookedAt = 100;
+  std::string absent;
+  for (int number = kFirstDisplayLookedAt;
+       absent.empty() && number < kFirstDisplayLookedAt + kDisplaysLookedAt; ++number) {
+    const std::string digits = std::to_string(number);
+    if (!fs::exists("/tmp/.X11-unix/X" + digits) && !fs::exists("/tmp/.X" + digits + "-lock"))
+      absent = ":" + digits;
+  }
+  ASSERT_FALSE(absent.empty()) << "every display looked at is taken";
   // A Wayland display alone does not do: the desktop is read through X11.
   for (const auto& [arguments, extra] :
        std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>>{
            {{"--help"}, {}},
            {{"--export-recording"}, {}},
-           {{}, {"DISPLAY=", "WAYLAND_DISPLAY=wayland-0"}}}) {
-    SCOPED_TRACE(arguments.empty() ? "no arguments" : arguments[0]);
+           {{}, {"DISPLAY=", "WAYLAND_DISPLAY=wayland-0"}},
+           {{}, {"DISPLAY=" + absent}}}) {
+    SCOPED_TRACE(arguments.empty() ? extra[0] : arguments[0]);
     const Outcome outcome = run(arguments, extra);
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.err, line);

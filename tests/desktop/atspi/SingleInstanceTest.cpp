@@ -7,6 +7,7 @@
 #include <QTest>
 #include <chrono>
 #include <future>
+#include <thread>
 
 #include "platform/linux/SingleInstance.h"
 
@@ -15,11 +16,20 @@ namespace {
 
 constexpr int kDeliveryMs = 5000;
 
-TEST(SingleInstanceTest, ALaterCopyAsksTheRunningOneToShowItselfAndEnds) {
+class SingleInstanceTest : public testing::Test {
+protected:
+  ~SingleInstanceTest() override {
+    QDBusConnection::disconnectFromBus(QStringLiteral("first-copy"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("later-copy"));
+  }
+
   QDBusConnection firstBus =
       QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("first-copy"));
   QDBusConnection laterBus =
       QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("later-copy"));
+};
+
+TEST_F(SingleInstanceTest, ALaterCopyAsksTheRunningOneToShowItselfAndEnds) {
   {
     SingleInstance first(firstBus);
     ASSERT_EQ(first.claim(), SingleInstance::Claim::first);
@@ -39,11 +49,26 @@ TEST(SingleInstanceTest, ALaterCopyAsksTheRunningOneToShowItselfAndEnds) {
   SingleInstance next(laterBus);
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return next.claim() == SingleInstance::Claim::first; }, kDeliveryMs));
-  QDBusConnection::disconnectFromBus(QStringLiteral("first-copy"));
-  QDBusConnection::disconnectFromBus(QStringLiteral("later-copy"));
 }
 
-TEST(SingleInstanceTest, WithoutASessionBusTheCopyRunsAlone) {
+TEST_F(SingleInstanceTest, ACopyThatMeetsTheRunningOneQuittingTakesTheNameOnceItIsGivenUp) {
+  // The moment between the end of the running copy's event loop and its giving up the name: long
+  // enough for the later copy's call to reach it, well within the time the call waits.
+  constexpr auto kQuitStarting = std::chrono::milliseconds(SingleInstance::kReopenTimeoutMs / 4);
+  SingleInstance first(firstBus);
+  ASSERT_EQ(first.claim(), SingleInstance::Claim::first);
+  // This thread handles no events from here on, as a quitting copy's main thread does not.
+  std::future<SingleInstance::Claim> later =
+      std::async(std::launch::async, [&] { return SingleInstance(laterBus).claim(); });
+  std::this_thread::sleep_for(kQuitStarting);
+  first.release();
+  ASSERT_EQ(later.wait_for(std::chrono::milliseconds(SingleInstance::kReopenTimeoutMs) +
+                           std::chrono::milliseconds(kDeliveryMs)),
+            std::future_status::ready);
+  EXPECT_EQ(later.get(), SingleInstance::Claim::first);
+}
+
+TEST_F(SingleInstanceTest, WithoutASessionBusTheCopyRunsAlone) {
   SingleInstance alone(QDBusConnection(QStringLiteral("never-connected")));
   EXPECT_EQ(alone.claim(), SingleInstance::Claim::alone);
 }

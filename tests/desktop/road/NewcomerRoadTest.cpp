@@ -39,6 +39,7 @@
 #include "base/WallClock.h"
 #include "context/LastWork.h"
 #include "context/WorkContext.h"
+#include "desktop/ProgramProcess.h"
 #include "desktop/browser/BrowserPrograms.h"
 #include "desktop/browser/LoopbackServer.h"
 #include "desktop/x11/X11TestSupport.h"
@@ -51,6 +52,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test::waitFor;
 
 // How long the program, a browser or a window may take to appear or to answer a step on a loaded
 // machine: browsers start their own processes and publish their trees first.
@@ -58,9 +60,8 @@ constexpr auto kStartLimit = 60s;
 constexpr auto kStepLimit = 30s;
 // How long a typed address may take to show its page.
 constexpr auto kPageLimit = 10s;
-// How often a condition is looked at again while the test waits for it; the program's own tree
-// less often, since the program answers each look at it with work of its own.
-constexpr auto kPollInterval = 250ms;
+// How often the program's own tree is looked at again while the test waits for it: less often than
+// anything else, since the program answers each look at it with work of its own.
 constexpr auto kTreeInterval = 1s;
 // How long the user stays on the work tab: long enough that the program takes it for the page to
 // go back to, with room for its reads arriving late on a loaded machine.
@@ -96,19 +97,6 @@ const QString kReferenceTitle = QStringLiteral("API reference");
 // leisure.
 const QString kDistractionHost = QStringLiteral("fun.example");
 const QString kDistractionTitle = QStringLiteral("Fun");
-
-// Runs the event loop until `done` answers true or `limit` passes, looking every kPollInterval.
-template <typename Done>
-bool waitFor(Done done, std::chrono::milliseconds limit,
-             std::chrono::milliseconds interval = kPollInterval) {
-  QElapsedTimer elapsed;
-  elapsed.start();
-  for (;;) {
-    if (done()) return true;
-    if (elapsed.elapsed() > limit.count()) return false;
-    QTest::qWait(static_cast<int>(interval.count()));
-  }
-}
 
 // The visible window whose title matches the pattern, once there is one; 0 after kStartLimit.
 WindowId windowNamed(const QString& pattern) {
@@ -193,16 +181,7 @@ protected:
   }
   fs::path dataFolder() const { return path("data/Quillbrook"); }
 
-  // The program's environment: the session's desktop and buses, and a home of its own.
-  QProcessEnvironment environment() const {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("QB_MODEL_DIR"));
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + "/config");
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + "/data");
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.path() + "/cache");
-    return environment;
-  }
+  QProcessEnvironment environment() const { return test::programEnvironment(home.path()); }
 
   // The tiny test encoder as the installed model, with a head that reads the site table alone: a
   // site listed as leisure is entertainment, and whatever the table does not list (this
@@ -256,14 +235,7 @@ protected:
     ran.start();
   }
 
-  // The program's windows on screen.
-  std::set<WindowId> programWindows() const {
-    std::istringstream found(test::quietly(
-        "xdotool", {"search", "--onlyvisible", "--pid", QString::number(program->processId())}));
-    std::set<WindowId> windows;
-    for (std::string id; std::getline(found, id);) windows.insert(std::stoul(id));
-    return windows;
-  }
+  std::set<WindowId> programWindows() const { return test::visibleWindows(program->processId()); }
   // Whether the program shows a window that is not among `known`, once it does.
   bool newProgramWindow(const std::set<WindowId>& known, std::chrono::milliseconds limit) const {
     return waitFor(
