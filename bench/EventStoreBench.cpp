@@ -3,11 +3,9 @@
 // timeline, the week's days and its tasks from them; and opening a year's log at the start.
 
 #include <benchmark/benchmark.h>
-#include <sched.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -16,8 +14,8 @@
 #include <system_error>
 
 #include "BenchSupport.h"
+#include "ChecksInTurn.h"
 #include "base/Calendar.h"
-#include "recording/DatabaseCheck.h"
 #include "recording/EventStore.h"
 #include "recording/History.h"
 
@@ -143,41 +141,10 @@ void BM_EventStoreOpenAYear(benchmark::State& state) {
 }
 BENCHMARK(BM_EventStoreOpenAYear)->Iterations(kYearOpens)->Unit(benchmark::kMillisecond);
 
-// What comparing the index with its table adds to the log's check: the page check alone
-// (database::quickCheck) and the full one (database::fullCheck) on the same year, in turn within
-// each iteration, in alternating order, on one pinned core, each through a connection of its own
-// with the file in the page cache. Counters: milliseconds per check of each.
-constexpr int kCheckCore = 2;
+// What comparing the index with its table adds to the log's check of a year.
 void BM_EventLogCheckAYear(benchmark::State& state) {
   static const YearLog year;
-  cpu_set_t before;
-  sched_getaffinity(0, sizeof before, &before);
-  cpu_set_t core;
-  CPU_ZERO(&core);
-  CPU_SET(kCheckCore, &core);
-  sched_setaffinity(0, sizeof core, &core);
-  double seconds[2] = {0, 0};  // quick, full
-  int64_t rounds = 0;
-  for (auto _ : state) {
-    for (int turn = 0; turn < 2; ++turn) {
-      const int which = (turn + rounds) % 2;
-      sqlite3* db = nullptr;
-      check(sqlite3_open_v2(year.path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), db);
-      std::string problem;
-      const auto start = std::chrono::steady_clock::now();
-      const int result =
-          which == 0 ? database::quickCheck(db, problem) : database::fullCheck(db, problem);
-      seconds[which] +=
-          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      sqlite3_close(db);
-      if (result != SQLITE_OK) state.SkipWithError(("the check failed: " + problem).c_str());
-    }
-    ++rounds;
-  }
-  sched_setaffinity(0, sizeof before, &before);
-  state.counters["quick_ms"] = seconds[0] * 1e3 / static_cast<double>(rounds);
-  state.counters["full_ms"] = seconds[1] * 1e3 / static_cast<double>(rounds);
-  state.counters["MB"] = static_cast<double>(std::filesystem::file_size(year.path)) / 1e6;
+  timeChecksInTurn(state, year.path);
 }
 BENCHMARK(BM_EventLogCheckAYear)->Iterations(kYearOpens)->Unit(benchmark::kMillisecond);
 

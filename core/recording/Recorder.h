@@ -28,18 +28,18 @@
 //
 // Opening: the constructor creates the folder, opens the file and returns; it reads nothing of the
 // file, so that no caller waits on its size. The first operation of the stream then checks the
-// file whole (PRAGMA quick_check, which reads every page: seconds for a year's recording on a
-// cold disk), creates its schema and migrates an older file by adding the columns it lacks;
-// operations called meanwhile queue behind it, in memory, and are written once it is done
-// (destruction, too, waits for it). Nothing is ever written into a file that cannot be used for
-// what it holds: a damaged one (its pages, or a header SQLite cannot write by), a file that is no
-// database, another program's database and tables of another shape than the program writes are
-// moved, bytes untouched and with their write-ahead log, to the first free name
-// recording-damaged-<n>.sqlite beside it, and a new recording starts at the path (the log names
-// both). What the system answers is not the file's fault and does not move it: a file that
-// another program holds beyond the busy time-out, a full disk, an I/O error or a read-only file
-// or folder. The recorder says so, keeps what is recorded as for a refused batch, and checks and
-// makes the file ready at the next try. Until then export, counts, deletion and
+// file whole (database::fullCheck, which reads every page and compares each index with its table:
+// seconds for a year's recording on a cold disk, nearly all of them reading), creates its schema
+// and migrates an older file by adding the columns it lacks; operations called meanwhile queue
+// behind it, in memory, and are written once it is done (destruction, too, waits for it). Nothing
+// is ever written into a file that cannot be used for what it holds: a damaged one (its pages, or a
+// header SQLite cannot write by), a file that is no database, another program's database and tables
+// of another shape than the program writes are moved, bytes untouched and with their write-ahead
+// log, to the first free name recording-damaged-<n>.sqlite beside it, and a new recording starts at
+// the path (the log names both). What the system answers is not the file's fault and does not move
+// it: a file that another program holds beyond the busy time-out, a full disk, an I/O error or a
+// read-only file or folder. The recorder says so, keeps what is recorded as for a refused batch,
+// and checks and makes the file ready at the next try. Until then export, counts, deletion and
 // sharing fail, and give nothing. The recording
 // holds what the user did, so its folder and files are the user's alone
 // (file::createPrivateFolder, file::protectDatabase): made so, or tightened at every open when an

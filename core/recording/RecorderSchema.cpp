@@ -139,13 +139,14 @@ bool Recorder::prepare() {
 void Recorder::settle() {
   // The check is the first read of the file: a file that is no database, or a damaged one, is
   // found out here, before anything is written to it. It reads every page, so it runs once per
-  // file, however often a later step fails and is tried again.
+  // file, however often a later step fails and is tried again. Whole: an index that names rows
+  // that are not there passes a check of the pages alone, and then fails every read through it.
   if (!db_) connect();  // closed by a set-aside that failed
   for (bool fresh = false;; fresh = true) {
     std::string problem;
     int result = SQLITE_OK;
     if (!checked_) {
-      result = database::quickCheck(db_.get(), problem);
+      result = database::fullCheck(db_.get(), problem);
       checked_ = result == SQLITE_OK;
     }
     if (result == SQLITE_OK) result = refuseForeignFile(problem);

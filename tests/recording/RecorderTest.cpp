@@ -160,6 +160,11 @@ TEST_F(RecorderTest, AFileThatIsNoRecordingIsSetAsideUntouchedAndANewOneBegins) 
                        "TEXT, os TEXT, mac TEXT); CREATE TABLE moments (at REAL)")},
       {"another program's index that SQLite cannot read",
        changedDatabase(own, "CREATE INDEX titles ON moments (title COLLATE reversed)")},
+      {"an index that does not match its table",
+       changedDatabase(own,
+                       "PRAGMA writable_schema = ON; UPDATE sqlite_schema SET sql = 'CREATE INDEX "
+                       "moments_started ON moments (session, ended)' WHERE name = "
+                       "'moments_started'")},
       {"labels of another shape",
        changedDatabase(own, "DROP TABLE labels; CREATE TABLE labels (note TEXT)")},
       {"a column the program never fills",
