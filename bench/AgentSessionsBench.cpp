@@ -38,7 +38,9 @@ void BM_RecentSessions(benchmark::State& state) {
       "\n";
   std::string index;
   for (int i = 0; i < kSessionsPerTool; ++i) {
-    const std::string id = "s" + std::to_string(i);
+    // Not "s" + std::to_string(i): GCC 12 at -O2 takes that form for an overlapping copy
+    // (-Wrestrict).
+    const std::string id = std::string("s") + std::to_string(i);
     writeLog(home.folder() / ".claude/projects/p" / (id + ".jsonl"), "", filler,
              R"({"type":"ai-title","aiTitle":"Task )" + id + "\"}\n" +
                  R"({"cwd":"/w/app"})"

@@ -242,7 +242,8 @@ private:
                               xcb_intern_atom(connection_.get(), 1, std::strlen(name), name),
                               nullptr),
         std::free);
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    if (!reply) return XCB_ATOM_NONE;
+    return reply->atom;
   }
   std::vector<uint32_t> list(uint32_t window, xcb_atom_t property, xcb_atom_t type) {
     constexpr uint32_t kMaxItems = 4096;
@@ -274,7 +275,7 @@ bool instanceRuns() {
 // A home of the program's own: its settings say it is onboarded, so that the main window is the
 // first, and its data folder holds `recording` when one is given (a hard link: no copy to make).
 struct Home {
-  Home(const fs::path& root, const std::optional<fs::path>& recording) : root(root) {
+  Home(const fs::path& folder, const std::optional<fs::path>& recording) : root(folder) {
     fs::remove_all(root);
     fs::create_directories(root / "config" / "Quillbrook");
     fs::create_directories(root / "data" / "Quillbrook");

@@ -146,7 +146,10 @@ TEST(ProjectMemoryNamesTest, ABrowsersOwnPagesNameNoProject) {
   const std::string title = "Atlas roadmap | Release plan";
   for (const std::string address :
        {"chrome://new-tab-page-third-party/", "CHROME://settings/", "chrome-untrusted://print/",
-        "edge://newtab/", "about:newtab", "about:addons", "moz-extension://0f1e2d3c/page.html"}) {
+        "chrome-search://local-ntp/", "chrome-extension://abcdefgh/popup.html",
+        "devtools://devtools/bundled/inspector.html", "edge://newtab/", "brave://settings/",
+        "vivaldi://startpage/", "opera://settings/", "about:newtab", "about:addons",
+        "moz-extension://0f1e2d3c/page.html", "resource://gre/modules/"}) {
     SCOPED_TRACE(address);
     EXPECT_TRUE(ProjectMemory::isBrowserPage(Url::parse(address)));
     EXPECT_EQ(names(title, address, "Chromium"), Names{});

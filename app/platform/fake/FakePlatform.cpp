@@ -21,6 +21,7 @@ AXValue FakeNode::parameterizedAttribute(std::string_view name, const AXValue& p
 
 bool FakeNode::perform(std::string_view action) const {
   performed_.emplace_back(action);
+  steps_->emplace_back(action);
   return std::find(accepted_.begin(), accepted_.end(), action) != accepted_.end();
 }
 
@@ -54,7 +55,7 @@ FakeAccessibility::FakeAccessibility() : reads_(std::make_shared<int>(0)) {}
 
 std::shared_ptr<FakeNode> FakeAccessibility::applicationNode(pid_t pid) const {
   auto& node = applications_[pid];
-  if (!node) node = std::make_shared<FakeNode>(reads_);
+  if (!node) node = std::make_shared<FakeNode>(reads_, steps);
   return node;
 }
 
@@ -69,7 +70,7 @@ std::unique_ptr<AXObserver> FakeAccessibility::createObserver(pid_t pid, Callbac
 }
 
 std::pair<AXElement, std::shared_ptr<FakeNode>> FakeAccessibility::makeElement() {
-  auto node = std::make_shared<FakeNode>(reads_);
+  auto node = std::make_shared<FakeNode>(reads_, steps);
   return {AXElement(node), node};
 }
 
@@ -106,22 +107,28 @@ int FakeAccessibility::registrations(pid_t pid, std::string_view name) const {
 bool FakeKeyPoster::post(pid_t pid, const KeyChord& chord) {
   if (pid != focusedPid) return false;
   posted.emplace_back(pid, chord);
+  steps->push_back("post " + std::to_string(pid) + " " + (chord.control ? "Control+" : "") +
+                   (chord.shift ? "Shift+" : "") + (chord.alt ? "Alt+" : "") + chord.key);
+  if (onPost) onPost(chord);
   return true;
 }
 
 bool FakeKeyPoster::type(pid_t pid, std::string_view text) {
   if (pid != focusedPid) return false;
   typed.emplace_back(pid, std::string(text));
+  steps->push_back("type " + std::to_string(pid) + " " + std::string(text));
   return true;
 }
 
 bool FakeWorkspace::activate(pid_t pid) {
   activated.push_back(pid);
+  steps->push_back("activate " + std::to_string(pid));
   return std::find(running.begin(), running.end(), pid) != running.end();
 }
 
 bool FakeWorkspace::hide(pid_t pid) {
   hidden.push_back(pid);
+  steps->push_back("hide " + std::to_string(pid));
   return std::find(running.begin(), running.end(), pid) != running.end();
 }
 

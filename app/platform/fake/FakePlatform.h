@@ -5,6 +5,7 @@
 
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,11 +25,19 @@ namespace qb::fake {
 
 class FakeAccessibility;
 
+// The changes asked of the desktop, in the order asked, one line each: "post <pid> <chord>",
+// "type <pid> <text>", "activate <pid>", "hide <pid>", or an element's action by its name
+// ("AXPress"). The fakes of one FakePlatform share one, so that a test can read the order of steps
+// across services.
+using Steps = std::vector<std::string>;
+
 // An element whose attributes the test sets. Its identity is the node itself.
 class FakeNode : public AXNode {
 public:
-  // `reads` counts every attribute read of every node of one accessibility service.
-  explicit FakeNode(std::shared_ptr<int> reads) : reads_(std::move(reads)) {}
+  // `reads` counts every attribute read of every node of one accessibility service; `steps` is
+  // that service's.
+  FakeNode(std::shared_ptr<int> reads, std::shared_ptr<Steps> steps)
+      : reads_(std::move(reads)), steps_(std::move(steps)) {}
 
   void set(std::string_view name, AXValue value) {
     attributes_[std::string(name)] = std::move(value);
@@ -61,6 +70,7 @@ private:
   std::map<std::string, std::pair<AXValue, AXValue>, std::less<>> parameterized_;
   mutable std::map<std::string, int, std::less<>> readsByName_;
   std::shared_ptr<int> reads_;
+  std::shared_ptr<Steps> steps_;
 };
 
 class FakeMotionSetting : public MotionSetting {
@@ -84,6 +94,7 @@ public:
   std::vector<pid_t> running;
   std::vector<pid_t> activated;
   std::vector<pid_t> hidden;
+  std::shared_ptr<Steps> steps = std::make_shared<Steps>();
 };
 
 class FakeAccessibility : public Accessibility {
@@ -116,6 +127,8 @@ public:
   bool secureInput = false;
   bool failObserverCreation = false;
   Duration messagingTimeout = 0;
+  // Shared with the elements made from now on.
+  std::shared_ptr<Steps> steps = std::make_shared<Steps>();
 
 private:
   class Observer;
@@ -154,6 +167,9 @@ public:
   pid_t focusedPid = 0;  // keys reach only this process
   std::vector<std::pair<pid_t, KeyChord>> posted;
   std::vector<std::pair<pid_t, std::string>> typed;
+  std::shared_ptr<Steps> steps = std::make_shared<Steps>();
+  // Called with each chord that reached the process, as the application acts on it.
+  std::function<void(const KeyChord&)> onPost;
 };
 
 // Holds what a grab asked for; press() stands in for the user pressing a chord.
@@ -173,6 +189,8 @@ private:
 
 class FakePlatform : public Platform {
 public:
+  FakePlatform() { workspaceFake.steps = keysFake.steps = accessibilityFake.steps; }
+
   Workspace& workspace() override { return workspaceFake; }
   Accessibility& accessibility() override { return accessibilityFake; }
   InputMonitor& input() override { return inputFake; }
@@ -186,6 +204,9 @@ public:
   FakeKeyPoster keysFake;
   FakeKeyGrab keyGrabFake;
   FakeMediaPlayers mediaFake;
+
+  // What every service was asked to change, in order.
+  const Steps& steps() const { return *accessibilityFake.steps; }
 };
 
 }  // namespace qb::fake

@@ -238,12 +238,32 @@ TEST_F(AppModelRoadTest,
   EXPECT_EQ(platform.workspaceFake.activated, std::vector<pid_t>{30});
   EXPECT_EQ(tree.node(*browserWindow).performed(), std::vector<std::string>{"AXRaise"});
   EXPECT_TRUE(logged("did not choose the work tab"));
+  EXPECT_EQ(platform.steps(), (fake::Steps{"AXPress", "activate 30", "AXRaise"}));
 
   tree.node(workTab).accept(AXAction::press);
   answer(PromptAction::back, distraction);
   EXPECT_EQ(tree.node(workTab).performed().size(), 2u);
   EXPECT_EQ(platform.workspaceFake.activated, (std::vector<pid_t>{30, 30}));
   EXPECT_EQ(tree.node(*browserWindow).performed().size(), 2u);
+}
+
+TEST_F(AppModelRoadTest, BackFromAFirefoxTabClosesItBeforeTheWorkTabBesideItIsPressed) {
+  const RunningApplication firefox{30, "firefox-esr", "Firefox"};
+  leaveAWorkTab(firefox);
+  // The distraction is another tab of the work tab's window: pressed first, the work tab would be
+  // the front one when the keys that close a tab arrive.
+  const Snapshot distraction =
+      browserFront(3, "Video feed", "https://video.example/watch", firefox);
+  handle(distraction);
+  tree.node(*browserWindow).set(AXAttribute::focused, true);
+  platform.keysFake.focusedPid = firefox.pid;
+  platform.keysFake.onPost = [this](const KeyChord&) {  // the closed tab's neighbour comes forward
+    tree.node(*webPage).set(AXAttribute::url, std::string("https://docs.example/q3"));
+  };
+
+  answer(PromptAction::back, distraction);
+  // Firefox is in front already: nothing to bring forward.
+  EXPECT_EQ(platform.steps(), (fake::Steps{"post 30 Control+w", "AXPress", "AXRaise"}));
 }
 
 TEST_F(AppModelRoadTest, NeverHereIsLearnedAsWorkAndKeptInTheSettings) {

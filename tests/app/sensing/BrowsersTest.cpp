@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "app/sensing/FakeTree.h"
 #include "platform/fake/FakePlatform.h"
 #include "sensing/Browsers.h"
@@ -11,17 +9,6 @@ namespace qb {
 namespace {
 
 constexpr pid_t kPid = 7;
-
-// Keys that change the browser the moment they are posted, as a browser that closes a tab does.
-class ReactingKeys : public fake::FakeKeyPoster {
-public:
-  bool post(pid_t pid, const KeyChord& chord) override {
-    const bool accepted = FakeKeyPoster::post(pid, chord);
-    if (accepted && onPost) onPost(chord);
-    return accepted;
-  }
-  std::function<void(const KeyChord&)> onPost;
-};
 
 // A browser window: a toolbar holding the address bar, and the page in a scroll area.
 class BrowsersTest : public testing::Test {
@@ -55,7 +42,7 @@ protected:
   AXElement bar = tree.add(AXRole::comboBox, &toolbar);
   AXElement scrollArea = tree.add(AXRole::scrollArea, &window);
   AXElement webArea = tree.add(AXRole::webArea, &scrollArea);
-  ReactingKeys keys;
+  fake::FakeKeyPoster keys;
   test::ManualTimers timers;
   const TabRef tab{BrowserKind::firefox, 0, 0};
 };

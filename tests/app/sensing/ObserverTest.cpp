@@ -264,10 +264,12 @@ TEST_F(ObserverTest, LongAddressesAreCutAsTitlesAreOnceExclusionsSawThemWhole) {
   EXPECT_EQ(text::scalarCount(seen.document.value()), bound);
 
   // A cut inside the authority would leave another site: part of the user as the host, or the
-  // user as the host and the password as a port. Such an address is not kept at all.
+  // user as the host and the password as a port, even where that user is the host's own name.
+  // Such an address is not kept at all.
   for (const std::string& address :
        {"https://" + std::string(bound + 52, 'u') + ":pw@example.com/",
-        "https://bank.example:" + std::string(bound + 52, '0') + "@good.example/"}) {
+        "https://bank.example:" + std::string(bound + 52, '0') + "@good.example/",
+        "https://good.example:" + std::string(bound + 52, '0') + "@good.example/"}) {
     SCOPED_TRACE(address.substr(0, 24));
     node->set(AXAttribute::url, address);
     const Moment cut = observer.read().value().observation;

@@ -77,9 +77,10 @@ inline QStringList browserArguments(const BrowserProgram& browser, const QString
 class BrowserProcess {
 public:
   // How long the browser may take to start, to quit once asked (it saves its state first), and
-  // its helpers to go once killed.
-  static constexpr int kStartMs = 5000;
-  static constexpr int kQuitMs = 5000;
+  // its helpers to go once killed. Each wait ends as soon as the browser is done, so the limits
+  // are those of a loaded machine.
+  static constexpr int kStartMs = 30000;
+  static constexpr int kQuitMs = 30000;
   // How often the wait for the helpers looks again.
   static constexpr unsigned long kPollMs = 20;
 

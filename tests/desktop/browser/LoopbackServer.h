@@ -1,6 +1,9 @@
 // A web server on 127.0.0.1 for the browser tests: it serves a few pages held in memory, one
 // request per connection. It answers from a thread of its own, so that a page still loads while a
-// test blocks its main thread.
+// test blocks its main thread. It waits on every open connection at once: a browser opens
+// connections ahead of its requests and may leave some unused, and one of those must neither hold
+// up a request on another nor be dropped before the browser, slowed by a loaded machine, sends a
+// request on it.
 
 #pragma once
 
@@ -16,14 +19,12 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace qb::test {
 
 class LoopbackServer {
 public:
-  // How long one connection may take to send its request before it is dropped.
-  static constexpr int kRequestTimeoutMs = 2000;
-
   // Pages by path ("/work"), each an HTML document; every other path is not found.
   explicit LoopbackServer(std::map<std::string, std::string> pages) : pages_(std::move(pages)) {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -69,27 +70,33 @@ public:
 
 private:
   void serve() {
+    std::map<int, std::string> requests;  // each open connection, and what it has sent so far
     for (;;) {
-      pollfd waits[2] = {{listener_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-      if (poll(waits, 2, -1) < 0) continue;
-      if (waits[1].revents != 0) return;
-      const int connection = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (connection < 0) continue;
-      answer(connection);
-      close(connection);
+      std::vector<pollfd> waits{{stop_[0], POLLIN, 0}, {listener_, POLLIN, 0}};
+      for (const auto& [connection, request] : requests) waits.push_back({connection, POLLIN, 0});
+      if (poll(waits.data(), waits.size(), -1) < 0) continue;
+      if (waits[0].revents != 0) break;
+      if (waits[1].revents != 0) {
+        const int connection = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection >= 0) requests[connection];
+      }
+      for (auto wait = waits.begin() + 2; wait != waits.end(); ++wait) {
+        if (wait->revents == 0) continue;
+        std::string& request = requests[wait->fd];
+        char buffer[4096];
+        const ssize_t got = read(wait->fd, buffer, sizeof buffer);
+        if (got > 0) request.append(buffer, static_cast<size_t>(got));
+        const bool complete = request.find("\r\n\r\n") != std::string::npos;
+        if (got > 0 && !complete) continue;
+        if (complete) answer(wait->fd, request);
+        close(wait->fd);
+        requests.erase(wait->fd);
+      }
     }
+    for (const auto& [connection, request] : requests) close(connection);
   }
 
-  void answer(int connection) {
-    std::string request;
-    char buffer[4096];
-    while (request.find("\r\n\r\n") == std::string::npos) {
-      pollfd wait{connection, POLLIN, 0};
-      if (poll(&wait, 1, kRequestTimeoutMs) <= 0) return;
-      const ssize_t got = read(connection, buffer, sizeof buffer);
-      if (got <= 0) return;
-      request.append(buffer, static_cast<size_t>(got));
-    }
+  void answer(int connection, const std::string& request) {
     // "GET /path HTTP/1.1"
     const size_t start = request.find(' ') + 1;
     const std::string path = request.substr(start, request.find(' ', start) - start);

@@ -26,11 +26,22 @@ namespace qb::test {
 
 using namespace std::chrono_literals;
 
+// How long the desktop may take to answer a test: the X server, the window manager and the tools
+// that wait on them, and the programs that show windows on it. On a loaded machine the window
+// manager has gone seconds without drawing; every wait below polls, so a desktop that answers at
+// once costs nothing more.
+inline constexpr std::chrono::milliseconds kDesktopLimit = 30s;
+// How often a wait on the desktop looks again.
+inline constexpr std::chrono::milliseconds kDesktopPoll = 10ms;
+
+// kDesktopLimit for the calls that take whole milliseconds.
+inline constexpr int kDesktopLimitMs = static_cast<int>(kDesktopLimit.count());
+
 // Runs a tool to its end and answers its standard output; a failure fails the test.
 inline std::string run(const QString& program, const QStringList& arguments) {
   QProcess process;
   process.start(program, arguments);
-  const bool finished = process.waitForFinished(10000);
+  const bool finished = process.waitForFinished(kDesktopLimitMs);
   EXPECT_TRUE(finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
       << program.toStdString() << " " << arguments.join(' ').toStdString() << ": "
       << process.readAllStandardError().toStdString();
@@ -42,7 +53,7 @@ inline std::string run(const QString& program, const QStringList& arguments) {
 inline std::string quietly(const QString& program, const QStringList& arguments) {
   QProcess process;
   process.start(program, arguments);
-  if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit ||
+  if (!process.waitForFinished(kDesktopLimitMs) || process.exitStatus() != QProcess::NormalExit ||
       process.exitCode() != 0) {
     return {};
   }
@@ -61,7 +72,8 @@ inline WindowId firstVisibleWindowNamed(const QString& pattern) {
 
 // The same, once there is one; 0 when none came within `limit`. The event loop does not run
 // meanwhile, so the desktop's news of the new window reaches the test together at its next wait.
-inline WindowId visibleWindowNamed(const QString& pattern, std::chrono::milliseconds limit = 10s) {
+inline WindowId visibleWindowNamed(const QString& pattern,
+                                   std::chrono::milliseconds limit = kDesktopLimit) {
   // Between searches: short enough not to slow a test, long enough not to load the server.
   constexpr auto kSearchInterval = 20ms;
   QDeadlineTimer deadline(limit);
@@ -74,10 +86,10 @@ inline WindowId visibleWindowNamed(const QString& pattern, std::chrono::millisec
 
 // Runs the event loop until `done` answers true or `limit` passes; answers `done` then.
 template <typename Done>
-bool waitUntil(Done done, std::chrono::milliseconds limit = 5s) {
+bool waitUntil(Done done, std::chrono::milliseconds limit = kDesktopLimit) {
   QDeadlineTimer deadline(limit);
   QTimer wake;  // bounds each wait for more events, so that the deadline is seen
-  wake.start(10ms);
+  wake.start(kDesktopPoll);
   // The answer is the last one `done` gave: asked once more, a condition met a moment ago (the
   // old state, just before the change being waited for) could already read otherwise.
   bool met = done();
@@ -116,15 +128,17 @@ public:
     if (!processes_.empty()) {
       desk.setWindowTitle(QStringLiteral("Quillbrook test desk"));
       desk.show();
-      if (QTest::qWaitForWindowExposed(&desk)) activate(desk.winId());
+      if (QTest::qWaitForWindowExposed(&desk, kDesktopLimitMs)) activate(desk.winId());
     }
     for (auto& process : processes_) {
       process->kill();
-      process->waitForFinished(5000);
+      process->waitForFinished(kDesktopLimitMs);
     }
-    QDeadlineTimer deadline(5s);
+    QDeadlineTimer deadline(kDesktopLimit);
     for (WindowId window : windows_) {
-      while (listed(window) && !deadline.hasExpired()) QThread::msleep(10);
+      while (listed(window) && !deadline.hasExpired()) {
+        QThread::msleep(static_cast<unsigned long>(kDesktopPoll.count()));
+      }
       EXPECT_FALSE(listed(window)) << "the window manager still lists " << window;
     }
   }
@@ -139,7 +153,7 @@ public:
   Window terminal(const QString& title) {
     auto process = std::make_unique<QProcess>();
     process->start("xterm", {"-title", title, "-e", "sleep", "600"});
-    EXPECT_TRUE(process->waitForStarted(5000));
+    EXPECT_TRUE(process->waitForStarted(kDesktopLimitMs));
     const WindowId id = visibleWindowNamed("^" + title + "$");
     EXPECT_NE(id, 0u) << "no window titled " << title.toStdString();
     Window window{id, static_cast<pid_t>(process->processId()), process.get()};
