@@ -9,10 +9,13 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/File.h"
 #include "support/TestSupport.h"
 
 namespace qb::test {
@@ -53,6 +56,39 @@ inline std::string damagedAtRandom(std::string bytes, std::mt19937& random, bool
     what += std::to_string(at) + "=" + std::to_string(value) + " ";
   }
   return bytes;
+}
+
+// Removes the database at `file` and the files SQLite keeps beside it.
+inline void removeDatabase(const std::filesystem::path& file) {
+  for (std::string_view kind : file::kDatabaseFiles) {
+    std::filesystem::remove(file.string() + std::string(kind));
+  }
+}
+
+// Damage no test planned, `rounds` times over: each round writes `bytes` damaged at random (in
+// the header every other round) as the only database at `file` and hands them to `use`, which
+// opens it, records into it and closes it. A copy set aside as `aside` must hold them untouched,
+// and each way, taken as it is and set aside, must be taken in a quarter of the rounds or more.
+inline void useDamagedAtRandom(const std::string& bytes, const std::filesystem::path& file,
+                               const std::filesystem::path& aside, int rounds,
+                               const std::function<void(const std::string& damaged)>& use) {
+  std::mt19937 random(1);
+  int setAside = 0;
+  for (int round = 0; round < rounds; ++round) {
+    std::string what;
+    const std::string damaged = damagedAtRandom(bytes, random, round % 2 == 0, what);
+    SCOPED_TRACE(what);
+    removeDatabase(file);
+    removeDatabase(aside);
+    writeFile(file, damaged);
+    use(damaged);
+    if (std::filesystem::exists(aside)) {
+      ++setAside;
+      EXPECT_EQ(readFile(aside), damaged);
+    }
+  }
+  EXPECT_GE(setAside, rounds / 4);
+  EXPECT_LE(setAside, rounds - rounds / 4);
 }
 
 // The bytes of the database `file` once `sql` has run on a copy of it, its log folded in. The

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "base/File.h"
 #include "recording/DamagedFiles.h"
 #include "recording/EventStore.h"
 #include "recording/RecorderTestSupport.h"
@@ -272,33 +271,15 @@ TEST_F(EventStoreTest, AFileDamagedAtRandomIsUsedOrSetAsideAndWhatIsLoggedIsKept
       source.log(Kind::work, i, "task number " + std::to_string(i), nine + i);
     }
   }
-  const std::string database = readFile(dir / "source.sqlite");
-  const auto aside = dir / "events-damaged-1.sqlite";
-  std::mt19937 random(1);
-  int setAside = 0;
-  for (int round = 0; round < kRounds; ++round) {
-    std::string what;
-    const std::string damaged = damagedAtRandom(database, random, round % 2 == 0, what);
-    SCOPED_TRACE(what);
-    for (const auto& file : {path(), aside}) {
-      for (std::string_view kind : file::kDatabaseFiles) {
-        std::filesystem::remove(file.string() + std::string(kind));
-      }
-    }
-    writeFile(path(), damaged);
-    const Date later = nine + 5000;
-    ASSERT_NO_THROW(store().log(Kind::back, 1, std::nullopt, later));
-    // Among the events the damage itself may have moved to that time.
-    EXPECT_THAT(store().events(later),
-                ::testing::Contains(Event{later, Kind::back, 1, std::nullopt}));
-    store_.reset();
-    if (std::filesystem::exists(aside)) {
-      ++setAside;
-      EXPECT_EQ(readFile(aside), damaged);
-    }
-  }
-  EXPECT_GT(setAside, kRounds / 4);
-  EXPECT_LT(setAside, kRounds * 3 / 4);
+  useDamagedAtRandom(readFile(dir / "source.sqlite"), path(), dir / "events-damaged-1.sqlite",
+                     kRounds, [&](const std::string&) {
+                       const Date later = nine + 5000;
+                       ASSERT_NO_THROW(store().log(Kind::back, 1, std::nullopt, later));
+                       // Among the events the damage itself may have moved to that time.
+                       EXPECT_THAT(store().events(later),
+                                   ::testing::Contains(Event{later, Kind::back, 1, std::nullopt}));
+                       store_.reset();
+                     });
 }
 
 // The program's own store checks its file on a thread of its own: nothing logged meanwhile is
@@ -346,9 +327,7 @@ TEST_F(EventStoreTest, WhatIsLoggedWhileTheFileIsCheckedIsKeptAndWrittenOnceItIs
        [&] { holder.reset(); }},
       {"a full disk",
        [&] {
-         for (std::string_view kind : file::kDatabaseFiles) {
-           std::filesystem::remove(path().string() + std::string(kind));
-         }
+         removeDatabase(path());
          full = std::make_unique<FileSizeLimit>(0);
        },
        [&] { full.reset(); }},

@@ -10,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-#include "base/File.h"
 #include "recording/DamagedFiles.h"
 #include "recording/RecorderTestSupport.h"
 
@@ -179,9 +178,7 @@ TEST_F(RecorderTest, AFileThatIsNoRecordingIsSetAsideUntouchedAndANewOneBegins) 
   const auto aside = path_.parent_path() / "recording-damaged-1.sqlite";
   for (const auto& [name, before] : cases) {
     SCOPED_TRACE(name);
-    for (std::string_view kind : file::kDatabaseFiles) {
-      std::filesystem::remove(aside.string() + std::string(kind));
-    }
+    removeDatabase(aside);
     std::filesystem::remove(path_);
     writeFile(path_, before);
     LogCapture log;

@@ -52,11 +52,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test::kStartLimit;
 using test::waitFor;
 
-// How long the program, a browser or a window may take to appear or to answer a step on a loaded
-// machine: browsers start their own processes and publish their trees first.
-constexpr auto kStartLimit = 60s;
+// How long a window may take to answer a step on a loaded machine (its start: test::kStartLimit).
 constexpr auto kStepLimit = 30s;
 // How long a typed address may take to show its page.
 constexpr auto kPageLimit = 10s;

@@ -36,10 +36,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test::kStartLimit;
 using test::waitFor;
 
-// How long a copy may take to show its window on a loaded machine.
-constexpr auto kStartLimit = 60s;
 // How long the quit may take: the rest of the check of the recording, read from a loaded disk.
 constexpr auto kQuitLimit = 180s;
 // Moments of about a kilobyte each (the page text the recording keeps): a recording of some
