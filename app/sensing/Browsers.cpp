@@ -98,26 +98,6 @@ bool isTextEntry(std::string_view role) {
   return role == AXRole::textField || role == AXRole::comboBox;
 }
 
-// The window's address bar: the first text field or combo box inside one of its toolbars. Found
-// once per window and kept while it still answers; a search that finds nothing forgets the window.
-AXElement urlBar(const AXElement& window) {
-  static WindowTable bars;
-  if (const AXElement known = bars.find(window); AX::string(known, AXAttribute::role)) {
-    return known;
-  }
-  AXElement bar;
-  (void)AX::find(window, Browsers::kWindowSearchNodes,
-                 [&bar](const AXElement& element, std::string_view role) {
-                   if (role != AXRole::toolbar) return false;
-                   bar = AX::find(
-                       element, Browsers::kToolbarSearchNodes,
-                       [](const AXElement&, std::string_view inner) { return isTextEntry(inner); });
-                   return static_cast<bool>(bar);
-                 });
-  bars.remember(window, bar);
-  return bar;
-}
-
 // What the Chromium family puts between a tab's title and the notes it adds to the tab's name on
 // the bus ("Report - Memory usage - 22.2 MB", "Report - Audio playing").
 constexpr std::string_view kTabNoteSeparator = " - ";
@@ -187,12 +167,19 @@ private:
     timers_.schedule(Browsers::kRedirectWait, [self = shared_from_this()] { self->check(); });
   }
 
-  // The bar shows what was typed whether Return arrived or not: only the page tells.
+  // The bar shows what was typed whether Return arrived or not: only the page tells. A browser on
+  // a busy machine or a slow page can still show the old page, or none between the two, when
+  // first looked at; the page is looked at again until it is on the host or the wait is over.
   void check() {
-    const std::optional<Url> shown = address(webArea(window_));
     const std::optional<std::string>& host = to_.host();
-    finish(host && !host->empty() && shown && shown->host() &&
-           text::lowercased(*shown->host()) == text::lowercased(*host));
+    if (!host || host->empty()) return finish(false);
+    const std::optional<Url> shown = address(webArea(window_));
+    if (shown && shown->host() && text::lowercased(*shown->host()) == text::lowercased(*host)) {
+      return finish(true);
+    }
+    if (looked_ >= Browsers::kArrivalWait) return finish(false);
+    looked_ += Browsers::kArrivalInterval;
+    timers_.schedule(Browsers::kArrivalInterval, [self = shared_from_this()] { self->check(); });
   }
 
   void finish(bool reached) {
@@ -207,6 +194,7 @@ private:
   const AXElement bar_;
   std::function<void(bool)> done_;
   Duration waited_ = 0;  // on the bar's focus
+  Duration looked_ = 0;  // at the page, after the first look
 };
 
 }  // namespace
@@ -275,7 +263,7 @@ void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& exp
     if (done) done(false);
   };
   if (!isReadable(tab.browser) || !window) return fail();
-  const AXElement bar = urlBar(window);
+  const AXElement bar = addressBar(window);
   if (!bar || address(webArea(window)) != expected) return fail();
   if (!holdsFocus(window) || !keys.post(pid, kFocusAddressBar)) return fail();
   std::make_shared<RedirectSteps>(keys, timers, to, pid, window, bar, std::move(done))
@@ -303,6 +291,25 @@ bool closeTab(KeyPoster& keys, const TabRef& tab, const Url& url, pid_t pid,
 bool select(const AXElement& tab, const AXElement& window) {
   if (!tab || !window || !tab.node()->perform(AXAction::press)) return false;
   return window.node()->perform(AXAction::raise);
+}
+
+// Found once per window and kept while it still answers; a search that finds nothing forgets the
+// window.
+AXElement addressBar(const AXElement& window) {
+  static WindowTable bars;
+  if (const AXElement known = bars.find(window); AX::string(known, AXAttribute::role)) {
+    return known;
+  }
+  AXElement bar;
+  (void)AX::find(
+      window, kWindowSearchNodes, [&bar](const AXElement& element, std::string_view role) {
+        if (role != AXRole::toolbar) return false;
+        bar = AX::find(element, kToolbarSearchNodes,
+                       [](const AXElement&, std::string_view inner) { return isTextEntry(inner); });
+        return static_cast<bool>(bar);
+      });
+  bars.remember(window, bar);
+  return bar;
 }
 
 AXElement page(const AXElement& window) {

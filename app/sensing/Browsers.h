@@ -82,6 +82,10 @@ inline constexpr size_t kMaxRememberedWindows = 32;
 inline constexpr Duration kBarFocusWait = 0.5;
 // How long after Return a redirected tab is looked at again.
 inline constexpr Duration kRedirectWait = 0.6;
+// How much longer a redirected tab that does not yet show its new host is watched, and how often
+// it is looked at meanwhile: a page on a slow host, or a browser on a busy machine, commits later.
+inline constexpr Duration kArrivalWait = 10.0;
+inline constexpr Duration kArrivalInterval = 0.25;
 // How long closeTab waits for the tab to go.
 inline constexpr Duration kCloseWait = 1.0;
 // How often a wait for the browser looks again.
@@ -98,9 +102,11 @@ std::optional<TabInfo> read(BrowserKind kind, pid_t pid, const AXElement& window
 
 // Points the window's front tab at `to`, if it still shows `expected` and the window holds the
 // focus: gives the address bar the focus, types the address and Return, then looks at the page
-// again after kRedirectWait. `done` is called once, on the main thread through `timers`, with true
-// when the page then shown is on `to`'s host (compared without regard to case; an address without
-// a host never counts as reached); with false at once when nothing could be typed.
+// again after kRedirectWait, and every kArrivalInterval for up to kArrivalWait more. `done` is
+// called once, on the main thread through `timers`: with true as soon as the page shown is on
+// `to`'s host (compared without regard to case; an address without a host never counts as
+// reached), with false when the wait ends without it, and with false at once when nothing could
+// be typed.
 void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& expected,
               const Url& to, pid_t pid, const AXElement& window,
               std::function<void(bool reached)> done);
@@ -117,6 +123,10 @@ bool closeTab(KeyPoster& keys, const TabRef& tab, const Url& url, pid_t pid,
 // too when the window cannot be raised. (Chromium's tab list refuses to choose a tab through its
 // Selection interface, while its tabs answer a press.)
 bool select(const AXElement& tab, const AXElement& window);
+
+// The window's address bar: the first text field or combo box inside one of its toolbars, within
+// kWindowSearchNodes and kToolbarSearchNodes; empty when there is none.
+AXElement addressBar(const AXElement& window);
 
 // The element that holds the shown web page of a window: the page's scroll area when the page
 // sits in one, else the page itself; empty when there is none within kWindowSearchNodes.

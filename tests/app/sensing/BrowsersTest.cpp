@@ -28,7 +28,8 @@ protected:
     std::optional<bool> answer;
     Browsers::redirect(keys, timers, tab, url(expected), url(to), kPid, window,
                        [&answer](bool reached) { answer = reached; });
-    timers.advance(Browsers::kRedirectWait + Browsers::kBarFocusWait);
+    timers.advance(Browsers::kBarFocusWait + Browsers::kRedirectWait + Browsers::kArrivalWait +
+                   Browsers::kArrivalInterval);
     return answer;
   }
   bool closeTab(const char* shown) {
@@ -125,6 +126,16 @@ TEST_F(BrowsersTest, RedirectTypesTheAddressAndAsksThePageWhereItLanded) {
                              {kPid, {"l", true}}, {kPid, {"Delete"}}, {kPid, {"Return"}}}));
   EXPECT_EQ(keys.typed,
             (std::vector<std::pair<pid_t, std::string>>{{kPid, "https://home.example/start"}}));
+
+  // A page that commits late, after a spell with none shown, still counts once it is there.
+  keys.onPost = [this](const KeyChord& chord) {
+    if (chord.key != "Return") return;
+    tree.node(webArea).remove(AXAttribute::url);
+    timers.schedule(Browsers::kRedirectWait + Browsers::kArrivalWait / 2,
+                    [this] { show("https://home.example/start"); });
+  };
+  show("https://work.example/page");
+  EXPECT_EQ(redirect("https://work.example/page", "https://home.example/start"), true);
 
   // The bar shows the typed text whether or not Return arrived: only the page counts.
   keys.onPost = nullptr;
