@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -36,6 +37,14 @@ namespace {
 constexpr int kFirstPageMs = 60000;
 // How long a page may take to arrive once asked for, and the browser to act on a key.
 constexpr int kPageMs = 30000;
+// How long the address bar may take to take the focus and to show what was typed, and how often
+// the test types again what did not arrive whole.
+constexpr int kTypingMs = 5000;
+constexpr int kTypingAttempts = 2;
+// How often the test asks the observer for a read, as the program's own tick does: a change that
+// no notification reports (a page whose tree arrives after the window's title changed) is read
+// then.
+constexpr int kFallbackReadMs = 2000;
 // How long a call on the accessibility bus waits for the browser's answer: a browser on a loaded
 // machine takes seconds, and a call that gives up reads as no page or no tab.
 constexpr Duration kBusAnswerSeconds = 10;
@@ -77,6 +86,7 @@ protected:
     };
   }
   void TearDown() override {
+    fallbackReads.stop();
     observer.reset();
     if (!browser) return;
     const QString profile = browser->profile();
@@ -87,6 +97,13 @@ protected:
         << "every process of the browser ends";
     browser.reset();
     EXPECT_FALSE(QFileInfo::exists(profile)) << "the browser's profile goes with it";
+  }
+
+  // Starts the observer, and the reads the program's tick would ask of it.
+  void startObserving() {
+    observer->start();
+    fallbackReads.callOnTimeout([this] { observer->scheduleRead(0, ObserverCause::tick); });
+    fallbackReads.start(kFallbackReadMs);
   }
 
   void launch(const std::string& url) {
@@ -107,7 +124,20 @@ protected:
           return found.has_value();
         },
         limitMs);
-    if (!found) ADD_FAILURE() << "never shown: " << url;
+    if (!found) {
+      // Whether the browser or the observer missed the page: what each was last seen to show.
+      std::string seen;
+      for (size_t i = from; i < snapshots.size(); ++i) {
+        seen += "\n  observed: " + snapshots[i].observation.key();
+      }
+      if (!snapshots.empty()) {
+        const auto tab = frontTab(snapshots.back());
+        seen += "\n  front tab now: " +
+                (tab ? tab->title + " | " + (tab->url ? tab->url->absoluteString() : "no address")
+                     : std::string("unread"));
+      }
+      ADD_FAILURE() << "never shown: " << url << seen;
+    }
     return found;
   }
 
@@ -116,12 +146,28 @@ protected:
     return Browsers::read(GetParam().kind, shown.target.pid, shown.target.window);
   }
 
-  // Types an address into the front window's address bar as a user would.
-  std::optional<Snapshot> go(const std::string& url) {
+  // Types an address into the address bar of `window`, the front one, as a user would: one who
+  // waits for the bar to take the focus, and looks at it before pressing Return. On a loaded
+  // machine a browser has taken the first keys typed after Ctrl+L before its bar had the focus.
+  std::optional<Snapshot> go(const AXElement& window, const std::string& url) {
     const size_t from = snapshots.size();
-    test::run("xdotool", {"key", "--clearmodifiers", "ctrl+l"});
-    test::run("xdotool", {"type", "--delay", "20", QString::fromStdString(url)});
-    test::run("xdotool", {"key", "Delete", "Return"});
+    const AXElement bar = Browsers::addressBar(window);
+    std::optional<std::string> typed;
+    for (int attempt = 0; attempt < kTypingAttempts && typed != url; ++attempt) {
+      test::run("xdotool", {"key", "--clearmodifiers", "ctrl+l"});
+      (void)QTest::qWaitFor([&] { return AX::flag(bar, AXAttribute::focused).value_or(false); },
+                            kTypingMs);
+      test::run("xdotool", {"type", "--delay", "20", QString::fromStdString(url)});
+      test::run("xdotool", {"key", "Delete"});
+      (void)QTest::qWaitFor([&] { return (typed = AX::string(bar, AXAttribute::value)) == url; },
+                            kTypingMs);
+    }
+    if (typed != url) {
+      ADD_FAILURE() << "the address bar holds " << typed.value_or("nothing read") << ", not "
+                    << url;
+      return std::nullopt;
+    }
+    test::run("xdotool", {"key", "Return"});
     return waitForPage(url, from);
   }
 
@@ -138,7 +184,7 @@ protected:
       ADD_FAILURE() << "no new tab";
       return std::nullopt;
     }
-    return go(url);
+    return go(shown.target.window, url);
   }
 
   int pageTabs(const AXElement& window) {
@@ -169,6 +215,7 @@ protected:
   const std::string funURL = server.url("/fun");
   const std::string feedURL = server.url("/feed");
   QtTimers timers;
+  QTimer fallbackReads;
   std::unique_ptr<LinuxPlatform> platform;
   std::unique_ptr<Observer> observer;
   std::vector<Snapshot> snapshots;
@@ -179,7 +226,7 @@ protected:
 TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
   const auto terminal = programs.terminal("Elsewhere");
   launch(workURL);
-  observer->start();
+  startObserving();
   const std::optional<Snapshot> work = waitForPage(workURL, 0, kFirstPageMs);
   ASSERT_TRUE(work);
   EXPECT_EQ(parseBrowserKind(work->observation.bundleID), GetParam().kind);
@@ -217,7 +264,7 @@ TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return pageTabs(fun->target.window) == 1; }, kPageMs))
       << "only the front tab closed";
 
-  const std::optional<Snapshot> again = go(funURL);
+  const std::optional<Snapshot> again = go(fun->target.window, funURL);
   ASSERT_TRUE(again);
   EXPECT_EQ(redirect(*again, workURL, workURL), false) << "the tab no longer shows that page";
   EXPECT_EQ(frontTab(*again)->url->absoluteString(), funURL);
@@ -235,7 +282,7 @@ using BackToTabDesktopTest = BrowserDesktopTest;
 TEST_P(BackToTabDesktopTest, SelectsTheWorkTabAndBringsItsWindowForward) {
   const auto terminal = programs.terminal("Elsewhere");
   launch(workURL);
-  observer->start();
+  startObserving();
   const std::optional<Snapshot> work = waitForPage(workURL, 0, kFirstPageMs);
   ASSERT_TRUE(work);
   const WindowId workWindow = std::stoul(test::run("xdotool", {"getactivewindow"}));
