@@ -8,6 +8,7 @@
 #include "base/Log.h"
 #include "platform/Accessibility.h"
 #include "platform/Platform.h"
+#include "platform/UserDefaults.h"
 #include "prompt/Overlay.h"
 #include "recording/ContextRecord.h"
 #include "recording/EventStore.h"
@@ -33,7 +34,21 @@ AppModel::AppModel(Services services, std::unique_ptr<Uploader> uploader)
       policy_(PolicyConfig()),
       personal_(std::make_shared<PersonalStore>()),
       uploader_(std::move(uploader)),
-      waiter_(std::make_unique<SerialExecutor>()) {}
+      waiter_(std::make_unique<SerialExecutor>()),
+      files_([this, alive = alive_, &main = services_.main](bool unwritten) {
+        main.post([this, alive, unwritten] {
+          if (!*alive) return;
+          memoriesUnwritten_ = unwritten;
+          showMemoriesState();
+        });
+      }) {
+  // The store outlives the model; a later model (or none) replaces what it calls.
+  services_.defaults.setChanged([this, alive = std::weak_ptr<bool>(alive_)] {
+    const std::shared_ptr<bool> live = alive.lock();
+    if (live && *live) showSettingsState();
+  });
+  showSettingsState();
+}
 
 AppModel::~AppModel() {
   logBreak();  // a break running as the program ends was taken until now
@@ -44,6 +59,11 @@ AppModel::~AppModel() {
     log::error("An analysis was still running as the program ended");
   }
   waiter_.reset();  // its waits end before the fields they read go
+  for (const std::filesystem::path& path : unreadMemories_) {
+    log::error("Learned: " + path.string() +
+               " could not be read this run; it is kept as it was, and what was learned of its "
+               "kind since the start is lost");
+  }
   for (const std::optional<Timers::Id>& timer :
        {ticker_, sharer_, accessPoll_, modelRetry_, checkTask_, agentPoll_}) {
     if (timer) services_.timers.cancel(*timer);
@@ -95,6 +115,21 @@ void AppModel::setLearned(double value) {
 void AppModel::setRecorded(Recorded value) {
   recorded_ = value;
   emit changed(Property::recorded);
+}
+
+void AppModel::setUnsaved(Unsaved kind, bool waiting) {
+  std::set<Unsaved> now = unsaved_;
+  if (waiting) {
+    now.insert(kind);
+  } else {
+    now.erase(kind);
+  }
+  assign(unsaved_, std::move(now), Property::unsaved);
+}
+
+void AppModel::showSettingsState() {
+  setUnsaved(Unsaved::settings, services_.defaults.unsaved());
+  setUnsaved(Unsaved::unreadSettings, services_.defaults.unread());
 }
 
 void AppModel::setAllowed(std::vector<Allowed> value) {

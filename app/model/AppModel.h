@@ -9,6 +9,22 @@
 // counts as a change. The status is derived on every read, in this order of precedence: needs
 // access, model unavailable, paused, on break, away, protecting, else learning.
 //
+// The files the model keeps wait in memory while the system refuses them (no permission, as after
+// a run with sudo; a read-only or full disk): each is kept as it is and tried again, never set
+// aside or written over on the strength of that answer, and `unsaved` says which wait, so that the
+// windows can tell the user. The settings and the learned files are tried again at every tick and
+// as the program quits:
+// - While the settings file cannot be read, the defaults answer (Prefs), and the model does
+//   nothing on them that the user's own settings might forbid or regret: the recording, which
+//   keeps window titles of applications the user may have excluded, is not started, and the event
+//   log is not pruned to a default history length. Once the file reads, Prefs reads it again and
+//   the recording starts if the user's settings say so.
+// - A learned file that cannot be read is left as it is: nothing is written over it, and it is
+//   read again at every tick. Once it reads it is restored as at start, which replaces what was
+//   learned of its kind meanwhile (the file holds more than one run's worth; a work context formed
+//   meanwhile is newer, and is kept instead). A write that fails is kept by the file writer and
+//   tried again until a newer state replaces it.
+//
 // Time: the model reads its clocks and schedules its timers through the services it is given, so
 // that tests run a whole day on a manual clock. Main thread only: work that runs elsewhere (the
 // model load's background steps, the answer store) hands its results back through `main`.
@@ -183,6 +199,15 @@ public:
     allowed,
     agentSessions,
     workAgent,
+    unsaved,
+  };
+  // What waits in memory, unsaved, because the system refuses its file for now.
+  enum class Unsaved {
+    settings,        // a change of the settings (also while they are unread)
+    unreadSettings,  // the settings file cannot be read: the defaults answer
+    learned,         // a learned file cannot be read or written
+    eventLog,
+    recording,
   };
 
   // What the model runs on and where it keeps its files.
@@ -309,6 +334,7 @@ public:
   const std::vector<Allowed>& allowed() const { return allowed_; }
   const std::vector<AgentSession>& agentSessions() const { return agentSessions_; }
   const std::optional<AgentSession>& workAgent() const { return workAgent_; }
+  const std::set<Unsaved>& unsaved() const { return unsaved_; }
 
   Status status() const;
   // Whether a change of `property` can change status().
@@ -345,7 +371,8 @@ public:
   void removeMemoryFiles();
   // Hands a memory's JSON to the file writer.
   void saveFile(const std::filesystem::path& path, const Json& json);
-  // Returns once every memory file handed to the writer is on disk, or its failure logged.
+  // Tries once more what waits (the settings, a memory file that failed), then returns once every
+  // memory file handed to the writer is on disk, or its failure logged. As the program quits.
   void flushMemoryFiles();
 
 signals:
@@ -490,6 +517,20 @@ private:
   void storeAutomation(BrowserKind kind, Access access);
   // Logs the running break's time, up to now or its planned end, whichever comes first.
   void logBreak();
+  // Tries again the settings and the memory files that wait; takes the settings once they read.
+  void retrySaving();
+  // Restores one memory file, by name, as at start; one the system refuses to read is kept in
+  // unreadMemories_, unwritten, until a later try reads it.
+  void restoreMemory(std::string_view name);
+  // The memory file at `path` decoded, or none (missing, damaged or refused: see restoreMemory).
+  template <typename Decode>
+  auto restoredMemory(const std::filesystem::path& path, Decode decode)
+      -> std::optional<decltype(decode(std::declval<const Json&>()))>;
+  // Whether a memory file is held unread, so that nothing may replace or remove it.
+  bool unreadMemory(const std::filesystem::path& path) const;
+  // Brings `unsaved` in line with the settings store and the memory files.
+  void showSettingsState();
+  void showMemoriesState();
 
   // Setters under the notification rule.
   void setAccessibility(bool value);
@@ -498,6 +539,9 @@ private:
   void setShared(int64_t value);
   void setRecorded(Recorded value);
   void setAllowed(std::vector<Allowed> value);
+  // Notes whether `kind` waits. The recorder's and the event log's waitingChanged call it:
+  //   [this](bool waiting) { setUnsaved(Unsaved::recording, waiting); }
+  void setUnsaved(Unsaved kind, bool waiting);
   template <typename T>
   void assign(T& field, T value, Property property);
 
@@ -524,6 +568,7 @@ private:
   std::optional<DailyQuestion::Page> question_;
   std::vector<PersonalMemory::Example> answers_;
   std::vector<Allowed> allowed_;
+  std::set<Unsaved> unsaved_;
   std::unique_ptr<Observer> observer_;
   std::unique_ptr<Overlay> overlay_;
   std::unique_ptr<EventStore> store_;  // open after start-up; null when it could not be opened
@@ -556,12 +601,15 @@ private:
   DesktopEntries desktopEntries_;
   // Moves on when all data is deleted, so that answers learned before cannot come back after.
   uint64_t answersEpoch_ = 0;
-  std::optional<Timers::Id> checkTask_;           // the one pending scheduled check
-  std::optional<AgentSession> agentDone_;         // a finished agent session waiting for the user
-  Date agentFoldersRead_ = Policy::kDistantPast;  // when agent folders were last learned
-  Date agentsRead_ = Policy::kDistantPast;        // when the agent sessions were last read
-  bool readingAgents_ = false;                    // a read of the sessions is in flight
-  std::optional<Timers::Id> agentPoll_;           // the poll while the user waits on an agent
+  std::optional<Timers::Id> checkTask_;             // the one pending scheduled check
+  std::optional<AgentSession> agentDone_;           // a finished agent session waiting for the user
+  Date agentFoldersRead_ = Policy::kDistantPast;    // when agent folders were last learned
+  Date agentsRead_ = Policy::kDistantPast;          // when the agent sessions were last read
+  bool readingAgents_ = false;                      // a read of the sessions is in flight
+  std::optional<Timers::Id> agentPoll_;             // the poll while the user waits on an agent
+  std::set<std::filesystem::path> unreadMemories_;  // memory files the system refuses to read
+  bool memoriesUnwritten_ = false;                  // the file writer keeps a state that failed
+  bool recordingDeferred_ = false;  // the launch's recording waits for the settings to read
 
   std::optional<Timers::Id> ticker_;
   std::optional<Timers::Id> sharer_;
@@ -577,6 +625,7 @@ private:
   // Reads the coding agents' session files off the main thread.
   std::unique_ptr<SerialExecutor> reader_ = std::make_unique<SerialExecutor>();
   // Saves the memory files off the main thread; what is pending is written as the model goes.
+  // Tells memoriesUnwritten_ through the main thread.
   FileWriter files_;
   // Waits on the uploader, whose requests may take minutes, apart from the short waits.
   std::unique_ptr<SerialExecutor> uploadWaiter_ = std::make_unique<SerialExecutor>();

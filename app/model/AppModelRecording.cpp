@@ -51,6 +51,7 @@ void AppModel::startRecording(std::string_view reason) {
 }
 
 void AppModel::setRecording(bool on) {
+  recordingDeferred_ = false;  // the user has chosen
   if (on == prefs_->recording()) return;
   prefs_->setRecording(on);
   if (on) {

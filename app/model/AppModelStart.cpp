@@ -18,6 +18,7 @@
 #include "platform/Accessibility.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/UserDefaults.h"
 #include "recording/EventStore.h"
 #include "recording/Recorder.h"
 #include "sensing/Observer.h"
@@ -74,8 +75,14 @@ void AppModel::start() {
   } catch (const Error& error) {
     log::error("The event log cannot be opened: " + std::string(error.what()));
   }
-  if (store_) store_->prune(static_cast<int>(prefs_->keepDays()), services_.wallClock.now());
-  if (prefs_->recording()) startRecording("launch");
+  // Unread settings answer with the defaults, which the user's own may forbid: the history they
+  // keep could be longer, the window titles they exclude are unknown.
+  if (services_.defaults.unread()) {
+    recordingDeferred_ = true;
+  } else {
+    if (store_) store_->prune(static_cast<int>(prefs_->keepDays()), services_.wallClock.now());
+    if (prefs_->recording()) startRecording("launch");
+  }
   restoreContext();
   restoreProjects();
   restorePersonal();

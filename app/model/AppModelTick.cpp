@@ -4,6 +4,7 @@
 #include "model/AppModel.h"
 #include "platform/Accessibility.h"
 #include "platform/Platform.h"
+#include "platform/UserDefaults.h"
 #include "prompt/Overlay.h"
 #include "recording/DecisionRecord.h"
 #include "recording/EventStore.h"
@@ -23,7 +24,11 @@ void AppModel::tick() {
   setAccessibility(trusted);
   if (breakUntil_ && now >= *breakUntil_) endBreak();
   if (paused_) logPause(true);
-  if (store_) store_->prune(static_cast<int>(prefs_->keepDays()), now);
+  retrySaving();
+  // The history's length is the user's to choose: the default does not prune while it answers.
+  if (store_ && !services_.defaults.unread()) {
+    store_->prune(static_cast<int>(prefs_->keepDays()), now);
+  }
   refreshRecap();
   refreshAgents();
   learnAgentFolders();

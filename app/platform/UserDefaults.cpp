@@ -9,6 +9,7 @@
 #include "base/Base64.h"
 #include "base/Error.h"
 #include "base/File.h"
+#include "base/FileRefusal.h"
 #include "base/Json.h"
 #include "base/Log.h"
 #include "base/Text.h"
@@ -108,31 +109,91 @@ bool isFiniteDate(const UserDefaults::Value& value) {
 UserDefaults::UserDefaults(std::filesystem::path file)
     : file_(std::move(file)),
       user_(std::make_unique<Json>(Json::object())),
-      registered_(std::make_unique<Json>(Json::object())) {
-  load();
+      registered_(std::make_unique<Json>(Json::object())),
+      unwritten_(std::make_unique<Json>(Json::object())) {
+  if (std::optional<Json> domain = load()) {
+    *user_ = std::move(*domain);
+  } else {
+    unread_ = true;
+  }
+  announced_ = {unsaved(), unread_};
 }
 
-UserDefaults::~UserDefaults() = default;
+UserDefaults::~UserDefaults() {
+  if (unwritten_->empty()) return;
+  std::string keys;
+  for (const auto& [key, value] : unwritten_->items()) keys += (keys.empty() ? "" : ", ") + key;
+  const std::string reason = unread_      ? file_.string() + " could not be read"
+                             : !writable_ ? "an unreadable file is kept in its place"
+                                          : lastFailure_;
+  log::error("Settings: changes to " + keys + " were not saved and are lost as the program ends (" +
+             reason + ")");
+}
 
-void UserDefaults::load() {
+std::optional<Json> UserDefaults::load() {
   std::string text;
   try {
     text = file::readText(file_, kMaxFileBytes);
   } catch (const Error& error) {
-    if (error.code() == file::kNoSuchFileCode) return;  // nothing set yet
+    if (error.code() == file::kNoSuchFileCode) return Json::object();  // nothing set yet
+    if (file::refusedBySystem(error, file_, kMaxFileBytes)) {
+      if (lastFailure_ != error.what()) {
+        log::error("Settings: " + file_.string() + " can't be read for now (" + error.what() +
+                   "); it is kept as it is and read again later, and the defaults answer "
+                   "meanwhile");
+      }
+      lastFailure_ = error.what();
+      return std::nullopt;
+    }
     setAside(error.what());
-    return;
+    return Json::object();
   }
   try {
     Json parsed = json::parse(text);
-    if (!parsed.is_object()) {
-      setAside("it holds no JSON object");
-      return;
-    }
-    *user_ = std::move(parsed);
+    if (parsed.is_object()) return parsed;
+    setAside("it holds no JSON object");
   } catch (const Error& error) {
     setAside(error.what());
   }
+  return Json::object();
+}
+
+bool UserDefaults::retry() {
+  if (!unread_) {
+    if (!unwritten_->empty()) write();
+    return false;
+  }
+  std::optional<Json> domain = load();
+  if (!domain) return false;
+  unread_ = false;
+  lastFailure_.clear();
+  log::info("Settings: " + file_.string() + " is read again" +
+            (unwritten_->empty() ? "" : "; the changes made meanwhile are laid over it"));
+  for (const auto& [key, value] : unwritten_->items()) {
+    if (value.is_null()) {
+      domain->erase(key);
+    } else {
+      (*domain)[key] = value;
+    }
+  }
+  *user_ = std::move(*domain);
+  if (unwritten_->empty()) {
+    announce();
+  } else {
+    write();
+  }
+  return true;
+}
+
+bool UserDefaults::unsaved() const { return unread_ || !unwritten_->empty(); }
+
+void UserDefaults::setChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+
+void UserDefaults::announce() {
+  const std::pair<bool, bool> now{unsaved(), unread_};
+  if (now == announced_) return;
+  announced_ = now;
+  if (changed_) changed_();
 }
 
 void UserDefaults::setAside(const std::string& reason) {
@@ -224,30 +285,45 @@ void UserDefaults::setDate(std::string_view key, Date value) {
 
 void UserDefaults::remove(std::string_view key) {
   auto found = user_->find(key);
-  if (found != user_->end()) user_->erase(found);
+  if (found != user_->end()) {
+    user_->erase(found);
+    (*unwritten_)[std::string(key)] = nullptr;
+  }
   write();
 }
 
 void UserDefaults::set(std::string_view key, Json value) {
+  (*unwritten_)[std::string(key)] = value;
   (*user_)[std::string(key)] = std::move(value);
   write();
 }
 
 void UserDefaults::write() {
-  if (!writable_) return;
+  // An unread file holds what the user set before: only what it holds, once read, is written.
+  if (!writable_ || unread_) return announce();
   // The lists name the sites and programs the user keeps to themselves; an earlier version made
   // their folder open to all to read.
-  if (const std::error_code error =
-          file::createPrivateFolder(file_.parent_path(), file::ExistingFolder::tighten)) {
+  const std::error_code folderError =
+      file::createPrivateFolder(file_.parent_path(), file::ExistingFolder::tighten);
+  if (folderError && folderError.message() != lastFolderFailure_) {
     log::error("Settings: " + file_.parent_path().string() +
-               " can't be made the user's alone: " + error.message());
+               " can't be made the user's alone: " + folderError.message());
   }
+  lastFolderFailure_ = folderError ? folderError.message() : std::string();
   try {
     file::writeAtomically(file_, json::dump(*user_, kSettingsIndent) + "\n");
+    if (!lastFailure_.empty()) log::info("Settings: saved again");
+    lastFailure_.clear();
+    *unwritten_ = Json::object();
   } catch (const Error& error) {
-    log::error(std::string("Settings: saving failed; trying again at the next change: ") +
-               error.what());
+    if (lastFailure_ != error.what()) {
+      log::error(std::string("Settings: saving failed; the changes are kept and saved once "
+                             "they can be: ") +
+                 error.what());
+    }
+    lastFailure_ = error.what();
   }
+  announce();
 }
 
 }  // namespace qb

@@ -21,13 +21,26 @@
 // drop a default it relies on. The read is logged, and the value stays in the file until the key
 // is set again.
 //
-// Failures never reach the caller, and never lose what the user set:
-// - A file that cannot be read, or does not hold a JSON object, is logged and set aside under a
-//   new name beside it (settings.json.unreadable, then settings.json.unreadable-2, ...), and the
-//   store starts from the registered defaults. When it cannot be set aside either, nothing is
-//   written for the life of the store, so the file is left for the user to recover.
-// - A write that fails is logged; the value stays in memory and the next write, which writes the
-//   whole domain, tries again.
+// Failures never reach the caller, and never lose what the user set. What the system answers (no
+// permission, as after a run with sudo left the file to root; an I/O error; a read-only file,
+// folder or disk; a full disk) is told apart from a file whose content is damaged:
+// - A file the system refuses to read is kept as it is: the store answers from the registered
+//   defaults, writes nothing over it, and reads it again at each retry(). What is set or removed
+//   meanwhile is kept in memory; once the file reads, it is laid over what the file holds and the
+//   whole is written. A removal counts only for a key the user's domain holds: the domain starts
+//   empty, so a removal made on what the defaults answered takes nothing from the file.
+// - A file whose content cannot be read (no UTF-8, larger than kMaxFileBytes, no regular file),
+//   or that does not hold a JSON object, is logged and set aside under a new name beside it
+//   (settings.json.unreadable, then settings.json.unreadable-2, ...), and the store starts from
+//   the registered defaults. When it cannot be set aside either, nothing is written for the life
+//   of the store, so the file is left for the user to recover.
+// - A write that fails is logged (once while its reason stays the same); the values stay in
+//   memory, and the next set or remove, or retry(), writes the whole domain again.
+// - What is still unsaved as the store is destroyed is logged as lost, by key. The destructor
+//   writes nothing: once the program has begun to quit, another copy may already read the file.
+//
+// unsaved() and unread() say what waits; the function given to setChanged() hears each change of
+// either, so that the program can tell the user that their changes are not kept for now.
 //
 // Writes are atomic (a temporary file beside the target, flushed, then renamed; the folder is
 // created first). Not thread-safe: the program uses it on the main thread only.
@@ -36,10 +49,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -60,6 +76,7 @@ public:
 
   // Reads the user's domain from `file` (a missing file is an empty domain, not an error).
   explicit UserDefaults(std::filesystem::path file);
+  // Logs what is still unsaved as lost; writes nothing.
   ~UserDefaults();
   UserDefaults(const UserDefaults&) = delete;
   UserDefaults& operator=(const UserDefaults&) = delete;
@@ -90,11 +107,27 @@ public:
   // writes the file at once.
   void remove(std::string_view key);
 
+  // Whether the file is there but the system refuses to read it for now: the defaults answer.
+  bool unread() const { return unread_; }
+  // Whether anything the user set is not on disk: the file is unread, or a change is unwritten.
+  bool unsaved() const;
+  // Tries again what waits: reads an unread file, laying what was set meanwhile over it, and
+  // writes what is unwritten. Answers true when the file was read now, so that whoever took
+  // values from the store reads them again.
+  bool retry();
+  // `changed` is called, on the calling thread, whenever unsaved() or unread() changes; it must
+  // stay callable as long as the store may change, or be replaced first.
+  void setChanged(std::function<void()> changed);
+
 private:
-  void load();
+  // The user's domain as the file holds it: empty for a missing file and for one set aside; none
+  // while the system refuses to read it.
+  std::optional<Json> load();
   void setAside(const std::string& reason);
   void set(std::string_view key, Json value);
   void write();
+  // Calls changed_ when unsaved() or unread() differ from what it was last told.
+  void announce();
   // The value under key in one domain, null when there is none.
   static const Json* find(const Json& domain, std::string_view key);
   // The user's value under key when decode() reads it, else the registered one when it reads
@@ -107,8 +140,18 @@ private:
   // Both are JSON objects holding values in the file's typed forms, so one decoder reads either.
   std::unique_ptr<Json> user_;
   std::unique_ptr<Json> registered_;
+  // What was set since the last write that succeeded, by key; null for a key removed. Laid over
+  // the file's content once an unread file reads.
+  std::unique_ptr<Json> unwritten_;
   // False when an unreadable file could not be set aside: writing would destroy it.
   bool writable_ = true;
+  // The file is there but the system refuses to read it: nothing is written over it.
+  bool unread_ = false;
+  // The last failure logged, so that a retry that fails the same way says nothing new.
+  std::string lastFailure_;
+  std::string lastFolderFailure_;
+  std::function<void()> changed_;
+  std::pair<bool, bool> announced_;  // unsaved() and unread() as changed_ last heard them
 };
 
 }  // namespace qb

@@ -112,12 +112,6 @@ const Prefs::StringList& Prefs::hiddenExclusions() {
 
 Prefs::Prefs(UserDefaults& defaults, LoginItem& loginItem, QObject* parent)
     : QObject(parent), defaults_(defaults), loginItem_(loginItem) {
-  load();
-}
-
-Prefs::~Prefs() = default;
-
-void Prefs::load() {
   defaults_.registerDefaults({
       {kBreakMinutesKey, int64_t{kDefaultBreakMinutes}},
       {kKeepDaysKey, int64_t{kDefaultKeepDays}},
@@ -127,13 +121,28 @@ void Prefs::load() {
       {kExcludedSitesKey, StringList{}},
       {kNeverInterruptKey, StringList{}},
   });
+  reload();
+}
 
-  onboarded_ = defaults_.boolValue(kOnboardedKey);
-  breakMinutes_ = defaults_.integerValue(kBreakMinutesKey);
-  keepDays_ = defaults_.integerValue(kKeepDaysKey);
-  excludedApps_ = defaults_.stringList(kExcludedAppsKey).value_or(StringList{});
-  excludedSites_ = defaults_.stringList(kExcludedSitesKey).value_or(StringList{});
-  neverInterrupt_ = defaults_.stringList(kNeverInterruptKey).value_or(StringList{});
+Prefs::~Prefs() = default;
+
+void Prefs::reload() {
+  if (assign(onboarded_, defaults_.boolValue(kOnboardedKey))) emit onboardedChanged(onboarded_);
+  if (assign(breakMinutes_, qint64{defaults_.integerValue(kBreakMinutesKey)})) {
+    emit breakMinutesChanged(breakMinutes_);
+  }
+  if (assign(keepDays_, qint64{defaults_.integerValue(kKeepDaysKey)})) {
+    emit keepDaysChanged(keepDays_);
+  }
+  if (assign(excludedApps_, defaults_.stringList(kExcludedAppsKey).value_or(StringList{}))) {
+    emit excludedAppsChanged(excludedApps_);
+  }
+  if (assign(excludedSites_, defaults_.stringList(kExcludedSitesKey).value_or(StringList{}))) {
+    emit excludedSitesChanged(excludedSites_);
+  }
+  if (assign(neverInterrupt_, defaults_.stringList(kNeverInterruptKey).value_or(StringList{}))) {
+    emit neverInterruptChanged(neverInterrupt_);
+  }
 
   // "diagnostics" turned on the recording before it had its own setting.
   if (defaults_.boolValue(kDiagnosticsKey)) {
@@ -141,11 +150,17 @@ void Prefs::load() {
     defaults_.remove(kDiagnosticsKey);
   }
 
-  recording_ = defaults_.boolValue(kRecordingKey);
-  sharing_ = defaults_.boolValue(kSharingKey);
-  sharedMoments_ = defaults_.integerValue(kSharedMomentsKey);
-  waitForAgents_ = defaults_.boolValue(kWaitForAgentsKey);
-  promptOnChat_ = defaults_.boolValue(kPromptOnChatKey);
+  if (assign(recording_, defaults_.boolValue(kRecordingKey))) emit recordingChanged(recording_);
+  if (assign(sharing_, defaults_.boolValue(kSharingKey))) emit sharingChanged(sharing_);
+  if (assign(sharedMoments_, qint64{defaults_.integerValue(kSharedMomentsKey)})) {
+    emit sharedMomentsChanged(sharedMoments_);
+  }
+  if (assign(waitForAgents_, defaults_.boolValue(kWaitForAgentsKey))) {
+    emit waitForAgentsChanged(waitForAgents_);
+  }
+  if (assign(promptOnChat_, defaults_.boolValue(kPromptOnChatKey))) {
+    emit promptOnChatChanged(promptOnChat_);
+  }
 
   // Written back at once, so a stored value that is not a date is removed rather than kept.
   setQuestionAnswered(defaults_.date(kQuestionAnsweredKey));

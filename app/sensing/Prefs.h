@@ -3,10 +3,10 @@
 //
 // One observable object on the main thread, created once before anything that reads a setting
 // and kept for the life of the program. Each setting is a Qt property with a <name>Changed signal
-// and lives in the settings store under its own key. Values are loaded once, on construction;
-// after that the object keeps its own copy and writes through: every set writes the key, even
-// when the value is equal, and signals only a real change. Changes made to the store by anything
-// else are not picked up while the program runs.
+// and lives in the settings store under its own key. Values are loaded on construction, and again
+// by reload() (the store has read a file it could not read before); after that the object keeps
+// its own copy and writes through: every set writes the key, even when the value is equal, and
+// signals only a real change. Other changes made to the store are not picked up.
 //
 //   property          key                default when nothing is stored
 //   onboarded         "onboarded"        false
@@ -112,6 +112,9 @@ public:
   Prefs(UserDefaults& defaults, LoginItem& loginItem, QObject* parent = nullptr);
   ~Prefs() override;
 
+  // Loads every setting from the store again, signalling each that changed.
+  void reload();
+
   bool onboarded() const { return onboarded_; }
   qint64 breakMinutes() const { return breakMinutes_; }
   qint64 keepDays() const { return keepDays_; }
@@ -183,7 +186,6 @@ signals:
   void launchAtLoginChanged(bool enabled);
 
 private:
-  void load();
   // Writes a list changed in place whole under its key and signals it: such a change always
   // counts as one.
   void storeChangedList(const StringList& list, const char* key,

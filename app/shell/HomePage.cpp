@@ -37,6 +37,9 @@ constexpr long long kSecondsPerHour = 3600;
 // One device pixel: the thinnest line a screen at scale 1 shows crisply.
 constexpr int kHairline = 1;
 
+const QString kEventLogUnsaved =
+    QStringLiteral("Today's time can't be saved for now. It's kept until it can be.");
+
 // Whole minutes, cut toward zero; a learned time that is not a number counts as none yet.
 long long wholeMinutes(double seconds) {
   if (!std::isfinite(seconds)) return 0;
@@ -253,7 +256,8 @@ HomePage::HomePage(AppModel& model, Navigation& /*navigation*/, QWidget* parent)
       agentRule_(hairline()),
       agentName_(fixedText({}, QB::Font::bodyStrong(), QB::text)),
       agentProject_(new ElidedText({}, QB::Font::body(), QB::textMuted, 1)),
-      questionSection_(new QWidget) {
+      questionSection_(new QWidget),
+      eventLogNotice_(new Notice(kEventLogUnsaved)) {
   // The header: the state, then its buttons at the right.
   auto* header = new QWidget;
   controlRow_ = new QHBoxLayout(header);
@@ -318,6 +322,7 @@ HomePage::HomePage(AppModel& model, Navigation& /*navigation*/, QWidget* parent)
   addSection(hairline());
 
   // Today: its strip and figures, then its time per project.
+  addSection(eventLogNotice_);
   auto* todaySection = new QWidget;
   todaySlot_ = new QVBoxLayout(todaySection);
   todaySlot_->setContentsMargins(0, 0, 0, 0);
@@ -352,6 +357,9 @@ HomePage::HomePage(AppModel& model, Navigation& /*navigation*/, QWidget* parent)
       case AppModel::Property::question:
         refreshQuestion();
         break;
+      case AppModel::Property::unsaved:
+        refreshUnsaved();
+        break;
       default:
         break;
     }
@@ -363,8 +371,13 @@ HomePage::HomePage(AppModel& model, Navigation& /*navigation*/, QWidget* parent)
   });
   refresh();
   refreshQuestion();
+  refreshUnsaved();
   refreshToday();
   refreshTasks();
+}
+
+void HomePage::refreshUnsaved() {
+  eventLogNotice_->setVisible(model_.unsaved().contains(AppModel::Unsaved::eventLog));
 }
 
 void HomePage::setClock(const WallClock& clock) {

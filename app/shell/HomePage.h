@@ -2,7 +2,8 @@
 // doing right now and offers the commands that fit: the state label with its buttons, a large
 // headline (the work being protected, or what the program needs), a line of detail, what is in
 // front and which coding agent is busy, today's question while one is due, then today's figures
-// and time per project.
+// and time per project, with a notice above them while the event log that keeps them is unsaved
+// (AppModel::unsaved).
 //
 // The page keeps nothing of its own: it reads the model and redraws whatever a change of the
 // model touches. A break's headline counts down once a second by itself, from the page's clock,
@@ -110,6 +111,8 @@ public:
   // Today's time per project; null while there is none.
   QWidget* tasks() const { return tasks_; }
   bool isCountingDown() const { return countdownTimer_.isActive(); }
+  // The notice that today's time is not saved for now; hidden while it is.
+  const QLabel& eventLogNotice() const { return *eventLogNotice_; }
 
 private:
   void refresh();
@@ -117,6 +120,7 @@ private:
   void refreshHeadline();
   void refreshNow();
   void refreshQuestion();
+  void refreshUnsaved();
   void refreshToday();
   void refreshTasks();
   void refreshStretch();
@@ -149,6 +153,7 @@ private:
   QVBoxLayout* questionSlot_;
   QuestionView* question_ = nullptr;  // a child of the question's slot while shown
   QWidget* questionSection_;
+  QLabel* eventLogNotice_;
   QVBoxLayout* todaySlot_;
   TodaySection* today_ = nullptr;  // a child of the today slot
   QVBoxLayout* tasksSlot_;

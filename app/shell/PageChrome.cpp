@@ -74,4 +74,10 @@ Footer::Footer(const QString& text, QWidget* parent) : QLabel(text, parent) {
   setContentsMargins(kIndent, 0, 0, 0);
 }
 
+Notice::Notice(const QString& text, QWidget* parent) : QLabel(text, parent) {
+  setUpParagraph(*this, QB::Font::caption(), QB::warning);
+  setContentsMargins(Footer::kIndent, 0, 0, 0);
+  hide();
+}
+
 }  // namespace qb

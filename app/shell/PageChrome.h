@@ -7,7 +7,9 @@
 // shown while there is anything to scroll; it never scrolls sideways.
 //
 // Lede: an introductory paragraph. Footer: a closing note at the foot of a page, indented a
-// little. Both wrap over as many lines as their text needs and are never cut short.
+// little. Notice: a line that tells of a passing state while it lasts (what the user changes is not
+// saved for now), in the warning colour, indented as a footer; hidden until a page shows it. All
+// three wrap over as many lines as their text needs and are never cut short.
 //
 // Main thread only.
 
@@ -59,6 +61,13 @@ public:
   static constexpr int kIndent = 4;
 
   explicit Footer(const QString& text, QWidget* parent = nullptr);
+};
+
+class Notice : public QLabel {
+  Q_OBJECT
+
+public:
+  explicit Notice(const QString& text = {}, QWidget* parent = nullptr);
 };
 
 }  // namespace qb

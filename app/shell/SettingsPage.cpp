@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "design/QB.h"
 #include "design/QBButtonBody.h"
@@ -40,6 +41,14 @@ const QString kConfirmDeleteAll = QStringLiteral("Delete all data?");
 const QString kConfirmDeleteRecording = QStringLiteral("Delete recording?");
 const QString kConfirmDeleteShared = QStringLiteral("Delete shared data?");
 const QString kExportTitle = QStringLiteral("Export Recording");
+const QString kSettingsUnread = QStringLiteral(
+    "Your settings can't be read for now, so the defaults apply. Changes are kept and saved once "
+    "they can be, but lost if Quillbrook quits first.");
+const QString kSettingsUnsaved = QStringLiteral(
+    "Settings can't be saved for now. Changes are kept until they can be, but lost if Quillbrook "
+    "quits first.");
+const QString kRecordingUnsaved = QStringLiteral(
+    "The recording can't be saved for now. What's recorded is kept until it can be.");
 
 // The drawing inside a delete button's frame.
 constexpr int kTrashGlyphSide = 14;
@@ -270,7 +279,11 @@ SettingsPage::Dialogs SettingsPage::desktopDialogs() {
 }
 
 SettingsPage::SettingsPage(AppModel& model, Navigation& /*navigation*/, QWidget* parent)
-    : Page(parent), model_(model) {
+    : Page(parent),
+      model_(model),
+      settingsNotice_(new Notice),
+      recordingNotice_(new Notice(kRecordingUnsaved)) {
+  addSection(settingsNotice_);
   addSection(general());
   addSection(prompts());
   addSection(permissionsBlock());
@@ -294,11 +307,15 @@ SettingsPage::SettingsPage(AppModel& model, Navigation& /*navigation*/, QWidget*
       case AppModel::Property::recorded:
         showData();
         break;
+      case AppModel::Property::unsaved:
+        showUnsaved();
+        break;
       default:
         break;
     }
   });
   showData();
+  showUnsaved();
 }
 
 QWidget* SettingsPage::general() {
@@ -440,7 +457,10 @@ QWidget* SettingsPage::data() {
 
   dataNote_ = new Footer(
       QStringLiteral("Helps improve Quillbrook. Never sends page text, messages or passwords."));
-  return noted(group, dataNote_);
+  QWidget* block = noted(group, dataNote_);
+  // Under the recorded row, whose count stands still while the recording waits.
+  static_cast<QVBoxLayout*>(block->layout())->insertWidget(1, recordingNotice_);
+  return block;
 }
 
 QWidget* SettingsPage::lastLine() {
@@ -481,6 +501,15 @@ void SettingsPage::showData() {
   recordedRow_->setTitle(recorded ? count(recorded->moments) + QStringLiteral(" recorded, ") +
                                         count(recorded->labelled) + QStringLiteral(" labelled")
                                   : QString());
+}
+
+void SettingsPage::showUnsaved() {
+  using Unsaved = AppModel::Unsaved;
+  const std::set<Unsaved>& unsaved = model_.unsaved();
+  settingsNotice_->setText(unsaved.contains(Unsaved::unreadSettings) ? kSettingsUnread
+                                                                     : kSettingsUnsaved);
+  settingsNotice_->setVisible(unsaved.contains(Unsaved::settings));
+  recordingNotice_->setVisible(unsaved.contains(Unsaved::recording));
 }
 
 void SettingsPage::showEvent(QShowEvent* event) {

@@ -1,6 +1,8 @@
 // SettingsPage: the main window's page of the user's settings and of the recorded data. From the
 // top, in the page chrome:
 //
+//   a notice       while the settings are unsaved (AppModel::unsaved): that they cannot be read
+//                  (the defaults show) or saved for now, and are lost if the program quits first
 //   "General"      Launch at login (switch), Break length (5m, 15m, 30m, 1h)
 //   "Prompts"      Prompt on chat (switch), Wait for coding agents (switch), then a note
 //   "Permissions"  AccessRows, its symbol a shield that says whether everything is allowed; a note
@@ -9,7 +11,8 @@
 //                  moments shared with a delete button (a server and at least one shared), the
 //                  counts of moments recorded and labelled (none until the recording has
 //                  been counted) with "Export…" and a delete button (recording on or anything
-//                  recorded); the sharing note with the sharing switch
+//                  recorded); under the group, while the recording is unsaved, a notice that it
+//                  cannot be saved for now; the sharing note with the sharing switch
 //   last line      "Delete all data", then the program's version
 //
 // Settings are written through Prefs; recording, sharing, export and every deletion go through
@@ -179,6 +182,9 @@ public:
   QAbstractButton* deleteRecordingButton() const { return deleteRecording_; }
   QAbstractButton* deleteAllButton() const { return deleteAll_; }
   QBGroup* permissionsGroup() const { return permissions_; }
+  // The notices of unsaved settings and of an unsaved recording; hidden while all is saved.
+  QLabel* settingsNotice() const { return settingsNotice_; }
+  QLabel* recordingNotice() const { return recordingNotice_; }
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -194,6 +200,8 @@ private:
   void showPermissions();
   // Brings the rows of "Data" that come and go, their counts and its note in line with the model.
   void showData();
+  // Shows or hides the notices of what is unsaved.
+  void showUnsaved();
   void exportRecording();
   // Runs `command` once the user has confirmed the deletion `title` names.
   void confirmThen(const QString& title, const std::function<void()>& command);
@@ -203,6 +211,8 @@ private:
   QString permissionsSymbol_;
 
   // Children of the page; they live as long as it does.
+  QLabel* settingsNotice_;
+  QLabel* recordingNotice_;
   SettingSwitch* launchAtLogin_;
   SegmentedPicker* breakPicker_;
   SettingSwitch* promptOnChat_;

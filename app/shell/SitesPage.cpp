@@ -48,6 +48,9 @@ const QString kAnswersHeader = QStringLiteral("Your answers");
 const QString kIgnoredFooter = QStringLiteral("Never looked at or prompted on.");
 const QString kQuietFooter = QStringLiteral("Watched and counted, never interrupted.");
 const QString kAnswersFooter = QStringLiteral("Remove one to take it back.");
+const QString kLearnedUnsaved = QStringLiteral(
+    "What Quillbrook learns can't be saved for now. It's kept until it can be; nothing saved "
+    "before is lost.");
 const QString kEnd = QStringLiteral("End");
 const QString kRemove = QStringLiteral("Remove");
 const QString kForget = QStringLiteral("Forget");
@@ -255,16 +258,23 @@ SitesPage::SitesPage(AppModel& model, Navigation& /*navigation*/, QWidget* paren
       allowed_(makeSection()),
       ignored_(makeSection()),
       quiet_(makeSection()),
-      answers_(makeSection()) {
+      answers_(makeSection()),
+      learnedNotice_(new Notice(kLearnedUnsaved)) {
   for (QWidget* section : {allowed_, ignored_, quiet_, answers_}) addSection(section);
+  addSection(learnedNotice_);
+  const auto showUnsaved = [this] {
+    learnedNotice_->setVisible(model_.unsaved().contains(AppModel::Unsaved::learned));
+  };
+  showUnsaved();
   showAllowed();
   showIgnored();
   showQuiet();
   showAnswers();
 
-  connect(&model, &AppModel::changed, this, [this](AppModel::Property property) {
+  connect(&model, &AppModel::changed, this, [this, showUnsaved](AppModel::Property property) {
     if (property == AppModel::Property::allowed) showAllowed();
     if (property == AppModel::Property::answers) showAnswers();
+    if (property == AppModel::Property::unsaved) showUnsaved();
   });
   Prefs& prefs = model.prefs();
   connect(&prefs, &Prefs::excludedAppsChanged, this, &SitesPage::showIgnored);

@@ -10,6 +10,8 @@
 //                      not listed, and stays in the settings.
 //   "Never interrupt"  the sites that are watched but never interrupted, then "Add site".
 //   "Your answers"     the user's answers, newest first, each with what it said; "None" without.
+//   a notice           while what the program learns is unsaved (AppModel::unsaved): that it
+//                      cannot be saved for now and is kept until it can be.
 //
 // The lists are the settings' own (Prefs::excludedApps, excludedSites, neverInterrupt), shown in
 // the order they were added and changed in place at once: an entry is never added twice (exact
@@ -39,6 +41,7 @@
 #include "platform/DesktopEntries.h"
 #include "shell/PageChrome.h"
 
+class QLabel;
 class QLineEdit;
 class QVBoxLayout;
 
@@ -75,6 +78,9 @@ public:
   void addApp();
   void addSite();
   void addQuiet();
+
+  // The notice that what is learned is not saved for now; hidden while it is.
+  const QLabel& learnedNotice() const { return *learnedNotice_; }
 
   // The installed application's name, none when no application has that desktop-file id.
   std::optional<QString> app(const std::string& bundleID) const;
@@ -118,6 +124,7 @@ private:
   QWidget* ignored_;
   QWidget* quiet_;
   QWidget* answers_;
+  QLabel* learnedNotice_;
   QTimer refresher_;
 };
 

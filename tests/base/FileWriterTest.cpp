@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <vector>
+
 #include "base/File.h"
 #include "base/FileWriter.h"
 #include "support/ManualRuntime.h"
@@ -28,6 +31,43 @@ TEST(FileWriterTest, EachFileEndsAsLastHandedOverAndAFailureIsLogged) {
     writer.write(dir / "late.json", "written as the writer goes");
   }
   EXPECT_EQ(file::read(dir / "late.json", 64), "written as the writer goes");
+}
+
+TEST(FileWriterTest, AStateTheSystemRefusesIsKeptAndTriedAgainOrSaidLostAtTheEnd) {
+  TempDir dir;
+  LogCapture log;
+  std::mutex mutex;
+  std::vector<bool> heard;
+  const auto hear = [&](bool unwritten) {
+    std::lock_guard lock(mutex);
+    heard.push_back(unwritten);
+  };
+  // A file where the folder should be refuses every write, even root's.
+  writeFile(dir / "held", "");
+  {
+    FileWriter writer(hear);
+    writer.write(dir / "held/a.json", "1");
+    writer.write(dir / "b.json", "saved at once");
+    writer.flush();
+    writer.write(dir / "held/a.json", "2");  // replaces the kept state; refused as well
+    writer.retry();
+    writer.flush();
+    std::filesystem::remove(dir / "held");
+    writer.flush();
+    EXPECT_FALSE(std::filesystem::exists(dir / "held/a.json")) << "tried only when asked";
+    writer.retry();
+    writer.flush();
+    EXPECT_EQ(file::read(dir / "held/a.json", 16), "2");
+    EXPECT_EQ(heard, (std::vector<bool>{true, false}));
+    EXPECT_EQ(log.lines().size(), 2u) << "refused once, then saved after all";
+
+    writeFile(dir / "in the way", "");
+    writer.write(dir / "in the way/c.json", "lost");
+  }
+  EXPECT_NE(
+      log.lines().back().find("lost as the program ends: " + (dir / "in the way/c.json").string()),
+      std::string::npos)
+      << log.lines().back();
 }
 
 }  // namespace

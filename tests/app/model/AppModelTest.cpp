@@ -17,6 +17,8 @@
 #include "platform/UserDefaults.h"
 #include "platform/fake/FakePlatform.h"
 #include "recording/EventStore.h"
+#include "recording/RecorderTestSupport.h"
+#include "sensing/Prefs.h"
 #include "support/CivilTime.h"
 #include "support/ManualRuntime.h"
 #include "support/TestSupport.h"
@@ -95,6 +97,9 @@ protected:
   }
   void setModelState(AppModel::ModelState state) { model->setModelState(state); }
   Policy& policy() { return model->policy_; }
+  // What the tick tries again: the settings and the memory files that wait.
+  void retrySaving() { model->retrySaving(); }
+  bool recorderOpen() const { return model->recorder_ != nullptr; }
 
   std::unique_ptr<AppModel> model;
   std::vector<AppModel::Property> changes;
@@ -238,6 +243,76 @@ TEST_F(AppModelTest, ABrokenFileLeavesTheOtherMemoriesRestored) {
   model->saveContext();
   flushFiles();
   EXPECT_FALSE(fs::exists(folder() / "context.json")) << "no context, no file";
+}
+
+// As after a run with sudo left a learned file to another user: it is neither read as missing nor
+// written over, and once the user takes it back it is restored as at start.
+TEST_F(AppModelTest, ALearnedFileTheSystemRefusesIsKeptAndRestoredOnceItReads) {
+  make();
+  Allowances allowances;
+  allowances.allow("video.example", wallClock.now());
+  policy().restore(allowances);
+  model->saveAllowances();
+  flushFiles();
+  const std::string before = test::readFile(folder() / "allowed.json");
+  const auto unsavedLearned = [&] { return model->unsaved().contains(AppModel::Unsaved::learned); };
+  fs::permissions(home.path(), fs::perms::others_exec, fs::perm_options::add);
+  {
+    test::OrdinaryUser user(folder());
+    fs::permissions(folder() / "allowed.json", fs::perms::none);
+    make().restoreProjects();
+    EXPECT_TRUE(unsavedLearned());
+    EXPECT_FALSE(policy().allowances().isAllowed("video.example", wallClock.now()));
+    Allowances meanwhile;
+    meanwhile.allow("news.example", wallClock.now());
+    policy().restore(meanwhile);
+    model->saveAllowances();
+    retrySaving();
+    flushFiles();
+  }
+  EXPECT_EQ(test::readFile(folder() / "allowed.json"), before);
+
+  fs::permissions(folder() / "allowed.json", fs::perms::owner_read | fs::perms::owner_write);
+  {
+    test::OrdinaryUser user(folder());
+    retrySaving();
+  }
+  EXPECT_FALSE(unsavedLearned());
+  EXPECT_TRUE(policy().allowances().isAllowed("video.example", wallClock.now()));
+  EXPECT_FALSE(policy().allowances().isAllowed("news.example", wallClock.now()))
+      << "the file's content, as at start, replaces what was allowed meanwhile";
+}
+
+// Unread settings answer with the defaults, on which nothing runs that the user's own settings
+// may forbid; once they read, the program takes them.
+TEST_F(AppModelTest, UnreadSettingsHoldTheRecordingUntilTheyRead) {
+  environment.set("XDG_DATA_HOME", (home / "data").string());
+  const fs::path file = home / "Settings" / "settings.json";
+  fs::create_directories(file.parent_path());
+  test::writeFile(file, R"({"keepDays": 30, "excludedApps": ["org.example.Bank"]})");
+  fs::permissions(file, fs::perms::none);
+  fs::permissions(home.path(), fs::perms::others_exec, fs::perm_options::add);
+  std::optional<UserDefaults> settings;
+  {
+    test::OrdinaryUser user(file.parent_path());
+    settings.emplace(file);
+  }
+  model = std::make_unique<AppModel>(
+      AppModel::Services{platform, *settings, loginItem, main, timers, clock, wallClock, folder()});
+  model->start();
+  using Unsaved = AppModel::Unsaved;
+  EXPECT_EQ(model->unsaved(), (std::set<Unsaved>{Unsaved::settings, Unsaved::unreadSettings}));
+  EXPECT_EQ(model->prefs().keepDays(), Prefs::kDefaultKeepDays);
+  EXPECT_FALSE(recorderOpen()) << "excluded apps unknown: nothing recorded";
+
+  // Taken back by the user; the tick reads it (as root, who could have read it all along).
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  timers.advance(AppModel::kTickInterval);
+  EXPECT_TRUE(model->unsaved().empty());
+  EXPECT_EQ(model->prefs().keepDays(), 30);
+  EXPECT_TRUE(model->prefs().isExcludedApp("org.example.Bank"));
+  EXPECT_TRUE(recorderOpen());
+  model.reset();  // before the settings it reads
 }
 
 TEST_F(AppModelTest, ChangesAreAnnouncedOnlyWhenTheyChangeSomething) {

@@ -4,6 +4,8 @@
 
 #include "base/Json.h"
 #include "platform/UserDefaults.h"
+#include "recording/RecorderTestSupport.h"
+#include "support/ManualRuntime.h"
 #include "support/TestSupport.h"
 
 namespace qb {
@@ -129,6 +131,48 @@ TEST_F(UserDefaultsTest, AnUnreadableFileIsSetAsideAndTheDefaultsAnswer) {
     defaults.setInteger("minutes", 6);
     EXPECT_EQ(UserDefaults(path).integerValue("minutes"), 6);
   }
+  // What the reader refuses for its size, not the system: set aside as well.
+  writeSettings(std::string(UserDefaults::kMaxFileBytes + 1, ' '));
+  EXPECT_EQ(open()->integerValue("minutes"), 5);
+  EXPECT_EQ(std::filesystem::file_size(file().string() + ".unreadable"),
+            UserDefaults::kMaxFileBytes + 1);
+}
+
+// As after a run with sudo: the file is there, and the user may not read it until they take it
+// back. Nothing is written over it meanwhile; once it reads, what was set meanwhile is laid over
+// it.
+TEST_F(UserDefaultsTest, AFileTheSystemRefusesIsKeptAndReadLaterWithTheChangesLaidOver) {
+  const std::string before = R"({"minutes": 9, "flag": true, "apps": ["x"]})";
+  writeSettings(before);
+  std::filesystem::permissions(dir_.path(), std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
+  std::unique_ptr<UserDefaults> defaults;
+  int changes = 0;
+  {
+    test::OrdinaryUser user(file().parent_path());
+    std::filesystem::permissions(file(), std::filesystem::perms::none);
+    defaults = open();
+    defaults->setChanged([&] { ++changes; });
+    EXPECT_TRUE(defaults->unread());
+    EXPECT_EQ(defaults->integerValue("minutes"), 5) << "the defaults answer meanwhile";
+    defaults->setStringList("apps", {"y"});
+    defaults->remove("flag");  // what the defaults answered: takes nothing from the file
+    EXPECT_FALSE(defaults->retry());
+    EXPECT_THAT(defaults->stringList("apps"), ::testing::Optional(ElementsAre("y")));
+  }
+  EXPECT_EQ(test::readFile(file()), before);
+  EXPECT_FALSE(std::filesystem::exists(file().string() + ".unreadable"));
+
+  std::filesystem::permissions(
+      file(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  {
+    test::OrdinaryUser user(file().parent_path());
+    EXPECT_TRUE(defaults->retry());
+  }
+  EXPECT_EQ(defaults->integerValue("minutes"), 9);
+  EXPECT_EQ(saved(), Json::parse(R"({"minutes": 9, "flag": true, "apps": ["y"]})"));
+  EXPECT_FALSE(defaults->unsaved());
+  EXPECT_EQ(changes, 1) << "unread and unsaved, then neither";
 }
 
 TEST_F(UserDefaultsTest, AnEarlierUnreadableFileKeepsItsName) {
@@ -167,16 +211,30 @@ TEST_F(UserDefaultsTest, AnUnreadableFileThatCannotBeSetAsideIsNeverWrittenOver)
   EXPECT_EQ(std::distance(begin(folder), end(folder)), 2) << "no file beside the long one";
 }
 
-TEST_F(UserDefaultsTest, AFailedWriteKeepsTheValueAndTheNextWriteSavesIt) {
+TEST_F(UserDefaultsTest, AFailedWriteKeepsTheValueAndIsTriedAgainOrSaidLostAtTheEnd) {
   // A file where the settings folder should be makes every write fail, even for root.
   test::writeFile(dir_ / "Quillbrook", "in the way");
+  const test::LogCapture log;
+  {
+    auto defaults = open();
+    defaults->setInteger("minutes", 15);
+    defaults->setBool("flag", true);
+    defaults->retry();
+    EXPECT_EQ(defaults->integerValue("minutes"), 15);
+    EXPECT_TRUE(defaults->unsaved());
+    EXPECT_EQ(log.lines().size(), 2u) << "the folder and the file, each said once";
+  }
+  ASSERT_EQ(log.lines().size(), 3u);
+  EXPECT_NE(log.lines().back().find("changes to flag, minutes were not saved and are lost"),
+            std::string::npos)
+      << log.lines().back();
+
   auto defaults = open();
   defaults->setInteger("minutes", 15);
-  EXPECT_EQ(defaults->integerValue("minutes"), 15);
-
   std::filesystem::remove(dir_ / "Quillbrook");
-  defaults->setBool("flag", true);
-  EXPECT_EQ(saved(), Json::parse(R"({"flag": true, "minutes": 15})"));
+  defaults->retry();
+  EXPECT_FALSE(defaults->unsaved());
+  EXPECT_EQ(saved(), Json::parse(R"({"minutes": 15})"));
   const std::filesystem::directory_iterator folder(file().parent_path());
   EXPECT_EQ(std::distance(begin(folder), end(folder)), 1);  // no temporary file left behind
 }

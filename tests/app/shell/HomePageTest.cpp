@@ -92,6 +92,7 @@ protected:
     return *model.store_;
   }
   void refreshFigures() { model.refreshRecap(); }
+  void setUnsaved(AppModel::Unsaved kind, bool waiting) { model.setUnsaved(kind, waiting); }
   // Time the analyser was unsure of on a page, handed on as the tick drains it.
   void unsure(const Moment& shown, Duration seconds) {
     model.daily_.add(shown, seconds, wallClock.now());
@@ -485,6 +486,23 @@ TEST_F(HomePageTest, TheLongestStretchIsTheFirstOfTheLongest) {
                  {Kind::focus, t + 4000, t + 5200},
                  {Kind::focus, t + 6000, t + 7200}};
   EXPECT_EQ(longest(today), (History::Span{Kind::focus, t + 4000, t + 5200}));
+}
+
+TEST_F(HomePageTest, ANoticeAboveTodaysFiguresSaysWhileTheyAreUnsaved) {
+  workedToday();
+  page.show();
+  const QLabel& notice = page.eventLogNotice();
+  setUnsaved(AppModel::Unsaved::learned, true);
+  EXPECT_FALSE(notice.isVisibleTo(&page)) << "another page's";
+  setUnsaved(AppModel::Unsaved::eventLog, true);
+  ASSERT_TRUE(notice.isVisibleTo(&page));
+  EXPECT_EQ(notice.text(), "Today's time can't be saved for now. It's kept until it can be.");
+  QCoreApplication::processEvents();
+  EXPECT_LT(notice.mapTo(page.column(), QPoint()).y(),
+            page.todaySection().mapTo(page.column(), QPoint()).y());
+  save("home-event-log-unsaved.png");
+  setUnsaved(AppModel::Unsaved::eventLog, false);
+  EXPECT_FALSE(notice.isVisibleTo(&page));
 }
 
 TEST_F(HomePageTest, Screenshots) {

@@ -55,6 +55,8 @@ protected:
     model.assign(model.sharingAvailable_, available, Property::sharingAvailable);
   }
   void setShared(int64_t count) { model.setShared(count); }
+  void setUnsaved(AppModel::Unsaved kind, bool waiting) { model.setUnsaved(kind, waiting); }
+  void retrySaving() { model.retrySaving(); }
   void setRecorded(int64_t moments, int64_t labelled) { model.setRecorded({moments, labelled}); }
   void setAccess(bool granted) { model.setAccessibility(granted); }
   void forgetBrowsers() { model.automation_.clear(); }
@@ -327,6 +329,42 @@ TEST_F(SettingsPageTest, ARecordingThatCannotBeCountedShowsNoNumber) {
   model.refreshRecording();
   ASSERT_TRUE(eventually([&] { return model.recorded() == AppModel::Recorded{1, 0}; }));
   EXPECT_TRUE(dataBlock().contains("1 recorded, 0 labelled" + kRecordedActions));
+}
+
+TEST_F(SettingsPageTest, NoticesSayWhileTheSettingsOrTheRecordingAreUnsaved) {
+  const QString unsaved =
+      "Settings can't be saved for now. Changes are kept until they can be, but lost if "
+      "Quillbrook quits first.";
+  const QString unread =
+      "Your settings can't be read for now, so the defaults apply. Changes are kept and saved "
+      "once they can be, but lost if Quillbrook quits first.";
+  const QString recording =
+      "The recording can't be saved for now. What's recorded is kept until it can be.";
+  // A folder where the settings file should be refuses every write, even root's.
+  std::filesystem::remove(home / "settings.json");
+  std::filesystem::create_directory(home / "settings.json");
+  choose(page.breakPicker(), "1h");
+  EXPECT_EQ(describe().front(), unsaved);
+  setUnsaved(AppModel::Unsaved::unreadSettings, true);
+  EXPECT_EQ(describe().front(), unread);
+
+  setRecorded(12, 3);
+  setUnsaved(AppModel::Unsaved::recording, true);
+  EXPECT_EQ(dataBlock().mid(2),
+            (QStringList{"Record data:on", "---", "12 recorded, 3 labelled" + kRecordedActions,
+                         recording}));
+  page.resize(680, 760);
+  page.show();
+  QCoreApplication::processEvents();
+  save(page, "settings-page-unsaved.png");
+
+  setUnsaved(AppModel::Unsaved::unreadSettings, false);
+  setUnsaved(AppModel::Unsaved::recording, false);
+  std::filesystem::remove_all(home / "settings.json");
+  retrySaving();
+  EXPECT_EQ(describe().front(), "[General]");
+  EXPECT_FALSE(dataBlock().contains(recording));
+  EXPECT_EQ(UserDefaults(home / "settings.json").integerValue(Prefs::kBreakMinutesKey), 60);
 }
 
 TEST_F(SettingsPageTest, EachControlStoresItsSetting) {

@@ -40,6 +40,7 @@ protected:
   }
 
   Prefs& prefs() { return model.prefs(); }
+  void setUnsaved(AppModel::Unsaved kind, bool waiting) { model.setUnsaved(kind, waiting); }
 
   void install(const std::string& id, const std::string& name) {
     const std::filesystem::path folder = home / "system/applications";
@@ -518,6 +519,24 @@ TEST_F(SitesPageTest, AnswersShowNewestFirstAndForgettingOneTakesItFromTheModel)
   EXPECT_TRUE(model.answers().empty());
   EXPECT_EQ(rows(kAnswers), (QStringList{"None"}));
   EXPECT_FALSE(footers().contains("Remove one to take it back."));
+}
+
+TEST_F(SitesPageTest, ANoticeUnderTheAnswersSaysWhileWhatIsLearnedIsUnsaved) {
+  answered({example("Quarterly budget review - Notes", "org.example.Notes", true)});
+  open();
+  const QLabel& notice = page->learnedNotice();
+  EXPECT_FALSE(notice.isVisibleTo(page.get()));
+  setUnsaved(AppModel::Unsaved::learned, true);
+  ASSERT_TRUE(notice.isVisibleTo(page.get()));
+  EXPECT_EQ(notice.text(),
+            "What Quillbrook learns can't be saved for now. It's kept until it can be; nothing "
+            "saved before is lost.");
+  QCoreApplication::processEvents();
+  EXPECT_GT(notice.mapTo(page->column(), QPoint()).y(),
+            group(kAnswers)->mapTo(page->column(), QPoint()).y());
+  save(*page, "sites-page-learned-unsaved.png");
+  setUnsaved(AppModel::Unsaved::learned, false);
+  EXPECT_FALSE(notice.isVisibleTo(page.get()));
 }
 
 TEST_F(SitesPageTest, AFullPageAsAPersonSeesIt) {
