@@ -12,8 +12,8 @@
 // The files the model keeps wait in memory while the system refuses them (no permission, as after
 // a run with sudo; a read-only or full disk): each is kept as it is and tried again, never set
 // aside or written over on the strength of that answer, and `unsaved` says which wait, so that the
-// windows can tell the user. The settings and the learned files are tried again at every tick and
-// as the program quits:
+// windows can tell the user. The settings and the learned files are tried again at every tick, and
+// what waits to be written once more as the program quits:
 // - While the settings file cannot be read, the defaults answer (Prefs), and the model does
 //   nothing on them that the user's own settings might forbid or regret: the recording, which
 //   keeps window titles of applications the user may have excluded, is not started, and the event
@@ -601,15 +601,18 @@ private:
   DesktopEntries desktopEntries_;
   // Moves on when all data is deleted, so that answers learned before cannot come back after.
   uint64_t answersEpoch_ = 0;
-  std::optional<Timers::Id> checkTask_;             // the one pending scheduled check
-  std::optional<AgentSession> agentDone_;           // a finished agent session waiting for the user
-  Date agentFoldersRead_ = Policy::kDistantPast;    // when agent folders were last learned
-  Date agentsRead_ = Policy::kDistantPast;          // when the agent sessions were last read
-  bool readingAgents_ = false;                      // a read of the sessions is in flight
-  std::optional<Timers::Id> agentPoll_;             // the poll while the user waits on an agent
-  std::set<std::filesystem::path> unreadMemories_;  // memory files the system refuses to read
-  bool memoriesUnwritten_ = false;                  // the file writer keeps a state that failed
-  bool recordingDeferred_ = false;  // the launch's recording waits for the settings to read
+  std::optional<Timers::Id> checkTask_;           // the one pending scheduled check
+  std::optional<AgentSession> agentDone_;         // a finished agent session waiting for the user
+  Date agentFoldersRead_ = Policy::kDistantPast;  // when agent folders were last learned
+  Date agentsRead_ = Policy::kDistantPast;        // when the agent sessions were last read
+  bool readingAgents_ = false;                    // a read of the sessions is in flight
+  std::optional<Timers::Id> agentPoll_;           // the poll while the user waits on an agent
+  // The memory files the system refuses to read; each is read again at every tick.
+  std::set<std::filesystem::path> unreadMemories_;
+  // Whether the file writer keeps a state the system refused.
+  bool memoriesUnwritten_ = false;
+  // The launch's recording waits for the settings to read.
+  bool recordingDeferred_ = false;
 
   std::optional<Timers::Id> ticker_;
   std::optional<Timers::Id> sharer_;

@@ -246,8 +246,9 @@ TEST_F(AppModelTest, ABrokenFileLeavesTheOtherMemoriesRestored) {
 }
 
 // As after a run with sudo left a learned file to another user: it is neither read as missing nor
-// written over, and once the user takes it back it is restored as at start.
-TEST_F(AppModelTest, ALearnedFileTheSystemRefusesIsKeptAndRestoredOnceItReads) {
+// written over, and once the user takes it back it is restored as at start. A write refused is
+// kept and tried again.
+TEST_F(AppModelTest, ALearnedFileTheSystemRefusesIsKeptAndTriedAgain) {
   make();
   Allowances allowances;
   allowances.allow("video.example", wallClock.now());
@@ -255,7 +256,21 @@ TEST_F(AppModelTest, ALearnedFileTheSystemRefusesIsKeptAndRestoredOnceItReads) {
   model->saveAllowances();
   flushFiles();
   const std::string before = test::readFile(folder() / "allowed.json");
-  const auto unsavedLearned = [&] { return model->unsaved().contains(AppModel::Unsaved::learned); };
+  const auto unsavedLearned = [&] {
+    main.runAll();  // the file writer tells through the main thread
+    return model->unsaved().contains(AppModel::Unsaved::learned);
+  };
+  // A write refused (a folder in the way, even for root) is kept and tried again.
+  fs::create_directory(folder() / "sites.json");
+  model->saveProjects();
+  flushFiles();
+  EXPECT_TRUE(unsavedLearned());
+  fs::remove(folder() / "sites.json");
+  retrySaving();
+  flushFiles();
+  EXPECT_FALSE(unsavedLearned());
+  EXPECT_TRUE(fs::is_regular_file(folder() / "sites.json"));
+
   fs::permissions(home.path(), fs::perms::others_exec, fs::perm_options::add);
   {
     test::OrdinaryUser user(folder());
