@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,32 +25,37 @@ namespace {
 // A moment id is any 64-bit number, stored as its bit pattern: this one reads back negative.
 constexpr uint64_t kNegativeAsSigned = (uint64_t{1} << 63) + 1;
 
-// Counts the whole-file checks (PRAGMA integrity_check) run on the connections opened while it
-// lives, the recorder's own among them.
-class WholeChecks {
+// Hears the start of every statement run on the connections opened while it lives, the
+// recorder's own among them, on their threads.
+class StatementWatch {
 public:
-  WholeChecks() {
-    count_ = 0;
+  explicit StatementWatch(std::function<void(std::string_view sql)> heard) {
+    std::lock_guard lock(mutex_);
+    heard_ = std::move(heard);
     sqlite3_auto_extension(reinterpret_cast<void (*)()>(&watch));
   }
-  ~WholeChecks() { sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&watch)); }
-  WholeChecks(const WholeChecks&) = delete;
-  WholeChecks& operator=(const WholeChecks&) = delete;
-  int count() const { return count_; }
+  ~StatementWatch() {
+    sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&watch));
+    std::lock_guard lock(mutex_);
+    heard_ = nullptr;  // a connection opened meanwhile goes on calling
+  }
+  StatementWatch(const StatementWatch&) = delete;
+  StatementWatch& operator=(const StatementWatch&) = delete;
 
 private:
   static int watch(sqlite3* db, const char**, const sqlite3_api_routines*) {
     sqlite3_trace_v2(
         db, SQLITE_TRACE_STMT,
         [](unsigned, void*, void*, void* sql) {
-          if (std::string_view(static_cast<const char*>(sql)).starts_with("PRAGMA integrity_check"))
-            ++count_;
+          std::lock_guard lock(mutex_);
+          if (heard_) heard_(static_cast<const char*>(sql));
           return 0;
         },
         nullptr);
     return SQLITE_OK;
   }
-  static inline std::atomic<int> count_{0};
+  static inline std::mutex mutex_;
+  static inline std::function<void(std::string_view)> heard_;
 };
 
 class RecorderFaultTest : public RecorderTest {
@@ -65,6 +71,17 @@ protected:
     flush();
     close();
   }
+  // The recording as a version before the moments' last column left it.
+  void makeOlder() { Reader(path_).exec("ALTER TABLE moments DROP COLUMN focused_role"); }
+  void makeReadOnly() { std::filesystem::permissions(path_, std::filesystem::perms::owner_read); }
+  // SQLite made the log and its index beside the read-only file with its mode; the user gives
+  // them back theirs too.
+  void makeWritable() {
+    for (std::string_view kind : file::kDatabaseFiles) {
+      const std::filesystem::path made = path_.string() + std::string(kind);
+      if (std::filesystem::exists(made)) std::filesystem::permissions(made, file::kPrivateFile);
+    }
+  }
 };
 
 // Whatever the system refuses, the file is kept as it is, tried again from a new connection (the
@@ -77,30 +94,22 @@ TEST_F(RecorderFaultTest, SessionTheFileRefusesAtItsStartIsKeptWithItsRowsAndFlu
     std::function<void()> hold;     // makes the file refuse writes
     std::function<void()> release;  // lets it take them again
   };
-  using std::filesystem::perms;
   std::unique_ptr<Reader> writer;
   std::unique_ptr<FileSizeLimit> full;
-  const auto readOnly = [&] { std::filesystem::permissions(path_, perms::owner_read); };
-  // SQLite made the log and its index beside the read-only file with its mode; the user gives
-  // them back theirs too.
-  const auto writable = [&] {
-    for (std::string_view kind : file::kDatabaseFiles) {
-      const std::filesystem::path made = path_.string() + std::string(kind);
-      if (std::filesystem::exists(made)) std::filesystem::permissions(made, file::kPrivateFile);
-    }
-  };
+  const auto readOnly = [&] { makeReadOnly(); };
+  const auto writable = [&] { makeWritable(); };
   const Fault faults[] = {
       {"read-only", true, readOnly, writable},
       // Its migration is refused: the system's doing, not the file's.
       {"read-only, from an older version", true,
        [&] {
-         Reader(path_).exec("ALTER TABLE moments DROP COLUMN focused_role");
+         makeOlder();
          readOnly();
        },
        writable},
       // It cannot be kept to its user, nor opened.
       {"in a folder it cannot enter", true,
-       [&] { std::filesystem::permissions(path_.parent_path(), perms::none); },
+       [&] { std::filesystem::permissions(path_.parent_path(), std::filesystem::perms::none); },
        [&] { std::filesystem::permissions(path_.parent_path(), file::kPrivateFolder); }},
       {"locked past the busy wait", false,
        [&] {
@@ -176,7 +185,10 @@ TEST_F(RecorderFaultTest, FileHeldByAnotherProgramIsCalledBusyAndRecordedIntoOnc
   // Held again once checked: the tries meanwhile, each from a new connection, say why once and
   // do not read the unchanged file whole again.
   LogCapture again;
-  WholeChecks checks;
+  std::atomic<int> checks = 0;
+  StatementWatch watch([&](std::string_view sql) {
+    if (sql.starts_with("PRAGMA integrity_check")) ++checks;
+  });
   holder = std::make_unique<Reader>(path_);
   holder->exec("BEGIN IMMEDIATE");
   system("lock", std::nullopt, 2020);
@@ -184,12 +196,28 @@ TEST_F(RecorderFaultTest, FileHeldByAnotherProgramIsCalledBusyAndRecordedIntoOnc
   advance(Recorder::kBatchDelay);
   EXPECT_THROW(flush(), Error);
   EXPECT_EQ(timesLogged(again, path_.string() + " is busy"), 1);
-  EXPECT_EQ(checks.count(), 0);
+  EXPECT_EQ(checks, 0);
   // The other program writes before it lets go: the file is no longer as it was checked.
   holder->exec("INSERT INTO system (session, at, event) VALUES (2, 0, 'theirs'); COMMIT");
   holder.reset();
   EXPECT_EQ(count("system WHERE event = 'lock'"), 1);
-  EXPECT_EQ(checks.count(), 1);
+  EXPECT_EQ(checks, 1);
+}
+
+// What a connection SQLite opened for reading only refuses is the system's refusal, though the file
+// takes writes by the time it is weighed: the user made it writable while it was being migrated.
+TEST_F(RecorderFaultTest, OlderRecordingMadeWritableWhileItsMigrationIsRefusedIsKept) {
+  makeRecording();
+  makeOlder();
+  OrdinaryUser user(path_.parent_path());
+  makeReadOnly();
+  StatementWatch watch([&](std::string_view sql) {
+    if (sql.starts_with("ALTER TABLE moments ADD COLUMN focused_role")) makeWritable();
+  });
+  recorder().start(session(2000));
+  flush();
+  EXPECT_FALSE(std::filesystem::exists(path_.parent_path() / "recording-damaged-1.sqlite"));
+  EXPECT_EQ(count("sessions"), 2);
 }
 
 TEST_F(RecorderFaultTest, DamagedRecordingIsSetAsideUntouchedAndANewOneTakesItsPlace) {
