@@ -79,14 +79,21 @@ struct Recorder::Outlet {
 };
 
 Recorder::Recorder(const std::filesystem::path& file, Executor& main, Timers& timers,
-                   const WallClock& clock)
+                   const WallClock& clock, std::function<void(bool waiting)> waitingChanged)
     : path_(file),
       main_(main),
       timers_(timers),
       clock_(clock),
+      waitingChanged_(std::move(waitingChanged)),
       outlet_(std::make_shared<Outlet>()) {
   outlet_->recorder = this;
-  connect();
+  // What the system answers here is kept back like any later refusal (nothing runs on executor_
+  // yet, so the state is this thread's to set): the first operation of the stream tries again.
+  try {
+    connect();
+  } catch (const Error& error) {
+    keepBack(error.what());
+  }
   // The check reads the whole file, which takes seconds for a long recording on a cold disk: it
   // runs first in the stream, so whatever is recorded meanwhile waits behind it, in memory.
   enqueue([this] { (void)prepare(); });
@@ -98,6 +105,8 @@ Recorder::~Recorder() {
     outlet_->recorder = nullptr;
   }
   enqueue([this] {
+    // The program is going: no one is left to tell.
+    waitingChanged_ = nullptr;
     if (!write(clock_.now()) && !pending_.empty()) {
       log::error("Recording: " + std::to_string(pending_.size()) +
                  " statements could not be saved before closing and are lost");
@@ -150,7 +159,7 @@ void Recorder::arm() {
 }
 
 void Recorder::keepBack(std::string why) {
-  if (!failing_) {
+  if (!failing_ || why != failure_) {
     const std::string kept = pending_.empty()
                                  ? "nothing can be written now"
                                  : std::to_string(pending_.size()) + " statements not saved yet";
@@ -158,21 +167,43 @@ void Recorder::keepBack(std::string why) {
                std::to_string(static_cast<int>(kBatchDelay)) + " s");
   }
   failure_ = std::move(why);
-  failing_ = true;
   if (timersArmed_ == 0) arm();  // one retry timer at a time, however often flush() asks
+  setFailing(true);
+  disconnect();
+}
+
+std::string Recorder::refusal(int result) const {
+  if ((result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED) {
+    return path_.string() + " is busy: another program holds it";
+  }
+  return sqlite3_errstr(result);
+}
+
+void Recorder::setFailing(bool failing) {
+  if (failing == failing_) return;
+  failing_ = failing;
+  if (waitingChanged_) main_.post([tell = waitingChanged_, failing] { tell(failing); });
 }
 
 // Runs also with nothing pending: prompts are resolved at every write, whether or not a session
 // is current.
 bool Recorder::write(Date now) {
+  // A connection SQLite opened for reading only (to read a file that takes no writes) would
+  // refuse every statement: a new one writes once the file, its folder or its mount takes writes
+  // again.
+  if (readOnly_) disconnect();
   if (!prepare()) return false;
-  auto fail = [this](std::string_view why) {
+  if (readOnly_) {
+    keepBack(path_.string() + " takes no writes now: it opens for reading only");
+    return false;
+  }
+  auto fail = [this](int code) {
     if (!sqlite3_get_autocommit(db_.get())) exec("ROLLBACK", "rolling back a failed batch");
-    keepBack(std::string(why));
+    keepBack(refusal(code));
     return false;
   };
   if (int result = exec("BEGIN IMMEDIATE", "starting a batch"); result != SQLITE_OK) {
-    return fail(sqlite3_errstr(result));
+    return fail(result);
   }
   // The row ids that sessions kept under a provisional number get in this transaction.
   std::map<int64_t, int64_t> assigned;
@@ -191,19 +222,19 @@ bool Recorder::write(Date now) {
       statement = &bound;
     }
     int result = run(*statement, "a recorded row");
-    if (result != SQLITE_OK && !isStatementFault(result)) return fail(sqlite3_errstr(result));
+    if (result != SQLITE_OK && !isStatementFault(result)) return fail(result);
     if (result == SQLITE_OK && kept.provisional) {
       assigned.emplace(*kept.provisional, sqlite3_last_insert_rowid(db_.get()));
     }
   }
   if (int result = resolvePrompts(now); result != SQLITE_OK && !isStatementFault(result)) {
-    return fail(sqlite3_errstr(result));
+    return fail(result);
   }
   if (int result = exec("COMMIT", "committing a batch"); result != SQLITE_OK) {
-    return fail(sqlite3_errstr(result));
+    return fail(result);
   }
   if (failing_) log::info("Recording: the statements kept back are saved");
-  failing_ = false;
+  setFailing(false);
   pending_.clear();
   if (session_ && session_->provisional) {
     const auto found = assigned.find(session_->id);
@@ -237,8 +268,10 @@ std::future<void> Recorder::flush() {
 
 int Recorder::run(const Statement& statement, std::string_view what) {
   auto failed = [&](int code) {
-    log::error("Recording: " + std::string(what) + " failed: " + sqlite3_errmsg(db_.get()) + " (" +
-               std::to_string(code) + ") in \"" + statement.sql.substr(0, 60) + "\"");
+    if (!failing_ || isStatementFault(code)) {
+      log::error("Recording: " + std::string(what) + " failed: " + sqlite3_errmsg(db_.get()) +
+                 " (" + std::to_string(code) + ") in \"" + statement.sql.substr(0, 60) + "\"");
+    }
     return code;
   };
   auto cached = prepared_.find(statement.sql);
@@ -280,8 +313,10 @@ std::optional<std::vector<Recorder::Row>> Recorder::query(const std::string& sql
       sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size() + 1), &raw, nullptr);
   StatementHandle compiled(raw);
   auto failed = [&] {
-    log::error("Recording: a query failed: " + std::string(sqlite3_errmsg(db_.get())) + " in \"" +
-               sql.substr(0, 60) + "\"");
+    if (!failing_ || isStatementFault(sqlite3_extended_errcode(db_.get()))) {
+      log::error("Recording: a query failed: " + std::string(sqlite3_errmsg(db_.get())) + " in \"" +
+                 sql.substr(0, 60) + "\"");
+    }
     return std::nullopt;
   };
   if (result != SQLITE_OK || !compiled) return failed();

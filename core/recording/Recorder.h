@@ -14,7 +14,8 @@
 // Writing is careful about the file: every SQLite result is checked. A statement that the
 // database refuses for its own values (a constraint, a value out of range) is logged and skipped,
 // and the rest of its batch is written. A batch the database cannot take at all (the file is
-// locked beyond the busy time-out, the disk is full, an I/O error) is rolled back whole and kept,
+// locked beyond the busy time-out, the disk is full, an I/O error, the file takes no writes) is
+// rolled back whole and kept,
 // in order, to be tried again kBatchDelay later and at every flush; while it fails, new statements
 // queue behind it. A session whose row the file refuses at start() is kept the same way: it
 // goes on, its row kept ahead of the rows recorded in it, and flush() reports kNotSavedCode
@@ -36,11 +37,24 @@
 // header SQLite cannot write by), a file that is no database, another program's database and tables
 // of another shape than the program writes are moved, bytes untouched and with their write-ahead
 // log, to the first free name recording-damaged-<n>.sqlite beside it, and a new recording starts at
-// the path (the log names both). What the system answers is not the file's fault and does not move
-// it: a file that another program holds beyond the busy time-out, a full disk, an I/O error or a
-// read-only file or folder. The recorder says so, keeps what is recorded as for a refused batch,
-// and checks and makes the file ready at the next try. Until then export, counts, deletion and
-// sharing fail, and give nothing. The recording
+// the path (the log names both).
+//
+// What the system answers is not the file's fault and never moves it: a folder that cannot be
+// made or entered, a file or folder that cannot be kept to its user, a file that cannot be opened,
+// one that another program holds beyond the busy time-out, a full disk, an I/O error, a read-only
+// file, folder or mount. The constructor does not throw for any of these: the file is kept as it
+// is, what is recorded is kept in memory as for a refused batch, and the recorder tries again
+// kBatchDelay later and at every flush, logging each reason once while it stays the same. Every
+// new try starts from a new connection, so a file that takes writes again is written whatever the
+// last connection met; a connection that SQLite could open only for reading (it does so, without
+// an error, for a file it cannot write) serves reads but is never written through. A file checked
+// whole once is not read whole again at a later try while it is as the recorder's last connection
+// left it (the same file, size and modification time, and the same of its write-ahead log).
+// Until the file is ready, export, counts, deletion and sharing fail, and give nothing; a file
+// that takes no writes, with nothing waiting, exports as it is. `waitingChanged` hears (on the
+// main executor) when the recorder starts keeping what is recorded back because the file takes
+// nothing now (true: at the first of a run of failures, the opening included) and when all of it
+// is written (false); not for the first check, and not during destruction. The recording
 // holds what the user did, so its folder and files are the user's alone
 // (file::createPrivateFolder, file::protectDatabase): made so, or tightened at every open when an
 // earlier version left them open to others.
@@ -49,11 +63,11 @@
 // (a NaN or an infinity as NULL, text repaired to UTF-8). A date given to an operation that is not
 // finite is refused: the operation is logged and changes nothing.
 //
-// The recorder touches the main executor and timers only to arm the batch timer; both, and the
-// clock, must outlive it. Destruction applies every operation already called, writes what is
-// pending (a last try, which may wait out the busy time-out; a failure is logged), then closes
-// the file. The timer may still fire after
-// destruction; it then does nothing.
+// The recorder touches the main executor and timers only to arm the batch timer and to post
+// waitingChanged; both, and the clock, must outlive it, and a call of waitingChanged posted
+// before destruction may run after it. Destruction applies every operation already called, writes
+// what is pending (a last try, which may wait out the busy time-out; a failure is logged), then
+// closes the file. The timer may still fire after destruction; it then does nothing.
 
 #pragma once
 
@@ -99,7 +113,8 @@ namespace qb {
 class Recorder {
 public:
   static constexpr const char* kErrorDomain = "Recorder";
-  // The file cannot be opened, is not a recording, or its schema cannot be made.
+  // exportReadOnly(): the file cannot be opened, is not a database or is damaged. A recorder
+  // never answers it: what keeps it from its file is kept back and tried again (kNotSavedCode).
   static constexpr long kOpenFailedCode = 1;
   // flush(): statements are still unsaved, kept to be tried again.
   static constexpr long kNotSavedCode = 2;
@@ -124,12 +139,12 @@ public:
   static constexpr size_t kPageTextCharacters = 1000;
   static constexpr size_t kFocusedTextCharacters = 500;
 
-  // Opens or creates the recording at `file` (see above). Throws qb::Error (kErrorDomain,
-  // kOpenFailedCode) when the folder or the file cannot be made or opened; what the check finds
-  // later is logged, and its failures are kept back and tried again. `main` is the thread whose
-  // `timers` arm the batch write.
+  // Opens or creates the recording at `file` (see above). Throws nothing for what the system
+  // answers about the folder or the file: that is logged, kept back and tried again, as what the
+  // check finds later is. `main` is the thread whose `timers` arm the batch write, and on which
+  // `waitingChanged` is called.
   Recorder(const std::filesystem::path& file, Executor& main, Timers& timers,
-           const WallClock& clock);
+           const WallClock& clock, std::function<void(bool waiting)> waitingChanged = {});
   ~Recorder();
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
@@ -342,12 +357,21 @@ private:
   };
 
   // Opening (RecorderSchema.cpp).
-  // Makes the folder, keeps it and the file to the user, and opens the connection; reads nothing
-  // of the file. Throws (failOpen) when any of it fails.
+  // Makes the folder, keeps it and the file to the user, and opens a new connection, noting
+  // whether SQLite could open it only for reading; reads nothing of the file. Throws (failOpen)
+  // when any of it fails: all of it is the system's answer.
   void connect();
-  // Settles the file unless it is ready: true once it is. A failure is kept back (keepBack), to
-  // be tried again at the next write.
+  // Closes the connection, its statements first, without writing into the file; the next try
+  // opens a new one.
+  void disconnect();
+  // Settles the file unless it is ready, opening a connection when there is none: true once it
+  // is. A failure is kept back (keepBack), to be tried again at the next write.
   bool prepare();
+  // Whether `result`, met on this connection, comes from what the file holds (database::
+  // isFileFault), rather than from the system.
+  bool isFileFault(int result) const;
+  // Whether the connection is ready and may write.
+  bool writable() const { return ready_ && !readOnly_; }
   // Checks the file and makes its schema: ready_ once done. What the system answers (another
   // program's lock, a full disk, an I/O error, permissions) keeps the file, to be tried again at
   // the next write (keepBack); what the file holds that the program cannot use (damage, no
@@ -379,17 +403,24 @@ private:
   Statement ofSession(std::string sql, std::vector<SqlValue> values) const;
   // Writes every pending statement in one transaction; true when none is left unsaved.
   bool write(Date now);
-  // Notes that the file refused what is pending (logged once), to be tried again kBatchDelay
-  // later.
+  // Notes that the file refused what is pending (logged once while `why` stays the same), to be
+  // tried again kBatchDelay later; closes the connection, which may be the reason (SQLite keeps
+  // one it opened for reading only so for good), so that every try starts from a new one.
   void keepBack(std::string why);
+  // Why the file refused a statement with `result`: the same words wherever the same refusal is
+  // met (the write, the check, the schema), so that keepBack says it once.
+  std::string refusal(int result) const;
+  // Sets failing_, telling waitingChanged_ when it changes.
+  void setFailing(bool failing);
   void arm();
 
-  // Runs one statement at once; SQLITE_OK or the failing result, logged with `what`.
+  // Runs one statement at once; SQLITE_OK or the failing result, logged with `what` (a refusal of
+  // the system while failing_ holds is said already, by keepBack).
   int run(const Statement& statement, std::string_view what);
   // Runs a statement without values, its result checked and logged.
   int exec(const char* sql, std::string_view what);
   using Row = std::map<std::string, SqlValue, std::less<>>;
-  // Every row of a query, or nothing (logged) when it fails.
+  // Every row of a query, or nothing (logged, as run() logs) when it fails.
   std::optional<std::vector<Row>> query(const std::string& sql,
                                         const std::vector<SqlValue>& values = {});
 
@@ -404,6 +435,8 @@ private:
   Executor& main_;
   Timers& timers_;
   const WallClock& clock_;
+  // Touched only on executor_ once constructed.
+  std::function<void(bool waiting)> waitingChanged_;
   std::unique_ptr<sqlite3, CloseDatabase> db_;
   // Statements prepared once and reused, by their SQL: preparing one costs more than running it.
   // After db_, so that they are finalized before it closes. Touched only where db_ is.
@@ -417,8 +450,12 @@ private:
   std::optional<std::string> sessionUID_;
   std::vector<Statement> pending_;
   std::optional<Open> open_;
-  bool ready_ = false;    // the file is checked and its schema made; until then failing_ holds
-  bool checked_ = false;  // the connection's file passed its integrity check
+  bool ready_ = false;     // the file is checked and its schema made; until then failing_ holds
+  bool checked_ = false;   // the connection's file passed its integrity check
+  bool readOnly_ = false;  // SQLite opened the connection for reading only
+  // The file as the last connection whose file passed the check left it (fileState()), so that a
+  // later connection to the same unchanged file need not read it whole again; empty when unknown.
+  std::string checkedFile_;
   int64_t provisionalSessions_ = 0;  // provisional session numbers given so far
   bool failing_ = false;  // the last write failed: the next one waits for the timer or a flush
   int timersArmed_ = 0;   // batch timers set and not yet run

@@ -128,13 +128,20 @@ void Recorder::retract(Uuid answer, Date at) {
     if (refused(at, "a retraction")) return;
     Statement insert = ofSession("INSERT INTO retractions (session, answer, at) VALUES (?, ?, ?)",
                                  {answer.string(), at});
-    // While rows are kept back (the file refused them, or is not checked yet), it waits behind
-    // them.
-    if (!ready_ || failing_ || run(insert, "a retraction") != SQLITE_OK) {
-      // The user took an answer back: that must not be lost to a locked file.
-      log::info("Recording: the retraction is kept for the next write");
-      keep(std::move(insert));
+    // The user took an answer back: that must not be lost to a locked file. While rows are kept
+    // back (the file refused them, or is not checked yet), it waits behind them; one the file
+    // refuses now is tried again from a new connection.
+    if (writable() && !failing_) {
+      const int result = run(insert, "a retraction");
+      if (result == SQLITE_OK) return;
+      if (!isStatementFault(result)) {
+        pending_.push_back(std::move(insert));
+        keepBack(refusal(result));
+        return;
+      }
     }
+    log::info("Recording: the retraction is kept for the next write");
+    keep(std::move(insert));
   });
 }
 

@@ -235,7 +235,8 @@ std::future<void> Recorder::exportTo(std::filesystem::path folder) {
                     failure_)));
       return;
     }
-    if (!ready_) {
+    // A file that takes no writes is read through a connection of its own.
+    if (!prepare()) {
       done->set_exception(
           std::make_exception_ptr(exportError("Can't read the recording: " + failure_)));
       return;
@@ -306,9 +307,10 @@ std::future<Recorder::Counts> Recorder::counts() {
   enqueue([this, done] {
     // Unsaved statements are kept and retried; the counts are of what the file holds meanwhile.
     write(clock_.now());
-    // A file not checked yet (another program holds it) gives no counts.
+    // A file not checked yet (another program holds it) gives no counts; one that takes no writes
+    // is read through a connection of its own.
     std::optional<std::vector<Row>> rows;
-    if (ready_) {
+    if (prepare()) {
       rows = query(
           "SELECT COUNT(*) AS moments, COALESCE(SUM(EXISTS (SELECT 1 FROM labels l WHERE "
           "l.session = m.session AND (l.moment = m.id\n    OR (l.started < COALESCE(m.ended, "
@@ -341,12 +343,12 @@ std::future<void> Recorder::deleteAll() {
   enqueue([this, done] {
     const bool saved = write(clock_.now());
     auto fail = [&](const std::string& why) {
-      if (!sqlite3_get_autocommit(db_.get())) exec("ROLLBACK", "undoing a failed deletion");
+      if (db_ && !sqlite3_get_autocommit(db_.get())) exec("ROLLBACK", "undoing a failed deletion");
       log::error("Recording: deleting the recording failed: " + why);
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kDeleteFailedCode, "Can't delete the recording: " + why)));
     };
-    if (!ready_) return fail(failure_);
+    if (!writable()) return fail(failure_);
     // One transaction: the recording is emptied whole or not at all.
     if (exec("BEGIN IMMEDIATE", "starting the deletion") != SQLITE_OK) {
       return fail(sqlite3_errmsg(db_.get()));
@@ -368,7 +370,7 @@ std::future<void> Recorder::deleteAll() {
                  " statements not saved yet are dropped with the deleted recording");
     }
     pending_.clear();
-    failing_ = false;
+    setFailing(false);
     // The deleted rows' bytes stay in free pages, and in the log, until the file is rebuilt.
     bool compacted = exec("VACUUM", "compacting the recording") == SQLITE_OK;
     compacted =

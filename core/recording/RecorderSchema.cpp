@@ -1,9 +1,11 @@
 // Opening the recording: the file, its mode and its schema.
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -84,6 +86,25 @@ constexpr std::array<std::string_view, 25> kMomentColumns = {
     "idle",      "full_screen",  "frame",    "displays", "keys", "clicks",    "scrolls",
     "page_text", "focused_text", "text_ms",  "excluded"};
 
+// The file and its write-ahead log as stat() finds them: device, inode, size and modification
+// time of each ("-" for a log that is not there); empty when either cannot be looked at, which
+// never equals a state taken before.
+std::string fileState(const std::filesystem::path& file) {
+  std::string state;
+  for (const std::string& path : {file.string(), file.string() + "-wal"}) {
+    struct stat found {};
+    if (::stat(path.c_str(), &found) != 0) {
+      if (errno != ENOENT || state.empty()) return {};
+      state += "-";
+      continue;
+    }
+    state += std::to_string(found.st_dev) + ' ' + std::to_string(found.st_ino) + ' ' +
+             std::to_string(found.st_size) + ' ' + std::to_string(found.st_mtim.tv_sec) + '.' +
+             std::to_string(found.st_mtim.tv_nsec) + ';';
+  }
+  return state;
+}
+
 }  // namespace
 
 void Recorder::CloseDatabase::operator()(sqlite3* db) const {
@@ -94,14 +115,14 @@ void Recorder::CloseDatabase::operator()(sqlite3* db) const {
 }
 
 void Recorder::failOpen(const std::string& why) {
-  // Said once: while the file stays unusable, every retry fails the same way.
-  if (!failing_) log::error("Recording: can't open " + path_.string() + ": " + why);
-  // The connection stays: thrown from the constructor, it closes with the recorder; thrown from a
-  // later settle(), the recorder goes on with it, not ready, and reports why.
-  throw Error(kErrorDomain, kOpenFailedCode, "Can't open " + path_.string());
+  // Whoever catches it keeps back what is recorded and says why (keepBack, once while the reason
+  // stays the same), which closes what is left of the connection: the next try opens a new one.
+  throw Error(kErrorDomain, kOpenFailedCode, "Can't open " + path_.string() + ": " + why);
 }
 
 void Recorder::connect() {
+  checked_ = false;
+  readOnly_ = false;
   std::error_code error =
       file::createPrivateFolder(path_.parent_path(), file::ExistingFolder::tighten);
   if (error) failOpen("can't create its folder for its user alone: " + error.message());
@@ -115,6 +136,10 @@ void Recorder::connect() {
   if (result != SQLITE_OK || db == nullptr) {
     failOpen(db ? sqlite3_errmsg(db) : sqlite3_errstr(result));
   }
+  // SQLite opens a file it cannot write for reading only, without an error. Asked before the first
+  // read: from then on a header that SQLite may only read sets the same flag, and that is the
+  // file's doing, not the system's.
+  readOnly_ = sqlite3_db_readonly(db, "main") == 1;
   // Our own values only ever reach the file through bound parameters; nothing else may.
   sqlite3_extended_result_codes(db, 1);
   if (sqlite3_busy_timeout(db, kBusyTimeoutMilliseconds) != SQLITE_OK) {
@@ -123,7 +148,27 @@ void Recorder::connect() {
   // Until the file is known to be a whole recording, closing it must not write into it: the last
   // connection to close would otherwise copy its write-ahead log into it.
   sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+}
+
+void Recorder::disconnect() {
+  prepared_.clear();
+  const bool checked = checked_ && db_;
+  // Closed as it is: the log keeps what it holds for the next connection, and the file stays as
+  // the refusal left it, so that what changes it from here on (another program, a new copy)
+  // makes the next connection check it again.
+  if (db_) sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  db_.reset();
+  ready_ = false;
   checked_ = false;
+  readOnly_ = false;
+  if (checked) checkedFile_ = fileState(path_);
+}
+
+bool Recorder::isFileFault(int result) const {
+  // A connection SQLite opened for reading only answers that it is read-only because the system
+  // would not let it write then, whatever the file's mode is by now.
+  if (readOnly_ && (result & 0xff) == SQLITE_READONLY) return false;
+  return database::isFileFault(result, path_);
 }
 
 bool Recorder::prepare() {
@@ -139,12 +184,14 @@ bool Recorder::prepare() {
 void Recorder::settle() {
   // The check is the first read of the file: a file that is no database, or a damaged one, is
   // found out here, before anything is written to it. It reads every page, so it runs once per
-  // file, however often a later step fails and is tried again. Whole: an index that names rows
-  // that are not there passes a check of the pages alone, and then fails every read through it.
-  if (!db_) connect();  // closed by a set-aside that failed
+  // file, however often a later step fails and is tried again: a new connection to the file as
+  // the last checked one left it takes that check. Whole: an index that names rows that are not
+  // there passes a check of the pages alone, and then fails every read through it.
+  if (!db_) connect();  // closed at a refusal, or by a set-aside that failed
   for (bool fresh = false;; fresh = true) {
     std::string problem;
     int result = SQLITE_OK;
+    if (!checked_ && !checkedFile_.empty() && checkedFile_ == fileState(path_)) checked_ = true;
     if (!checked_) {
       result = database::fullCheck(db_.get(), problem);
       checked_ = result == SQLITE_OK;
@@ -154,9 +201,9 @@ void Recorder::settle() {
     if (result == SQLITE_OK) result = createSchema(problem);
     if (result == SQLITE_OK) result = useWriteAheadLog(problem);
     if (result == SQLITE_OK) break;
-    if (!database::isFileFault(result, path_)) {
+    if (!isFileFault(result)) {
       if ((result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED) {
-        keepBack(path_.string() + " is busy: another program holds it (" + problem + ")");
+        keepBack(refusal(result));
         return;
       }
       failOpen("it can't be used now: " + problem);
@@ -164,8 +211,7 @@ void Recorder::settle() {
     // A file made just now that cannot be used either is not the file's fault.
     if (fresh) failOpen("a new recording can't be used either: " + problem);
     // Closed without a checkpoint first, so that nothing of it is written on the way out.
-    prepared_.clear();
-    db_.reset();
+    disconnect();
     setAside(read                               ? "can't take the program's rows"
              : (result & 0xff) == SQLITE_NOTADB ? "is not a recording"
                                                 : "is damaged",
@@ -187,7 +233,8 @@ int Recorder::useWriteAheadLog(std::string& problem) {
     return result;
   }
   const auto* mode = reinterpret_cast<const char*>(sqlite3_column_text(pragma.get(), 0));
-  if (mode == nullptr || std::string_view(mode) != "wal") {
+  // Said once while the file keeps being refused: every try makes the file ready again.
+  if ((mode == nullptr || std::string_view(mode) != "wal") && !failing_) {
     log::error("Recording: the file stays in journal mode " + std::string(mode ? mode : "unknown") +
                "; readers may hold up writes");
   }
@@ -197,6 +244,7 @@ int Recorder::useWriteAheadLog(std::string& problem) {
 void Recorder::setAside(std::string_view state, const std::string& problem) {
   std::string why;
   const std::filesystem::path aside = database::setAside(path_, why);
+  checkedFile_.clear();
   if (aside.empty()) failOpen("it " + std::string(state) + " (" + problem + ") and " + why);
   log::error("Recording: " + path_.string() + " " + std::string(state) + " (" + problem +
              "); it is kept as " + aside.string() + ", untouched, and a new recording starts at " +

@@ -53,7 +53,8 @@ void Recorder::insertSession(std::optional<int64_t> id) {
        json(record.policy.toJson()), record.os, record.mac, sessionUID_, observation}};
   // Written at once when nothing is kept back (a start has just written what was pending);
   // otherwise behind what is, in order.
-  if (ready_ && !failing_) {
+  std::string why = failure_;
+  if (writable() && !failing_) {
     const int result = run(insert, "starting a session");
     if (result == SQLITE_OK) {
       session_ = Session{sqlite3_last_insert_rowid(db_.get())};
@@ -64,7 +65,7 @@ void Recorder::insertSession(std::optional<int64_t> id) {
       session_.reset();
       return;
     }
-    failure_ = sqlite3_errstr(result);
+    why = refusal(result);
   }
   // The file takes nothing now: the session goes on, its row kept with the rows recorded in it
   // until the file takes them. A new row has no id yet; its rows name it by a provisional one,
@@ -76,7 +77,7 @@ void Recorder::insertSession(std::optional<int64_t> id) {
     insert.provisional = session_->id;
   }
   pending_.push_back(std::move(insert));
-  keepBack(failure_);
+  keepBack(std::move(why));
 }
 
 void Recorder::stop(Date at, InputCounts input) {

@@ -81,12 +81,13 @@ std::future<void> Recorder::startSharing() {
       return;
     }
     auto fail = [&](const std::string& why) {
-      if (!sqlite3_get_autocommit(db_.get())) exec("ROLLBACK", "undoing the sharing cursors");
+      if (db_ && !sqlite3_get_autocommit(db_.get()))
+        exec("ROLLBACK", "undoing the sharing cursors");
       log::error("Recording: sharing could not start: " + why);
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kShareFailedCode, "Can't start sharing: " + why)));
     };
-    if (!ready_) return fail(failure_);
+    if (!writable()) return fail(failure_);
     // All cursors or none: a table left without one would never be shared.
     if (exec("BEGIN IMMEDIATE", "starting the sharing cursors") != SQLITE_OK) {
       return fail(sqlite3_errmsg(db_.get()));
@@ -123,10 +124,10 @@ std::future<void> Recorder::stopSharing() {
   enqueue([this, done] {
     // What was recorded before stays recorded; only the cursors go.
     write(clock_.now());
-    if (!ready_ || exec("DELETE FROM shared", "removing the sharing cursors") != SQLITE_OK) {
+    if (!writable() || exec("DELETE FROM shared", "removing the sharing cursors") != SQLITE_OK) {
       done->set_exception(std::make_exception_ptr(
           Error(kErrorDomain, kShareFailedCode,
-                "Can't stop sharing: " + (ready_ ? sqlite3_errmsg(db_.get()) : failure_))));
+                "Can't stop sharing: " + (writable() ? sqlite3_errmsg(db_.get()) : failure_))));
       return;
     }
     done->set_value();
@@ -145,7 +146,7 @@ std::future<std::vector<Recorder::ShareBatch>> Recorder::pendingShares(
     write(clock_.now());
     std::vector<ShareBatch> batches;
     std::optional<std::vector<Row>> cursorRows;
-    if (ready_) cursorRows = query("SELECT name, last FROM shared");
+    if (prepare()) cursorRows = query("SELECT name, last FROM shared");
     if (!cursorRows) {
       done->set_value(std::move(batches));
       return;
@@ -187,9 +188,9 @@ std::future<void> Recorder::shared(ShareBatch batch) {
   std::future<void> result = done->get_future();
   enqueue([this, done, batch = std::move(batch)] {
     // Only forward: a late or repeated report cannot make rows go out twice more.
-    if (run({"UPDATE shared SET last = ? WHERE name = ? AND last < ?",
-             {batch.last, batch.table, batch.last}},
-            "moving a sharing cursor") != SQLITE_OK) {
+    if (!writable() || run({"UPDATE shared SET last = ? WHERE name = ? AND last < ?",
+                            {batch.last, batch.table, batch.last}},
+                           "moving a sharing cursor") != SQLITE_OK) {
       log::error("Recording: the sharing cursor of " + batch.table +
                  " stays behind; its rows will be sent again");
     }

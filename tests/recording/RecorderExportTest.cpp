@@ -351,7 +351,7 @@ TEST_F(RecorderExportTest, LockedFileFailsTheExportAndTheDeletionAndKeepsEveryth
   EXPECT_THAT([&] { exportAll(); },
               ThrowsError(Recorder::kErrorDomain, Recorder::kNotSavedCode, "lack them"));
   EXPECT_THAT([&] { recorder().deleteAll().get(); },
-              ThrowsError(Recorder::kErrorDomain, Recorder::kDeleteFailedCode, "locked"));
+              ThrowsError(Recorder::kErrorDomain, Recorder::kDeleteFailedCode, "is busy"));
   other.exec("ROLLBACK");
   flush();
   EXPECT_EQ(other.count("system"), 3);

@@ -200,15 +200,26 @@ protected:
   RecorderTest() : path_(dir_ / "Quillbrook" / "recording.sqlite") {}
 
   Recorder& recorder() {
-    if (!recorder_) recorder_ = std::make_unique<Recorder>(path_, main_, timers_, clock_);
+    if (!recorder_) {
+      recorder_ = std::make_unique<Recorder>(path_, main_, timers_, clock_,
+                                             [this](bool waiting) { waiting_.push_back(waiting); });
+    }
     return *recorder_;
   }
   void close() { recorder_.reset(); }
   static bool logged(const LogCapture& log, const std::string& words) {
+    return timesLogged(log, words) > 0;
+  }
+  static long timesLogged(const LogCapture& log, const std::string& words) {
     const auto lines = log.lines();
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
       return line.find(words) != std::string::npos;
     });
+  }
+  // What waitingChanged told the main thread so far.
+  std::vector<bool> waiting() {
+    main_.runAll();
+    return waiting_;
   }
   void flush() { recorder().flush().get(); }
   // Writes what was called so far, then reads as another program would.
@@ -257,6 +268,7 @@ protected:
   ManualExecutor main_;
   ManualTimers timers_;
   ManualClock clock_;
+  std::vector<bool> waiting_;  // touched on the main thread (main_) only
   std::unique_ptr<Recorder> recorder_;
 };
 
