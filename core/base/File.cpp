@@ -76,19 +76,21 @@ std::error_code systemError(int error) { return {error, std::system_category()};
 
 constexpr mode_t kGroupAndOthers = S_IRWXG | S_IRWXO;
 
-// Takes every permission of group and others from what stands at path; the owner's stay as they
-// are. Permissions already closed to them are not written again.
-std::error_code tighten(const std::filesystem::path& path, const struct stat& info) {
-  if ((info.st_mode & kGroupAndOthers) == 0) return {};
-  if (::chmod(path.c_str(), info.st_mode & ~kGroupAndOthers & 07777) != 0) {
-    return systemError(errno);
-  }
+// Takes every permission of group and others from what stands at path, and gives its owner the
+// permissions in `owner` (those it lacks); the owner's others stay as they are. Permissions
+// already so are not written again.
+std::error_code tighten(const std::filesystem::path& path, const struct stat& info,
+                        mode_t owner = 0) {
+  const mode_t wanted = (info.st_mode | owner) & ~kGroupAndOthers & 07777;
+  if (wanted == (info.st_mode & 07777)) return {};
+  if (::chmod(path.c_str(), wanted) != 0) return systemError(errno);
   return {};
 }
 
-// The file at path, when it is there, made private; missing, it is created (empty) or left
-// missing.
-std::error_code makePrivateFile(const std::filesystem::path& path, bool createMissing) {
+// The file at path, when it is there, made private and given the owner's permissions in `owner`;
+// missing, it is created (empty) or left missing.
+std::error_code makePrivateFile(const std::filesystem::path& path, bool createMissing,
+                                mode_t owner = 0) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
     if (errno != ENOENT) return systemError(errno);
@@ -102,7 +104,7 @@ std::error_code makePrivateFile(const std::filesystem::path& path, bool createMi
   }
   // A folder or a device in the database's place is the opener's to refuse, not ours to change.
   if (!S_ISREG(info.st_mode)) return {};
-  return tighten(path, info);
+  return tighten(path, info, owner);
 }
 
 }  // namespace
@@ -228,8 +230,15 @@ std::error_code createPrivateFolder(const std::filesystem::path& folder, Existin
 std::error_code protectDatabase(const std::filesystem::path& file) {
   // The database first: a log or index SQLite makes later takes its permissions from it.
   if (std::error_code error = makePrivateFile(file, true)) return error;
+  struct stat database {};
+  if (::stat(file.c_str(), &database) != 0) return systemError(errno);
+  // A companion made while the database was read-only is read-only too, and would keep every
+  // later connection from writing once the database takes writes again. The database's own
+  // permissions are the user's choice: a read-only one stays so, and its companions as they are.
+  const mode_t owner = database.st_mode & (S_IRUSR | S_IWUSR);
   for (std::string_view suffix : kDatabaseCompanions) {
-    if (std::error_code error = makePrivateFile(file.string() + std::string(suffix), false)) {
+    if (std::error_code error =
+            makePrivateFile(file.string() + std::string(suffix), false, owner)) {
       return error;
     }
   }

@@ -79,7 +79,10 @@ inline constexpr std::span<const std::string_view> kDatabaseCompanions =
 // missing, and takes every permission of group and others from the file and the write-ahead log,
 // shared-memory index and rollback journal beside it that an earlier version left open to all.
 // SQLite gives each of those files the database's own permissions when it makes one, so the
-// database stays private on every later write. Answers the system's error.
+// database stays private on every later write. For the same reason a companion made while the
+// database was read-only is read-only too: each companion gains the owner's read and write
+// permissions that the database has, so that it blocks no write once the database takes writes
+// again. The database's own are left as they are. Answers the system's error.
 std::error_code protectDatabase(const std::filesystem::path& file);
 
 // A regular file held open for reads at any offset, for a reader that takes a large file a piece

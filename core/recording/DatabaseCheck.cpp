@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -35,13 +37,103 @@ constexpr unsigned kMaxWriteVersion = 2;
 constexpr size_t kTextEncodingOffset = 56;  // four bytes, big-endian
 constexpr uint32_t kMaxTextEncoding = 3;    // UTF-16be; 0 is a file that never stored text
 
+// A write-ahead log: a header, then frames of a header and a page each. SQLite reads a page from
+// the log when a frame there holds it: a frame counts when its salts are the header's and the
+// running checksum, over the header and every frame up to it, holds, and only up to the last
+// such frame that ends a transaction (it names the database's size after the commit).
+constexpr size_t kLogHeaderBytes = 32;
+constexpr size_t kFrameHeaderBytes = 24;
+constexpr uint32_t kLogMagic = 0x377f0682;  // its low bit set: checksum words are big-endian
+constexpr uint32_t kLogVersion = 3007000;
+constexpr uint32_t kMinPageBytes = 512;
+constexpr uint32_t kMaxPageBytes = 65536;
+constexpr size_t kLogVersionOffset = 4;
+constexpr size_t kLogPageBytesOffset = 8;
+constexpr size_t kLogSaltOffset = 16;  // two words, which each frame repeats
+constexpr size_t kSaltBytes = 8;
+constexpr size_t kLogChecksumOffset = 24;
+constexpr size_t kFrameCommitOffset = 4;  // the database's pages after a commit; 0 in other frames
+constexpr size_t kFrameSaltOffset = 8;
+constexpr size_t kFrameChecksumOffset = 16;
+constexpr size_t kFrameChecksummedBytes = 8;  // a frame's page number and its commit field
+
+uint32_t bigEndian32(const unsigned char* bytes) {
+  return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+// SQLite's running checksum of the log: pairs of 32-bit words, read in the log's byte order.
+struct LogChecksum {
+  bool bigEndian;
+  uint32_t first = 0, second = 0;
+
+  void add(const unsigned char* bytes, size_t size) {
+    const auto word = [&](size_t at) {
+      const unsigned char* b = bytes + at;
+      return bigEndian ? bigEndian32(b)
+                       : uint32_t{b[3]} << 24 | uint32_t{b[2]} << 16 | uint32_t{b[1]} << 8 | b[0];
+    };
+    for (size_t at = 0; at + 8 <= size; at += 8) {
+      first += word(at) + second;
+      second += word(at + 4) + first;
+    }
+  }
+  bool matches(const unsigned char* stored) const {
+    return bigEndian32(stored) == first && bigEndian32(stored + 4) == second;
+  }
+};
+
+// The first kHeaderBytes of page 1 as SQLite reads them from the log at `path`, when the log
+// holds page 1 in a frame that counts; else nothing.
+std::optional<std::string> headerFromLog(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::array<unsigned char, kLogHeaderBytes> header{};
+  if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) return std::nullopt;
+  const uint32_t magic = bigEndian32(header.data());
+  const uint32_t pageBytes = bigEndian32(header.data() + kLogPageBytesOffset);
+  if ((magic & ~1u) != kLogMagic || bigEndian32(header.data() + kLogVersionOffset) != kLogVersion ||
+      pageBytes < kMinPageBytes || pageBytes > kMaxPageBytes || (pageBytes & (pageBytes - 1))) {
+    return std::nullopt;
+  }
+  LogChecksum sum{.bigEndian = (magic & 1) != 0};
+  sum.add(header.data(), kLogChecksumOffset);
+  if (!sum.matches(header.data() + kLogChecksumOffset)) return std::nullopt;
+
+  std::vector<unsigned char> frame(kFrameHeaderBytes + pageBytes);
+  std::optional<std::string> latest, committed;
+  while (
+      in.read(reinterpret_cast<char*>(frame.data()), static_cast<std::streamsize>(frame.size()))) {
+    const uint32_t page = bigEndian32(frame.data());
+    if (page == 0 ||
+        !std::equal(frame.begin() + kFrameSaltOffset, frame.begin() + kFrameSaltOffset + kSaltBytes,
+                    header.begin() + kLogSaltOffset)) {
+      break;
+    }
+    sum.add(frame.data(), kFrameChecksummedBytes);
+    sum.add(frame.data() + kFrameHeaderBytes, pageBytes);
+    if (!sum.matches(frame.data() + kFrameChecksumOffset)) break;
+    const auto pageStart = frame.begin() + kFrameHeaderBytes;
+    if (page == 1) latest.emplace(pageStart, pageStart + kHeaderBytes);
+    if (bigEndian32(frame.data() + kFrameCommitOffset) != 0) committed = latest;
+  }
+  return committed;
+}
+
 // The header's problem, or nothing when it has none that SQLite would not name itself: a file too
-// short to have a header, or no database at all, is SQLite's to name.
+// short to have a header, or no database at all, is SQLite's to name. The header is the one
+// SQLite reads: from the write-ahead log when that holds page 1 (SQLite removes the log of an
+// empty file instead).
 std::optional<std::string> headerProblem(const char* file) {
   if (file == nullptr || *file == '\0') return std::nullopt;
   std::ifstream in(file, std::ios::binary);
   std::string header(kHeaderBytes, '\0');
-  if (!in.read(header.data(), static_cast<std::streamsize>(header.size()))) return std::nullopt;
+  in.read(header.data(), static_cast<std::streamsize>(header.size()));
+  const bool whole = in.gcount() == static_cast<std::streamsize>(kHeaderBytes);
+  if (in.gcount() == 0) return std::nullopt;
+  if (auto logged = headerFromLog(std::string(file) + "-wal")) {
+    header = std::move(*logged);
+  } else if (!whole) {
+    return std::nullopt;
+  }
   if (!header.starts_with(kHeaderMagic)) return std::nullopt;
   const auto byte = [&](size_t offset) { return static_cast<unsigned char>(header[offset]); };
   if (const unsigned version = byte(kWriteVersionOffset); version > kMaxWriteVersion) {
@@ -62,6 +154,29 @@ std::optional<std::string> headerProblem(const char* file) {
 // would answer for the real user.
 bool isWritable(const std::filesystem::path& path) {
   return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+// What the system is asked for, at the least, to tell whether it has memory to give: more than
+// any one request a sound read makes of it, so that memory given now means memory was there.
+constexpr sqlite3_int64 kShortageProbeBytes = 16 << 20;
+
+// Whether SQLite's "out of memory" is the machine's: the heap limit set on SQLite reached (by the
+// most memory in use and the largest request so far), or the system unable to give the largest
+// request again. Otherwise the memory was there and SQLite refused the request itself: it refuses,
+// before asking the system, any request larger than it ever allocates, which only a file that
+// claims a value of such a size makes it ask for, at every read, on any machine.
+bool isMachineShort() {
+  sqlite3_int64 current = 0;
+  sqlite3_int64 largest = 0;
+  if (sqlite3_status64(SQLITE_STATUS_MALLOC_SIZE, &current, &largest, 0) != SQLITE_OK) return true;
+  const sqlite3_int64 limit = sqlite3_hard_heap_limit64(-1);
+  if (limit > 0 && sqlite3_memory_highwater(0) + largest >= limit) return true;
+  // Volatile, so that the compiler cannot drop an allocation that is only freed.
+  void* volatile probe =
+      std::malloc(static_cast<size_t>(std::max<sqlite3_int64>(largest, kShortageProbeBytes)));
+  const bool given = probe != nullptr;
+  std::free(probe);
+  return !given;
 }
 
 // The header, then `pragma`: quick_check or integrity_check, which answer alike.
@@ -98,6 +213,11 @@ int check(sqlite3* db, const char* pragma, std::string& problem) {
     }
   }
   problem = sqlite3_errmsg(db);
+  if ((result & 0xff) == SQLITE_NOMEM && !isMachineShort()) {
+    problem = "reading it needs more memory than SQLite allocates, with memory to spare (" +
+              problem + "): it claims a size that no file of its own holds";
+    return SQLITE_CORRUPT;
+  }
   return result & 0xff;
 }
 

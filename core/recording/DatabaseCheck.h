@@ -19,10 +19,13 @@ namespace qb::database {
 // Runs PRAGMA quick_check on the open connection `db`, after a look at the file's header; reads
 // the whole file and writes nothing. Answers SQLITE_OK when the file is whole. SQLITE_CORRUPT when
 // it is damaged, with the first problem found in `problem`: a header field out of the range that
-// SQLite itself writes (a write version SQLite only reads, a text encoding it would misread), or
-// the first problem the check names, whatever the check answers after naming it. Any other
-// primary result kept the check from running, with SQLite's message in `problem`; isFileFault()
-// tells whose fault that is.
+// SQLite itself writes (a write version SQLite only reads, a text encoding it would misread), in
+// the header SQLite reads (the last committed copy of page 1 in the write-ahead log beside the
+// file, where there is one); the first problem the check names, whatever the check answers after
+// naming it; or an "out of memory" that the machine's memory does not explain (SQLite's heap
+// limit not reached, the system able to give what SQLite asked of it), which only a size the file
+// claims causes. Any other primary result kept the check from running, with SQLite's message in
+// `problem`; isFileFault() tells whose fault that is.
 int quickCheck(sqlite3* db, std::string& problem);
 
 // quickCheck(), and every index compared with its table: an index whose entries name rows that

@@ -41,10 +41,45 @@ constexpr std::array<EventStore::Kind, 10> kAllKinds = {
     EventStore::Kind::detour,     EventStore::Kind::switched,  EventStore::Kind::away,
     EventStore::Kind::paused};
 
-void reportFailure(sqlite3* db, int result, std::string_view what) {
-  std::string message = "Event log: " + std::string(what) + " failed: " + sqlite3_errstr(result);
+std::string failureText(sqlite3* db, int result, std::string_view what) {
+  std::string message = std::string(what) + " failed: " + sqlite3_errstr(result);
   if (db != nullptr) message += std::string(" (") + sqlite3_errmsg(db) + ")";
-  qb::log::error(message);
+  return message;
+}
+
+void reportFailure(sqlite3* db, int result, std::string_view what) {
+  qb::log::error("Event log: " + failureText(db, result, what));
+}
+
+// While one lives on its thread, statements keep their failures to themselves: the caller says
+// them once, in its own words and with SQLite's message, so that a try the system refuses again
+// for the same reason adds nothing to the log.
+class QuietStatements {
+public:
+  QuietStatements() { ++depth; }
+  ~QuietStatements() { --depth; }
+  QuietStatements(const QuietStatements&) = delete;
+  QuietStatements& operator=(const QuietStatements&) = delete;
+
+  static bool active() { return depth > 0; }
+
+private:
+  static thread_local int depth;
+};
+thread_local int QuietStatements::depth = 0;
+
+// A failure that belongs to the one event (a value its column refuses, a label too long to
+// store), which no later try would change; every other failure is the file's or the system's.
+bool isTheEventsOwn(int result) {
+  switch (result & 0xff) {
+    case SQLITE_CONSTRAINT:
+    case SQLITE_TOOBIG:
+    case SQLITE_MISMATCH:
+    case SQLITE_RANGE:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // One compiled statement, finalized when it goes. Every call reports its own failure to the log
@@ -54,7 +89,7 @@ public:
   Statement(sqlite3* db, const char* sql) : db_(db) {
     const int result = sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr);
     if (result != SQLITE_OK) {
-      reportFailure(db, result, std::string("preparing \"") + sql + "\"");
+      say(db, result, std::string("preparing \"") + sql + "\"");
       sqlite3_finalize(statement_);
       statement_ = nullptr;
     }
@@ -86,7 +121,7 @@ public:
   int step() {
     const int result = sqlite3_step(statement_);
     if (result != SQLITE_ROW && result != SQLITE_DONE) {
-      reportFailure(db_, result, std::string("running \"") + sqlite3_sql(statement_) + "\"");
+      say(db_, result, std::string("running \"") + sqlite3_sql(statement_) + "\"");
     }
     return result;
   }
@@ -117,8 +152,11 @@ public:
 private:
   bool checked(int result, std::string_view what) {
     if (result == SQLITE_OK) return true;
-    reportFailure(db_, result, what);
+    say(db_, result, what);
     return false;
+  }
+  static void say(sqlite3* db, int result, std::string_view what) {
+    if (!QuietStatements::active()) reportFailure(db, result, what);
   }
 
   sqlite3* db_;
@@ -139,6 +177,18 @@ bool hasLabelColumn(sqlite3* db) {
     if (columns.text(1) == "label") return true;
   }
   return false;
+}
+
+// Rebuilds the file and empties its write-ahead log after a deletion: the deleted rows' bytes stay
+// in free pages until the file is rebuilt, and in the log until it is emptied into the file and
+// cut. A failure is said whoever asks, as the bytes then stay.
+void compact(sqlite3* db) {
+  QuietStatements quiet;
+  for (const char* sql : {kVacuum, kCheckpoint}) {
+    if (!run(db, sql)) {
+      reportFailure(db, sqlite3_extended_errcode(db), std::string("running \"") + sql + "\"");
+    }
+  }
 }
 
 // Adds `count` events of `kind` whose values sum to `sum` to the recap.
@@ -202,25 +252,22 @@ void EventStore::Close::operator()(sqlite3* db) const {
   if (result != SQLITE_OK) reportFailure(nullptr, result, "closing");
 }
 
-void EventStore::connect() {
+EventStore::Connection EventStore::connect() const {
+  Connection connection;
   if (path_.has_parent_path()) {
     const std::error_code error =
         file::createPrivateFolder(path_.parent_path(), file::ExistingFolder::tighten);
     if (error) {
-      throw Error(kFolderErrorDomain, error.value(),
-                  "Can't create the folder " + path_.parent_path().string() +
-                      " for its user alone: " + error.message());
+      connection.folderError = error.value();
+      connection.refusal = "the folder " + path_.parent_path().string() +
+                           " can't be made for its user alone: " + error.message();
+      return connection;
     }
   }
-
   const std::string name = path_.string();
-  auto refuse = [&](sqlite3* db, int result, std::string_view what) {
-    reportFailure(db, result, what);
-    return Error(kErrorDomain, kOpenCode, "Can't open " + name);
-  };
   if (const std::error_code error = file::protectDatabase(path_)) {
-    qb::log::error("Event log: keeping " + name + " to its user failed: " + error.message());
-    throw Error(kErrorDomain, kOpenCode, "Can't open " + name);
+    connection.refusal = "keeping " + name + " to its user failed: " + error.message();
+    return connection;
   }
 
   sqlite3* opened = nullptr;
@@ -228,60 +275,84 @@ void EventStore::connect() {
       sqlite3_open_v2(name.c_str(), &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   // SQLite hands back a connection even when the open fails; it is closed on every way out.
   std::unique_ptr<sqlite3, Close> db(opened);
-  if (openResult != SQLITE_OK || !db) throw refuse(db.get(), openResult, "opening " + name);
-
+  if (openResult != SQLITE_OK || !db) {
+    connection.refusal = failureText(db.get(), openResult, "opening " + name);
+    return connection;
+  }
+  // Known now or never: SQLite falls back to reading a file it cannot open for writing, without
+  // an error, and later a header it can only read sets the same mark.
+  connection.readOnly = sqlite3_db_readonly(db.get(), "main") == 1;
   if (const int result = sqlite3_busy_timeout(db.get(), kBusyTimeoutMilliseconds);
       result != SQLITE_OK) {
-    throw refuse(db.get(), result, "setting the busy timeout");
+    connection.refusal = failureText(db.get(), result, "setting the busy timeout");
+    return connection;
   }
   // Until the file is known to be sound, closing must not write into it: the last connection to
   // close would otherwise copy its write-ahead log into it.
   sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-  db_ = std::move(db);
+  connection.db = std::move(db);
+  return connection;
 }
 
 EventStore::EventStore(const std::filesystem::path& path) : path_(path) {
-  connect();
+  Connection connection = connect();
+  if (!connection.db) {
+    const std::string message = "Can't open " + path_.string() + ": " + connection.refusal;
+    if (connection.folderError != 0) {
+      throw Error(kFolderErrorDomain, connection.folderError, message);
+    }
+    qb::log::error("Event log: " + connection.refusal);
+    throw Error(kErrorDomain, kOpenCode, message);
+  }
   Check check;
-  check.result = database::fullCheck(db_.get(), check.problem);
-  if (std::string why; !settle(std::move(check), why)) {
+  check.result = database::fullCheck(connection.db.get(), check.problem);
+  if (std::string why; !settle(std::move(connection), std::move(check), why)) {
     db_.reset();
     throw Error(kErrorDomain, kOpenCode, "Can't open " + path_.string());
   }
 }
 
 EventStore::EventStore(const std::filesystem::path& path, Executor& main, Timers& timers,
-                       std::function<void()> inUse)
+                       std::function<void()> inUse,
+                       std::function<void(bool waiting)> waitingChanged)
     : path_(path),
       main_(&main),
       timers_(&timers),
       inUseCallback_(std::move(inUse)),
+      waitingChanged_(std::move(waitingChanged)),
       alive_(std::make_shared<bool>(true)),
       checker_(std::make_unique<SerialExecutor>()) {
-  connect();
   checkLater();
 }
 
 EventStore::~EventStore() {
   if (alive_) *alive_ = false;
   if (retry_) timers_->cancel(*retry_);
-  checker_.reset();  // a check under way still reads through the connection
+  checker_.reset();  // a try under way still reads the path
+  if (!waiting_.empty()) {
+    const size_t lost = waiting_.size();
+    qb::log::error("Event log: " + std::to_string(lost) + (lost == 1 ? " event" : " events") +
+                   " could not be saved to " + path_.string() + " before closing and " +
+                   (lost == 1 ? "is" : "are") + " lost");
+  }
 }
 
 void EventStore::checkLater() {
-  checker_->post([this, db = db_.get(), alive = alive_] {
-    Check check;
-    check.result = database::fullCheck(db, check.problem);
-    main_->post([this, alive, check = std::move(check)]() mutable {
+  // A fresh connection for every try: one that SQLite opened read-only stays so, and the
+  // shared-memory index that an open connection holds would be taken as it was opened.
+  db_.reset();
+  readOnly_ = false;
+  readable_ = false;
+  checker_->post([this, alive = alive_] {
+    // Shared, so that the task that carries it can be copied.
+    auto tried = std::make_shared<std::pair<Connection, Check>>(connect(), Check());
+    if (auto& [connection, check] = *tried; connection.db) {
+      check.result = database::fullCheck(connection.db.get(), check.problem);
+    }
+    main_->post([this, alive, tried] {
       if (!*alive) return;
-      if (std::string why; !settle(std::move(check), why)) {
-        // A lock, a full disk or a folder that takes no writes may pass; a file that could not be
-        // set aside may be moved by its user.
-        retry_ = timers_->schedule(kCheckRetrySeconds, [this, alive] {
-          if (!*alive) return;
-          retry_.reset();
-          checkLater();
-        });
+      if (std::string why; !settle(std::move(tried->first), std::move(tried->second), why)) {
+        retryLater();
         return;
       }
       if (inUseCallback_) inUseCallback_();
@@ -289,65 +360,120 @@ void EventStore::checkLater() {
   });
 }
 
-bool EventStore::settle(Check check, std::string& why) {
+void EventStore::retryLater() {
+  if (retry_) return;
+  // The system's answer may change: a lock is let go, a disk or a folder takes writes again, a
+  // file that could not be set aside is moved by its user.
+  retry_ = timers_->schedule(kCheckRetrySeconds, [this, alive = alive_] {
+    if (!*alive) return;
+    retry_.reset();
+    checkLater();
+  });
+}
+
+bool EventStore::refused(std::string reason, std::string& why) {
+  // Said once while it stays the same: a store that tries again later would say it every time.
+  if (reason != failure_) {
+    qb::log::error("Event log: " + reason +
+                   (main_ ? "; what is logged meanwhile is kept in memory" : ""));
+  }
+  failure_ = reason;
+  why = std::move(reason);
+  if (!waitingSaid_ && waitingChanged_) waitingChanged_(true);
+  waitingSaid_ = true;
+  return false;
+}
+
+bool EventStore::holdsTable() const {
+  const auto reference = database::referenceSchema(std::array{kCreateTable, kAddLabel});
+  std::string problem;
+  return reference && database::shapeProblem(db_.get(), reference.get(), problem) == SQLITE_OK;
+}
+
+bool EventStore::settle(Connection connection, Check check, std::string& why) {
   const std::string name = path_.string();
-  auto fail = [&](std::string reason) {
-    // Said once while it stays the same: a store that checks again later would say it every time.
-    if (reason != failure_) {
-      qb::log::error("Event log: " + reason +
-                     (main_ ? "; what is logged meanwhile is kept in memory" : ""));
+  // Each failure below is said once, with SQLite's message, in the reason.
+  QuietStatements quiet;
+  for (bool fresh = false;; fresh = true) {
+    if (!connection.db) return refused(std::move(connection.refusal), why);
+    db_ = std::move(connection.db);
+    readOnly_ = connection.readOnly;
+    const bool whole = check.result == SQLITE_OK;
+    if (whole && readOnly_) {
+      readable_ = holdsTable();
+      return refused(name + " takes no writes now: the system lets the program only read it", why);
     }
-    failure_ = reason;
-    why = std::move(reason);
-    return false;
-  };
-  try {
-    for (bool fresh = false;; fresh = true) {
-      if (check.result == SQLITE_OK) check = makeReady();
-      if (check.result == SQLITE_OK) break;
-      if (!database::isFileFault(check.result, path_)) {
-        const int primary = check.result & 0xff;
-        const bool held = primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
-        return fail(name +
-                    (held ? " is busy: another program holds it (" : " can't be used now (") +
-                    check.problem + ")");
-      }
-      const std::string state = (check.result & 0xff) == SQLITE_NOTADB ? " is no database ("
-                                : (check.result & 0xff) == SQLITE_CORRUPT
-                                    ? " is damaged ("
-                                    : " can't take the program's events (";
-      // A file made just now that cannot be used either is not the file's fault.
-      if (fresh) return fail("a new event log at " + name + " can't be used: " + check.problem);
-      db_.reset();  // closed without a checkpoint, so that nothing is written into it
-      std::string failure;
-      const std::filesystem::path aside = database::setAside(path_, failure);
-      if (aside.empty()) {
-        connect();
-        return fail(name + state + check.problem + ") and " + failure);
-      }
-      qb::log::error("Event log: " + name + state + check.problem + "); it is kept as " +
-                     aside.string() + ", untouched, and a new event log starts at " + name);
-      connect();
-      check.result = database::fullCheck(db_.get(), check.problem);
+    if (whole) check = makeReady();
+    if (check.result == SQLITE_OK) break;
+    const int primary = check.result & 0xff;
+    // What a connection opened for reading answers of writing is the system's, whatever the
+    // file's and its folder's permissions say by the time it is asked.
+    if ((readOnly_ && primary == SQLITE_READONLY) || !database::isFileFault(check.result, path_)) {
+      readable_ = whole && holdsTable();
+      const bool held = primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+      return refused(name +
+                         (held ? " is busy: another program holds it (" : " can't be used now (") +
+                         check.problem + ")",
+                     why);
     }
-  } catch (const Error& error) {
-    return fail(error.what());
+    const std::string state = primary == SQLITE_NOTADB    ? " is no database ("
+                              : primary == SQLITE_CORRUPT ? " is damaged ("
+                                                          : " can't take the program's events (";
+    // A file made just now that cannot be used either is not the file's fault.
+    if (fresh) {
+      return refused("a new event log at " + name + " can't be used: " + check.problem, why);
+    }
+    db_.reset();  // closed without a checkpoint, so that nothing is written into it
+    std::string failure;
+    const std::filesystem::path aside = database::setAside(path_, failure);
+    if (aside.empty()) return refused(name + state + check.problem + ") and " + failure, why);
+    qb::log::error("Event log: " + name + state + check.problem + "); it is kept as " +
+                   aside.string() + ", untouched, and a new event log starts at " + name);
+    connection = connect();
+    check = {};
+    if (connection.db) check.result = database::fullCheck(connection.db.get(), check.problem);
   }
   sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+  readable_ = true;
+  if (!writeWaiting(why)) return refused(name + " takes no events now (" + why + ")", why);
   inUse_ = true;
   failure_.clear();
+  if (waitingSaid_ && waitingChanged_) waitingChanged_(false);
+  waitingSaid_ = false;
+  return true;
+}
 
-  // What was done while the file was being checked, in the order it was done.
-  if (deleted_) deleteAll();
+bool EventStore::writeWaiting(std::string& why) {
+  if (waiting_.empty() && !prunedBefore_ && !deleted_) return true;
+  sqlite3* db = db_.get();
+  const auto failed = [&](std::string_view what) {
+    why = std::string(what) + ": " + sqlite3_errmsg(db);
+    if (!sqlite3_get_autocommit(db)) run(db, "ROLLBACK");
+    return false;
+  };
+  if (!run(db, "BEGIN")) return failed("beginning to write what waited");
+  if (deleted_ && !run(db, kDeleteAll)) return failed("deleting the events");
   if (prunedBefore_) {
-    Statement prune(db_.get(), kPrune);
-    if (prune && prune.bind(1, prunedBefore_->unixTime())) prune.step();
+    Statement prune(db, kPrune);
+    if (!prune || !prune.bind(1, prunedBefore_->unixTime()) || prune.step() != SQLITE_DONE) {
+      return failed("pruning the events");
+    }
   }
-  if (!waiting_.empty()) {
-    const bool batched = run(db_.get(), "BEGIN");
-    for (const Event& event : waiting_) log(event.kind, event.value, event.label, event.at);
-    if (batched) run(db_.get(), "COMMIT");
+  for (auto event = waiting_.begin(); event != waiting_.end();) {
+    std::string problem;
+    const int result = insert(*event, problem);
+    if (result == SQLITE_DONE) {
+      ++event;
+    } else if (isTheEventsOwn(result)) {
+      qb::log::error("Event log: the " + std::string(rawValue(event->kind)) +
+                     " event that waited was not logged: " + problem);
+      event = waiting_.erase(event);
+    } else {
+      return failed("writing what waited");
+    }
   }
+  if (!run(db, "COMMIT")) return failed("writing what waited");
+  if (deleted_) compact(db);
   waiting_.clear();
   prunedBefore_.reset();
   deleted_ = false;
@@ -398,84 +524,112 @@ EventStore::Check EventStore::makeReady() {
   return {};
 }
 
+int EventStore::insert(const Event& event, std::string& why) {
+  QuietStatements quiet;
+  sqlite3* db = db_.get();
+  Statement insert(db, kInsert);
+  const bool bound = insert && insert.bind(1, event.at.unixTime()) &&
+                     insert.bind(2, rawValue(event.kind)) && insert.bind(3, event.value) &&
+                     insert.bind(4, event.label);
+  if (bound && insert.step() == SQLITE_DONE) return SQLITE_DONE;
+  why = sqlite3_errmsg(db);
+  return sqlite3_extended_errcode(db);
+}
+
 void EventStore::log(Kind kind, double value, const std::optional<std::string>& label, Date at) {
+  const auto notLogged = [&](const std::string& reason) {
+    qb::log::error("Event log: the " + std::string(rawValue(kind)) + " event at " +
+                   std::to_string(at.unixTime()) + " with the value " + std::to_string(value) +
+                   " was not logged: " + reason);
+  };
+  // As the table's NOT NULL columns would refuse them.
+  if (!std::isfinite(at.unixTime()) || !std::isfinite(value)) {
+    notLogged("its time or value is not a number");
+    return;
+  }
   // A label is a task's name, taken from window titles that other programs wrote: stored as it
   // came, bytes that are no UTF-8 would make the row unreadable to every text reader after us.
   std::optional<std::string> text = label;
   if (text && !text::isValidUtf8(*text)) text = text::repairUtf8(*text);
-
+  Event event{at, kind, value, std::move(text)};
   if (!inUse_) {
-    // As the table's NOT NULL columns would refuse them.
-    if (!std::isfinite(at.unixTime()) || !std::isfinite(value)) {
-      qb::log::error("Event log: the " + std::string(rawValue(kind)) +
-                     " event with a time or value that is not a number was not logged");
-      return;
-    }
-    waiting_.push_back(Event{at, kind, value, std::move(text)});
+    waiting_.push_back(std::move(event));
     return;
   }
-  Statement insert(db_.get(), kInsert);
-  if (!insert) return;
-  if (!insert.bind(1, at.unixTime()) || !insert.bind(2, rawValue(kind)) || !insert.bind(3, value) ||
-      !insert.bind(4, text)) {
+  std::string problem;
+  const int result = insert(event, problem);
+  if (result == SQLITE_DONE) return;
+  // The synchronous store has no later try: its event is lost, and said.
+  if (!main_ || isTheEventsOwn(result)) {
+    notLogged(problem);
     return;
   }
-  if (insert.step() != SQLITE_DONE) {
-    qb::log::error("Event log: the " + std::string(rawValue(kind)) + " event at " +
-                   std::to_string(at.unixTime()) + " with the value " + std::to_string(value) +
-                   " was not logged");
-  }
+  // The file refuses what it took until now: the event waits, and the file is tried afresh.
+  inUse_ = false;
+  waiting_.push_back(std::move(event));
+  std::string why;
+  refused(path_.string() + " takes no events now (" + problem + ")", why);
+  retryLater();
 }
 
 EventStore::Recap EventStore::recap(Date since) const {
   Recap recap;
-  if (!inUse_) {
-    for (const Event& event : waiting_) {
-      if (event.at >= since) count(recap, event.kind, 1, event.value);
+  if (const auto from = fileSince(since)) {
+    Statement select(db_.get(), kRecap);
+    if (select && select.bind(1, from->unixTime())) {
+      Recap file;
+      int result;
+      while ((result = select.step()) == SQLITE_ROW) {
+        if (const auto kind = parseKind(select.text(0).value_or(""))) {
+          count(file, *kind, select.integer(1), select.number(2).value_or(0));
+        }
+      }
+      if (result == SQLITE_DONE) recap = file;
     }
-    return recap;
   }
-  Statement select(db_.get(), kRecap);
-  if (!select || !select.bind(1, since.unixTime())) return {};
-  int result;
-  while ((result = select.step()) == SQLITE_ROW) {
-    if (const auto kind = parseKind(select.text(0).value_or(""))) {
-      count(recap, *kind, select.integer(1), select.number(2).value_or(0));
-    }
+  for (const Event& event : waiting_) {
+    if (event.at >= since) count(recap, event.kind, 1, event.value);
   }
-  return result == SQLITE_DONE ? recap : Recap();
+  return recap;
 }
 
 std::vector<EventStore::Event> EventStore::events(Date since) const {
-  if (!inUse_) {
-    std::vector<Event> events;
-    std::copy_if(waiting_.begin(), waiting_.end(), std::back_inserter(events),
-                 [since](const Event& event) { return event.at >= since; });
-    std::stable_sort(events.begin(), events.end(),
-                     [](const Event& a, const Event& b) { return a.at < b.at; });
-    return events;
-  }
-  Statement select(db_.get(), kSelect);
-  if (!select || !select.bind(1, since.unixTime())) return {};
   std::vector<Event> events;
-  size_t skipped = 0;
-  int result;
-  while ((result = select.step()) == SQLITE_ROW) {
-    const auto ts = select.number(0);
-    const auto kind = parseKind(select.text(1).value_or(""));
-    const auto value = select.number(2);
-    if (!ts || !kind || !value) {
-      ++skipped;
-      continue;
+  if (const auto from = fileSince(since)) {
+    Statement select(db_.get(), kSelect);
+    if (select && select.bind(1, from->unixTime())) {
+      size_t skipped = 0;
+      int result;
+      while ((result = select.step()) == SQLITE_ROW) {
+        const auto ts = select.number(0);
+        const auto kind = parseKind(select.text(1).value_or(""));
+        const auto value = select.number(2);
+        if (!ts || !kind || !value) {
+          ++skipped;
+          continue;
+        }
+        events.push_back(Event{Date::fromUnix(*ts), *kind, *value, select.text(3)});
+      }
+      if (result != SQLITE_DONE) events.clear();
+      if (result == SQLITE_DONE && skipped > 0) {
+        qb::log::info("Event log: skipped " + std::to_string(skipped) +
+                      " rows with an unknown kind or a time or value that is not a number");
+      }
     }
-    events.push_back(Event{Date::fromUnix(*ts), *kind, *value, select.text(3)});
   }
-  if (result != SQLITE_DONE) return {};
-  if (skipped > 0) {
-    qb::log::info("Event log: skipped " + std::to_string(skipped) +
-                  " rows with an unknown kind or a time or value that is not a number");
-  }
+  if (waiting_.empty()) return events;
+  std::copy_if(waiting_.begin(), waiting_.end(), std::back_inserter(events),
+               [since](const Event& event) { return event.at >= since; });
+  std::stable_sort(events.begin(), events.end(),
+                   [](const Event& a, const Event& b) { return a.at < b.at; });
   return events;
+}
+
+std::optional<Date> EventStore::fileSince(Date since) const {
+  if (inUse_) return since;
+  // What waits is written after the deletion and the prune that wait with it.
+  if (!readable_ || deleted_) return std::nullopt;
+  return prunedBefore_ ? std::max(since, *prunedBefore_) : since;
 }
 
 void EventStore::prune(int keepingDays, Date now) {
@@ -503,11 +657,7 @@ void EventStore::deleteAll() {
     deleted_ = true;
     return;
   }
-  if (!run(db_.get(), kDeleteAll)) return;
-  // The deleted rows' bytes stay in free pages until the file is rebuilt, and in the write-ahead
-  // log until it is emptied into the file and cut.
-  run(db_.get(), kVacuum);
-  run(db_.get(), kCheckpoint);
+  if (run(db_.get(), kDeleteAll)) compact(db_.get());
 }
 
 }  // namespace qb

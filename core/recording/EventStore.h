@@ -9,9 +9,9 @@
 // for work, detour, away, paused and a break's planned length, else 1). Rows are never updated,
 // and every statement commits by itself.
 //
-// Failures: opening throws (below); after that nothing throws. A statement that fails loses only
-// its own operation (log() logs nothing, recap() gives zeros, events() an empty list, prune() and
-// deleteAll() leave the rows) and is reported through the program's log.
+// Failures: the synchronous open throws (below); after that nothing throws. A statement that
+// fails loses only its own operation (log() logs nothing, recap() gives zeros, events() an empty
+// list, prune() and deleteAll() leave the rows) and is reported through the program's log.
 //
 // A file that cannot be used for what it holds (a damaged database, a file that is no database, a
 // header SQLite cannot write by, an events table that cannot take the program's rows) is never
@@ -25,13 +25,25 @@
 // logged is kept in memory and read back from there, pruning and deleting apply to it, and all of
 // it is written to the file once it is in use.
 //
-// Numbers that are not finite are never stored: they bind as NULL, which the NOT NULL columns
-// refuse, so the event is not logged (and the log says so). Every row that is accepted can be read
+// What the system answers never costs the file what it holds, nor the program's store what is
+// logged: a folder that cannot be made, a file that cannot be kept to its user, opened, or written
+// (a read-only file or mount, another user's file, a full disk, another program's lock) keeps the
+// file as it is, and the store keeps what is logged in memory and tries again. Every try opens a
+// fresh connection, and one that SQLite could only open for reading is taken as the system's
+// refusal before anything is written. So does an event that the file in use refuses for such an
+// answer: it waits in memory with those logged after it, for a later try. While events wait, the
+// readers give them together with the file's rows where the file was found sound and holds the
+// program's table (from memory alone while a try is under way). Each reason is logged once while
+// it stays the same; what still waits when the store is destroyed is lost, and the log says how
+// many.
+//
+// Numbers that are not finite are never stored: an event with one is not logged (and the log says
+// so). Every row that is accepted can be read
 // back and exported. A row that another build wrote with no kind this build knows, or with a time
 // or value that is not a finite number, is skipped by the readers.
 //
 // Not thread-safe: the coordinator calls it from its main thread only. Not copyable; the
-// connection is closed when the store is destroyed (which waits for a check under way).
+// connection is closed when the store is destroyed (which waits for a try under way).
 
 #pragma once
 
@@ -117,19 +129,21 @@ public:
   // tightened when an earlier version left them open to others. A file that cannot be used is set
   // aside and a new one made (above). Throws Error (kFolderErrorDomain, errno) when a folder
   // cannot be created or kept to the user, and Error(kErrorDomain, kOpenCode) when the file
-  // cannot be opened, kept to the user, read (another program holds it) or set aside, or its table
-  // cannot be made; then nothing stays open and the file is left as it was.
+  // cannot be opened for writing, kept to the user, read (another program holds it) or set aside,
+  // or its table cannot be made; then nothing stays open and the file is left as it was.
   explicit EventStore(const std::filesystem::path& path);
-  // The same, but returns once the file is open, without reading it: the check and the set-aside
-  // run on a thread of the store's own, and their answer is applied on `main` (above). `inUse` is
-  // called there once the file is in use, so that what was read from memory can be read again.
-  // While the file is kept from use (another program holds it, the system refuses it, it cannot
-  // be set aside), the store stays in memory, which the log says, and looks at the file again
-  // every kCheckRetrySeconds on `timers`. Throws
-  // as above for the folder, the file's protection and its opening. `main` and `timers` serve
-  // the calling thread and must outlive the store.
+  // The same, but the program's store, which never throws: it returns at once, and the folder,
+  // the file's protection, its opening, the check and the set-aside run on a thread of the
+  // store's own, their answer applied on `main` (above). `inUse` is called there each time the
+  // file goes in use, so that what was read from memory can be read again. While the file is kept
+  // from use (the system refuses it, another program holds it, it cannot be set aside), the store
+  // keeps what is logged in memory, which the log says, and tries again every kCheckRetrySeconds
+  // on `timers`. `waitingChanged` is called on `main` with true when a try, or a write to the
+  // file in use, fails and what is logged starts to wait in memory, and with false once all of it
+  // is written; a first check under way is no such wait. `main` and `timers` serve the calling
+  // thread and must outlive the store.
   EventStore(const std::filesystem::path& path, Executor& main, Timers& timers,
-             std::function<void()> inUse);
+             std::function<void()> inUse, std::function<void(bool waiting)> waitingChanged = {});
   ~EventStore();
   EventStore(const EventStore&) = delete;
   EventStore& operator=(const EventStore&) = delete;
@@ -152,7 +166,8 @@ public:
   // or in its write-ahead log.
   void deleteAll();
 
-  // True once the file is checked and in use; until then events live in memory (above).
+  // True while the file is checked and in use; until then, and while it takes no events, they
+  // live in memory (above).
   bool inUse() const { return inUse_; }
 
 private:
@@ -164,38 +179,64 @@ private:
     int result = 0;
     std::string problem;
   };
+  // A fresh connection to the file, or why none could be made.
+  struct Connection {
+    std::unique_ptr<sqlite3, Close> db;  // null when none could be made
+    bool readOnly = false;  // SQLite fell back to reading: the system takes no writes to the file
+    int folderError = 0;    // the system's error number when the folder could not be made
+    std::string refusal;    // why there is no connection
+  };
 
-  // Makes the folder, keeps it and the file to the user and opens the connection, reading nothing.
-  void connect();
-  // Applies a check's answer and makes the file ready: a file that cannot be used, for what it
-  // holds (database::isFileFault), is set aside and a new one connected; then it writes what
-  // waited in memory. True when the file is in use; false, with the reason in `why` (logged once
-  // while it stays the same), when what the system answers keeps it from use or it cannot be set
-  // aside.
-  bool settle(Check check, std::string& why);
+  // Makes the folder, keeps it and the file to the user and opens a connection, reading nothing.
+  // Touches no member but the path: it runs on the checker too.
+  Connection connect() const;
+  // Takes the connection and its check's answer, and makes the file ready: a file that cannot be
+  // used, for what it holds (database::isFileFault), is set aside and a new one connected; then
+  // it writes what waited in memory. True when the file is in use; false, with the reason in
+  // `why` (logged once while it stays the same), when what the system answers keeps it from use
+  // or it cannot be set aside.
+  bool settle(Connection connection, Check check, std::string& why);
   // The table, its index and columns, checked to take the program's rows, then the journal mode.
   // SQLITE_OK, or the failing result and its problem, having written nothing.
   Check makeReady();
-  // Checks the file on checker_ and applies the answer on main_.
+  // Writes what waited, in the order it was done, in one transaction: all of it, or, when the
+  // file refuses, none of it, with the reason in `why`.
+  bool writeWaiting(std::string& why);
+  // Inserts one event: SQLITE_DONE, or the failing extended result with SQLite's message in `why`.
+  int insert(const Event& event, std::string& why);
+  // Whether the connection's file holds the program's table to read from (it may not take rows).
+  bool holdsTable() const;
+  // The time from which the readers read the file's rows: `since`, or later where a prune waits;
+  // absent while they read memory alone.
+  std::optional<Date> fileSince(Date since) const;
+  // The reason the file is not in use: logged when it is new, told through waitingChanged when
+  // what is logged starts to wait. Answers false.
+  bool refused(std::string reason, std::string& why);
+  // Opens a fresh connection, checks it on checker_ and applies the answer on main_.
   void checkLater();
+  // The next try, kCheckRetrySeconds from now.
+  void retryLater();
 
   const std::filesystem::path path_;
-  std::unique_ptr<sqlite3, Close> db_;  // the log's connection; touched by the check alone while
-                                        // one is under way, and by nobody else before inUse_
+  std::unique_ptr<sqlite3, Close> db_;  // the connection; touched on the calling thread alone
+  bool readOnly_ = false;               // db_ was opened read-only (Connection::readOnly)
   bool inUse_ = false;
-  // Until the file is in use: what was logged, the last prune's cutoff and whether everything
+  bool readable_ = false;  // db_'s file was found sound and holds the table: its rows are read
+  // While the file is not in use: what was logged, the last prune's cutoff and whether everything
   // before was deleted, for the file once it is.
   std::vector<Event> waiting_;
   std::optional<Date> prunedBefore_;
   bool deleted_ = false;
-  std::string failure_;  // why the file is not in use, as last said
+  std::string failure_;       // why the file is not in use, as last said
+  bool waitingSaid_ = false;  // waitingChanged(true) was the last call
   // Only for a store that checks its file later.
   Executor* main_ = nullptr;
   Timers* timers_ = nullptr;
   std::function<void()> inUseCallback_;
-  std::optional<uint64_t> retry_;            // the timer of the next check
+  std::function<void(bool)> waitingChanged_;
+  std::optional<uint64_t> retry_;            // the timer of the next try
   std::shared_ptr<bool> alive_;              // false once the store is gone, read on main_ alone
-  std::unique_ptr<SerialExecutor> checker_;  // last: joined before the connection closes
+  std::unique_ptr<SerialExecutor> checker_;  // last: joined before the rest goes
 };
 
 }  // namespace qb

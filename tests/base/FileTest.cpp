@@ -36,5 +36,28 @@ TEST(FileTest, PrivateFoldersAreMadeClosedAndOnlyTheProgramsOwnAreClosedLater) {
   EXPECT_EQ(modeOf(dir / "autostart"), "755");
 }
 
+TEST(FileTest, ADatabasesCompanionsAreItsUsersAloneAndTakeWritesWhenItDoes) {
+  TempDir dir;
+  UsualUmask usual;
+  const auto database = dir / "events.sqlite";
+  const auto wal = dir / "events.sqlite-wal";
+  const auto shm = dir / "events.sqlite-shm";
+  // Open to all from an earlier version, and read-only from a run that met the database so.
+  for (const auto& [file, mode] :
+       {std::pair{database, perms(0644)}, {wal, perms(0444)}, {shm, perms(0400)}}) {
+    writeFile(file, "");
+    std::filesystem::permissions(file, mode);
+  }
+  EXPECT_FALSE(file::protectDatabase(database));
+  for (const auto& file : {database, wal, shm}) EXPECT_EQ(modeOf(file), "600") << file;
+
+  // A database its user made read-only stays so, and no companion gains what it lacks.
+  std::filesystem::permissions(database, perms(0400));
+  std::filesystem::permissions(shm, perms(0400));
+  EXPECT_FALSE(file::protectDatabase(database));
+  EXPECT_EQ(modeOf(database), "400");
+  EXPECT_EQ(modeOf(shm), "400");
+}
+
 }  // namespace
 }  // namespace qb::test

@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -110,6 +111,64 @@ inline std::string changedDatabase(const std::filesystem::path& file, const std:
   std::string bytes = readFile(copy);
   for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(copy.string() + suffix);
   return bytes;
+}
+
+// A database whose header SQLite reads from its write-ahead log: the bytes of `file` (a database
+// whose log is folded in), and the log that a connection which ends without folding it leaves
+// beside them, holding one committed copy of page 1 whose byte at `offset` is set to `value`. With
+// `sealed`, the frame's checksum is made anew, so that SQLite reads the frame; without, it ignores
+// the frame as a torn write and reads the file's own page 1.
+struct LoggedDatabase {
+  std::string database;
+  std::string log;
+};
+inline LoggedDatabase withLoggedByte(const std::filesystem::path& file, size_t offset,
+                                     unsigned char value, bool sealed = true) {
+  const std::filesystem::path copy = file.string() + ".logged";
+  removeDatabase(copy);
+  std::filesystem::copy_file(file, copy);
+  sqlite3* db = nullptr;
+  EXPECT_EQ(sqlite3_open(copy.c_str(), &db), SQLITE_OK);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  EXPECT_EQ(sqlite3_exec(db, "PRAGMA journal_mode = WAL; PRAGMA user_version = 7", nullptr, nullptr,
+                         nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  LoggedDatabase logged{readFile(copy), readFile(copy.string() + "-wal")};
+  removeDatabase(copy);
+
+  // The log's header of 32 bytes, then one frame: a header of 24 bytes and page 1.
+  constexpr size_t kLogHeader = 32;
+  constexpr size_t kFrameHeader = 24;
+  std::string& log = logged.log;
+  const auto byte = [&](size_t at) { return static_cast<uint32_t>(static_cast<uint8_t>(log[at])); };
+  const auto bigEndian = [&](size_t at) {
+    return byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+  };
+  const uint32_t pageBytes = bigEndian(8);
+  EXPECT_EQ(log.size(), kLogHeader + kFrameHeader + pageBytes) << "one frame, of page 1";
+  EXPECT_EQ(bigEndian(kLogHeader), 1u);
+  log.at(kLogHeader + kFrameHeader + offset) = static_cast<char>(value);
+  if (!sealed) return logged;
+  // The checksum runs on from the log header's over the frame's first 8 bytes and its page, in
+  // pairs of words of the byte order that the magic number's low bit names.
+  const bool wordsBigEndian = (byte(3) & 1) != 0;
+  const auto word = [&](size_t at) {
+    return wordsBigEndian ? bigEndian(at)
+                          : byte(at + 3) << 24 | byte(at + 2) << 16 | byte(at + 1) << 8 | byte(at);
+  };
+  uint32_t first = bigEndian(24);
+  uint32_t second = bigEndian(28);
+  const size_t frame = kLogHeader;
+  for (size_t at = frame; at < log.size(); at += at == frame ? kFrameHeader : 8) {
+    first += word(at) + second;
+    second += word(at + 4) + first;
+  }
+  for (int i = 0; i < 4; ++i) {
+    log.at(frame + 16 + i) = static_cast<char>(first >> (24 - 8 * i));
+    log.at(frame + 20 + i) = static_cast<char>(second >> (24 - 8 * i));
+  }
+  return logged;
 }
 
 }  // namespace qb::test

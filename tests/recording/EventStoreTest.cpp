@@ -194,14 +194,24 @@ TEST_F(EventStoreTest, TheLogIsItsUsersAloneAndAnEarlierVersionsOpenOneIsClosed)
   EXPECT_EQ(reopened.events(nine).size(), 1u);
 }
 
-TEST_F(EventStoreTest, AnOlderFileGainsTheLabelColumnAndKeepsItsRows) {
-  Reader(path()).exec(
-      "CREATE TABLE events (ts REAL NOT NULL, kind TEXT NOT NULL, value REAL NOT NULL "
-      "DEFAULT 1); INSERT INTO events (ts, kind) VALUES (" +
-      std::to_string(long(nine.unixTime())) + ", 'back')");
-  store().log(Kind::work, 60, "A", nine + 1);
-  EXPECT_EQ(all(), (std::vector<Event>{{nine, Kind::back, 1, std::nullopt},
-                                       {nine + 1, Kind::work, 60, "A"}}));
+TEST_F(EventStoreTest, AnOlderFileOrAnotherProgramsTableIsUsedAndKeepsItsRows) {
+  const std::pair<const char*, const char*> tables[] = {
+      {"an older file, without the label",
+       "CREATE TABLE events (ts REAL NOT NULL, kind TEXT NOT NULL, value REAL NOT NULL DEFAULT 1)"},
+      {"another program's, with a column of its own that has a default",
+       "CREATE TABLE events (ts REAL NOT NULL, kind TEXT NOT NULL, value REAL NOT NULL DEFAULT 1, "
+       "label TEXT, device TEXT NOT NULL DEFAULT 'desk')"},
+  };
+  for (const auto& [name, table] : tables) {
+    SCOPED_TRACE(name);
+    store_.reset();
+    removeDatabase(path());
+    Reader(path()).exec(std::string(table) + "; INSERT INTO events (ts, kind) VALUES (" +
+                        std::to_string(long(nine.unixTime())) + ", 'back')");
+    store().log(Kind::work, 60, "A", nine + 1);
+    EXPECT_EQ(all(), (std::vector<Event>{{nine, Kind::back, 1, std::nullopt},
+                                         {nine + 1, Kind::work, 60, "A"}}));
+  }
 }
 
 TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins) {
@@ -220,7 +230,11 @@ TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins)
   for (char& byte : noise) byte = static_cast<char>(bytes());
 
   writeFile(dir / "blank.sqlite", "");
-  std::vector<std::pair<std::string, std::string>> files = {
+  struct File {
+    std::string name, content;
+    std::string log = {};  // its write-ahead log, where it has one
+  };
+  std::vector<File> files = {
       {"text", "These are my notes, not a database.\n"},
       {"random bytes", noise},
       {"cut mid-file", database.substr(0, database.size() / 2)},
@@ -237,23 +251,44 @@ TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins)
        changedDatabase(dir / "blank.sqlite",
                        "CREATE TABLE events (ts REAL NOT NULL, kind TEXT NOT NULL, value REAL NOT "
                        "NULL DEFAULT 1, label TEXT, device TEXT NOT NULL)")},
+      {"events without the value, which no index names",
+       changedDatabase(dir / "blank.sqlite",
+                       "CREATE TABLE events (ts REAL NOT NULL, kind TEXT NOT NULL, label TEXT)")},
   };
   for (const HeaderDamage& damage : headerDamages()) {
-    files.emplace_back(damage.name, withByte(database, damage.offset, damage.value));
+    files.push_back({damage.name, withByte(database, damage.offset, damage.value)});
+    LoggedDatabase logged = withLoggedByte(dir / "source.sqlite", damage.offset, damage.value);
+    files.push_back({std::string(damage.name) + ", in the write-ahead log",
+                     std::move(logged.database), std::move(logged.log)});
   }
   const auto aside = dir / "events-damaged-1.sqlite";
-  for (const auto& [name, content] : files) {
-    SCOPED_TRACE(name);
-    writeFile(path(), content);
-    LogCapture log;
-    store().log(Kind::back, 1, std::nullopt, nine);
-    EXPECT_EQ(all(), (std::vector<Event>{{nine, Kind::back, 1, std::nullopt}}));
-    EXPECT_EQ(readFile(aside), content);
-    EXPECT_FALSE(log.lines().empty());
-    // Deleting the log deletes what was set aside of it.
-    store().deleteAll();
-    EXPECT_FALSE(std::filesystem::exists(aside));
-    store_.reset();
+  ManualExecutor main;
+  ManualTimers timers;
+  for (const File& file : files) {
+    // Opened at once, and as the program opens it: checked on a thread of its own.
+    for (const bool checking : {false, true}) {
+      SCOPED_TRACE(file.name + (checking ? ", checked on its own thread" : ""));
+      removeDatabase(path());
+      writeFile(path(), file.content);
+      if (!file.log.empty()) writeFile(path().string() + "-wal", file.log);
+      LogCapture log;
+      auto opened = checking ? std::make_unique<EventStore>(path(), main, timers, nullptr)
+                             : std::make_unique<EventStore>(path());
+      opened->log(Kind::back, 1, std::nullopt, nine);
+      if (checking) {
+        ASSERT_TRUE(main.awaitTask());
+        main.runAll();
+      }
+      EXPECT_EQ(opened->events(nine), (std::vector<Event>{{nine, Kind::back, 1, std::nullopt}}));
+      EXPECT_EQ(readFile(aside), file.content);
+      if (!file.log.empty()) {
+        EXPECT_EQ(readFile(aside.string() + "-wal"), file.log);
+      }
+      EXPECT_FALSE(log.lines().empty());
+      // Deleting the log deletes what was set aside of it.
+      opened->deleteAll();
+      EXPECT_FALSE(std::filesystem::exists(aside));
+    }
   }
 
   std::filesystem::create_directory(dir / "folder.sqlite");
@@ -341,9 +376,15 @@ TEST_F(EventStoreTest, WhatIsLoggedWhileTheFileIsCheckedIsKeptAndWrittenOnceItIs
     checking->log(Kind::related, 1, std::nullopt, nine + 3);
     checking->deleteAll();
     checking->log(Kind::dismissed, 1, std::nullopt, nine + 4);
-    ASSERT_TRUE(main.awaitTask());
-    main.runAll();
+    LogCapture log;
+    for (int tries = 0; tries < 3; ++tries) {
+      if (tries > 0) timers.advance(EventStore::kCheckRetrySeconds);
+      ASSERT_TRUE(main.awaitTask());
+      main.runAll();
+    }
     EXPECT_FALSE(checking->inUse());
+    // Said once while the reason stays the same, however often it is tried.
+    EXPECT_EQ(log.lines().size(), 1u) << ::testing::PrintToString(log.lines());
     const int before = used;
     refusal.release();
     timers.advance(EventStore::kCheckRetrySeconds);
@@ -354,6 +395,118 @@ TEST_F(EventStoreTest, WhatIsLoggedWhileTheFileIsCheckedIsKeptAndWrittenOnceItIs
     EXPECT_EQ(all(), (std::vector<Event>{{nine + 4, Kind::dismissed, 1, std::nullopt}}));
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "events-damaged-1.sqlite"));
+}
+
+// What the system refuses at a try (a file that SQLite could only open for reading, a folder that
+// cannot be made) keeps the file as it is and what is logged in memory, and is tried afresh.
+TEST_F(EventStoreTest, AFileTheSystemRefusesIsKeptAndTriedAgainWithWhatWasLoggedMeanwhile) {
+  ManualExecutor main;
+  ManualTimers timers;
+  int used = 0;
+  std::vector<bool> waiting;
+  const auto open = [&](const std::filesystem::path& file) {
+    return std::make_unique<EventStore>(
+        file, main, timers, [&] { ++used; }, [&](bool now) { waiting.push_back(now); });
+  };
+  const auto tryAgain = [&] {
+    timers.advance(EventStore::kCheckRetrySeconds);
+    ASSERT_TRUE(main.awaitTask());
+    main.runAll();
+  };
+  const Event later{nine + 1, Kind::back, 1, std::nullopt};
+
+  // An older file that the program must change, made read-only by its user, kept in rollback
+  // mode so that SQLite can read it without a write-ahead log.
+  {
+    EventStore(path()).log(Kind::work, 60, std::nullopt, nine);
+    Reader(path()).exec("PRAGMA journal_mode = DELETE; ALTER TABLE events DROP COLUMN label");
+  }
+  std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
+  {
+    OrdinaryUser user(dir.path());
+    // The synchronous open has no later try: it refuses the file, and leaves it.
+    EXPECT_THAT([&] { EventStore refused(path()); },
+                ThrowsError(EventStore::kErrorDomain, EventStore::kOpenCode, "Can't open "));
+    auto store = open(path());
+    store->log(later.kind, later.value, later.label, later.at);
+    ASSERT_TRUE(main.awaitTask());
+    // Made writable again after its try opened it read-only, before that try's first write.
+    std::filesystem::permissions(path(), std::filesystem::perms(0600));
+    main.runAll();
+    EXPECT_FALSE(store->inUse());
+    EXPECT_EQ(waiting, (std::vector<bool>{true}));
+    EXPECT_EQ(store->events(nine), (std::vector<Event>{later}));
+    tryAgain();
+    EXPECT_TRUE(store->inUse());
+    EXPECT_EQ(waiting, (std::vector<bool>{true, false}));
+    EXPECT_EQ(store->events(nine),
+              (std::vector<Event>{{nine, Kind::work, 60, std::nullopt}, later}));
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "events-damaged-1.sqlite"));
+
+  // A folder that cannot be made: the program's store does not throw.
+  writeFile(dir / "taken", "a file where the folder goes");
+  auto store = open(dir / "taken" / "events.sqlite");
+  store->log(later.kind, later.value, later.label, later.at);
+  ASSERT_TRUE(main.awaitTask());
+  main.runAll();
+  EXPECT_FALSE(store->inUse());
+  EXPECT_EQ(store->events(nine), (std::vector<Event>{later}));
+  std::filesystem::remove(dir / "taken");
+  tryAgain();
+  EXPECT_TRUE(store->inUse());
+  EXPECT_EQ(used, 2);
+  EXPECT_EQ(Reader(dir / "taken" / "events.sqlite").count("events"), 1);
+}
+
+// An event that the file in use refuses for the system's answer (a full disk here) waits in memory
+// with those logged after it; the readers give them with the file's rows, each try that fails
+// alike adds nothing to the log, and what still waits at closing is said lost.
+TEST_F(EventStoreTest, EventsTheFileInUseRefusesWaitWithItsRowsUntilItTakesThem) {
+  ManualExecutor main;
+  ManualTimers timers;
+  std::vector<bool> waiting;
+  auto store = std::make_unique<EventStore>(path(), main, timers, nullptr,
+                                            [&](bool now) { waiting.push_back(now); });
+  const auto tryAgain = [&] {
+    timers.advance(EventStore::kCheckRetrySeconds);
+    ASSERT_TRUE(main.awaitTask());
+    main.runAll();
+  };
+  store->log(Kind::work, 60, "kept", nine);
+  ASSERT_TRUE(main.awaitTask());
+  main.runAll();
+  ASSERT_TRUE(store->inUse());
+  EXPECT_TRUE(waiting.empty()) << "the first check is no wait";
+
+  auto full = std::make_unique<FileSizeLimit>(0);
+  LogCapture log;
+  store->log(Kind::back, 1, std::nullopt, nine + 1);
+  store->log(Kind::prompt, 1, std::nullopt, nine + 2);
+  EXPECT_FALSE(store->inUse());
+  EXPECT_EQ(waiting, (std::vector<bool>{true}));
+  const std::vector<Event> everything = {{nine, Kind::work, 60, "kept"},
+                                         {nine + 1, Kind::back, 1, std::nullopt},
+                                         {nine + 2, Kind::prompt, 1, std::nullopt}};
+  EXPECT_EQ(store->events(nine), everything);
+  EXPECT_EQ(store->recap(nine), (EventStore::Recap{.prompts = 1, .back = 1, .workSeconds = 60}));
+  for (int tries = 0; tries < 3; ++tries) tryAgain();
+  EXPECT_FALSE(store->inUse());
+  // The refused write, and the tries that fail alike: each said once.
+  EXPECT_EQ(log.lines().size(), 2u) << ::testing::PrintToString(log.lines());
+
+  full.reset();
+  tryAgain();
+  EXPECT_TRUE(store->inUse());
+  EXPECT_EQ(waiting, (std::vector<bool>{true, false}));
+  EXPECT_EQ(Reader(path()).count("events"), 3);
+
+  full = std::make_unique<FileSizeLimit>(0);
+  store->log(Kind::away, 300, std::nullopt, nine + 3);
+  store.reset();
+  full.reset();
+  EXPECT_THAT(log.lines(), ::testing::Contains(::testing::HasSubstr("1 event could not be saved")));
+  EXPECT_EQ(Reader(path()).count("events"), 3);
 }
 
 }  // namespace
