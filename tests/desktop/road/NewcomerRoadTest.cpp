@@ -267,19 +267,6 @@ protected:
     return "http://" + host + ":" + std::to_string(server.port()) + page;
   }
 
-  // The window's place and size on screen, as X, Y, WIDTH and HEIGHT; empty when unknown.
-  static std::map<std::string, int> geometry(WindowId window) {
-    std::istringstream lines(
-        test::quietly("xdotool", {"getwindowgeometry", "--shell", QString::number(window)}));
-    std::map<std::string, int> values;
-    for (std::string line; std::getline(lines, line);) {
-      const size_t equals = line.find('=');
-      if (equals != std::string::npos)
-        values[line.substr(0, equals)] = std::stoi(line.substr(equals + 1));
-    }
-    return values;
-  }
-
   // Moves the pointer to the middle of the program's button of that name once one of the
   // program's windows on screen holds that point: a button can be on the bus before its window is
   // in place. False when that does not come about within `limit`.
@@ -291,11 +278,8 @@ protected:
           const auto x = static_cast<int>(frame->origin.x + frame->size.width / 2);
           const auto y = static_cast<int>(frame->origin.y + frame->size.height / 2);
           for (WindowId window : programWindows()) {
-            std::map<std::string, int> place = geometry(window);
-            if (place.size() < 4 || x < place["X"] || y < place["Y"] ||
-                x >= place["X"] + place["WIDTH"] || y >= place["Y"] + place["HEIGHT"]) {
-              continue;
-            }
+            const std::optional<QRect> place = test::placeOf(window);
+            if (!place || !place->contains(x, y)) continue;
             // No --sync: it waits for a move, and the pointer may be there already.
             test::run("xdotool", {"mousemove", QString::number(x), QString::number(y)});
             return true;
