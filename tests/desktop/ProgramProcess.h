@@ -21,9 +21,6 @@
 
 namespace qb::test {
 
-// How long the program, or a browser it works with, may take to show its window on a loaded
-// machine: browsers start processes of their own and publish their trees first.
-constexpr std::chrono::seconds kStartLimit{60};
 // How often a condition is looked at again while a test waits for it.
 constexpr std::chrono::milliseconds kLookAgainInterval{250};
 
