@@ -82,7 +82,9 @@ void AppDelegate::saveForNextLaunch() {
   model_->flushMemoryFiles();
 }
 
-void AppDelegate::applicationWillTerminate() {
+void AppDelegate::applicationWillTerminate(const std::function<void()>& handOver) {
+  saveForNextLaunch();
+  if (handOver) handOver();
   try {
     model_->stopRecording().get();
   } catch (const std::exception& error) {

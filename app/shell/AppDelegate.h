@@ -16,6 +16,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 #include "model/AppModel.h"
@@ -45,14 +46,14 @@ public:
   void applicationShouldHandleReopen();
   // The main menu's "Settings…": the main window, on the settings page.
   void openSettings();
-  // The first step as the event loop ends: the main window hides, keeping its place in the
-  // settings, and the learned files handed to the writer reach the disk. From then on until the
-  // process ends nothing writes the settings or those files again, so a copy started after this
-  // reads all that this one wrote, and nothing this one does later overwrites what it writes.
-  void saveForNextLaunch();
-  // Called as the event loop ends, however it was asked to, after saveForNextLaunch(): returns once
-  // the recording session is closed and on disk.
-  void applicationWillTerminate();
+  // Called as the event loop ends, however it was asked to; returns once the recording session
+  // is closed and on disk. First the main window hides, keeping its place in the settings, and the
+  // learned files handed to the writer reach the disk; from then on until the process ends nothing
+  // writes the settings or those files again. Then `handOver` runs, where the program gives up its
+  // name so that a copy started from then on runs at once: that copy reads all that this one
+  // wrote, and nothing this one does later overwrites it. The recording closes last, since that
+  // may wait seconds for its check.
+  void applicationWillTerminate(const std::function<void()>& handOver = {});
   // The onboarding window, made on first use and kept after it is closed.
   void showOnboarding();
 
@@ -64,6 +65,8 @@ public:
   AppWindow& window();
 
 private:
+  // The first step of the quit: what the next copy reads, left as it will read it.
+  void saveForNextLaunch();
   void buildMainMenu();
   // Adds the main menu's commands, with their shortcuts, to one of the program's windows.
   void addMainMenu(QWidget& window) const;

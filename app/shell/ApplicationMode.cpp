@@ -177,11 +177,8 @@ int runApplication(int& argc, char** argv) {
   // as the next copy will read them, then the name goes, so that a copy started from then on runs
   // at once instead of asking this one for a window it no longer shows; the recording closes
   // last, since that may wait seconds for its check.
-  QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, [&] {
-    delegate.saveForNextLaunch();
-    instance.release();
-    delegate.applicationWillTerminate();
-  });
+  QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
+                   [&] { delegate.applicationWillTerminate([&] { instance.release(); }); });
   const QuitOnSignals quitOnSignals;
   QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
   return QApplication::exec();

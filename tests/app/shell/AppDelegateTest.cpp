@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <optional>
 
 #include "app/model/ModelHarness.h"
 #include "design/QBButtonBody.h"
@@ -115,16 +116,22 @@ TEST_F(AppDelegateTest, TheMainWindowOpensOnDemandWithTheMainMenusCommands) {
   EXPECT_EQ(window.navigation().page(), AppPage::home) << "a second launch shows the home page";
 }
 
-// A copy started once the quit has begun, while this one still closes its recording, reads the
-// settings: the window's place is in them first.
+// A copy started once the quit hands the program over, while this one still closes its
+// recording, reads the settings: the window's place is in them first.
 TEST_F(AppDelegateTest, QuittingFirstKeepsTheWindowsPlaceForTheNextLaunch) {
   launch();
   delegate->applicationShouldHandleReopen();
   const QRect frame = delegate->window().window()->normalGeometry();
-  delegate->saveForNextLaunch();
-  EXPECT_FALSE(delegate->window().window()->isVisible());
-  UserDefaults next(defaults.file());
-  EXPECT_EQ(Prefs(next, loginItem).windowFrame(), frame);
+  std::optional<QRect> readByNext;
+  bool handedOver = false;
+  delegate->applicationWillTerminate([&] {
+    handedOver = true;
+    EXPECT_FALSE(delegate->window().window()->isVisible());
+    UserDefaults next(defaults.file());
+    readByNext = Prefs(next, loginItem).windowFrame();
+  });
+  ASSERT_TRUE(handedOver);
+  EXPECT_EQ(readByNext, frame);
 }
 
 TEST_F(AppDelegateTest, QuittingClosesTheRecordingSession) {

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <chrono>
 
+#include "desktop/DesktopLimits.h"
 #include "desktop/window/TestWindowProcess.h"
 #include "platform/linux/AtspiBus.h"
 #include "sensing/AX.h"
@@ -21,10 +22,6 @@ namespace {
 
 using test::TestWindowProcess;
 
-// How long a window may take to appear on the bus after it showed itself.
-constexpr int kAppearMs = 5000;
-// How long a focus change may take to reach the bus's listener.
-constexpr int kFocusMs = 5000;
 // Long enough for this process's own focus event to come back to it through the bus.
 constexpr int kOwnFocusSettleMs = 1500;
 
@@ -39,10 +36,13 @@ protected:
 
   // Starts a window and waits until its frame is on the bus.
   AXElement show(TestWindowProcess& window, const std::string& title) {
-    EXPECT_TRUE(window.started());
+    EXPECT_TRUE(window.started()) << title << " did not say it showed itself";
     AXElement frame;
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return static_cast<bool>(frame = bus_->frameOf(window.pid(), title)); }, kAppearMs));
+        [&] { return static_cast<bool>(frame = bus_->frameOf(window.pid(), title)); },
+        test::kDesktopLimitMs))
+        << title << " showed itself, and the bus names no frame of it: its application is "
+        << (bus_->applicationOf(window.pid()) ? "on the bus" : "not on the bus");
     return frame;
   }
 
@@ -64,7 +64,7 @@ TEST_F(AtspiBusTest, TheBusSwitchIsFollowedAndCanBeTurnedBackOn) {
   off << "org.a11y.Status"
       << "IsEnabled" << QVariant::fromValue(QDBusVariant(false));
   ASSERT_EQ(QDBusConnection::sessionBus().call(off).type(), QDBusMessage::ReplyMessage);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !bus_->isEnabled(); }, kAppearMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !bus_->isEnabled(); }, test::kDesktopLimitMs));
 
   EXPECT_TRUE(bus_->enable());
   EXPECT_TRUE(bus_->isEnabled());
@@ -79,12 +79,14 @@ TEST_F(AtspiBusTest, FindsTheFrontFrameOfAProcessAndFollowsItsTitle) {
   EXPECT_EQ(AX::string(application, AXAttribute::role), "AXApplication");
   EXPECT_EQ(application, bus_->applicationOf(window.pid()));
   // The frame turns active once the window manager has given it the focus, a moment later.
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return AX::element(application, AXAttribute::focusedWindow) == frame; }, kAppearMs));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return AX::element(application, AXAttribute::focusedWindow) == frame; },
+                      test::kDesktopLimitMs));
 
   ASSERT_TRUE(window.command("title Budget draft"));
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return AX::string(frame, AXAttribute::title) == "Budget draft"; }, kAppearMs));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return AX::string(frame, AXAttribute::title) == "Budget draft"; },
+                      test::kDesktopLimitMs));
   EXPECT_EQ(bus_->frameOf(window.pid(), "Budget draft"), frame);
 
   EXPECT_FALSE(bus_->frameOf(0, "Budget draft"));
@@ -137,12 +139,13 @@ TEST_F(AtspiBusTest, SecureInputFollowsTheFocusInAndOutOfAPasswordField) {
   ASSERT_TRUE(show(*window, "Sign in"));
 
   ASSERT_TRUE(window->command("focus password"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, kFocusMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, test::kDesktopLimitMs));
   ASSERT_TRUE(window->command("focus text"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !bus_->isSecureInputEnabled(); }, kFocusMs));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return !bus_->isSecureInputEnabled(); }, test::kDesktopLimitMs));
 
   ASSERT_TRUE(window->command("focus password"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, kFocusMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, test::kDesktopLimitMs));
   window.reset();  // the window goes with the focus still in its password field
   EXPECT_FALSE(bus_->isSecureInputEnabled());
 }
@@ -159,7 +162,7 @@ TEST_F(AtspiBusTest, ItsOwnPasswordFieldIsNeverAskedOfItself) {
   window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   password->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return password->hasFocus(); }, kFocusMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return password->hasFocus(); }, test::kDesktopLimitMs));
   QTest::qWait(kOwnFocusSettleMs);
   EXPECT_FALSE(bus_->isSecureInputEnabled());
   for (const std::string& line : log.lines())
@@ -208,7 +211,7 @@ TEST_F(AtspiBusTest, AProgramThatStopsAnsweringCostsAboutTheTimeoutPerRead) {
 
   ASSERT_EQ(::kill(window.pid(), SIGCONT), 0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return AX::string(frame, AXAttribute::title) == "Frozen"; },
-                              kAppearMs));
+                              test::kDesktopLimitMs));
 }
 
 }  // namespace

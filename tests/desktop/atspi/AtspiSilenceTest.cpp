@@ -7,6 +7,7 @@
 #include <QTest>
 #include <string>
 
+#include "desktop/DesktopLimits.h"
 #include "desktop/window/TestWindowProcess.h"
 #include "platform/linux/AtspiBus.h"
 #include "sensing/AX.h"
@@ -20,8 +21,6 @@ using ::testing::Contains;
 using ::testing::ContainsRegex;
 using ::testing::HasSubstr;
 
-// How long a window may take to appear on the bus after it showed itself.
-constexpr int kAppearMs = 5000;
 // Short, since every read below waits it out.
 constexpr double kTimeout = 0.3;
 
@@ -33,7 +32,8 @@ TEST(AtspiSilenceTest, AReadThatTimesOutNamesTheProgramThatDidNotAnswer) {
   ASSERT_TRUE(window.started());
   AXElement frame;
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return static_cast<bool>(frame = bus->frameOf(window.pid(), "Silent")); }, kAppearMs));
+      [&] { return static_cast<bool>(frame = bus->frameOf(window.pid(), "Silent")); },
+      test::kDesktopLimitMs));
   const std::vector<AXElement> controls = AX::children(frame);
   ASSERT_FALSE(controls.empty());
 

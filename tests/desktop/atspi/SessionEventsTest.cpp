@@ -12,13 +12,13 @@
 #include <QTest>
 #include <functional>
 
+#include "desktop/DesktopLimits.h"
 #include "platform/linux/SessionEvents.h"
 
 namespace qb {
 namespace {
 
 // How long a signal may take to arrive; and how long to wait for one that must not.
-constexpr int kDeliveryMs = 5000;
 constexpr int kSilenceMs = 200;
 
 const QString kSessionPath = QStringLiteral("/org/freedesktop/login1/session/_32");
@@ -75,7 +75,8 @@ protected:
     ASSERT_TRUE(gnomeScreenSaver_.registerService(QStringLiteral("org.gnome.ScreenSaver")));
 
     events_ = std::make_unique<SessionEvents>();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return events_->watchesSessionLock(); }, kDeliveryMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return events_->watchesSessionLock(); }, test::kDesktopLimitMs));
     EXPECT_EQ(fakeLogind_.askedPid, static_cast<quint32>(getpid()));
     willSleep_ = std::make_unique<QSignalSpy>(events_.get(), &SessionEvents::willSleep);
     didWake_ = std::make_unique<QSignalSpy>(events_.get(), &SessionEvents::didWake);
@@ -120,12 +121,12 @@ protected:
   void deliver(const std::function<void()>& send) {
     int before = witness_.heard;
     send();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return witness_.heard > before; }, kDeliveryMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return witness_.heard > before; }, test::kDesktopLimitMs));
     QCoreApplication::processEvents();
   }
 
   static bool waitFor(QSignalSpy& spy, int count) {
-    return QTest::qWaitFor([&] { return spy.count() >= count; }, kDeliveryMs);
+    return QTest::qWaitFor([&] { return spy.count() >= count; }, test::kDesktopLimitMs);
   }
 
   FakeLogind fakeLogind_;

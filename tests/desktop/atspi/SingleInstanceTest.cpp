@@ -9,12 +9,11 @@
 #include <future>
 #include <thread>
 
+#include "desktop/DesktopLimits.h"
 #include "platform/linux/SingleInstance.h"
 
 namespace qb {
 namespace {
-
-constexpr int kDeliveryMs = 5000;
 
 class SingleInstanceTest : public testing::Test {
 protected:
@@ -41,14 +40,14 @@ TEST_F(SingleInstanceTest, ALaterCopyAsksTheRunningOneToShowItselfAndEnds) {
         std::async(std::launch::async, [&] { return SingleInstance(laterBus).claim(); });
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-        kDeliveryMs));
+        test::kDesktopLimitMs));
     EXPECT_EQ(later.get(), SingleInstance::Claim::running);
     EXPECT_EQ(reopened.count(), 1);
   }
   // The name goes with its owner: the next copy runs.
   SingleInstance next(laterBus);
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return next.claim() == SingleInstance::Claim::first; }, kDeliveryMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return next.claim() == SingleInstance::Claim::first; },
+                              test::kDesktopLimitMs));
 }
 
 TEST_F(SingleInstanceTest, ACopyThatMeetsTheRunningOneQuittingTakesTheNameOnceItIsGivenUp) {
@@ -63,7 +62,7 @@ TEST_F(SingleInstanceTest, ACopyThatMeetsTheRunningOneQuittingTakesTheNameOnceIt
   std::this_thread::sleep_for(kQuitStarting);
   first.release();
   ASSERT_EQ(later.wait_for(std::chrono::milliseconds(SingleInstance::kReopenTimeoutMs) +
-                           std::chrono::milliseconds(kDeliveryMs)),
+                           std::chrono::milliseconds(test::kDesktopLimitMs)),
             std::future_status::ready);
   EXPECT_EQ(later.get(), SingleInstance::Claim::first);
 }

@@ -31,12 +31,8 @@
 namespace qb {
 namespace {
 
-// How long a browser may take to show its first page; it starts its own processes and publishes
-// its tree on the accessibility bus first. Each wait for a browser polls, so a limit that holds on
-// a loaded machine costs nothing when the browser is quick.
-constexpr int kFirstPageMs = 60000;
-// How long a page may take to arrive once asked for, and the browser to act on a key.
-constexpr int kPageMs = 30000;
+// A browser shows its first page within test::kStartLimit, and a page asked for, or the effect of
+// a key, within test::kDesktopLimit.
 // How long the address bar may take to take the focus and to show what was typed, and how often
 // the test types again what did not arrive whole.
 constexpr int kTypingMs = 5000;
@@ -113,7 +109,8 @@ protected:
   }
 
   // The first snapshot from index `from` on that shows `url`; fails the test when none comes.
-  std::optional<Snapshot> waitForPage(const std::string& url, size_t from, int limitMs = kPageMs) {
+  std::optional<Snapshot> waitForPage(const std::string& url, size_t from,
+                                      int limitMs = test::kDesktopLimitMs) {
     std::optional<Snapshot> found;
     (void)QTest::qWaitFor(
         [&] {
@@ -179,7 +176,7 @@ protected:
           const auto tab = frontTab(shown);
           return tab && tab->url && tab->url != shown.observation.url;
         },
-        kPageMs);
+        test::kDesktopLimitMs);
     if (!opened) {
       ADD_FAILURE() << "no new tab";
       return std::nullopt;
@@ -204,7 +201,7 @@ protected:
     Browsers::redirect(platform->keys(), timers, *shown.target.tab, *Url::parse(expected),
                        *Url::parse(to), shown.target.pid, shown.target.window,
                        [&answer](bool reached) { answer = reached; });
-    (void)QTest::qWaitFor([&] { return answer.has_value(); }, kPageMs);
+    (void)QTest::qWaitFor([&] { return answer.has_value(); }, test::kDesktopLimitMs);
     return answer;
   }
 
@@ -227,7 +224,7 @@ TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
   const auto terminal = programs.terminal("Elsewhere");
   launch(workURL);
   startObserving();
-  const std::optional<Snapshot> work = waitForPage(workURL, 0, kFirstPageMs);
+  const std::optional<Snapshot> work = waitForPage(workURL, 0, test::kStartLimitMs);
   ASSERT_TRUE(work);
   EXPECT_EQ(parseBrowserKind(work->observation.bundleID), GetParam().kind);
   EXPECT_EQ(work->observation.title, "Work Page") << "the page's own title, not the window's";
@@ -261,7 +258,8 @@ TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
                                  fun->target.pid, fun->target.window));
   EXPECT_TRUE(waitForPage(workURL, beforeClose));
   // Chromium takes the closed tab out of its strip once an animation is over.
-  EXPECT_TRUE(QTest::qWaitFor([&] { return pageTabs(fun->target.window) == 1; }, kPageMs))
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return pageTabs(fun->target.window) == 1; }, test::kDesktopLimitMs))
       << "only the front tab closed";
 
   const std::optional<Snapshot> again = go(fun->target.window, funURL);
@@ -283,7 +281,7 @@ TEST_P(BackToTabDesktopTest, SelectsTheWorkTabAndBringsItsWindowForward) {
   const auto terminal = programs.terminal("Elsewhere");
   launch(workURL);
   startObserving();
-  const std::optional<Snapshot> work = waitForPage(workURL, 0, kFirstPageMs);
+  const std::optional<Snapshot> work = waitForPage(workURL, 0, test::kStartLimitMs);
   ASSERT_TRUE(work);
   const WindowId workWindow = std::stoul(test::run("xdotool", {"getactivewindow"}));
   ASSERT_TRUE(goInNewTab(*work, funURL));
@@ -304,7 +302,7 @@ TEST_P(BackToTabDesktopTest, SelectsTheWorkTabAndBringsItsWindowForward) {
           const auto front = platform->workspace().frontmostApplication();
           return shows(workURL) && front && front->pid == work->target.pid;
         },
-        kPageMs);
+        test::kDesktopLimitMs);
   };
 
   test::activate(terminal.id);
@@ -318,13 +316,13 @@ TEST_P(BackToTabDesktopTest, SelectsTheWorkTabAndBringsItsWindowForward) {
   // Back on the distraction's tab, the next one (the key both families take; Firefox takes the
   // tab's number with Alt), then another browser in front.
   test::run("xdotool", {"key", "--clearmodifiers", "ctrl+Next"});
-  ASSERT_TRUE(QTest::qWaitFor([&] { return shows(funURL); }, kPageMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return shows(funURL); }, test::kDesktopLimitMs));
   const test::BrowserProgram& otherBrowser =
       GetParam().kind == BrowserKind::firefox ? test::kChromium : test::kFirefox;
   test::BrowserProcess other(otherBrowser);
   ASSERT_TRUE(other.start({QString::fromStdString(feedURL)})) << other.errorString().toStdString();
   const size_t beforeFeed = snapshots.size();
-  const std::optional<Snapshot> feed = waitForPage(feedURL, beforeFeed, kFirstPageMs);
+  const std::optional<Snapshot> feed = waitForPage(feedURL, beforeFeed, test::kStartLimitMs);
   ASSERT_TRUE(feed);
   ASSERT_NE(feed->target.pid, work->target.pid);
   EXPECT_TRUE(selectWork());

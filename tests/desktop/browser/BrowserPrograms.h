@@ -21,6 +21,7 @@
 #include <iostream>
 #include <ostream>
 
+#include "desktop/DesktopLimits.h"
 #include "sensing/Browsers.h"
 
 namespace qb::test {
@@ -76,11 +77,8 @@ inline QStringList browserArguments(const BrowserProgram& browser, const QString
 // thread only: the browser is killed when the thread that started it ends.
 class BrowserProcess {
 public:
-  // How long the browser may take to start, to quit once asked (it saves its state first), and
-  // its helpers to go once killed. Each wait ends as soon as the browser is done, so the limits
-  // are those of a loaded machine.
-  static constexpr int kStartMs = 30000;
-  static constexpr int kQuitMs = 30000;
+  // The browser may take kStartLimit to start, and kDesktopLimit to quit once asked (it saves
+  // its state first) and for its helpers to go once killed.
   // How often the wait for the helpers looks again.
   static constexpr unsigned long kPollMs = 20;
 
@@ -116,7 +114,7 @@ public:
       ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     });
     process_.start(browser_.program, arguments);
-    if (!process_.waitForStarted(kStartMs)) {
+    if (!process_.waitForStarted(kStartLimitMs)) {
       error_ = QString(browser_.program) + " did not start: " + process_.errorString();
       return false;
     }
@@ -124,20 +122,21 @@ public:
     return true;
   }
 
-  // Asks the browser to quit, kills it when it has not after kQuitMs, then kills what is left of
-  // its helpers and waits for them; false when some of them were still there after kQuitMs more.
+  // Asks the browser to quit, kills it when it has not after kDesktopLimit, then kills what is left
+  // of its helpers and waits for them; false when some of them were still there after kDesktopLimit
+  // more.
   bool stop() {
     if (group_ == 0) return true;
     if (process_.state() != QProcess::NotRunning) {
       process_.terminate();
-      if (!process_.waitForFinished(kQuitMs)) {
+      if (!process_.waitForFinished(kDesktopLimitMs)) {
         process_.kill();
-        (void)process_.waitForFinished(kQuitMs);
+        (void)process_.waitForFinished(kDesktopLimitMs);
       }
     }
     const auto groupGone = [group = group_] { return ::kill(-group, 0) != 0 && errno == ESRCH; };
     if (!groupGone()) ::kill(-group_, SIGKILL);
-    const QDeadlineTimer deadline(kQuitMs);
+    const QDeadlineTimer deadline(kDesktopLimitMs);
     while (!groupGone() && !deadline.hasExpired()) QThread::msleep(kPollMs);
     const bool gone = groupGone();
     if (gone) group_ = 0;

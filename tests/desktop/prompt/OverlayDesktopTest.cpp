@@ -23,8 +23,6 @@
 namespace qb {
 namespace {
 
-constexpr int kArrivalMs = 5000;
-
 class OverlayDesktopTest : public testing::Test {
 protected:
   void SetUp() override {

@@ -24,9 +24,6 @@
 namespace qb {
 namespace {
 
-// How long an observation may take to arrive.
-constexpr int kArrivalMs = 5000;
-
 struct Report {
   std::optional<Snapshot> snapshot;
   qint64 atMs;  // since the test began
@@ -70,7 +67,7 @@ protected:
           }
           return found.has_value();
         },
-        kArrivalMs);
+        test::kDesktopLimitMs);
     if (!found) ADD_FAILURE() << "not among the reports: " << described();
     return found;
   }
@@ -151,7 +148,7 @@ TEST_F(ObserverDesktopTest, APasswordFieldInFrontStopsReading) {
 
   ASSERT_TRUE(window.command("focus password"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return platform->accessibility().isSecureInputEnabled(); },
-                              kArrivalMs));
+                              test::kDesktopLimitMs));
   const AXElement focused = AX::element(platform->accessibility().application(window.pid()),
                                         AXAttribute::focusedUIElement);
   EXPECT_EQ(AX::string(focused, AXAttribute::role), std::string(AXRole::secureTextField));
@@ -162,7 +159,7 @@ TEST_F(ObserverDesktopTest, APasswordFieldInFrontStopsReading) {
   ASSERT_TRUE(window.command("focus text"));
   const size_t typing = reports.size();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !platform->accessibility().isSecureInputEnabled(); },
-                              kArrivalMs));
+                              test::kDesktopLimitMs));
   observer->scheduleRead(0, ObserverCause::tick);
   EXPECT_TRUE(waitForTitle("Sign in", typing));
 }
@@ -189,7 +186,7 @@ TEST_F(ObserverDesktopTest, LockAndSleepArriveAsAwayWords) {
   const auto expect = [&](bool away, const std::string& event) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return !awayEvents.empty() && awayEvents.back() == std::pair(away, event); },
-        kArrivalMs))
+        test::kDesktopLimitMs))
         << event;
   };
   sendSignal(screenSaver_, "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver",

@@ -2,7 +2,8 @@
 // test's own: the running copy starts on a long recording that is not in the page cache, so its
 // quit waits seconds for the recording's check, as a quit does after a reboot. A copy launched
 // during that quit must end up the one copy running, its window on screen as soon as it starts,
-// and neither copy may lose what it recorded.
+// and neither copy may lose what it recorded; and what the quitting copy kept for the next launch,
+// its window's place among the settings, is what the new copy reads.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -12,7 +13,9 @@
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
 #include <QElapsedTimer>
+#include <QPoint>
 #include <QProcess>
+#include <QRect>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -20,15 +23,20 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "desktop/ProgramProcess.h"
 #include "desktop/x11/X11TestSupport.h"
+#include "platform/linux/AtspiBus.h"
 #include "platform/linux/SingleInstance.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderTestSupport.h"
+#include "sensing/AX.h"
 #include "support/ManualRuntime.h"
 
 namespace qb {
@@ -47,6 +55,11 @@ constexpr int kMoments = 280000;
 // The quit shows what a launch during it does once it lasts this many times as long as the first
 // copy took to show its window: the second copy then had the time to show its own.
 constexpr double kQuitOverStart = 3;
+// Where the user moves the first copy's window just before quitting: away from the middle of the
+// screen, where a window without a saved place opens.
+constexpr QPoint kMovedTo{24, 36};
+// What a copy logs when the running one does not answer its call: it then waits for the name.
+constexpr std::string_view kUnansweredLine = "The running copy did not answer";
 
 class LaunchDuringQuitTest : public testing::Test {
 protected:
@@ -110,10 +123,38 @@ protected:
 
   static bool running(const QProcess& copy) { return copy.state() != QProcess::NotRunning; }
 
-  // Whether the copy has a window on screen that the window manager manages.
-  static bool showsWindow(const QProcess& copy) {
-    const std::set<WindowId> shown = test::visibleWindows(copy.processId());
-    return std::any_of(shown.begin(), shown.end(), test::listed);
+  // The copy's window on screen that the window manager manages; 0 while it shows none.
+  static WindowId shownWindow(const QProcess& copy) {
+    for (WindowId window : test::visibleWindows(copy.processId())) {
+      if (test::listed(window)) return window;
+    }
+    return 0;
+  }
+  static bool showsWindow(const QProcess& copy) { return shownWindow(copy) != 0; }
+
+  // Whether the copy itself has its window at `place`, as it tells a screen reader: it has taken
+  // in a move the window manager made.
+  bool copySees(const QProcess& copy, const QRect& place) const {
+    for (const AXElement& window :
+         AX::children(bus->applicationOf(static_cast<pid_t>(copy.processId())))) {
+      const std::optional<Rect> frame = AX::frame(window);
+      if (frame &&
+          frame->origin == Point{static_cast<double>(place.x()), static_cast<double>(place.y())}) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  static std::string text(const std::optional<QRect>& place) {
+    if (!place) return "no window";
+    return std::to_string(place->x()) + "," + std::to_string(place->y()) + " " +
+           std::to_string(place->width()) + "x" + std::to_string(place->height());
+  }
+
+  std::string settings() const {
+    std::ifstream in(path("config/Quillbrook/settings.json"));
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
   // Whether the copy owns the name that makes later copies ask it instead of running.
@@ -124,6 +165,7 @@ protected:
   }
 
   QTemporaryDir home;
+  std::unique_ptr<AtspiBus> bus;
   QProcess first;
   QProcess second;
 };
@@ -175,6 +217,59 @@ TEST_F(LaunchDuringQuitTest, ACopyLaunchedWhileTheRunningOneQuitsRunsInItsPlaceA
     GTEST_SKIP() << "the quit took " << quit << " ms and the first copy's start " << firstStart
                  << " ms: too short a quit to launch a copy within it";
   }
+}
+
+// The window's place, kept as the quit starts, is read by a copy launched during that quit. The
+// running copy is stopped while the new one starts, so that the new one meets a copy that does not
+// answer and waits for its name, as it does in the moment between the start of a quit and the
+// release: a copy that read its settings before it won the name would read them from before the
+// quit.
+TEST_F(LaunchDuringQuitTest, ACopyLaunchedDuringTheQuitOpensWhereTheQuittingOneLeftItsWindow) {
+  bus = AtspiBus::open();
+  ASSERT_TRUE(bus) << "no accessibility bus";
+  const fs::path settingsFile = path("config/Quillbrook/settings.json");
+  fs::create_directories(settingsFile.parent_path());
+  std::ofstream(settingsFile) << R"({"onboarded": true})";
+  ASSERT_NO_FATAL_FAILURE(start(first, "first"));
+  WindowId window = 0;
+  ASSERT_TRUE(
+      waitFor([&] { return (window = shownWindow(first)) != 0 && ownsName(first); }, kStartLimit))
+      << "the first copy shows no window";
+  const std::optional<QRect> opened = test::placeOf(window);
+  ASSERT_TRUE(opened);
+
+  // The user moves the window, and quits.
+  test::run("xdotool", {"windowmove", QString::number(window), QString::number(kMovedTo.x()),
+                        QString::number(kMovedTo.y())});
+  std::optional<QRect> moved;
+  ASSERT_TRUE(waitFor(
+      [&] {
+        moved = test::placeOf(window);
+        return moved && moved->topLeft() != opened->topLeft() && copySees(first, *moved);
+      },
+      test::kDesktopLimit))
+      << "the window opened at " << text(opened) << " is at " << text(moved)
+      << ", which the first copy does not say";
+  ::kill(static_cast<pid_t>(first.processId()), SIGSTOP);
+  ASSERT_NO_FATAL_FAILURE(start(second, "second"));
+  ASSERT_TRUE(waitFor([&] { return log("second").find(kUnansweredLine) != std::string::npos; },
+                      kStartLimit))
+      << "the second copy did not wait for the first";
+  ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+  ::kill(static_cast<pid_t>(first.processId()), SIGCONT);
+  ASSERT_TRUE(waitFor([&] { return !running(first); }, kQuitLimit)) << "the first copy did not end";
+  EXPECT_EQ(first.exitCode(), 0);
+
+  std::optional<QRect> reopened;
+  EXPECT_TRUE(waitFor(
+      [&] {
+        const WindowId shown = shownWindow(second);
+        reopened = shown ? test::placeOf(shown) : std::nullopt;
+        return reopened == moved && ownsName(second);
+      },
+      kStartLimit))
+      << "moved to " << text(moved) << ", the second copy shows " << text(reopened)
+      << "; the settings hold " << settings();
 }
 
 }  // namespace

@@ -146,7 +146,6 @@ TEST_F(NoTrayTest, TheWindowOpensAtLaunchAndStaysWithinReachUntilATrayComes) {
 // A quit closes every window first and ends nothing while one refuses: the window that keeps the
 // program within reach must not hold it open.
 TEST_F(NoTrayTest, QuitEndsTheProgramWhileTheWindowIsOpen) {
-  constexpr int kPatienceMs = 5000;
   if (!test::inOwnProcess()) return;
   defaults.setBool("onboarded", true);
   AppDelegate delegate(services(home / "Quillbrook"), nullptr);
@@ -162,7 +161,7 @@ TEST_F(NoTrayTest, QuitEndsTheProgramWhileTheWindowIsOpen) {
   ASSERT_NE(quit, nullptr);
   // The program's own event loop: a quit asks nothing of any other.
   QTimer::singleShot(0, quit, &QAction::trigger);
-  QTimer::singleShot(kPatienceMs, [] { QCoreApplication::exit(1); });
+  QTimer::singleShot(test::kDesktopLimitMs, [] { QCoreApplication::exit(1); });
   EXPECT_EQ(QCoreApplication::exec(), 0) << "the quit was refused";
 }
 

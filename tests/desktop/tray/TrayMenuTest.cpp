@@ -34,7 +34,6 @@ namespace qb {
 namespace {
 
 // How long the bus, the item and the model may take to answer or to act.
-constexpr int kDeliveryMs = 5000;
 
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
@@ -192,7 +191,7 @@ protected:
 
     item = std::make_unique<StatusItem>(model, [this](AppPage page) { opened.push_back(page); });
     item->setClock(wallClock);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher_->items().empty(); }, kDeliveryMs))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher_->items().empty(); }, test::kDesktopLimitMs))
         << "the item did not register with the watcher";
   }
 
@@ -213,8 +212,8 @@ protected:
                     const QVariantList& arguments = {}) {
     QDBusMessage message = QDBusMessage::createMethodCall(to.service, to.path, interface, method);
     message.setArguments(arguments);
-    QDBusPendingCall pending = hostBus_.asyncCall(message, kDeliveryMs);
-    if (!QTest::qWaitFor([&] { return pending.isFinished(); }, kDeliveryMs))
+    QDBusPendingCall pending = hostBus_.asyncCall(message, test::kDesktopLimitMs);
+    if (!QTest::qWaitFor([&] { return pending.isFinished(); }, test::kDesktopLimitMs))
       return QDBusMessage::createError(QDBusError::Timeout, method + QStringLiteral(": no answer"));
     return pending.reply();
   }
@@ -322,14 +321,15 @@ TEST_F(TrayMenuTest, AHostReadsTheMenuOfEachStatusAndItsClicksDriveTheModel) {
   EXPECT_EQ(describe(openMenu(*menu)),
             (QStringList{"Quillbrook: Learning (off)", "---", "Pause Quillbrook", kBreaks, "---",
                          kOpen, kSettings, "---", kQuit}));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return witness.heard > 0; }, kDeliveryMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return witness.heard > 0; }, test::kDesktopLimitMs));
   event(*menu, 0, QStringLiteral("closed"));
   const QList<QVariantList> watching = icon(trayItem);
   EXPECT_FALSE(watching.isEmpty());
 
   choose(*menu, "Pause Quillbrook");
   // The click reaches the menu's row on a later turn of the event loop.
-  EXPECT_TRUE(QTest::qWaitFor([&] { return model.status().kind == Kind::paused; }, kDeliveryMs));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return model.status().kind == Kind::paused; }, test::kDesktopLimitMs));
   EXPECT_EQ(describe(openMenu(*menu)),
             (QStringList{"Quillbrook: Paused (off)", "---", "Resume Quillbrook", "---", kOpen,
                          kSettings, "---", kQuit}));
@@ -339,15 +339,17 @@ TEST_F(TrayMenuTest, AHostReadsTheMenuOfEachStatusAndItsClicksDriveTheModel) {
   EXPECT_NE(paused, watching) << "the icon drops its dot while paused";
 
   choose(*menu, "Resume Quillbrook");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return model.status().kind == Kind::learning; }, kDeliveryMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return model.status().kind == Kind::learning; },
+                              test::kDesktopLimitMs));
   EXPECT_EQ(icon(trayItem), watching);
 
   // A row of a submenu, and a row that opens a page of the main window.
   choose(*menu, "15 Minutes");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return model.status().kind == Kind::onBreak; }, kDeliveryMs));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return model.status().kind == Kind::onBreak; }, test::kDesktopLimitMs));
   EXPECT_EQ(model.status().until, wallClock.now() + 15 * 60);
   choose(*menu, "Settings\u2026");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, kDeliveryMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, test::kDesktopLimitMs));
   EXPECT_EQ(opened, std::vector<AppPage>{AppPage::settings});
 }
 

@@ -11,27 +11,26 @@
 #include <QString>
 #include <QStringList>
 
+#include "desktop/DesktopLimits.h"
+
 namespace qb::test {
 
 class TestWindowProcess {
 public:
-  // How long the window may take to show itself, or to carry out one command.
-  static constexpr int kWaitMs = 10'000;
-
   // Starts the window titled `title`; started() tells whether it showed itself in time.
   explicit TestWindowProcess(const QString& title) {
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral(QB_TEST_WINDOW), title.split(' '));
-    started_ = waitForLine(QStringLiteral("ready"));
+    started_ = waitForLine(QStringLiteral("ready"), kStartLimitMs);
   }
 
   ~TestWindowProcess() {
     if (process_.state() == QProcess::NotRunning) return;
     ::kill(static_cast<pid_t>(process_.processId()), SIGCONT);
     process_.write("quit\n");
-    if (!process_.waitForFinished(kWaitMs)) {
+    if (!process_.waitForFinished(kDesktopLimitMs)) {
       process_.kill();
-      process_.waitForFinished(kWaitMs);
+      process_.waitForFinished(kDesktopLimitMs);
     }
   }
 
@@ -45,12 +44,12 @@ public:
   // says it was carried out.
   bool command(const QString& line) {
     process_.write((line + '\n').toUtf8());
-    return waitForLine(QStringLiteral("done ") + line);
+    return waitForLine(QStringLiteral("done ") + line, kDesktopLimitMs);
   }
 
 private:
-  bool waitForLine(const QString& expected) {
-    QDeadlineTimer deadline(kWaitMs);
+  bool waitForLine(const QString& expected, int limitMs) {
+    QDeadlineTimer deadline(limitMs);
     while (!deadline.hasExpired()) {
       while (process_.canReadLine()) {
         if (QString::fromUtf8(process_.readLine()).trimmed() == expected) return true;

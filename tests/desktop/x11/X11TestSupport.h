@@ -20,22 +20,15 @@
 #include <string>
 #include <vector>
 
+#include "desktop/DesktopLimits.h"
 #include "platform/linux/X11Desktop.h"
 
 namespace qb::test {
 
 using namespace std::chrono_literals;
 
-// How long the desktop may take to answer a test: the X server, the window manager and the tools
-// that wait on them, and the programs that show windows on it. On a loaded machine the window
-// manager has gone seconds without drawing; every wait below polls, so a desktop that answers at
-// once costs nothing more.
-inline constexpr std::chrono::milliseconds kDesktopLimit = 30s;
-// How often a wait on the desktop looks again.
+// How often a wait on the desktop looks again; each ends within kDesktopLimit (DesktopLimits.h).
 inline constexpr std::chrono::milliseconds kDesktopPoll = 10ms;
-
-// kDesktopLimit for the calls that take whole milliseconds.
-inline constexpr int kDesktopLimitMs = static_cast<int>(kDesktopLimit.count());
 
 // Runs a tool to its end and answers its standard output; a failure fails the test.
 inline std::string run(const QString& program, const QStringList& arguments) {
