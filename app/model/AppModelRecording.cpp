@@ -28,8 +28,12 @@ constexpr int kShareRounds = 20;
 Recorder* AppModel::openRecorder() {
   if (recorder_) return recorder_.get();
   try {
-    recorder_ = std::make_unique<Recorder>(recordingURL(), services_.main, services_.timers,
-                                           services_.wallClock);
+    // Posted to the main thread by the recorder, possibly after the model is gone.
+    recorder_ =
+        std::make_unique<Recorder>(recordingURL(), services_.main, services_.timers,
+                                   services_.wallClock, [this, alive = alive_](bool waiting) {
+                                     if (*alive) setUnsaved(Unsaved::recording, waiting);
+                                   });
   } catch (const std::exception& error) {
     log::error(std::string("The recording cannot be opened: ") + error.what());
   }

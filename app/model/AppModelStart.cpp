@@ -67,14 +67,11 @@ std::optional<std::filesystem::path> AppModel::modelDirectory() {
 
 void AppModel::start() {
   services_.platform.accessibility().setMessagingTimeout(kMessagingTimeout);
-  try {
-    // The file is checked off this thread: the pages show what this run logged until it is in
-    // use, then read it whole.
-    store_ = std::make_unique<EventStore>(projectsURL(kEventLogFile), services_.main,
-                                          services_.timers, [this] { refreshRecap(); });
-  } catch (const Error& error) {
-    log::error("The event log cannot be opened: " + std::string(error.what()));
-  }
+  // The file is checked off this thread: the pages show what this run logged until it is in use,
+  // then read it whole. A file the system refuses keeps what is logged in memory until it takes it.
+  store_ = std::make_unique<EventStore>(
+      projectsURL(kEventLogFile), services_.main, services_.timers, [this] { refreshRecap(); },
+      [this](bool waiting) { setUnsaved(Unsaved::eventLog, waiting); });
   // Unread settings answer with the defaults, which the user's own may forbid: the history they
   // keep could be longer, the window titles they exclude are unknown.
   if (services_.defaults.unread()) {

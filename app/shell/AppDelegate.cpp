@@ -54,7 +54,12 @@ void AppDelegate::applicationDidFinishLaunching() {
   statusItem_ = std::make_unique<StatusItem>(*model_, [this](AppPage page) { showWindow(page); });
   // With no tray to click, the window is the way in; onboarding, when due, opens over it.
   if (!statusItem_->isInTray()) showWindow(AppPage::home);
-  if (!model_->prefs().onboarded()) showOnboarding();
+  // Settings the system refuses to read answer with the defaults, which say nobody onboarded yet:
+  // the user may well have been, so onboarding waits for a start that can read them.
+  if (!model_->prefs().onboarded() &&
+      !model_->unsaved().contains(AppModel::Unsaved::unreadSettings)) {
+    showOnboarding();
+  }
 }
 
 void AppDelegate::applicationShouldHandleReopen() { showWindow(AppPage::home); }

@@ -245,9 +245,15 @@ bool isFileFault(int result, const std::filesystem::path& file) {
     case SQLITE_TOOBIG:
       return true;
     case SQLITE_READONLY:
-      // A plain read-only answer where the file and its folder take writes is the header's; any
-      // other (a read-only file, folder or mount, a log that cannot be made) is the system's.
-      return result == SQLITE_READONLY && isWritable(file) && isWritable(file.parent_path());
+      // A plain read-only answer where the file, its side files and its folder take writes is
+      // the header's; any other (a read-only file, folder or mount, a side file SQLite made while
+      // the file was read-only, a log that cannot be made) is the system's.
+      return result == SQLITE_READONLY && isWritable(file) && isWritable(file.parent_path()) &&
+             std::all_of(file::kDatabaseCompanions.begin(), file::kDatabaseCompanions.end(),
+                         [&](std::string_view suffix) {
+                           const std::filesystem::path side = file.string() + std::string(suffix);
+                           return ::access(side.c_str(), F_OK) != 0 || isWritable(side);
+                         });
     default:
       return false;
   }
