@@ -26,6 +26,12 @@ using ::testing::StartsWith;
 
 // Unix seconds of "now": long after the fixture's session, so that every ended moment is settled.
 constexpr double kNow = 2'000'000'000;
+// How long the server waits for the uploader's next post, the uploader for the server's answer,
+// and a send for its end once its posts are answered: room for a round of rows read from the
+// recording and coded under ThreadSanitizer on a loaded machine, which has taken over 10 s. Each
+// wait ends as soon as the other side is done; a case that waits out a stall gives up sooner.
+constexpr Duration kPostLimit = 30;
+constexpr int kPostLimitMs = static_cast<int>(kPostLimit * 1000);
 
 // An HTTP server of our own on 127.0.0.1, run from the test's thread while an uploader's worker
 // posts: serve() takes one request and answers it with a status (pointing elsewhere, as a
@@ -56,7 +62,7 @@ public:
   }
   // The text of the next request (headers and the body they announce); "" when none comes.
   std::string serve(int status) {
-    if (!waiting(10'000)) return "";
+    if (!waiting(kPostLimitMs)) return "";
     const int client = clients_.emplace_back(::accept(listener_, nullptr, nullptr));
     std::string data;
     char buffer[4096];
@@ -98,7 +104,7 @@ protected:
     }
     return out;
   }
-  Uploader uploader(const std::string& path = "", Duration timeout = 5) {
+  Uploader uploader(const std::string& path = "", Duration timeout = kPostLimit) {
     return Uploader(server_.url + path, "K", "I-1", {}, timeout);
   }
   // Sends while this thread answers the posts with `statuses` in turn, keeping them in posted_;
@@ -108,7 +114,7 @@ protected:
     posted_.clear();
     for (int status : statuses) posted_.push_back(server_.serve(status));
     // Bounded, so that a send that never ends fails the test instead of hanging it.
-    if (sent.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+    if (sent.wait_for(std::chrono::milliseconds(kPostLimitMs)) != std::future_status::ready) {
       ADD_FAILURE() << "the send did not end";
       std::abort();
     }
