@@ -179,7 +179,7 @@ TEST_F(UserDefaultsTest, AFileTheSystemRefusesIsKeptAndReadLaterWithTheChangesLa
 // added and removed is made on their own list once it reads, and what it holds already is not
 // added twice.
 TEST_F(UserDefaultsTest, ListEditsMadeWhileTheFileIsRefusedAreMadeOnTheUsersListOnceItReads) {
-  writeSettings(R"({"sites": ["private.example", "shared.example"]})");
+  writeSettings(R"({"sites": ["private.example", "shared.example", "bank.example"]})");
   std::filesystem::permissions(dir_.path(), std::filesystem::perms::others_exec,
                                std::filesystem::perm_options::add);
   std::unique_ptr<UserDefaults> defaults;
@@ -201,9 +201,10 @@ TEST_F(UserDefaultsTest, ListEditsMadeWhileTheFileIsRefusedAreMadeOnTheUsersList
     test::OrdinaryUser user(file().parent_path());
     EXPECT_TRUE(defaults->retry());
   }
-  EXPECT_EQ(saved(), Json::parse(R"({"sites": ["private.example", "twitch.tv"], "apps": ["b"]})"));
+  EXPECT_EQ(saved(), Json::parse(R"({"sites": ["private.example", "bank.example", "twitch.tv"],
+                                      "apps": ["b"]})"));
   EXPECT_THAT(defaults->stringList("sites"),
-              ::testing::Optional(ElementsAre("private.example", "twitch.tv")));
+              ::testing::Optional(ElementsAre("private.example", "bank.example", "twitch.tv")));
   EXPECT_FALSE(defaults->unsaved());
 }
 
