@@ -15,10 +15,11 @@
 // windows can tell the user. The settings and the learned files are tried again at every tick, and
 // what waits to be written once more as the program quits:
 // - While the settings file cannot be read, the defaults answer (Prefs), and the model does
-//   nothing on them that the user's own settings might forbid or regret: the recording, which
-//   keeps window titles of applications the user may have excluded, is not started, and the event
-//   log is not pruned to a default history length. Once the file reads, Prefs reads it again and
-//   the recording starts if the user's settings say so.
+//   nothing on them that the user's own settings might forbid or regret: every application and
+//   site counts as excluded (Prefs::isExcludedApp), so nothing in front is read, analysed, learned,
+//   logged or prompted on; the recording is not started, and the event log is not pruned to a
+//   default history length. Once the file reads, Prefs reads it again, what is in front is read
+//   at once under the user's own lists, and the recording starts if the user's settings say so.
 // - A learned file that cannot be read is left as it is: nothing is written over it, and it is
 //   read again at every tick. Once it reads it is restored as at start, which replaces what was
 //   learned of its kind meanwhile (the file holds more than one run's worth; a work context formed

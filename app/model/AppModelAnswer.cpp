@@ -74,11 +74,11 @@ void AppModel::finish(PromptAction action, const OpenPrompt& prompt) {
       break;
     case PromptAction::never: {
       learn(moment, true, learnedOutcome(PromptOutcome::never));
-      std::vector<std::string> never = prefs_->neverInterrupt();
+      const std::vector<std::string>& never = prefs_->neverInterrupt();
       const std::string scope = moment.scope();
+      // An edit, not the whole list: while the settings are unread the list shown is not theirs.
       if (moment.host() && std::find(never.begin(), never.end(), scope) == never.end()) {
-        never.push_back(scope);
-        prefs_->setNeverInterrupt(never);
+        prefs_->appendNeverInterrupt(scope);
       }
       policy_.neverInterrupt = prefs_->neverInterrupt();
       // Never here is for work, as far as the policy and the log are concerned.

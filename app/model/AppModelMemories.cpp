@@ -21,6 +21,7 @@
 #include "model/AppModel.h"
 #include "platform/Paths.h"
 #include "platform/UserDefaults.h"
+#include "sensing/Observer.h"
 #include "sensing/Prefs.h"
 
 namespace qb {
@@ -179,6 +180,9 @@ void AppModel::saveFile(const std::filesystem::path& path, const Json& json) {
 void AppModel::retrySaving() {
   if (services_.defaults.retry()) {
     prefs_->reload();
+    // What is in front was held unread, its exclusion unknown: it is looked at again at once,
+    // under the user's own lists.
+    observer_->refresh();
     if (std::exchange(recordingDeferred_, false) && prefs_->recording()) {
       startRecording("launch");
     }

@@ -1,7 +1,9 @@
 #include "platform/UserDefaults.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <span>
 #include <system_error>
 #include <utility>
@@ -120,9 +122,12 @@ UserDefaults::UserDefaults(std::filesystem::path file)
 }
 
 UserDefaults::~UserDefaults() {
-  if (unwritten_->empty()) return;
+  if (unwritten_->empty() && listEdits_.empty()) return;
+  std::set<std::string> lost;
+  for (const auto& [key, value] : unwritten_->items()) lost.insert(key);
+  for (const auto& [key, edits] : listEdits_) lost.insert(key);
   std::string keys;
-  for (const auto& [key, value] : unwritten_->items()) keys += (keys.empty() ? "" : ", ") + key;
+  for (const std::string& key : lost) keys += (keys.empty() ? "" : ", ") + key;
   const std::string reason = unread_      ? file_.string() + " could not be read"
                              : !writable_ ? "an unreadable file is kept in its place"
                                           : lastFailure_;
@@ -167,8 +172,9 @@ bool UserDefaults::retry() {
   if (!domain) return false;
   unread_ = false;
   lastFailure_.clear();
+  const bool changed = !unwritten_->empty() || !listEdits_.empty();
   log::info("Settings: " + file_.string() + " is read again" +
-            (unwritten_->empty() ? "" : "; the changes made meanwhile are laid over it"));
+            (changed ? "; the changes made meanwhile are laid over it" : ""));
   for (const auto& [key, value] : unwritten_->items()) {
     if (value.is_null()) {
       domain->erase(key);
@@ -176,6 +182,13 @@ bool UserDefaults::retry() {
       (*domain)[key] = value;
     }
   }
+  // Made on the user's own list, which the list shown meanwhile did not hold.
+  for (const auto& [key, edits] : listEdits_) {
+    StringList list = editedList(*domain, key);
+    for (const ListEdit& edit : edits) apply(list, edit);
+    (*domain)[key] = (*unwritten_)[key] = encodeList(list);
+  }
+  listEdits_.clear();
   *user_ = std::move(*domain);
   if (unwritten_->empty()) {
     announce();
@@ -285,17 +298,56 @@ void UserDefaults::setDate(std::string_view key, Date value) {
 
 void UserDefaults::remove(std::string_view key) {
   auto found = user_->find(key);
-  if (found != user_->end()) {
-    user_->erase(found);
-    (*unwritten_)[std::string(key)] = nullptr;
-  }
+  // Nothing changes: nothing to write (what waits is tried by retry()).
+  if (found == user_->end()) return;
+  user_->erase(found);
+  (*unwritten_)[std::string(key)] = nullptr;
+  if (const auto edits = listEdits_.find(key); edits != listEdits_.end()) listEdits_.erase(edits);
   write();
 }
 
 void UserDefaults::set(std::string_view key, Json value) {
+  if (const auto edits = listEdits_.find(key); edits != listEdits_.end()) listEdits_.erase(edits);
   (*unwritten_)[std::string(key)] = value;
   (*user_)[std::string(key)] = std::move(value);
   write();
+}
+
+void UserDefaults::addToList(std::string_view key, const std::string& item) {
+  editList(key, ListEdit{true, item});
+}
+
+void UserDefaults::removeFromList(std::string_view key, const std::string& item) {
+  editList(key, ListEdit{false, item});
+}
+
+void UserDefaults::editList(std::string_view key, ListEdit edit) {
+  StringList list = editedList(*user_, key);
+  apply(list, edit);
+  if (!unread_) return set(key, encodeList(list));
+  // The list shown now is the defaults' (or one set meanwhile), not the user's own: only the edit
+  // is theirs. It is made after what unwritten_ holds for the key, as it was made.
+  (*user_)[std::string(key)] = encodeList(list);
+  listEdits_[std::string(key)].push_back(std::move(edit));
+  announce();
+}
+
+UserDefaults::StringList UserDefaults::editedList(const Json& domain, std::string_view key) const {
+  if (const Json* stored = find(domain, key)) {
+    if (auto list = decodeList(*stored)) return *list;
+  }
+  if (const Json* registered = find(*registered_, key)) {
+    if (auto list = decodeList(*registered)) return *list;
+  }
+  return {};
+}
+
+void UserDefaults::apply(StringList& list, const ListEdit& edit) {
+  if (!edit.add) {
+    std::erase(list, edit.item);
+  } else if (std::find(list.begin(), list.end(), edit.item) == list.end()) {
+    list.push_back(edit.item);
+  }
 }
 
 void UserDefaults::write() {

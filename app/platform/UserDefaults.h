@@ -28,7 +28,11 @@
 //   defaults, writes nothing over it, and reads it again at each retry(). What is set or removed
 //   meanwhile is kept in memory; once the file reads, it is laid over what the file holds and the
 //   whole is written. A removal counts only for a key the user's domain holds: the domain starts
-//   empty, so a removal made on what the defaults answered takes nothing from the file.
+//   empty, so a removal made on what the defaults answered takes nothing from the file. An item
+//   added to or removed from a list meanwhile is kept as that edit, not as the list shown then
+//   (the defaults' list, not the user's): once the file reads, the edits are made in their order
+//   on the list the file holds, or on the registered default when it holds none, so that the
+//   user's own entries stay.
 // - A file whose content cannot be read (no UTF-8, larger than kMaxFileBytes, no regular file),
 //   or that does not hold a JSON object, is logged and set aside under a new name beside it
 //   (settings.json.unreadable, then settings.json.unreadable-2, ...), and the store starts from
@@ -104,8 +108,16 @@ public:
   void setStringList(std::string_view key, const StringList& value);
   void setDate(std::string_view key, Date value);
   // Removes the key from the user's domain (the registered default, if any, answers again) and
-  // writes the file at once.
+  // writes the file at once; a key the user's domain does not hold changes nothing and writes
+  // nothing.
   void remove(std::string_view key);
+  // Edits of the list under the key as stringList() reads it (an empty one when none does), each
+  // written at once, and kept as an edit while the file is unread (see above). addToList appends
+  // the item unless the list already holds it; removeFromList removes every item equal to it.
+  // Items compare as bytes. Use these for a change the user makes to a list, and setStringList
+  // only where the whole list is meant: a list set while the file is unread replaces the file's.
+  void addToList(std::string_view key, const std::string& item);
+  void removeFromList(std::string_view key, const std::string& item);
 
   // Whether the file is there but the system refuses to read it for now: the defaults answer.
   bool unread() const { return unread_; }
@@ -125,6 +137,16 @@ private:
   std::optional<Json> load();
   void setAside(const std::string& reason);
   void set(std::string_view key, Json value);
+  // One change of a list, kept while the file is unread.
+  struct ListEdit {
+    bool add = false;  // else a removal
+    std::string item;
+  };
+  void editList(std::string_view key, ListEdit edit);
+  // The list under key in `domain`, else the registered one, else an empty one: what an edit
+  // changes.
+  StringList editedList(const Json& domain, std::string_view key) const;
+  static void apply(StringList& list, const ListEdit& edit);
   void write();
   // Calls changed_ when unsaved() or unread() differ from what it was last told.
   void announce();
@@ -143,6 +165,10 @@ private:
   // What was set since the last write that succeeded, by key; null for a key removed. Laid over
   // the file's content once an unread file reads.
   std::unique_ptr<Json> unwritten_;
+  // The edits of lists made while the file is unread, by key and in order. They come after the
+  // key's value in unwritten_ (a set or removal of the key drops them) and are made on the file's
+  // list once it reads.
+  std::map<std::string, std::vector<ListEdit>, std::less<>> listEdits_;
   // False when an unreadable file could not be set aside: writing would destroy it.
   bool writable_ = true;
   // The file is there but the system refuses to read it: nothing is written over it.

@@ -162,8 +162,11 @@ void Prefs::reload() {
     emit promptOnChatChanged(promptOnChat_);
   }
 
-  // Written back at once, so a stored value that is not a date is removed rather than kept.
-  setQuestionAnswered(defaults_.date(kQuestionAnsweredKey));
+  // A stored value that is not a date is removed rather than kept; a date is left as it is, so
+  // that a start writes nothing (a settings folder that takes no writes says nothing then).
+  const std::optional<Date> answered = defaults_.date(kQuestionAnsweredKey);
+  if (!answered) defaults_.remove(kQuestionAnsweredKey);
+  if (assign(questionAnswered_, answered)) emit questionAnsweredChanged(answered);
   windowFrame_ = readFrame(defaults_.stringList(kWindowFrameKey));
 }
 
@@ -249,48 +252,51 @@ void Prefs::setLaunchAtLogin(bool enabled) {
   if (after != before) emit launchAtLoginChanged(after);
 }
 
-void Prefs::storeChangedList(const StringList& list, const char* key,
-                             void (Prefs::*changed)(const StringList&)) {
-  defaults_.setStringList(key, list);
+void Prefs::editList(std::string_view item, bool add, const char* key, StringList& list,
+                     void (Prefs::*changed)(const StringList&)) {
+  const std::string entry(item);
+  if (add) {
+    defaults_.addToList(key, entry);
+  } else {
+    defaults_.removeFromList(key, entry);
+  }
+  list = defaults_.stringList(key).value_or(StringList{});
   emit(this->*changed)(list);
 }
 
 void Prefs::appendExcludedApp(std::string id) {
-  excludedApps_.push_back(std::move(id));
-  storeChangedList(excludedApps_, kExcludedAppsKey, &Prefs::excludedAppsChanged);
+  editList(id, true, kExcludedAppsKey, excludedApps_, &Prefs::excludedAppsChanged);
 }
 
 void Prefs::removeExcludedApp(std::string id) {
-  std::erase(excludedApps_, id);
-  storeChangedList(excludedApps_, kExcludedAppsKey, &Prefs::excludedAppsChanged);
+  editList(id, false, kExcludedAppsKey, excludedApps_, &Prefs::excludedAppsChanged);
 }
 
 void Prefs::appendExcludedSite(std::string host) {
-  excludedSites_.push_back(std::move(host));
-  storeChangedList(excludedSites_, kExcludedSitesKey, &Prefs::excludedSitesChanged);
+  editList(host, true, kExcludedSitesKey, excludedSites_, &Prefs::excludedSitesChanged);
 }
 
 void Prefs::removeExcludedSite(std::string host) {
-  std::erase(excludedSites_, host);
-  storeChangedList(excludedSites_, kExcludedSitesKey, &Prefs::excludedSitesChanged);
+  editList(host, false, kExcludedSitesKey, excludedSites_, &Prefs::excludedSitesChanged);
 }
 
 void Prefs::appendNeverInterrupt(std::string scope) {
-  neverInterrupt_.push_back(std::move(scope));
-  storeChangedList(neverInterrupt_, kNeverInterruptKey, &Prefs::neverInterruptChanged);
+  editList(scope, true, kNeverInterruptKey, neverInterrupt_, &Prefs::neverInterruptChanged);
 }
 
 void Prefs::removeNeverInterrupt(std::string scope) {
-  std::erase(neverInterrupt_, scope);
-  storeChangedList(neverInterrupt_, kNeverInterruptKey, &Prefs::neverInterruptChanged);
+  editList(scope, false, kNeverInterruptKey, neverInterrupt_, &Prefs::neverInterruptChanged);
 }
 
+bool Prefs::listsUnknown() const { return defaults_.unread(); }
+
 bool Prefs::isExcludedApp(std::string_view bundleID) const {
-  return bundleID == kApplicationID || contains(hiddenExclusions(), bundleID) ||
+  return listsUnknown() || bundleID == kApplicationID || contains(hiddenExclusions(), bundleID) ||
          contains(excludedApps_, bundleID);
 }
 
 bool Prefs::isExcludedHost(std::string_view host) const {
+  if (listsUnknown()) return true;
   const std::string key = siteKey(host);
   if (key.empty()) return false;
   for (const std::string& entry : excludedSites_) {

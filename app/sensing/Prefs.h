@@ -4,9 +4,10 @@
 // One observable object on the main thread, created once before anything that reads a setting
 // and kept for the life of the program. Each setting is a Qt property with a <name>Changed signal
 // and lives in the settings store under its own key. Values are loaded on construction, and again
-// by reload() (the store has read a file it could not read before); after that the object keeps
-// its own copy and writes through: every set writes the key, even when the value is equal, and
-// signals only a real change. Other changes made to the store are not picked up.
+// by reload() (the store has read a file it could not read before), which writes nothing unless a
+// stored value must go; after that the object keeps its own copy and writes through: every set
+// writes the key, even when the value is equal, and signals only a real change. Other changes made
+// to the store are not picked up.
 //
 //   property          key                default when nothing is stored
 //   onboarded         "onboarded"        false
@@ -22,6 +23,13 @@
 //   promptOnChat      "promptOnChat"     false
 //   questionAnswered  "questionAnswered" none (a date; none removes the key)
 //   windowFrame       "windowFrame"      none: the main window's place and size (no signal)
+//
+// While the store cannot read the user's file (UserDefaults::unread(), as after a run with sudo
+// left it to root), the defaults answer every setting, but the lists of excluded applications and
+// sites they answer are not the user's: theirs are unknown. Until it reads, isExcludedApp() and
+// isExcludedHost() answer true for everything, so that no window or page is read, analysed,
+// learned, counted or prompted on by any reader, since each asks them first; the lists themselves
+// still read as the defaults. Once reload() has taken the file, both answer from the user's lists.
 //
 // Registered defaults answer while the user has stored nothing under the key, and in place of a
 // stored value of the wrong type (a text where a list is kept, a number where a switch is), so that
@@ -149,8 +157,11 @@ public:
   // Turns the login item on or off; a failure is logged and leaves the item as it is.
   void setLaunchAtLogin(bool enabled);
 
-  // Changes to a list in place: each writes the whole list and signals, whatever it changed.
-  // append* adds the entry at the end; remove* removes every entry equal to it.
+  // The user's changes to a list in place: each changes the stored list and signals, whatever it
+  // changed. append* adds the entry at the end unless the list holds it already; remove* removes
+  // every entry equal to it. While the store cannot read the file, each is kept as that edit and
+  // made on the user's own list once it reads (UserDefaults::addToList), whereas set* replaces
+  // the whole list the file holds: use set* only where the whole list is meant.
   void appendExcludedApp(std::string id);
   void removeExcludedApp(std::string id);
   void appendExcludedSite(std::string host);
@@ -158,6 +169,9 @@ public:
   void appendNeverInterrupt(std::string scope);
   void removeNeverInterrupt(std::string scope);
 
+  // The two questions every reader of a window or a page asks first. Both answer true for every
+  // application and every site while the store cannot read the user's file (see the opening
+  // comment).
   // True when the application's windows must not be read: it is this program, one of
   // hiddenExclusions() or an entry of excludedApps. Identifiers compare exactly, case and all.
   bool isExcludedApp(std::string_view bundleID) const;
@@ -186,10 +200,12 @@ signals:
   void launchAtLoginChanged(bool enabled);
 
 private:
-  // Writes a list changed in place whole under its key and signals it: such a change always
-  // counts as one.
-  void storeChangedList(const StringList& list, const char* key,
-                        void (Prefs::*changed)(const StringList&));
+  // Adds or removes the item in the store's list under key, reads the list back into `list` and
+  // signals it: such a change always counts as one.
+  void editList(std::string_view item, bool add, const char* key, StringList& list,
+                void (Prefs::*changed)(const StringList&));
+  // Whether the store cannot read the user's file for now, so that their lists are not known.
+  bool listsUnknown() const;
 
   UserDefaults& defaults_;  // borrowed; outlives this object
   LoginItem& loginItem_;    // borrowed; outlives this object

@@ -367,6 +367,99 @@ TEST_F(AppModelRoadTest, AgentSessionsAreReadAtMostEveryTwoSecondsAndFoldersHour
   EXPECT_TRUE(std::filesystem::exists(home / "projects.json"));
 }
 
+// The files below `root`, `except` aside, whose bytes hold `text` anywhere: a learned file, the
+// event log or the recording (SQLite keeps text as it is, in the file or in its log beside it).
+std::vector<std::string> filesHolding(const std::filesystem::path& root, std::string_view text,
+                                      const std::filesystem::path& except) {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    if (entry.path().parent_path() == except || !entry.is_regular_file()) continue;
+    if (test::readFile(entry.path()).find(text) != std::string::npos) {
+      found.push_back(entry.path().lexically_relative(root).string());
+    }
+  }
+  return found;
+}
+
+// As after a run with sudo left the settings to root, whose list excludes the terminal in front:
+// the user's exclusions unknown, nothing in front is read, analysed, learned, logged or prompted
+// on, however long it stays. Once the settings read, what is in front is read at once under the
+// user's own lists: the terminal stays unread, any other window is read.
+TEST_F(AppModelRoadTest, WhileTheSettingsCannotBeReadNothingInFrontIsReadThenTheUsersListsHold) {
+  useAgentHome();
+  const std::filesystem::path settingsFolder = home / "Settings";
+  const std::filesystem::path settingsFile = settingsFolder / "settings.json";
+  std::filesystem::create_directories(settingsFolder);
+  // A link that leads to itself: the system refuses it even to root, as it refuses the user a
+  // file left to root.
+  std::filesystem::create_symlink(settingsFile.filename(), settingsFile);
+  UserDefaults settings(settingsFile);
+  ASSERT_TRUE(settings.unread());
+  model = std::make_unique<AppModel>(AppModel::Services{platform, settings, loginItem, main, timers,
+                                                        clock, wallClock, home / "Quillbrook"});
+  WorkContext context;
+  context.add("quarterly report");
+  policy().restore(context, wallClock.now());  // protecting: a distraction would be prompted on
+  model->start();
+  load();
+  awaitEventLog();
+
+  const auto show = [&](pid_t pid, const std::string& id, const std::string& name,
+                        const std::string& title) {
+    platform.workspaceFake.frontmost = RunningApplication{pid, id, name};
+    auto [window, node] = platform.accessibilityFake.makeElement();
+    node->set(AXAttribute::title, title);
+    platform.accessibilityFake.applicationNode(pid)->set(AXAttribute::focusedWindow, window);
+    emit platform.workspaceFake.applicationActivated();
+  };
+  const auto run = [&](Duration seconds) {
+    for (Duration gone = 0; gone < seconds; ++gone) {
+      timers.advance(1);
+      main.runAll();
+      settle();
+    }
+  };
+  const auto traces = [&] {
+    if (model) flushFiles();
+    if (model && recorder() != nullptr) recorder()->flush().get();
+    std::vector<std::string> found;
+    for (const std::string_view text :
+         {"Quarterly report draft", "XTerm", "debian-xterm", "Video feed", "Player"}) {
+      for (const std::string& file : filesHolding(home.path(), text, settingsFolder)) {
+        found.push_back(std::string(text) + " in " + file);
+      }
+    }
+    return found;
+  };
+
+  show(40, "debian-xterm", "XTerm", "Quarterly report draft - notes");
+  run(20 * 60);
+  EXPECT_FALSE(model->seen().has_value());
+  show(20, "player", "Player", "Video feed");
+  run(5 * 60);
+  EXPECT_FALSE(promptOpen()) << "nothing read, nothing prompted on";
+  show(10, "editor", "Editor", "Budget sheet");
+  run(60);
+  EXPECT_THAT(traces(), testing::IsEmpty());
+  EXPECT_EQ(recorder(), nullptr) << "the recording waits for the settings too";
+
+  std::filesystem::remove(settingsFile);
+  test::writeFile(settingsFile, R"({"excludedApps": ["debian-xterm"]})");
+  run(AppModel::kTickInterval);
+  EXPECT_EQ(model->seen() ? model->seen()->bundleID : "", "editor")
+      << "the window in front, read once the settings read";
+  show(40, "debian-xterm", "XTerm", "Quarterly report draft - notes");
+  run(20 * 60);
+  EXPECT_FALSE(model->seen().has_value()) << "excluded by the user's own list";
+  EXPECT_NE(recorder(), nullptr);
+  EXPECT_THAT(traces(), testing::IsEmpty());
+  EXPECT_THAT(filesHolding(home.path(), "Budget sheet", settingsFolder),
+              testing::Contains(testing::HasSubstr("recording")))
+      << "what may be read is kept as ever";
+  model.reset();  // before the settings it reads
+  EXPECT_THAT(traces(), testing::IsEmpty());
+}
+
 TEST_F(AppModelRoadTest, AWindowsShareOfItsScreen) {
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   EXPECT_EQ(AppModel::screenShare(Rect{{0, 0}, {screen.width() / 2.0, screen.height() / 2.0}}),

@@ -227,6 +227,13 @@ protected:
   // The event log, open as start-up opens it, and what it holds.
   void openEventLog() { model->store_ = std::make_unique<EventStore>(home / "events.sqlite"); }
   std::vector<EventStore::Event> events() const { return model->store_->events(Date::fromUnix(0)); }
+  // Runs what the event log's check, started by start(), hands back until its file is in use.
+  void awaitEventLog() {
+    while (!model->store_->inUse()) {
+      ASSERT_TRUE(main.awaitTask()) << "the event log's check never came back";
+      main.runAll();
+    }
+  }
   void tick() { model->tick(); }
   // Lets `seconds` go by, with the tick every kTickInterval as the running program has it.
   void pass(Duration seconds) {

@@ -175,6 +175,39 @@ TEST_F(UserDefaultsTest, AFileTheSystemRefusesIsKeptAndReadLaterWithTheChangesLa
   EXPECT_EQ(changes, 1) << "unread and unsaved, then neither";
 }
 
+// A list the user edits while the file is refused shows the defaults' list, not theirs: what they
+// added and removed is made on their own list once it reads, and what it holds already is not
+// added twice.
+TEST_F(UserDefaultsTest, ListEditsMadeWhileTheFileIsRefusedAreMadeOnTheUsersListOnceItReads) {
+  writeSettings(R"({"sites": ["private.example", "shared.example", "bank.example"]})");
+  std::filesystem::permissions(dir_.path(), std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
+  std::unique_ptr<UserDefaults> defaults;
+  {
+    test::OrdinaryUser user(file().parent_path());
+    std::filesystem::permissions(file(), std::filesystem::perms::none);
+    defaults = open();
+    defaults->addToList("sites", "twitch.tv");
+    defaults->addToList("sites", "private.example");
+    defaults->removeFromList("sites", "shared.example");
+    defaults->removeFromList("apps", "a");  // no list of the user's: made on the default
+    EXPECT_THAT(defaults->stringList("sites"),
+                ::testing::Optional(ElementsAre("twitch.tv", "private.example")));
+    EXPECT_FALSE(defaults->retry());
+  }
+  std::filesystem::permissions(
+      file(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  {
+    test::OrdinaryUser user(file().parent_path());
+    EXPECT_TRUE(defaults->retry());
+  }
+  EXPECT_EQ(saved(), Json::parse(R"({"sites": ["private.example", "bank.example", "twitch.tv"],
+                                      "apps": ["b"]})"));
+  EXPECT_THAT(defaults->stringList("sites"),
+              ::testing::Optional(ElementsAre("private.example", "bank.example", "twitch.tv")));
+  EXPECT_FALSE(defaults->unsaved());
+}
+
 TEST_F(UserDefaultsTest, AnEarlierUnreadableFileKeepsItsName) {
   writeSettings("first");
   open();
@@ -217,6 +250,9 @@ TEST_F(UserDefaultsTest, AFailedWriteKeepsTheValueAndIsTriedAgainOrSaidLostAtThe
   const test::LogCapture log;
   {
     auto defaults = open();
+    defaults->remove("flag");  // as a start does with a date it has not got: nothing to save
+    EXPECT_THAT(log.lines(), ::testing::IsEmpty());
+    EXPECT_FALSE(defaults->unsaved());
     defaults->setInteger("minutes", 15);
     defaults->setBool("flag", true);
     defaults->retry();
