@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <set>
 
 #include "analysis/PersonalMemory.h"
 #include "base/Log.h"
@@ -51,6 +52,9 @@ const QString kAnswersFooter = QStringLiteral("Remove one to take it back.");
 const QString kLearnedUnsaved = QStringLiteral(
     "What Quillbrook learns can't be saved for now. It's kept until it can be; nothing saved "
     "before is lost.");
+const QString kLearnedUnread = QStringLiteral(
+    "Some of what Quillbrook learned before can't be read for now. Nothing of it is lost: it's "
+    "restored once it can be read, in place of what's learned meanwhile.");
 const QString kEnd = QStringLiteral("End");
 const QString kRemove = QStringLiteral("Remove");
 const QString kForget = QStringLiteral("Forget");
@@ -259,19 +263,16 @@ SitesPage::SitesPage(AppModel& model, Navigation& /*navigation*/, QWidget* paren
       ignored_(makeSection()),
       quiet_(makeSection()),
       answers_(makeSection()),
-      learnedNotice_(new Notice(kLearnedUnsaved)) {
+      learnedNotice_(new Notice) {
   for (QWidget* section : {allowed_, ignored_, quiet_, answers_}) addSection(section);
   addSection(learnedNotice_);
-  const auto showUnsaved = [this] {
-    learnedNotice_->setVisible(model_.unsaved().contains(AppModel::Unsaved::learned));
-  };
   showUnsaved();
   showAllowed();
   showIgnored();
   showQuiet();
   showAnswers();
 
-  connect(&model, &AppModel::changed, this, [this, showUnsaved](AppModel::Property property) {
+  connect(&model, &AppModel::changed, this, [this](AppModel::Property property) {
     if (property == AppModel::Property::allowed) showAllowed();
     if (property == AppModel::Property::answers) showAnswers();
     if (property == AppModel::Property::unsaved) showUnsaved();
@@ -293,6 +294,14 @@ void SitesPage::setClock(const WallClock& clock) {
 void SitesPage::setApplicationChooser(ApplicationChooser chooser) { chooser_ = std::move(chooser); }
 
 void SitesPage::refresh() { showAllowed(); }
+
+void SitesPage::showUnsaved() {
+  using Unsaved = AppModel::Unsaved;
+  const std::set<Unsaved>& unsaved = model_.unsaved();
+  learnedNotice_->setText(unsaved.contains(Unsaved::unreadLearned) ? kLearnedUnread
+                                                                   : kLearnedUnsaved);
+  learnedNotice_->setVisible(unsaved.contains(Unsaved::learned));
+}
 
 void SitesPage::showAllowed() {
   clear(*allowed_);

@@ -10,8 +10,9 @@
 //                      not listed, and stays in the settings.
 //   "Never interrupt"  the sites that are watched but never interrupted, then "Add site".
 //   "Your answers"     the user's answers, newest first, each with what it said; "None" without.
-//   a notice           while what the program learns is unsaved (AppModel::unsaved): that it
-//                      cannot be saved for now and is kept until it can be.
+//   a notice           while what the program learns is unsaved (AppModel::unsaved): that a learned
+//                      file cannot be read for now and replaces what is learned meanwhile once it
+//                      reads; else that it cannot be saved for now and is kept until it can be.
 //
 // The lists are the settings' own (Prefs::excludedApps, excludedSites, neverInterrupt), shown in
 // the order they were added and changed in place at once: an entry is never added twice (exact
@@ -104,6 +105,7 @@ private:
     QString refusal;  // why the text typed last was not added; shown under the field
   };
 
+  void showUnsaved();
   void showAllowed();
   void showIgnored();
   void showQuiet();
