@@ -49,6 +49,10 @@ const QString kAnswersHeader = QStringLiteral("Your answers");
 const QString kIgnoredFooter = QStringLiteral("Never looked at or prompted on.");
 const QString kQuietFooter = QStringLiteral("Watched and counted, never interrupted.");
 const QString kAnswersFooter = QStringLiteral("Remove one to take it back.");
+const QString kListsUnread = QStringLiteral(
+    "Your own lists can't be read for now, so they aren't shown yet. What you add or remove here "
+    "is kept and applied to them once they can be read. Until then, Quillbrook looks at no app or "
+    "site.");
 const QString kLearnedUnsaved = QStringLiteral(
     "What Quillbrook learns can't be saved for now. It's kept until it can be; nothing saved "
     "before is lost.");
@@ -263,8 +267,12 @@ SitesPage::SitesPage(AppModel& model, Navigation& /*navigation*/, QWidget* paren
       ignored_(makeSection()),
       quiet_(makeSection()),
       answers_(makeSection()),
+      listsNotice_(new Notice(kListsUnread)),
       learnedNotice_(new Notice) {
-  for (QWidget* section : {allowed_, ignored_, quiet_, answers_}) addSection(section);
+  addSection(allowed_);
+  // Heads the lists it speaks of; the allowances above are learned, not the user's.
+  addSection(listsNotice_);
+  for (QWidget* section : {ignored_, quiet_, answers_}) addSection(section);
   addSection(learnedNotice_);
   showUnsaved();
   showAllowed();
@@ -298,6 +306,7 @@ void SitesPage::refresh() { showAllowed(); }
 void SitesPage::showUnsaved() {
   using Unsaved = AppModel::Unsaved;
   const std::set<Unsaved>& unsaved = model_.unsaved();
+  listsNotice_->setVisible(unsaved.contains(Unsaved::unreadSettings));
   learnedNotice_->setText(unsaved.contains(Unsaved::unreadLearned) ? kLearnedUnread
                                                                    : kLearnedUnsaved);
   learnedNotice_->setVisible(unsaved.contains(Unsaved::learned));

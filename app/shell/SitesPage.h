@@ -1,10 +1,13 @@
 // SitesPage: the main window's "Sites and apps" page: the lists the user keeps of what the program
 // leaves alone, and the answers it learned from.
 //
-// Four sections, one under the other:
+// Four sections and two notices, one under the other:
 //   "Allowed for now"  the allowances still running (AppModel::allowed), each with its time left;
 //                      absent while none runs. An allowance that runs out while the page is shown
 //                      goes at the next refresh(), which runs every kRefreshInterval.
+//   a notice           while the settings are unread (AppModel::unsaved): that the user's own lists
+//                      are not shown yet, that what is added or removed meanwhile is applied to
+//                      them once they read, and that until then no app or site is looked at.
 //   "Ignored"          the excluded applications that are installed, then the excluded sites, then
 //                      "Add app…" and "Add site". An excluded application that is not installed is
 //                      not listed, and stays in the settings.
@@ -80,7 +83,9 @@ public:
   void addSite();
   void addQuiet();
 
-  // The notice that what is learned is not saved for now; hidden while it is.
+  // The notices that the user's lists are unread, and that what is learned is not saved for now;
+  // each hidden while it does not apply.
+  const QLabel& listsNotice() const { return *listsNotice_; }
   const QLabel& learnedNotice() const { return *learnedNotice_; }
 
   // The installed application's name, none when no application has that desktop-file id.
@@ -126,6 +131,7 @@ private:
   QWidget* ignored_;
   QWidget* quiet_;
   QWidget* answers_;
+  QLabel* listsNotice_;
   QLabel* learnedNotice_;
   QTimer refresher_;
 };

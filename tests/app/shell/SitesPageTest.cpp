@@ -550,6 +550,25 @@ TEST_F(SitesPageTest, ANoticeUnderTheAnswersSaysWhileWhatIsLearnedIsUnsaved) {
   EXPECT_FALSE(notice.isVisibleTo(page.get()));
 }
 
+TEST_F(SitesPageTest, ANoticeOverTheListsSaysWhileTheSettingsAreUnread) {
+  open();
+  const QLabel& notice = page->listsNotice();
+  EXPECT_FALSE(notice.isVisibleTo(page.get()));
+  setUnsaved(AppModel::Unsaved::unreadSettings, true);
+  prefs().appendExcludedSite("news.example");
+  ASSERT_TRUE(notice.isVisibleTo(page.get()));
+  EXPECT_EQ(notice.text().toStdString(),
+            "Your own lists can't be read for now, so they aren't shown yet. What you add or "
+            "remove here is kept and applied to them once they can be read. Until then, "
+            "Quillbrook looks at no app or site.");
+  QCoreApplication::processEvents();
+  EXPECT_LT(notice.mapTo(page->column(), QPoint()).y(),
+            group(kIgnored)->mapTo(page->column(), QPoint()).y());
+  save(*page, "sites-page-settings-unread.png");
+  setUnsaved(AppModel::Unsaved::unreadSettings, false);
+  EXPECT_FALSE(notice.isVisibleTo(page.get()));
+}
+
 TEST_F(SitesPageTest, AFullPageAsAPersonSeesIt) {
   prefs().setExcludedApps({"org.example.Notes"});
   prefs().setExcludedSites({"news.example", "social.example"});
