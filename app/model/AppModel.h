@@ -207,6 +207,8 @@ public:
     settings,        // a change of the settings (also while they are unread)
     unreadSettings,  // the settings file cannot be read: the defaults answer
     learned,         // a learned file cannot be read or written
+    unreadLearned,   // a learned file cannot be read: once it reads it replaces what was learned
+                     // of its kind meanwhile
     eventLog,
     recording,
   };

@@ -3,10 +3,11 @@
 // memory as it was and is replaced at the next save; a file the system refuses to read is left
 // as it is, never written over, and read again at every tick until it reads, when it is restored
 // as at start; a failed write leaves the previous file in place, and the file writer keeps the new
-// state and tries it again (both logged). While either waits, `unsaved` holds `learned`. The JSON
-// is made on the main thread, from the state as it is then; the files are replaced whole on the
-// file writer's thread, so the main thread never waits for the disk, and a crash never leaves half
-// a file.
+// state and tries it again (both logged). While either waits, `unsaved` holds `learned`; while a
+// file is unread it holds `unreadLearned` too, since what is learned of that kind meanwhile is then
+// replaced. The JSON is made on the main thread, from the state as it is then; the files are
+// replaced whole on the file writer's thread, so the main thread never waits for the disk, and a
+// crash never leaves half a file.
 
 #include <set>
 #include <string_view>
@@ -81,6 +82,7 @@ bool AppModel::unreadMemory(const std::filesystem::path& path) const {
 
 void AppModel::showMemoriesState() {
   setUnsaved(Unsaved::learned, memoriesUnwritten_ || !unreadMemories_.empty());
+  setUnsaved(Unsaved::unreadLearned, !unreadMemories_.empty());
 }
 
 std::filesystem::path AppModel::recordingURL() {

@@ -283,7 +283,10 @@ SettingsPage::SettingsPage(AppModel& model, Navigation& /*navigation*/, QWidget*
       model_(model),
       settingsNotice_(new Notice),
       recordingNotice_(new Notice(kRecordingUnsaved)) {
+  // Both notices head the page, where they are seen without scrolling: the recording's group is
+  // below the first screen of a window at its first size.
   addSection(settingsNotice_);
+  addSection(recordingNotice_);
   addSection(general());
   addSection(prompts());
   addSection(permissionsBlock());
@@ -457,10 +460,7 @@ QWidget* SettingsPage::data() {
 
   dataNote_ = new Footer(
       QStringLiteral("Helps improve Quillbrook. Never sends page text, messages or passwords."));
-  QWidget* block = noted(group, dataNote_);
-  // Under the recorded row, whose count stands still while the recording waits.
-  static_cast<QVBoxLayout*>(block->layout())->insertWidget(1, recordingNotice_);
-  return block;
+  return noted(group, dataNote_);
 }
 
 QWidget* SettingsPage::lastLine() {

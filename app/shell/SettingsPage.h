@@ -3,6 +3,8 @@
 //
 //   a notice       while the settings are unsaved (AppModel::unsaved): that they cannot be read
 //                  (the defaults show) or saved for now, and are lost if the program quits first
+//   a notice       while the recording is unsaved: that it cannot be saved for now; here rather
+//                  than by the recording's counts, which lie below the first screen
 //   "General"      Launch at login (switch), Break length (5m, 15m, 30m, 1h)
 //   "Prompts"      Prompt on chat (switch), Wait for coding agents (switch), then a note
 //   "Permissions"  AccessRows, its symbol a shield that says whether everything is allowed; a note
@@ -11,8 +13,7 @@
 //                  moments shared with a delete button (a server and at least one shared), the
 //                  counts of moments recorded and labelled (none until the recording has
 //                  been counted) with "Export…" and a delete button (recording on or anything
-//                  recorded); under the group, while the recording is unsaved, a notice that it
-//                  cannot be saved for now; the sharing note with the sharing switch
+//                  recorded); the sharing note with the sharing switch
 //   last line      "Delete all data", then the program's version
 //
 // Settings are written through Prefs; recording, sharing, export and every deletion go through

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <set>
 
 #include "analysis/PersonalMemory.h"
 #include "base/Log.h"
@@ -48,9 +49,16 @@ const QString kAnswersHeader = QStringLiteral("Your answers");
 const QString kIgnoredFooter = QStringLiteral("Never looked at or prompted on.");
 const QString kQuietFooter = QStringLiteral("Watched and counted, never interrupted.");
 const QString kAnswersFooter = QStringLiteral("Remove one to take it back.");
+const QString kListsUnread = QStringLiteral(
+    "Your own lists can't be read for now, so they aren't shown yet. What you add or remove here "
+    "is kept and applied to them once they can be read. Until then, Quillbrook looks at no app or "
+    "site.");
 const QString kLearnedUnsaved = QStringLiteral(
     "What Quillbrook learns can't be saved for now. It's kept until it can be; nothing saved "
     "before is lost.");
+const QString kLearnedUnread = QStringLiteral(
+    "Some of what Quillbrook learned before can't be read for now. Nothing of it is lost: it's "
+    "restored once it can be read, in place of what's learned meanwhile.");
 const QString kEnd = QStringLiteral("End");
 const QString kRemove = QStringLiteral("Remove");
 const QString kForget = QStringLiteral("Forget");
@@ -259,19 +267,20 @@ SitesPage::SitesPage(AppModel& model, Navigation& /*navigation*/, QWidget* paren
       ignored_(makeSection()),
       quiet_(makeSection()),
       answers_(makeSection()),
-      learnedNotice_(new Notice(kLearnedUnsaved)) {
-  for (QWidget* section : {allowed_, ignored_, quiet_, answers_}) addSection(section);
+      listsNotice_(new Notice(kListsUnread)),
+      learnedNotice_(new Notice) {
+  addSection(allowed_);
+  // Heads the lists it speaks of; the allowances above are learned, not the user's.
+  addSection(listsNotice_);
+  for (QWidget* section : {ignored_, quiet_, answers_}) addSection(section);
   addSection(learnedNotice_);
-  const auto showUnsaved = [this] {
-    learnedNotice_->setVisible(model_.unsaved().contains(AppModel::Unsaved::learned));
-  };
   showUnsaved();
   showAllowed();
   showIgnored();
   showQuiet();
   showAnswers();
 
-  connect(&model, &AppModel::changed, this, [this, showUnsaved](AppModel::Property property) {
+  connect(&model, &AppModel::changed, this, [this](AppModel::Property property) {
     if (property == AppModel::Property::allowed) showAllowed();
     if (property == AppModel::Property::answers) showAnswers();
     if (property == AppModel::Property::unsaved) showUnsaved();
@@ -293,6 +302,15 @@ void SitesPage::setClock(const WallClock& clock) {
 void SitesPage::setApplicationChooser(ApplicationChooser chooser) { chooser_ = std::move(chooser); }
 
 void SitesPage::refresh() { showAllowed(); }
+
+void SitesPage::showUnsaved() {
+  using Unsaved = AppModel::Unsaved;
+  const std::set<Unsaved>& unsaved = model_.unsaved();
+  listsNotice_->setVisible(unsaved.contains(Unsaved::unreadSettings));
+  learnedNotice_->setText(unsaved.contains(Unsaved::unreadLearned) ? kLearnedUnread
+                                                                   : kLearnedUnsaved);
+  learnedNotice_->setVisible(unsaved.contains(Unsaved::learned));
+}
 
 void SitesPage::showAllowed() {
   clear(*allowed_);

@@ -1,17 +1,21 @@
 // SitesPage: the main window's "Sites and apps" page: the lists the user keeps of what the program
 // leaves alone, and the answers it learned from.
 //
-// Four sections, one under the other:
+// Four sections and two notices, one under the other:
 //   "Allowed for now"  the allowances still running (AppModel::allowed), each with its time left;
 //                      absent while none runs. An allowance that runs out while the page is shown
 //                      goes at the next refresh(), which runs every kRefreshInterval.
+//   a notice           while the settings are unread (AppModel::unsaved): that the user's own lists
+//                      are not shown yet, that what is added or removed meanwhile is applied to
+//                      them once they read, and that until then no app or site is looked at.
 //   "Ignored"          the excluded applications that are installed, then the excluded sites, then
 //                      "Add app…" and "Add site". An excluded application that is not installed is
 //                      not listed, and stays in the settings.
 //   "Never interrupt"  the sites that are watched but never interrupted, then "Add site".
 //   "Your answers"     the user's answers, newest first, each with what it said; "None" without.
-//   a notice           while what the program learns is unsaved (AppModel::unsaved): that it
-//                      cannot be saved for now and is kept until it can be.
+//   a notice           while what the program learns is unsaved (AppModel::unsaved): that a learned
+//                      file cannot be read for now and replaces what is learned meanwhile once it
+//                      reads; else that it cannot be saved for now and is kept until it can be.
 //
 // The lists are the settings' own (Prefs::excludedApps, excludedSites, neverInterrupt), shown in
 // the order they were added and changed in place at once: an entry is never added twice (exact
@@ -79,7 +83,9 @@ public:
   void addSite();
   void addQuiet();
 
-  // The notice that what is learned is not saved for now; hidden while it is.
+  // The notices that the user's lists are unread, and that what is learned is not saved for now;
+  // each hidden while it does not apply.
+  const QLabel& listsNotice() const { return *listsNotice_; }
   const QLabel& learnedNotice() const { return *learnedNotice_; }
 
   // The installed application's name, none when no application has that desktop-file id.
@@ -104,6 +110,7 @@ private:
     QString refusal;  // why the text typed last was not added; shown under the field
   };
 
+  void showUnsaved();
   void showAllowed();
   void showIgnored();
   void showQuiet();
@@ -124,6 +131,7 @@ private:
   QWidget* ignored_;
   QWidget* quiet_;
   QWidget* answers_;
+  QLabel* listsNotice_;
   QLabel* learnedNotice_;
   QTimer refresher_;
 };

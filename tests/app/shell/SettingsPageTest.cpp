@@ -24,9 +24,12 @@
 #include "recording/SystemInfo.h"
 #include "sensing/Prefs.h"
 #include "shell/AccessRows.h"
+#include "shell/AppWindow.h"
 #include "shell/Navigation.h"
+#include "shell/SelectedPage.h"
 #include "shell/SettingsPage.h"
 #include "shell/SharingRow.h"
+#include "shell/WindowContent.h"
 
 namespace qb {
 
@@ -196,6 +199,9 @@ protected:
     ASSERT_TRUE(widget.grab().save(QStringLiteral(QB_SCREENSHOTS) + "/" + name));
   }
 
+  // More than enough rounds of events for a window's layout to settle.
+  static constexpr int kLayoutRounds = 10;
+
   // Before the model, which looks for installed browsers where these say.
   const QLocale savedLocale;
   bool placed = [this] {
@@ -350,13 +356,39 @@ TEST_F(SettingsPageTest, NoticesSayWhileTheSettingsOrTheRecordingAreUnsaved) {
 
   setRecorded(12, 3);
   setUnsaved(AppModel::Unsaved::recording, true);
+  EXPECT_EQ(describe().mid(0, 3), (QStringList{unread, recording, "[General]"}));
   EXPECT_EQ(dataBlock().mid(2),
-            (QStringList{"Record data:on", "---", "12 recorded, 3 labelled" + kRecordedActions,
-                         recording}));
+            (QStringList{"Record data:on", "---", "12 recorded, 3 labelled" + kRecordedActions}));
   page.resize(680, 760);
   page.show();
   QCoreApplication::processEvents();
   save(page, "settings-page-unsaved.png");
+  {
+    // Both lines are on the first screen of a window at the size it first opens at.
+    navigation.setPage(AppPage::settings);
+    WindowContent window(model, navigation);
+    window.resize(AppWindow::kSize);
+    window.show();
+    auto* shown = qobject_cast<Page*>(window.selectedPage().pageView());
+    ASSERT_NE(shown, nullptr);
+    // Laid out as on screen: the page squeezes its rows until its scroll bar shows, which
+    // narrows and lengthens the column, a round of events at a time.
+    for (int round = 0; round < kLayoutRounds; ++round) QCoreApplication::processEvents();
+    const QSize laidOut = shown->column()->size();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(shown->column()->size(), laidOut) << "the layout has settled";
+    ASSERT_GT(laidOut.height(), shown->viewport()->height()) << "the page must scroll to test this";
+    for (const QString& text : {unread, recording}) {
+      SCOPED_TRACE(text.toStdString());
+      const QList<QLabel*> labels = shown->findChildren<QLabel*>();
+      const auto line = std::find_if(labels.begin(), labels.end(), [&](QLabel* label) {
+        return label->text() == text && label->isVisibleTo(shown);
+      });
+      ASSERT_NE(line, labels.end());
+      const QRect onScreen((*line)->mapTo(shown->viewport(), QPoint()), (*line)->size());
+      EXPECT_TRUE(shown->viewport()->rect().contains(onScreen));
+    }
+  }
 
   setUnsaved(AppModel::Unsaved::unreadSettings, false);
   setUnsaved(AppModel::Unsaved::recording, false);

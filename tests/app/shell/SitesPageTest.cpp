@@ -535,7 +535,37 @@ TEST_F(SitesPageTest, ANoticeUnderTheAnswersSaysWhileWhatIsLearnedIsUnsaved) {
   EXPECT_GT(notice.mapTo(page->column(), QPoint()).y(),
             group(kAnswers)->mapTo(page->column(), QPoint()).y());
   save(*page, "sites-page-learned-unsaved.png");
+
+  // An unread file is not kept "until it can be": what it holds comes back over what is learned
+  // meanwhile.
+  setUnsaved(AppModel::Unsaved::unreadLearned, true);
+  ASSERT_TRUE(notice.isVisibleTo(page.get()));
+  EXPECT_EQ(notice.text().toStdString(),
+            "Some of what Quillbrook learned before can't be read for now. Nothing of it is lost: "
+            "it's restored once it can be read, in place of what's learned meanwhile.");
+  save(*page, "sites-page-learned-unread.png");
+  setUnsaved(AppModel::Unsaved::unreadLearned, false);
+  EXPECT_TRUE(notice.text().startsWith("What Quillbrook learns can't be saved for now."));
   setUnsaved(AppModel::Unsaved::learned, false);
+  EXPECT_FALSE(notice.isVisibleTo(page.get()));
+}
+
+TEST_F(SitesPageTest, ANoticeOverTheListsSaysWhileTheSettingsAreUnread) {
+  open();
+  const QLabel& notice = page->listsNotice();
+  EXPECT_FALSE(notice.isVisibleTo(page.get()));
+  setUnsaved(AppModel::Unsaved::unreadSettings, true);
+  prefs().appendExcludedSite("news.example");
+  ASSERT_TRUE(notice.isVisibleTo(page.get()));
+  EXPECT_EQ(notice.text().toStdString(),
+            "Your own lists can't be read for now, so they aren't shown yet. What you add or "
+            "remove here is kept and applied to them once they can be read. Until then, "
+            "Quillbrook looks at no app or site.");
+  QCoreApplication::processEvents();
+  EXPECT_LT(notice.mapTo(page->column(), QPoint()).y(),
+            group(kIgnored)->mapTo(page->column(), QPoint()).y());
+  save(*page, "sites-page-settings-unread.png");
+  setUnsaved(AppModel::Unsaved::unreadSettings, false);
   EXPECT_FALSE(notice.isVisibleTo(page.get()));
 }
 
