@@ -50,9 +50,9 @@ const QString kIgnoredFooter = QStringLiteral("Never looked at or prompted on.")
 const QString kQuietFooter = QStringLiteral("Watched and counted, never interrupted.");
 const QString kAnswersFooter = QStringLiteral("Remove one to take it back.");
 const QString kListsUnread = QStringLiteral(
-    "Your own lists can't be read for now, so they aren't shown yet. What you add or remove here "
-    "is kept and applied to them once they can be read. Until then, Quillbrook looks at no app or "
-    "site.");
+    "Your own lists can't be read for now, so they aren't shown yet, and Quillbrook looks at no "
+    "app or site until they can be. What you add or remove here is applied to them once they can "
+    "be read, but lost if Quillbrook quits first.");
 const QString kLearnedUnsaved = QStringLiteral(
     "What Quillbrook learns can't be saved for now. It's kept until it can be; nothing saved "
     "before is lost.");

@@ -558,9 +558,9 @@ TEST_F(SitesPageTest, ANoticeOverTheListsSaysWhileTheSettingsAreUnread) {
   prefs().appendExcludedSite("news.example");
   ASSERT_TRUE(notice.isVisibleTo(page.get()));
   EXPECT_EQ(notice.text().toStdString(),
-            "Your own lists can't be read for now, so they aren't shown yet. What you add or "
-            "remove here is kept and applied to them once they can be read. Until then, "
-            "Quillbrook looks at no app or site.");
+            "Your own lists can't be read for now, so they aren't shown yet, and Quillbrook "
+            "looks at no app or site until they can be. What you add or remove here is applied "
+            "to them once they can be read, but lost if Quillbrook quits first.");
   QCoreApplication::processEvents();
   EXPECT_LT(notice.mapTo(page->column(), QPoint()).y(),
             group(kIgnored)->mapTo(page->column(), QPoint()).y());
