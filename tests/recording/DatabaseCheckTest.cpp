@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "recording/DamagedFiles.h"
 #include "recording/DatabaseCheck.h"
@@ -100,9 +101,10 @@ TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneSQLiteReadsFromTheWriteAheadLog) 
     std::string problem;
     EXPECT_EQ(check(withLoggedByte(source, offset, value), problem), SQLITE_CORRUPT);
     EXPECT_THAT(problem, ::testing::HasSubstr(named));
-    for (const LoggedFrame ignored :
-         {LoggedFrame::torn, LoggedFrame::uncommitted, LoggedFrame::ofAnotherLog}) {
-      SCOPED_TRACE(static_cast<int>(ignored));
+    for (const auto& [ignored, how] :
+         {std::pair{LoggedFrame::torn, "torn"}, std::pair{LoggedFrame::uncommitted, "uncommitted"},
+          std::pair{LoggedFrame::ofAnotherLog, "of another log"}}) {
+      SCOPED_TRACE(how);
       EXPECT_EQ(check(withLoggedByte(source, offset, value, ignored), problem), SQLITE_OK)
           << problem;
     }
