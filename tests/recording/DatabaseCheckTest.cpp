@@ -13,6 +13,7 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "recording/DamagedFiles.h"
 #include "recording/DatabaseCheck.h"
@@ -200,8 +201,7 @@ TEST(DatabaseCheckChild, ChecksWithLittleAddressSpaceLeft) {
 
 // An "out of memory" is the file's where the machine has memory to spare. Where it has none, it
 // is the machine's: at SQLite's heap limit, or where the system gives the process no more (a
-// child whose address space is limited; the address sanitizer is told to answer such a request
-// with nothing rather than end the process).
+// child whose address space is limited).
 TEST(DatabaseCheckTest, OutOfMemoryIsTheFilesWithMemoryToSpareAndTheMachinesWhereItIsShort) {
   TempDir dir;
   const auto path = dir / "claims.sqlite";
@@ -219,12 +219,17 @@ TEST(DatabaseCheckTest, OutOfMemoryIsTheFilesWithMemoryToSpareAndTheMachinesWher
   sqlite3_close(db);
   EXPECT_EQ(limited, SQLITE_NOMEM) << problem;
 
-  const char* sanitizer = std::getenv("ASAN_OPTIONS");
-  const auto [status, output] = runProgram(
-      {std::filesystem::read_symlink("/proc/self/exe").string(),
-       "--gtest_filter=DatabaseCheckChild.ChecksWithLittleAddressSpaceLeft"},
-      {std::string(kClaimsVariable) + "=" + path.string(),
-       "ASAN_OPTIONS=" + std::string(sanitizer ? sanitizer : "") + ":allocator_may_return_null=1"});
+  // A sanitizer ends a process whose request the system refuses, unless told to answer nothing.
+  std::vector<std::string> environment = {std::string(kClaimsVariable) + "=" + path.string()};
+  for (const char* sanitizer : {"ASAN_OPTIONS", "TSAN_OPTIONS"}) {
+    const char* options = std::getenv(sanitizer);
+    environment.push_back(std::string(sanitizer) + "=" + (options ? options : "") +
+                          ":allocator_may_return_null=1");
+  }
+  const auto [status, output] =
+      runProgram({std::filesystem::read_symlink("/proc/self/exe").string(),
+                  "--gtest_filter=DatabaseCheckChild.ChecksWithLittleAddressSpaceLeft"},
+                 environment);
   EXPECT_EQ(status, SQLITE_NOMEM) << output;
 }
 
