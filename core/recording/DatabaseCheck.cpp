@@ -57,6 +57,38 @@ constexpr size_t kFrameSaltOffset = 8;
 constexpr size_t kFrameChecksumOffset = 16;
 constexpr size_t kFrameChecksummedBytes = 8;  // a frame's page number and its commit field
 
+// A rollback journal: segments of a header, padded to the sector size it names in the first, and
+// records of a page number, the page as it was before the transaction and a checksum of it.
+constexpr std::array<unsigned char, 8> kJournalMagic = {0xd9, 0xd5, 0x05, 0xf9,
+                                                        0x20, 0xa1, 0x63, 0xd7};
+constexpr size_t kJournalHeaderBytes = 28;
+constexpr size_t kJournalRecordsOffset = 8;
+constexpr uint32_t kUnsyncedRecords = 0xffffffff;  // written unsynced: records fill the journal
+constexpr size_t kJournalNonceOffset = 12;         // where each record's checksum starts
+constexpr size_t kJournalPagesOffset = 16;         // the database's size before the transaction
+constexpr size_t kJournalSectorOffset = 20;
+constexpr size_t kJournalPageBytesOffset = 24;
+constexpr uint32_t kMinSectorBytes = 32;
+constexpr uint32_t kMaxSectorBytes = 65536;
+// SQLite's sector size for a file whose writes do not tear neighbours, as it takes every file
+// here; the first segment's header must fit in it.
+constexpr uint32_t kAssumedSectorBytes = 512;
+constexpr size_t kRecordPageOffset = 4;
+constexpr size_t kRecordChecksumBytes = 4;
+constexpr int64_t kChecksumStride = 200;  // a record's checksum adds every 200th byte of its page
+// The page that holds SQLite's lock bytes, at this offset, is never journaled: a record of it
+// ends the rollback.
+constexpr uint32_t kLockBytesOffset = 0x40000000;
+// A database header's page size: two bytes, big-endian, 1 for 65536. Where it names none, SQLite
+// takes its default.
+constexpr size_t kPageBytesOffset = 16;
+constexpr uint32_t kDefaultPageBytes = 4096;
+
+// A page size SQLite can read: a power of two within its bounds.
+bool isPageSize(uint32_t bytes) {
+  return bytes >= kMinPageBytes && bytes <= kMaxPageBytes && (bytes & (bytes - 1)) == 0;
+}
+
 uint32_t bigEndian32(const unsigned char* bytes) {
   return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
 }
@@ -83,20 +115,30 @@ struct LogChecksum {
 };
 
 // The first kHeaderBytes of page 1 as SQLite reads them from the log at `path`, when the log
-// holds page 1 in a frame that counts; else nothing.
-std::optional<std::string> headerFromLog(const std::string& path) {
+// holds page 1 in a frame that counts; else nothing. `refused` says why SQLite refuses the log
+// itself, where it does: a log whose header holds, by its checksum, but names a format SQLite
+// cannot read fails every read of the database as "unable to open database file", an answer that
+// would otherwise pass for the system's. SQLite reads no further than the header of a log that
+// holds nothing else.
+std::optional<std::string> headerFromLog(const std::string& path,
+                                         std::optional<std::string>& refused) {
   std::ifstream in(path, std::ios::binary);
   std::array<unsigned char, kLogHeaderBytes> header{};
   if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) return std::nullopt;
   const uint32_t magic = bigEndian32(header.data());
   const uint32_t pageBytes = bigEndian32(header.data() + kLogPageBytesOffset);
-  if ((magic & ~1u) != kLogMagic || bigEndian32(header.data() + kLogVersionOffset) != kLogVersion ||
-      pageBytes < kMinPageBytes || pageBytes > kMaxPageBytes || (pageBytes & (pageBytes - 1))) {
-    return std::nullopt;
-  }
+  if ((magic & ~1u) != kLogMagic || !isPageSize(pageBytes)) return std::nullopt;
   LogChecksum sum{.bigEndian = (magic & 1) != 0};
   sum.add(header.data(), kLogChecksumOffset);
   if (!sum.matches(header.data() + kLogChecksumOffset)) return std::nullopt;
+  if (const uint32_t version = bigEndian32(header.data() + kLogVersionOffset);
+      version != kLogVersion) {
+    if (in.peek() != std::ifstream::traits_type::eof()) {
+      refused = "its write-ahead log names format version " + std::to_string(version) +
+                ", which SQLite refuses to read";
+    }
+    return std::nullopt;
+  }
 
   std::vector<unsigned char> frame(kFrameHeaderBytes + pageBytes);
   std::optional<std::string> latest, committed;
@@ -118,19 +160,121 @@ std::optional<std::string> headerFromLog(const std::string& path) {
   return committed;
 }
 
+// Reads `size` bytes at `offset` of `in` into `into`; false when the file ends first.
+bool readAt(std::ifstream& in, uint64_t offset, unsigned char* into, size_t size) {
+  in.clear();
+  in.seekg(static_cast<std::streamoff>(offset));
+  return static_cast<bool>(
+      in.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(size)));
+}
+
+// The first kHeaderBytes of page 1 as SQLite's first read leaves them when it rolls back the
+// journal at `path`, which it does when the journal is hot: a writer ended mid-transaction and
+// left it there, headed and with records of the pages as they were before. Nothing when it is
+// not hot or holds no page 1 that SQLite copies back; an empty string when the rollback empties
+// the file. `fileHeader` is what the file holds now, whose page size a journal may leave unsaid.
+//
+// Read as SQLite plays a journal back: segments, each a header padded to the sector size and
+// its records (a page number, the page, a checksum), until a header or a record does not hold
+// (a torn write past the last sync), the last copy of a page the one left in the file. A
+// journal held by a live writer (by its reserved lock) is not rolled back, but its records are
+// the pages as committed, which is what every reader reads until the writer commits: judging
+// them judges the header that readers read. A journal that names a super-journal that is gone
+// is deleted unplayed; such journals come only of transactions across attached databases,
+// which the program never makes.
+std::optional<std::string> headerFromJournal(const std::string& path,
+                                             const std::string& fileHeader) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return std::nullopt;
+  const auto end = static_cast<std::streamoff>(in.tellg());
+  if (end <= 0) return std::nullopt;
+  const auto size = static_cast<uint64_t>(end);
+
+  uint32_t sectorBytes = kAssumedSectorBytes;
+  uint32_t pageBytes = 0;
+  uint32_t pages = 0;  // the database's size before the transaction, to which it is cut
+  std::optional<std::string> restored;
+  std::array<unsigned char, kJournalHeaderBytes> header{};
+  for (uint64_t at = 0;;) {
+    // Each segment's header starts at the sector boundary after the last record.
+    at = (at + sectorBytes - 1) / sectorBytes * sectorBytes;
+    if (at + sectorBytes > size || !readAt(in, at, header.data(), header.size()) ||
+        !std::equal(kJournalMagic.begin(), kJournalMagic.end(), header.begin())) {
+      return restored;
+    }
+    uint32_t records = bigEndian32(header.data() + kJournalRecordsOffset);
+    const uint32_t nonce = bigEndian32(header.data() + kJournalNonceOffset);
+    if (at == 0) {
+      sectorBytes = bigEndian32(header.data() + kJournalSectorOffset);
+      pageBytes = bigEndian32(header.data() + kJournalPageBytesOffset);
+      // Unsaid: the page size the file's own header names, where that is one.
+      if (pageBytes == 0) {
+        const auto byte = [&](size_t offset) {
+          return static_cast<uint32_t>(static_cast<unsigned char>(fileHeader[offset]));
+        };
+        pageBytes = byte(kPageBytesOffset) << 8 | byte(kPageBytesOffset + 1) << 16;
+        if (!isPageSize(pageBytes)) pageBytes = kDefaultPageBytes;
+      }
+      if (sectorBytes < kMinSectorBytes || sectorBytes > kMaxSectorBytes ||
+          (sectorBytes & (sectorBytes - 1)) || !isPageSize(pageBytes)) {
+        return std::nullopt;
+      }
+      pages = bigEndian32(header.data() + kJournalPagesOffset);
+      // Cut to nothing, the file is a new database: no header, and SQLite removes its log.
+      if (pages == 0) return std::string();
+    }
+    at += sectorBytes;
+    if (records == kUnsyncedRecords) {
+      records = static_cast<uint32_t>((size - sectorBytes) /
+                                      (kRecordPageOffset + pageBytes + kRecordChecksumBytes));
+    }
+    const uint32_t lockPage = kLockBytesOffset / pageBytes + 1;  // never journaled
+    std::vector<unsigned char> record(kRecordPageOffset + pageBytes + kRecordChecksumBytes);
+    for (uint32_t n = 0; n < records; ++n, at += record.size()) {
+      if (!readAt(in, at, record.data(), kRecordPageOffset + pageBytes)) return restored;
+      const uint32_t page = bigEndian32(record.data());
+      if (page == 0 || page == lockPage) return restored;
+      if (page > pages) continue;
+      if (!readAt(in, at + kRecordPageOffset + pageBytes,
+                  record.data() + kRecordPageOffset + pageBytes, kRecordChecksumBytes)) {
+        return restored;
+      }
+      // Sampled, not summed: every kChecksumStride-th byte back from the page's end.
+      uint32_t sum = nonce;
+      for (int64_t i = int64_t{pageBytes} - kChecksumStride; i > 0; i -= kChecksumStride) {
+        sum += record[kRecordPageOffset + static_cast<size_t>(i)];
+      }
+      if (sum != bigEndian32(record.data() + kRecordPageOffset + pageBytes)) return restored;
+      if (page == 1) {
+        restored.emplace(record.begin() + kRecordPageOffset,
+                         record.begin() + kRecordPageOffset + kHeaderBytes);
+      }
+    }
+  }
+}
+
 // The header's problem, or nothing when it has none that SQLite would not name itself: a file too
 // short to have a header, or no database at all, is SQLite's to name. The header is the one
-// SQLite reads: from the write-ahead log when that holds page 1 (SQLite removes the log of an
-// empty file instead).
+// SQLite reads: its first read rolls back a hot journal, then reads page 1 from the write-ahead
+// log when that holds it (SQLite removes the log of an empty file instead). A log that SQLite
+// refuses for what it holds is the file's problem too.
 std::optional<std::string> headerProblem(const char* file) {
   if (file == nullptr || *file == '\0') return std::nullopt;
   std::ifstream in(file, std::ios::binary);
   std::string header(kHeaderBytes, '\0');
   in.read(header.data(), static_cast<std::streamsize>(header.size()));
-  const bool whole = in.gcount() == static_cast<std::streamsize>(kHeaderBytes);
+  bool whole = in.gcount() == static_cast<std::streamsize>(kHeaderBytes);
   if (in.gcount() == 0) return std::nullopt;
-  if (auto logged = headerFromLog(std::string(file) + "-wal")) {
+  if (auto restored = headerFromJournal(std::string(file) + "-journal", header)) {
+    if (restored->empty()) return std::nullopt;
+    header = std::move(*restored);
+    whole = true;
+  }
+  std::optional<std::string> refused;
+  if (auto logged = headerFromLog(std::string(file) + "-wal", refused)) {
     header = std::move(*logged);
+  } else if (refused) {
+    return refused;
   } else if (!whole) {
     return std::nullopt;
   }

@@ -20,12 +20,14 @@ namespace qb::database {
 // the whole file and writes nothing. Answers SQLITE_OK when the file is whole. SQLITE_CORRUPT when
 // it is damaged, with the first problem found in `problem`: a header field out of the range that
 // SQLite itself writes (a write version SQLite only reads, a text encoding it would misread), in
-// the header SQLite reads (the last committed copy of page 1 in the write-ahead log beside the
-// file, where there is one); the first problem the check names, whatever the check answers after
-// naming it; or an "out of memory" that the machine's memory does not explain (SQLite's heap
-// limit not reached, the system able to give what SQLite asked of it), which only a size the file
-// claims causes. Any other primary result kept the check from running, with SQLite's message in
-// `problem`; isFileFault() tells whose fault that is.
+// the header SQLite reads (the page 1 that a hot rollback journal beside the file restores at
+// SQLite's first read, then the last committed copy of page 1 in the write-ahead log beside the
+// file, where there are such); a write-ahead log SQLite refuses to read, which would fail every
+// read as "unable to open database file"; the first problem the check names, whatever the check
+// answers after naming it; or an "out of memory" that the machine's memory does not explain
+// (SQLite's heap limit not reached, the system able to give what SQLite asked of it), which only a
+// size the file claims causes. Any other primary result kept the check from running, with SQLite's
+// message in `problem`; isFileFault() tells whose fault that is.
 int quickCheck(sqlite3* db, std::string& problem);
 
 // quickCheck(), and every index compared with its table: an index whose entries name rows that

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -113,17 +114,45 @@ inline std::string changedDatabase(const std::filesystem::path& file, const std:
   return bytes;
 }
 
+// SQLite's running checksum of a write-ahead log, carried on from `first` and `second` over the
+// bytes of `log` in [from, to): pairs of words in the byte order that the magic number's low bit
+// names.
+inline void addLogChecksum(const std::string& log, size_t from, size_t to, uint32_t& first,
+                           uint32_t& second) {
+  const auto byte = [&](size_t at) { return static_cast<uint32_t>(static_cast<uint8_t>(log[at])); };
+  const bool bigEndian = (byte(3) & 1) != 0;
+  const auto word = [&](size_t at) {
+    return bigEndian ? byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3)
+                     : byte(at + 3) << 24 | byte(at + 2) << 16 | byte(at + 1) << 8 | byte(at);
+  };
+  for (size_t at = from; at < to; at += 8) {
+    first += word(at) + second;
+    second += word(at + 4) + first;
+  }
+}
+
+// `bytes` with the big-endian word at `offset` set to `value`.
+inline void putBigEndian(std::string& bytes, size_t offset, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<char>(value >> (24 - 8 * i));
+}
+
 // A database whose header SQLite reads from its write-ahead log: the bytes of `file` (a database
 // whose log is folded in), and the log that a connection which ends without folding it leaves
-// beside them, holding one committed copy of page 1 whose byte at `offset` is set to `value`. With
-// `sealed`, the frame's checksum is made anew, so that SQLite reads the frame; without, it ignores
-// the frame as a torn write and reads the file's own page 1.
+// beside them, holding one copy of page 1 whose byte at `offset` is set to `value`, in a frame
+// left as `frame` says.
 struct LoggedDatabase {
   std::string database;
   std::string log;
 };
+enum class LoggedFrame {
+  committed,     // the checksum made anew: SQLite reads the frame
+  torn,          // the checksum left as it was, as a torn write leaves it: SQLite ignores it
+  uncommitted,   // sealed, but no commit ends it: SQLite ignores it
+  ofAnotherLog,  // sealed, but its salts are not the log's: SQLite ignores it
+};
 inline LoggedDatabase withLoggedByte(const std::filesystem::path& file, size_t offset,
-                                     unsigned char value, bool sealed = true) {
+                                     unsigned char value,
+                                     LoggedFrame frame = LoggedFrame::committed) {
   const std::filesystem::path copy = file.string() + ".logged";
   removeDatabase(copy);
   std::filesystem::copy_file(file, copy);
@@ -140,35 +169,92 @@ inline LoggedDatabase withLoggedByte(const std::filesystem::path& file, size_t o
   // The log's header of 32 bytes, then one frame: a header of 24 bytes and page 1.
   constexpr size_t kLogHeader = 32;
   constexpr size_t kFrameHeader = 24;
+  constexpr size_t kFrameCommit = kLogHeader + 4;
+  constexpr size_t kFrameSalt = kLogHeader + 8;
+  constexpr size_t kFrameChecksum = kLogHeader + 16;
   std::string& log = logged.log;
-  const auto byte = [&](size_t at) { return static_cast<uint32_t>(static_cast<uint8_t>(log[at])); };
   const auto bigEndian = [&](size_t at) {
-    return byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+    uint32_t word = 0;
+    for (size_t i = 0; i < 4; ++i) word = word << 8 | static_cast<uint8_t>(log.at(at + i));
+    return word;
   };
   const uint32_t pageBytes = bigEndian(8);
   EXPECT_EQ(log.size(), kLogHeader + kFrameHeader + pageBytes) << "one frame, of page 1";
   EXPECT_EQ(bigEndian(kLogHeader), 1u);
   log.at(kLogHeader + kFrameHeader + offset) = static_cast<char>(value);
-  if (!sealed) return logged;
-  // The checksum runs on from the log header's over the frame's first 8 bytes and its page, in
-  // pairs of words of the byte order that the magic number's low bit names.
-  const bool wordsBigEndian = (byte(3) & 1) != 0;
-  const auto word = [&](size_t at) {
-    return wordsBigEndian ? bigEndian(at)
-                          : byte(at + 3) << 24 | byte(at + 2) << 16 | byte(at + 1) << 8 | byte(at);
-  };
+  if (frame == LoggedFrame::torn) return logged;
+  if (frame == LoggedFrame::uncommitted) putBigEndian(log, kFrameCommit, 0);
+  if (frame == LoggedFrame::ofAnotherLog) putBigEndian(log, kFrameSalt, ~bigEndian(kFrameSalt));
+  // The checksum runs on from the log header's over the frame's first 8 bytes and its page.
   uint32_t first = bigEndian(24);
   uint32_t second = bigEndian(28);
-  const size_t frame = kLogHeader;
-  for (size_t at = frame; at < log.size(); at += at == frame ? kFrameHeader : 8) {
-    first += word(at) + second;
-    second += word(at + 4) + first;
-  }
-  for (int i = 0; i < 4; ++i) {
-    log.at(frame + 16 + i) = static_cast<char>(first >> (24 - 8 * i));
-    log.at(frame + 20 + i) = static_cast<char>(second >> (24 - 8 * i));
-  }
+  addLogChecksum(log, kLogHeader, kLogHeader + 8, first, second);
+  addLogChecksum(log, kLogHeader + kFrameHeader, log.size(), first, second);
+  putBigEndian(log, kFrameChecksum, first);
+  putBigEndian(log, kFrameChecksum + 4, second);
   return logged;
+}
+
+// `log` naming format version `version` in a header whose checksum holds.
+inline std::string withLogVersion(std::string log, uint32_t version) {
+  constexpr size_t kVersion = 4;
+  constexpr size_t kChecksum = 24;
+  putBigEndian(log, kVersion, version);
+  uint32_t first = 0;
+  uint32_t second = 0;
+  addLogChecksum(log, 0, kChecksum, first, second);
+  putBigEndian(log, kChecksum, first);
+  putBigEndian(log, kChecksum + 4, second);
+  return log;
+}
+
+// A database with the rollback journal that a writer which ended mid-transaction leaves beside
+// it, which SQLite rolls back at its first read: the bytes of `file` (a database whose log is
+// folded in) taken out of WAL mode, and a journal made by SQLite that holds their page 1 with the
+// byte at `offset` set to `value`, its checksum made anew. With `hot` false, the journal's header
+// is blank, as SQLite leaves a journal it keeps after a commit, and SQLite ignores it.
+struct JournaledDatabase {
+  std::string database;
+  std::string journal;
+};
+inline JournaledDatabase withJournaledByte(const std::filesystem::path& file, size_t offset,
+                                           unsigned char value, bool hot = true) {
+  const std::filesystem::path copy = file.string() + ".journaled";
+  removeDatabase(copy);
+  std::filesystem::copy_file(file, copy);
+  sqlite3* db = nullptr;
+  EXPECT_EQ(sqlite3_open(copy.c_str(), &db), SQLITE_OK);
+  // Unsynced, the journal is headed and counted as it is written, before any commit.
+  EXPECT_EQ(sqlite3_exec(db,
+                         "PRAGMA journal_mode = DELETE; PRAGMA synchronous = OFF; BEGIN; "
+                         "PRAGMA user_version = 7",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  JournaledDatabase journaled{readFile(copy), readFile(copy.string() + "-journal")};
+  EXPECT_EQ(sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  removeDatabase(copy);
+
+  // A header padded to the sector size it names, then records: a page number, the page, and a
+  // checksum that adds every 200th byte of the page back from its end to the header's nonce.
+  std::string& journal = journaled.journal;
+  const auto bigEndian = [&](size_t at) {
+    uint32_t word = 0;
+    for (size_t i = 0; i < 4; ++i) word = word << 8 | static_cast<uint8_t>(journal.at(at + i));
+    return word;
+  };
+  const size_t record = bigEndian(20);
+  const uint32_t pageBytes = bigEndian(24);
+  EXPECT_EQ(bigEndian(record), 1u) << "page 1 is the first page written";
+  const size_t page = record + 4;
+  journal.at(page + offset) = static_cast<char>(value);
+  uint32_t sum = bigEndian(12);
+  for (int64_t i = int64_t{pageBytes} - 200; i > 0; i -= 200) {
+    sum += static_cast<uint8_t>(journal.at(page + static_cast<size_t>(i)));
+  }
+  putBigEndian(journal, page + pageBytes, sum);
+  if (!hot) std::fill_n(journal.begin(), 28, '\0');
+  return journaled;
 }
 
 }  // namespace qb::test

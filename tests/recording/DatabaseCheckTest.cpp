@@ -1,9 +1,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "recording/DamagedFiles.h"
 #include "recording/DatabaseCheck.h"
@@ -59,22 +69,32 @@ TEST(DatabaseCheckTest, ACheckThatNamesDamageAndThenRunsOutOfMemoryFindsTheFileD
   EXPECT_TRUE(named.ends_with(problem)) << problem;
 }
 
+// quickCheck() on a database at `path` of `database` and, where they are not empty, the
+// write-ahead log `log` and the rollback journal `journal` beside it.
+int checkFiles(const std::filesystem::path& path, const std::string& database,
+               const std::string& log, const std::string& journal, std::string& problem) {
+  removeDatabase(path);
+  writeFile(path, database);
+  if (!log.empty()) writeFile(path.string() + "-wal", log);
+  if (!journal.empty()) writeFile(path.string() + "-journal", journal);
+  sqlite3* db = nullptr;
+  EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  const int result = database::quickCheck(db, problem);
+  sqlite3_close(db);
+  return result;
+}
+
 // SQLite reads page 1 from the write-ahead log where a committed frame there holds it: that is the
-// header judged, and a torn frame, which SQLite ignores, is not.
+// header judged, and a frame that SQLite ignores (torn, not yet committed, or left of an earlier
+// log, whose salts are not the log's) is not. A log that SQLite refuses to read fails every read
+// of the file, as "unable to open database file": that is the file's damage.
 TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneSQLiteReadsFromTheWriteAheadLog) {
   TempDir dir;
   const auto source = dir / "source.sqlite";
   EventStore(source).log(EventStore::Kind::work, 60, "task", Date::fromUnix(1e9));
   const auto path = dir / "events.sqlite";
   const auto check = [&](const LoggedDatabase& logged, std::string& problem) {
-    removeDatabase(path);
-    writeFile(path, logged.database);
-    writeFile(path.string() + "-wal", logged.log);
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    const int result = database::quickCheck(db, problem);
-    sqlite3_close(db);
-    return result;
+    return checkFiles(path, logged.database, logged.log, "", problem);
   };
   for (const auto& [offset, value, named] :
        {std::tuple{18, 3, "write version 3"}, std::tuple{59, 4, "text encoding 4"}}) {
@@ -82,31 +102,113 @@ TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneSQLiteReadsFromTheWriteAheadLog) 
     std::string problem;
     EXPECT_EQ(check(withLoggedByte(source, offset, value), problem), SQLITE_CORRUPT);
     EXPECT_THAT(problem, ::testing::HasSubstr(named));
-    EXPECT_EQ(check(withLoggedByte(source, offset, value, false), problem), SQLITE_OK) << problem;
+    for (const auto& [ignored, how] :
+         {std::pair{LoggedFrame::torn, "torn"}, std::pair{LoggedFrame::uncommitted, "uncommitted"},
+          std::pair{LoggedFrame::ofAnotherLog, "of another log"}}) {
+      SCOPED_TRACE(how);
+      EXPECT_EQ(check(withLoggedByte(source, offset, value, ignored), problem), SQLITE_OK)
+          << problem;
+    }
   }
+
+  LoggedDatabase refused = withLoggedByte(source, 18, 2);  // its own write version
+  refused.log = withLogVersion(refused.log, 3007001);
+  std::string problem;
+  EXPECT_EQ(check(refused, problem), SQLITE_CORRUPT);
+  EXPECT_THAT(problem, ::testing::HasSubstr("format version 3007001"));
 }
 
-// SQLite refuses a request larger than it ever allocates without asking the system, so a size that
-// a file claims fails every read of it as "out of memory" on any machine; an index whose
-// expression fails so stands in for such a claim here. A heap limit that is reached is the
-// machine's shortage all the same.
-TEST(DatabaseCheckTest, OutOfMemoryIsTheFilesWithMemoryToSpareAndTheMachinesAtItsHeapLimit) {
+// A journal that a writer left mid-transaction is hot: SQLite's first read, after the look at the
+// header, copies the pages it holds back into the file. The header judged is the one it restores;
+// a journal SQLite ignores leaves the file's own header to judge.
+TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneAHotJournalRestores) {
   TempDir dir;
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open((dir / "claims.sqlite").c_str(), &db), SQLITE_OK);
-  const auto define = [db](void (*claim)(sqlite3_context*, int, sqlite3_value**)) {
-    sqlite3_create_function(db, "claim", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, claim,
-                            nullptr, nullptr);
+  const auto source = dir / "source.sqlite";
+  EventStore(source).log(EventStore::Kind::work, 60, "task", Date::fromUnix(1e9));
+  const auto path = dir / "events.sqlite";
+  const auto check = [&](const JournaledDatabase& journaled, std::string& problem) {
+    return checkFiles(path, journaled.database, "", journaled.journal, problem);
   };
-  define([](sqlite3_context* context, int, sqlite3_value** values) {
-    sqlite3_result_value(context, values[0]);
-  });
-  ASSERT_EQ(sqlite3_exec(
-                db, "CREATE TABLE t (x); INSERT INTO t VALUES (1); CREATE INDEX c ON t (claim(x))",
-                nullptr, nullptr, nullptr),
+  for (const auto& [offset, value, named] :
+       {std::tuple{18, 3, "write version 3"}, std::tuple{59, 4, "text encoding 4"},
+        std::tuple{56, 1, "text encoding 16777217"}}) {
+    SCOPED_TRACE(named);
+    std::string problem;
+    EXPECT_EQ(check(withJournaledByte(source, offset, value), problem), SQLITE_CORRUPT);
+    EXPECT_THAT(problem, ::testing::HasSubstr(named));
+    EXPECT_EQ(check(withJournaledByte(source, offset, value, false), problem), SQLITE_OK)
+        << problem;
+  }
+  std::string problem;
+  EXPECT_EQ(check(withJournaledByte(source, 18, 1), problem), SQLITE_OK) << problem;
+}
+
+// Defines claim() on `db` to fail as "out of memory", as SQLite fails a request larger than it
+// ever allocates, without asking the system: an index on claim() then stands in for a size that
+// a file claims, which fails every read of it so on any machine.
+void claimOutOfMemory(sqlite3* db) {
+  ASSERT_EQ(sqlite3_create_function(
+                db, "claim", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                [](sqlite3_context* context, int, sqlite3_value**) {
+                  sqlite3_result_error_nomem(context);
+                },
+                nullptr, nullptr),
             SQLITE_OK);
-  define(
-      [](sqlite3_context* context, int, sqlite3_value**) { sqlite3_result_error_nomem(context); });
+}
+
+// A database at `path` with such an index.
+void makeClaims(const std::filesystem::path& path) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  sqlite3_create_function(
+      db, "claim", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+      [](sqlite3_context* context, int, sqlite3_value** values) {
+        sqlite3_result_value(context, values[0]);
+      },
+      nullptr, nullptr);
+  const int made = sqlite3_exec(
+      db, "CREATE TABLE t (x); INSERT INTO t VALUES (1); CREATE INDEX c ON t (claim(x))", nullptr,
+      nullptr, nullptr);
+  sqlite3_close(db);
+  ASSERT_EQ(made, SQLITE_OK);
+}
+
+constexpr const char* kClaimsVariable = "QB_DATABASE_CHECK_CLAIMS";
+// Room for a check of a small file, and none for a request of a size that memory to spare holds.
+constexpr uint64_t kHeadroomBytes = 4 << 20;
+
+// The shortage test runs this in a process of its own; alone it does nothing. It limits its
+// address space to a little more than it uses, checks the file of claims that the environment
+// names, and exits with the check's answer.
+TEST(DatabaseCheckChild, ChecksWithLittleAddressSpaceLeft) {
+  const char* path = std::getenv(kClaimsVariable);
+  if (path == nullptr) GTEST_SKIP() << "runs only as the shortage test's child";
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path, &db), SQLITE_OK);
+  ASSERT_NO_FATAL_FAILURE(claimOutOfMemory(db));
+  std::ifstream statm("/proc/self/statm");
+  uint64_t pages = 0;
+  ASSERT_TRUE(statm >> pages);
+  const auto limit =
+      static_cast<rlim_t>(pages * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE)) + kHeadroomBytes);
+  const rlimit space{limit, limit};
+  ASSERT_EQ(::setrlimit(RLIMIT_AS, &space), 0) << std::strerror(errno);
+  std::string problem;
+  const int result = database::fullCheck(db, problem);
+  // Out at once: nothing of the test's own teardown runs in a process this short.
+  std::_Exit(result);
+}
+
+// An "out of memory" is the file's where the machine has memory to spare. Where it has none, it
+// is the machine's: at SQLite's heap limit, or where the system gives the process no more (a
+// child whose address space is limited).
+TEST(DatabaseCheckTest, OutOfMemoryIsTheFilesWithMemoryToSpareAndTheMachinesWhereItIsShort) {
+  TempDir dir;
+  const auto path = dir / "claims.sqlite";
+  ASSERT_NO_FATAL_FAILURE(makeClaims(path));
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_NO_FATAL_FAILURE(claimOutOfMemory(db));
   std::string problem;
   EXPECT_EQ(database::fullCheck(db, problem), SQLITE_CORRUPT);
   EXPECT_THAT(problem, ::testing::HasSubstr("out of memory"));
@@ -116,6 +218,19 @@ TEST(DatabaseCheckTest, OutOfMemoryIsTheFilesWithMemoryToSpareAndTheMachinesAtIt
   sqlite3_hard_heap_limit64(0);
   sqlite3_close(db);
   EXPECT_EQ(limited, SQLITE_NOMEM) << problem;
+
+  // A sanitizer ends a process whose request the system refuses, unless told to answer nothing.
+  std::vector<std::string> environment = {std::string(kClaimsVariable) + "=" + path.string()};
+  for (const char* sanitizer : {"ASAN_OPTIONS", "TSAN_OPTIONS"}) {
+    const char* options = std::getenv(sanitizer);
+    environment.push_back(std::string(sanitizer) + "=" + (options ? options : "") +
+                          ":allocator_may_return_null=1");
+  }
+  const auto [status, output] =
+      runProgram({std::filesystem::read_symlink("/proc/self/exe").string(),
+                  "--gtest_filter=DatabaseCheckChild.ChecksWithLittleAddressSpaceLeft"},
+                 environment);
+  EXPECT_EQ(status, SQLITE_NOMEM) << output;
 }
 
 }  // namespace

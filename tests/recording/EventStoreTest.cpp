@@ -232,7 +232,8 @@ TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins)
   writeFile(dir / "blank.sqlite", "");
   struct File {
     std::string name, content;
-    std::string log = {};  // its write-ahead log, where it has one
+    std::string log = {};      // its write-ahead log, where it has one
+    std::string journal = {};  // its rollback journal, where it has one
   };
   std::vector<File> files = {
       {"text", "These are my notes, not a database.\n"},
@@ -260,7 +261,18 @@ TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins)
     LoggedDatabase logged = withLoggedByte(dir / "source.sqlite", damage.offset, damage.value);
     files.push_back({std::string(damage.name) + ", in the write-ahead log",
                      std::move(logged.database), std::move(logged.log)});
+    // A schema format SQLite names itself, once its first read has rolled the journal back into
+    // the file: the journal is gone by then, and the file set aside is the one rolled back.
+    if (std::string_view(damage.name) == "schema format 5") continue;
+    JournaledDatabase journaled =
+        withJournaledByte(dir / "source.sqlite", damage.offset, damage.value);
+    files.push_back({std::string(damage.name) + ", in a journal SQLite rolls back",
+                     std::move(journaled.database), "", std::move(journaled.journal)});
   }
+  LoggedDatabase unreadable =
+      withLoggedByte(dir / "source.sqlite", 18, 2);  // its own write version
+  files.push_back({"a write-ahead log of a format SQLite refuses", std::move(unreadable.database),
+                   withLogVersion(unreadable.log, 3007001)});
   const auto aside = dir / "events-damaged-1.sqlite";
   ManualExecutor main;
   ManualTimers timers;
@@ -271,6 +283,7 @@ TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins)
       removeDatabase(path());
       writeFile(path(), file.content);
       if (!file.log.empty()) writeFile(path().string() + "-wal", file.log);
+      if (!file.journal.empty()) writeFile(path().string() + "-journal", file.journal);
       LogCapture log;
       auto opened = checking ? std::make_unique<EventStore>(path(), main, timers, nullptr)
                              : std::make_unique<EventStore>(path());
@@ -283,6 +296,9 @@ TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins)
       EXPECT_EQ(readFile(aside), file.content);
       if (!file.log.empty()) {
         EXPECT_EQ(readFile(aside.string() + "-wal"), file.log);
+      }
+      if (!file.journal.empty()) {
+        EXPECT_EQ(readFile(aside.string() + "-journal"), file.journal);
       }
       EXPECT_FALSE(log.lines().empty());
       // Deleting the log deletes what was set aside of it.

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -15,11 +16,49 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/Error.h"
 
+extern char** environ;
+
 namespace qb::test {
+
+// Runs a program to its end with `extra` added to the environment; answers its exit status and
+// what it wrote. A plain fork and exec: a child that shares the test's memory until it execs (as
+// Qt's process launcher makes) would confuse the thread sanitizer's view of the test's own memory.
+inline std::pair<int, std::string> runProgram(const std::vector<std::string>& argv,
+                                              const std::vector<std::string>& extra) {
+  std::vector<std::string> variables = extra;
+  for (char** variable = environ; *variable != nullptr; ++variable)
+    variables.emplace_back(*variable);
+  std::vector<char*> args, env;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& variable : variables) env.push_back(const_cast<char*>(variable.c_str()));
+  args.push_back(nullptr);
+  env.push_back(nullptr);
+  int pipeline[2];
+  if (pipe(pipeline) != 0) return {-1, "no pipe"};
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(pipeline[1], STDOUT_FILENO);
+    dup2(pipeline[1], STDERR_FILENO);
+    close(pipeline[0]);
+    execvpe(args[0], args.data(), env.data());
+    _exit(127);
+  }
+  close(pipeline[1]);
+  std::string output;
+  char buffer[4096];
+  for (ssize_t got; (got = read(pipeline[0], buffer, sizeof buffer)) > 0;) {
+    output.append(buffer, static_cast<size_t>(got));
+  }
+  close(pipeline[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
 
 // A scratch folder of its own, removed with everything in it when the value goes.
 class TempDir {

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -108,41 +106,6 @@ protected:
 namespace {
 
 using Kind = AppModel::Status::Kind;
-
-// Runs a program to its end with `extra` added to the environment; answers its exit status and
-// what it wrote. A plain fork and exec: a child that shares the test's memory until it execs (as
-// Qt's process launcher makes) would confuse the thread sanitizer's view of the test's own memory.
-std::pair<int, std::string> run(const std::vector<std::string>& argv,
-                                const std::vector<std::string>& extra) {
-  std::vector<std::string> variables = extra;
-  for (char** variable = environ; *variable != nullptr; ++variable)
-    variables.emplace_back(*variable);
-  std::vector<char*> args, env;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  for (const std::string& variable : variables) env.push_back(const_cast<char*>(variable.c_str()));
-  args.push_back(nullptr);
-  env.push_back(nullptr);
-  int pipeline[2];
-  if (pipe(pipeline) != 0) return {-1, "no pipe"};
-  const pid_t child = fork();
-  if (child == 0) {
-    dup2(pipeline[1], STDOUT_FILENO);
-    dup2(pipeline[1], STDERR_FILENO);
-    close(pipeline[0]);
-    execvpe(args[0], args.data(), env.data());
-    _exit(127);
-  }
-  close(pipeline[1]);
-  std::string output;
-  char buffer[4096];
-  for (ssize_t got; (got = read(pipeline[0], buffer, sizeof buffer)) > 0;) {
-    output.append(buffer, static_cast<size_t>(got));
-  }
-  close(pipeline[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
 
 TEST_F(AppModelTest, AFailedLoadIsTriedAgainEveryMinuteUntilTheModelLoads) {
   EXPECT_EQ(AppModel::modelDirectory(), home / "Model") << "the variable wins, files or not";
@@ -398,11 +361,12 @@ TEST_F(AppModelTest, FetchModelInstallsAFolderTheModelLoads) {
   const fs::path dest = home / "Installed";
   const auto fetch = [&](const std::string& observations) {
     test::writeFile(home / "observations.tsv", observations);
-    return run({"bash", std::string(QB_SOURCE_DIR) + "/scripts/fetch-model", "--weights",
-                (tinyBert / "Embedder.safetensors").string(), "--config",
-                (tinyBert / "config.json").string(), "--vocab", (tinyBert / "vocab.txt").string(),
-                "--observations", (home / "observations.tsv").string(), "--dest", dest.string()},
-               {"QB_TRAIN_HEAD=" + std::string(QB_TRAIN_HEAD)});
+    return test::runProgram(
+        {"bash", std::string(QB_SOURCE_DIR) + "/scripts/fetch-model", "--weights",
+         (tinyBert / "Embedder.safetensors").string(), "--config",
+         (tinyBert / "config.json").string(), "--vocab", (tinyBert / "vocab.txt").string(),
+         "--observations", (home / "observations.tsv").string(), "--dest", dest.string()},
+        {"QB_TRAIN_HEAD=" + std::string(QB_TRAIN_HEAD)});
   };
   std::string observations = "label\tkind\tapp\ttitle\turl\n";
   for (int i = 0; i < 200; ++i) {
