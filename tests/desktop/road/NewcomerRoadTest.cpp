@@ -488,6 +488,10 @@ TEST_F(NewcomerRoadTest, OnboardsDriftsAndGoesBackToTheWorkTab) {
   const QByteArray rows = prompts.readAll();
   EXPECT_EQ(rows.count('\n'), 1) << rows.toStdString();
   EXPECT_TRUE(rows.contains(R"("outcome":"back")")) << rows.toStdString();
+  // The distracting tab went, before the work came forward.
+  EXPECT_EQ(test::Reader(dataFolder() / "recording.sqlite")
+                .rows("SELECT detail FROM system WHERE event = 'back to work'"),
+            (std::vector<test::Reader::Row>{{SqlValue("closed the tab")}}));
 }
 
 }  // namespace
