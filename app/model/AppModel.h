@@ -446,8 +446,13 @@ private:
   void learn(const Moment& moment, bool work, Learned learned);
   void goBack(const OpenPrompt& prompt, Returned done);
   void reopen(const OpenPrompt& prompt, const std::optional<Url>& pageToClose, Returned done);
-  // Closes the distracting tab if it still shows the page.
-  Return closeDistraction(const OpenPrompt& prompt, const std::optional<Url>& pageToClose);
+  // Closes the distracting tab if it still shows the page, once its window holds the focus again
+  // (at once when it does); hands `done` what it did.
+  void closeDistraction(const OpenPrompt& prompt, const std::optional<Url>& pageToClose,
+                        Returned done);
+  // Calls `then` once the window that keys are for holds the focus, or with false, having said so
+  // in the log, once Browsers::kFocusWait has passed without it; never after the model is gone.
+  void whenFocused(const AXElement& window, std::function<void(bool focused)> then);
   void bringForward(pid_t pid);
 
   // The prompt: shown only after a fresh read finds the same page in front.

@@ -134,14 +134,31 @@ void AppModel::bringForward(pid_t pid) {
   (void)services_.platform.workspace().activate(pid);
 }
 
-AppModel::Return AppModel::closeDistraction(const OpenPrompt& prompt,
-                                            const std::optional<Url>& pageToClose) {
+void AppModel::whenFocused(const AXElement& window, std::function<void(bool focused)> then) {
+  Browsers::whenFocused(
+      services_.timers, window, [then = std::move(then), alive = alive_](bool focused) {
+        if (!*alive) return;
+        if (!focused) {
+          log::error(
+              "Back to work: the browser window did not take the focus back in time; no "
+              "keys were sent to it, and its tab is as it was");
+        }
+        then(focused);
+      });
+}
+
+void AppModel::closeDistraction(const OpenPrompt& prompt, const std::optional<Url>& pageToClose,
+                                Returned done) {
   const Target& target = prompt.snapshot.target;
-  if (!target.tab || !pageToClose) return Return::nothing;
-  return Browsers::closeTab(services_.platform.keys(), *target.tab, *pageToClose, target.pid,
-                            target.window)
-             ? Return::closedTab
-             : Return::nothing;
+  if (!target.tab || !pageToClose) return done(Return::nothing);
+  // The prompt has just gone: the window manager may not have handed the focus back yet.
+  whenFocused(target.window,
+              [this, target, page = *pageToClose, done = std::move(done)](bool focused) {
+                done(focused && Browsers::closeTab(services_.platform.keys(), *target.tab, page,
+                                                   target.pid, target.window)
+                         ? Return::closedTab
+                         : Return::nothing);
+              });
 }
 
 void AppModel::goBack(const OpenPrompt& prompt, Returned done) {
@@ -157,7 +174,7 @@ void AppModel::goBack(const OpenPrompt& prompt, Returned done) {
       done(services_.platform.workspace().hide(distracting.pid) ? Return::hidApp : Return::nothing);
       return;
     }
-    done(closeDistraction(prompt, pageToClose));
+    closeDistraction(prompt, pageToClose, std::move(done));
     return;
   }
   const Target& workTarget = work->item.target;
@@ -180,24 +197,31 @@ void AppModel::goBack(const OpenPrompt& prompt, Returned done) {
     if (workTarget.tab->browser != BrowserKind::firefox) {
       // Raising the window brings the browser forward with it; a tab that could not be chosen
       // leaves the browser where it is, rather than show another page.
-      const Return result = closeDistraction(prompt, pageToClose);
-      if (!Browsers::select(tab, workTarget.window)) {
-        log::error("Back to work: the browser did not bring the work tab forward");
-      }
-      done(result);
+      closeDistraction(prompt, pageToClose,
+                       [tab, window = workTarget.window, done = std::move(done)](Return result) {
+                         if (!Browsers::select(tab, window)) {
+                           log::error(
+                               "Back to work: the browser did not bring the work tab "
+                               "forward");
+                         }
+                         done(result);
+                       });
       return;
     }
     firefoxTab = tab;
   }
   // A Firefox window comes forward whatever the press of its tab gave: the work tab is in it, a
   // click away.
-  const Return result = closeDistraction(prompt, pageToClose);
-  if (firefoxTab && !firefoxTab.node()->perform(AXAction::press)) {
-    log::error("Back to work: the browser did not choose the work tab");
-  }
-  bringForward(workTarget.pid);
-  if (workTarget.window) (void)workTarget.window.node()->perform(AXAction::raise);
-  done(result);
+  closeDistraction(prompt, pageToClose,
+                   [this, firefoxTab, pid = workTarget.pid, window = workTarget.window,
+                    done = std::move(done)](Return result) {
+                     if (firefoxTab && !firefoxTab.node()->perform(AXAction::press)) {
+                       log::error("Back to work: the browser did not choose the work tab");
+                     }
+                     bringForward(pid);
+                     if (window) (void)window.node()->perform(AXAction::raise);
+                     done(result);
+                   });
 }
 
 void AppModel::reopen(const OpenPrompt& prompt, const std::optional<Url>& pageToClose,
@@ -211,14 +235,18 @@ void AppModel::reopen(const OpenPrompt& prompt, const std::optional<Url>& pageTo
       return;
     }
     // Told only once the browser shows the work page: a redirect that never arrived opened nothing.
-    Browsers::redirect(services_.platform.keys(), services_.timers, *distracting.tab, *pageToClose,
-                       *work->moment.url, distracting.pid, distracting.window,
-                       [done = std::move(done), alive = alive_](bool arrived) {
-                         if (*alive) done(arrived ? Return::openedPage : Return::nothing);
-                       });
+    whenFocused(distracting.window, [this, distracting, page = *pageToClose, to = *work->moment.url,
+                                     done = std::move(done)](bool focused) mutable {
+      if (!focused) return done(Return::nothing);
+      Browsers::redirect(services_.platform.keys(), services_.timers, *distracting.tab, page, to,
+                         distracting.pid, distracting.window,
+                         [done = std::move(done), alive = alive_](bool arrived) {
+                           if (*alive) done(arrived ? Return::openedPage : Return::nothing);
+                         });
+    });
     return;
   }
-  done(closeDistraction(prompt, pageToClose));
+  closeDistraction(prompt, pageToClose, std::move(done));
 }
 
 }  // namespace qb

@@ -49,12 +49,6 @@ std::optional<Url> address(const AXElement& page) {
   return Url::parse(*text);
 }
 
-// Keys go to whichever window has the focus: the target window must be it, not merely another
-// window of the same browser.
-bool holdsFocus(const AXElement& window) {
-  return AX::flag(window, AXAttribute::focused).value_or(false);
-}
-
 // Elements found inside windows, one per window, remembered so that the next look at the same
 // window starts from them; the oldest is forgotten past kMaxRememberedWindows.
 class WindowTable {
@@ -136,6 +130,27 @@ std::string_view trimBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+// A wait for a window to take the focus. It keeps itself alive through the timers it schedules,
+// and calls `then` exactly once.
+class FocusWait : public std::enable_shared_from_this<FocusWait> {
+public:
+  FocusWait(Timers& timers, AXElement window, std::function<void(bool)> then)
+      : timers_(timers), window_(std::move(window)), then_(std::move(then)) {}
+
+  void look() {
+    if (Browsers::holdsFocus(window_)) return then_(true);
+    if (waited_ >= Browsers::kFocusWait) return then_(false);
+    waited_ += Browsers::kFocusInterval;
+    timers_.schedule(Browsers::kFocusInterval, [self = shared_from_this()] { self->look(); });
+  }
+
+private:
+  Timers& timers_;
+  const AXElement window_;
+  const std::function<void(bool)> then_;
+  Duration waited_ = 0;
+};
+
 // What is left of a redirect once the address bar was asked for the focus. It keeps itself alive
 // through the timers it schedules, and calls `done` exactly once.
 class RedirectSteps : public std::enable_shared_from_this<RedirectSteps> {
@@ -160,6 +175,7 @@ public:
 private:
   void typeAddress() {
     // The user may have switched windows meanwhile: the focus is checked again before each key.
+    using Browsers::holdsFocus;
     const bool typed = holdsFocus(window_) && keys_.type(pid_, to_.absoluteString()) &&
                        holdsFocus(window_) && keys_.post(pid_, kDropCompletion) &&
                        holdsFocus(window_) && keys_.post(pid_, kConfirm);
@@ -246,6 +262,16 @@ namespace Browsers {
 std::map<BrowserKind, Access>& automation() {
   static std::map<BrowserKind, Access> table;
   return table;
+}
+
+// Keys go to whichever window has the focus: the target window must be it, not merely another
+// window of the same browser.
+bool holdsFocus(const AXElement& window) {
+  return AX::flag(window, AXAttribute::focused).value_or(false);
+}
+
+void whenFocused(Timers& timers, const AXElement& window, std::function<void(bool focused)> then) {
+  std::make_shared<FocusWait>(timers, window, std::move(then))->look();
 }
 
 std::optional<TabInfo> read(BrowserKind kind, pid_t, const AXElement& window) {

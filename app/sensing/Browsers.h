@@ -86,6 +86,12 @@ inline constexpr Duration kRedirectWait = 0.6;
 // it is looked at meanwhile: a page on a slow host, or a browser on a busy machine, commits later.
 inline constexpr Duration kArrivalWait = 10.0;
 inline constexpr Duration kArrivalInterval = 0.25;
+// How long a window that is to be sent keys may take to hold the focus again, and how often it is
+// looked at meanwhile: the browser may hold the focus only some time after the prompt goes (a
+// window manager on a busy machine, another window the user touched). Kept short, since a tab
+// that closes long after the answer, when the user may be elsewhere, would surprise.
+inline constexpr Duration kFocusWait = 3.0;
+inline constexpr Duration kFocusInterval = 0.05;
 // How long closeTab waits for the tab to go.
 inline constexpr Duration kCloseWait = 1.0;
 // How often a wait for the browser looks again.
@@ -110,6 +116,14 @@ std::optional<TabInfo> read(BrowserKind kind, pid_t pid, const AXElement& window
 void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& expected,
               const Url& to, pid_t pid, const AXElement& window,
               std::function<void(bool reached)> done);
+
+// Whether the window holds the focus, so that keys posted now reach it.
+bool holdsFocus(const AXElement& window);
+
+// Calls `then` once, on the main thread through `timers`: with true as soon as the window holds
+// the focus (at once, before answering, when it already does; otherwise it is looked at every
+// kFocusInterval), with false when kFocusWait passes without it. Never blocks.
+void whenFocused(Timers& timers, const AXElement& window, std::function<void(bool focused)> then);
 
 // Closes the window's front tab if it still shows `url` and the window holds the focus; true when
 // the tab went within kCloseWait (the window's title or the shown address changed). Blocks the

@@ -1,4 +1,5 @@
 #include "app/model/AppModelRoadTest.h"
+#include "sensing/Browsers.h"
 
 namespace qb {
 namespace {
@@ -66,6 +67,63 @@ TEST_F(AppModelRoadTest, BackToWorkDismissAndABreakFromThePromptDoWhatTheySay) {
       EXPECT_EQ(event.value, until.since(event.at));
     }
   }
+}
+
+// Back to work from a Firefox tab beside the work tab, just after the prompt went: the window
+// manager has not yet handed the focus back to the browser, the one window its Ctrl+W may reach.
+class BackToWorkFocusTest : public AppModelRoadTest {
+protected:
+  void SetUp() override {
+    startRecording();
+    leaveAWorkTab(firefox);
+    const Snapshot distraction =
+        browserFront(3, "Video feed", "https://video.example/watch", firefox);
+    handle(distraction);
+    focusGoes();
+    platform.keysFake.onPost =
+        [this](const KeyChord&) {  // the closed tab's neighbour comes forward
+          tree.node(*webPage).set(AXAttribute::url, std::string("https://docs.example/q3"));
+        };
+    answer(PromptAction::back, distraction);
+  }
+  void focusGoes() {
+    tree.node(*browserWindow).set(AXAttribute::focused, false);
+    platform.keysFake.focusedPid = 0;
+  }
+  void focusComesBack() {
+    tree.node(*browserWindow).set(AXAttribute::focused, true);
+    platform.keysFake.focusedPid = firefox.pid;
+  }
+  std::vector<test::Reader::Row> backToWork() {
+    return recorded("SELECT detail FROM system WHERE event = 'back to work'");
+  }
+  bool saidNoFocus() const { return logged("did not take the focus back"); }
+
+  const RunningApplication firefox{30, "firefox-esr", "Firefox"};
+};
+
+TEST_F(BackToWorkFocusTest, TheTabClosesWhenTheFocusComesBackLate) {
+  timers.advance(Browsers::kFocusWait / 2);
+  EXPECT_TRUE(platform.steps().empty()) << "no key, and the work waits for the tab";
+  focusComesBack();
+  timers.advance(Browsers::kFocusInterval);
+  EXPECT_EQ(platform.steps(), (fake::Steps{"post 30 Control+w", "AXPress", "AXRaise"}));
+  EXPECT_EQ(backToWork(), (std::vector<test::Reader::Row>{{SqlValue("closed the tab")}}));
+  EXPECT_FALSE(saidNoFocus());
+}
+
+TEST_F(BackToWorkFocusTest, AFocusThatNeverComesBackIsGivenUpWithinTheWaitAndLogged) {
+  timers.advance(Browsers::kFocusWait - Browsers::kFocusInterval);
+  EXPECT_FALSE(saidNoFocus()) << "still within the wait";
+  EXPECT_TRUE(backToWork().empty());
+  timers.advance(2 * Browsers::kFocusInterval);
+  EXPECT_TRUE(saidNoFocus());
+  EXPECT_EQ(platform.steps(), (fake::Steps{"AXPress", "AXRaise"})) << "the work, without a key";
+  EXPECT_EQ(backToWork(), (std::vector<test::Reader::Row>{{SqlValue("nothing closed")}}));
+
+  focusComesBack();
+  timers.advance(Browsers::kFocusWait);
+  EXPECT_EQ(platform.steps().size(), 2u) << "no key once the wait is over";
 }
 
 }  // namespace

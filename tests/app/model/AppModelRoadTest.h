@@ -141,10 +141,12 @@ protected:
     return done();
   }
   // Puts an editor window titled `title` in front, as the observer would read it, and hands the
-  // model the snapshot of it.
+  // model the snapshot of it. The window in front holds the focus.
   Snapshot front(uint64_t id, const std::string& title, pid_t pid = 10,
                  const std::string& app = "editor") {
     platform.workspaceFake.frontmost = RunningApplication{pid, app, app};
+    platform.keysFake.focusedPid = pid;
+    if (browserWindow) tree.node(*browserWindow).set(AXAttribute::focused, false);
     auto [element, node] = platform.accessibilityFake.makeElement();
     node->set(AXAttribute::title, title);
     node->set(AXAttribute::position, Point{0, 0});
@@ -155,10 +157,11 @@ protected:
     return shown;
   }
   // Puts one Chromium window (or one of `browser`) in front, showing `title` at `url`; the window
-  // stays the same from call to call, as one tab that navigates.
+  // stays the same from call to call, as one tab that navigates, and holds the focus.
   Snapshot browserFront(uint64_t id, const std::string& title, const std::string& url,
                         const RunningApplication& browser = {30, "chromium", "Chromium"}) {
     platform.workspaceFake.frontmost = browser;
+    platform.keysFake.focusedPid = browser.pid;
     if (!browserWindow) {
       browserWindow = tree.add(AXRole::window);
       webPage = tree.add(AXRole::webArea, &*browserWindow);
@@ -166,6 +169,7 @@ protected:
           ->set(AXAttribute::focusedWindow, *browserWindow);
     }
     tree.node(*browserWindow).set(AXAttribute::title, title + " - " + *browser.localizedName);
+    tree.node(*browserWindow).set(AXAttribute::focused, true);
     tree.node(*webPage).set(AXAttribute::title, title);
     tree.node(*webPage).set(AXAttribute::url, url);
     Snapshot shown = *model->observer().read();

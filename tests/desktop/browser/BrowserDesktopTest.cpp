@@ -312,6 +312,7 @@ TEST_P(BackToTabDesktopTest, SelectsTheWorkTabAndBringsItsWindowForward) {
   EXPECT_TRUE(shows(funURL));
   EXPECT_TRUE(selectWork());
   EXPECT_TRUE(workInFront()) << "from a terminal in front";
+  ASSERT_TRUE(test::waitForFocus(workWindow)) << "the key below is the browser's";
 
   // Back on the distraction's tab, the next one (the key both families take; Firefox takes the
   // tab's number with Alt), then another browser in front.

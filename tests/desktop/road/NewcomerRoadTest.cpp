@@ -341,11 +341,6 @@ protected:
     return *browsers.back();
   }
 
-  static bool activate(WindowId window) {
-    test::activate(window);
-    return waitFor([&] { return activeWindow() == window; }, kDesktopLimit);
-  }
-
   // What the program made of the last moments it saw, as its recording has it so far (the
   // recording writes every Recorder::kBatchDelay): whether it read the page in front, and what its
   // analysis and policy made of it.
@@ -415,19 +410,19 @@ TEST_F(NewcomerRoadTest, OnboardsDriftsAndGoesBackToTheWorkTab) {
   ASSERT_NE(chromium, 0u) << "no Chromium window";
 
   otherWindows = {notes, firefox, chromium};
-  ASSERT_TRUE(activate(notes));
-  ASSERT_TRUE(activate(firefox));
-  ASSERT_TRUE(activate(chromium));
+  ASSERT_TRUE(test::activate(notes));
+  ASSERT_TRUE(test::activate(firefox));
+  ASSERT_TRUE(test::activate(chromium));
   QTest::qWait(static_cast<int>(std::chrono::milliseconds(kWorkStay).count()));
 
   // The terminal, in front, ends: its window goes while the program reads it.
-  ASSERT_TRUE(activate(notes));
+  ASSERT_TRUE(test::activate(notes));
   test::run("xdotool", {"key", "--clearmodifiers", "Return"});
   ASSERT_TRUE(waitFor([&] { return !test::listed(notes); }, kDesktopLimit))
       << "the terminal stayed";
 
   // The drift: Firefox to a distracting site.
-  ASSERT_TRUE(activate(firefox));
+  ASSERT_TRUE(test::activate(firefox));
   const std::set<WindowId> beforePrompt = programWindows();
   // A window just brought forward may not have the keyboard yet: the address is typed again
   // until the page arrives.
@@ -493,6 +488,10 @@ TEST_F(NewcomerRoadTest, OnboardsDriftsAndGoesBackToTheWorkTab) {
   const QByteArray rows = prompts.readAll();
   EXPECT_EQ(rows.count('\n'), 1) << rows.toStdString();
   EXPECT_TRUE(rows.contains(R"("outcome":"back")")) << rows.toStdString();
+  // The distracting tab went, before the work came forward.
+  EXPECT_EQ(test::Reader(dataFolder() / "recording.sqlite")
+                .rows("SELECT detail FROM system WHERE event = 'back to work'"),
+            (std::vector<test::Reader::Row>{{SqlValue("closed the tab")}}));
 }
 
 }  // namespace

@@ -16,8 +16,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "desktop/DesktopLimits.h"
@@ -93,8 +95,73 @@ bool waitUntil(Done done, std::chrono::milliseconds limit = kDesktopLimit) {
   return met;
 }
 
-inline void activate(WindowId window) {
-  run("xdotool", {"windowactivate", "--sync", idText(window)});
+// Whether a window holds the focus as a program that sends it keys needs it to: the window manager
+// names it the active window, and the X server's keyboard focus is on it or inside it. Reads on a
+// connection of its own; a window whose state cannot be read does not hold the focus.
+class FocusReader {
+public:
+  FocusReader() = default;
+  ~FocusReader() { xcb_disconnect(connection_); }
+  FocusReader(const FocusReader&) = delete;
+  FocusReader& operator=(const FocusReader&) = delete;
+
+  bool holds(WindowId window) const {
+    if (xcb_connection_has_error(connection_)) return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    const auto active = owned(xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, root, activeAtom_, XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    if (!active || xcb_get_property_value_length(active.get()) != sizeof(xcb_window_t) ||
+        *static_cast<const xcb_window_t*>(xcb_get_property_value(active.get())) != window) {
+      return false;
+    }
+    const auto focus =
+        owned(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    // A program may hand the focus to a window of its own inside its top-level one.
+    for (xcb_window_t at = focus ? focus->focus : xcb_window_t{XCB_NONE};
+         at != XCB_NONE && at != root;) {
+      if (at == window) return true;
+      const auto tree =
+          owned(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, at), nullptr));
+      at = tree ? tree->parent : XCB_NONE;
+    }
+    return false;
+  }
+
+private:
+  template <typename Reply>
+  static std::unique_ptr<Reply, decltype(&std::free)> owned(Reply* reply) {
+    return {reply, &std::free};
+  }
+  xcb_atom_t internActive() const {
+    constexpr std::string_view kName = "_NET_ACTIVE_WINDOW";
+    const auto reply = owned(xcb_intern_atom_reply(
+        connection_,
+        xcb_intern_atom(connection_, 1, static_cast<uint16_t>(kName.size()), kName.data()),
+        nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+  }
+
+  xcb_connection_t* connection_ = xcb_connect(nullptr, nullptr);
+  xcb_atom_t activeAtom_ = internActive();
+};
+
+// Waits, as a user waits before typing, until the window holds the focus; fails the test, naming
+// where the focus is instead, when it does not within kDesktopLimit. Answers whether it came.
+inline bool waitForFocus(WindowId window) {
+  const FocusReader focus;
+  if (waitUntil([&] { return focus.holds(window); })) return true;
+  ADD_FAILURE() << "window " << window << " never took the focus; the active window is "
+                << quietly("xdotool", {"getactivewindow"}) << ", the focus is on "
+                << quietly("xdotool", {"getwindowfocus"});
+  return false;
+}
+
+// Asks the window manager to make the window active, and waits until it holds the focus: a window
+// manager on a loaded machine answers seconds later, and a key sent before goes elsewhere.
+inline bool activate(WindowId window) {
+  run("xdotool", {"windowactivate", idText(window)});
+  return waitForFocus(window);
 }
 
 // Whether the window manager still lists the window among its clients.
