@@ -134,6 +134,27 @@ TEST_F(AppDelegateTest, QuittingFirstKeepsTheWindowsPlaceForTheNextLaunch) {
   EXPECT_EQ(readByNext, frame);
 }
 
+// What the event log kept in memory while another program held it, with the break that runs as
+// the program quits, is written before the hand-over: the next copy reads it, and it is not lost.
+TEST_F(AppDelegateTest, QuittingWritesWhatTheEventLogKeptInMemoryBeforeHandingOver) {
+  const std::filesystem::path file = home / "Quillbrook" / "events.sqlite";
+  std::filesystem::create_directories(file.parent_path());
+  auto holder = std::make_unique<test::Reader>(file);
+  holder->holdExclusively();
+  launch();
+  while (!delegate->model().unsaved().contains(AppModel::Unsaved::eventLog)) {
+    ASSERT_TRUE(main.awaitTask()) << "the event log's check never came back";
+    main.runAll();
+  }
+  delegate->model().startBreak(5);
+  timers.advance(30);
+  holder.reset();  // let go before the next try, which comes 60 s after the refusal
+  std::vector<test::Reader::Row> readByNext;
+  delegate->applicationWillTerminate(
+      [&] { readByNext = test::Reader(file).rows("SELECT kind, value FROM events"); });
+  EXPECT_EQ(readByNext, (std::vector<test::Reader::Row>{{SqlValue("break"), SqlValue(30.0)}}));
+}
+
 TEST_F(AppDelegateTest, QuittingClosesTheRecordingSession) {
   launch();
   ASSERT_TRUE(delegate->model().prefs().recording());
