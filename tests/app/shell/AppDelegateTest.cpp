@@ -35,6 +35,15 @@ protected:
     delegate->applicationDidFinishLaunching();
     return *delegate;
   }
+  // The same with other settings.
+  AppDelegate& launch(UserDefaults& settings) {
+    delegate = std::make_unique<AppDelegate>(
+        AppModel::Services{platform, settings, loginItem, main, timers, clock, wallClock,
+                           home / "Quillbrook"},
+        nullptr);
+    delegate->applicationDidFinishLaunching();
+    return *delegate;
+  }
   OnboardingView* onboardingView() const {
     return delegate->onboarding()->findChild<OnboardingView*>();
   }
@@ -62,6 +71,26 @@ protected:
 };
 
 TEST_F(AppDelegateTest, OnboardingShowsUntilStartedAndItsTestShowsOneSamplePrompt) {
+  // Settings the system refuses answer with the defaults, which say nobody onboarded: onboarding
+  // waits for a start that can read them.
+  const std::filesystem::path file = home / "Settings" / "settings.json";
+  std::filesystem::create_directories(file.parent_path());
+  test::writeFile(file, R"({"onboarded": true})");
+  std::filesystem::permissions(file, std::filesystem::perms::none);
+  std::filesystem::permissions(home.path(), std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
+  {
+    std::optional<UserDefaults> unread;
+    {
+      test::OrdinaryUser user(file.parent_path());
+      unread.emplace(file);
+    }
+    ASSERT_TRUE(unread->unread());
+    launch(*unread);
+    EXPECT_EQ(delegate->onboarding(), nullptr);
+    delegate.reset();  // before the settings it reads
+  }
+
   launch();
   ASSERT_NE(delegate->onboarding(), nullptr);
   EXPECT_TRUE(delegate->onboarding()->isVisible());
