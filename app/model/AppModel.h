@@ -289,6 +289,9 @@ public:
   // future is ready once it is on disk (at once when recording is off). The program waits on it
   // before it quits.
   std::future<void> stopRecording();
+  // As the program quits: logs a break still running as taken until now, then gives what the event
+  // log keeps in memory its last try (EventStore::flush).
+  void flushEventLog();
 
   // --- Sharing: the server this build names and the machine it runs on ---
 

@@ -168,6 +168,12 @@ std::future<void> AppModel::stopRecording() {
   return recorder_->flush();
 }
 
+void AppModel::flushEventLog() {
+  // Logged by the model's end otherwise, after the last try: lost if the file refused it.
+  logBreak();
+  if (store_) store_->flush();
+}
+
 const std::optional<AppModel::SharingServer>& AppModel::sharingServer() {
   static const std::optional<SharingServer> server = []() -> std::optional<SharingServer> {
     const std::string url = QB_SHARING_URL;

@@ -85,6 +85,11 @@ void AppDelegate::saveForNextLaunch() {
   // have started; hidden now, it keeps it at once.
   if (window_ && window_->window()) window_->window()->hide();
   model_->flushMemoryFiles();
+  // Before the name goes, like the files above: the next copy reads the event log as soon as it
+  // runs, and logs into it. Written later, this run's events would be missing from what it shows,
+  // and a deletion of the log that waited would take that copy's events with ours. The try waits
+  // at most the store's busy timeout for a lock, so the hand-over is not held up for long.
+  model_->flushEventLog();
 }
 
 void AppDelegate::applicationWillTerminate(const std::function<void()>& handOver) {

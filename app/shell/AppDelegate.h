@@ -47,12 +47,12 @@ public:
   // The main menu's "Settings…": the main window, on the settings page.
   void openSettings();
   // Called as the event loop ends, however it was asked to; returns once the recording session
-  // is closed and on disk. First the main window hides, keeping its place in the settings, and the
-  // learned files handed to the writer reach the disk; from then on until the process ends nothing
-  // writes the settings or those files again. Then `handOver` runs, where the program gives up its
-  // name so that a copy started from then on runs at once: that copy reads all that this one
-  // wrote, and nothing this one does later overwrites it. The recording closes last, since that
-  // may wait seconds for its check.
+  // is closed and on disk. First the main window hides, keeping its place in the settings, the
+  // learned files handed to the writer reach the disk, and the event log writes what it kept in
+  // memory; from then on until the process ends nothing writes the settings or those files again.
+  // Then `handOver` runs, where the program gives up its name so that a copy started from then on
+  // runs at once: that copy reads all that this one wrote, and nothing this one does later
+  // overwrites it. The recording closes last, since that may wait seconds for its check.
   void applicationWillTerminate(const std::function<void()>& handOver = {});
   // The onboarding window, made on first use and kept after it is closed.
   void showOnboarding();

@@ -191,6 +191,11 @@ void compact(sqlite3* db) {
   }
 }
 
+// "1 event", "2 events".
+std::string eventCount(size_t count) {
+  return std::to_string(count) + (count == 1 ? " event" : " events");
+}
+
 // Adds `count` events of `kind` whose values sum to `sum` to the recap.
 void count(EventStore::Recap& recap, EventStore::Kind kind, int64_t count, double sum) {
   switch (kind) {
@@ -331,24 +336,32 @@ EventStore::~EventStore() {
   checker_.reset();  // a try under way still reads the path
   if (!waiting_.empty()) {
     const size_t lost = waiting_.size();
-    qb::log::error("Event log: " + std::to_string(lost) + (lost == 1 ? " event" : " events") +
-                   " could not be saved to " + path_.string() + " before closing and " +
-                   (lost == 1 ? "is" : "are") + " lost");
+    qb::log::error("Event log: " + eventCount(lost) + " could not be saved to " + path_.string() +
+                   " before closing and " + (lost == 1 ? "is" : "are") + " lost");
   }
 }
 
-void EventStore::checkLater() {
+void EventStore::disconnect() {
   // A fresh connection for every try: one that SQLite opened read-only stays so, and the
   // shared-memory index that an open connection holds would be taken as it was opened.
   db_.reset();
   readOnly_ = false;
   readable_ = false;
+}
+
+std::pair<EventStore::Connection, EventStore::Check> EventStore::attempt() const {
+  std::pair<Connection, Check> tried(connect(), Check());
+  if (auto& [connection, check] = tried; connection.db) {
+    check.result = database::fullCheck(connection.db.get(), check.problem);
+  }
+  return tried;
+}
+
+void EventStore::checkLater() {
+  disconnect();
   checker_->post([this, alive = alive_] {
     // Shared, so that the task that carries it can be copied.
-    auto tried = std::make_shared<std::pair<Connection, Check>>(connect(), Check());
-    if (auto& [connection, check] = *tried; connection.db) {
-      check.result = database::fullCheck(connection.db.get(), check.problem);
-    }
+    auto tried = std::make_shared<std::pair<Connection, Check>>(attempt());
     main_->post([this, alive, tried] {
       if (!*alive) return;
       if (std::string why; !settle(std::move(tried->first), std::move(tried->second), why)) {
@@ -358,6 +371,23 @@ void EventStore::checkLater() {
       if (inUseCallback_) inUseCallback_();
     });
   });
+}
+
+void EventStore::flush() {
+  if (inUse_ || !main_ || (waiting_.empty() && !prunedBefore_ && !deleted_)) return;
+  // A try under way ends before this one opens the file; its answer, and the timer of the next
+  // try, find the store they were made for gone: this try replaces them.
+  checker_->submit([] {}).get();
+  *alive_ = false;
+  alive_ = std::make_shared<bool>(true);
+  if (retry_) timers_->cancel(*std::exchange(retry_, std::nullopt));
+  disconnect();
+  auto [connection, check] = attempt();
+  if (std::string why; !settle(std::move(connection), std::move(check), why)) {
+    retryLater();
+    return;
+  }
+  if (inUseCallback_) inUseCallback_();
 }
 
 void EventStore::retryLater() {
@@ -435,7 +465,16 @@ bool EventStore::settle(Connection connection, Check check, std::string& why) {
   }
   sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
   readable_ = true;
-  if (!writeWaiting(why)) return refused(name + " takes no events now (" + why + ")", why);
+  const std::optional<size_t> written = writeWaiting(why);
+  if (!written) return refused(name + " takes no events now (" + why + ")", why);
+  // Said after a wait the log told of; what only a first check kept in memory never waited.
+  if (waitingSaid_) {
+    qb::log::info("Event log: " +
+                  (*written > 0 ? "the " + eventCount(*written) + " kept in memory " +
+                                      (*written == 1 ? "is" : "are")
+                                : std::string("what was kept in memory is")) +
+                  " saved to " + name);
+  }
   inUse_ = true;
   failure_.clear();
   if (waitingSaid_ && waitingChanged_) waitingChanged_(false);
@@ -443,13 +482,13 @@ bool EventStore::settle(Connection connection, Check check, std::string& why) {
   return true;
 }
 
-bool EventStore::writeWaiting(std::string& why) {
-  if (waiting_.empty() && !prunedBefore_ && !deleted_) return true;
+std::optional<size_t> EventStore::writeWaiting(std::string& why) {
+  if (waiting_.empty() && !prunedBefore_ && !deleted_) return 0;
   sqlite3* db = db_.get();
-  const auto failed = [&](std::string_view what) {
+  const auto failed = [&](std::string_view what) -> std::optional<size_t> {
     why = std::string(what) + ": " + sqlite3_errmsg(db);
     if (!sqlite3_get_autocommit(db)) run(db, "ROLLBACK");
-    return false;
+    return std::nullopt;
   };
   if (!run(db, "BEGIN")) return failed("beginning to write what waited");
   if (deleted_ && !run(db, kDeleteAll)) return failed("deleting the events");
@@ -474,10 +513,11 @@ bool EventStore::writeWaiting(std::string& why) {
   }
   if (!run(db, "COMMIT")) return failed("writing what waited");
   if (deleted_) compact(db);
+  const size_t written = waiting_.size();
   waiting_.clear();
   prunedBefore_.reset();
   deleted_ = false;
-  return true;
+  return written;
 }
 
 EventStore::Check EventStore::makeReady() {

@@ -34,8 +34,9 @@
 // answer: it waits in memory with those logged after it, for a later try. While events wait, the
 // readers give them together with the file's rows where the file was found sound and holds the
 // program's table (from memory alone while a try is under way). Each reason is logged once while
-// it stays the same; what still waits when the store is destroyed is lost, and the log says how
-// many.
+// it stays the same, and once what waited is written, the log says that too. As the program
+// quits, flush() gives what waits one last try; what still waits when the store is destroyed is
+// lost, and the log says how many.
 //
 // Numbers that are not finite are never stored: an event with one is not logged (and the log says
 // so). Every row that is accepted can be read
@@ -54,6 +55,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/Date.h"
@@ -166,6 +168,14 @@ public:
   // or in its write-ahead log.
   void deleteAll();
 
+  // The last try as the program quits, made now on the calling thread rather than at the next
+  // kCheckRetrySeconds: when the file is not in use and something waits for it, a try under way
+  // on the store's thread ends first (its answer, still to come on `main`, changes nothing), then
+  // the file is opened, checked and written as at any try, waiting for another program's lock
+  // kBusyTimeoutMilliseconds at most per statement. What it cannot write waits as before. Nothing
+  // for the synchronous store, whose file is in use from its construction.
+  void flush();
+
   // True while the file is checked and in use; until then, and while it takes no events, they
   // live in memory (above).
   bool inUse() const { return inUse_; }
@@ -199,9 +209,10 @@ private:
   // The table, its index and columns, checked to take the program's rows, then the journal mode.
   // SQLITE_OK, or the failing result and its problem, having written nothing.
   Check makeReady();
-  // Writes what waited, in the order it was done, in one transaction: all of it, or, when the
-  // file refuses, none of it, with the reason in `why`.
-  bool writeWaiting(std::string& why);
+  // Writes what waited, in the order it was done, in one transaction: all of it, answering how
+  // many events were written, or, when the file refuses, none of it, answering none with the
+  // reason in `why`.
+  std::optional<size_t> writeWaiting(std::string& why);
   // Inserts one event: SQLITE_DONE, or the failing extended result with SQLite's message in `why`.
   int insert(const Event& event, std::string& why);
   // Whether the connection's file holds the program's table to read from (it may not take rows).
@@ -212,6 +223,10 @@ private:
   // The reason the file is not in use: logged when it is new, told through waitingChanged when
   // what is logged starts to wait. Answers false.
   bool refused(std::string reason, std::string& why);
+  // Forgets the connection: every try opens its own.
+  void disconnect();
+  // A fresh connection and its check. Touches no member but the path: it runs on the checker too.
+  std::pair<Connection, Check> attempt() const;
   // Opens a fresh connection, checks it on checker_ and applies the answer on main_.
   void checkLater();
   // The next try, kCheckRetrySeconds from now.

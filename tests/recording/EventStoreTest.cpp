@@ -410,6 +410,20 @@ TEST_F(EventStoreTest, WhatIsLoggedWhileTheFileIsCheckedIsKeptAndWrittenOnceItIs
     checking.reset();
     EXPECT_EQ(all(), (std::vector<Event>{{nine + 4, Kind::dismissed, 1, std::nullopt}}));
   }
+
+  // Closed before its check came back: the last try checks the file itself and writes what was
+  // logged; the check's own answer, come too late, changes nothing.
+  store_.reset();
+  checking = open(used);
+  checking->log(Kind::back, 1, std::nullopt, nine + 5);
+  const int before = used;
+  checking->flush();
+  EXPECT_TRUE(checking->inUse());
+  main.runAll();
+  EXPECT_EQ(used, before + 1);
+  checking.reset();
+  EXPECT_EQ(all(), (std::vector<Event>{{nine + 4, Kind::dismissed, 1, std::nullopt},
+                                       {nine + 5, Kind::back, 1, std::nullopt}}));
   EXPECT_FALSE(std::filesystem::exists(dir / "events-damaged-1.sqlite"));
 }
 
@@ -473,6 +487,28 @@ TEST_F(EventStoreTest, AFileTheSystemRefusesIsKeptAndTriedAgainWithWhatWasLogged
   EXPECT_TRUE(store->inUse());
   EXPECT_EQ(used, 2);
   EXPECT_EQ(Reader(dir / "taken" / "events.sqlite").count("events"), 1);
+
+  // Made writable again, then closed before the next try: the last try writes what waited, says
+  // so, and nothing is said lost.
+  Reader(path()).exec("PRAGMA journal_mode = DELETE");
+  std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
+  {
+    OrdinaryUser user(dir.path());
+    auto quitting = open(path());
+    quitting->log(Kind::prompt, 1, std::nullopt, nine + 2);
+    quitting->log(Kind::dismissed, 1, std::nullopt, nine + 3);
+    ASSERT_TRUE(main.awaitTask());
+    main.runAll();
+    ASSERT_FALSE(quitting->inUse());
+    std::filesystem::permissions(path(), std::filesystem::perms(0600));
+    LogCapture log;
+    quitting->flush();
+    quitting.reset();
+    EXPECT_THAT(log.lines(), ::testing::ElementsAre("Event log: the 2 events kept in memory are "
+                                                    "saved to " +
+                                                    path().string()));
+  }
+  EXPECT_EQ(Reader(path()).count("events"), 4);
 }
 
 // An event that the file in use refuses for the system's answer (a full disk here) waits in memory
@@ -515,10 +551,13 @@ TEST_F(EventStoreTest, EventsTheFileInUseRefusesWaitWithItsRowsUntilItTakesThem)
   tryAgain();
   EXPECT_TRUE(store->inUse());
   EXPECT_EQ(waiting, (std::vector<bool>{true, false}));
+  EXPECT_EQ(log.lines().back(),
+            "Event log: the 2 events kept in memory are saved to " + path().string());
   EXPECT_EQ(Reader(path()).count("events"), 3);
 
   full = std::make_unique<FileSizeLimit>(0);
   store->log(Kind::away, 300, std::nullopt, nine + 3);
+  store->flush();  // the last try, refused as well
   store.reset();
   full.reset();
   EXPECT_THAT(log.lines(), ::testing::Contains(::testing::HasSubstr("1 event could not be saved")));

@@ -71,6 +71,7 @@ protected:
       main.runAll();
     }
   }
+  std::vector<EventStore::Event> events() const { return model->store_->events(Date::fromUnix(0)); }
   // Writes a memory file as another run would have left it, after the model's own pending writes.
   void write(std::string_view name, const std::string& text) {
     flushFiles();
@@ -267,7 +268,8 @@ TEST_F(AppModelTest, ALearnedFileTheSystemRefusesIsKeptAndTriedAgain) {
 }
 
 // Unread settings answer with the defaults, on which nothing runs that the user's own settings
-// may forbid; once they read, the program takes them.
+// may forbid (the recording, a prune of the history the user keeps longer than the default's);
+// once they read, the program takes them.
 TEST_F(AppModelTest, UnreadSettingsHoldTheRecordingUntilTheyRead) {
   environment.set("XDG_DATA_HOME", (home / "data").string());
   const fs::path file = home / "Settings" / "settings.json";
@@ -280,6 +282,18 @@ TEST_F(AppModelTest, UnreadSettingsHoldTheRecordingUntilTheyRead) {
     test::OrdinaryUser user(file.parent_path());
     settings.emplace(file);
   }
+  {
+    EventStore earlier(folder() / "events.sqlite");
+    const Date now = wallClock.now();
+    earlier.log(EventStore::Kind::work, 60, "within 30 days",
+                now - 20 * EventStore::kSecondsPerDay);
+    earlier.log(EventStore::Kind::work, 60, "before", now - 40 * EventStore::kSecondsPerDay);
+  }
+  const auto labels = [this] {
+    std::vector<std::optional<std::string>> found;
+    for (const EventStore::Event& event : events()) found.push_back(event.label);
+    return found;
+  };
   model = std::make_unique<AppModel>(
       AppModel::Services{platform, *settings, loginItem, main, timers, clock, wallClock, folder()});
   model->start();
@@ -287,6 +301,15 @@ TEST_F(AppModelTest, UnreadSettingsHoldTheRecordingUntilTheyRead) {
   EXPECT_EQ(model->unsaved(), (std::set<Unsaved>{Unsaved::settings, Unsaved::unreadSettings}));
   EXPECT_EQ(model->prefs().keepDays(), Prefs::kDefaultKeepDays);
   EXPECT_FALSE(recorderOpen()) << "excluded apps unknown: nothing recorded";
+  awaitEventLog();
+  {
+    // The tick's own try to read them is refused too: it runs as the file's user.
+    test::OrdinaryUser user(file.parent_path());
+    timers.advance(AppModel::kTickInterval);
+  }
+  ASSERT_TRUE(model->unsaved().contains(Unsaved::unreadSettings));
+  EXPECT_EQ(labels(), (std::vector<std::optional<std::string>>{"before", "within 30 days"}))
+      << "pruned by neither the start nor a tick";
 
   // Taken back by the user; the tick reads it (as root, who could have read it all along).
   fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
@@ -295,6 +318,7 @@ TEST_F(AppModelTest, UnreadSettingsHoldTheRecordingUntilTheyRead) {
   EXPECT_EQ(model->prefs().keepDays(), 30);
   EXPECT_TRUE(model->prefs().isExcludedApp("org.example.Bank"));
   EXPECT_TRUE(recorderOpen());
+  EXPECT_EQ(labels(), (std::vector<std::optional<std::string>>{"within 30 days"}));
   model.reset();  // before the settings it reads
 }
 

@@ -35,6 +35,15 @@ protected:
     delegate->applicationDidFinishLaunching();
     return *delegate;
   }
+  // The same with other settings.
+  AppDelegate& launch(UserDefaults& settings) {
+    delegate = std::make_unique<AppDelegate>(
+        AppModel::Services{platform, settings, loginItem, main, timers, clock, wallClock,
+                           home / "Quillbrook"},
+        nullptr);
+    delegate->applicationDidFinishLaunching();
+    return *delegate;
+  }
   OnboardingView* onboardingView() const {
     return delegate->onboarding()->findChild<OnboardingView*>();
   }
@@ -62,6 +71,26 @@ protected:
 };
 
 TEST_F(AppDelegateTest, OnboardingShowsUntilStartedAndItsTestShowsOneSamplePrompt) {
+  // Settings the system refuses answer with the defaults, which say nobody onboarded: onboarding
+  // waits for a start that can read them.
+  const std::filesystem::path file = home / "Settings" / "settings.json";
+  std::filesystem::create_directories(file.parent_path());
+  test::writeFile(file, R"({"onboarded": true})");
+  std::filesystem::permissions(file, std::filesystem::perms::none);
+  std::filesystem::permissions(home.path(), std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
+  {
+    std::optional<UserDefaults> unread;
+    {
+      test::OrdinaryUser user(file.parent_path());
+      unread.emplace(file);
+    }
+    ASSERT_TRUE(unread->unread());
+    launch(*unread);
+    EXPECT_EQ(delegate->onboarding(), nullptr);
+    delegate.reset();  // before the settings it reads
+  }
+
   launch();
   ASSERT_NE(delegate->onboarding(), nullptr);
   EXPECT_TRUE(delegate->onboarding()->isVisible());
@@ -132,6 +161,27 @@ TEST_F(AppDelegateTest, QuittingFirstKeepsTheWindowsPlaceForTheNextLaunch) {
   });
   ASSERT_TRUE(handedOver);
   EXPECT_EQ(readByNext, frame);
+}
+
+// What the event log kept in memory while another program held it, with the break that runs as
+// the program quits, is written before the hand-over: the next copy reads it, and it is not lost.
+TEST_F(AppDelegateTest, QuittingWritesWhatTheEventLogKeptInMemoryBeforeHandingOver) {
+  const std::filesystem::path file = home / "Quillbrook" / "events.sqlite";
+  std::filesystem::create_directories(file.parent_path());
+  auto holder = std::make_unique<test::Reader>(file);
+  holder->holdExclusively();
+  launch();
+  while (!delegate->model().unsaved().contains(AppModel::Unsaved::eventLog)) {
+    ASSERT_TRUE(main.awaitTask()) << "the event log's check never came back";
+    main.runAll();
+  }
+  delegate->model().startBreak(5);
+  timers.advance(30);
+  holder.reset();  // let go before the next try, which comes 60 s after the refusal
+  std::vector<test::Reader::Row> readByNext;
+  delegate->applicationWillTerminate(
+      [&] { readByNext = test::Reader(file).rows("SELECT kind, value FROM events"); });
+  EXPECT_EQ(readByNext, (std::vector<test::Reader::Row>{{SqlValue("break"), SqlValue(30.0)}}));
 }
 
 TEST_F(AppDelegateTest, QuittingClosesTheRecordingSession) {
