@@ -136,6 +136,12 @@ inline void putBigEndian(std::string& bytes, size_t offset, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<char>(value >> (24 - 8 * i));
 }
 
+inline uint32_t bigEndianAt(const std::string& bytes, size_t offset) {
+  uint32_t word = 0;
+  for (size_t i = 0; i < 4; ++i) word = word << 8 | static_cast<uint8_t>(bytes.at(offset + i));
+  return word;
+}
+
 // A database whose header SQLite reads from its write-ahead log: the bytes of `file` (a database
 // whose log is folded in), and the log that a connection which ends without folding it leaves
 // beside them, holding one copy of page 1 whose byte at `offset` is set to `value`, in a frame
@@ -173,11 +179,7 @@ inline LoggedDatabase withLoggedByte(const std::filesystem::path& file, size_t o
   constexpr size_t kFrameSalt = kLogHeader + 8;
   constexpr size_t kFrameChecksum = kLogHeader + 16;
   std::string& log = logged.log;
-  const auto bigEndian = [&](size_t at) {
-    uint32_t word = 0;
-    for (size_t i = 0; i < 4; ++i) word = word << 8 | static_cast<uint8_t>(log.at(at + i));
-    return word;
-  };
+  const auto bigEndian = [&](size_t at) { return bigEndianAt(log, at); };
   const uint32_t pageBytes = bigEndian(8);
   EXPECT_EQ(log.size(), kLogHeader + kFrameHeader + pageBytes) << "one frame, of page 1";
   EXPECT_EQ(bigEndian(kLogHeader), 1u);
@@ -238,11 +240,7 @@ inline JournaledDatabase withJournaledByte(const std::filesystem::path& file, si
   // A header padded to the sector size it names, then records: a page number, the page, and a
   // checksum that adds every 200th byte of the page back from its end to the header's nonce.
   std::string& journal = journaled.journal;
-  const auto bigEndian = [&](size_t at) {
-    uint32_t word = 0;
-    for (size_t i = 0; i < 4; ++i) word = word << 8 | static_cast<uint8_t>(journal.at(at + i));
-    return word;
-  };
+  const auto bigEndian = [&](size_t at) { return bigEndianAt(journal, at); };
   const size_t record = bigEndian(20);
   const uint32_t pageBytes = bigEndian(24);
   EXPECT_EQ(bigEndian(record), 1u) << "page 1 is the first page written";
