@@ -16,7 +16,10 @@ namespace qb {
 
 class KeyGrab {
 public:
-  // Called on the main thread, from the main loop, with the chord as it was grabbed.
+  // Called on the main thread, from the main loop, with the chord as it was grabbed, once its key
+  // has been let go: while it is down the focused window gets no key at all, and keys posted from
+  // the callback reach it. A chord answers only when its press came while it was held: a key
+  // already down when grab() was called, or let go after release(), answers nothing.
   using Callback = std::function<void(const KeyChord& chord)>;
 
   virtual ~KeyGrab() = default;

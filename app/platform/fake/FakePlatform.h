@@ -172,7 +172,7 @@ public:
   std::function<void(const KeyChord&)> onPost;
 };
 
-// Holds what a grab asked for; press() stands in for the user pressing a chord.
+// Holds what a grab asked for; press() stands in for the user pressing a chord and letting it go.
 class FakeKeyGrab : public KeyGrab {
 public:
   bool grab(const std::vector<KeyChord>& chords, Callback callback) override;

@@ -6,6 +6,7 @@
 #include "platform/linux/X11Keysyms.h"
 
 // Xlib's macros would break Qt's headers: X11 comes last.
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
 namespace qb {
@@ -24,7 +25,17 @@ unsigned modifiersOf(const KeyChord& chord) {
 
 }  // namespace
 
-X11KeyGrab::X11KeyGrab(X11Connection& connection) : connection_(connection) {}
+X11KeyGrab::X11KeyGrab(X11Connection& connection) : connection_(connection) {
+  // A held key's repeats would otherwise come as a release and a press each, and the first
+  // would answer while the key is still down and the server still sends every key to us.
+  Bool detectable = False;
+  XkbSetDetectableAutoRepeat(connection_.display(), True, &detectable);
+  if (!detectable) {
+    log::info(
+        "The X server cannot tell a key's repeats from its release: a grabbed key held "
+        "down may answer before it is let go");
+  }
+}
 
 X11KeyGrab::~X11KeyGrab() { release(); }
 
@@ -74,6 +85,7 @@ void X11KeyGrab::release() {
     }
   }
   held_.clear();
+  pressed_.reset();
   connection_.removeHandler(handler_);
   handler_ = 0;
   callback_ = nullptr;
@@ -81,16 +93,26 @@ void X11KeyGrab::release() {
 }
 
 void X11KeyGrab::handle(XEvent& event) {
-  if (event.type != KeyPress) return;
-  const unsigned modifiers =
-      event.xkey.state & ~kLockModifiers & (ShiftMask | ControlMask | Mod1Mask);
-  for (const Held& held : held_) {
-    if (held.keycode != event.xkey.keycode || held.modifiers != modifiers) continue;
-    // The callback may release the grab, which clears held_: call with a copy.
-    const KeyChord chord = held.chord;
-    if (Callback callback = callback_) callback(chord);
+  if (event.type == KeyPress) {
+    // The first press activated the server's grab, which lasts until that key goes up; others
+    // pressed meanwhile (and the key's own repeats) come to us too, and answer nothing.
+    if (pressed_) return;
+    const unsigned modifiers =
+        event.xkey.state & ~kLockModifiers & (ShiftMask | ControlMask | Mod1Mask);
+    for (const Held& held : held_) {
+      if (held.keycode == event.xkey.keycode && held.modifiers == modifiers) {
+        pressed_ = held;
+        return;
+      }
+    }
     return;
   }
+  // The modifiers may have gone up first: the key alone ends the grab.
+  if (event.type != KeyRelease || !pressed_ || pressed_->keycode != event.xkey.keycode) return;
+  // The callback may release the grab, which clears pressed_: call with a copy.
+  const KeyChord chord = pressed_->chord;
+  pressed_.reset();
+  if (Callback callback = callback_) callback(chord);
 }
 
 }  // namespace qb

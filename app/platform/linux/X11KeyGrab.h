@@ -2,10 +2,17 @@
 // client whichever window has the focus, and the focus stays where it is. Each chord is grabbed
 // with every combination of Caps Lock and Num Lock, which X counts as modifiers.
 //
+// A grabbed chord's press turns the passive grab into an active grab of the whole keyboard, which
+// the server ends only when that key goes up (XUngrabKey does not end it): until then every key,
+// XTest's included, comes to this client. So the chord is answered on its key's release, and
+// keys the answer posts reach the focused window. The connection is told to report a held key's
+// repeats as presses alone, so that only the real release answers.
+//
 // Grabs through the given connection; the connection must outlive it. Main thread only.
 
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "platform/KeyGrab.h"
@@ -36,6 +43,8 @@ private:
   X11Connection& connection_;
   int handler_ = 0;  // the connection's event handler while something is held; 0 otherwise
   std::vector<Held> held_;
+  // The chord whose press activated the server's grab, until its key goes up or release().
+  std::optional<Held> pressed_;
   Callback callback_;
 };
 

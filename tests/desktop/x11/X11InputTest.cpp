@@ -4,6 +4,7 @@
 
 #include "desktop/x11/X11TestSupport.h"
 #include "platform/linux/X11InputMonitor.h"
+#include "platform/linux/X11KeyGrab.h"
 #include "platform/linux/X11KeyPoster.h"
 
 namespace qb {
@@ -69,6 +70,45 @@ TEST_F(X11InputTest, KeysArePostedOnlyToTheFocusedProcess) {
   EXPECT_FALSE(keys.post(::getpid(), {.key = "NoSuchKey"}));
   test::waitUntil([] { return false; }, std::chrono::milliseconds(100));
   EXPECT_EQ(field.text(), "Hi, Q!");
+}
+
+// The answer to a grabbed chord posts keys of its own (Back to work closes the tab with Ctrl+W).
+// While the grabbed key is down, the X server hands every key to the grabbing client, so keys
+// posted then would never reach the focused window; a key's repeats must not answer early either.
+TEST_F(X11InputTest, KeysPostedInAnswerToAGrabbedChordReachTheFocusedWindow) {
+  QLineEdit field;
+  field.setWindowTitle("qb-grab-field");
+  int returns = 0;
+  QObject::connect(&field, &QLineEdit::returnPressed, [&] { ++returns; });
+  field.show();
+  ASSERT_NE(test::visibleWindowNamed("^qb-grab-field$"), 0u);
+  test::activate(static_cast<WindowId>(field.winId()));
+  ASSERT_TRUE(test::waitUntil([&] { return field.hasFocus(); }));
+
+  X11KeyPoster keys(*desktop_);
+  X11KeyGrab grab(desktop_->connection());
+  std::vector<KeyChord> answered;
+  // Answers as the prompt does: lets the keys go, then posts.
+  ASSERT_TRUE(grab.grab({{.key = "Return"}}, [&](const KeyChord& chord) {
+    answered.push_back(chord);
+    grab.release();
+    EXPECT_TRUE(keys.post(::getpid(), {.key = "x"}));
+  }));
+
+  // Held as a person holds it: the grab has the press before the key goes up, and the key
+  // repeats meanwhile, the server's delay before a repeat being made as short as it goes.
+  constexpr int kRepeatDelayMs = 1;
+  constexpr int kRepeatsPerSecond = 100;
+  run("xset", {"r", "rate", QString::number(kRepeatDelayMs), QString::number(kRepeatsPerSecond)});
+  const InputCounts before = input_->counts();
+  run("xdotool", {"keydown", "Return"});
+  const bool pressSeen = test::waitUntil([&] { return input_->counts().since(before).keys == 1; });
+  run("xdotool", {"keyup", "Return"});
+  ASSERT_TRUE(pressSeen);
+
+  EXPECT_TRUE(test::waitUntil([&] { return field.text() == "x"; })) << field.text().toStdString();
+  EXPECT_EQ(answered, std::vector<KeyChord>{{.key = "Return"}});
+  EXPECT_EQ(returns, 0) << "the grabbed chord reached the focused window";
 }
 
 }  // namespace
