@@ -374,7 +374,7 @@ void EventStore::checkLater() {
 }
 
 void EventStore::flush() {
-  if (inUse_ || !main_ || (waiting_.empty() && !prunedBefore_ && !deleted_)) return;
+  if (inUse_ || !main_ || !somethingWaits()) return;
   // A try under way ends before this one opens the file; its answer, and the timer of the next
   // try, find the store they were made for gone: this try replaces them.
   checker_->submit([] {}).get();
@@ -483,7 +483,7 @@ bool EventStore::settle(Connection connection, Check check, std::string& why) {
 }
 
 std::optional<size_t> EventStore::writeWaiting(std::string& why) {
-  if (waiting_.empty() && !prunedBefore_ && !deleted_) return 0;
+  if (!somethingWaits()) return 0;
   sqlite3* db = db_.get();
   const auto failed = [&](std::string_view what) -> std::optional<size_t> {
     why = std::string(what) + ": " + sqlite3_errmsg(db);

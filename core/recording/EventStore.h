@@ -213,6 +213,8 @@ private:
   // many events were written, or, when the file refuses, none of it, answering none with the
   // reason in `why`.
   std::optional<size_t> writeWaiting(std::string& why);
+  // Whether anything waits for the file: events, a prune or a deletion.
+  bool somethingWaits() const { return !waiting_.empty() || prunedBefore_ || deleted_; }
   // Inserts one event: SQLITE_DONE, or the failing extended result with SQLite's message in `why`.
   int insert(const Event& event, std::string& why);
   // Whether the connection's file holds the program's table to read from (it may not take rows).
