@@ -530,6 +530,9 @@ private:
   void logBreak();
   // Tries again the settings and the memory files that wait; takes the settings once they read.
   void retrySaving();
+  // Takes the settings the model keeps its own copy of: at start, and again once unread settings
+  // read, since what the defaults answered in their place is not the user's.
+  void takeKeptSettings();
   // Restores one memory file, by name, as at start; one the system refuses to read is kept in
   // unreadMemories_, unwritten, until a later try reads it.
   void restoreMemory(std::string_view name);

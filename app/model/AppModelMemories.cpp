@@ -182,6 +182,7 @@ void AppModel::saveFile(const std::filesystem::path& path, const Json& json) {
 void AppModel::retrySaving() {
   if (services_.defaults.retry()) {
     prefs_->reload();
+    takeKeptSettings();
     // What is in front was held unread, its exclusion unknown: it is looked at again at once,
     // under the user's own lists.
     observer_->refresh();
@@ -192,6 +193,12 @@ void AppModel::retrySaving() {
   const std::set<std::filesystem::path> unread = unreadMemories_;
   for (const std::filesystem::path& path : unread) restoreMemory(path.filename().string());
   files_.retry();
+}
+
+void AppModel::takeKeptSettings() {
+  // A count of the defaults' zero, once shared on from, would replace the user's own.
+  daily_.answered = prefs_->questionAnswered();
+  setShared(prefs_->sharedMoments());
 }
 
 void AppModel::flushMemoryFiles() {

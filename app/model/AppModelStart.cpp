@@ -83,7 +83,7 @@ void AppModel::start() {
   restoreContext();
   restoreProjects();
   restorePersonal();
-  daily_.answered = prefs_->questionAnswered();
+  takeKeptSettings();
 
   // The observer lives inside the model, so its callbacks never outlive it.
   observer_->isExcludedApp = [this](const std::string& id) { return prefs_->isExcludedApp(id); };
@@ -95,7 +95,6 @@ void AppModel::start() {
   observer_->start();
 
   scheduleTick();
-  setShared(prefs_->sharedMoments());
   if (uploader_) scheduleShare();
   if (!accessibility_) pollAccessibility();
   refreshAutomation();

@@ -274,7 +274,8 @@ TEST_F(AppModelTest, UnreadSettingsHoldTheRecordingUntilTheyRead) {
   environment.set("XDG_DATA_HOME", (home / "data").string());
   const fs::path file = home / "Settings" / "settings.json";
   fs::create_directories(file.parent_path());
-  test::writeFile(file, R"({"keepDays": 30, "excludedApps": ["org.example.Bank"]})");
+  test::writeFile(file,
+                  R"({"keepDays": 30, "sharedMoments": 12, "excludedApps": ["org.example.Bank"]})");
   fs::permissions(file, fs::perms::none);
   fs::permissions(home.path(), fs::perms::others_exec, fs::perm_options::add);
   std::optional<UserDefaults> settings;
@@ -316,6 +317,7 @@ TEST_F(AppModelTest, UnreadSettingsHoldTheRecordingUntilTheyRead) {
   timers.advance(AppModel::kTickInterval);
   EXPECT_TRUE(model->unsaved().empty());
   EXPECT_EQ(model->prefs().keepDays(), 30);
+  EXPECT_EQ(model->shared(), 12) << "the count the model keeps is taken again";
   EXPECT_TRUE(model->prefs().isExcludedApp("org.example.Bank"));
   EXPECT_TRUE(recorderOpen());
   EXPECT_EQ(labels(), (std::vector<std::optional<std::string>>{"within 30 days"}));
