@@ -19,7 +19,8 @@ public:
   // Called on the main thread, from the main loop, with the chord as it was grabbed, once its key
   // has been let go: while it is down the focused window gets no key at all, and keys posted from
   // the callback reach it. A chord answers only when its press came while it was held: a key
-  // already down when grab() was called, or let go after release(), answers nothing.
+  // already down when grab() was called, or let go after release(), answers nothing. A modifier
+  // of the chord let go before its key reaches the focused window as let go, before the callback.
   using Callback = std::function<void(const KeyChord& chord)>;
 
   virtual ~KeyGrab() = default;

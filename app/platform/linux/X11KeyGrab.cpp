@@ -1,6 +1,9 @@
 #include "platform/linux/X11KeyGrab.h"
 
+#include <algorithm>
 #include <array>
+#include <set>
+#include <utility>
 
 #include "base/Log.h"
 #include "platform/linux/X11Keysyms.h"
@@ -8,6 +11,7 @@
 // Xlib's macros would break Qt's headers: X11 comes last.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 namespace qb {
 
@@ -23,9 +27,31 @@ unsigned modifiersOf(const KeyChord& chord) {
          (chord.alt ? Mod1Mask : 0u);
 }
 
+// The keys the keyboard map binds to any of the modifiers in `mask`.
+std::vector<unsigned> keysOf(Display* display, unsigned mask) {
+  std::vector<unsigned> keys;
+  XModifierKeymap* map = XGetModifierMapping(display);
+  if (map == nullptr) return keys;
+  for (int modifier = 0; modifier < 8; ++modifier) {
+    if ((mask & (1u << modifier)) == 0) continue;
+    for (int i = 0; i < map->max_keypermod; ++i) {
+      const KeyCode key = map->modifiermap[modifier * map->max_keypermod + i];
+      if (key != 0) keys.push_back(key);
+    }
+  }
+  XFreeModifiermap(map);
+  return keys;
+}
+
+bool isDown(const std::array<char, 32>& keymap, unsigned keycode) {
+  return (keymap[keycode / 8] & (1 << (keycode % 8))) != 0;
+}
+
 }  // namespace
 
 X11KeyGrab::X11KeyGrab(X11Connection& connection) : connection_(connection) {
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  hasXTest_ = XTestQueryExtension(connection_.display(), &eventBase, &errorBase, &major, &minor);
   // A held key's repeats would otherwise come as a release and a press each, and the first
   // would answer while the key is still down and the server still sends every key to us.
   Bool detectable = False;
@@ -66,7 +92,7 @@ bool X11KeyGrab::grab(const std::vector<KeyChord>& chords, Callback callback) {
       all = false;
       continue;
     }
-    held_.push_back({keycode, modifiers, chord});
+    held_.push_back({keycode, modifiers, keysOf(display, modifiers), chord});
   }
   if (!held_.empty()) {
     callback_ = std::move(callback);
@@ -86,6 +112,7 @@ void X11KeyGrab::release() {
   }
   held_.clear();
   pressed_.reset();
+  missedReleases_.clear();
   connection_.removeHandler(handler_);
   handler_ = 0;
   callback_ = nullptr;
@@ -93,26 +120,57 @@ void X11KeyGrab::release() {
 }
 
 void X11KeyGrab::handle(XEvent& event) {
-  if (event.type == KeyPress) {
-    // The first press activated the server's grab, which lasts until that key goes up; others
-    // pressed meanwhile (and the key's own repeats) come to us too, and answer nothing.
-    if (pressed_) return;
-    const unsigned modifiers =
-        event.xkey.state & ~kLockModifiers & (ShiftMask | ControlMask | Mod1Mask);
-    for (const Held& held : held_) {
-      if (held.keycode == event.xkey.keycode && held.modifiers == modifiers) {
-        pressed_ = held;
-        return;
+  if (pressed_) {
+    // Other keys pressed meanwhile, and the key's own repeats, come to us too and answer nothing.
+    if (event.type != KeyRelease) return;
+    const unsigned keycode = event.xkey.keycode;
+    // The modifiers may have gone up first: the key alone ends the grab.
+    if (keycode != pressed_->keycode) {
+      const std::vector<unsigned>& modifierKeys = pressed_->modifierKeys;
+      if (std::find(modifierKeys.begin(), modifierKeys.end(), keycode) != modifierKeys.end()) {
+        missedReleases_.insert(keycode);
       }
+      return;
     }
+    // The callback may release the grab, which clears pressed_: call with a copy.
+    const KeyChord chord = pressed_->chord;
+    pressed_.reset();
+    returnMissedReleases();
+    if (Callback callback = callback_) callback(chord);
     return;
   }
-  // The modifiers may have gone up first: the key alone ends the grab.
-  if (event.type != KeyRelease || !pressed_ || pressed_->keycode != event.xkey.keycode) return;
-  // The callback may release the grab, which clears pressed_: call with a copy.
-  const KeyChord chord = pressed_->chord;
-  pressed_.reset();
-  if (Callback callback = callback_) callback(chord);
+  if (event.type != KeyPress) return;
+  const unsigned modifiers =
+      event.xkey.state & ~kLockModifiers & (ShiftMask | ControlMask | Mod1Mask);
+  for (const Held& held : held_) {
+    if (held.keycode == event.xkey.keycode && held.modifiers == modifiers) {
+      // This press began the server's grab, which lasts until this key goes up.
+      pressed_ = held;
+      return;
+    }
+  }
+}
+
+void X11KeyGrab::returnMissedReleases() {
+  const std::set<unsigned> missed = std::exchange(missedReleases_, {});
+  if (missed.empty()) return;
+  if (!hasXTest_) {
+    log::info(
+        "The X server has no XTest extension: the window under the prompt may take Ctrl as "
+        "still held for a moment");
+    return;
+  }
+  Display* display = connection_.display();
+  std::array<char, 32> keymap{};
+  XQueryKeymap(display, keymap.data());
+  for (unsigned keycode : missed) {
+    // Down again, pressed while the grab lasted or since: its release, still to come, reaches the
+    // window.
+    if (isDown(keymap, keycode)) continue;
+    XTestFakeKeyEvent(display, keycode, True, CurrentTime);
+    XTestFakeKeyEvent(display, keycode, False, CurrentTime);
+  }
+  connection_.flush();
 }
 
 }  // namespace qb

@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 #include "desktop/x11/X11TestSupport.h"
@@ -109,6 +111,107 @@ TEST_F(X11InputTest, KeysPostedInAnswerToAGrabbedChordReachTheFocusedWindow) {
   EXPECT_TRUE(test::waitUntil([&] { return field.text() == "x"; })) << field.text().toStdString();
   EXPECT_EQ(answered, std::vector<KeyChord>{{.key = "Return"}});
   EXPECT_EQ(returns, 0) << "the grabbed chord reached the focused window";
+}
+
+// A line edit that follows Ctrl as it is told of it, and remembers whether Ctrl was down when the
+// first other key came.
+class CtrlWatchingField : public QLineEdit {
+public:
+  bool ctrlHeld = false;
+  std::optional<bool> ctrlHeldAtFirstKey;
+
+protected:
+  bool event(QEvent* event) override {
+    const bool press = event->type() == QEvent::KeyPress;
+    if (press || event->type() == QEvent::KeyRelease) {
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Control) {
+        ctrlHeld = press;
+      } else if (press && !ctrlHeldAtFirstKey) {
+        ctrlHeldAtFirstKey = ctrlHeld;
+      }
+    }
+    return QLineEdit::event(event);
+  }
+};
+
+// The prompt's chords pressed as people press them: Ctrl let go before W, together with it, after
+// it, or let go and pressed again while W is down; a letter still going up as Return goes down.
+// The chord answers once, as its key goes up, and the keys posted in answer reach the focused
+// window. That window saw Ctrl go down before the grab took the keyboard: it must see Ctrl go up
+// before those keys, or a browser takes the next Ctrl for the held key repeating and drops the
+// chord it begins. A Ctrl the user holds again stays held, and a letter is not typed twice.
+TEST_F(X11InputTest, AChordAnswersOnceAsItsKeyGoesUpAndTheWindowSeesItsCtrlGoUpFirst) {
+  CtrlWatchingField field;
+  field.setWindowTitle("qb-chord-field");
+  field.show();
+  ASSERT_NE(test::visibleWindowNamed("^qb-chord-field$"), 0u);
+  test::activate(static_cast<WindowId>(field.winId()));
+  ASSERT_TRUE(test::waitUntil([&] { return field.hasFocus(); }));
+  // A letter held through the chord must not repeat: another test may have made repeats quick.
+  run("xset", {"r", "off"});
+
+  X11KeyPoster keys(*desktop_);
+  X11KeyGrab grab(desktop_->connection());
+  const auto ctrlDown = [] {
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+  };
+  const KeyChord closeWindow{.key = "w", .control = true};
+  const KeyChord confirm{.key = "Return"};
+  struct Order {
+    const char* name;
+    QStringList keys;  // xdotool's words
+    KeyChord chord;
+    QString typed;  // what the field holds once the answer's x arrived
+  };
+  const std::vector<Order> orders = {
+      {"Ctrl up first",
+       {"keydown", "ctrl", "keydown", "w", "keyup", "ctrl", "keyup", "w"},
+       closeWindow,
+       "x"},
+      {"together", {"keydown", "ctrl", "w", "keyup", "ctrl", "w"}, closeWindow, "x"},
+      {"Ctrl up last",
+       {"keydown", "ctrl", "keydown", "w", "keyup", "w", "keyup", "ctrl"},
+       closeWindow,
+       "x"},
+      {"a letter still going up",
+       {"keydown", "a", "keydown", "Return", "keyup", "a", "keyup", "Return"},
+       confirm,
+       "ax"},
+      // Typed with Ctrl held, x would cut instead: nothing is typed, the test lets Ctrl go.
+      {"Ctrl pressed again",
+       {"keydown", "ctrl", "keydown", "w", "keyup", "ctrl", "keydown", "ctrl", "keyup", "w"},
+       closeWindow,
+       ""},
+  };
+  for (const Order& order : orders) {
+    SCOPED_TRACE(order.name);
+    field.clear();
+    field.ctrlHeldAtFirstKey.reset();
+    std::vector<KeyChord> answered;
+    ASSERT_TRUE(grab.grab({closeWindow, confirm}, [&](const KeyChord& chord) {
+      answered.push_back(chord);
+      grab.release();
+      if (!ctrlDown()) {
+        EXPECT_TRUE(keys.post(::getpid(), {.key = "x"}));
+      }
+    }));
+    run("xdotool", order.keys);
+    ASSERT_TRUE(test::waitUntil([&] { return !answered.empty(); })) << "no answer";
+    if (order.typed.isEmpty()) {
+      EXPECT_TRUE(ctrlDown()) << "the user's Ctrl was let go for them";
+      run("xdotool", {"keyup", "ctrl"});
+    } else {
+      EXPECT_TRUE(test::waitUntil([&] { return field.text() == order.typed; }))
+          << field.text().toStdString();
+    }
+    test::waitUntil([] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_EQ(answered, std::vector<KeyChord>{order.chord});
+    EXPECT_FALSE(field.ctrlHeld) << "the window takes Ctrl as still held";
+    if (order.chord == closeWindow && !order.typed.isEmpty()) {
+      EXPECT_EQ(field.ctrlHeldAtFirstKey, false) << "the answer's keys came before Ctrl went up";
+    }
+  }
+  run("xset", {"r", "on"});
 }
 
 }  // namespace
