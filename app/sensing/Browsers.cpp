@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <thread>
 #include <utility>
 
+#include "base/Log.h"
 #include "base/Text.h"
 #include "platform/KeyPoster.h"
 
@@ -130,6 +132,21 @@ std::string_view trimBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+// A redirect or a close that gives up says why: the user asked for that tab to go, and sees it
+// still there.
+void notRedirected(std::string_view why) {
+  log::error("The browser's tab was not redirected: " + std::string(why));
+}
+void notClosed(std::string_view why) {
+  log::error("The browser's tab was not closed: " + std::string(why));
+}
+
+std::string seconds(Duration duration) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g s", duration);
+  return text;
+}
+
 // A wait for a window to take the focus. It keeps itself alive through the timers it schedules,
 // and calls `then` exactly once.
 class FocusWait : public std::enable_shared_from_this<FocusWait> {
@@ -167,7 +184,11 @@ public:
 
   void waitForBar() {
     if (AX::flag(bar_, AXAttribute::focused).value_or(false)) return typeAddress();
-    if (waited_ >= Browsers::kBarFocusWait) return finish(false);
+    if (waited_ >= Browsers::kBarFocusWait) {
+      notRedirected("its address bar did not take the focus within " +
+                    seconds(Browsers::kBarFocusWait) + "; nothing was typed");
+      return finish(false);
+    }
     waited_ += Browsers::kPollInterval;
     timers_.schedule(Browsers::kPollInterval, [self = shared_from_this()] { self->waitForBar(); });
   }
@@ -179,7 +200,12 @@ private:
     const bool typed = holdsFocus(window_) && keys_.type(pid_, to_.absoluteString()) &&
                        holdsFocus(window_) && keys_.post(pid_, kDropCompletion) &&
                        holdsFocus(window_) && keys_.post(pid_, kConfirm);
-    if (!typed) return finish(false);
+    if (!typed) {
+      notRedirected(
+          "the address could not be typed whole into its address bar (the window lost the "
+          "focus, or the address holds a character no key types); it was not sent");
+      return finish(false);
+    }
     timers_.schedule(Browsers::kRedirectWait, [self = shared_from_this()] { self->check(); });
   }
 
@@ -188,12 +214,20 @@ private:
   // first looked at; the page is looked at again until it is on the host or the wait is over.
   void check() {
     const std::optional<std::string>& host = to_.host();
-    if (!host || host->empty()) return finish(false);
+    if (!host || host->empty()) {
+      notRedirected("the address it was sent to names no host, so its arrival cannot be seen");
+      return finish(false);
+    }
     const std::optional<Url> shown = address(webArea(window_));
     if (shown && shown->host() && text::lowercased(*shown->host()) == text::lowercased(*host)) {
       return finish(true);
     }
-    if (looked_ >= Browsers::kArrivalWait) return finish(false);
+    if (looked_ >= Browsers::kArrivalWait) {
+      notRedirected("it did not show the page's site within " +
+                    seconds(Browsers::kRedirectWait + Browsers::kArrivalWait) +
+                    " of the address being sent");
+      return finish(false);
+    }
     looked_ += Browsers::kArrivalInterval;
     timers_.schedule(Browsers::kArrivalInterval, [self = shared_from_this()] { self->check(); });
   }
@@ -285,24 +319,34 @@ std::optional<TabInfo> read(BrowserKind kind, pid_t, const AXElement& window) {
 void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& expected,
               const Url& to, pid_t pid, const AXElement& window,
               std::function<void(bool reached)> done) {
-  const auto fail = [&done] {
+  const auto fail = [&done](std::string_view why) {
+    notRedirected(why);
     if (done) done(false);
   };
-  if (!isReadable(tab.browser) || !window) return fail();
+  if (!isReadable(tab.browser) || !window) return fail("the browser's window cannot be read");
   const AXElement bar = addressBar(window);
-  if (!bar || address(webArea(window)) != expected) return fail();
-  if (!holdsFocus(window) || !keys.post(pid, kFocusAddressBar)) return fail();
+  if (!bar) return fail("no address bar was found in its window");
+  if (address(webArea(window)) != expected) return fail("it no longer shows the same page");
+  if (!holdsFocus(window)) return fail("its window does not hold the focus");
+  if (!keys.post(pid, kFocusAddressBar)) {
+    return fail("the key that gives its address bar the focus could not be posted");
+  }
   std::make_shared<RedirectSteps>(keys, timers, to, pid, window, bar, std::move(done))
       ->waitForBar();
 }
 
 bool closeTab(KeyPoster& keys, const TabRef& tab, const Url& url, pid_t pid,
               const AXElement& window) {
-  if (!isReadable(tab.browser) || !window) return false;
+  const auto fail = [](std::string_view why) {
+    notClosed(why);
+    return false;
+  };
+  if (!isReadable(tab.browser) || !window) return fail("the browser's window cannot be read");
   const AXElement area = webArea(window);
-  if (address(area) != url || !holdsFocus(window)) return false;
+  if (address(area) != url) return fail("it no longer shows the same page");
+  if (!holdsFocus(window)) return fail("its window does not hold the focus");
   const std::optional<std::string> title = AX::string(window, AXAttribute::title);
-  if (!keys.post(pid, kCloseTab)) return false;
+  if (!keys.post(pid, kCloseTab)) return fail("the key that closes it could not be posted");
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::duration<Duration>(kCloseWait);
   const auto interval = std::chrono::duration<Duration>(kPollInterval);
@@ -311,7 +355,7 @@ bool closeTab(KeyPoster& keys, const TabRef& tab, const Url& url, pid_t pid,
     if (AX::string(window, AXAttribute::title) != title || address(area) != url) return true;
     std::this_thread::sleep_for(interval);
   }
-  return false;
+  return fail("it was still in front " + seconds(kCloseWait) + " after the key that closes it");
 }
 
 bool select(const AXElement& tab, const AXElement& window) {

@@ -14,7 +14,8 @@
 // lands in another program. Reads need no permission beyond the accessibility bus itself, so
 // `automation` is kept for those who show it and is not consulted here.
 //
-// All operations run on the main thread; none throws. Failures read as none or false.
+// All operations run on the main thread; none throws. Failures read as none or false; a redirect
+// or a close that gives up also says why in the log, since the user asked for that tab to go.
 
 #pragma once
 

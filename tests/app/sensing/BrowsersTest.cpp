@@ -35,6 +35,16 @@ protected:
   bool closeTab(const char* shown) {
     return Browsers::closeTab(keys, tab, url(shown), kPid, window);
   }
+  // What was logged since the last look, one line each: the tab's give-ups say why.
+  std::vector<std::string> saidSince() {
+    std::vector<std::string> lines = log.lines();
+    lines.erase(lines.begin(), lines.begin() + static_cast<ptrdiff_t>(looked));
+    looked += lines.size();
+    return lines;
+  }
+  static std::string notRedirected(const std::string& why) {
+    return "The browser's tab was not redirected: " + why;
+  }
 
   fake::FakeAccessibility ax;
   test::FakeTree tree{ax};
@@ -46,7 +56,11 @@ protected:
   fake::FakeKeyPoster keys;
   test::ManualTimers timers;
   const TabRef tab{BrowserKind::firefox, 0, 0};
+  test::LogCapture log;
+  size_t looked = 0;
 };
+
+using Lines = std::vector<std::string>;
 
 TEST_F(BrowsersTest, TheFrontTabIsTheShownPageItsTitleAndAddress) {
   EXPECT_EQ(Browsers::read(BrowserKind::chrome, kPid, window),
@@ -136,6 +150,7 @@ TEST_F(BrowsersTest, RedirectTypesTheAddressAndAsksThePageWhereItLanded) {
   };
   show("https://work.example/page");
   EXPECT_EQ(redirect("https://work.example/page", "https://home.example/start"), true);
+  EXPECT_EQ(saidSince(), Lines{});
 
   // The bar shows the typed text whether or not Return arrived: only the page counts.
   keys.onPost = nullptr;
@@ -143,6 +158,11 @@ TEST_F(BrowsersTest, RedirectTypesTheAddressAndAsksThePageWhereItLanded) {
   EXPECT_EQ(redirect("https://work.example/page", "https://home.example/start"), false);
   EXPECT_EQ(redirect("https://work.example/page", "file:///tmp/notes.txt"), false)
       << "an address without a host is never reached";
+  EXPECT_EQ(saidSince(),
+            (Lines{notRedirected("it did not show the page's site within 10.6 s of the address "
+                                 "being sent"),
+                   notRedirected("the address it was sent to names no host, so its arrival "
+                                 "cannot be seen")}));
 }
 
 TEST_F(BrowsersTest, RedirectTypesNothingUnlessTheTabAndTheFocusAreAsExpected) {
@@ -157,6 +177,14 @@ TEST_F(BrowsersTest, RedirectTypesNothingUnlessTheTabAndTheFocusAreAsExpected) {
   keys.focusedPid = kPid;
   EXPECT_TRUE(keys.posted.empty());
 
+  // Another program comes in front as the bar takes the focus: nothing reaches it.
+  keys.onPost = [this](const KeyChord&) { keys.focusedPid = kPid + 1; };
+  EXPECT_EQ(redirect("https://work.example/page", "https://home.example/"), false);
+  EXPECT_TRUE(keys.typed.empty());
+  keys.onPost = nullptr;
+  keys.focusedPid = kPid;
+  keys.posted.clear();
+
   tree.node(bar).set(AXAttribute::focused, false);  // the bar never takes the focus
   EXPECT_EQ(redirect("https://work.example/page", "https://home.example/"), false);
   EXPECT_EQ(keys.posted.size(), 1u) << "only the key that asks for the bar";
@@ -167,6 +195,18 @@ TEST_F(BrowsersTest, RedirectTypesNothingUnlessTheTabAndTheFocusAreAsExpected) {
   tree.node(toolbar).set(AXAttribute::children, std::vector<AXElement>());
   EXPECT_EQ(redirect("https://work.example/page", "https://home.example/"), false);
   EXPECT_EQ(keys.posted.size(), 1u);
+
+  EXPECT_EQ(saidSince(),
+            (Lines{notRedirected("it no longer shows the same page"),
+                   notRedirected("its window does not hold the focus"),
+                   notRedirected("the key that gives its address bar the focus could not be "
+                                 "posted"),
+                   notRedirected("the address could not be typed whole into its address bar (the "
+                                 "window lost the focus, or the address holds a character no key "
+                                 "types); it was not sent"),
+                   notRedirected("its address bar did not take the focus within 0.5 s; nothing "
+                                 "was typed"),
+                   notRedirected("no address bar was found in its window")}));
 }
 
 TEST_F(BrowsersTest, CloseTabClosesOnlyTheExpectedPageAndSeesItGo) {
@@ -188,6 +228,12 @@ TEST_F(BrowsersTest, CloseTabClosesOnlyTheExpectedPageAndSeesItGo) {
 
   keys.onPost = nullptr;
   EXPECT_FALSE(closeTab("https://work.example/page")) << "nothing changed within the wait";
+
+  const std::string notClosed = "The browser's tab was not closed: ";
+  EXPECT_EQ(saidSince(), (Lines{notClosed + "it no longer shows the same page",
+                                notClosed + "its window does not hold the focus",
+                                notClosed + "it was still in front 1 s after the key that closes "
+                                            "it"}));
 }
 
 }  // namespace
