@@ -1,6 +1,7 @@
 // Firefox and Chromium on pages served from this machine: what the observer reads of the front
-// tab, a tab closed and a tab pointed back at the work page, and a window that does not hold the
-// focus left alone. Each browser ends with every process it started, and its profile goes.
+// tab, a tab closed and a tab pointed back at the work page, also once the prompt over it is
+// answered by Ctrl+W, and a window that does not hold the focus left alone. Each browser ends with
+// every process it started, and its profile goes.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include "platform/QtRuntime.h"
 #include "platform/Workspace.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "prompt/Overlay.h"
 #include "sensing/AX.h"
 #include "sensing/Browsers.h"
 #include "sensing/Observer.h"
@@ -270,6 +272,72 @@ TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
   EXPECT_EQ(redirect(*again, funURL, workURL), true);
   EXPECT_TRUE(waitForPage(workURL, beforeRedirect));
   EXPECT_EQ(pageTabs(again->target.window), 1);
+}
+
+// The prompt over the tab answered by Ctrl+W, as people let the keys go: Ctrl first, together with
+// W, or last. The answer is Back to work, and the tab is then pointed at the work page as the
+// program points a tab of the work's own browser, each time; once more, Ctrl first, it is closed.
+// While W was down the prompt had the keyboard, and the browser never saw Ctrl go up: it must
+// still take the keys sent to it.
+TEST_P(BrowserDesktopTest, TheTabGoesOnceThePromptIsAnsweredByCtrlWLetGoInAnyOrder) {
+  launch(workURL);
+  startObserving();
+  const std::optional<Snapshot> work = waitForPage(workURL, 0, test::kStartLimitMs);
+  ASSERT_TRUE(work);
+  std::optional<Snapshot> fun = goInNewTab(*work, funURL);
+  ASSERT_TRUE(fun);
+  Overlay overlay(platform->workspace(), platform->accessibility(), platform->keyGrab(), timers);
+  // Shows the prompt over the front tab, lets the keys go in that order, and, at Back to work,
+  // has `act` steer the tab once the window holds the focus; true when it did.
+  const auto answered = [&](const Snapshot& shown, const QStringList& order, auto act) {
+    std::optional<bool> acted;
+    overlay.show(PromptContent{"the report", "You have been away from it for 12 minutes.", 5,
+                               std::nullopt, std::nullopt},
+                 shown.target, [&](PromptAction action) {
+                   if (action != PromptAction::back) {
+                     acted = false;
+                     return;
+                   }
+                   Browsers::whenFocused(timers, shown.target.window, [&](bool focused) {
+                     if (!focused) {
+                       acted = false;
+                       return;
+                     }
+                     act(shown, [&](bool done) { acted = done; });
+                   });
+                 });
+    test::run("xdotool", order);
+    (void)QTest::qWaitFor([&] { return acted.has_value(); }, test::kDesktopLimitMs);
+    EXPECT_FALSE(overlay.panel()) << "the prompt is still up";
+    return acted.value_or(false);
+  };
+  const auto redirect = [&](const Snapshot& shown, std::function<void(bool)> done) {
+    Browsers::redirect(platform->keys(), timers, *shown.target.tab, *shown.observation.url,
+                       *Url::parse(workURL), shown.target.pid, shown.target.window,
+                       std::move(done));
+  };
+  const QStringList ctrlFirst = {"keydown", "ctrl", "keydown", "w", "keyup", "ctrl", "keyup", "w"};
+  const std::vector<std::pair<const char*, QStringList>> orders = {
+      {"Ctrl up first", ctrlFirst},
+      {"together", {"keydown", "ctrl", "w", "keyup", "ctrl", "w"}},
+      {"Ctrl up last", {"keydown", "ctrl", "keydown", "w", "keyup", "w", "keyup", "ctrl"}},
+  };
+  for (const auto& [name, order] : orders) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(fun);
+    const size_t before = snapshots.size();
+    EXPECT_TRUE(answered(*fun, order, redirect)) << "the tab shows " << frontTab(*fun)->title;
+    EXPECT_TRUE(waitForPage(workURL, before));
+    fun = go(fun->target.window, funURL);
+  }
+  ASSERT_TRUE(fun);
+  EXPECT_TRUE(answered(*fun, ctrlFirst, [&](const Snapshot& shown, std::function<void(bool)> done) {
+    done(Browsers::closeTab(platform->keys(), *shown.target.tab, *shown.observation.url,
+                            shown.target.pid, shown.target.window));
+  }));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return pageTabs(fun->target.window) == 1; }, test::kDesktopLimitMs))
+      << "only the front tab closed";
 }
 
 // Going back to a tab of a browser that is not in front: the tab chosen among its window's tabs by
