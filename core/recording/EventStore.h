@@ -169,11 +169,12 @@ public:
   void deleteAll();
 
   // The last try as the program quits, made now on the calling thread rather than at the next
-  // kCheckRetrySeconds: when the file is not in use and something waits for it, a try under way
-  // on the store's thread ends first (its answer, still to come on `main`, changes nothing), then
-  // the file is opened, checked and written as at any try, waiting for another program's lock
-  // kBusyTimeoutMilliseconds at most per statement. What it cannot write waits as before. Nothing
-  // for the synchronous store, whose file is in use from its construction.
+  // kCheckRetrySeconds: when the file is not in use and something waits for it (events, or only a
+  // prune or a deletion), a try under way on the store's thread ends first (its answer, still to
+  // come on `main`, changes nothing), then the file is opened, checked and written as at any try,
+  // waiting for another program's lock kBusyTimeoutMilliseconds at most per statement. What it
+  // cannot write waits as before. Nothing for the synchronous store, whose file is in use from its
+  // construction.
   void flush();
 
   // True while the file is checked and in use; until then, and while it takes no events, they
