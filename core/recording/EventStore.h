@@ -36,7 +36,7 @@
 // program's table (from memory alone while a try is under way). Each reason is logged once while
 // it stays the same, and once what waited is written, the log says that too. As the program
 // quits, flush() gives what waits one last try; what still waits when the store is destroyed is
-// lost, and the log says how many.
+// lost, and the log says how many, and that a deletion still waiting left the file's events there.
 //
 // Numbers that are not finite are never stored: an event with one is not logged (and the log says
 // so). Every row that is accepted can be read

@@ -579,12 +579,18 @@ TEST_F(EventStoreTest, EventsTheFileInUseRefusesWaitWithItsRowsUntilItTakesThem)
             "Event log: the 2 events kept in memory are saved to " + path().string());
   EXPECT_EQ(Reader(path()).count("events"), 3);
 
+  // Refused again, with a deletion asked for meanwhile: the last try is refused as well, and the
+  // event said lost, the deletion said not made; the file keeps what it held.
   full = std::make_unique<FileSizeLimit>(0);
   store->log(Kind::away, 300, std::nullopt, nine + 3);
-  store->flush();  // the last try, refused as well
+  store->deleteAll();
+  store->log(Kind::paused, 60, std::nullopt, nine + 4);
+  store->flush();
   store.reset();
   full.reset();
   EXPECT_THAT(log.lines(), ::testing::Contains(::testing::HasSubstr("1 event could not be saved")));
+  EXPECT_THAT(log.lines(), ::testing::Contains("Event log: the events in " + path().string() +
+                                               " could not be deleted before closing and stay"));
   EXPECT_EQ(Reader(path()).count("events"), 3);
 }
 
