@@ -339,6 +339,12 @@ EventStore::~EventStore() {
     qb::log::error("Event log: " + eventCount(lost) + " could not be saved to " + path_.string() +
                    " before closing and " + (lost == 1 ? "is" : "are") + " lost");
   }
+  // Nothing later asks for that deletion again: the events it was to take stay in the file. A
+  // prune that still waits is not said, as any later prune takes the same events.
+  if (deleted_) {
+    qb::log::error("Event log: the events in " + path_.string() +
+                   " could not be deleted before closing and stay");
+  }
 }
 
 void EventStore::disconnect() {

@@ -36,7 +36,7 @@
 // program's table (from memory alone while a try is under way). Each reason is logged once while
 // it stays the same, and once what waited is written, the log says that too. As the program
 // quits, flush() gives what waits one last try; what still waits when the store is destroyed is
-// lost, and the log says how many.
+// lost, and the log says how many, and that a deletion still waiting left the file's events there.
 //
 // Numbers that are not finite are never stored: an event with one is not logged (and the log says
 // so). Every row that is accepted can be read
@@ -169,11 +169,12 @@ public:
   void deleteAll();
 
   // The last try as the program quits, made now on the calling thread rather than at the next
-  // kCheckRetrySeconds: when the file is not in use and something waits for it, a try under way
-  // on the store's thread ends first (its answer, still to come on `main`, changes nothing), then
-  // the file is opened, checked and written as at any try, waiting for another program's lock
-  // kBusyTimeoutMilliseconds at most per statement. What it cannot write waits as before. Nothing
-  // for the synchronous store, whose file is in use from its construction.
+  // kCheckRetrySeconds: when the file is not in use and something waits for it (events, or only a
+  // prune or a deletion), a try under way on the store's thread ends first (its answer, still to
+  // come on `main`, changes nothing), then the file is opened, checked and written as at any try,
+  // waiting for another program's lock kBusyTimeoutMilliseconds at most per statement. What it
+  // cannot write waits as before. Nothing for the synchronous store, whose file is in use from its
+  // construction.
   void flush();
 
   // True while the file is checked and in use; until then, and while it takes no events, they

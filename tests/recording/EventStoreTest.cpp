@@ -353,7 +353,12 @@ TEST_F(EventStoreTest, WhatIsLoggedWhileTheFileIsCheckedIsKeptAndWrittenOnceItIs
   checking->prune(2, nine);
   EXPECT_EQ(checking->recap(nine), (EventStore::Recap{.prompts = 1, .back = 1}));
   ASSERT_TRUE(main.awaitTask());
-  main.runAll();
+  {
+    LogCapture log;
+    main.runAll();
+    // Kept in memory only while the first check ran, which is no wait: nothing is said saved.
+    EXPECT_THAT(log.lines(), ::testing::IsEmpty());
+  }
   EXPECT_EQ(used, 1);
   EXPECT_TRUE(checking->inUse());
   const std::vector<Event> wanted = {{nine - EventStore::kSecondsPerDay, Kind::work, 30, "kept"},
@@ -488,27 +493,46 @@ TEST_F(EventStoreTest, AFileTheSystemRefusesIsKeptAndTriedAgainWithWhatWasLogged
   EXPECT_EQ(used, 2);
   EXPECT_EQ(Reader(dir / "taken" / "events.sqlite").count("events"), 1);
 
-  // Made writable again, then closed before the next try: the last try writes what waited, says
-  // so, and nothing is said lost.
-  Reader(path()).exec("PRAGMA journal_mode = DELETE");
-  std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
-  {
-    OrdinaryUser user(dir.path());
-    auto quitting = open(path());
-    quitting->log(Kind::prompt, 1, std::nullopt, nine + 2);
-    quitting->log(Kind::dismissed, 1, std::nullopt, nine + 3);
-    ASSERT_TRUE(main.awaitTask());
-    main.runAll();
-    ASSERT_FALSE(quitting->inUse());
-    std::filesystem::permissions(path(), std::filesystem::perms(0600));
-    LogCapture log;
-    quitting->flush();
-    quitting.reset();
-    EXPECT_THAT(log.lines(), ::testing::ElementsAre("Event log: the 2 events kept in memory are "
-                                                    "saved to " +
-                                                    path().string()));
+  // Made writable again, then closed before the next try: the last try writes what waited, a
+  // prune or a deletion that waited alone as well, says so, and nothing is said lost.
+  struct WhatWaits {
+    const char* name;
+    std::function<void(EventStore&)> wait;
+    std::string saved;
+    int64_t rowsAfter;
+  };
+  const WhatWaits cases[] = {
+      {"events",
+       [](EventStore& quitting) {
+         quitting.log(Kind::prompt, 1, std::nullopt, nine + 2);
+         quitting.log(Kind::dismissed, 1, std::nullopt, nine + 3);
+       },
+       "the 2 events kept in memory are", 4},
+      {"a prune alone", [](EventStore& quitting) { quitting.prune(0, nine + 2); },
+       "what was kept in memory is", 2},
+      {"a deletion alone", [](EventStore& quitting) { quitting.deleteAll(); },
+       "what was kept in memory is", 0},
+  };
+  for (const WhatWaits& what : cases) {
+    SCOPED_TRACE(what.name);
+    Reader(path()).exec("PRAGMA journal_mode = DELETE");
+    std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
+    {
+      OrdinaryUser user(dir.path());
+      auto quitting = open(path());
+      what.wait(*quitting);
+      ASSERT_TRUE(main.awaitTask());
+      main.runAll();
+      ASSERT_FALSE(quitting->inUse());
+      std::filesystem::permissions(path(), std::filesystem::perms(0600));
+      LogCapture log;
+      quitting->flush();
+      quitting.reset();
+      EXPECT_THAT(log.lines(), ::testing::ElementsAre("Event log: " + what.saved + " saved to " +
+                                                      path().string()));
+    }
+    EXPECT_EQ(Reader(path()).count("events"), what.rowsAfter);
   }
-  EXPECT_EQ(Reader(path()).count("events"), 4);
 }
 
 // An event that the file in use refuses for the system's answer (a full disk here) waits in memory
@@ -555,12 +579,18 @@ TEST_F(EventStoreTest, EventsTheFileInUseRefusesWaitWithItsRowsUntilItTakesThem)
             "Event log: the 2 events kept in memory are saved to " + path().string());
   EXPECT_EQ(Reader(path()).count("events"), 3);
 
+  // Refused again, with a deletion asked for meanwhile: the last try is refused as well, and the
+  // event said lost, the deletion said not made; the file keeps what it held.
   full = std::make_unique<FileSizeLimit>(0);
   store->log(Kind::away, 300, std::nullopt, nine + 3);
-  store->flush();  // the last try, refused as well
+  store->deleteAll();
+  store->log(Kind::paused, 60, std::nullopt, nine + 4);
+  store->flush();
   store.reset();
   full.reset();
   EXPECT_THAT(log.lines(), ::testing::Contains(::testing::HasSubstr("1 event could not be saved")));
+  EXPECT_THAT(log.lines(), ::testing::Contains("Event log: the events in " + path().string() +
+                                               " could not be deleted before closing and stay"));
   EXPECT_EQ(Reader(path()).count("events"), 3);
 }
 
