@@ -227,6 +227,32 @@ TEST_F(UserDefaultsTest, ListEditsMadeWhileTheFileIsRefusedAreMadeOnTheUsersList
   EXPECT_THAT(log.lines(), ::testing::Each(::testing::Not(::testing::HasSubstr("lost"))));
 }
 
+// What the page shows while the file is refused is the defaults' list: a site added there and
+// removed again is an add undone, which leaves the user's own list as it was, whether it held the
+// site or not. Taking off what the defaults' list showed counts, put back or not in between.
+TEST_F(UserDefaultsTest, AnAddUndoneWhileTheFileIsRefusedLeavesTheUsersListAsItWas) {
+  refuse();
+  auto defaults = open();
+  defaults->addToList("sites", "own.example");
+  defaults->addToList("sites", "new.example");
+  defaults->addToList("sites", "new.example");
+  defaults->removeFromList("sites", "own.example");
+  defaults->removeFromList("sites", "new.example");
+  defaults->addToList("hosts", "new.example");  // a list the file does not hold
+  defaults->removeFromList("hosts", "new.example");
+  defaults->addToList("apps", "c");
+  defaults->addToList("apps", "a");  // shown already
+  defaults->removeFromList("apps", "a");
+  defaults->removeFromList("apps", "b");
+  defaults->addToList("apps", "b");
+  defaults->removeFromList("apps", "b");
+
+  takeBack(R"({"sites": ["own.example", "bank.example"], "apps": ["a", "b", "mine"]})");
+  EXPECT_TRUE(defaults->retry());
+  EXPECT_EQ(saved(),
+            Json::parse(R"({"sites": ["own.example", "bank.example"], "apps": ["mine", "c"]})"));
+}
+
 TEST_F(UserDefaultsTest, ListEditsStillWaitingForARefusedFileAreSaidLostAtTheEnd) {
   refuse();
   const test::LogCapture log;
