@@ -258,10 +258,9 @@ TEST_F(UserDefaultsTest, ListEditsStillWaitingForARefusedFileAreSaidLostAtTheEnd
   const test::LogCapture log;
   open()->addToList("sites", "twitch.tv");
   ASSERT_FALSE(log.lines().empty());
-  EXPECT_EQ(log.lines().back(),
-            "Settings: changes to sites were not saved and are lost as the "
-            "program ends (" +
-                file().string() + " could not be read)");
+  const std::string lost =
+      "Settings: changes to sites were not saved and are lost as the program ends (";
+  EXPECT_EQ(log.lines().back(), lost + file().string() + " could not be read)");
 }
 
 TEST_F(UserDefaultsTest, AnEarlierUnreadableFileKeepsItsName) {
