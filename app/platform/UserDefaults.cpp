@@ -323,13 +323,35 @@ void UserDefaults::removeFromList(std::string_view key, const std::string& item)
 
 void UserDefaults::editList(std::string_view key, ListEdit edit) {
   StringList list = editedList(*user_, key);
+  const bool held = std::find(list.begin(), list.end(), edit.item) != list.end();
   apply(list, edit);
   if (!unread_) return set(key, encodeList(list));
   // The list shown now is the defaults' (or one set meanwhile), not the user's own: only the edit
   // is theirs. It is made after what unwritten_ holds for the key, as it was made.
   (*user_)[std::string(key)] = encodeList(list);
-  listEdits_[std::string(key)].push_back(std::move(edit));
+  const auto kept = listEdits_.try_emplace(std::string(key)).first;
+  std::vector<ListEdit>& edits = kept->second;
+  if (edit.add) {
+    edit.shown = !held;
+    edits.push_back(std::move(edit));
+  } else if (!undoAdd(edits, edit.item)) {
+    // No add of theirs put it on the list shown: the removal is theirs.
+    edits.push_back(std::move(edit));
+  }
+  // An empty list of edits would still write the list once the file reads.
+  if (edits.empty()) listEdits_.erase(kept);
   announce();
+}
+
+bool UserDefaults::undoAdd(std::vector<ListEdit>& edits, const std::string& item) {
+  const auto addOf = [&item](const ListEdit& edit) { return edit.add && edit.item == item; };
+  // An add of an item the list showed already changed nothing the user saw.
+  if (std::none_of(edits.begin(), edits.end(),
+                   [&](const ListEdit& edit) { return addOf(edit) && edit.shown; })) {
+    return false;
+  }
+  std::erase_if(edits, addOf);
+  return true;
 }
 
 UserDefaults::StringList UserDefaults::editedList(const Json& domain, std::string_view key) const {

@@ -32,7 +32,11 @@
 //   added to or removed from a list meanwhile is kept as that edit, not as the list shown then
 //   (the defaults' list, not the user's): once the file reads, the edits are made in their order
 //   on the list the file holds, or on the registered default when it holds none, so that the
-//   user's own entries stay.
+//   user's own entries stay. An add undone meanwhile leaves the user's list as it was: a removal
+//   of an item that a kept add put on the list shown (which did not hold it) drops the kept adds
+//   of the item and is not kept itself, so that the user's list keeps the item if it held it (an
+//   earlier removal of the item stays kept). A removal of an item that no kept add put on the
+//   list shown (one of the defaults' list, say) is kept.
 // - A file whose content cannot be read (no UTF-8, larger than kMaxFileBytes, no regular file),
 //   or that does not hold a JSON object, is logged and set aside under a new name beside it
 //   (settings.json.unreadable, then settings.json.unreadable-2, ...), and the store starts from
@@ -141,8 +145,14 @@ private:
   struct ListEdit {
     bool add = false;  // else a removal
     std::string item;
+    // An add that put the item on the list shown, which did not hold it: a removal of the item
+    // undoes it.
+    bool shown = false;
   };
   void editList(std::string_view key, ListEdit edit);
+  // Drops the kept adds of the item when one of them put it on the list shown, and answers
+  // whether it did: a removal of the item is then not kept.
+  static bool undoAdd(std::vector<ListEdit>& edits, const std::string& item);
   // The list under key in `domain`, else the registered one, else an empty one: what an edit
   // changes.
   StringList editedList(const Json& domain, std::string_view key) const;
@@ -165,9 +175,9 @@ private:
   // What was set since the last write that succeeded, by key; null for a key removed. Laid over
   // the file's content once an unread file reads.
   std::unique_ptr<Json> unwritten_;
-  // The edits of lists made while the file is unread, by key and in order. They come after the
-  // key's value in unwritten_ (a set or removal of the key drops them) and are made on the file's
-  // list once it reads.
+  // The edits of lists made while the file is unread, by key and in order; a key is there only
+  // while it has some. They come after the key's value in unwritten_ (a set or removal of the key
+  // drops them) and are made on the file's list once it reads.
   std::map<std::string, std::vector<ListEdit>, std::less<>> listEdits_;
   // False when an unreadable file could not be set aside: writing would destroy it.
   bool writable_ = true;

@@ -1,5 +1,7 @@
 #include "app/model/AppModelRoadTest.h"
 
+#include "base/Calendar.h"
+
 namespace qb {
 namespace {
 
@@ -387,16 +389,8 @@ std::vector<std::string> filesHolding(const std::filesystem::path& root, std::st
 // user's own lists: the terminal stays unread, any other window is read.
 TEST_F(AppModelRoadTest, WhileTheSettingsCannotBeReadNothingInFrontIsReadThenTheUsersListsHold) {
   useAgentHome();
-  const std::filesystem::path settingsFolder = home / "Settings";
-  const std::filesystem::path settingsFile = settingsFolder / "settings.json";
-  std::filesystem::create_directories(settingsFolder);
-  // A link that leads to itself: the system refuses it even to root, as it refuses the user a
-  // file left to root.
-  std::filesystem::create_symlink(settingsFile.filename(), settingsFile);
-  UserDefaults settings(settingsFile);
-  ASSERT_TRUE(settings.unread());
-  model = std::make_unique<AppModel>(AppModel::Services{platform, settings, loginItem, main, timers,
-                                                        clock, wallClock, home / "Quillbrook"});
+  const std::filesystem::path settingsFolder = settingsFile().parent_path();
+  useRefusedSettings();
   WorkContext context;
   context.add("quarterly report");
   policy().restore(context, wallClock.now());  // protecting: a distraction would be prompted on
@@ -443,8 +437,7 @@ TEST_F(AppModelRoadTest, WhileTheSettingsCannotBeReadNothingInFrontIsReadThenThe
   EXPECT_THAT(traces(), testing::IsEmpty());
   EXPECT_EQ(recorder(), nullptr) << "the recording waits for the settings too";
 
-  std::filesystem::remove(settingsFile);
-  test::writeFile(settingsFile, R"({"excludedApps": ["debian-xterm"]})");
+  takeBackSettings(R"({"excludedApps": ["debian-xterm"]})");
   run(AppModel::kTickInterval);
   EXPECT_EQ(model->seen() ? model->seen()->bundleID : "", "editor")
       << "the window in front, read once the settings read";
@@ -458,6 +451,22 @@ TEST_F(AppModelRoadTest, WhileTheSettingsCannotBeReadNothingInFrontIsReadThenThe
       << "what may be read is kept as ever";
   model.reset();  // before the settings it reads
   EXPECT_THAT(traces(), testing::IsEmpty());
+}
+
+// The question answered this morning, in settings a later start could not read: once they read,
+// the question is not asked again today.
+TEST_F(AppModelRoadTest, TheQuestionAnsweredTodayIsNotAskedAgainOnceTheSettingsRead) {
+  useRefusedSettings();
+  model->start();
+  awaitEventLog();
+  const Date answered = Calendar::current().startOfDay(wallClock.now());
+  takeBackSettings(R"({"questionAnswered": {"date": )" +
+                   std::to_string(answered.sinceReferenceDate) + "}}");
+  timers.advance(AppModel::kTickInterval);
+  ASSERT_FALSE(refusedSettings->unread());
+
+  askAbout(snapshot(7, "quarterly report").observation);
+  EXPECT_FALSE(model->question());
 }
 
 TEST_F(AppModelRoadTest, AWindowsShareOfItsScreen) {

@@ -307,6 +307,24 @@ protected:
   }
   void learnAgentFolders() { model->learnAgentFolders(); }
   std::optional<AgentSession> agentDone() const { return model->agentDone_; }
+  // Settings the system refuses, as after a run with sudo left them to root: a link that leads to
+  // itself, refused even to root, until takeBackSettings(). The model is made anew on them, and
+  // not started.
+  std::filesystem::path settingsFile() const { return home / "Settings" / "settings.json"; }
+  void useRefusedSettings() {
+    std::filesystem::create_directories(settingsFile().parent_path());
+    std::filesystem::create_symlink(settingsFile().filename(), settingsFile());
+    refusedSettings.emplace(settingsFile());
+    ASSERT_TRUE(refusedSettings->unread());
+    model = std::make_unique<AppModel>(AppModel::Services{platform, *refusedSettings, loginItem,
+                                                          main, timers, clock, wallClock,
+                                                          home / "Quillbrook"});
+  }
+  // The user's own settings file, holding `settings`, in place of the refused one.
+  void takeBackSettings(std::string_view settings) {
+    std::filesystem::remove(settingsFile());
+    test::writeFile(settingsFile(), settings);
+  }
   // Whether a line of the log so far holds `words`.
   bool logged(std::string_view words) const {
     const auto lines = log.lines();
@@ -322,6 +340,7 @@ protected:
   std::shared_ptr<ScriptedEmbedder> embedder = std::make_shared<ScriptedEmbedder>();
   std::promise<void> release;
   bool released = false;
+  std::optional<UserDefaults> refusedSettings;  // outlives the model that reads it
   std::unique_ptr<AppModel> model;
   Duration sinceTick = 0;  // since pass() last ticked
 };

@@ -32,6 +32,18 @@ protected:
 
   Json saved() const { return json::parse(test::readFile(file())); }
 
+  // As after a run with sudo left the file to root: the system refuses it until takeBack(). A link
+  // that leads to itself is refused even to root.
+  void refuse() {
+    std::filesystem::create_directories(file().parent_path());
+    std::filesystem::create_symlink(file().filename(), file());
+  }
+  // The user's own file, holding `settings`, readable again.
+  void takeBack(std::string_view settings) {
+    std::filesystem::remove(file());
+    writeSettings(settings);
+  }
+
   test::TempDir dir_;
 };
 
@@ -176,12 +188,13 @@ TEST_F(UserDefaultsTest, AFileTheSystemRefusesIsKeptAndReadLaterWithTheChangesLa
 }
 
 // A list the user edits while the file is refused shows the defaults' list, not theirs: what they
-// added and removed is made on their own list once it reads, and what it holds already is not
-// added twice.
+// added and removed is made on their own list once it reads, in the order they did it, and what
+// it holds already is not added twice. Once written, nothing of it is said lost at the end.
 TEST_F(UserDefaultsTest, ListEditsMadeWhileTheFileIsRefusedAreMadeOnTheUsersListOnceItReads) {
   writeSettings(R"({"sites": ["private.example", "shared.example", "bank.example"]})");
   std::filesystem::permissions(dir_.path(), std::filesystem::perms::others_exec,
                                std::filesystem::perm_options::add);
+  const test::LogCapture log;
   std::unique_ptr<UserDefaults> defaults;
   {
     test::OrdinaryUser user(file().parent_path());
@@ -191,6 +204,7 @@ TEST_F(UserDefaultsTest, ListEditsMadeWhileTheFileIsRefusedAreMadeOnTheUsersList
     defaults->addToList("sites", "private.example");
     defaults->removeFromList("sites", "shared.example");
     defaults->removeFromList("apps", "a");  // no list of the user's: made on the default
+    defaults->addToList("apps", "a");       // and put back, last
     EXPECT_THAT(defaults->stringList("sites"),
                 ::testing::Optional(ElementsAre("twitch.tv", "private.example")));
     EXPECT_FALSE(defaults->retry());
@@ -202,10 +216,51 @@ TEST_F(UserDefaultsTest, ListEditsMadeWhileTheFileIsRefusedAreMadeOnTheUsersList
     EXPECT_TRUE(defaults->retry());
   }
   EXPECT_EQ(saved(), Json::parse(R"({"sites": ["private.example", "bank.example", "twitch.tv"],
-                                      "apps": ["b"]})"));
+                                      "apps": ["b", "a"]})"));
   EXPECT_THAT(defaults->stringList("sites"),
               ::testing::Optional(ElementsAre("private.example", "bank.example", "twitch.tv")));
   EXPECT_FALSE(defaults->unsaved());
+  EXPECT_THAT(log.lines(), ::testing::Contains("Settings: " + file().string() +
+                                               " is read again; the changes made meanwhile are "
+                                               "laid over it"));
+  defaults.reset();
+  EXPECT_THAT(log.lines(), ::testing::Each(::testing::Not(::testing::HasSubstr("lost"))));
+}
+
+// What the page shows while the file is refused is the defaults' list: a site added there and
+// removed again is an add undone, which leaves the user's own list as it was, whether it held the
+// site or not. Taking off what the defaults' list showed counts, put back or not in between.
+TEST_F(UserDefaultsTest, AnAddUndoneWhileTheFileIsRefusedLeavesTheUsersListAsItWas) {
+  refuse();
+  auto defaults = open();
+  defaults->addToList("sites", "own.example");
+  defaults->addToList("sites", "new.example");
+  defaults->addToList("sites", "new.example");
+  defaults->removeFromList("sites", "own.example");
+  defaults->removeFromList("sites", "new.example");
+  defaults->addToList("hosts", "new.example");  // a list the file does not hold
+  defaults->removeFromList("hosts", "new.example");
+  defaults->addToList("apps", "c");
+  defaults->addToList("apps", "a");  // shown already
+  defaults->removeFromList("apps", "a");
+  defaults->removeFromList("apps", "b");
+  defaults->addToList("apps", "b");
+  defaults->removeFromList("apps", "b");
+
+  takeBack(R"({"sites": ["own.example", "bank.example"], "apps": ["a", "b", "mine"]})");
+  EXPECT_TRUE(defaults->retry());
+  EXPECT_EQ(saved(),
+            Json::parse(R"({"sites": ["own.example", "bank.example"], "apps": ["mine", "c"]})"));
+}
+
+TEST_F(UserDefaultsTest, ListEditsStillWaitingForARefusedFileAreSaidLostAtTheEnd) {
+  refuse();
+  const test::LogCapture log;
+  open()->addToList("sites", "twitch.tv");
+  ASSERT_FALSE(log.lines().empty());
+  const std::string lost =
+      "Settings: changes to sites were not saved and are lost as the program ends (";
+  EXPECT_EQ(log.lines().back(), lost + file().string() + " could not be read)");
 }
 
 TEST_F(UserDefaultsTest, AnEarlierUnreadableFileKeepsItsName) {

@@ -83,6 +83,7 @@ TEST_F(PrefsTest, SettingsSurviveARestart) {
   prefs.setSharing(true);
   prefs.setSharedMoments(1200);
   prefs.setQuestionAnswered(Date::fromReference(786240000.5));
+  const std::string written = test::readFile(file());
 
   const Prefs& again = launch();
   EXPECT_TRUE(again.onboarded());
@@ -91,6 +92,7 @@ TEST_F(PrefsTest, SettingsSurviveARestart) {
   EXPECT_TRUE(again.sharing());
   EXPECT_EQ(again.sharedMoments(), 1200);
   EXPECT_EQ(again.questionAnswered(), Date::fromReference(786240000.5));
+  EXPECT_EQ(test::readFile(file()), written) << "a start writes nothing";
 }
 
 TEST_F(PrefsTest, WronglyTypedValuesKeepTheirDefaultsAndAQuestionDateThatIsNotADateIsRemoved) {
