@@ -30,6 +30,15 @@ protected:
     return input_->counts().since(before);
   }
 
+  // Shows the field as a window of that title, and gives it the focus.
+  static void showFocused(QLineEdit& field, const QString& title) {
+    field.setWindowTitle(title);
+    field.show();
+    ASSERT_NE(test::visibleWindowNamed("^" + title + "$"), 0u);
+    test::activate(static_cast<WindowId>(field.winId()));
+    ASSERT_TRUE(test::waitUntil([&] { return field.hasFocus(); }));
+  }
+
   std::unique_ptr<X11Desktop> desktop_;
   std::unique_ptr<X11InputMonitor> input_;
 };
@@ -50,11 +59,7 @@ TEST_F(X11InputTest, CountsKeysLeftAndRightClicksWheelStepsAndMoves) {
 
 TEST_F(X11InputTest, KeysArePostedOnlyToTheFocusedProcess) {
   QLineEdit field;
-  field.setWindowTitle("qb-field");
-  field.show();
-  ASSERT_NE(test::visibleWindowNamed("^qb-field$"), 0u);
-  test::activate(static_cast<WindowId>(field.winId()));
-  ASSERT_TRUE(test::waitUntil([&] { return field.hasFocus(); }));
+  ASSERT_NO_FATAL_FAILURE(showFocused(field, "qb-field"));
 
   X11KeyPoster keys(*desktop_);
   EXPECT_TRUE(keys.type(::getpid(), "old"));
@@ -79,13 +84,9 @@ TEST_F(X11InputTest, KeysArePostedOnlyToTheFocusedProcess) {
 // posted then would never reach the focused window; a key's repeats must not answer early either.
 TEST_F(X11InputTest, KeysPostedInAnswerToAGrabbedChordReachTheFocusedWindow) {
   QLineEdit field;
-  field.setWindowTitle("qb-grab-field");
   int returns = 0;
   QObject::connect(&field, &QLineEdit::returnPressed, [&] { ++returns; });
-  field.show();
-  ASSERT_NE(test::visibleWindowNamed("^qb-grab-field$"), 0u);
-  test::activate(static_cast<WindowId>(field.winId()));
-  ASSERT_TRUE(test::waitUntil([&] { return field.hasFocus(); }));
+  ASSERT_NO_FATAL_FAILURE(showFocused(field, "qb-grab-field"));
 
   X11KeyPoster keys(*desktop_);
   X11KeyGrab grab(desktop_->connection());
@@ -142,11 +143,7 @@ protected:
 // chord it begins. A Ctrl the user holds again stays held, and a letter is not typed twice.
 TEST_F(X11InputTest, AChordAnswersOnceAsItsKeyGoesUpAndTheWindowSeesItsCtrlGoUpFirst) {
   CtrlWatchingField field;
-  field.setWindowTitle("qb-chord-field");
-  field.show();
-  ASSERT_NE(test::visibleWindowNamed("^qb-chord-field$"), 0u);
-  test::activate(static_cast<WindowId>(field.winId()));
-  ASSERT_TRUE(test::waitUntil([&] { return field.hasFocus(); }));
+  ASSERT_NO_FATAL_FAILURE(showFocused(field, "qb-chord-field"));
   // A letter held through the chord must not repeat: another test may have made repeats quick.
   run("xset", {"r", "off"});
 
