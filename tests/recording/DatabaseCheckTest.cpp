@@ -87,7 +87,8 @@ int checkFiles(const std::filesystem::path& path, const std::string& database,
 // SQLite reads page 1 from the write-ahead log where a committed frame there holds it: that is the
 // header judged, and a frame that SQLite ignores (torn, not yet committed, or left of an earlier
 // log, whose salts are not the log's) is not. A log that SQLite refuses to read fails every read
-// of the file, as "unable to open database file": that is the file's damage.
+// of the file, as "unable to open database file": that is the file's damage. SQLite reads no
+// further than the header of a log that holds nothing else, whatever format it names.
 TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneSQLiteReadsFromTheWriteAheadLog) {
   TempDir dir;
   const auto source = dir / "source.sqlite";
@@ -116,11 +117,15 @@ TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneSQLiteReadsFromTheWriteAheadLog) 
   std::string problem;
   EXPECT_EQ(check(refused, problem), SQLITE_CORRUPT);
   EXPECT_THAT(problem, ::testing::HasSubstr("format version 3007001"));
+  refused.log.resize(kLogHeaderBytes);
+  EXPECT_EQ(check(refused, problem), SQLITE_OK) << problem;
 }
 
 // A journal that a writer left mid-transaction is hot: SQLite's first read, after the look at the
-// header, copies the pages it holds back into the file. The header judged is the one it restores;
-// a journal SQLite ignores leaves the file's own header to judge.
+// header, copies the pages it holds back into the file, up to the first record whose checksum
+// does not hold, the last copy of a page last. The header judged is the one it restores; a
+// journal SQLite ignores leaves the file's own header to judge, and one of a database that was
+// empty before the transaction empties the file, leaving no header at all.
 TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneAHotJournalRestores) {
   TempDir dir;
   const auto source = dir / "source.sqlite";
@@ -134,13 +139,32 @@ TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneAHotJournalRestores) {
         std::tuple{56, 1, "text encoding 16777217"}}) {
     SCOPED_TRACE(named);
     std::string problem;
-    EXPECT_EQ(check(withJournaledByte(source, offset, value), problem), SQLITE_CORRUPT);
+    const JournaledDatabase damaged = withJournaledByte(source, offset, value);
+    EXPECT_EQ(check(damaged, problem), SQLITE_CORRUPT);
     EXPECT_THAT(problem, ::testing::HasSubstr(named));
-    EXPECT_EQ(check(withJournaledByte(source, offset, value, false), problem), SQLITE_OK)
-        << problem;
+    for (const auto& [ignored, how] :
+         {std::pair{JournaledPage::torn, "torn"}, std::pair{JournaledPage::cold, "cold"}}) {
+      SCOPED_TRACE(how);
+      EXPECT_EQ(check(withJournaledByte(source, offset, value, ignored), problem), SQLITE_OK)
+          << problem;
+    }
+    // The file's own byte, which the journal's page 1 held before the change.
+    const auto sound = static_cast<unsigned char>(damaged.database.at(offset));
+    EXPECT_EQ(check(withLaterCopy(damaged, offset, sound), problem), SQLITE_OK) << problem;
+    EXPECT_EQ(
+        check(withLaterCopy(withJournaledByte(source, offset, sound), offset, value), problem),
+        SQLITE_CORRUPT);
+    EXPECT_THAT(problem, ::testing::HasSubstr(named));
   }
   std::string problem;
   EXPECT_EQ(check(withJournaledByte(source, 18, 1), problem), SQLITE_OK) << problem;
+
+  // Both the file's header and the journal's page 1 damaged, neither read.
+  JournaledDatabase emptied = withJournaledByte(source, 18, 3);
+  emptied.database = withByte(emptied.database, 18, 3);
+  emptied.journal =
+      withJournalHeader(emptied.journal, 0, bigEndianAt(emptied.journal, kJournalPageBytesOffset));
+  EXPECT_EQ(check(emptied, problem), SQLITE_OK) << problem;
 }
 
 // Defines claim() on `db` to fail as "out of memory", as SQLite fails a request larger than it
