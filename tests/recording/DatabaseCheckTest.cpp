@@ -167,6 +167,57 @@ TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneAHotJournalRestores) {
   EXPECT_EQ(check(emptied, problem), SQLITE_OK) << problem;
 }
 
+// SQLite's rollback first cuts or grows the file to the size the journal names, then copies its
+// pages back in the journal's page size. A journal SQLite could not have written for the file is
+// the file's damage, judged before the rollback touches it: more pages than a database holds,
+// which fail every read as "disk I/O error" where the file system takes no file that large, or
+// pages of another size than the header the rollback leaves names. The file's own header may
+// name another: a VACUUM to a new page size that ended mid-way leaves it so, and the journal's
+// page 1 puts the old one back. A journal of a size the file system refuses, though SQLite could
+// have written it, is the system's answer.
+TEST(DatabaseCheckTest, AHotJournalSQLiteCouldNotHaveWrittenIsTheFilesDamage) {
+  TempDir dir;
+  const auto source = dir / "source.sqlite";
+  EventStore(source).log(EventStore::Kind::work, 60, "task", Date::fromUnix(1e9));
+  writeFile(dir / "blank.sqlite", "");
+  const auto wide = dir / "wide.sqlite";
+  writeFile(wide, changedDatabase(dir / "blank.sqlite",
+                                  "PRAGMA page_size = 65536; CREATE TABLE t (x); "
+                                  "INSERT INTO t VALUES (1)"));
+  const auto path = dir / "events.sqlite";
+  // The file and its journal stay as they were: SQLite did not roll back.
+  const auto checkUntouched = [&](const JournaledDatabase& journaled, std::string& problem) {
+    const int result = checkFiles(path, journaled.database, "", journaled.journal, problem);
+    EXPECT_TRUE(readFile(path) == journaled.database) << "the file was rolled back";
+    const std::filesystem::path journal = path.string() + "-journal";
+    EXPECT_TRUE(std::filesystem::exists(journal) && readFile(journal) == journaled.journal)
+        << "the journal was rolled back";
+    return result;
+  };
+  constexpr uint32_t kMostPages = 0xfffffffe;  // the file format's largest page number
+  constexpr uint32_t kWidePageBytes = 65536;
+
+  std::string problem;
+  JournaledDatabase longest = withJournaledByte(wide, 18, 1);
+  longest.journal = withJournalHeader(longest.journal, kMostPages + 1, kWidePageBytes);
+  EXPECT_EQ(checkUntouched(longest, problem), SQLITE_CORRUPT);
+  EXPECT_THAT(problem, ::testing::HasSubstr("4294967295 pages"));
+  longest.journal = withJournalHeader(longest.journal, kMostPages, kWidePageBytes);
+  const int refused = checkFiles(path, longest.database, "", longest.journal, problem);
+  EXPECT_FALSE(database::isFileFault(refused, path)) << refused << ": " << problem;
+
+  JournaledDatabase narrower = withJournaledByte(source, 18, 1);
+  narrower.journal =
+      withJournalHeader(narrower.journal, bigEndianAt(narrower.journal, kJournalPagesOffset), 1024);
+  EXPECT_EQ(checkUntouched(narrower, problem), SQLITE_CORRUPT);
+  EXPECT_THAT(problem, ::testing::HasSubstr("pages of 1024 bytes"));
+
+  JournaledDatabase vacuumed = withJournaledByte(source, 18, 1);
+  vacuumed.database = withByte(vacuumed.database, 16, 8192 >> 8);
+  EXPECT_EQ(checkFiles(path, vacuumed.database, "", vacuumed.journal, problem), SQLITE_OK)
+      << problem;
+}
+
 // Defines claim() on `db` to fail as "out of memory", as SQLite fails a request larger than it
 // ever allocates, without asking the system: an index on claim() then stands in for a size that
 // a file claims, which fails every read of it so on any machine.
