@@ -83,10 +83,22 @@ constexpr uint32_t kLockBytesOffset = 0x40000000;
 // takes its default.
 constexpr size_t kPageBytesOffset = 16;
 constexpr uint32_t kDefaultPageBytes = 4096;
+// The file format's largest page number, 2^32 - 2: the most pages a database holds, however far
+// a connection raises its max_page_count.
+constexpr uint32_t kMaxPages = 0xfffffffe;
 
 // A page size SQLite can read: a power of two within its bounds.
 bool isPageSize(uint32_t bytes) {
   return bytes >= kMinPageBytes && bytes <= kMaxPageBytes && (bytes & (bytes - 1)) == 0;
+}
+
+// The page size that the database header `header` names, which is no page size where it names
+// none.
+uint32_t pageBytesOf(const std::string& header) {
+  const auto byte = [&](size_t offset) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(header[offset]));
+  };
+  return byte(kPageBytesOffset) << 8 | byte(kPageBytesOffset + 1) << 16;
 }
 
 uint32_t bigEndian32(const unsigned char* bytes) {
@@ -168,11 +180,19 @@ bool readAt(std::ifstream& in, uint64_t offset, unsigned char* into, size_t size
       in.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(size)));
 }
 
-// The first kHeaderBytes of page 1 as SQLite's first read leaves them when it rolls back the
-// journal at `path`, which it does when the journal is hot: a writer ended mid-transaction and
-// left it there, headed and with records of the pages as they were before. Nothing when it is
-// not hot or holds no page 1 that SQLite copies back; an empty string when the rollback empties
-// the file. `fileHeader` is what the file holds now, whose page size a journal may leave unsaid.
+// What SQLite's rollback of a hot journal does to the file: cuts or grows it to `pages` pages of
+// `pageBytes`, then copies back the pages the journal holds, in pages of that size; `header` is
+// the first kHeaderBytes of the last copy of page 1 among them, where there is one.
+struct Rollback {
+  uint32_t pages = 0;
+  uint32_t pageBytes = 0;
+  std::optional<std::string> header;
+};
+
+// SQLite's rollback of the journal at `path`, which its first read makes when the journal is
+// hot: a writer ended mid-transaction and left it there, headed and with records of the pages as
+// they were before. Nothing when it is not hot. `fileHeader` is what the file holds now, whose
+// page size a journal may leave unsaid.
 //
 // Read as SQLite plays a journal back: segments, each a header padded to the sector size and
 // its records (a page number, the page, a checksum), until a header or a record does not hold
@@ -182,8 +202,7 @@ bool readAt(std::ifstream& in, uint64_t offset, unsigned char* into, size_t size
 // them judges the header that readers read. A journal that names a super-journal that is gone
 // is deleted unplayed; such journals come only of transactions across attached databases,
 // which the program never makes.
-std::optional<std::string> headerFromJournal(const std::string& path,
-                                             const std::string& fileHeader) {
+std::optional<Rollback> rollbackOf(const std::string& path, const std::string& fileHeader) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
   const auto end = static_cast<std::streamoff>(in.tellg());
@@ -191,38 +210,33 @@ std::optional<std::string> headerFromJournal(const std::string& path,
   const auto size = static_cast<uint64_t>(end);
 
   uint32_t sectorBytes = kAssumedSectorBytes;
-  uint32_t pageBytes = 0;
-  uint32_t pages = 0;  // the database's size before the transaction, to which it is cut
-  std::optional<std::string> restored;
+  std::optional<Rollback> rollback;
   std::array<unsigned char, kJournalHeaderBytes> header{};
   for (uint64_t at = 0;;) {
     // Each segment's header starts at the sector boundary after the last record.
     at = (at + sectorBytes - 1) / sectorBytes * sectorBytes;
     if (at + sectorBytes > size || !readAt(in, at, header.data(), header.size()) ||
         !std::equal(kJournalMagic.begin(), kJournalMagic.end(), header.begin())) {
-      return restored;
+      return rollback;
     }
     uint32_t records = bigEndian32(header.data() + kJournalRecordsOffset);
     const uint32_t nonce = bigEndian32(header.data() + kJournalNonceOffset);
     if (at == 0) {
       sectorBytes = bigEndian32(header.data() + kJournalSectorOffset);
-      pageBytes = bigEndian32(header.data() + kJournalPageBytesOffset);
+      uint32_t pageBytes = bigEndian32(header.data() + kJournalPageBytesOffset);
       // Unsaid: the page size the file's own header names, where that is one.
       if (pageBytes == 0) {
-        const auto byte = [&](size_t offset) {
-          return static_cast<uint32_t>(static_cast<unsigned char>(fileHeader[offset]));
-        };
-        pageBytes = byte(kPageBytesOffset) << 8 | byte(kPageBytesOffset + 1) << 16;
+        pageBytes = pageBytesOf(fileHeader);
         if (!isPageSize(pageBytes)) pageBytes = kDefaultPageBytes;
       }
       if (sectorBytes < kMinSectorBytes || sectorBytes > kMaxSectorBytes ||
           (sectorBytes & (sectorBytes - 1)) || !isPageSize(pageBytes)) {
         return std::nullopt;
       }
-      pages = bigEndian32(header.data() + kJournalPagesOffset);
-      // Cut to nothing, the file is a new database: no header, and SQLite removes its log.
-      if (pages == 0) return std::string();
+      rollback = Rollback{.pages = bigEndian32(header.data() + kJournalPagesOffset),
+                          .pageBytes = pageBytes};
     }
+    const uint32_t pageBytes = rollback->pageBytes;
     at += sectorBytes;
     if (records == kUnsyncedRecords) {
       records = static_cast<uint32_t>((size - sectorBytes) /
@@ -231,23 +245,23 @@ std::optional<std::string> headerFromJournal(const std::string& path,
     const uint32_t lockPage = kLockBytesOffset / pageBytes + 1;  // never journaled
     std::vector<unsigned char> record(kRecordPageOffset + pageBytes + kRecordChecksumBytes);
     for (uint32_t n = 0; n < records; ++n, at += record.size()) {
-      if (!readAt(in, at, record.data(), kRecordPageOffset + pageBytes)) return restored;
+      if (!readAt(in, at, record.data(), kRecordPageOffset + pageBytes)) return rollback;
       const uint32_t page = bigEndian32(record.data());
-      if (page == 0 || page == lockPage) return restored;
-      if (page > pages) continue;
+      if (page == 0 || page == lockPage) return rollback;
+      if (page > rollback->pages) continue;
       if (!readAt(in, at + kRecordPageOffset + pageBytes,
                   record.data() + kRecordPageOffset + pageBytes, kRecordChecksumBytes)) {
-        return restored;
+        return rollback;
       }
       // Sampled, not summed: every kChecksumStride-th byte back from the page's end.
       uint32_t sum = nonce;
       for (int64_t i = int64_t{pageBytes} - kChecksumStride; i > 0; i -= kChecksumStride) {
         sum += record[kRecordPageOffset + static_cast<size_t>(i)];
       }
-      if (sum != bigEndian32(record.data() + kRecordPageOffset + pageBytes)) return restored;
+      if (sum != bigEndian32(record.data() + kRecordPageOffset + pageBytes)) return rollback;
       if (page == 1) {
-        restored.emplace(record.begin() + kRecordPageOffset,
-                         record.begin() + kRecordPageOffset + kHeaderBytes);
+        rollback->header.emplace(record.begin() + kRecordPageOffset,
+                                 record.begin() + kRecordPageOffset + kHeaderBytes);
       }
     }
   }
@@ -257,7 +271,11 @@ std::optional<std::string> headerFromJournal(const std::string& path,
 // short to have a header, or no database at all, is SQLite's to name. The header is the one
 // SQLite reads: its first read rolls back a hot journal, then reads page 1 from the write-ahead
 // log when that holds it (SQLite removes the log of an empty file instead). A log that SQLite
-// refuses for what it holds is the file's problem too.
+// refuses for what it holds is the file's problem too, and so is a hot journal that SQLite could
+// not have written for the file, judged before its rollback touches the file: one that names
+// more pages than a database holds, which SQLite grows the file towards until the file system
+// refuses and every read fails as "disk I/O error", or one whose pages are not of the size that
+// the header it leaves names, which SQLite would cut the file into.
 std::optional<std::string> headerProblem(const char* file) {
   if (file == nullptr || *file == '\0') return std::nullopt;
   std::ifstream in(file, std::ios::binary);
@@ -265,10 +283,26 @@ std::optional<std::string> headerProblem(const char* file) {
   in.read(header.data(), static_cast<std::streamsize>(header.size()));
   bool whole = in.gcount() == static_cast<std::streamsize>(kHeaderBytes);
   if (in.gcount() == 0) return std::nullopt;
-  if (auto restored = headerFromJournal(std::string(file) + "-journal", header)) {
-    if (restored->empty()) return std::nullopt;
-    header = std::move(*restored);
-    whole = true;
+  if (auto rollback = rollbackOf(std::string(file) + "-journal", header)) {
+    if (rollback->pages > kMaxPages) {
+      return "its rollback journal names " + std::to_string(rollback->pages) +
+             " pages before the transaction, more than a database holds (" +
+             std::to_string(kMaxPages) + ")";
+    }
+    // Cut to nothing, the file is a new database: no header, and SQLite removes its log.
+    if (rollback->pages == 0) return std::nullopt;
+    if (rollback->header) {
+      header = std::move(*rollback->header);
+      whole = true;
+    }
+    // SQLite journals pages of the size they had at the transaction's start, page 1 among them,
+    // which names that size. The file's own page 1 names another only after its copy went into
+    // the journal (a VACUUM to a new page size that ended mid-way), and that copy is restored;
+    // one that names none, or is cut short, is no page 1 SQLite wrote.
+    if (const uint32_t named = pageBytesOf(header); named != rollback->pageBytes) {
+      return "its rollback journal holds pages of " + std::to_string(rollback->pageBytes) +
+             " bytes, and the header it leaves names pages of " + std::to_string(named);
+    }
   }
   std::optional<std::string> refused;
   if (auto logged = headerFromLog(std::string(file) + "-wal", refused)) {

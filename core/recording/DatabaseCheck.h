@@ -23,11 +23,16 @@ namespace qb::database {
 // the header SQLite reads (the page 1 that a hot rollback journal beside the file restores at
 // SQLite's first read, then the last committed copy of page 1 in the write-ahead log beside the
 // file, where there are such); a write-ahead log SQLite refuses to read, which would fail every
-// read as "unable to open database file"; the first problem the check names, whatever the check
-// answers after naming it; or an "out of memory" that the machine's memory does not explain
-// (SQLite's heap limit not reached, the system able to give what SQLite asked of it), which only a
-// size the file claims causes. Any other primary result kept the check from running, with SQLite's
-// message in `problem`; isFileFault() tells whose fault that is.
+// read as "unable to open database file"; a hot rollback journal that SQLite could not have
+// written for the file, judged before its rollback touches the file: one that names more pages
+// than a database holds, which SQLite would grow the file towards until the file system refuses
+// and every read fails as "disk I/O error", or one whose pages are not of the size that the
+// header it restores names (its own copy of page 1, else the file's); the first problem the
+// check names, whatever the check answers after naming it; or an "out of memory" that the
+// machine's memory does not explain (SQLite's heap limit not reached, the system able to give
+// what SQLite asked of it), which only a size the file claims causes. Any other primary result
+// kept the check from running, with SQLite's message in `problem`; isFileFault() tells whose
+// fault that is.
 int quickCheck(sqlite3* db, std::string& problem);
 
 // quickCheck(), and every index compared with its table: an index whose entries name rows that

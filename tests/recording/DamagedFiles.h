@@ -142,6 +142,9 @@ inline uint32_t bigEndianAt(const std::string& bytes, size_t offset) {
   return word;
 }
 
+// A write-ahead log's header, before its first frame.
+constexpr size_t kLogHeaderBytes = 32;
+
 // A database whose header SQLite reads from its write-ahead log: the bytes of `file` (a database
 // whose log is folded in), and the log that a connection which ends without folding it leaves
 // beside them, holding one copy of page 1 whose byte at `offset` is set to `value`, in a frame
@@ -172,26 +175,25 @@ inline LoggedDatabase withLoggedByte(const std::filesystem::path& file, size_t o
   LoggedDatabase logged{readFile(copy), readFile(copy.string() + "-wal")};
   removeDatabase(copy);
 
-  // The log's header of 32 bytes, then one frame: a header of 24 bytes and page 1.
-  constexpr size_t kLogHeader = 32;
+  // The log's header, then one frame: a header of 24 bytes and page 1.
   constexpr size_t kFrameHeader = 24;
-  constexpr size_t kFrameCommit = kLogHeader + 4;
-  constexpr size_t kFrameSalt = kLogHeader + 8;
-  constexpr size_t kFrameChecksum = kLogHeader + 16;
+  constexpr size_t kFrameCommit = kLogHeaderBytes + 4;
+  constexpr size_t kFrameSalt = kLogHeaderBytes + 8;
+  constexpr size_t kFrameChecksum = kLogHeaderBytes + 16;
   std::string& log = logged.log;
   const auto bigEndian = [&](size_t at) { return bigEndianAt(log, at); };
   const uint32_t pageBytes = bigEndian(8);
-  EXPECT_EQ(log.size(), kLogHeader + kFrameHeader + pageBytes) << "one frame, of page 1";
-  EXPECT_EQ(bigEndian(kLogHeader), 1u);
-  log.at(kLogHeader + kFrameHeader + offset) = static_cast<char>(value);
+  EXPECT_EQ(log.size(), kLogHeaderBytes + kFrameHeader + pageBytes) << "one frame, of page 1";
+  EXPECT_EQ(bigEndian(kLogHeaderBytes), 1u);
+  log.at(kLogHeaderBytes + kFrameHeader + offset) = static_cast<char>(value);
   if (frame == LoggedFrame::torn) return logged;
   if (frame == LoggedFrame::uncommitted) putBigEndian(log, kFrameCommit, 0);
   if (frame == LoggedFrame::ofAnotherLog) putBigEndian(log, kFrameSalt, ~bigEndian(kFrameSalt));
   // The checksum runs on from the log header's over the frame's first 8 bytes and its page.
   uint32_t first = bigEndian(24);
   uint32_t second = bigEndian(28);
-  addLogChecksum(log, kLogHeader, kLogHeader + 8, first, second);
-  addLogChecksum(log, kLogHeader + kFrameHeader, log.size(), first, second);
+  addLogChecksum(log, kLogHeaderBytes, kLogHeaderBytes + 8, first, second);
+  addLogChecksum(log, kLogHeaderBytes + kFrameHeader, log.size(), first, second);
   putBigEndian(log, kFrameChecksum, first);
   putBigEndian(log, kFrameChecksum + 4, second);
   return logged;
@@ -213,14 +215,44 @@ inline std::string withLogVersion(std::string log, uint32_t version) {
 // A database with the rollback journal that a writer which ended mid-transaction leaves beside
 // it, which SQLite rolls back at its first read: the bytes of `file` (a database whose log is
 // folded in) taken out of WAL mode, and a journal made by SQLite that holds their page 1 with the
-// byte at `offset` set to `value`, its checksum made anew. With `hot` false, the journal's header
-// is blank, as SQLite leaves a journal it keeps after a commit, and SQLite ignores it.
+// byte at `offset` set to `value`, in a record left as `page` says.
 struct JournaledDatabase {
   std::string database;
   std::string journal;
 };
+enum class JournaledPage {
+  restored,  // the checksum made anew: SQLite copies the page back
+  torn,      // a checksum that does not hold, as a torn write leaves it: SQLite stops before it
+  cold,      // the journal's header blank, as SQLite leaves a journal it keeps after a commit:
+             // SQLite ignores the journal
+};
+
+// The journal's header, padded to the sector size it names, then records: a page number, the
+// page, and a checksum that adds every 200th byte of the page back from its end to the header's
+// nonce.
+constexpr size_t kJournalHeaderBytes = 28;
+constexpr size_t kJournalNonceOffset = 12;
+constexpr size_t kJournalPagesOffset = 16;  // the database's size before the transaction
+constexpr size_t kJournalSectorOffset = 20;
+constexpr size_t kJournalPageBytesOffset = 24;
+
+// Sets the byte at `offset` of the page in the record at `record` of `journal` to `value`, and
+// makes the record's checksum anew.
+inline void setJournaledByte(std::string& journal, size_t record, size_t offset,
+                             unsigned char value) {
+  const uint32_t pageBytes = bigEndianAt(journal, kJournalPageBytesOffset);
+  const size_t page = record + 4;
+  journal.at(page + offset) = static_cast<char>(value);
+  uint32_t sum = bigEndianAt(journal, kJournalNonceOffset);
+  for (int64_t i = int64_t{pageBytes} - 200; i > 0; i -= 200) {
+    sum += static_cast<uint8_t>(journal.at(page + static_cast<size_t>(i)));
+  }
+  putBigEndian(journal, page + pageBytes, sum);
+}
+
 inline JournaledDatabase withJournaledByte(const std::filesystem::path& file, size_t offset,
-                                           unsigned char value, bool hot = true) {
+                                           unsigned char value,
+                                           JournaledPage page = JournaledPage::restored) {
   const std::filesystem::path copy = file.string() + ".journaled";
   removeDatabase(copy);
   std::filesystem::copy_file(file, copy);
@@ -237,22 +269,37 @@ inline JournaledDatabase withJournaledByte(const std::filesystem::path& file, si
   sqlite3_close(db);
   removeDatabase(copy);
 
-  // A header padded to the sector size it names, then records: a page number, the page, and a
-  // checksum that adds every 200th byte of the page back from its end to the header's nonce.
   std::string& journal = journaled.journal;
-  const auto bigEndian = [&](size_t at) { return bigEndianAt(journal, at); };
-  const size_t record = bigEndian(20);
-  const uint32_t pageBytes = bigEndian(24);
-  EXPECT_EQ(bigEndian(record), 1u) << "page 1 is the first page written";
-  const size_t page = record + 4;
-  journal.at(page + offset) = static_cast<char>(value);
-  uint32_t sum = bigEndian(12);
-  for (int64_t i = int64_t{pageBytes} - 200; i > 0; i -= 200) {
-    sum += static_cast<uint8_t>(journal.at(page + static_cast<size_t>(i)));
+  const size_t record = bigEndianAt(journal, kJournalSectorOffset);
+  EXPECT_EQ(bigEndianAt(journal, record), 1u) << "page 1 is the first page written";
+  setJournaledByte(journal, record, offset, value);
+  if (page == JournaledPage::torn) {
+    const size_t checksum = record + 4 + bigEndianAt(journal, kJournalPageBytesOffset);
+    putBigEndian(journal, checksum, ~bigEndianAt(journal, checksum));
   }
-  putBigEndian(journal, page + pageBytes, sum);
-  if (!hot) std::fill_n(journal.begin(), 28, '\0');
+  if (page == JournaledPage::cold) std::fill_n(journal.begin(), kJournalHeaderBytes, '\0');
   return journaled;
+}
+
+// `journaled` with a later record of page 1 appended to its journal: a copy of its first record
+// with the byte at `offset` set to `value`. Unsynced, the journal's records are all it holds, so
+// SQLite copies both back, the later last.
+inline JournaledDatabase withLaterCopy(JournaledDatabase journaled, size_t offset,
+                                       unsigned char value) {
+  std::string& journal = journaled.journal;
+  const size_t first = bigEndianAt(journal, kJournalSectorOffset);
+  const size_t later = journal.size();
+  journal += journal.substr(first, 4 + bigEndianAt(journal, kJournalPageBytesOffset) + 4);
+  setJournaledByte(journal, later, offset, value);
+  return journaled;
+}
+
+// `journal` with its header naming `pages` as the database's size before the transaction, in
+// pages of `pageBytes`; its records as they were.
+inline std::string withJournalHeader(std::string journal, uint32_t pages, uint32_t pageBytes) {
+  putBigEndian(journal, kJournalPagesOffset, pages);
+  putBigEndian(journal, kJournalPageBytesOffset, pageBytes);
+  return journal;
 }
 
 }  // namespace qb::test

@@ -87,7 +87,8 @@ int checkFiles(const std::filesystem::path& path, const std::string& database,
 // SQLite reads page 1 from the write-ahead log where a committed frame there holds it: that is the
 // header judged, and a frame that SQLite ignores (torn, not yet committed, or left of an earlier
 // log, whose salts are not the log's) is not. A log that SQLite refuses to read fails every read
-// of the file, as "unable to open database file": that is the file's damage.
+// of the file, as "unable to open database file": that is the file's damage. SQLite reads no
+// further than the header of a log that holds nothing else, whatever format it names.
 TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneSQLiteReadsFromTheWriteAheadLog) {
   TempDir dir;
   const auto source = dir / "source.sqlite";
@@ -116,11 +117,15 @@ TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneSQLiteReadsFromTheWriteAheadLog) 
   std::string problem;
   EXPECT_EQ(check(refused, problem), SQLITE_CORRUPT);
   EXPECT_THAT(problem, ::testing::HasSubstr("format version 3007001"));
+  refused.log.resize(kLogHeaderBytes);
+  EXPECT_EQ(check(refused, problem), SQLITE_OK) << problem;
 }
 
 // A journal that a writer left mid-transaction is hot: SQLite's first read, after the look at the
-// header, copies the pages it holds back into the file. The header judged is the one it restores;
-// a journal SQLite ignores leaves the file's own header to judge.
+// header, copies the pages it holds back into the file, up to the first record whose checksum
+// does not hold, the last copy of a page last. The header judged is the one it restores; a
+// journal SQLite ignores leaves the file's own header to judge, and one of a database that was
+// empty before the transaction empties the file, leaving no header at all.
 TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneAHotJournalRestores) {
   TempDir dir;
   const auto source = dir / "source.sqlite";
@@ -134,13 +139,83 @@ TEST(DatabaseCheckTest, TheHeaderJudgedIsTheOneAHotJournalRestores) {
         std::tuple{56, 1, "text encoding 16777217"}}) {
     SCOPED_TRACE(named);
     std::string problem;
-    EXPECT_EQ(check(withJournaledByte(source, offset, value), problem), SQLITE_CORRUPT);
+    const JournaledDatabase damaged = withJournaledByte(source, offset, value);
+    EXPECT_EQ(check(damaged, problem), SQLITE_CORRUPT);
     EXPECT_THAT(problem, ::testing::HasSubstr(named));
-    EXPECT_EQ(check(withJournaledByte(source, offset, value, false), problem), SQLITE_OK)
-        << problem;
+    for (const auto& [ignored, how] :
+         {std::pair{JournaledPage::torn, "torn"}, std::pair{JournaledPage::cold, "cold"}}) {
+      SCOPED_TRACE(how);
+      EXPECT_EQ(check(withJournaledByte(source, offset, value, ignored), problem), SQLITE_OK)
+          << problem;
+    }
+    // The file's own byte, which the journal's page 1 held before the change.
+    const auto sound = static_cast<unsigned char>(damaged.database.at(offset));
+    EXPECT_EQ(check(withLaterCopy(damaged, offset, sound), problem), SQLITE_OK) << problem;
+    EXPECT_EQ(
+        check(withLaterCopy(withJournaledByte(source, offset, sound), offset, value), problem),
+        SQLITE_CORRUPT);
+    EXPECT_THAT(problem, ::testing::HasSubstr(named));
   }
   std::string problem;
   EXPECT_EQ(check(withJournaledByte(source, 18, 1), problem), SQLITE_OK) << problem;
+
+  // Both the file's header and the journal's page 1 damaged, neither read.
+  JournaledDatabase emptied = withJournaledByte(source, 18, 3);
+  emptied.database = withByte(emptied.database, 18, 3);
+  emptied.journal =
+      withJournalHeader(emptied.journal, 0, bigEndianAt(emptied.journal, kJournalPageBytesOffset));
+  EXPECT_EQ(check(emptied, problem), SQLITE_OK) << problem;
+}
+
+// SQLite's rollback first cuts or grows the file to the size the journal names, then copies its
+// pages back in the journal's page size. A journal SQLite could not have written for the file is
+// the file's damage, judged before the rollback touches it: more pages than a database holds,
+// which fail every read as "disk I/O error" where the file system takes no file that large, or
+// pages of another size than the header the rollback leaves names. The file's own header may
+// name another: a VACUUM to a new page size that ended mid-way leaves it so, and the journal's
+// page 1 puts the old one back. A journal of a size the file system refuses, though SQLite could
+// have written it, is the system's answer.
+TEST(DatabaseCheckTest, AHotJournalSQLiteCouldNotHaveWrittenIsTheFilesDamage) {
+  TempDir dir;
+  const auto source = dir / "source.sqlite";
+  EventStore(source).log(EventStore::Kind::work, 60, "task", Date::fromUnix(1e9));
+  writeFile(dir / "blank.sqlite", "");
+  const auto wide = dir / "wide.sqlite";
+  writeFile(wide, changedDatabase(dir / "blank.sqlite",
+                                  "PRAGMA page_size = 65536; CREATE TABLE t (x); "
+                                  "INSERT INTO t VALUES (1)"));
+  const auto path = dir / "events.sqlite";
+  // The file and its journal stay as they were: SQLite did not roll back.
+  const auto checkUntouched = [&](const JournaledDatabase& journaled, std::string& problem) {
+    const int result = checkFiles(path, journaled.database, "", journaled.journal, problem);
+    EXPECT_TRUE(readFile(path) == journaled.database) << "the file was rolled back";
+    const std::filesystem::path journal = path.string() + "-journal";
+    EXPECT_TRUE(std::filesystem::exists(journal) && readFile(journal) == journaled.journal)
+        << "the journal was rolled back";
+    return result;
+  };
+  constexpr uint32_t kMostPages = 0xfffffffe;  // the file format's largest page number
+  constexpr uint32_t kWidePageBytes = 65536;
+
+  std::string problem;
+  JournaledDatabase longest = withJournaledByte(wide, 18, 1);
+  longest.journal = withJournalHeader(longest.journal, kMostPages + 1, kWidePageBytes);
+  EXPECT_EQ(checkUntouched(longest, problem), SQLITE_CORRUPT);
+  EXPECT_THAT(problem, ::testing::HasSubstr("4294967295 pages"));
+  longest.journal = withJournalHeader(longest.journal, kMostPages, kWidePageBytes);
+  const int refused = checkFiles(path, longest.database, "", longest.journal, problem);
+  EXPECT_FALSE(database::isFileFault(refused, path)) << refused << ": " << problem;
+
+  JournaledDatabase narrower = withJournaledByte(source, 18, 1);
+  narrower.journal =
+      withJournalHeader(narrower.journal, bigEndianAt(narrower.journal, kJournalPagesOffset), 1024);
+  EXPECT_EQ(checkUntouched(narrower, problem), SQLITE_CORRUPT);
+  EXPECT_THAT(problem, ::testing::HasSubstr("pages of 1024 bytes"));
+
+  JournaledDatabase vacuumed = withJournaledByte(source, 18, 1);
+  vacuumed.database = withByte(vacuumed.database, 16, 8192 >> 8);
+  EXPECT_EQ(checkFiles(path, vacuumed.database, "", vacuumed.journal, problem), SQLITE_OK)
+      << problem;
 }
 
 // Defines claim() on `db` to fail as "out of memory", as SQLite fails a request larger than it

@@ -273,6 +273,10 @@ TEST_F(EventStoreTest, AFileThatCannotBeUsedIsSetAsideUntouchedAndANewLogBegins)
       withLoggedByte(dir / "source.sqlite", 18, 2);  // its own write version
   files.push_back({"a write-ahead log of a format SQLite refuses", std::move(unreadable.database),
                    withLogVersion(unreadable.log, 3007001)});
+  JournaledDatabase unplayable = withJournaledByte(dir / "source.sqlite", 18, 1);
+  files.push_back({"a hot journal of more pages than a database holds, of another size",
+                   std::move(unplayable.database), "",
+                   withJournalHeader(unplayable.journal, 0xffffffff, 65536)});
   const auto aside = dir / "events-damaged-1.sqlite";
   ManualExecutor main;
   ManualTimers timers;
