@@ -202,9 +202,18 @@ TEST(DatabaseCheckTest, AHotJournalSQLiteCouldNotHaveWrittenIsTheFilesDamage) {
   longest.journal = withJournalHeader(longest.journal, kMostPages + 1, kWidePageBytes);
   EXPECT_EQ(checkUntouched(longest, problem), SQLITE_CORRUPT);
   EXPECT_THAT(problem, ::testing::HasSubstr("4294967295 pages"));
-  longest.journal = withJournalHeader(longest.journal, kMostPages, kWidePageBytes);
-  const int refused = checkFiles(path, longest.database, "", longest.journal, problem);
-  EXPECT_FALSE(database::isFileFault(refused, path)) << refused << ": " << problem;
+  // Where the file system takes a file that large, SQLite rolls such a journal back into a file
+  // mostly holes, and the check would read it all: only a refusal is tried.
+  const auto probe = dir / "probe";
+  writeFile(probe, "");
+  std::error_code tooLarge;
+  std::filesystem::resize_file(probe, uint64_t{kMostPages} * kWidePageBytes, tooLarge);
+  std::filesystem::remove(probe);
+  if (tooLarge) {
+    longest.journal = withJournalHeader(longest.journal, kMostPages, kWidePageBytes);
+    const int refused = checkFiles(path, longest.database, "", longest.journal, problem);
+    EXPECT_FALSE(database::isFileFault(refused, path)) << refused << ": " << problem;
+  }
 
   JournaledDatabase narrower = withJournaledByte(source, 18, 1);
   narrower.journal =
