@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -46,6 +49,33 @@ TEST(QtExecutorTest, TasksRunInTheOrderTheyWereHandedOver) {
   std::vector<int> expected(total);
   for (size_t i = 0; i < total; ++i) expected[i] = static_cast<int>(i);
   EXPECT_EQ(ran, expected);
+}
+
+// A worker hands tasks over one at a time while the loop is kept busy, as an analysis hands its
+// result over while the program reads windows: each runs, and ThreadSanitizer sees each one handed
+// over, not a race.
+TEST(QtExecutorTest, ATaskHandedOverWhileTheLoopIsBusyRuns) {
+  QtExecutor executor;
+  QTimer busy;
+  // Work on the loop's thread: it stays awake, so that a task does not have to wake it.
+  constexpr int kBusySteps = 20000;
+  busy.callOnTimeout([] {
+    volatile int sum = 0;
+    for (int i = 0; i < kBusySteps; ++i) sum = sum + i;
+  });
+  busy.start(0);
+  constexpr int kTasks = 3000;
+  constexpr auto kBetweenTasks = std::chrono::microseconds(300);
+  std::atomic<int> ran = 0;
+  std::thread worker([&] {
+    for (int i = 0; i < kTasks; ++i) {
+      executor.post([&ran] { ++ran; });
+      std::this_thread::sleep_for(kBetweenTasks);
+    }
+  });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ran == kTasks; }, kWaitMilliseconds))
+      << ran << " of " << kTasks << " ran";
+  worker.join();
 }
 
 }  // namespace
