@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+#include "support/QtSanitizerDefaults.h"
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);

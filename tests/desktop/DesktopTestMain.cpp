@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include "support/QtSanitizerDefaults.h"
+
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   testing::InitGoogleTest(&argc, argv);
