@@ -30,6 +30,7 @@ unsigned modifiersOf(const KeyChord& chord) {
 // The keys the keyboard map binds to any of the modifiers in `mask`.
 std::vector<unsigned> keysOf(Display* display, unsigned mask) {
   std::vector<unsigned> keys;
+  if (mask == 0) return keys;  // Esc and Return: no round trip to the server as the prompt shows
   XModifierKeymap* map = XGetModifierMapping(display);
   if (map == nullptr) return keys;
   for (int modifier = 0; modifier < 8; ++modifier) {
