@@ -97,6 +97,8 @@ inline constexpr std::string_view document = "AXDocument";
 inline constexpr std::string_view url = "AXURL";
 inline constexpr std::string_view fullScreen = "AXFullScreen";
 inline constexpr std::string_view visibleCharacterRange = "AXVisibleCharacterRange";
+// The text's first selection, or the caret as an empty range where nothing is selected.
+inline constexpr std::string_view selectedTextRange = "AXSelectedTextRange";
 }  // namespace AXAttribute
 
 // Attributes read with a parameter.

@@ -28,6 +28,12 @@ std::optional<bool> flag(const AXElement& element, std::string_view attribute) {
   return std::nullopt;
 }
 
+std::optional<TextRange> range(const AXElement& element, std::string_view attribute) {
+  AXValue value = read(element, attribute);
+  if (const TextRange* found = std::get_if<TextRange>(&value)) return *found;
+  return std::nullopt;
+}
+
 AXElement element(const AXElement& element, std::string_view attribute) {
   AXValue value = read(element, attribute);
   if (auto* found = std::get_if<AXElement>(&value)) return std::move(*found);

@@ -22,6 +22,8 @@ namespace qb::AX {
 std::optional<std::string> string(const AXElement& element, std::string_view attribute);
 // The attribute as a flag ("AXFocused", "AXFullScreen"); no value when it is not one.
 std::optional<bool> flag(const AXElement& element, std::string_view attribute);
+// The attribute as a run of text ("AXSelectedTextRange"); no value when it is not one.
+std::optional<TextRange> range(const AXElement& element, std::string_view attribute);
 // The attribute as an element; an empty element when it is not one.
 AXElement element(const AXElement& element, std::string_view attribute);
 // "AXChildren"; empty when unreadable.

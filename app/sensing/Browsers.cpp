@@ -40,6 +40,7 @@ const KeyChord kCloseTab{"w", true};
 // opens exactly the address typed.
 const KeyChord kDropCompletion{"Delete"};
 const KeyChord kConfirm{"Return"};
+const KeyChord kUndoEdit{"Escape"};
 
 // Whether the kind has a build on this desktop that the accessibility bus reads.
 bool isReadable(BrowserKind kind) { return !desktopFileIDs(kind).empty(); }
@@ -74,17 +75,22 @@ private:
 
 bool isWebArea(const AXElement&, std::string_view role) { return role == AXRole::webArea; }
 
-// The shown page of a window (the pages of hidden tabs are not among a window's children). A
-// window's page changes with each tab and each navigation, but the element that holds it stays:
+// The shown page that `holder` holds; empty when it holds none (the pages of hidden tabs are not
+// among an element's children).
+AXElement pageIn(const AXElement& holder) {
+  for (const AXElement& child : AX::children(holder)) {
+    if (AX::string(child, AXAttribute::role) == AXRole::webArea) return child;
+  }
+  return {};
+}
+
+// The shown page of a window. A window's page changes with each tab and each navigation, but the
+// element that holds it stays (Chromium has one for all of a window's tabs, Firefox one per tab):
 // that holder is remembered, and looked in first, which spares the search through the browser's
 // furniture on all but the first read of a window.
 AXElement webArea(const AXElement& window) {
   static WindowTable holders;
-  if (const AXElement holder = holders.find(window)) {
-    for (const AXElement& child : AX::children(holder)) {
-      if (AX::string(child, AXAttribute::role) == AXRole::webArea) return child;
-    }
-  }
+  if (const AXElement known = pageIn(holders.find(window))) return known;
   const AXElement area = AX::find(window, Browsers::kWindowSearchNodes, isWebArea);
   holders.remember(window, AX::element(area, AXAttribute::parent));
   return area;
@@ -92,6 +98,19 @@ AXElement webArea(const AXElement& window) {
 
 bool isTextEntry(std::string_view role) {
   return role == AXRole::textField || role == AXRole::comboBox;
+}
+
+// Whether the bar holds the focus with all its text selected, so that what is typed next replaces
+// it. Focus alone says nothing of the text: a bar the user clicked into holds the focus with its
+// caret after the page's address, and a key of ours that the browser dropped leaves it so.
+bool readyForTyping(const AXElement& bar) {
+  if (!AX::flag(bar, AXAttribute::focused).value_or(false)) return false;
+  const std::optional<std::string> text = AX::string(bar, AXAttribute::value);
+  if (!text) return false;
+  if (text->empty()) return true;
+  const std::optional<TextRange> selected = AX::range(bar, AXAttribute::selectedTextRange);
+  return selected && selected->location == 0 &&
+         selected->length == static_cast<int64_t>(text::scalarCount(*text));
 }
 
 // What the Chromium family puts between a tab's title and the notes it adds to the tab's name on
@@ -168,57 +187,91 @@ private:
   Duration waited_ = 0;
 };
 
-// What is left of a redirect once the address bar was asked for the focus. It keeps itself alive
-// through the timers it schedules, and calls `done` exactly once.
+// A redirect, from the key that gives the address bar the focus on. It keeps itself alive through
+// the timers it schedules, and calls `done` exactly once.
 class RedirectSteps : public std::enable_shared_from_this<RedirectSteps> {
 public:
-  RedirectSteps(KeyPoster& keys, Timers& timers, Url to, pid_t pid, AXElement window, AXElement bar,
-                std::function<void(bool)> done)
+  // `tab` holds the page that is steered, and is where its arrival is looked for; empty looks at
+  // the window's shown page.
+  RedirectSteps(KeyPoster& keys, Timers& timers, Url expected, Url to, pid_t pid, AXElement window,
+                AXElement bar, AXElement tab, std::function<void(bool)> done)
       : keys_(keys),
         timers_(timers),
+        expected_(std::move(expected)),
         to_(std::move(to)),
+        address_(to_.absoluteString()),
         pid_(pid),
         window_(std::move(window)),
         bar_(std::move(bar)),
+        tab_(std::move(tab)),
         done_(std::move(done)) {}
 
+  // One try: the bar is given the focus, which selects all it holds.
+  void focusBar() {
+    ++tries_;
+    if (!keys_.post(pid_, kFocusAddressBar)) {
+      return giveUp("the key that gives its address bar the focus could not be posted");
+    }
+    waited_ = 0;
+    waitForBar();
+  }
+
+private:
   void waitForBar() {
-    if (AX::flag(bar_, AXAttribute::focused).value_or(false)) return typeAddress();
+    if (readyForTyping(bar_)) return typeAddress();
+    barFocused_ = barFocused_ || AX::flag(bar_, AXAttribute::focused).value_or(false);
     if (waited_ >= Browsers::kBarFocusWait) {
-      notRedirected("its address bar did not take the focus within " +
-                    seconds(Browsers::kBarFocusWait) + "; nothing was typed");
-      return finish(false);
+      if (tries_ < Browsers::kTypingTries) return focusBar();
+      return giveUp(std::string(barFocused_ ? "its address bar took the focus but did not select "
+                                              "what it held"
+                                            : "its address bar did not take the focus") +
+                    " within " + seconds(Browsers::kBarFocusWait) + ", in " + tries() +
+                    "; nothing was sent");
     }
     waited_ += Browsers::kPollInterval;
     timers_.schedule(Browsers::kPollInterval, [self = shared_from_this()] { self->waitForBar(); });
   }
 
-private:
   void typeAddress() {
     // The user may have switched windows meanwhile: the focus is checked again before each key.
     using Browsers::holdsFocus;
-    const bool typed = holdsFocus(window_) && keys_.type(pid_, to_.absoluteString()) &&
-                       holdsFocus(window_) && keys_.post(pid_, kDropCompletion) &&
-                       holdsFocus(window_) && keys_.post(pid_, kConfirm);
-    if (!typed) {
-      notRedirected(
-          "the address could not be typed whole into its address bar (the window lost the "
-          "focus, or the address holds a character no key types); it was not sent");
-      return finish(false);
+    if (!(holdsFocus(window_) && keys_.type(pid_, address_))) return giveUp(kNotTyped);
+    typed_ = true;
+    if (!(holdsFocus(window_) && keys_.post(pid_, kDropCompletion))) return giveUp(kNotTyped);
+    waited_ = 0;
+    waitForTyped();
+  }
+
+  // Return sends whatever the bar holds: it is pressed only once the bar holds the address and
+  // nothing else.
+  void waitForTyped() {
+    if (AX::string(bar_, AXAttribute::value) == address_) return send();
+    if (waited_ >= Browsers::kTypedWait) {
+      if (tries_ < Browsers::kTypingTries) return focusBar();
+      return giveUp("its address bar did not hold the address alone after it was typed, in " +
+                    tries() + "; nothing was sent");
     }
+    waited_ += Browsers::kPollInterval;
+    timers_.schedule(Browsers::kPollInterval,
+                     [self = shared_from_this()] { self->waitForTyped(); });
+  }
+
+  void send() {
+    if (!(Browsers::holdsFocus(window_) && keys_.post(pid_, kConfirm))) return giveUp(kNotTyped);
     timers_.schedule(Browsers::kRedirectWait, [self = shared_from_this()] { self->check(); });
   }
 
-  // The bar shows what was typed whether Return arrived or not: only the page tells. A browser on
-  // a busy machine or a slow page can still show the old page, or none between the two, when
-  // first looked at; the page is looked at again until it is on the host or the wait is over.
+  // The bar shows what was sent whether Return arrived or not: only the page tells. A browser on a
+  // busy machine or a slow page can still show the old page, or none between the two, when first
+  // looked at; the page is looked at again until it is on the host or the wait is over. Only the
+  // steered tab counts: the work page is often open in another tab of the same window.
   void check() {
     const std::optional<std::string>& host = to_.host();
     if (!host || host->empty()) {
       notRedirected("the address it was sent to names no host, so its arrival cannot be seen");
       return finish(false);
     }
-    const std::optional<Url> shown = address(webArea(window_));
+    const std::optional<Url> shown = address(tab_ ? pageIn(tab_) : webArea(window_));
     if (shown && shown->host() && text::lowercased(*shown->host()) == text::lowercased(*host)) {
       return finish(true);
     }
@@ -232,18 +285,66 @@ private:
     timers_.schedule(Browsers::kArrivalInterval, [self = shared_from_this()] { self->check(); });
   }
 
+  // Nothing was sent. A bar left holding what was typed would show it to the user, and send it
+  // with their next Return: it is put back first, while it still holds the focus.
+  void giveUp(std::string_view why) {
+    if (!typed_) {
+      notRedirected(why);
+      return finish(false);
+    }
+    why_ = why;
+    undoPresses_ = 0;
+    undoEdit();
+  }
+
+  void undoEdit() {
+    if (undoPresses_ >= Browsers::kPutBackKeys ||
+        !AX::flag(bar_, AXAttribute::focused).value_or(false) || !Browsers::holdsFocus(window_) ||
+        !keys_.post(pid_, kUndoEdit)) {
+      notRedirected(why_ + ", and its address bar could not be put back");
+      return finish(false);
+    }
+    ++undoPresses_;
+    waited_ = 0;
+    waitForUndo();
+  }
+
+  void waitForUndo() {
+    if (Browsers::showsAddress(AX::string(bar_, AXAttribute::value), expected_)) {
+      notRedirected(why_ + ", and its address bar shows the page's address again");
+      return finish(false);
+    }
+    if (waited_ >= Browsers::kBarFocusWait) return undoEdit();
+    waited_ += Browsers::kPollInterval;
+    timers_.schedule(Browsers::kPollInterval, [self = shared_from_this()] { self->waitForUndo(); });
+  }
+
+  std::string tries() const { return std::to_string(tries_) + (tries_ == 1 ? " try" : " tries"); }
+
   void finish(bool reached) {
     if (done_) std::exchange(done_, nullptr)(reached);
   }
 
+  static constexpr std::string_view kNotTyped =
+      "the address could not be typed whole into its address bar (the window lost the focus, or "
+      "the address holds a character no key types); it was not sent";
+
   KeyPoster& keys_;
   Timers& timers_;
+  const Url expected_;
   const Url to_;
+  const std::string address_;  // what is typed: to_ whole
   const pid_t pid_;
   const AXElement window_;
   const AXElement bar_;
+  const AXElement tab_;
   std::function<void(bool)> done_;
-  Duration waited_ = 0;  // on the bar's focus
+  int tries_ = 0;
+  bool barFocused_ = false;  // in any try
+  bool typed_ = false;       // in any try: the bar may hold some of it
+  std::string why_;          // of a give-up whose bar is being put back
+  int undoPresses_ = 0;
+  Duration waited_ = 0;  // for the bar, in the step under way
   Duration looked_ = 0;  // at the page, after the first look
 };
 
@@ -326,13 +427,27 @@ void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& exp
   if (!isReadable(tab.browser) || !window) return fail("the browser's window cannot be read");
   const AXElement bar = addressBar(window);
   if (!bar) return fail("no address bar was found in its window");
-  if (address(webArea(window)) != expected) return fail("it no longer shows the same page");
+  const AXElement area = webArea(window);
+  if (address(area) != expected) return fail("it no longer shows the same page");
   if (!holdsFocus(window)) return fail("its window does not hold the focus");
-  if (!keys.post(pid, kFocusAddressBar)) {
-    return fail("the key that gives its address bar the focus could not be posted");
-  }
-  std::make_shared<RedirectSteps>(keys, timers, to, pid, window, bar, std::move(done))
-      ->waitForBar();
+  std::make_shared<RedirectSteps>(keys, timers, expected, to, pid, window, bar,
+                                  AX::element(area, AXAttribute::parent), std::move(done))
+      ->focusBar();
+}
+
+bool showsAddress(const std::optional<std::string>& text, const Url& address) {
+  if (!text) return false;
+  // What the browsers leave out of a page's address, in the order it is written.
+  const auto shortened = [](std::string_view whole) {
+    if (const size_t scheme = whole.find("://"); scheme != std::string_view::npos) {
+      whole.remove_prefix(scheme + 3);
+    }
+    if (whole.starts_with("www.")) whole.remove_prefix(4);
+    if (whole.ends_with('/') && whole.find('/') == whole.size() - 1) whole.remove_suffix(1);
+    return whole;
+  };
+  const std::string whole = address.absoluteString();
+  return *text == whole || shortened(*text) == shortened(whole);
 }
 
 bool closeTab(KeyPoster& keys, const TabRef& tab, const Url& url, pid_t pid,

@@ -79,8 +79,18 @@ inline constexpr int kToolbarSearchNodes = 100;
 // The most windows whose page holder and address bar are remembered; past it the oldest window is
 // forgotten.
 inline constexpr size_t kMaxRememberedWindows = 32;
-// How long the address bar may take to take the focus after the key that gives it.
+// How long the address bar may take to take the focus and select all it holds after the key that
+// gives it the focus, and to show the page's address again after a key that undoes an edit.
 inline constexpr Duration kBarFocusWait = 0.5;
+// How many times the bar is given the focus and the address typed before a redirect gives up: a
+// key the browser dropped, or a bar that the page's own load set again as the address was typed,
+// spoils one try.
+inline constexpr int kTypingTries = 3;
+// How long the bar may take to show all that was typed into it.
+inline constexpr Duration kTypedWait = 2.0;
+// How many times Escape is pressed to put back a bar that never held the address alone: the first
+// press closes the list of suggestions, the next undoes the edit.
+inline constexpr int kPutBackKeys = 3;
 // How long after Return a redirected tab is looked at again.
 inline constexpr Duration kRedirectWait = 0.6;
 // How much longer a redirected tab that does not yet show its new host is watched, and how often
@@ -108,15 +118,23 @@ std::map<BrowserKind, Access>& automation();
 std::optional<TabInfo> read(BrowserKind kind, pid_t pid, const AXElement& window);
 
 // Points the window's front tab at `to`, if it still shows `expected` and the window holds the
-// focus: gives the address bar the focus, types the address and Return, then looks at the page
-// again after kRedirectWait, and every kArrivalInterval for up to kArrivalWait more. `done` is
-// called once, on the main thread through `timers`: with true as soon as the page shown is on
-// `to`'s host (compared without regard to case; an address without a host never counts as
-// reached), with false when the wait ends without it, and with false at once when nothing could
-// be typed.
+// focus. The address bar is given the focus and, once it holds it with all its text selected, the
+// address is typed; Return is pressed only once the bar holds that address and nothing else, read
+// back from it. A try that does not get there is made again, up to kTypingTries in all; then
+// nothing is sent, and a bar left holding other text is put back with Escape, so that the tab
+// stays as it was. Once the address is sent, the steered tab's page is looked at after
+// kRedirectWait, and every kArrivalInterval for up to kArrivalWait more. `done` is called once, on
+// the main thread through `timers`: with true as soon as that tab shows a page on `to`'s host
+// (compared without regard to case; an address without a host never counts as reached), with
+// false when the wait ends without it, and with false when nothing was sent.
 void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& expected,
               const Url& to, pid_t pid, const AXElement& window,
               std::function<void(bool reached)> done);
+
+// Whether an address bar's text shows `address` as the browsers show a page's address once nothing
+// is typed into it: whole, or without its scheme, a leading "www." or the "/" of a bare host
+// ("127.0.0.1:8765/page" for "http://127.0.0.1:8765/page").
+bool showsAddress(const std::optional<std::string>& text, const Url& address);
 
 // Whether the window holds the focus, so that keys posted now reach it.
 bool holdsFocus(const AXElement& window);

@@ -117,6 +117,7 @@ bool FakeKeyPoster::type(pid_t pid, std::string_view text) {
   if (pid != focusedPid) return false;
   typed.emplace_back(pid, std::string(text));
   steps->push_back("type " + std::to_string(pid) + " " + std::string(text));
+  if (onType) onType(text);
   return true;
 }
 

@@ -170,6 +170,8 @@ public:
   std::shared_ptr<Steps> steps = std::make_shared<Steps>();
   // Called with each chord that reached the process, as the application acts on it.
   std::function<void(const KeyChord&)> onPost;
+  // Called with each text typed into the process.
+  std::function<void(std::string_view)> onType;
 };
 
 // Holds what a grab asked for; press() stands in for the user pressing a chord and letting it go.

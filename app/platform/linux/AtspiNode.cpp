@@ -87,6 +87,27 @@ AXValue textOrValue(AtspiAccessible* accessible) {
   return {};
 }
 
+AXValue selectedRange(AtspiAccessible* accessible) {
+  Ref<AtspiText> text{atspi_accessible_get_text_iface(accessible)};
+  if (!text) return {};
+  CallError countError("GetNSelections", accessible);
+  const gint selections = atspi_text_get_n_selections(text.get(), countError.out());
+  if (countError.failed()) return {};
+  if (selections <= 0) {
+    CallError caretError("GetCaretOffset", accessible);
+    const gint caret = atspi_text_get_caret_offset(text.get(), caretError.out());
+    if (caretError.failed() || caret < 0) return {};
+    return TextRange{caret, 0};
+  }
+  CallError selectionError("GetSelection", accessible);
+  Owned<AtspiRange> range(atspi_text_get_selection(text.get(), 0, selectionError.out()));
+  if (selectionError.failed() || !range || range->start_offset < 0 ||
+      range->end_offset < range->start_offset) {
+    return {};
+  }
+  return TextRange{range->start_offset, range->end_offset - range->start_offset};
+}
+
 // A browser keeps the pages of its background tabs (and one it preloads) in the window's tree,
 // marked as not showing: they are left out, so that every walk of a window sees the page the user
 // sees. A state that cannot be read hides nothing.
@@ -228,6 +249,7 @@ AXValue AtspiNode::attribute(std::string_view name) const {
     return {};
   }
   if (name == AXAttribute::focused) return focused(accessible_);
+  if (name == AXAttribute::selectedTextRange) return selectedRange(accessible_);
   if (name == AXAttribute::focusedWindow) return focusedWindow(accessible_);
   if (name == AXAttribute::url) {
     if (std::optional<std::string> address = documentAddress(accessible_)) return *address;

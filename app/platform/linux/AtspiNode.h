@@ -4,7 +4,8 @@
 // "AXTitle" the accessible name; "AXValue" the text (at most kMaxValueCharacters, never of a
 // password field) or else the numeric value; "AXChildren" at most kMaxChildren elements, never a
 // web document that is not showing (the pages of background tabs); "AXPosition" and "AXSize" the
-// extents in screen pixels; "AXFocused" the focused state; "AXFocusedWindow" (of an application)
+// extents in screen pixels; "AXFocused" the focused state; "AXSelectedTextRange" a text's first
+// selection, or its caret as an empty range; "AXFocusedWindow" (of an application)
 // its active top-level child; "AXURL" the address a document names ("DocURL" or "URI") and
 // "AXDocument" that address when it is a file: URL. Every read is one or a few calls over the
 // bus, each bounded by the timeout given to AtspiBus::setTimeout; any failure reads as no value.

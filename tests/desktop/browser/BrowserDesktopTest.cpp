@@ -21,6 +21,7 @@
 #include "desktop/browser/LoopbackServer.h"
 #include "desktop/x11/X11TestSupport.h"
 #include "platform/Accessibility.h"
+#include "platform/KeyPoster.h"
 #include "platform/QtRuntime.h"
 #include "platform/Workspace.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -29,6 +30,7 @@
 #include "sensing/Browsers.h"
 #include "sensing/Observer.h"
 #include "sensing/ScreenText.h"
+#include "support/ManualRuntime.h"
 
 namespace qb {
 namespace {
@@ -67,6 +69,27 @@ std::vector<pid_t> processesKeepingTemporaryFilesIn(const QString& folder) {
   }
   return found;
 }
+
+// The program's keys, but for those `lost` turns away: they leave the program and never reach the
+// browser, as a key of ours that the browser dropped. `beforeTyping` runs before each text typed.
+class LosingKeys : public KeyPoster {
+public:
+  LosingKeys(KeyPoster& keys, std::function<bool(const KeyChord&)> lost,
+             std::function<void(pid_t)> beforeTyping = nullptr)
+      : keys_(keys), lost_(std::move(lost)), beforeTyping_(std::move(beforeTyping)) {}
+  bool post(pid_t pid, const KeyChord& chord) override {
+    return lost_(chord) || keys_.post(pid, chord);
+  }
+  bool type(pid_t pid, std::string_view text) override {
+    if (beforeTyping_) beforeTyping_(pid);
+    return keys_.type(pid, text);
+  }
+
+private:
+  KeyPoster& keys_;
+  const std::function<bool(const KeyChord&)> lost_;
+  const std::function<void(pid_t)> beforeTyping_;
+};
 
 class BrowserDesktopTest : public testing::TestWithParam<test::BrowserProgram> {
 protected:
@@ -220,6 +243,7 @@ protected:
   std::vector<Snapshot> snapshots;
   std::unique_ptr<test::BrowserProcess> browser;
   test::Programs programs;
+  test::LogCapture log;
 };
 
 TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
@@ -338,6 +362,89 @@ TEST_P(BrowserDesktopTest, TheTabGoesOnceThePromptIsAnsweredByCtrlWLetGoInAnyOrd
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return pageTabs(fun->target.window) == 1; }, test::kDesktopLimitMs))
       << "only the front tab closed";
+}
+
+// Back to work while the address bar holds the focus with its caret after the page's address, as
+// after a click into it: the bar must hold the work address alone before Return, or nothing is
+// sent and the bar is put back. The distraction is on another host, and the work page stays open
+// in the window's first tab, as users keep it: only the steered tab tells where the redirect went.
+TEST_P(BrowserDesktopTest, BackToWorkSendsTheWorkAddressAloneWhateverTheAddressBarHeld) {
+  launch(workURL);
+  startObserving();
+  const std::optional<Snapshot> work = waitForPage(workURL, 0, test::kStartLimitMs);
+  ASSERT_TRUE(work);
+  const std::string elsewhereURL = server.url("/fun", "localhost");
+  std::optional<Snapshot> fun = goInNewTab(*work, elsewhereURL);
+  ASSERT_TRUE(fun);
+  const AXElement window = fun->target.window;
+  const AXElement bar = Browsers::addressBar(window);
+  const KeyChord selectBar{"l", true};
+  struct Case {
+    const char* name;
+    int selectionsLost;         // the first keys that select the bar's text, lost
+    bool unselectBeforeTyping;  // what the bar holds unselected again just before each typing
+    bool arrives;
+  };
+  const std::vector<Case> cases = {
+      {"the first key that selects the bar is lost", 1, false, true},
+      {"the bar's text is unselected again before each typing", 0, true, false},
+  };
+  for (const Case& tried : cases) {
+    SCOPED_TRACE(tried.name);
+    ASSERT_TRUE(fun);
+    test::run("xdotool", {"key", "--clearmodifiers", "ctrl+l"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return AX::flag(bar, AXAttribute::focused).value_or(false); },
+                                test::kDesktopLimitMs));
+    test::run("xdotool", {"key", "End"});
+    int selections = 0;
+    LosingKeys keys(
+        platform->keys(),
+        [&](const KeyChord& chord) {
+          return chord == selectBar && selections++ < tried.selectionsLost;
+        },
+        [&](pid_t pid) {
+          if (tried.unselectBeforeTyping) (void)platform->keys().post(pid, KeyChord{"End"});
+        });
+    const size_t requestsBefore = server.requested().size();
+    const size_t linesBefore = log.lines().size();
+    std::optional<bool> answer;
+    Browsers::redirect(keys, timers, *fun->target.tab, *Url::parse(elsewhereURL),
+                       *Url::parse(workURL), fun->target.pid, window,
+                       [&answer](bool reached) { answer = reached; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, test::kDesktopLimitMs));
+    const std::string expected = tried.arrives ? workURL : elsewhereURL;
+    std::optional<TabInfo> shown;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+          shown = frontTab(*fun);
+          return shown && shown->url && shown->url->absoluteString() == expected;
+        },
+        test::kDesktopLimitMs))
+        << "the tab shows " << (shown && shown->url ? shown->url->absoluteString() : "nothing");
+    EXPECT_EQ(*answer, tried.arrives);
+    std::vector<std::string> requests = server.requested();
+    requests.erase(requests.begin(), requests.begin() + static_cast<ptrdiff_t>(requestsBefore));
+    std::erase(requests, "/favicon.ico");
+    EXPECT_EQ(requests,
+              tried.arrives ? std::vector<std::string>{"/work"} : std::vector<std::string>{});
+    std::vector<std::string> lines = log.lines();
+    lines.erase(lines.begin(), lines.begin() + static_cast<ptrdiff_t>(linesBefore));
+    std::erase_if(lines,
+                  [](const std::string& line) { return !line.starts_with("The browser's tab"); });
+    if (tried.arrives) {
+      EXPECT_EQ(lines, std::vector<std::string>{});
+      fun = go(window, elsewhereURL);
+      continue;
+    }
+    EXPECT_EQ(lines, std::vector<std::string>{
+                         "The browser's tab was not redirected: its address bar did not hold the "
+                         "address alone after it was typed, in 3 tries; nothing was sent, and its "
+                         "address bar shows the page's address again"});
+    const std::string held = AX::string(bar, AXAttribute::value).value_or("nothing read");
+    EXPECT_TRUE(held.ends_with(elsewhereURL.substr(elsewhereURL.find("localhost"))) &&
+                held.find("/work") == std::string::npos)
+        << "the bar holds " << held;
+  }
 }
 
 // Going back to a tab of a browser that is not in front: the tab chosen among its window's tabs by

@@ -3,7 +3,7 @@
 // test blocks its main thread. It waits on every open connection at once: a browser opens
 // connections ahead of its requests and may leave some unused, and one of those must neither hold
 // up a request on another nor be dropped before the browser, slowed by a loaded machine, sends a
-// request on it.
+// request on it. Every request's path is kept, so that a test can tell what a browser asked for.
 
 #pragma once
 
@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -57,8 +58,15 @@ public:
 
   // 0 when the server could not start.
   uint16_t port() const { return port_; }
-  std::string url(std::string_view path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
+  // The page at `path`, named by `host`: "localhost" names the same server as another site.
+  std::string url(std::string_view path, std::string_view host = "127.0.0.1") const {
+    return "http://" + std::string(host) + ":" + std::to_string(port_) + std::string(path);
+  }
+
+  // The path of every request so far, in the order they came.
+  std::vector<std::string> requested() const {
+    std::lock_guard lock(mutex_);
+    return requested_;
   }
 
   // A page whose title and heading are `title`.
@@ -100,6 +108,10 @@ private:
     // "GET /path HTTP/1.1"
     const size_t start = request.find(' ') + 1;
     const std::string path = request.substr(start, request.find(' ', start) - start);
+    {
+      std::lock_guard lock(mutex_);
+      requested_.push_back(path);
+    }
     const auto found = pages_.find(path);
     const std::string body = found == pages_.end() ? "not found" : found->second;
     const std::string response =
@@ -118,6 +130,8 @@ private:
   int listener_ = -1;
   int stop_[2] = {-1, -1};
   uint16_t port_ = 0;
+  mutable std::mutex mutex_;
+  std::vector<std::string> requested_;  // guarded by mutex_
   std::thread thread_;
 };
 
