@@ -498,44 +498,61 @@ TEST_F(EventStoreTest, AFileTheSystemRefusesIsKeptAndTriedAgainWithWhatWasLogged
   EXPECT_EQ(Reader(dir / "taken" / "events.sqlite").count("events"), 1);
 
   // Made writable again, then closed before the next try: the last try writes what waited, a
-  // prune or a deletion that waited alone as well, says so, and nothing is said lost.
+  // prune or a deletion that waited alone as well, says so, and nothing is said lost. Still
+  // refused at closing: the file keeps its rows, events are said lost and a deletion said not
+  // made, but a prune is not said, since the next start's prune takes the same events.
   struct WhatWaits {
     const char* name;
     std::function<void(EventStore&)> wait;
     std::string saved;
     int64_t rowsAfter;
+    std::vector<std::string> saidWhenRefused;
   };
+  const std::string name = path().string();
   const WhatWaits cases[] = {
       {"events",
        [](EventStore& quitting) {
          quitting.log(Kind::prompt, 1, std::nullopt, nine + 2);
          quitting.log(Kind::dismissed, 1, std::nullopt, nine + 3);
        },
-       "the 2 events kept in memory are", 4},
-      {"a prune alone", [](EventStore& quitting) { quitting.prune(0, nine + 2); },
-       "what was kept in memory is", 2},
-      {"a deletion alone", [](EventStore& quitting) { quitting.deleteAll(); },
-       "what was kept in memory is", 0},
+       "the 2 events kept in memory are",
+       4,
+       {"Event log: 2 events could not be saved to " + name + " before closing and are lost"}},
+      {"a prune alone",
+       [](EventStore& quitting) { quitting.prune(0, nine + 2); },
+       "what was kept in memory is",
+       2,
+       {}},
+      {"a deletion alone",
+       [](EventStore& quitting) { quitting.deleteAll(); },
+       "what was kept in memory is",
+       0,
+       {"Event log: the events in " + name + " could not be deleted before closing and stay"}},
   };
   for (const WhatWaits& what : cases) {
-    SCOPED_TRACE(what.name);
-    Reader(path()).exec("PRAGMA journal_mode = DELETE");
-    std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
-    {
-      OrdinaryUser user(dir.path());
-      auto quitting = open(path());
-      what.wait(*quitting);
-      ASSERT_TRUE(main.awaitTask());
-      main.runAll();
-      ASSERT_FALSE(quitting->inUse());
+    for (const bool writable : {false, true}) {
+      SCOPED_TRACE(std::string(what.name) + (writable ? "" : ", still refused at closing"));
+      Reader(path()).exec("PRAGMA journal_mode = DELETE");
+      const int64_t rowsBefore = Reader(path()).count("events");
+      std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
+      {
+        OrdinaryUser user(dir.path());
+        auto quitting = open(path());
+        what.wait(*quitting);
+        ASSERT_TRUE(main.awaitTask());
+        main.runAll();
+        ASSERT_FALSE(quitting->inUse());
+        if (writable) std::filesystem::permissions(path(), std::filesystem::perms(0600));
+        LogCapture log;
+        quitting->flush();
+        quitting.reset();
+        EXPECT_EQ(log.lines(), writable ? std::vector<std::string>{"Event log: " + what.saved +
+                                                                   " saved to " + name}
+                                        : what.saidWhenRefused);
+      }
       std::filesystem::permissions(path(), std::filesystem::perms(0600));
-      LogCapture log;
-      quitting->flush();
-      quitting.reset();
-      EXPECT_THAT(log.lines(), ::testing::ElementsAre("Event log: " + what.saved + " saved to " +
-                                                      path().string()));
+      EXPECT_EQ(Reader(path()).count("events"), writable ? what.rowsAfter : rowsBefore);
     }
-    EXPECT_EQ(Reader(path()).count("events"), what.rowsAfter);
   }
 }
 

@@ -136,7 +136,8 @@ protected:
 };
 
 // The prompt's chords pressed as people press them: Ctrl let go before W, together with it, after
-// it, or let go and pressed again while W is down; a letter still going up as Return goes down.
+// it, or let go and pressed again while W is down; a letter still going up as Return or Ctrl+W
+// goes down.
 // The chord answers once, as its key goes up, and the keys posted in answer reach the focused
 // window. That window saw Ctrl go down before the grab took the keyboard: it must see Ctrl go up
 // before those keys, or a browser takes the next Ctrl for the held key repeating and drops the
@@ -173,6 +174,12 @@ TEST_F(X11InputTest, AChordAnswersOnceAsItsKeyGoesUpAndTheWindowSeesItsCtrlGoUpF
       {"a letter still going up",
        {"keydown", "a", "keydown", "Return", "keyup", "a", "keyup", "Return"},
        confirm,
+       "ax"},
+      // Ctrl is given back as W goes up; the letter let go meanwhile is not typed again.
+      {"a letter still going up, then Ctrl, while W is down",
+       {"keydown", "a", "keydown", "ctrl", "keydown", "w", "keyup", "a", "keyup", "ctrl", "keyup",
+        "w"},
+       closeWindow,
        "ax"},
       // Typed with Ctrl held, x would cut instead: nothing is typed, the test lets Ctrl go.
       {"Ctrl pressed again",
