@@ -212,8 +212,49 @@ TEST_F(AppModelRoadTest, BackToWorkInTheSameTabTellsWhetherTheWorkPageOpened) {
   ASSERT_TRUE(promptOpen());
   // The work page is to come back in this very tab, but the browser has no address bar to steer.
   answerOpenPrompt(PromptAction::back);
+
+  // With one, the work page opens, and is said to once the tab shows it. Then the bar holds the
+  // focus with its caret after the page's address, and every key that would select that is lost:
+  // nothing is typed, and nothing is said to have opened.
+  const AXElement toolbar = tree.add(AXRole::toolbar, &*browserWindow);
+  const AXElement bar = tree.add(AXRole::comboBox, &toolbar);
+  bool selectingKeysLost = false;
+  platform.keysFake.onPost = [&](const KeyChord& chord) {
+    const auto held = std::get<std::string>(tree.node(bar).attribute(AXAttribute::value));
+    if (chord == KeyChord{"l", true} && !selectingKeysLost) {
+      tree.node(bar).set(AXAttribute::focused, true);
+      tree.node(bar).set(AXAttribute::selectedTextRange,
+                         TextRange{0, static_cast<int64_t>(held.size())});
+    }
+    if (chord.key == "Return") tree.node(*webPage).set(AXAttribute::url, held);
+  };
+  platform.keysFake.onType = [&](std::string_view text) {
+    const auto selected =
+        std::get<TextRange>(tree.node(bar).attribute(AXAttribute::selectedTextRange));
+    std::string held = std::get<std::string>(tree.node(bar).attribute(AXAttribute::value));
+    held.replace(static_cast<size_t>(selected.location), static_cast<size_t>(selected.length),
+                 text);
+    tree.node(bar).set(AXAttribute::value, held);
+    tree.node(bar).set(AXAttribute::selectedTextRange,
+                       TextRange{static_cast<int64_t>(held.size()), 0});
+  };
+  for (const bool lost : {false, true}) {
+    selectingKeysLost = lost;
+    const Snapshot distraction = browserFront(4, "Video feed", "https://video.example/watch");
+    const std::string shown = distraction.observation.url->absoluteString();
+    tree.node(bar).set(AXAttribute::value, shown);
+    tree.node(bar).set(AXAttribute::focused, lost);
+    tree.node(bar).set(AXAttribute::selectedTextRange,
+                       TextRange{static_cast<int64_t>(shown.size()), 0});
+    answer(PromptAction::back, distraction);
+    timers.advance(Browsers::kTypingTries * (Browsers::kBarFocusWait + Browsers::kTypedWait) +
+                   Browsers::kRedirectWait + Browsers::kArrivalWait);
+  }
   EXPECT_EQ(recorded("SELECT detail FROM system WHERE event = 'back to work'"),
-            (std::vector<test::Reader::Row>{{SqlValue("nothing closed")}}));
+            (std::vector<test::Reader::Row>{{SqlValue("nothing closed")},
+                                            {SqlValue("opened the work page")},
+                                            {SqlValue("nothing closed")}}));
+  EXPECT_EQ(platform.keysFake.typed.size(), 1u);
 }
 
 TEST_F(AppModelRoadTest, BackToAChromiumWorkTabChoosesItAndRaisesItsWindowOrSaysItCouldNot) {
