@@ -163,6 +163,24 @@ protected:
     return found;
   }
 
+  // What the front tab of the window that showed `shown` shows now, for a failure to say.
+  std::string seen(const Snapshot& shown) {
+    const std::optional<TabInfo> tab = frontTab(shown);
+    if (!tab) return "its window shows no page";
+    return "its window shows \"" + tab->title + "\" at " +
+           (tab->url ? tab->url->absoluteString() : std::string("no address"));
+  }
+  // What the browser's tab operations logged since line `from`: why a redirect or close gave up.
+  std::string said(size_t from) const {
+    const std::vector<std::string> lines = log.lines();
+    std::string found;
+    for (size_t i = from; i < lines.size(); ++i) {
+      if (lines[i].starts_with("The browser's tab"))
+        found += (found.empty() ? "" : " / ") + lines[i];
+    }
+    return found.empty() ? "nothing logged" : found;
+  }
+
   // The front tab now, read the way the observer reads it.
   std::optional<TabInfo> frontTab(const Snapshot& shown) {
     return Browsers::read(GetParam().kind, shown.target.pid, shown.target.window);
@@ -312,8 +330,10 @@ TEST_P(BrowserDesktopTest, TheTabGoesOnceThePromptIsAnsweredByCtrlWLetGoInAnyOrd
   ASSERT_TRUE(fun);
   Overlay overlay(platform->workspace(), platform->accessibility(), platform->keyGrab(), timers);
   // Shows the prompt over the front tab, lets the keys go in that order, and, at Back to work,
-  // has `act` steer the tab once the window holds the focus; true when it did.
+  // has `act` steer the tab once the window holds the focus; empty when it did, else what was
+  // seen instead.
   const auto answered = [&](const Snapshot& shown, const QStringList& order, auto act) {
+    const size_t linesBefore = log.lines().size();
     std::optional<bool> acted;
     overlay.show(PromptContent{"the report", "You have been away from it for 12 minutes.", 5,
                                std::nullopt, std::nullopt},
@@ -333,7 +353,9 @@ TEST_P(BrowserDesktopTest, TheTabGoesOnceThePromptIsAnsweredByCtrlWLetGoInAnyOrd
     test::run("xdotool", order);
     (void)QTest::qWaitFor([&] { return acted.has_value(); }, test::kDesktopLimitMs);
     EXPECT_FALSE(overlay.panel()) << "the prompt is still up";
-    return acted.value_or(false);
+    if (acted == true) return std::string();
+    return std::string(acted ? "the tab was not steered" : "no answer came") + "; " +
+           said(linesBefore) + "; " + seen(shown);
   };
   const auto redirect = [&](const Snapshot& shown, std::function<void(bool)> done) {
     Browsers::redirect(platform->keys(), timers, *shown.target.tab, *shown.observation.url,
@@ -350,15 +372,18 @@ TEST_P(BrowserDesktopTest, TheTabGoesOnceThePromptIsAnsweredByCtrlWLetGoInAnyOrd
     SCOPED_TRACE(name);
     ASSERT_TRUE(fun);
     const size_t before = snapshots.size();
-    EXPECT_TRUE(answered(*fun, order, redirect)) << "the tab shows " << frontTab(*fun)->title;
+    EXPECT_EQ(answered(*fun, order, redirect), "");
     EXPECT_TRUE(waitForPage(workURL, before));
     fun = go(fun->target.window, funURL);
   }
   ASSERT_TRUE(fun);
-  EXPECT_TRUE(answered(*fun, ctrlFirst, [&](const Snapshot& shown, std::function<void(bool)> done) {
-    done(Browsers::closeTab(platform->keys(), *shown.target.tab, *shown.observation.url,
-                            shown.target.pid, shown.target.window));
-  }));
+  EXPECT_EQ(answered(*fun, ctrlFirst,
+                     [&](const Snapshot& shown, std::function<void(bool)> done) {
+                       done(Browsers::closeTab(platform->keys(), *shown.target.tab,
+                                               *shown.observation.url, shown.target.pid,
+                                               shown.target.window));
+                     }),
+            "");
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return pageTabs(fun->target.window) == 1; }, test::kDesktopLimitMs))
       << "only the front tab closed";
