@@ -160,6 +160,13 @@ void notClosed(std::string_view why) {
   log::error("The browser's tab was not closed: " + std::string(why));
 }
 
+// Why a tab is left alone when its page is not the one the user was asked about: a page of its own
+// (the user went on), or none read at all (a page between two, or a browser slow to answer).
+std::string notTheSamePage(const std::optional<Url>& shown) {
+  return std::string("it no longer shows the same page: it shows ") +
+         (shown ? "another page" : "no page that could be read");
+}
+
 std::string seconds(Duration duration) {
   char text[32];
   std::snprintf(text, sizeof text, "%g s", duration);
@@ -428,7 +435,9 @@ void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& exp
   const AXElement bar = addressBar(window);
   if (!bar) return fail("no address bar was found in its window");
   const AXElement area = webArea(window);
-  if (address(area) != expected) return fail("it no longer shows the same page");
+  if (const std::optional<Url> shown = address(area); shown != expected) {
+    return fail(notTheSamePage(shown));
+  }
   if (!holdsFocus(window)) return fail("its window does not hold the focus");
   std::make_shared<RedirectSteps>(keys, timers, expected, to, pid, window, bar,
                                   AX::element(area, AXAttribute::parent), std::move(done))
@@ -458,7 +467,9 @@ bool closeTab(KeyPoster& keys, const TabRef& tab, const Url& url, pid_t pid,
   };
   if (!isReadable(tab.browser) || !window) return fail("the browser's window cannot be read");
   const AXElement area = webArea(window);
-  if (address(area) != url) return fail("it no longer shows the same page");
+  if (const std::optional<Url> shown = address(area); shown != url) {
+    return fail(notTheSamePage(shown));
+  }
   if (!holdsFocus(window)) return fail("its window does not hold the focus");
   const std::optional<std::string> title = AX::string(window, AXAttribute::title);
   if (!keys.post(pid, kCloseTab)) return fail("the key that closes it could not be posted");
