@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,15 +134,20 @@ protected:
         << browser->errorString().toStdString();
   }
 
-  // The first snapshot from index `from` on that shows `url`; fails the test when none comes.
+  // The first snapshot from index `from` on that shows `url` under the page's own title; fails
+  // the test when none comes. A browser on a loaded machine publishes a page's address before its
+  // title, and is read meanwhile under its window's bare name, as the page is seen then.
   std::optional<Snapshot> waitForPage(const std::string& url, size_t from,
                                       int limitMs = test::kDesktopLimitMs) {
+    const std::string title = pageTitles.at(Url::parse(url)->path());
     std::optional<Snapshot> found;
     (void)QTest::qWaitFor(
         [&] {
           for (size_t i = from; i < snapshots.size() && !found; ++i) {
-            const auto& shown = snapshots[i].observation.url;
-            if (shown && shown->absoluteString() == url) found = snapshots[i];
+            const auto& shown = snapshots[i].observation;
+            if (shown.url && shown.url->absoluteString() == url && shown.title == title) {
+              found = snapshots[i];
+            }
           }
           return found.has_value();
         },
@@ -158,7 +164,7 @@ protected:
                 (tab ? tab->title + " | " + (tab->url ? tab->url->absoluteString() : "no address")
                      : std::string("unread"));
       }
-      ADD_FAILURE() << "never shown: " << url << seen;
+      ADD_FAILURE() << "never shown: \"" << title << "\" at " << url << seen;
     }
     return found;
   }
@@ -248,9 +254,11 @@ protected:
     return answer;
   }
 
-  test::LoopbackServer server{{{"/work", test::LoopbackServer::page("Work Page")},
-                               {"/fun", test::LoopbackServer::page("Fun Page")},
-                               {"/feed", test::LoopbackServer::page("Feed Page")}}};
+  const std::map<std::string, std::string> pageTitles = {
+      {"/work", "Work Page"}, {"/fun", "Fun Page"}, {"/feed", "Feed Page"}};
+  test::LoopbackServer server{{{"/work", test::LoopbackServer::page(pageTitles.at("/work"))},
+                               {"/fun", test::LoopbackServer::page(pageTitles.at("/fun"))},
+                               {"/feed", test::LoopbackServer::page(pageTitles.at("/feed"))}}};
   const std::string workURL = server.url("/work");
   const std::string funURL = server.url("/fun");
   const std::string feedURL = server.url("/feed");
@@ -271,14 +279,12 @@ TEST_P(BrowserDesktopTest, ReadsClosesAndRedirectsTheFrontTab) {
   const std::optional<Snapshot> work = waitForPage(workURL, 0, test::kStartLimitMs);
   ASSERT_TRUE(work);
   EXPECT_EQ(parseBrowserKind(work->observation.bundleID), GetParam().kind);
-  EXPECT_EQ(work->observation.title, "Work Page") << "the page's own title, not the window's";
   EXPECT_EQ(work->target.tab, (TabRef{GetParam().kind, 0, 0}));
   EXPECT_TRUE(Browsers::page(work->target.window));
 
   // A second tab, where Chromium's address bar shows no scheme: the address is the page's.
   const std::optional<Snapshot> fun = goInNewTab(*work, funURL);
   ASSERT_TRUE(fun);
-  EXPECT_EQ(fun->observation.title, "Fun Page");
   ASSERT_EQ(pageTabs(fun->target.window), 2);
   // The text read is the shown tab's, not the hidden one's nor the browser's furniture.
   const ScreenText::Summary text =
@@ -430,6 +436,7 @@ TEST_P(BrowserDesktopTest, BackToWorkSendsTheWorkAddressAloneWhateverTheAddressB
         [&](pid_t pid) {
           if (tried.unselectBeforeTyping) (void)platform->keys().post(pid, KeyChord{"End"});
         });
+    const size_t snapshotsBefore = snapshots.size();
     const size_t requestsBefore = server.requested().size();
     const size_t linesBefore = log.lines().size();
     std::optional<bool> answer;
@@ -458,6 +465,8 @@ TEST_P(BrowserDesktopTest, BackToWorkSendsTheWorkAddressAloneWhateverTheAddressB
                   [](const std::string& line) { return !line.starts_with("The browser's tab"); });
     if (tried.arrives) {
       EXPECT_EQ(lines, std::vector<std::string>{});
+      // Seen there before it goes back: a page read again unchanged is not told again.
+      EXPECT_TRUE(waitForPage(workURL, snapshotsBefore));
       fun = go(window, elsewhereURL);
       continue;
     }
