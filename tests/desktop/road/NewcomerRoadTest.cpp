@@ -97,6 +97,8 @@ constexpr double kSanitizerSlowdown = 1;
 constexpr size_t kMostLogLines = 100;
 // The log lines shown when it is too long.
 constexpr size_t kShownLogLines = 10;
+// The lines a failure shows from each end of a longer log.
+constexpr size_t kShownLogEnd = 200;
 // Most nodes looked through in the program's own tree for one of its buttons.
 constexpr int kProgramTreeNodes = 2000;
 // The role word of a push button on the accessibility bus.
@@ -167,16 +169,13 @@ protected:
   }
 
   void TearDown() override {
-    if (HasFailure()) {
-      const std::vector<std::string> log = logLines();
-      std::string shown;
-      for (size_t i = 0; i < log.size() && i < kMostLogLines; ++i) shown += log[i] + "\n";
-      std::cerr << "The program's log:\n" << shown;
-    }
+    // The program ends before its log is read, so that the log holds whatever it wrote last.
+    const std::string end = program ? programEnd() : "was not started";
     if (program && program->state() != QProcess::NotRunning) {
       program->kill();
       program->waitForFinished(kQuitMs);
     }
+    if (HasFailure()) std::cerr << "The program " << end << ". Its log:\n" << shownLog();
     for (auto& browser : browsers) {
       browser->kill();
       browser->waitForFinished(5000);
@@ -359,6 +358,28 @@ protected:
            testing::PrintToString(reader.rows("SELECT event, detail FROM system" + last));
   }
 
+  // How the program stands: still running, or how it ended.
+  std::string programEnd() const {
+    if (program->state() != QProcess::NotRunning) return "was still running";
+    if (program->exitStatus() == QProcess::CrashExit) return "had been killed by a signal";
+    return "had ended with exit code " + std::to_string(program->exitCode());
+  }
+
+  // The program's log for a failure to show: whole, or its first and last lines when it is
+  // longer, since a sanitizer's report of a fault or a leak comes last.
+  std::string shownLog() const {
+    const std::vector<std::string> log = logLines();
+    std::string shown;
+    for (size_t i = 0; i < log.size(); ++i) {
+      if (i == kShownLogEnd && log.size() > 2 * kShownLogEnd) {
+        shown += "[" + std::to_string(log.size() - 2 * kShownLogEnd) + " lines left out]\n";
+        i = log.size() - kShownLogEnd;
+      }
+      shown += log[i] + "\n";
+    }
+    return shown;
+  }
+
   std::vector<std::string> logLines() const {
     std::ifstream in(path("program.log"));
     std::vector<std::string> lines;
@@ -479,10 +500,15 @@ TEST_F(NewcomerRoadTest, OnboardsDriftsAndGoesBackToTheWorkTab) {
   // The recording reads back, the prompt and its answer in it.
   QProcess exporting;
   exporting.setProcessEnvironment(environment());
+  // The export says on standard output what it did, and logs to standard error why it failed.
+  exporting.setProcessChannelMode(QProcess::MergedChannels);
   const QString exported = home.path() + "/exported";
   exporting.start(QStringLiteral(QB_PROGRAM), {"--export-recording", exported});
-  ASSERT_TRUE(exporting.waitForFinished(kQuitMs));
-  EXPECT_EQ(exporting.exitCode(), 0) << exporting.readAllStandardOutput().toStdString();
+  const bool exportEnded = exporting.waitForFinished(kQuitMs);
+  const std::string exportSaid = exporting.readAll().toStdString();
+  ASSERT_TRUE(exportEnded) << "the export did not end; it said:\n" << exportSaid;
+  EXPECT_EQ(exporting.exitStatus(), QProcess::NormalExit) << exportSaid;
+  EXPECT_EQ(exporting.exitCode(), 0) << exportSaid;
   QFile prompts(exported + "/prompts.jsonl");
   ASSERT_TRUE(prompts.open(QIODevice::ReadOnly));
   const QByteArray rows = prompts.readAll();
