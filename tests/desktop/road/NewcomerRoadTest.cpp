@@ -118,6 +118,16 @@ WindowId windowNamed(const QString& pattern) {
   return found;
 }
 
+// The titles of the windows on screen, for a failure to show what came instead.
+std::string visibleTitles() {
+  std::istringstream windows(test::quietly("xdotool", {"search", "--onlyvisible", "--name", "."}));
+  std::vector<std::string> titles;
+  for (std::string id; std::getline(windows, id);) {
+    titles.push_back(test::quietly("xdotool", {"getwindowname", QString::fromStdString(id)}));
+  }
+  return testing::PrintToString(titles);
+}
+
 std::string activeTitle() { return test::quietly("xdotool", {"getactivewindow", "getwindowname"}); }
 WindowId activeWindow() {
   const std::string id = test::quietly("xdotool", {"getactivewindow"});
@@ -170,7 +180,7 @@ protected:
 
   void TearDown() override {
     // The program ends before its log is read, so that the log holds whatever it wrote last.
-    const std::string end = program ? programEnd() : "was not started";
+    const std::string end = program ? standing(*program) : "was not started";
     if (program && program->state() != QProcess::NotRunning) {
       program->kill();
       program->waitForFinished(kQuitMs);
@@ -358,11 +368,11 @@ protected:
            testing::PrintToString(reader.rows("SELECT event, detail FROM system" + last));
   }
 
-  // How the program stands: still running, or how it ended.
-  std::string programEnd() const {
-    if (program->state() != QProcess::NotRunning) return "was still running";
-    if (program->exitStatus() == QProcess::CrashExit) return "had been killed by a signal";
-    return "had ended with exit code " + std::to_string(program->exitCode());
+  // How a process stands: still running, or how it ended.
+  static std::string standing(const QProcess& process) {
+    if (process.state() != QProcess::NotRunning) return "was still running";
+    if (process.exitStatus() == QProcess::CrashExit) return "had been killed by a signal";
+    return "had ended with exit code " + std::to_string(process.exitCode());
   }
 
   // The program's log for a failure to show: whole, or its first and last lines when it is
@@ -417,18 +427,24 @@ TEST_F(NewcomerRoadTest, OnboardsDriftsAndGoesBackToTheWorkTab) {
   terminal.start(QStringLiteral("xterm"), {"-title", "Notes", "-e", "sh", "-c", "read line"});
   ASSERT_TRUE(terminal.waitForStarted(5000));
   const WindowId notes = windowNamed(QStringLiteral("^Notes$"));
-  ASSERT_NE(notes, 0u) << "no terminal";
+  ASSERT_NE(notes, 0u) << "no terminal: it " << standing(terminal) << ", and the windows are "
+                       << visibleTitles();
   // The reference is read on another host name than the report: on one site, the page to go back
   // to would follow the user from the report to the last page read there.
   const std::string reference = address("localhost", "/reference");
   const std::string distraction = address(kDistractionHost.toStdString(), "/fun");
-  launchBrowser(test::kFirefox, QString::fromStdString(reference),
-                "user_pref(\"network.dns.localDomains\", \"" + kDistractionHost + "\");\n");
+  const QProcess& firefoxProcess =
+      launchBrowser(test::kFirefox, QString::fromStdString(reference),
+                    "user_pref(\"network.dns.localDomains\", \"" + kDistractionHost + "\");\n");
   const WindowId firefox = windowNamed("^" + kReferenceTitle + " ");
-  ASSERT_NE(firefox, 0u) << "no Firefox window";
-  launchBrowser(test::kChromium, QString::fromStdString(server.url("/report")));
+  ASSERT_NE(firefox, 0u) << "no Firefox window on the reference: Firefox "
+                         << standing(firefoxProcess) << ", and the windows are " << visibleTitles();
+  const QProcess& chromiumProcess =
+      launchBrowser(test::kChromium, QString::fromStdString(server.url("/report")));
   const WindowId chromium = windowNamed("^" + kWorkTitle + " ");
-  ASSERT_NE(chromium, 0u) << "no Chromium window";
+  ASSERT_NE(chromium, 0u) << "no Chromium window on the report: Chromium "
+                          << standing(chromiumProcess) << ", and the windows are "
+                          << visibleTitles();
 
   otherWindows = {notes, firefox, chromium};
   ASSERT_TRUE(test::activate(notes));
