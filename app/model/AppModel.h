@@ -107,6 +107,11 @@ public:
   static constexpr Duration kAnalysisTimeout = 5;
   // The accessibility service's bound on every request to another program.
   static constexpr Duration kMessagingTimeout = 1;
+  // How often, and for how long, Back to work looks again at the distracting page when the
+  // browser in front leaves a look at it unanswered: one busy with the page it has just opened can
+  // keep the bus waiting past kMessagingTimeout, and a page that was not read is not closed.
+  static constexpr Duration kPageLookInterval = 0.25;
+  static constexpr Duration kPageLookWait = 3;
   // How long a page whose analysis failed or timed out is left alone, and the most pages the
   // cache and the skip table hold before they start over; the most analyses kept by observation.
   static constexpr Duration kSkipDuration = 600;
@@ -443,11 +448,19 @@ private:
   // learn hands `learned` the answer's identifier on the main thread once the example is stored,
   // or none when no model is loaded or the page could not be embedded: the recording names only
   // answers that were really learned. Going back hands `done` what it did once that is known: at
-  // once, or after a redirect of the distracting tab has arrived or failed.
+  // once, or after the distracting page was read (see whenPromptPageRead), the focus came back or
+  // a redirect of the distracting tab has arrived or failed.
   using Learned = std::function<void(std::optional<Uuid>)>;
   using Returned = std::function<void(Return)>;
   void learn(const Moment& moment, bool work, Learned learned);
   void goBack(const OpenPrompt& prompt, Returned done);
+  // Hands `then` the address of the prompt's page once a look finds it still in front, or none
+  // once a look finds something else there. While the browser in front answers a look without
+  // its page, looks again every kPageLookInterval for `left` seconds more, then logs that it gave
+  // up and hands none. Never after the model is gone.
+  void whenPromptPageRead(const OpenPrompt& prompt, Duration left,
+                          std::function<void(std::optional<Url> page)> then);
+  void goBack(const OpenPrompt& prompt, const std::optional<Url>& pageToClose, Returned done);
   void reopen(const OpenPrompt& prompt, const std::optional<Url>& pageToClose, Returned done);
   // Closes the distracting tab if it still shows the page, once its window holds the focus again
   // (at once when it does); hands `done` what it did.

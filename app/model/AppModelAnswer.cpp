@@ -162,12 +162,35 @@ void AppModel::closeDistraction(const OpenPrompt& prompt, const std::optional<Ur
 }
 
 void AppModel::goBack(const OpenPrompt& prompt, Returned done) {
-  const Target& distracting = prompt.snapshot.target;
-  std::optional<Url> pageToClose;
-  if (const std::optional<Snapshot> fresh = observer_->read();
-      fresh && samePage(*fresh, prompt.snapshot)) {
-    pageToClose = fresh->observation.url;
+  whenPromptPageRead(prompt, kPageLookWait,
+                     [this, prompt, done = std::move(done)](std::optional<Url> page) mutable {
+                       goBack(prompt, page, std::move(done));
+                     });
+}
+
+void AppModel::whenPromptPageRead(const OpenPrompt& prompt, Duration left,
+                                  std::function<void(std::optional<Url> page)> then) {
+  const std::optional<Snapshot> fresh = observer_->read();
+  if (fresh && samePage(*fresh, prompt.snapshot)) return then(fresh->observation.url);
+  // The browser is still in front, and its page was not read: it did not answer in time.
+  const bool unanswered = fresh && prompt.snapshot.target.tab && !fresh->target.tab &&
+                          fresh->target.pid == prompt.snapshot.target.pid;
+  if (!unanswered) return then(std::nullopt);
+  if (left <= 0) {
+    log::error(
+        "Back to work: the browser did not show its page to a look in time; its tab is as it "
+        "was");
+    return then(std::nullopt);
   }
+  services_.timers.schedule(
+      kPageLookInterval, [this, prompt, left, then = std::move(then), alive = alive_]() mutable {
+        if (*alive) whenPromptPageRead(prompt, left - kPageLookInterval, std::move(then));
+      });
+}
+
+void AppModel::goBack(const OpenPrompt& prompt, const std::optional<Url>& pageToClose,
+                      Returned done) {
+  const Target& distracting = prompt.snapshot.target;
   const std::optional<LastWork<Snapshot>::Page> work = returnTo_.page();
   if (!work) {
     if (!distracting.tab) {

@@ -69,21 +69,36 @@ TEST_F(AppModelRoadTest, BackToWorkDismissAndABreakFromThePromptDoWhatTheySay) {
   }
 }
 
-// Back to work from a Firefox tab beside the work tab, just after the prompt went: the window
-// manager has not yet handed the focus back to the browser, the one window its Ctrl+W may reach.
-class BackToWorkFocusTest : public AppModelRoadTest {
+// Back to work from a Firefox tab beside the work tab, whose Ctrl+W brings the work tab forward.
+class BackToWorkTest : public AppModelRoadTest {
 protected:
-  void SetUp() override {
+  // The distracting tab in front, as the prompt over it read it.
+  Snapshot distractionBesideWork() {
     startRecording();
     leaveAWorkTab(firefox);
     const Snapshot distraction =
         browserFront(3, "Video feed", "https://video.example/watch", firefox);
     handle(distraction);
-    focusGoes();
     platform.keysFake.onPost =
         [this](const KeyChord&) {  // the closed tab's neighbour comes forward
           tree.node(*webPage).set(AXAttribute::url, std::string("https://docs.example/q3"));
         };
+    return distraction;
+  }
+  std::vector<test::Reader::Row> backToWork() {
+    return recorded("SELECT detail FROM system WHERE event = 'back to work'");
+  }
+
+  const RunningApplication firefox{30, "firefox-esr", "Firefox"};
+};
+
+// Just after the prompt went: the window manager has not yet handed the focus back to the
+// browser, the one window its Ctrl+W may reach.
+class BackToWorkFocusTest : public BackToWorkTest {
+protected:
+  void SetUp() override {
+    const Snapshot distraction = distractionBesideWork();
+    focusGoes();
     answer(PromptAction::back, distraction);
   }
   void focusGoes() {
@@ -94,13 +109,47 @@ protected:
     tree.node(*browserWindow).set(AXAttribute::focused, true);
     platform.keysFake.focusedPid = firefox.pid;
   }
-  std::vector<test::Reader::Row> backToWork() {
-    return recorded("SELECT detail FROM system WHERE event = 'back to work'");
-  }
   bool saidNoFocus() const { return logged("did not take the focus back"); }
-
-  const RunningApplication firefox{30, "firefox-esr", "Firefox"};
 };
+
+// Just after the distracting page opened: the browser, busy with it, leaves a look at its page
+// unanswered (its tree reads as holding no page).
+class BackToWorkUnreadPageTest : public BackToWorkTest {
+protected:
+  void SetUp() override {
+    const Snapshot distraction = distractionBesideWork();
+    pageAnswers(false);
+    answer(PromptAction::back, distraction);
+  }
+  void pageAnswers(bool answers) {
+    if (answers) {
+      tree.node(*webPage).set(AXAttribute::role, std::string(AXRole::webArea));
+    } else {
+      tree.node(*webPage).remove(AXAttribute::role);
+    }
+  }
+  bool saidUnread() const { return logged("did not show its page"); }
+};
+
+TEST_F(BackToWorkUnreadPageTest, TheTabClosesOnceALaterLookReadsThePage) {
+  timers.advance(AppModel::kPageLookWait / 2);
+  EXPECT_TRUE(platform.steps().empty()) << "no key, and the work waits for the tab";
+  pageAnswers(true);
+  timers.advance(AppModel::kPageLookInterval);
+  EXPECT_EQ(platform.steps(), (fake::Steps{"post 30 Control+w", "AXPress", "AXRaise"}));
+  EXPECT_EQ(backToWork(), (std::vector<test::Reader::Row>{{SqlValue("closed the tab")}}));
+  EXPECT_FALSE(saidUnread());
+}
+
+TEST_F(BackToWorkUnreadPageTest, APageThatNeverAnswersIsGivenUpWithinTheWaitAndLogged) {
+  timers.advance(AppModel::kPageLookWait - AppModel::kPageLookInterval);
+  EXPECT_FALSE(saidUnread()) << "still within the wait";
+  EXPECT_TRUE(backToWork().empty());
+  timers.advance(2 * AppModel::kPageLookInterval);
+  EXPECT_TRUE(saidUnread());
+  EXPECT_EQ(platform.steps(), (fake::Steps{"AXPress", "AXRaise"})) << "the work, without a key";
+  EXPECT_EQ(backToWork(), (std::vector<test::Reader::Row>{{SqlValue("nothing closed")}}));
+}
 
 TEST_F(BackToWorkFocusTest, TheTabClosesWhenTheFocusComesBackLate) {
   timers.advance(Browsers::kFocusWait / 2);

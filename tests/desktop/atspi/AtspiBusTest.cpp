@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -13,6 +14,7 @@
 
 #include "desktop/DesktopLimits.h"
 #include "desktop/window/TestWindowProcess.h"
+#include "desktop/x11/X11TestSupport.h"
 #include "platform/linux/AtspiBus.h"
 #include "sensing/AX.h"
 #include "support/ManualRuntime.h"
@@ -46,6 +48,13 @@ protected:
     return frame;
   }
 
+  // The role of the element that has the focus in the process's window, for a failure to show.
+  std::string focusedRole(pid_t pid) const {
+    return AX::string(AX::element(bus_->applicationOf(pid), AXAttribute::focusedUIElement),
+                      AXAttribute::role)
+        .value_or("unknown");
+  }
+
   std::unique_ptr<AtspiBus> bus_;
 };
 
@@ -64,7 +73,8 @@ TEST_F(AtspiBusTest, TheBusSwitchIsFollowedAndCanBeTurnedBackOn) {
   off << "org.a11y.Status"
       << "IsEnabled" << QVariant::fromValue(QDBusVariant(false));
   ASSERT_EQ(QDBusConnection::sessionBus().call(off).type(), QDBusMessage::ReplyMessage);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !bus_->isEnabled(); }, test::kDesktopLimitMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !bus_->isEnabled(); }, test::kDesktopLimitMs))
+      << "the bus still reads as on";
 
   EXPECT_TRUE(bus_->enable());
   EXPECT_TRUE(bus_->isEnabled());
@@ -81,12 +91,17 @@ TEST_F(AtspiBusTest, FindsTheFrontFrameOfAProcessAndFollowsItsTitle) {
   // The frame turns active once the window manager has given it the focus, a moment later.
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return AX::element(application, AXAttribute::focusedWindow) == frame; },
-                      test::kDesktopLimitMs));
+                      test::kDesktopLimitMs))
+      << "the application's focused window is titled "
+      << testing::PrintToString(
+             AX::string(AX::element(application, AXAttribute::focusedWindow), AXAttribute::title));
 
   ASSERT_TRUE(window.command("title Budget draft"));
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return AX::string(frame, AXAttribute::title) == "Budget draft"; },
-                      test::kDesktopLimitMs));
+                      test::kDesktopLimitMs))
+      << "the frame's title reads "
+      << testing::PrintToString(AX::string(frame, AXAttribute::title));
   EXPECT_EQ(bus_->frameOf(window.pid(), "Budget draft"), frame);
 
   EXPECT_FALSE(bus_->frameOf(0, "Budget draft"));
@@ -139,13 +154,15 @@ TEST_F(AtspiBusTest, SecureInputFollowsTheFocusInAndOutOfAPasswordField) {
   ASSERT_TRUE(show(*window, "Sign in"));
 
   ASSERT_TRUE(window->command("focus password"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, test::kDesktopLimitMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, test::kDesktopLimitMs))
+      << "secure input stayed off; the focus is on a " << focusedRole(window->pid());
   ASSERT_TRUE(window->command("focus text"));
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return !bus_->isSecureInputEnabled(); }, test::kDesktopLimitMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !bus_->isSecureInputEnabled(); }, test::kDesktopLimitMs))
+      << "secure input stayed on; the focus is on a " << focusedRole(window->pid());
 
   ASSERT_TRUE(window->command("focus password"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, test::kDesktopLimitMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bus_->isSecureInputEnabled(); }, test::kDesktopLimitMs))
+      << "secure input stayed off; the focus is on a " << focusedRole(window->pid());
   window.reset();  // the window goes with the focus still in its password field
   EXPECT_FALSE(bus_->isSecureInputEnabled());
 }
@@ -160,9 +177,14 @@ TEST_F(AtspiBusTest, ItsOwnPasswordFieldIsNeverAskedOfItself) {
   password->setEchoMode(QLineEdit::Password);
   window.show();
   window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window, test::kDesktopLimitMs))
+      << "the window never became active; the active window is "
+      << test::quietly("xdotool", {"getactivewindow", "getwindowname"});
   password->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return password->hasFocus(); }, test::kDesktopLimitMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return password->hasFocus(); }, test::kDesktopLimitMs))
+      << "the password field never took the focus; the focus is on "
+      << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
+                                      : "no widget of this process");
   QTest::qWait(kOwnFocusSettleMs);
   EXPECT_FALSE(bus_->isSecureInputEnabled());
   for (const std::string& line : log.lines())
@@ -211,7 +233,9 @@ TEST_F(AtspiBusTest, AProgramThatStopsAnsweringCostsAboutTheTimeoutPerRead) {
 
   ASSERT_EQ(::kill(window.pid(), SIGCONT), 0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return AX::string(frame, AXAttribute::title) == "Frozen"; },
-                              test::kDesktopLimitMs));
+                              test::kDesktopLimitMs))
+      << "once continued, the program's title reads "
+      << testing::PrintToString(AX::string(frame, AXAttribute::title));
 }
 
 }  // namespace

@@ -33,7 +33,9 @@ TEST(AtspiSilenceTest, AReadThatTimesOutNamesTheProgramThatDidNotAnswer) {
   AXElement frame;
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return static_cast<bool>(frame = bus->frameOf(window.pid(), "Silent")); },
-      test::kDesktopLimitMs));
+      test::kDesktopLimitMs))
+      << "the window showed itself, and the bus names no frame of it: its application is "
+      << (bus->applicationOf(window.pid()) ? "on the bus" : "not on the bus");
   const std::vector<AXElement> controls = AX::children(frame);
   ASSERT_FALSE(controls.empty());
 

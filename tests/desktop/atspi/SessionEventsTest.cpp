@@ -76,7 +76,9 @@ protected:
 
     events_ = std::make_unique<SessionEvents>();
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return events_->watchesSessionLock(); }, test::kDesktopLimitMs));
+        QTest::qWaitFor([&] { return events_->watchesSessionLock(); }, test::kDesktopLimitMs))
+        << "the session's Lock and Unlock are not watched; the stand-in logind was asked about pid "
+        << fakeLogind_.askedPid;
     EXPECT_EQ(fakeLogind_.askedPid, static_cast<quint32>(getpid()));
     willSleep_ = std::make_unique<QSignalSpy>(events_.get(), &SessionEvents::willSleep);
     didWake_ = std::make_unique<QSignalSpy>(events_.get(), &SessionEvents::didWake);
@@ -121,12 +123,17 @@ protected:
   void deliver(const std::function<void()>& send) {
     int before = witness_.heard;
     send();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return witness_.heard > before; }, test::kDesktopLimitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return witness_.heard > before; }, test::kDesktopLimitMs))
+        << "the witness never heard the signal sent";
     QCoreApplication::processEvents();
   }
 
-  static bool waitFor(QSignalSpy& spy, int count) {
-    return QTest::qWaitFor([&] { return spy.count() >= count; }, test::kDesktopLimitMs);
+  static testing::AssertionResult waitFor(QSignalSpy& spy, int count) {
+    if (QTest::qWaitFor([&] { return spy.count() >= count; }, test::kDesktopLimitMs)) {
+      return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << "waited for " << count << " of "
+                                       << spy.signal().constData() << ", and saw " << spy.count();
   }
 
   FakeLogind fakeLogind_;

@@ -40,14 +40,20 @@ TEST_F(SingleInstanceTest, ALaterCopyAsksTheRunningOneToShowItselfAndEnds) {
         std::async(std::launch::async, [&] { return SingleInstance(laterBus).claim(); });
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-        test::kDesktopLimitMs));
+        test::kDesktopLimitMs))
+        << "the later copy's claim is still waiting; the running copy was asked to show itself "
+        << reopened.count() << " times";
     EXPECT_EQ(later.get(), SingleInstance::Claim::running);
     EXPECT_EQ(reopened.count(), 1);
   }
   // The name goes with its owner: the next copy runs.
   SingleInstance next(laterBus);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return next.claim() == SingleInstance::Claim::first; },
-                              test::kDesktopLimitMs));
+  SingleInstance::Claim claim{};
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return (claim = next.claim()) == SingleInstance::Claim::first; },
+                      test::kDesktopLimitMs))
+      << "the next copy's claim still answers "
+      << (claim == SingleInstance::Claim::running ? "running" : "alone");
 }
 
 TEST_F(SingleInstanceTest, ACopyThatMeetsTheRunningOneQuittingTakesTheNameOnceItIsGivenUp) {

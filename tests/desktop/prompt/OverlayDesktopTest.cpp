@@ -95,7 +95,8 @@ TEST_F(OverlayDesktopTest, CoversAndFollowsTheWindowWithoutTakingTheFocus) {
   EXPECT_TRUE(covers(window)) << "after a resize";
 
   test::run("xdotool", {"key", "Escape"});
-  EXPECT_TRUE(test::waitUntil([&] { return !answers.empty(); }));
+  EXPECT_TRUE(test::waitUntil([&] { return !answers.empty(); }))
+      << "Esc brought no answer; the prompt is " << (overlay->panel() ? "still up" : "gone");
   EXPECT_EQ(answers, std::vector<PromptAction>{PromptAction::dismiss});
   EXPECT_EQ(overlay->panel(), nullptr);
 }
@@ -104,7 +105,8 @@ TEST_F(OverlayDesktopTest, GoesWithoutAnAnswerWhenTheWindowCloses) {
   const auto window = programs.terminal("Short-lived");
   showOver(window);
   window.process->kill();
-  EXPECT_TRUE(test::waitUntil([&] { return overlay->panel() == nullptr; }));
+  EXPECT_TRUE(test::waitUntil([&] { return overlay->panel() == nullptr; }))
+      << "the prompt stayed over a window that closed";
   EXPECT_TRUE(answers.empty());
 }
 
@@ -121,7 +123,8 @@ TEST_F(OverlayDesktopTest, StaysOverANewWindowThatTookAClosedOnesId) {
   showOver(window);
 
   ASSERT_FALSE(
-      test::waitUntil([&] { return overlay->panel() == nullptr; }, std::chrono::seconds(1)));
+      test::waitUntil([&] { return overlay->panel() == nullptr; }, std::chrono::seconds(1)))
+      << "the prompt went with the closed window";
   // Followed as a window of its own: its moves reach the prompt.
   test::run("xdotool", {"windowmove", "--sync", test::idText(id), "300", "200"});
   EXPECT_TRUE(covers(window));

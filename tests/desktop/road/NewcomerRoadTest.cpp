@@ -97,6 +97,8 @@ constexpr double kSanitizerSlowdown = 1;
 constexpr size_t kMostLogLines = 100;
 // The log lines shown when it is too long.
 constexpr size_t kShownLogLines = 10;
+// The lines a failure shows from each end of a longer log.
+constexpr size_t kShownLogEnd = 200;
 // Most nodes looked through in the program's own tree for one of its buttons.
 constexpr int kProgramTreeNodes = 2000;
 // The role word of a push button on the accessibility bus.
@@ -114,6 +116,16 @@ WindowId windowNamed(const QString& pattern) {
   WindowId found = 0;
   (void)waitFor([&] { return (found = test::firstVisibleWindowNamed(pattern)) != 0; }, kStartLimit);
   return found;
+}
+
+// The titles of the windows on screen, for a failure to show what came instead.
+std::string visibleTitles() {
+  std::istringstream windows(test::quietly("xdotool", {"search", "--onlyvisible", "--name", "."}));
+  std::vector<std::string> titles;
+  for (std::string id; std::getline(windows, id);) {
+    titles.push_back(test::quietly("xdotool", {"getwindowname", QString::fromStdString(id)}));
+  }
+  return testing::PrintToString(titles);
 }
 
 std::string activeTitle() { return test::quietly("xdotool", {"getactivewindow", "getwindowname"}); }
@@ -167,16 +179,13 @@ protected:
   }
 
   void TearDown() override {
-    if (HasFailure()) {
-      const std::vector<std::string> log = logLines();
-      std::string shown;
-      for (size_t i = 0; i < log.size() && i < kMostLogLines; ++i) shown += log[i] + "\n";
-      std::cerr << "The program's log:\n" << shown;
-    }
+    // The program ends before its log is read, so that the log holds whatever it wrote last.
+    const std::string end = program ? standing(*program) : "was not started";
     if (program && program->state() != QProcess::NotRunning) {
       program->kill();
       program->waitForFinished(kQuitMs);
     }
+    if (HasFailure()) std::cerr << "The program " << end << ". Its log:\n" << shownLog();
     for (auto& browser : browsers) {
       browser->kill();
       browser->waitForFinished(5000);
@@ -359,6 +368,28 @@ protected:
            testing::PrintToString(reader.rows("SELECT event, detail FROM system" + last));
   }
 
+  // How a process stands: still running, or how it ended.
+  static std::string standing(const QProcess& process) {
+    if (process.state() != QProcess::NotRunning) return "was still running";
+    if (process.exitStatus() == QProcess::CrashExit) return "had been killed by a signal";
+    return "had ended with exit code " + std::to_string(process.exitCode());
+  }
+
+  // The program's log for a failure to show: whole, or its first and last lines when it is
+  // longer, since a sanitizer's report of a fault or a leak comes last.
+  std::string shownLog() const {
+    const std::vector<std::string> log = logLines();
+    std::string shown;
+    for (size_t i = 0; i < log.size(); ++i) {
+      if (i == kShownLogEnd && log.size() > 2 * kShownLogEnd) {
+        shown += "[" + std::to_string(log.size() - 2 * kShownLogEnd) + " lines left out]\n";
+        i = log.size() - kShownLogEnd;
+      }
+      shown += log[i] + "\n";
+    }
+    return shown;
+  }
+
   std::vector<std::string> logLines() const {
     std::ifstream in(path("program.log"));
     std::vector<std::string> lines;
@@ -396,18 +427,24 @@ TEST_F(NewcomerRoadTest, OnboardsDriftsAndGoesBackToTheWorkTab) {
   terminal.start(QStringLiteral("xterm"), {"-title", "Notes", "-e", "sh", "-c", "read line"});
   ASSERT_TRUE(terminal.waitForStarted(5000));
   const WindowId notes = windowNamed(QStringLiteral("^Notes$"));
-  ASSERT_NE(notes, 0u) << "no terminal";
+  ASSERT_NE(notes, 0u) << "no terminal: it " << standing(terminal) << ", and the windows are "
+                       << visibleTitles();
   // The reference is read on another host name than the report: on one site, the page to go back
   // to would follow the user from the report to the last page read there.
   const std::string reference = address("localhost", "/reference");
   const std::string distraction = address(kDistractionHost.toStdString(), "/fun");
-  launchBrowser(test::kFirefox, QString::fromStdString(reference),
-                "user_pref(\"network.dns.localDomains\", \"" + kDistractionHost + "\");\n");
+  const QProcess& firefoxProcess =
+      launchBrowser(test::kFirefox, QString::fromStdString(reference),
+                    "user_pref(\"network.dns.localDomains\", \"" + kDistractionHost + "\");\n");
   const WindowId firefox = windowNamed("^" + kReferenceTitle + " ");
-  ASSERT_NE(firefox, 0u) << "no Firefox window";
-  launchBrowser(test::kChromium, QString::fromStdString(server.url("/report")));
+  ASSERT_NE(firefox, 0u) << "no Firefox window on the reference: Firefox "
+                         << standing(firefoxProcess) << ", and the windows are " << visibleTitles();
+  const QProcess& chromiumProcess =
+      launchBrowser(test::kChromium, QString::fromStdString(server.url("/report")));
   const WindowId chromium = windowNamed("^" + kWorkTitle + " ");
-  ASSERT_NE(chromium, 0u) << "no Chromium window";
+  ASSERT_NE(chromium, 0u) << "no Chromium window on the report: Chromium "
+                          << standing(chromiumProcess) << ", and the windows are "
+                          << visibleTitles();
 
   otherWindows = {notes, firefox, chromium};
   ASSERT_TRUE(test::activate(notes));
@@ -479,10 +516,15 @@ TEST_F(NewcomerRoadTest, OnboardsDriftsAndGoesBackToTheWorkTab) {
   // The recording reads back, the prompt and its answer in it.
   QProcess exporting;
   exporting.setProcessEnvironment(environment());
+  // The export says on standard output what it did, and logs to standard error why it failed.
+  exporting.setProcessChannelMode(QProcess::MergedChannels);
   const QString exported = home.path() + "/exported";
   exporting.start(QStringLiteral(QB_PROGRAM), {"--export-recording", exported});
-  ASSERT_TRUE(exporting.waitForFinished(kQuitMs));
-  EXPECT_EQ(exporting.exitCode(), 0) << exporting.readAllStandardOutput().toStdString();
+  const bool exportEnded = exporting.waitForFinished(kQuitMs);
+  const std::string exportSaid = exporting.readAll().toStdString();
+  ASSERT_TRUE(exportEnded) << "the export did not end; it said:\n" << exportSaid;
+  EXPECT_EQ(exporting.exitStatus(), QProcess::NormalExit) << exportSaid;
+  EXPECT_EQ(exporting.exitCode(), 0) << exportSaid;
   QFile prompts(exported + "/prompts.jsonl");
   ASSERT_TRUE(prompts.open(QIODevice::ReadOnly));
   const QByteArray rows = prompts.readAll();

@@ -147,11 +147,16 @@ TEST_F(ObserverDesktopTest, APasswordFieldInFrontStopsReading) {
   EXPECT_TRUE(field) << "the password field, through the window's accessible tree";
 
   ASSERT_TRUE(window.command("focus password"));
+  const auto focusedRole = [&] {
+    return AX::string(AX::element(platform->accessibility().application(window.pid()),
+                                  AXAttribute::focusedUIElement),
+                      AXAttribute::role);
+  };
   ASSERT_TRUE(QTest::qWaitFor([&] { return platform->accessibility().isSecureInputEnabled(); },
-                              test::kDesktopLimitMs));
-  const AXElement focused = AX::element(platform->accessibility().application(window.pid()),
-                                        AXAttribute::focusedUIElement);
-  EXPECT_EQ(AX::string(focused, AXAttribute::role), std::string(AXRole::secureTextField));
+                              test::kDesktopLimitMs))
+      << "secure input stayed off; the focused element's role is "
+      << testing::PrintToString(focusedRole());
+  EXPECT_EQ(focusedRole(), std::string(AXRole::secureTextField));
   const size_t before = reports.size();
   observer->scheduleRead(0, ObserverCause::tick);
   ASSERT_TRUE(waitForReport(before, [](const auto& snapshot) { return !snapshot; }));
@@ -159,7 +164,9 @@ TEST_F(ObserverDesktopTest, APasswordFieldInFrontStopsReading) {
   ASSERT_TRUE(window.command("focus text"));
   const size_t typing = reports.size();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !platform->accessibility().isSecureInputEnabled(); },
-                              test::kDesktopLimitMs));
+                              test::kDesktopLimitMs))
+      << "secure input stayed on; the focused element's role is "
+      << testing::PrintToString(focusedRole());
   observer->scheduleRead(0, ObserverCause::tick);
   EXPECT_TRUE(waitForTitle("Sign in", typing));
 }
@@ -174,7 +181,8 @@ TEST_F(ObserverDesktopTest, ItsOwnWindowIsNeverReported) {
   QWidget own;
   own.setWindowTitle("Quillbrook");
   own.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&own));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&own, test::kDesktopLimitMs))
+      << "its own window was never exposed";
   const size_t before = reports.size();
   test::activate(own.winId());
   EXPECT_TRUE(waitForReport(before, [](const auto& snapshot) { return !snapshot; }));
@@ -187,7 +195,8 @@ TEST_F(ObserverDesktopTest, LockAndSleepArriveAsAwayWords) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return !awayEvents.empty() && awayEvents.back() == std::pair(away, event); },
         test::kDesktopLimitMs))
-        << event;
+        << "no " << (away ? "away" : "back") << " \"" << event << "\" last among "
+        << testing::PrintToString(awayEvents);
   };
   sendSignal(screenSaver_, "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver",
              "ActiveChanged", true);

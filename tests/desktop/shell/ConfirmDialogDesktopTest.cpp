@@ -145,7 +145,8 @@ TEST(ConfirmDialogDesktopTest, TheTitleIsWrittenWholeAndTheDialogIsDark) {
   window.setPalette(palette);
   window.setGeometry(200, 150, 860, 560);
   window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, test::kDesktopLimitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, test::kDesktopLimitMs))
+      << "the page behind the dialog was never exposed";
 
   // How the window manager writes the question in an active dialog's bar with room to spare.
   QImage title;
@@ -154,7 +155,9 @@ TEST(ConfirmDialogDesktopTest, TheTitleIsWrittenWholeAndTheDialogIsDark) {
     roomy.setWindowTitle(kQuestion);
     roomy.setFixedSize(800, 120);
     roomy.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&roomy, test::kDesktopLimitMs));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&roomy, test::kDesktopLimitMs))
+        << "the roomy dialog never became active; the active window is "
+        << test::quietly("xdotool", {"getactivewindow", "getwindowname"});
     title = writtenTitle(*desktop, roomy);
     ASSERT_FALSE(title.isNull());
   }

@@ -97,7 +97,8 @@ protected:
       QImage again = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
       std::swap(screen, again);
       return screen == again;
-    }));
+    })) << "the screen never stood still for "
+        << name.toStdString();
     EXPECT_TRUE(screen.save(QStringLiteral(QB_SCREENSHOTS) + "/" + name));
   }
 };
@@ -112,8 +113,11 @@ TEST_F(NoTrayTest, TheWindowOpensAtLaunchAndStaysWithinReachUntilATrayComes) {
 
   WindowContent* shown = delegate.window().window();
   ASSERT_NE(shown, nullptr) << "nothing to click: no window at launch";
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(shown));
-  EXPECT_TRUE(test::waitUntil([&] { return shown->isActiveWindow(); }));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(shown, test::kDesktopLimitMs))
+      << "the window at launch was never exposed";
+  EXPECT_TRUE(test::waitUntil([&] { return shown->isActiveWindow(); }))
+      << "the window at launch never became active; the active window is "
+      << test::quietly("xdotool", {"getactivewindow", "getwindowname"});
   saveScreen("no-tray-window-at-launch.png");
 
   // The close button leaves the window in the desktop's window list, minimised, not gone.
@@ -124,22 +128,29 @@ TEST_F(NoTrayTest, TheWindowOpensAtLaunchAndStaysWithinReachUntilATrayComes) {
                {QStringLiteral("-id"), QString::number(shown->winId()), QStringLiteral("WM_STATE")})
                .find("Iconic") != std::string::npos;
   };
-  EXPECT_TRUE(test::waitUntil(
-      [&] { return shown->isVisible() && !shown->windowHandle()->isExposed() && iconic(); }));
+  EXPECT_TRUE(test::waitUntil([&] {
+    return shown->isVisible() && !shown->windowHandle()->isExposed() && iconic();
+  })) << "closed, the window is "
+      << (shown->isVisible() ? "" : "not ") << "visible, "
+      << (shown->windowHandle()->isExposed() ? "" : "not ") << "exposed and "
+      << (iconic() ? "" : "not ") << "iconic";
   EXPECT_TRUE(shown->isMinimized());
   saveScreen("no-tray-window-closed.png");
 
   // Starting the program again brings it back.
   delegate.applicationShouldHandleReopen();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(shown));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(shown, test::kDesktopLimitMs))
+      << "the window did not come back for a launch";
   EXPECT_FALSE(shown->isMinimized());
 
   // A tray that starts later holds the icon: the window then closes into it.
   const LateXEmbedTray tray;
   ASSERT_TRUE(tray.owns());
-  ASSERT_TRUE(test::waitUntil([&] { return delegate.statusItem()->isInTray(); }));
+  ASSERT_TRUE(test::waitUntil([&] { return delegate.statusItem()->isInTray(); }))
+      << "the icon stayed out of a tray that came later";
   closeFromTheWindowManager(*shown);
-  EXPECT_TRUE(test::waitUntil([&] { return !shown->isVisible(); }));
+  EXPECT_TRUE(test::waitUntil([&] { return !shown->isVisible(); }))
+      << "with a tray, the closed window stayed visible";
   EXPECT_FALSE(shown->isMinimized());
 }
 
@@ -152,7 +163,8 @@ TEST_F(NoTrayTest, QuitEndsTheProgramWhileTheWindowIsOpen) {
   delegate.applicationDidFinishLaunching();
   WindowContent* shown = delegate.window().window();
   ASSERT_NE(shown, nullptr);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(shown));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(shown, test::kDesktopLimitMs))
+      << "the window at launch was never exposed";
 
   QAction* quit = nullptr;
   for (QAction* each : shown->actions()) {

@@ -28,6 +28,7 @@
 #include "app/model/ModelHarness.h"
 #include "desktop/x11/X11TestSupport.h"
 #include "model/AppModel.h"
+#include "shell/StateLabel.h"
 #include "shell/StatusItem.h"
 
 namespace qb {
@@ -289,6 +290,16 @@ protected:
     event(menu, 0, QStringLiteral("closed"));
   }
 
+  // Waits for the model to take the status; a failure names the status it holds instead.
+  testing::AssertionResult statusBecomes(AppModel::Status::Kind kind) {
+    if (QTest::qWaitFor([&] { return model.status().kind == kind; }, test::kDesktopLimitMs)) {
+      return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure()
+           << "waited for " << badge({kind, std::nullopt}).text.toStdString() << ", and the "
+           << "status is " << badge(model.status()).text.toStdString();
+  }
+
   AppModel model;
   std::vector<AppPage> opened;
   std::unique_ptr<StatusItem> item;
@@ -321,15 +332,15 @@ TEST_F(TrayMenuTest, AHostReadsTheMenuOfEachStatusAndItsClicksDriveTheModel) {
   EXPECT_EQ(describe(openMenu(*menu)),
             (QStringList{"Quillbrook: Learning (off)", "---", "Pause Quillbrook", kBreaks, "---",
                          kOpen, kSettings, "---", kQuit}));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return witness.heard > 0; }, test::kDesktopLimitMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return witness.heard > 0; }, test::kDesktopLimitMs))
+      << "the host was never told to read the menu again";
   event(*menu, 0, QStringLiteral("closed"));
   const QList<QVariantList> watching = icon(trayItem);
   EXPECT_FALSE(watching.isEmpty());
 
   choose(*menu, "Pause Quillbrook");
   // The click reaches the menu's row on a later turn of the event loop.
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return model.status().kind == Kind::paused; }, test::kDesktopLimitMs));
+  EXPECT_TRUE(statusBecomes(Kind::paused));
   EXPECT_EQ(describe(openMenu(*menu)),
             (QStringList{"Quillbrook: Paused (off)", "---", "Resume Quillbrook", "---", kOpen,
                          kSettings, "---", kQuit}));
@@ -339,17 +350,16 @@ TEST_F(TrayMenuTest, AHostReadsTheMenuOfEachStatusAndItsClicksDriveTheModel) {
   EXPECT_NE(paused, watching) << "the icon drops its dot while paused";
 
   choose(*menu, "Resume Quillbrook");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return model.status().kind == Kind::learning; },
-                              test::kDesktopLimitMs));
+  EXPECT_TRUE(statusBecomes(Kind::learning));
   EXPECT_EQ(icon(trayItem), watching);
 
   // A row of a submenu, and a row that opens a page of the main window.
   choose(*menu, "15 Minutes");
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return model.status().kind == Kind::onBreak; }, test::kDesktopLimitMs));
+  EXPECT_TRUE(statusBecomes(Kind::onBreak));
   EXPECT_EQ(model.status().until, wallClock.now() + 15 * 60);
   choose(*menu, "Settings\u2026");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, test::kDesktopLimitMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, test::kDesktopLimitMs))
+      << "no page of the main window opened";
   EXPECT_EQ(opened, std::vector<AppPage>{AppPage::settings});
 }
 

@@ -124,12 +124,15 @@ TEST_F(X11DesktopTest, AWindowIsActivatedAndMinimizedOnRequest) {
   EXPECT_EQ(clients.back(), b.id) << "the active one on top";
 
   EXPECT_TRUE(desktop_->activate(a.id));
-  EXPECT_TRUE(test::waitUntil([&] { return desktop_->activeWindow() == a.id; }));
+  EXPECT_TRUE(test::waitUntil([&] { return desktop_->activeWindow() == a.id; }))
+      << a.id << " was asked to be active, and the active window is " << desktop_->activeWindow();
   EXPECT_TRUE(desktop_->minimize(a.id));
+  std::string state;
   EXPECT_TRUE(test::waitUntil([&] {
-    return test::run("xprop", {"-id", test::idText(a.id), "WM_STATE"}).find("Iconic") !=
-           std::string::npos;
-  }));
+    state = test::run("xprop", {"-id", test::idText(a.id), "WM_STATE"});
+    return state.find("Iconic") != std::string::npos;
+  })) << "asked to be minimised, the window's state is "
+      << state;
 }
 
 TEST_F(X11DesktopTest, AWindowThatWentAwayAnswersNothing) {

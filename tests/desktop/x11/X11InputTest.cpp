@@ -36,7 +36,8 @@ protected:
     field.show();
     ASSERT_NE(test::visibleWindowNamed("^" + title + "$"), 0u);
     test::activate(static_cast<WindowId>(field.winId()));
-    ASSERT_TRUE(test::waitUntil([&] { return field.hasFocus(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return field.hasFocus(); }))
+        << title.toStdString() << " is active, and its field never took the focus";
   }
 
   std::unique_ptr<X11Desktop> desktop_;
@@ -63,12 +64,14 @@ TEST_F(X11InputTest, KeysArePostedOnlyToTheFocusedProcess) {
 
   X11KeyPoster keys(*desktop_);
   EXPECT_TRUE(keys.type(::getpid(), "old"));
-  ASSERT_TRUE(test::waitUntil([&] { return field.text() == "old"; }));
+  ASSERT_TRUE(test::waitUntil([&] { return field.text() == "old"; }))
+      << "the field holds " << field.text().toStdString();
   // Select all, then type over it: the chord's modifier is held and let go.
   EXPECT_TRUE(keys.post(::getpid(), {.key = "a", .control = true}));
   EXPECT_TRUE(keys.type(::getpid(), "Hi, Q!"));
   EXPECT_TRUE(keys.post(::getpid(), {.key = "Return"}));
-  EXPECT_TRUE(test::waitUntil([&] { return field.text() == "Hi, Q!"; }));
+  EXPECT_TRUE(test::waitUntil([&] { return field.text() == "Hi, Q!"; }))
+      << "the field holds " << field.text().toStdString();
 
   // Nothing reaches a window that is not the process's, nor a text with a character no key types.
   EXPECT_FALSE(keys.post(::getpid() + 1, {.key = "x"}));
