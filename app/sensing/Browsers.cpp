@@ -107,7 +107,6 @@ bool readyForTyping(const AXElement& bar) {
   if (!AX::flag(bar, AXAttribute::focused).value_or(false)) return false;
   const std::optional<std::string> text = AX::string(bar, AXAttribute::value);
   if (!text) return false;
-  if (text->empty()) return true;
   const std::optional<TextRange> selected = AX::range(bar, AXAttribute::selectedTextRange);
   return selected && selected->location == 0 &&
          selected->length == static_cast<int64_t>(text::scalarCount(*text));
@@ -263,7 +262,11 @@ private:
                      [self = shared_from_this()] { self->waitForTyped(); });
   }
 
+  // Return in a page follows its focused link or submits its form: it goes to the bar alone.
   void send() {
+    if (!AX::flag(bar_, AXAttribute::focused).value_or(false)) {
+      return giveUp("its address bar lost the focus before the address was sent; nothing was sent");
+    }
     if (!(Browsers::holdsFocus(window_) && keys_.post(pid_, kConfirm))) return giveUp(kNotTyped);
     timers_.schedule(Browsers::kRedirectWait, [self = shared_from_this()] { self->check(); });
   }

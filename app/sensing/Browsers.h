@@ -120,13 +120,13 @@ std::optional<TabInfo> read(BrowserKind kind, pid_t pid, const AXElement& window
 // Points the window's front tab at `to`, if it still shows `expected` and the window holds the
 // focus. The address bar is given the focus and, once it holds it with all its text selected, the
 // address is typed; Return is pressed only once the bar holds that address and nothing else, read
-// back from it. A try that does not get there is made again, up to kTypingTries in all; then
-// nothing is sent, and a bar left holding other text is put back with Escape, so that the tab
-// stays as it was. Once the address is sent, the steered tab's page is looked at after
-// kRedirectWait, and every kArrivalInterval for up to kArrivalWait more. `done` is called once, on
-// the main thread through `timers`: with true as soon as that tab shows a page on `to`'s host
-// (compared without regard to case; an address without a host never counts as reached), with
-// false when the wait ends without it, and with false when nothing was sent.
+// back from it, and still holds the focus. A try that does not get there is made again, up to
+// kTypingTries in all; then nothing is sent, and a bar left holding other text is put back with
+// Escape, so that the tab stays as it was. Once the address is sent, the steered tab's page is
+// looked at after kRedirectWait, and every kArrivalInterval for up to kArrivalWait more. `done` is
+// called once, on the main thread through `timers`: with true as soon as that tab shows a page on
+// `to`'s host (compared without regard to case; an address without a host never counts as reached),
+// with false when the wait ends without it, and with false when nothing was sent.
 void redirect(KeyPoster& keys, Timers& timers, const TabRef& tab, const Url& expected,
               const Url& to, pid_t pid, const AXElement& window,
               std::function<void(bool reached)> done);

@@ -246,28 +246,46 @@ TEST_F(BrowsersTest, RedirectSendsTheAddressOnlyOnceTheBarHoldsItAlone) {
   const std::string notHeld =
       "its address bar did not hold the address alone after it was typed, in 3 tries; nothing "
       "was sent, and its address bar ";
+  // What the user takes the focus to as the address is typed: the page, or another window.
+  enum class Leaves { nothing, forThePage, forAnotherWindow };
   struct Case {
     const char* name;
     int focusKeysLost;  // the first keys that give the bar the focus, lost
     int resets;         // typings before which the bar is set to the page's address again
     bool escapeIgnored;
+    Leaves leaves;
     size_t typings;
     std::optional<std::string> said;  // none when the address arrives
+    int escapes;                      // a key that undoes an edit goes to the bar alone
   };
   for (const Case& tried : {
-           Case{"the first focus key lost", 1, 0, false, 1, std::nullopt},
-           Case{"every focus key lost", 99, 0, false, 0,
+           Case{"the first focus key lost", 1, 0, false, Leaves::nothing, 1, std::nullopt, 0},
+           Case{"every focus key lost", 99, 0, false, Leaves::nothing, 0,
                 "its address bar took the focus but did not select what it held within 0.5 s, "
-                "in 3 tries; nothing was sent"},
-           Case{"the bar set again as the address is first typed", 0, 1, false, 2, std::nullopt},
-           Case{"the bar set again as the address is typed each time", 0, 99, false, 3,
-                notHeld + "shows the page's address again"},
-           Case{"a bar that Escape does not put back", 0, 99, true, 3,
-                notHeld + "could not be put back"},
+                "in 3 tries; nothing was sent",
+                0},
+           Case{"the bar set again as the address is first typed", 0, 1, false, Leaves::nothing, 2,
+                std::nullopt, 0},
+           Case{"the bar set again as the address is typed each time", 0, 99, false,
+                Leaves::nothing, 3, notHeld + "shows the page's address again", 2},
+           Case{"a bar that Escape does not put back", 0, 99, true, Leaves::nothing, 3,
+                notHeld + "could not be put back", Browsers::kPutBackKeys},
+           Case{"the user clicks into the page as the address is typed", 0, 0, false,
+                Leaves::forThePage, 1,
+                "its address bar lost the focus before the address was sent; nothing was sent, "
+                "and its address bar could not be put back",
+                0},
+           Case{"the user goes to another window as the address is typed", 0, 0, false,
+                Leaves::forAnotherWindow, 1,
+                "the address could not be typed whole into its address bar (the window lost the "
+                "focus, or the address holds a character no key types); it was not sent, and its "
+                "address bar could not be put back",
+                0},
        }) {
     SCOPED_TRACE(tried.name);
     show(page);
     caretAfterThePage();
+    tree.node(window).set(AXAttribute::focused, true);
     sent.clear();
     keys.typed.clear();
     keys.posted.clear();
@@ -280,21 +298,23 @@ TEST_F(BrowsersTest, RedirectSendsTheAddressOnlyOnceTheBarHoldsItAlone) {
     keys.onType = [&](std::string_view text) {
       if (typings++ < tried.resets) caretAfterThePage();
       typed(text);
+      if (tried.leaves == Leaves::forThePage) tree.node(bar).set(AXAttribute::focused, false);
+      if (tried.leaves == Leaves::forAnotherWindow)
+        tree.node(window).set(AXAttribute::focused, false);
     };
     EXPECT_EQ(redirect(page.c_str(), to.c_str()), !tried.said);
     EXPECT_EQ(keys.typed.size(), tried.typings);
     EXPECT_EQ(sent, tried.said ? std::vector<std::string>{} : std::vector<std::string>{to})
         << "only the address alone is ever sent";
     EXPECT_EQ(saidSince(), tried.said ? Lines{notRedirected(*tried.said)} : Lines{});
-    if (tried.said && tried.typings > 0) {
-      const auto escapes = std::count(keys.posted.begin(), keys.posted.end(),
-                                      std::pair<pid_t, KeyChord>{kPid, {"Escape"}});
-      EXPECT_EQ(escapes, tried.escapeIgnored ? Browsers::kPutBackKeys : 2);
-      if (!tried.escapeIgnored) {
-        EXPECT_EQ(barText(), page) << "the bar is put back";
-      }
+    EXPECT_EQ(std::count(keys.posted.begin(), keys.posted.end(),
+                         std::pair<pid_t, KeyChord>{kPid, {"Escape"}}),
+              tried.escapes);
+    if (tried.escapes > 0 && !tried.escapeIgnored) {
+      EXPECT_EQ(barText(), page) << "the bar is put back";
     }
   }
+  tree.node(window).set(AXAttribute::focused, true);
 }
 
 // The work page is often open in another tab of the same window. A redirect that sent the steered
