@@ -151,6 +151,26 @@ TEST_F(BackToWorkUnreadPageTest, APageThatNeverAnswersIsGivenUpWithinTheWaitAndL
   EXPECT_EQ(backToWork(), (std::vector<test::Reader::Row>{{SqlValue("nothing closed")}}));
 }
 
+// A look that finds the user gone on, to another page or another program, decides at once.
+TEST_F(BackToWorkUnreadPageTest, ALookThatFindsTheUserGoneOnLeavesTheTabAtOnce) {
+  pageAnswers(true);
+  tree.node(*webPage).set(AXAttribute::url, std::string("https://news.example/today"));
+  timers.advance(AppModel::kPageLookInterval);
+  EXPECT_EQ(backToWork(), (std::vector<test::Reader::Row>{{SqlValue("nothing closed")}}));
+  EXPECT_FALSE(saidUnread());
+
+  const Snapshot distraction =
+      browserFront(4, "Video feed", "https://video.example/watch", firefox);
+  pageAnswers(false);
+  answer(PromptAction::back, distraction);
+  (void)front(5, "Notes", 40);
+  timers.advance(AppModel::kPageLookInterval);
+  EXPECT_EQ(backToWork(), (std::vector<test::Reader::Row>{{SqlValue("nothing closed")},
+                                                          {SqlValue("nothing closed")}}));
+  EXPECT_EQ(std::count(platform.steps().begin(), platform.steps().end(), "post 30 Control+w"), 0);
+  EXPECT_FALSE(saidUnread());
+}
+
 TEST_F(BackToWorkFocusTest, TheTabClosesWhenTheFocusComesBackLate) {
   timers.advance(Browsers::kFocusWait / 2);
   EXPECT_TRUE(platform.steps().empty()) << "no key, and the work waits for the tab";
