@@ -621,6 +621,9 @@ private:
   std::optional<AgentSession> lastWorkAgent_;   // of the last page that counted as work
   std::map<std::string, bool> repositories_;    // agent folder to whether it is in a repository
   std::optional<OpenPrompt> openPrompt_;
+  // How each Back to work still waiting on the browser records what it did; the quit records the
+  // ones left.
+  std::vector<std::shared_ptr<Returned>> returnsUnderWay_;
   std::optional<Date> pausedSince_;                   // start of the pause stretch not yet logged
   std::optional<Date> breakStarted_;                  // start of the running break
   bool sending_ = false;                              // an upload is under way

@@ -53,8 +53,13 @@ void AppModel::finish(PromptAction action, const OpenPrompt& prompt) {
       learn(moment, false, learnedOutcome(PromptOutcome::back));
       policy_.record(Outcome::back, moment, prompt.analysis, now);
       logged(EventStore::Kind::back);
-      goBack(prompt, [this, id = moment.id, now](Return result) {
+      auto record = std::make_shared<Returned>([this, id = moment.id, now](Return result) {
         if (recorder_) recorder_->system("back to work", id, std::string(detail(result)), now);
+      });
+      returnsUnderWay_.push_back(record);
+      goBack(prompt, [this, record](Return result) {
+        std::erase(returnsUnderWay_, record);
+        (*record)(result);
       });
       break;
     }

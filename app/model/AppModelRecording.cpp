@@ -157,6 +157,10 @@ std::optional<std::string> AppModel::category(const std::string& bundleID) {
 }
 
 std::future<void> AppModel::stopRecording() {
+  // A Back to work still waiting on the browser is recorded with what was seen of it by the quit.
+  for (const std::shared_ptr<Returned>& unfinished : std::exchange(returnsUnderWay_, {})) {
+    (*unfinished)(Return::nothing);
+  }
   if (!prefs_->recording() || !recorder_) {
     std::promise<void> nothing;
     nothing.set_value();

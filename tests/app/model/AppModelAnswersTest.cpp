@@ -171,6 +171,26 @@ TEST_F(BackToWorkUnreadPageTest, ALookThatFindsTheUserGoneOnLeavesTheTabAtOnce) 
   EXPECT_FALSE(saidUnread());
 }
 
+// The user quits while the browser is still slow to answer: what was done by then is recorded,
+// before the quit, and nothing after it; what was recorded already is not recorded again.
+TEST_F(BackToWorkUnreadPageTest, AQuitWithinTheWaitRecordsWhatWasDoneByThen) {
+  pageAnswers(true);
+  timers.advance(AppModel::kPageLookInterval);
+  const Snapshot distraction =
+      browserFront(4, "Video feed", "https://video.example/watch", firefox);
+  pageAnswers(false);
+  answer(PromptAction::back, distraction);
+  timers.advance(AppModel::kPageLookInterval);
+  model->stopRecording().get();
+  pageAnswers(true);
+  timers.advance(AppModel::kPageLookWait);
+  EXPECT_EQ(recorded("SELECT event, detail FROM system WHERE event IN ('back to work', 'quit') "
+                     "ORDER BY rowid"),
+            (std::vector<test::Reader::Row>{{SqlValue("back to work"), SqlValue("closed the tab")},
+                                            {SqlValue("back to work"), SqlValue("nothing closed")},
+                                            {SqlValue("quit"), SqlValue()}}));
+}
+
 TEST_F(BackToWorkFocusTest, TheTabClosesWhenTheFocusComesBackLate) {
   timers.advance(Browsers::kFocusWait / 2);
   EXPECT_TRUE(platform.steps().empty()) << "no key, and the work waits for the tab";
